@@ -1,0 +1,37 @@
+# Test registration. Every test executable goes through pw_add_test, which labels it
+# (unit, service or gui) so that `ctest -L unit` is the quick loop.
+include(GoogleTest)
+
+function(pw_add_test NAME)
+  cmake_parse_arguments(ARG "QTTEST" "LABEL" "SOURCES;LIBS" ${ARGN})
+  if(NOT ARG_LABEL)
+    message(FATAL_ERROR "pw_add_test(${NAME}) needs a LABEL")
+  endif()
+  add_executable(${NAME} ${ARG_SOURCES})
+  target_link_libraries(${NAME} PRIVATE pagewright_testsupport ${ARG_LIBS} pagewright_warnings)
+  if(ARG_QTTEST)
+    add_test(NAME ${NAME} COMMAND ${NAME})
+    set_tests_properties(${NAME} PROPERTIES LABELS ${ARG_LABEL}
+      ENVIRONMENT "QT_QPA_PLATFORM=offscreen;QTWEBENGINE_DISABLE_SANDBOX=1")
+  else()
+    target_link_libraries(${NAME} PRIVATE GTest::gmock_main)
+    gtest_discover_tests(${NAME}
+      DISCOVERY_MODE PRE_TEST
+      PROPERTIES LABELS ${ARG_LABEL} ENVIRONMENT "QT_QPA_PLATFORM=offscreen")
+  endif()
+endfunction()
+
+# One executable per folder of test sources: tests/unit/util/*.cpp becomes unit_util.
+# New test files need no change to any CMake file.
+function(pw_add_test_folders LABEL)
+  cmake_parse_arguments(ARG "" "" "LIBS" ${ARGN})
+  file(GLOB dirs LIST_DIRECTORIES true RELATIVE "${CMAKE_CURRENT_SOURCE_DIR}" "${CMAKE_CURRENT_SOURCE_DIR}/*")
+  foreach(dir IN LISTS dirs)
+    if(IS_DIRECTORY "${CMAKE_CURRENT_SOURCE_DIR}/${dir}")
+      file(GLOB_RECURSE sources CONFIGURE_DEPENDS "${CMAKE_CURRENT_SOURCE_DIR}/${dir}/*.cpp")
+      if(sources)
+        pw_add_test(${LABEL}_${dir} LABEL ${LABEL} SOURCES ${sources} LIBS ${ARG_LIBS})
+      endif()
+    endif()
+  endforeach()
+endfunction()
