@@ -1,1 +1,21 @@
 #include "TempDir.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+
+QString MTempDir::WriteFile(const QString& name, const QByteArray& bytes) const
+{
+    const QString path = FilePath(name);
+    QDir().mkpath(QFileInfo(path).absolutePath());
+    QFile file(path);
+    if (file.open(QIODevice::WriteOnly))
+        file.write(bytes);
+    return path;
+}
+
+QByteArray ReadAll(const QString& path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}

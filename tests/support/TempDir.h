@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QByteArray>
 #include <QString>
 #include <QTemporaryDir>
 
@@ -10,7 +11,12 @@ public:
     MTempDir() { m_Dir.setAutoRemove(true); }
     QString Path() const { return m_Dir.path(); }
     QString FilePath(const QString& name) const { return m_Dir.filePath(name); }
+    // Writes `bytes` to `name` below the folder, creating parent folders; returns the full path.
+    QString WriteFile(const QString& name, const QByteArray& bytes) const;
 
 private:
     QTemporaryDir m_Dir;
 };
+
+// Reads a whole file; an empty array when it cannot be read.
+QByteArray ReadAll(const QString& path);

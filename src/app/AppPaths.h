@@ -1,0 +1,26 @@
+#pragma once
+
+#include <QString>
+
+inline constexpr const char* kApplicationName = "Pagewright";
+inline constexpr const char* kMakerName = "Brindlecraft";
+
+// Where the program keeps its files. Set once at start-up, before any worker runs.
+struct MAppPaths
+{
+    QString appFolder; // per-user application data, then "Brindlecraft", then "Pagewright"
+    QString settingsFile; // appFolder/zephapp.plist
+    QString notebookCache; // appFolder/notebooks.json
+    QString updateInfoFile; // appFolder/updateinfo.txt
+    QString logFile; // Documents/Pagewright.log
+};
+
+const MAppPaths& AppPaths();
+
+// Builds the paths and creates the application folder, then loads the process-wide settings
+// and the stored account. `appFolder` replaces the platform folder (the command line's
+// --settings-dir, tests); the log stays in the Documents folder unless `logFile` is given too.
+void InitAppPaths(const QString& appFolder = QString(), const QString& logFile = QString());
+
+// The application's short version text ("1.0.0").
+QString ApplicationVersion();

@@ -1,0 +1,26 @@
+#pragma once
+
+#include <QString>
+#include <memory>
+
+// Answer codes of AskYesNo: the first button is "NO", the second "YES". Only the second is consent.
+inline constexpr int kAlertFirstButtonReturn = 1000;
+inline constexpr int kAlertSecondButtonReturn = 1001;
+
+// How the core shows a message to the user. The desktop installs modal alerts (safe to call from a
+// worker: it waits for the answer), the command line prints to standard error, tests record.
+class MMessageBoxHandler
+{
+public:
+    virtual ~MMessageBoxHandler() = default;
+    virtual void ShowMessage(const QString& text) = 0;
+    // Returns kAlertFirstButtonReturn ("NO") or kAlertSecondButtonReturn ("YES").
+    virtual int AskYesNo(const QString& text) = 0;
+};
+
+// Installs the handler for the whole process; nullptr restores the default, which writes to
+// standard error and answers "NO".
+void SetMessageBoxHandler(std::shared_ptr<MMessageBoxHandler> handler);
+
+void ShowMessageBox(const QString& text);
+int AskYesNo(const QString& text);

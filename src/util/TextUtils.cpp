@@ -1,0 +1,129 @@
+#include "TextUtils.h"
+
+#include <QStringList>
+
+QString GetStringBetween(const QString& text, const QString& start, const QString& end)
+{
+    qsizetype from = 0;
+    if (!start.isEmpty()) {
+        const qsizetype s = text.indexOf(start);
+        if (s < 0)
+            return QString();
+        from = s + start.size();
+    }
+    const QString rest = text.mid(from);
+    if (end.isEmpty())
+        return rest;
+    const qsizetype e = rest.indexOf(end);
+    return e < 0 ? QString() : rest.left(e);
+}
+
+QString GetStringBetweenLast(const QString& text, const QString& start, const QString& end)
+{
+    if (start.isEmpty())
+        return QString();
+    const qsizetype s = text.lastIndexOf(start);
+    if (s < 0)
+        return QString();
+    const QString rest = text.mid(s + start.size());
+    if (end.isEmpty())
+        return rest;
+    const qsizetype e = rest.indexOf(end);
+    return e < 0 ? QString() : rest.left(e);
+}
+
+QString RemoveAllBetween(const QString& text, const QString& start, const QString& end)
+{
+    QString result = text;
+    if (start.isEmpty() || end.isEmpty())
+        return result;
+    for (;;) {
+        const qsizetype s = result.indexOf(start);
+        if (s < 0)
+            return result;
+        const qsizetype e = result.indexOf(end, s);
+        if (e < 0)
+            return result;
+        result.remove(s, e + end.size() - s);
+    }
+}
+
+qsizetype IndexOfStringFrom(const QString& text, const QString& part, qsizetype from)
+{
+    if (part.isEmpty() || from < 0 || from > text.size())
+        return -1;
+    return text.indexOf(part, from);
+}
+
+qsizetype CountOccurrences(const QString& text, const QString& part)
+{
+    qsizetype count = 0;
+    for (qsizetype p = IndexOfStringFrom(text, part, 0); p >= 0; p = IndexOfStringFrom(text, part, p + 1))
+        ++count;
+    return count;
+}
+
+QString GetOuterElement(const QString& html, const QString& tag, qsizetype from)
+{
+    const QString open = QStringLiteral("<%1").arg(tag);
+    const QString close = QStringLiteral("</%1").arg(tag);
+    const qsizetype s = IndexOfStringFrom(html, open, from);
+    if (s < 0)
+        return QString();
+    qsizetype pos = s + open.size();
+    qsizetype closings = 0;
+    for (;;) {
+        const qsizetype c = IndexOfStringFrom(html, close, pos);
+        if (c < 0)
+            return QString();
+        const qsizetype g = IndexOfStringFrom(html, QStringLiteral(">"), c + close.size());
+        if (g < 0)
+            return QString();
+        ++closings;
+        pos = g + 1;
+        const QString candidate = html.mid(s, pos - s);
+        if (CountOccurrences(candidate, open) == closings)
+            return candidate;
+    }
+}
+
+bool StringStartsWith(const QString& prefix, const QString& text)
+{
+    return !prefix.isEmpty() && text.startsWith(prefix);
+}
+
+bool StringEndsWith(const QString& suffix, const QString& text)
+{
+    return !suffix.isEmpty() && text.endsWith(suffix);
+}
+
+bool StringContains(const QString& part, const QString& text)
+{
+    return !part.isEmpty() && text.contains(part);
+}
+
+bool StringContainsIgnoreCase(const QString& part, const QString& text)
+{
+    return !part.isEmpty() && text.toLower().contains(part.toLower());
+}
+
+bool StringEquals(const QString& a, const QString& b)
+{
+    return a == b;
+}
+
+bool StringEqualsIgnoreCase(const QString& a, const QString& b)
+{
+    return a.compare(b, Qt::CaseInsensitive) == 0;
+}
+
+bool StringContainsAllWords(const QString& text, const QString& query, bool matchCase)
+{
+    const QStringList words = query.split(QLatin1Char(' '), Qt::SkipEmptyParts);
+    for (const QString& word : words) {
+        const bool found = matchCase ? StringContains(word, text) : StringContainsIgnoreCase(word, text);
+        if (!found)
+            return false;
+    }
+    return true;
+}

@@ -1,0 +1,70 @@
+#include "RecordingReporter.h"
+
+void MRecordingReporter::ShowMessage(const QString& result, const QString& status)
+{
+    const std::lock_guard lock(m_Mutex);
+    m_Result = result;
+    m_Statuses.append(status);
+}
+
+void MRecordingReporter::ShowStatus(const QString& status)
+{
+    const std::lock_guard lock(m_Mutex);
+    m_Statuses.append(status);
+}
+
+void MRecordingReporter::Alert(const QString& text)
+{
+    const std::lock_guard lock(m_Mutex);
+    m_Alerts.append(text);
+}
+
+bool MRecordingReporter::Ask(const QString& text)
+{
+    const std::lock_guard lock(m_Mutex);
+    m_Questions.append(text);
+    return m_Answer;
+}
+
+void MRecordingReporter::Finish(const QString& text)
+{
+    const std::lock_guard lock(m_Mutex);
+    m_Finish = text;
+    m_Finished = true;
+}
+
+QString MRecordingReporter::LastResult() const
+{
+    const std::lock_guard lock(m_Mutex);
+    return m_Result;
+}
+
+QStringList MRecordingReporter::Statuses() const
+{
+    const std::lock_guard lock(m_Mutex);
+    return m_Statuses;
+}
+
+QStringList MRecordingReporter::Alerts() const
+{
+    const std::lock_guard lock(m_Mutex);
+    return m_Alerts;
+}
+
+QStringList MRecordingReporter::Questions() const
+{
+    const std::lock_guard lock(m_Mutex);
+    return m_Questions;
+}
+
+QString MRecordingReporter::FinishText() const
+{
+    const std::lock_guard lock(m_Mutex);
+    return m_Finish;
+}
+
+bool MRecordingReporter::Finished() const
+{
+    const std::lock_guard lock(m_Mutex);
+    return m_Finished;
+}

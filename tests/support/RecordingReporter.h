@@ -1,0 +1,54 @@
+#pragma once
+
+#include "tasks/MPacer.h"
+#include "tasks/MTaskReporter.h"
+
+#include <QStringList>
+#include <mutex>
+
+// What a task reported, in order, for assertions.
+class MRecordingReporter : public MTaskReporter
+{
+public:
+    void ShowMessage(const QString& result, const QString& status) override;
+    void ShowStatus(const QString& status) override;
+    void Alert(const QString& text) override;
+    bool Ask(const QString& text) override;
+    void Finish(const QString& text) override;
+
+    QString LastResult() const;
+    QStringList Statuses() const;
+    QStringList Alerts() const;
+    QStringList Questions() const;
+    QString FinishText() const;
+    bool Finished() const;
+    void SetAnswer(bool yes) { m_Answer = yes; }
+
+private:
+    mutable std::mutex m_Mutex;
+    QString m_Result;
+    QStringList m_Statuses;
+    QStringList m_Alerts;
+    QStringList m_Questions;
+    QString m_Finish;
+    bool m_Finished = false;
+    bool m_Answer = false;
+};
+
+// A pacer that never sleeps and counts the waits of each kind.
+class MCountingPacer final : public MPacer
+{
+public:
+    MCountingPacer()
+        : MPacer(0, 0)
+    { }
+    int UploadWaits() const { return m_Upload.load(); }
+    int DownloadWaits() const { return m_Download.load(); }
+
+protected:
+    void Sleep(Kind kind, qint64) override { ++(kind == Kind::Upload ? m_Upload : m_Download); }
+
+private:
+    std::atomic<int> m_Upload {0};
+    std::atomic<int> m_Download {0};
+};

@@ -1,0 +1,58 @@
+#include "app/MStrings.h"
+
+#include "RecordingMessageBox.h"
+#include "TempDir.h"
+
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <gtest/gtest.h>
+
+namespace {
+
+QStringList KeysOf(const char* language)
+{
+    const QString path
+        = QStringLiteral(PAGEWRIGHT_SOURCE_DIR "/resources/strings/%1.json").arg(QLatin1String(language));
+    QJsonParseError error;
+    const QJsonDocument doc = QJsonDocument::fromJson(ReadAll(path), &error);
+    EXPECT_EQ(error.error, QJsonParseError::NoError) << qPrintable(path) << ": " << qPrintable(error.errorString());
+    return doc.object().keys();
+}
+
+} // namespace
+
+TEST(Strings, BothTablesHoldTheSameKeys)
+{
+    const QStringList english = KeysOf("en");
+    const QStringList chinese = KeysOf("zh-Hans");
+    EXPECT_FALSE(english.isEmpty());
+    for (const QString& key : english)
+        EXPECT_TRUE(chinese.contains(key)) << "zh-Hans lacks " << qPrintable(key);
+    for (const QString& key : chinese)
+        EXPECT_TRUE(english.contains(key)) << "en lacks " << qPrintable(key);
+}
+
+TEST(Strings, LookupByLanguageWithEnglishFallback)
+{
+    SetStringTableLanguage(QStringLiteral("en"));
+    const QString english = Localized("strSuccess");
+    EXPECT_FALSE(english.isEmpty());
+    EXPECT_EQ(Localized("noSuchKey"), QString());
+    SetStringTableLanguage(QStringLiteral("zh-Hans"));
+    EXPECT_FALSE(Localized("strSuccess").isEmpty());
+    EXPECT_NE(Localized("strSuccess"), english);
+    SetStringTableLanguage(QStringLiteral("xx"));
+    EXPECT_EQ(Localized("strSuccess"), english);
+    SetStringTableLanguage(QStringLiteral("en"));
+}
+
+TEST(Strings, LocalizedMessageBoxShowsTheText)
+{
+    SetStringTableLanguage(QStringLiteral("en"));
+    MRecordingMessageBoxScope box;
+    ShowLocalizedMessageBox(QStringLiteral("strSelectASection"));
+    ShowLocalizedMessageBox(QStringLiteral("noSuchKey"));
+    ASSERT_EQ(box->Messages().size(), 2);
+    EXPECT_EQ(box->Messages().at(0), Localized("strSelectASection"));
+    EXPECT_EQ(box->Messages().at(1), QString());
+}

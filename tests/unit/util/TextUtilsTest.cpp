@@ -1,0 +1,80 @@
+#include "util/TextUtils.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+QString S(const char* s)
+{
+    return QString::fromUtf8(s);
+}
+} // namespace
+
+TEST(MarkerScan, MissingEndMarkerGivesEmptyNeverTheRest)
+{
+    EXPECT_EQ(GetStringBetween(S("a=1;b=2"), S("b="), S(";")), S(""));
+    EXPECT_EQ(GetStringBetween(S("a=1;b=2"), S("b="), S("")), S("2"));
+    EXPECT_EQ(GetStringBetween(S("abc"), S("x"), S("")), S(""));
+    EXPECT_EQ(GetStringBetween(S("abc"), S(""), S("")), S("abc"));
+    EXPECT_EQ(GetStringBetween(S("abc;d"), S(""), S(";")), S("abc"));
+    EXPECT_EQ(GetStringBetween(S(R"({"access_token":"T1","x":"y"})"), S(R"("access_token":")"), S("\"")), S("T1"));
+}
+
+TEST(MarkerScan, LastStartMarker)
+{
+    EXPECT_EQ(GetStringBetweenLast(S("k=1;k=2;"), S("k="), S(";")), S("2"));
+    EXPECT_EQ(GetStringBetweenLast(S("k=1;k=2;"), S(""), S(";")), S(""));
+    EXPECT_EQ(GetStringBetweenLast(S("k=1;k=2"), S("k="), S("")), S("2"));
+}
+
+TEST(MarkerScan, RemoveAllBetween)
+{
+    EXPECT_EQ(RemoveAllBetween(S("x<a1>y<a2>z"), S("<a"), S(">")), S("xyz"));
+    EXPECT_EQ(RemoveAllBetween(S("x<a1>y<a2"), S("<a"), S(">")), S("xy<a2"));
+    EXPECT_EQ(RemoveAllBetween(S("plain"), S("<a"), S(">")), S("plain"));
+    // The end is searched from the start marker itself: a start marker ending in the end text
+    // removes just the marker.
+    EXPECT_EQ(RemoveAllBetween(S("a<b>c"), S("<b>"), S(">")), S("ac"));
+}
+
+TEST(MarkerScan, PositionsAndOverlappingCounts)
+{
+    EXPECT_EQ(IndexOfStringFrom(S("abcabc"), S("abc"), 1), 3);
+    EXPECT_EQ(IndexOfStringFrom(S("abcabc"), S("abc"), 4), -1);
+    EXPECT_EQ(IndexOfStringFrom(S("abc"), S("a"), 10), -1);
+    EXPECT_EQ(CountOccurrences(S("aaaa"), S("aa")), 3);
+    EXPECT_EQ(CountOccurrences(S("aaa"), S("aa")), 2);
+    EXPECT_EQ(CountOccurrences(S("abc"), S("")), 0);
+    // Positions count UTF-16 code units: an emoji takes two.
+    EXPECT_EQ(IndexOfStringFrom(S("😀x"), S("x"), 0), 2);
+}
+
+TEST(MarkerScan, OuterElementBalancesNestedTags)
+{
+    const QString html = S("<body><div id=\"1\"><div>in</div></div><div id=\"2\">two</div></body>");
+    EXPECT_EQ(GetOuterElement(html, S("div"), 0), S("<div id=\"1\"><div>in</div></div>"));
+    EXPECT_EQ(GetOuterElement(html, S("div"), 30), S("<div id=\"2\">two</div>"));
+    EXPECT_EQ(GetOuterElement(html, S("span"), 0), S(""));
+    EXPECT_EQ(GetOuterElement(S("<div>never closed"), S("div"), 0), S(""));
+}
+
+TEST(StringTests, EmptyPartNeverMatches)
+{
+    EXPECT_FALSE(StringStartsWith(S(""), S("abc")));
+    EXPECT_FALSE(StringEndsWith(S(""), S("abc")));
+    EXPECT_FALSE(StringContains(S(""), S("abc")));
+    EXPECT_FALSE(StringContainsIgnoreCase(S(""), S("abc")));
+    EXPECT_TRUE(StringEndsWith(S(" "), S("ends with space ")));
+    EXPECT_FALSE(StringEndsWith(S(" "), S("inner space")));
+    EXPECT_TRUE(StringContainsIgnoreCase(S("WORLD"), S("hello world")));
+    EXPECT_TRUE(StringEqualsIgnoreCase(S("Owner"), S("OWNER")));
+    EXPECT_FALSE(StringEquals(S("Owner"), S("owner")));
+}
+
+TEST(StringTests, AllWordsSplitAtSingleSpaces)
+{
+    EXPECT_TRUE(StringContainsAllWords(S("Hello World"), S("world  hello"), false));
+    EXPECT_FALSE(StringContainsAllWords(S("Hello World"), S("world  hello"), true));
+    EXPECT_TRUE(StringContainsAllWords(S("Hello World"), S(""), true));
+    EXPECT_TRUE(StringContainsAllWords(S("Hello World"), S("   "), false));
+    EXPECT_FALSE(StringContainsAllWords(S("Hello World"), S("hello moon"), false));
+}
