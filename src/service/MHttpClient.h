@@ -1,0 +1,51 @@
+#pragma once
+
+#include <QByteArray>
+#include <QList>
+#include <QString>
+#include <optional>
+#include <utility>
+
+// One request of the request frame: sent synchronously on the calling thread, which it blocks for
+// at most `timeoutSeconds`.
+struct MHttpRequest
+{
+    QByteArray method = "GET";
+    QString url; // already encoded as it is to be sent
+    QList<std::pair<QByteArray, QByteArray>> headers;
+    QByteArray body;
+    int timeoutSeconds = 30;
+    // When set, the answer body streams into this file (created or truncated) instead of memory, and
+    // MHttpResponse::body holds only its first 64 KiB, enough to recognise a service error text.
+    QString bodyFile;
+};
+
+struct MHttpResponse
+{
+    // The body of the answer whatever its status; absent when the transport gave no data (refused,
+    // dropped, timed out).
+    std::optional<QByteArray> body;
+    long status = 0; // kept for the log only; the program judges answers by their text
+    QString transportError; // libcurl's description when there is no body
+    QList<std::pair<QByteArray, QByteArray>> headers;
+    QByteArray Header(const QByteArray& name) const; // first header of that name, ignoring case
+    bool HasBody() const { return body.has_value(); }
+    QString Text() const { return body ? QString::fromUtf8(*body) : QString(); }
+};
+
+// The HTTP client of the request frame, on libcurl. One easy handle per thread, reused so that
+// connections are kept alive; redirects are followed; every answer's body is returned.
+class MHttpClient
+{
+public:
+    static MHttpClient& ForCurrentThread();
+    MHttpResponse Send(const MHttpRequest& request);
+
+    ~MHttpClient();
+    MHttpClient(const MHttpClient&) = delete;
+    MHttpClient& operator=(const MHttpClient&) = delete;
+
+private:
+    MHttpClient();
+    void* m_Handle = nullptr; // CURL*
+};
