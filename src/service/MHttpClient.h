@@ -26,6 +26,7 @@ struct MHttpResponse
     // dropped, timed out).
     std::optional<QByteArray> body;
     long status = 0; // kept for the log only; the program judges answers by their text
+    bool sent = false; // false when no request was made at all (no access token, unwritable body file)
     QString transportError; // libcurl's description when there is no body
     QList<std::pair<QByteArray, QByteArray>> headers;
     QByteArray Header(const QByteArray& name) const; // first header of that name, ignoring case

@@ -1,0 +1,391 @@
+#include "MAccount.h"
+
+#include "app/AppPaths.h"
+#include "app/GlobalSettings.h"
+#include "app/MConfig.h"
+#include "service/ServiceText.h"
+#include "util/MClock.h"
+#include "util/TextUtils.h"
+
+namespace {
+
+const QString kGraphScopes
+    = QStringLiteral("offline_access User.Read Files.ReadWrite.All Notes.Create Notes.ReadWrite Notes.ReadWrite.All");
+const QString kOneNoteScopes = QStringLiteral(
+    "wl.signin wl.offline_access wl.skydrive_update office.onenote office.onenote_create Files.ReadWrite.All "
+    "Office.onenote_update Notes.ReadWrite Office.onenote_update_by_app Notes.ReadWrite.CreatedByApp "
+    "Notes.ReadWrite Notes.ReadWrite.CreatedByApp");
+
+// The addresses depend on the type, the endpoints and (for work accounts) the user id only; they
+// are built from one copy of those taken under the lock.
+struct MAddressInputs
+{
+    int type;
+    MEndpoints endpoints;
+    QString userId;
+};
+
+QString LoginDomain(const MEndpoints& e, int type)
+{
+    switch (type) {
+    case MAccount::Personal:
+    case MAccount::GlobalWork:
+        return e.globalLogin;
+    case MAccount::ChinaWork:
+        return e.chinaLogin;
+    case MAccount::OneNotePersonal:
+        return e.consumerLogin;
+    default:
+        return QStringLiteral("");
+    }
+}
+
+QString LoginRedirectUrl(const MEndpoints& e, int type)
+{
+    if (type == MAccount::Personal || type == MAccount::OneNotePersonal)
+        return e.consumerLogin + QStringLiteral("/oauth20_desktop.srf");
+    return LoginDomain(e, type) + QStringLiteral("/common/oauth2/nativeclient");
+}
+
+QString ClientId(const MEndpoints& e, int type)
+{
+    return type == MAccount::OneNotePersonal ? e.clientIdOneNote : e.clientIdGraph;
+}
+
+QString OneNoteAuthorizeUrl(const MEndpoints& e, bool promptLogin)
+{
+    const QString format = promptLogin
+        ? QStringLiteral(
+            "%1/oauth20_authorize.srf?prompt=login&client_id=%2&scope=%3&response_type=code&redirect_uri=%4")
+        : QStringLiteral("%1/oauth20_authorize.srf?client_id=%2&scope=%3&response_type=code&redirect_uri=%4");
+    return format.arg(e.consumerLogin, e.clientIdOneNote, UrlQueryEncode(kOneNoteScopes),
+        LoginRedirectUrl(e, MAccount::OneNotePersonal));
+}
+
+QString LoginUrl(const MEndpoints& e, int type)
+{
+    if (type == MAccount::OneNotePersonal)
+        return OneNoteAuthorizeUrl(e, false);
+    return QStringLiteral("%1/common/oauth2/v2.0/authorize?prompt=login&client_id=%2&response_type=code"
+                          "&response_mode=query&scope=%3&redirect_uri=%4")
+        .arg(LoginDomain(e, type), e.clientIdGraph, UrlQueryEncode(kGraphScopes), LoginRedirectUrl(e, type));
+}
+
+QString LogoutUrl(const MEndpoints& e, int type)
+{
+    if (type == MAccount::OneNotePersonal) {
+        return QStringLiteral("%1/oauth20_logout.srf?client_id=%2&redirect_uri=%3")
+            .arg(e.consumerLogin, e.clientIdOneNote, OneNoteAuthorizeUrl(e, true));
+    }
+    return QStringLiteral("%1/logout.srf?post_logout_redirect_uri=\"%2\"").arg(LoginDomain(e, type), LoginUrl(e, type));
+}
+
+std::optional<QString> ApiUrl(const MAddressInputs& in)
+{
+    switch (in.type) {
+    case MAccount::Personal:
+        return in.endpoints.globalGraph + QStringLiteral("/v1.0/me");
+    case MAccount::GlobalWork:
+        return in.endpoints.globalGraph + QStringLiteral("/v1.0/users/") + in.userId;
+    case MAccount::ChinaWork:
+        return in.endpoints.chinaGraph + QStringLiteral("/v1.0/users/") + in.userId;
+    case MAccount::OneNotePersonal:
+        return in.endpoints.oneNoteService + QStringLiteral("/api/v1.0/me");
+    default:
+        return std::nullopt;
+    }
+}
+
+const bool kAccountJoinsSettings = [] {
+    SetAccountSettingsParticipant({
+        [](const QString& file) { TheAccount().LoadConfig(file); },
+        [](const QString& file) { TheAccount().SaveConfig(file); },
+    });
+    return true;
+}();
+
+} // namespace
+
+MAccount::MAccount()
+    : m_Endpoints(MEndpoints::Defaults())
+{
+    Reset();
+}
+
+QDateTime MAccount::RetrieveTokensTime() const
+{
+    return Guarded(m_RetrieveTokensTime);
+}
+
+void MAccount::setRetrieveTokensTime(const QDateTime& value)
+{
+    SetGuarded(m_RetrieveTokensTime, value);
+}
+
+QString MAccount::OnlineOneNoteCode() const
+{
+    return Guarded(m_OnlineOneNoteCode);
+}
+
+void MAccount::setOnlineOneNoteCode(const QString& value)
+{
+    SetGuarded(m_OnlineOneNoteCode, value);
+}
+
+QString MAccount::OnlineOneNoteAccessToken() const
+{
+    return Guarded(m_OnlineOneNoteAccessToken);
+}
+
+void MAccount::setOnlineOneNoteAccessToken(const QString& value)
+{
+    SetGuarded(m_OnlineOneNoteAccessToken, value);
+}
+
+QString MAccount::OnlineOneNoteRefreshToken() const
+{
+    return Guarded(m_OnlineOneNoteRefreshToken);
+}
+
+void MAccount::setOnlineOneNoteRefreshToken(const QString& value)
+{
+    SetGuarded(m_OnlineOneNoteRefreshToken, value);
+}
+
+QString MAccount::ClientUrlAccountId() const
+{
+    return Guarded(m_ClientUrlAccountId);
+}
+
+void MAccount::setClientUrlAccountId(const QString& value)
+{
+    SetGuarded(m_ClientUrlAccountId, value);
+}
+
+QString MAccount::UserId() const
+{
+    return Guarded(m_UserId);
+}
+
+void MAccount::setUserId(const QString& value)
+{
+    SetGuarded(m_UserId, value);
+}
+
+QString MAccount::UserPrincipalName() const
+{
+    return Guarded(m_UserPrincipalName);
+}
+
+void MAccount::setUserPrincipalName(const QString& value)
+{
+    SetGuarded(m_UserPrincipalName, value);
+}
+
+MEndpoints MAccount::Endpoints() const
+{
+    return Guarded(m_Endpoints);
+}
+
+void MAccount::setEndpoints(const MEndpoints& value)
+{
+    SetGuarded(m_Endpoints, value);
+}
+
+int MAccount::MSAccountType() const
+{
+    return Guarded(m_MSAccountType);
+}
+
+void MAccount::setMSAccountType(int value)
+{
+    SetGuarded(m_MSAccountType, value);
+}
+
+qint64 MAccount::TokenExpires_in() const
+{
+    return Guarded(m_TokenExpires_in);
+}
+
+void MAccount::setTokenExpires_in(qint64 value)
+{
+    SetGuarded(m_TokenExpires_in, value);
+}
+
+void MAccount::Reset()
+{
+    const std::lock_guard lock(m_Mutex);
+    m_OnlineOneNoteCode = QStringLiteral("");
+    m_OnlineOneNoteAccessToken = QStringLiteral("");
+    m_OnlineOneNoteRefreshToken = QStringLiteral("");
+    m_ClientUrlAccountId = QStringLiteral("");
+    m_UserId = QStringLiteral("");
+    m_UserPrincipalName = QStringLiteral("");
+    m_RetrieveTokensTime = MClock::Now();
+    m_TokenExpires_in = 0;
+}
+
+void MAccount::LoadConfig(const QString& settingsFile)
+{
+    const MConfig config(settingsFile);
+    const MEndpoints endpoints = MEndpoints::Load(settingsFile);
+    const std::lock_guard lock(m_Mutex);
+    m_SettingsFile = settingsFile;
+    m_Endpoints = endpoints;
+    m_MSAccountType = static_cast<int>(config.ReadValue(QStringLiteral("MSAccountType"), qint64(NoAccount)));
+    m_RetrieveTokensTime = config.ReadValue(QStringLiteral("RetrieveTokensTime"), m_RetrieveTokensTime);
+    m_TokenExpires_in = config.ReadValue(QStringLiteral("TokenExpires_in"), m_TokenExpires_in);
+    m_OnlineOneNoteAccessToken = config.ReadValue(QStringLiteral("OnlineOneNoteAccessToken"), "");
+    m_OnlineOneNoteRefreshToken = config.ReadValue(QStringLiteral("OnlineOneNoteRefreshToken"), "");
+    m_ClientUrlAccountId = config.ReadValue(QStringLiteral("ClientUrlAccountId"), "");
+    m_UserId = config.ReadValue(QStringLiteral("OnlineOneNoteUserId"), "");
+    m_UserPrincipalName = config.ReadValue(QStringLiteral("OnlineOneNoteUserPrincipalName"), "");
+}
+
+void MAccount::SaveConfig(const QString& settingsFile) const
+{
+    // Saves are serialised and each takes its copy inside, so the file always ends with the newest
+    // state even when two threads save at once.
+    const std::lock_guard saveLock(m_SaveMutex);
+    MConfig config(settingsFile);
+    {
+        const std::lock_guard lock(m_Mutex);
+        config.WriteValue(QStringLiteral("MSAccountType"), qint64(m_MSAccountType));
+        config.WriteValue(QStringLiteral("RetrieveTokensTime"), m_RetrieveTokensTime);
+        config.WriteValue(QStringLiteral("TokenExpires_in"), m_TokenExpires_in);
+        config.WriteValue(QStringLiteral("OnlineOneNoteAccessToken"), m_OnlineOneNoteAccessToken);
+        config.WriteValue(QStringLiteral("OnlineOneNoteRefreshToken"), m_OnlineOneNoteRefreshToken);
+        config.WriteValue(QStringLiteral("ClientUrlAccountId"), m_ClientUrlAccountId);
+        config.WriteValue(QStringLiteral("OnlineOneNoteUserId"), m_UserId);
+        config.WriteValue(QStringLiteral("OnlineOneNoteUserPrincipalName"), m_UserPrincipalName);
+    }
+    config.Save();
+}
+
+void MAccount::SaveConfig() const
+{
+    QString file;
+    {
+        const std::lock_guard lock(m_Mutex);
+        file = m_SettingsFile;
+    }
+    SaveConfig(file.isEmpty() ? AppPaths().settingsFile : file);
+}
+
+bool MAccount::SetAccountTypeByUrl(const QString& url)
+{
+    if (!url.startsWith(QLatin1String("http://msalogin.")))
+        return false;
+    static const std::pair<const char*, int> kSignals[] = {
+        {"http://msalogin.mspa/", Personal},
+        {"http://msalogin.msgswa/", GlobalWork},
+        {"http://msalogin.mscswa/", ChinaWork},
+        {"http://msalogin.opa/", OneNotePersonal},
+    };
+    for (const auto& [address, type] : kSignals) {
+        if (StringEqualsIgnoreCase(url, QString::fromLatin1(address)))
+            setMSAccountType(type);
+    }
+    return true;
+}
+
+QString MAccount::GetAccountDescription() const
+{
+    switch (MSAccountType()) {
+    case NoAccount:
+        return QStringLiteral("No Account");
+    case Personal:
+        return QStringLiteral("Microsoft Personal Account");
+    case GlobalWork:
+        return QStringLiteral("Microsoft Global School or Work Account");
+    case ChinaWork:
+        return QStringLiteral("Microsoft Chinese School or Work Account");
+    case OneNotePersonal:
+        return QStringLiteral("OneNote Personal Account");
+    default:
+        return QStringLiteral("None");
+    }
+}
+
+QString MAccount::GetLoginDomain() const
+{
+    return GetLoginDomain(MSAccountType());
+}
+
+QString MAccount::GetLoginDomain(int type) const
+{
+    return LoginDomain(Endpoints(), type);
+}
+
+QString MAccount::GetLoginRedirectUrl() const
+{
+    const std::lock_guard lock(m_Mutex);
+    return LoginRedirectUrl(m_Endpoints, m_MSAccountType);
+}
+
+QString MAccount::GetTokenUrl() const
+{
+    const std::lock_guard lock(m_Mutex);
+    if (m_MSAccountType == OneNotePersonal)
+        return m_Endpoints.consumerLogin + QStringLiteral("/oauth20_token.srf");
+    return LoginDomain(m_Endpoints, m_MSAccountType) + QStringLiteral("/common/oauth2/v2.0/token");
+}
+
+QString MAccount::GetAPIClientID() const
+{
+    const std::lock_guard lock(m_Mutex);
+    return ClientId(m_Endpoints, m_MSAccountType);
+}
+
+QString MAccount::GetLoginUrl() const
+{
+    const std::lock_guard lock(m_Mutex);
+    return LoginUrl(m_Endpoints, m_MSAccountType);
+}
+
+QString MAccount::GetLogoutUrl() const
+{
+    return GetLogoutUrl(MSAccountType());
+}
+
+QString MAccount::GetLogoutUrl(int type) const
+{
+    return LogoutUrl(Endpoints(), type);
+}
+
+std::optional<QString> MAccount::APIUrl() const
+{
+    const std::lock_guard lock(m_Mutex);
+    return ApiUrl({m_MSAccountType, m_Endpoints, m_UserId});
+}
+
+QString MAccount::BaseUrl() const
+{
+    int type = NoAccount;
+    std::optional<QString> api;
+    {
+        const std::lock_guard lock(m_Mutex);
+        type = m_MSAccountType;
+        api = ApiUrl({m_MSAccountType, m_Endpoints, m_UserId});
+    }
+    if (!api)
+        return QStringLiteral("");
+    return *api + (type == OneNotePersonal ? QStringLiteral("/notes") : QStringLiteral("/onenote"));
+}
+
+MAccount& TheAccount()
+{
+    static MAccount account;
+    return account;
+}
+
+QString GetFieldValueFromURL(const QString& url, const QString& fieldName)
+{
+    const QString marker = fieldName + QLatin1Char('=');
+    if (!url.contains(marker))
+        return QStringLiteral("");
+    QString value = GetStringBetween(url, marker, QStringLiteral("&"));
+    if (value.isEmpty())
+        value = GetStringBetween(url, marker, QString());
+    return value;
+}

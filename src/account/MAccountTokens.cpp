@@ -1,0 +1,229 @@
+// Token exchange, refresh and the user's identity. The token answers are read by their literal
+// markers; every failure message names its step by the number of exclamation marks.
+
+#include "MAccount.h"
+
+#include "model/MOLONUtils.h"
+#include "service/ServiceCall.h"
+#include "util/MClock.h"
+#include "util/MessageBox.h"
+#include "util/TextUtils.h"
+
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+
+namespace {
+
+constexpr int kCodeExchangeTimeout = 10;
+constexpr int kRefreshTimeout = 60;
+constexpr int kAccountCallTimeout = 60; // user information and the notebook list
+constexpr qint64 kLongestTokenLife = 72000; // 20 hours, whatever lifetime the service states
+
+std::optional<QString> PostTokenForm(const QString& url, const QString& form, int timeoutSeconds)
+{
+    MHttpRequest request = ServiceRequest("POST", url, timeoutSeconds);
+    SetRequestBody(request, "application/x-www-form-urlencoded", form.toUtf8());
+    const MHttpResponse response = MHttpClient::ForCurrentThread().Send(request);
+    if (!response.HasBody())
+        return std::nullopt;
+    return response.Text();
+}
+
+void ShowIf(bool show, const QString& text)
+{
+    if (show)
+        ShowMessageBox(text);
+}
+
+} // namespace
+
+MTokenAnswer ParseTokenAnswer(const QString& text)
+{
+    const QString quote = QStringLiteral("\"");
+    MTokenAnswer answer;
+    answer.accessToken = GetStringBetween(text, QStringLiteral("\"access_token\":\""), quote);
+    answer.refreshToken = GetStringBetween(text, QStringLiteral("\"refresh_token\":\""), quote);
+    answer.userId = GetStringBetween(text, QStringLiteral("\"user_id\":\""), quote);
+    const QString lifetime = GetStringBetween(text, QStringLiteral("\"expires_in\":"), QStringLiteral(","));
+    if (!lifetime.isEmpty())
+        answer.expiresIn = lifetime.trimmed().toLongLong();
+    return answer;
+}
+
+void MAccount::ApplyTokenAnswer(const MTokenAnswer& answer, bool keepRefreshTokenWhenAbsent)
+{
+    const std::lock_guard lock(m_Mutex);
+    m_OnlineOneNoteAccessToken = answer.accessToken.isNull() ? QStringLiteral("") : answer.accessToken;
+    if (!(keepRefreshTokenWhenAbsent && answer.refreshToken.isEmpty()))
+        m_OnlineOneNoteRefreshToken = answer.refreshToken.isNull() ? QStringLiteral("") : answer.refreshToken;
+    m_RetrieveTokensTime = MClock::Now();
+    m_TokenExpires_in = answer.expiresIn.value_or(0);
+}
+
+void MAccount::GetTokens(bool showFailures, const QString& browserDisplayName)
+{
+    RetrieveTokensByCode(showFailures);
+    if (MSAccountType() == OneNotePersonal && !browserDisplayName.isEmpty()) {
+        setUserPrincipalName(browserDisplayName);
+        SaveConfig();
+        return;
+    }
+    RetrieveUserIdByToken(showFailures);
+}
+
+void MAccount::RetrieveTokensByCode(bool showFailures)
+{
+    const QString code = OnlineOneNoteCode();
+    if (code.isEmpty())
+        return;
+    const QString form = QStringLiteral("grant_type=authorization_code&client_id=%1&code=%2&redirect_uri=%3")
+                             .arg(GetAPIClientID(), code, GetLoginRedirectUrl());
+    const std::optional<QString> text = PostTokenForm(GetTokenUrl(), form, kCodeExchangeTimeout);
+    if (!text) {
+        ShowIf(showFailures, QStringLiteral("Get token - authorization code error!"));
+        return;
+    }
+    const MTokenAnswer answer = ParseTokenAnswer(*text);
+    ApplyTokenAnswer(answer, false);
+    if (MSAccountType() == OneNotePersonal) {
+        const QString userId = answer.userId.isNull() ? QStringLiteral("") : answer.userId;
+        setUserId(userId);
+        setUserPrincipalName(userId);
+    }
+    SaveConfig();
+    ShowIf(
+        showFailures && OnlineOneNoteAccessToken().isEmpty(), QStringLiteral("Get token - authorization code error!!"));
+}
+
+bool MAccount::IsTokenExpired() const
+{
+    const std::lock_guard lock(m_Mutex);
+    return IsTokenExpiredLocked();
+}
+
+bool MAccount::IsTokenExpiredLocked() const
+{
+    if (m_TokenExpires_in < 1)
+        return true;
+    if (!m_RetrieveTokensTime.isValid())
+        return true; // a stored time that does not read gives no reason to trust the token
+    const QDateTime now = MClock::Now();
+    return now > m_RetrieveTokensTime.addSecs(kLongestTokenLife)
+        || now > m_RetrieveTokensTime.addSecs(m_TokenExpires_in);
+}
+
+void MAccount::RefreshTokens(bool showFailures)
+{
+    QString failure;
+    {
+        // One refresh at a time: a refresh token is spent by its use, so a thread that waited here
+        // finds the token fresh and returns without a second request.
+        const std::lock_guard refreshLock(m_RefreshMutex);
+        const QString clientId = GetAPIClientID();
+        const QString redirect = GetLoginRedirectUrl();
+        const QString url = GetTokenUrl();
+        QString form;
+        {
+            const std::lock_guard lock(m_Mutex);
+            if (m_OnlineOneNoteRefreshToken.isEmpty() || !IsTokenExpiredLocked())
+                return;
+            // Calls made meanwhile on other threads see no token and are not sent with a stale one.
+            m_OnlineOneNoteAccessToken = QStringLiteral("");
+            form = QStringLiteral("grant_type=refresh_token&client_id=%1&refresh_token=%2&redirect_uri=%3")
+                       .arg(clientId, m_OnlineOneNoteRefreshToken, redirect);
+        }
+        const std::optional<QString> text = PostTokenForm(url, form, kRefreshTimeout);
+        if (!text) {
+            failure = QStringLiteral("Refresh token - authorization code error!!!");
+        } else {
+            // The service may answer a refresh without a new refresh token; the old one then stays valid.
+            ApplyTokenAnswer(ParseTokenAnswer(*text), true);
+            SaveConfig();
+            if (OnlineOneNoteAccessToken().isEmpty())
+                failure = QStringLiteral("Refresh token - authorization code error!!!!");
+        }
+    }
+    // Shown after the lock is released: on the desktop the box waits for the main thread, which may
+    // itself be waiting to refresh.
+    ShowIf(showFailures && !failure.isEmpty(), failure);
+}
+
+void MAccount::RetrieveUserIdByToken(bool showFailures)
+{
+    const int type = MSAccountType();
+    if (type != Personal && type != GlobalWork && type != ChinaWork)
+        return;
+    if (OnlineOneNoteAccessToken().isEmpty())
+        return;
+    // A China-cloud token is good only at the China cloud's Graph.
+    const MEndpoints endpoints = Endpoints();
+    const QString graph = type == ChinaWork ? endpoints.chinaGraph : endpoints.globalGraph;
+    const MHttpResponse response
+        = SendAuthorized(*this, ServiceRequest("GET", graph + QStringLiteral("/v1.0/me"), kAccountCallTimeout));
+    if (!response.HasBody()) {
+        ShowIf(showFailures, QStringLiteral("Get Microsoft user information failure!"));
+        return;
+    }
+    const QString text = response.Text();
+    const QString quote = QStringLiteral("\"");
+    const QString userId = GetStringBetween(text, QStringLiteral("\"id\":\""), quote);
+    const QString name = GetStringBetween(text, QStringLiteral("\"userPrincipalName\":\""), quote);
+    setUserId(userId.isNull() ? QStringLiteral("") : userId);
+    setUserPrincipalName(name.isNull() ? QStringLiteral("") : name);
+    SaveConfig();
+    ShowIf(showFailures && userId.isEmpty(), QStringLiteral("Get Microsoft user information failure!!"));
+}
+
+void MAccount::RetrieveClientUrlAccountIdByToken(bool showFailures)
+{
+    const QString baseUrl = BaseUrl();
+    if (OnlineOneNoteAccessToken().isEmpty() || baseUrl.isEmpty())
+        return;
+    const std::optional<QString> text
+        = GetAuthorizedText(*this, baseUrl + QStringLiteral("/notebooks"), kAccountCallTimeout);
+    if (!text) {
+        ShowIf(showFailures, QStringLiteral("Return null when get notebooks from server!"));
+        return;
+    }
+    if (text->isEmpty()) {
+        ShowIf(showFailures, QStringLiteral("Return empty string when get notebooks from server!"));
+        return;
+    }
+    qint64 count = 0;
+    const QString accountId = GetAccountIdFromNotebookJson(*text, count);
+    setClientUrlAccountId(accountId);
+    SaveConfig();
+    if (!showFailures || !accountId.isEmpty())
+        return;
+    const bool isList = text->contains(QLatin1String("\"value\":"));
+    if (isList && count == 0)
+        ShowMessageBox(QStringLiteral("Error: There are no notebooks in this account!"));
+    else if (isList)
+        ShowMessageBox(QStringLiteral("Get client user information failure!\n%1").arg(*text));
+    else
+        ShowMessageBox(QStringLiteral("Get client user information failure!!\n%1").arg(*text));
+}
+
+QString MAccount::GetAccountIdFromNotebookJson(const QString& json, qint64& notebooksCount) const
+{
+    if (json.isEmpty())
+        return QStringLiteral("");
+    const QJsonArray notebooks
+        = QJsonDocument::fromJson(json.toUtf8()).object().value(QLatin1String("value")).toArray();
+    notebooksCount = notebooks.size();
+    const QString documentsHost = MEndpoints::HostOf(Endpoints().consumerDocuments);
+    for (const QJsonValue& value : notebooks) {
+        const QJsonObject notebook = value.toObject();
+        if (notebook.value(QLatin1String("isShared")).toBool(false))
+            continue;
+        const QString link = notebook.value(QLatin1String("links"))
+                                 .toObject()
+                                 .value(QLatin1String("oneNoteClientUrl"))
+                                 .toObject()
+                                 .value(QLatin1String("href"))
+                                 .toString();
+        return AccountIdFromClientUrl(link, documentsHost);
+    }
+    return QStringLiteral("");
+}

@@ -1,0 +1,90 @@
+#include "Command.h"
+
+#include "Config.h"
+#include "Signin.h"
+#include "Tree.h"
+#include "Whoami.h"
+#include "app/MStrings.h"
+
+#include <cstdio>
+
+void PrintOut(const QString& text)
+{
+    std::fputs(qUtf8Printable(text + QLatin1Char('\n')), stdout);
+    std::fflush(stdout);
+}
+
+void PrintErr(const QString& text)
+{
+    std::fputs(qUtf8Printable(text + QLatin1Char('\n')), stderr);
+    std::fflush(stderr);
+}
+
+const QList<std::shared_ptr<MCliCommand>>& MCliCommand::All()
+{
+    static const QList<std::shared_ptr<MCliCommand>> commands {
+        std::make_shared<MCliSignin>(),
+        std::make_shared<MCliWhoami>(),
+        std::make_shared<MCliTree>(),
+        std::make_shared<MCliConfig>(),
+    };
+    return commands;
+}
+
+std::shared_ptr<MCliCommand> MCliCommand::Find(const QString& name)
+{
+    for (const auto& command : All()) {
+        if (command->name == name)
+            return command;
+    }
+    return nullptr;
+}
+
+std::optional<QString> MCliCommand::CheckArguments(const QCommandLineParser& parser) const
+{
+    if (parser.positionalArguments().size() != positionals.size())
+        return Localized("cliWrongArgumentCount");
+    return std::nullopt;
+}
+
+QString MCliCommand::HelpText(const QCommandLineParser& parser) const
+{
+    // The parser's usage line names the executable's full path; ours names the command.
+    QString text = parser.helpText();
+    const qsizetype firstLineEnd = text.indexOf(QLatin1Char('\n'));
+    QStringList syntax;
+    for (const Positional& positional : positionals)
+        syntax.append(positional.syntax.isEmpty() ? positional.name : positional.syntax);
+    const QString usage = QStringLiteral("%1: pagewright-cli [--settings-dir DIR] %2 [options] %3")
+                              .arg(Localized("cliUsage"), name, syntax.join(QLatin1Char(' ')))
+                              .trimmed();
+    return usage + text.mid(firstLineEnd);
+}
+
+int MCliCommand::Run(const QStringList& arguments)
+{
+    QCommandLineParser parser;
+    parser.setApplicationDescription(description);
+    parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
+    const QCommandLineOption help({QStringLiteral("h"), QStringLiteral("help")}, Localized("cliOptionHelp"));
+    parser.addOption(help);
+    parser.addOptions(options);
+    for (const Positional& positional : positionals)
+        parser.addPositionalArgument(positional.name, positional.description, positional.syntax);
+
+    if (!parser.parse(arguments)) {
+        PrintErr(parser.errorText());
+        PrintErr(HelpText(parser));
+        return kExitUsage;
+    }
+    if (parser.isSet(help)) {
+        PrintOut(HelpText(parser));
+        return kExitSuccess;
+    }
+    if (const std::optional<QString> error = CheckArguments(parser)) {
+        PrintErr(*error);
+        PrintErr(HelpText(parser));
+        return kExitUsage;
+    }
+    return Execute(parser);
+}

@@ -1,0 +1,85 @@
+#include "Tree.h"
+
+#include "account/MAccount.h"
+#include "app/AppPaths.h"
+#include "app/MStrings.h"
+#include "model/MNotebookTree.h"
+#include "model/MONObject.h"
+#include "util/FileUtils.h"
+
+namespace {
+
+// The main window shows these in its status bar; here they go to standard error.
+class MStderrStatus final : public MTreeStatusSink
+{
+public:
+    void ShowStatus(const QString& text) override { PrintErr(text); }
+    void HideStatus() override { }
+};
+
+QString KindWord(quint64 type)
+{
+    switch (type) {
+    case MONObject::Notebook:
+        return QStringLiteral("notebook");
+    case MONObject::SectionGroup:
+        return QStringLiteral("group");
+    case MONObject::Section:
+        return QStringLiteral("section");
+    default:
+        return QStringLiteral("node");
+    }
+}
+
+void AppendLines(const MONObject& node, int depth, QStringList& lines)
+{
+    for (const auto& child : node.children()) {
+        lines.append(
+            QStringLiteral("%1%2\t%3\t%4")
+                .arg(QString(depth * 2, QLatin1Char(' ')), KindWord(child->objType), child->name, child->objId));
+        AppendLines(*child, depth + 1, lines);
+    }
+}
+
+} // namespace
+
+QStringList OutlineLines(const MONObject& root)
+{
+    QStringList lines;
+    AppendLines(root, 0, lines);
+    return lines;
+}
+
+MCliTree::MCliTree()
+    : m_Refresh(QStringLiteral("refresh"), Localized("cliTreeOptionRefresh"))
+{
+    name = QStringLiteral("tree");
+    description = Localized("cliTreeDescription");
+    options = {m_Refresh};
+}
+
+int MCliTree::Execute(const QCommandLineParser& parser)
+{
+    MAccount& account = TheAccount();
+    const QString cache = AppPaths().notebookCache;
+    const bool fetch = parser.isSet(m_Refresh) || !FileExists(cache);
+    if (fetch && account.OnlineOneNoteAccessToken().isEmpty() && account.OnlineOneNoteRefreshToken().isEmpty()) {
+        PrintErr(Localized("cliNotSignedIn"));
+        return kExitFailure;
+    }
+    MONObject root;
+    MStderrStatus status;
+    MNotebookTree tree(account, root, cache, &status);
+    const MTreeBuildResult result = tree.CreateNotebooksTree(parser.isSet(m_Refresh), false);
+    if (!result.built) {
+        PrintErr(Localized("cliTreeNoAnswer"));
+        return kExitFailure;
+    }
+    if (!result.isList) {
+        PrintErr(Localized("cliTreeNoList"));
+        return kExitFailure;
+    }
+    for (const QString& line : OutlineLines(root))
+        PrintOut(line);
+    return kExitSuccess;
+}

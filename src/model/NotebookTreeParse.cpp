@@ -1,0 +1,94 @@
+// Parsing the notebook-list JSON into the tree. Under every notebook and section group the
+// sections come first, in service order, then the section groups.
+
+#include "MNotebookTree.h"
+
+#include "MONObject.h"
+#include "account/MAccount.h"
+
+#include <QJsonArray>
+#include <QJsonDocument>
+
+namespace {
+
+QString Text(const QJsonObject& object, QLatin1String key)
+{
+    return object.value(key).toString();
+}
+
+QString Href(const QJsonObject& notebook, QLatin1String link)
+{
+    return notebook.value(QLatin1String("links"))
+        .toObject()
+        .value(link)
+        .toObject()
+        .value(QLatin1String("href"))
+        .toString();
+}
+
+// The service writes a JSON boolean; a text "true" counts as well.
+bool IsTrue(const QJsonValue& value)
+{
+    return value.isBool() ? value.toBool() : value.toString() == QLatin1String("true");
+}
+
+} // namespace
+
+QString MNotebookTree::NameKey(int accountType)
+{
+    return accountType == MAccount::OneNotePersonal ? QStringLiteral("name") : QStringLiteral("displayName");
+}
+
+qint64 MNotebookTree::ListJasonToVTSNotebook(const QString& json)
+{
+    return ListJasonToVTSNotebook(json, m_Root, m_Account.MSAccountType());
+}
+
+qint64 MNotebookTree::ListJasonToVTSNotebook(const QString& json, MONObject& root, int accountType)
+{
+    if (json.isEmpty())
+        return 0;
+    const QJsonArray notebooks
+        = QJsonDocument::fromJson(json.toUtf8()).object().value(QLatin1String("value")).toArray();
+    const QString nameKey = NameKey(accountType);
+    qint64 added = 0;
+    for (const QJsonValue& value : notebooks) {
+        const QJsonObject nb = value.toObject();
+        const QString self = Text(nb, QLatin1String("self"));
+        MONObject* node = root.addSubObject(MONObject::Notebook, Text(nb, QLatin1String("id")),
+            nb.value(nameKey).toString(), QStringLiteral(""), Href(nb, QLatin1String("oneNoteClientUrl")),
+            Href(nb, QLatin1String("oneNoteWebUrl")), QStringLiteral(""), self, QStringLiteral(""), self);
+        node->sectionGroupsUrl = Text(nb, QLatin1String("sectionGroupsUrl"));
+        node->sectionsUrl = Text(nb, QLatin1String("sectionsUrl"));
+        node->isDefault = IsTrue(nb.value(QLatin1String("isDefault")));
+        node->userRole = Text(nb, QLatin1String("userRole"));
+        const QJsonObject user
+            = nb.value(QLatin1String("createdBy")).toObject().value(QLatin1String("user")).toObject();
+        node->creatorId = Text(user, QLatin1String("id"));
+        node->createdBy = Text(user, QLatin1String("displayName"));
+        ListJasonToVTSNotebookChildren(nb, node, nameKey);
+        ++added;
+    }
+    return added;
+}
+
+void MNotebookTree::ListJasonToVTSNotebookChildren(const QJsonObject& object, MONObject* parent, const QString& nameKey)
+{
+    const auto addChild = [&](quint64 type, const QJsonObject& child) {
+        const QString self = Text(child, QLatin1String("self"));
+        return parent->addSubObject(type, Text(child, QLatin1String("id")), child.value(nameKey).toString(),
+            QStringLiteral(""), QStringLiteral(""), self, QStringLiteral(""), self, parent->selfUrl,
+            parent->parentNotebookUrl);
+    };
+    for (const QJsonValue& value : object.value(QLatin1String("sections")).toArray()) {
+        const QJsonObject section = value.toObject();
+        addChild(MONObject::Section, section)->pagesUrl = Text(section, QLatin1String("pagesUrl"));
+    }
+    for (const QJsonValue& value : object.value(QLatin1String("sectionGroups")).toArray()) {
+        const QJsonObject group = value.toObject();
+        MONObject* node = addChild(MONObject::SectionGroup, group);
+        node->sectionGroupsUrl = Text(group, QLatin1String("sectionGroupsUrl"));
+        node->sectionsUrl = Text(group, QLatin1String("sectionsUrl"));
+        ListJasonToVTSNotebookChildren(group, node, nameKey);
+    }
+}

@@ -1,0 +1,188 @@
+#include "MOLODUtils.h"
+
+#include "ServiceCall.h"
+#include "ServiceText.h"
+#include "account/MAccount.h"
+#include "app/Log.h"
+#include "app/MStrings.h"
+#include "model/MONObject.h"
+#include "util/HtmlText.h"
+#include "util/MessageBox.h"
+#include "util/TextUtils.h"
+
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QLoggingCategory>
+
+// The answers of OneDrive reads, for diagnosis: QT_LOGGING_RULES="pagewright.onedrive.debug=true".
+Q_LOGGING_CATEGORY(lcOneDrive, "pagewright.onedrive", QtWarningMsg)
+
+namespace {
+
+constexpr int kReadTimeout = 30;
+constexpr int kCreateFolderTimeout = 120;
+constexpr int kMostListingPages = 10000; // a guard against a service that keeps pointing onwards
+
+QString ItemUrl(const MAccount& account, const QString& itemId, const char* suffix)
+{
+    const std::optional<QString> api = account.APIUrl();
+    if (!api)
+        return QString();
+    return *api + QStringLiteral("/drive/items/") + itemId + QLatin1String(suffix);
+}
+
+// One read: the body, unless there is none or it is a service error.
+std::optional<QByteArray> Read(const MAccount& account, const MHttpRequest& request, MOneDriveReadPolicy policy)
+{
+    const MHttpResponse response = SendAuthorized(account, request);
+    if (!response.HasBody())
+        return std::nullopt;
+    const QString text = response.Text();
+    qCDebug(lcOneDrive).noquote() << "---" << text;
+    if (const std::optional<QString> code = ServiceErrorCode(text)) {
+        if (policy.showErrorInMessageBox)
+            ShowMessageBox(*code);
+        return std::nullopt;
+    }
+    return response.body;
+}
+
+QJsonArray Entries(const QJsonObject& listing)
+{
+    return listing.value(QLatin1String("value")).toArray();
+}
+
+} // namespace
+
+QString MOLODUtils::ConvertOneNoteAPIID2OneDriveID(const QString& oneNoteApiId)
+{
+    const QString id = GetStringBetween(oneNoteApiId, QStringLiteral("-"), QString());
+    return id.isNull() ? QStringLiteral("") : id;
+}
+
+QString MOLODUtils::ConvertOneNoteAPIID2OneDriveID_Really(const MAccount& account, const QString& oneNoteApiId)
+{
+    const QString driveId = ConvertOneNoteAPIID2OneDriveID(oneNoteApiId);
+    if (driveId.isEmpty())
+        return QStringLiteral("");
+    const std::optional<QByteArray> item = GetAOneDriveItemInfoJson(account, driveId, true);
+    if (!item)
+        return QStringLiteral("");
+    return QJsonDocument::fromJson(*item).object().value(QLatin1String("id")).toString();
+}
+
+std::optional<QByteArray> MOLODUtils::GetAOneDriveItemInfoJson(
+    const MAccount& account, const QString& itemId, bool isId, MOneDriveReadPolicy policy)
+{
+    Q_UNUSED(isId) // every caller passes an item id
+    const QString url = ItemUrl(account, itemId, "");
+    if (url.isEmpty())
+        return std::nullopt;
+    return Read(account, ServiceRequestEncoded("GET", url, kReadTimeout), policy);
+}
+
+std::optional<QByteArray> MOLODUtils::GetAOneDriveFolderChildrenJson(
+    const MAccount& account, const QString& folderId, MOneDriveReadPolicy policy)
+{
+    const QString url = ItemUrl(account, folderId, "/children");
+    if (url.isEmpty())
+        return std::nullopt;
+    std::optional<QByteArray> page = Read(account, ServiceRequestEncoded("GET", url, kReadTimeout), policy);
+    if (!page)
+        return std::nullopt;
+    QJsonObject listing = QJsonDocument::fromJson(*page).object();
+    QString next = listing.value(QLatin1String("@odata.nextLink")).toString();
+    if (next.isEmpty())
+        return page; // one page: the answer as it came
+    // A listing cut into pages: a lookup that saw only the first page would miss a section file
+    // beyond it, and a later upload under a "free" name would replace the user's file.
+    QJsonArray entries = Entries(listing);
+    for (int pages = 1; !next.isEmpty() && pages < kMostListingPages; ++pages) {
+        // The next link is a complete, already encoded address.
+        page = Read(account, ServiceRequest("GET", next, kReadTimeout), policy);
+        if (!page)
+            return std::nullopt; // a partial listing would pass for the whole folder
+        const QJsonObject more = QJsonDocument::fromJson(*page).object();
+        for (const QJsonValue& entry : Entries(more))
+            entries.append(entry);
+        const QString following = more.value(QLatin1String("@odata.nextLink")).toString();
+        next = following == next ? QString() : following;
+    }
+    if (!next.isEmpty())
+        return std::nullopt;
+    QJsonObject merged;
+    merged.insert(QLatin1String("value"), entries);
+    return QJsonDocument(merged).toJson(QJsonDocument::Compact);
+}
+
+QString MOLODUtils::GetSectionGroupFolderInOneDrive(
+    const QJsonObject& listing, const QString& name, qint64& fileSize, MFolderLookupPolicy policy)
+{
+    fileSize = 0;
+    for (const QJsonValue& value : Entries(listing)) {
+        const QJsonObject entry = value.toObject();
+        if (policy.foldersOnly && !entry.contains(QLatin1String("folder")))
+            continue;
+        if (StringEqualsIgnoreCase(entry.value(QLatin1String("name")).toString(), name)) {
+            fileSize = entry.value(QLatin1String("size")).toInteger();
+            return entry.value(QLatin1String("id")).toString();
+        }
+    }
+    return QStringLiteral("");
+}
+
+QString MOLODUtils::GetSectionFileInOneDrive(const QJsonObject& listing, const QString& fileName)
+{
+    for (const QJsonValue& value : Entries(listing)) {
+        const QJsonObject entry = value.toObject();
+        const QJsonValue file = entry.value(QLatin1String("file"));
+        if (!file.isObject())
+            continue;
+        const QString mimeType = file.toObject().value(QLatin1String("mimeType")).toString();
+        if (!StringContainsIgnoreCase(QStringLiteral("msonenote"), mimeType))
+            continue;
+        if (StringEqualsIgnoreCase(entry.value(QLatin1String("name")).toString(), fileName))
+            return entry.value(QLatin1String("id")).toString();
+    }
+    return QStringLiteral("");
+}
+
+QString MOLODUtils::CalculateUniqueSectionFileNameInOneDrive(const QJsonObject& listing, const QString& baseName)
+{
+    QString candidate = baseName + QStringLiteral(".one");
+    for (qint64 n = 1; !GetSectionFileInOneDrive(listing, candidate).isEmpty(); ++n)
+        candidate = QStringLiteral("%1 (%2).one").arg(baseName).arg(n);
+    return candidate;
+}
+
+bool MOLODUtils::CreateNewFolderInOneDrive(const MAccount& account, MONObject& node, const QString& parentOneDriveApiId)
+{
+    const QString url = ItemUrl(account, parentOneDriveApiId, "/children");
+    if (account.OnlineOneNoteAccessToken().isEmpty() || url.isEmpty()) {
+        node.intValue = -1;
+        return false;
+    }
+    const QString body = account.MSAccountType() == MAccount::OneNotePersonal
+        ? QStringLiteral("{'name':'%1'}").arg(node.name)
+        : QStringLiteral("{'name':'%1', 'folder': { }}").arg(node.name);
+    MHttpRequest request = ServiceRequestEncoded("POST", url, kCreateFolderTimeout);
+    SetRequestBody(request, "application/json", body.toUtf8());
+    const MHttpResponse response = SendAuthorized(account, request);
+    if (!response.HasBody()) {
+        node.intValue = response.sent ? -3 : -1;
+        return false;
+    }
+    const QString text = response.Text();
+    if (text.contains(QLatin1String("\"error\":"))) {
+        const QString message = StripHtmlToText(ServiceErrorMessage(text));
+        node.strValue = message;
+        node.intValue = -4;
+        qCWarning(lcOneDrive).noquote() << QStringLiteral("CreateNewFolderInOneDrive error: %1").arg(message);
+        WriteLog(QStringLiteral("%1,%2,%3").arg(QStringLiteral("Create Section Group"), node.name, message));
+        return false;
+    }
+    node.objId = QJsonDocument::fromJson(response.body.value()).object().value(QLatin1String("id")).toString();
+    node.strValue = Localized("strSuccess");
+    node.intValue = 1;
+    return true;
+}

@@ -1,0 +1,53 @@
+#include "ServiceCall.h"
+
+#include "ServiceText.h"
+#include "account/MAccount.h"
+#include "util/TextUtils.h"
+
+MHttpRequest ServiceRequest(const QByteArray& method, const QString& url, int timeoutSeconds)
+{
+    MHttpRequest request;
+    request.method = method;
+    request.url = url;
+    request.timeoutSeconds = timeoutSeconds;
+    return request;
+}
+
+MHttpRequest ServiceRequestEncoded(const QByteArray& method, const QString& url, int timeoutSeconds)
+{
+    return ServiceRequest(method, UrlQueryEncode(url), timeoutSeconds);
+}
+
+void SetRequestBody(MHttpRequest& request, const QByteArray& contentType, const QByteArray& body)
+{
+    request.body = body;
+    request.headers.append({"Content-Type", contentType});
+    request.headers.append({"Content-Length", QByteArray::number(body.size())});
+}
+
+MHttpResponse SendAuthorized(const MAccount& account, MHttpRequest request)
+{
+    // One read of the token: a refresh on another thread may empty it at any moment.
+    const QString token = account.OnlineOneNoteAccessToken();
+    if (token.isEmpty())
+        return MHttpResponse();
+    request.headers.append({"Authorization", "Bearer " + token.toUtf8()});
+    return MHttpClient::ForCurrentThread().Send(request);
+}
+
+std::optional<QString> GetAuthorizedText(const MAccount& account, const QString& url, int timeoutSeconds)
+{
+    const MHttpResponse response = SendAuthorized(account, ServiceRequest("GET", url, timeoutSeconds));
+    if (!response.HasBody())
+        return std::nullopt;
+    return response.Text();
+}
+
+bool MarkTokenExpiredOnInvalidToken(MAccount& account, const QString& text)
+{
+    const std::optional<QString> code = ServiceErrorCode(text);
+    if (!code || !StringEqualsIgnoreCase(*code, QStringLiteral("InvalidAuthenticationToken")))
+        return false;
+    account.setTokenExpires_in(0);
+    return true;
+}

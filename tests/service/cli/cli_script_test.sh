@@ -1,0 +1,94 @@
+#!/bin/sh
+# pagewright-cli against pagewright-emulator, as a user's script would use it: point a fresh
+# settings folder at the emulator, sign in by fetching the printed address (the emulator consents by
+# itself and redirects with a code), then whoami and tree, first from the service, then from the cache.
+# Usage: cli_script_test.sh PAGEWRIGHT_CLI PAGEWRIGHT_EMULATOR FIXTURE
+set -eu
+
+cli=$1
+emulator=$2
+fixture=$3
+
+work=$(mktemp -d)
+emulator_pid=
+cleanup() {
+    if [ -n "$emulator_pid" ]; then
+        kill "$emulator_pid" 2>/dev/null || true
+        wait "$emulator_pid" 2>/dev/null || true
+    fi
+    rm -rf "$work"
+}
+trap cleanup EXIT
+
+fail() {
+    echo "FAIL: $*" >&2
+    for f in "$work"/*.out "$work"/*.err; do
+        [ -f "$f" ] && { echo "--- $f" >&2; cat "$f" >&2; }
+    done
+    exit 1
+}
+
+"$emulator" --port 0 --fixture "$fixture" --auto-consent >"$work/emulator.out" 2>"$work/emulator.err" &
+emulator_pid=$!
+
+# The emulator prints its port on its first line.
+tries=0
+until [ -s "$work/emulator.out" ] && head -n 1 "$work/emulator.out" | grep -q '[0-9]'; do
+    tries=$((tries + 1))
+    [ "$tries" -gt 100 ] && fail "the emulator printed no port"
+    kill -0 "$emulator_pid" 2>/dev/null || fail "the emulator ended early"
+    sleep 0.1
+done
+port=$(head -n 1 "$work/emulator.out" | grep -o '[0-9][0-9]*' | tail -n 1)
+origin="http://127.0.0.1:$port"
+
+settings="$work/settings"
+pw() { "$cli" --settings-dir "$settings" "$@"; }
+
+for key in Host_GlobalLogin Host_ChinaLogin Host_ConsumerLogin Host_GlobalGraph Host_ChinaGraph \
+    Host_OneNoteService Host_ConsumerDocuments Host_MakerWeb; do
+    pw config set "$key" "$origin" || fail "config set $key"
+done
+[ "$(pw config get Host_GlobalGraph)" = "$origin" ] || fail "config get does not give back the value"
+
+# Before signing in, whoami and tree fail with a message.
+if pw whoami >"$work/whoami0.out" 2>"$work/whoami0.err"; then fail "whoami succeeded before sign-in"; fi
+grep -q "Not signed in" "$work/whoami0.err" || fail "whoami before sign-in gave no clear message"
+
+pw signin --type personal >"$work/address.out" || fail "signin printed no address"
+address=$(cat "$work/address.out")
+case "$address" in
+"$origin"/common/oauth2/v2.0/authorize\?*) ;;
+*) fail "unexpected sign-in address: $address" ;;
+esac
+
+redirect=$(curl -s -o /dev/null -w '%{redirect_url}' "$address") || fail "the sign-in address did not answer"
+case "$redirect" in
+*code=*) ;;
+*) fail "the sign-in address did not redirect with a code: $redirect" ;;
+esac
+
+pw signin --type personal --redirect "$redirect" >"$work/signin.out" 2>"$work/signin.err" || fail "signin with the redirect"
+grep -q "Signed in as" "$work/signin.out" || fail "signin did not report the account"
+
+pw whoami >"$work/whoami.out" 2>"$work/whoami.err" || fail "whoami after sign-in"
+grep -q "Microsoft Personal Account" "$work/whoami.out" || fail "whoami does not name the account type"
+grep -q "^User id: ." "$work/whoami.out" || fail "whoami shows no user id"
+
+pw tree >"$work/tree.out" 2>"$work/tree.err" || fail "tree"
+grep -q "^notebook	" "$work/tree.out" || fail "tree printed no notebook"
+grep -q "^  section	" "$work/tree.out" || fail "tree printed no section below a notebook"
+[ -s "$settings/notebooks.json" ] || fail "tree left no cache"
+
+# From the cache: the same outline, even with the emulator gone.
+kill "$emulator_pid"
+wait "$emulator_pid" 2>/dev/null || true
+emulator_pid=
+pw tree >"$work/tree2.out" 2>"$work/tree2.err" || fail "tree from the cache"
+cmp -s "$work/tree.out" "$work/tree2.out" || fail "the cached outline differs"
+
+# With the service gone, a refresh fails with a non-zero status and a message.
+if pw tree --refresh >"$work/tree3.out" 2>"$work/tree3.err"; then fail "tree --refresh succeeded without a service"; fi
+[ -s "$work/tree3.err" ] || fail "tree --refresh failed without a message"
+
+echo "cli script test passed"

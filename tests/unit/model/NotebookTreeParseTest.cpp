@@ -1,0 +1,106 @@
+#include "model/MNotebookTree.h"
+#include "model/MONObject.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+QString S(const char* s)
+{
+    return QString::fromUtf8(s);
+}
+
+// A notebook whose JSON lists a section group before a section, with a group inside the group.
+const char* kGraphList = R"({"@odata.context":"x","value":[{
+  "id":"1-NB","displayName":"Personal","self":"https://g/notebooks/1-NB","isDefault":true,"userRole":"Owner",
+  "isShared":false,"sectionsUrl":"https://g/notebooks/1-NB/sections","sectionGroupsUrl":"https://g/notebooks/1-NB/sectionGroups",
+  "createdBy":{"user":{"id":"U1","displayName":"Ann"}},
+  "links":{"oneNoteClientUrl":{"href":"onenote:https://d.docs.live.net/A/Personal"},"oneNoteWebUrl":{"href":"https://web/Personal"}},
+  "sectionGroups":[{"id":"1-G1","displayName":"Projects","self":"https://g/sectionGroups/1-G1",
+     "sectionsUrl":"https://g/sectionGroups/1-G1/sections","sectionGroupsUrl":"https://g/sectionGroups/1-G1/sectionGroups",
+     "sections":[{"id":"1-S2","displayName":"Plan","self":"https://g/sections/1-S2","pagesUrl":"https://g/sections/1-S2/pages"}],
+     "sectionGroups":[{"id":"1-G2","displayName":"Old","self":"https://g/sectionGroups/1-G2"}]}],
+  "sections":[{"id":"1-S1","displayName":"Quick Notes","self":"https://g/sections/1-S1","pagesUrl":"https://g/sections/1-S1/pages"}]
+},{
+  "id":"1-SH","displayName":"Team","self":"https://g/notebooks/1-SH","isDefault":false,"userRole":"Contributor","isShared":true,
+  "createdBy":{"user":{"id":"U2","displayName":"Bob"}}
+}]})";
+
+} // namespace
+
+TEST(NotebookTreeParse, NotebookFields)
+{
+    MONObject root;
+    ASSERT_EQ(MNotebookTree::ListJasonToVTSNotebook(S(kGraphList), root, 1), 2);
+    const MONObject* nb = root.child(0);
+    EXPECT_EQ(nb->objType, MONObject::Notebook);
+    EXPECT_EQ(nb->objId, S("1-NB"));
+    EXPECT_EQ(nb->name, S("Personal"));
+    EXPECT_EQ(nb->clientUrl, S("onenote:https://d.docs.live.net/A/Personal"));
+    EXPECT_EQ(nb->webUrl, S("https://web/Personal"));
+    EXPECT_EQ(nb->selfUrl, S("https://g/notebooks/1-NB"));
+    EXPECT_EQ(nb->parentNotebookUrl, S("https://g/notebooks/1-NB"));
+    EXPECT_EQ(nb->parentSectionGroupUrl, S(""));
+    EXPECT_EQ(nb->sectionsUrl, S("https://g/notebooks/1-NB/sections"));
+    EXPECT_TRUE(nb->isDefault);
+    EXPECT_EQ(nb->userRole, S("Owner"));
+    EXPECT_EQ(nb->creatorId, S("U1"));
+    EXPECT_EQ(nb->createdBy, S("Ann"));
+
+    // A shared notebook stays in the tree with its role and creator.
+    const MONObject* shared = root.child(1);
+    EXPECT_EQ(shared->name, S("Team"));
+    EXPECT_EQ(shared->userRole, S("Contributor"));
+    EXPECT_EQ(shared->createdBy, S("Bob"));
+    EXPECT_FALSE(shared->isDefault);
+    EXPECT_EQ(shared->childCount(), 0u); // missing "sections" and "sectionGroups" are empty
+}
+
+TEST(NotebookTreeParse, SectionsFirstAndParentAddresses)
+{
+    MONObject root;
+    MNotebookTree::ListJasonToVTSNotebook(S(kGraphList), root, 2);
+    const MONObject* nb = root.child(0);
+    ASSERT_EQ(nb->childCount(), 2u);
+    const MONObject* section = nb->child(0);
+    EXPECT_EQ(section->objType, MONObject::Section);
+    EXPECT_EQ(section->name, S("Quick Notes"));
+    // Directly under a notebook both parent addresses are the notebook's.
+    EXPECT_EQ(section->parentSectionGroupUrl, S("https://g/notebooks/1-NB"));
+    EXPECT_EQ(section->parentNotebookUrl, S("https://g/notebooks/1-NB"));
+    EXPECT_EQ(section->webUrl, S("https://g/sections/1-S1"));
+    EXPECT_EQ(section->pagesUrl, S("https://g/sections/1-S1/pages"));
+    EXPECT_EQ(section->clientUrl, S(""));
+
+    const MONObject* group = nb->child(1);
+    EXPECT_EQ(group->objType, MONObject::SectionGroup);
+    EXPECT_EQ(group->sectionGroupsUrl, S("https://g/sectionGroups/1-G1/sectionGroups"));
+    ASSERT_EQ(group->childCount(), 2u);
+    EXPECT_EQ(group->child(0)->name, S("Plan"));
+    EXPECT_EQ(group->child(0)->parentSectionGroupUrl, S("https://g/sectionGroups/1-G1"));
+    EXPECT_EQ(group->child(0)->parentNotebookUrl, S("https://g/notebooks/1-NB"));
+    EXPECT_EQ(group->child(1)->objType, MONObject::SectionGroup);
+    EXPECT_EQ(group->child(1)->parentNotebookUrl, S("https://g/notebooks/1-NB"));
+}
+
+TEST(NotebookTreeParse, OneNotePersonalNamesFromName)
+{
+    MONObject root;
+    const QString list = S(R"({"value":[{"id":"0-A","name":"Legacy","self":"s","sections":[{"id":"0-S","name":"One"}]},
+                                         {"id":"0-B","displayName":"Graph name only","self":"t"}]})");
+    ASSERT_EQ(MNotebookTree::ListJasonToVTSNotebook(list, root, 100), 2);
+    EXPECT_EQ(root.child(0)->name, S("Legacy"));
+    EXPECT_EQ(root.child(0)->child(0)->name, S("One"));
+    EXPECT_TRUE(root.child(1)->name.isNull()); // absent, not empty
+}
+
+TEST(NotebookTreeParse, TextsThatAreNoList)
+{
+    MONObject root;
+    EXPECT_EQ(MNotebookTree::ListJasonToVTSNotebook(S(""), root, 1), 0);
+    EXPECT_EQ(MNotebookTree::ListJasonToVTSNotebook(S(R"({"error":{"code":"20102","message":"x"}})"), root, 1), 0);
+    EXPECT_EQ(MNotebookTree::ListJasonToVTSNotebook(S("<html><body>Service Unavailable</body></html>"), root, 1), 0);
+    EXPECT_EQ(MNotebookTree::ListJasonToVTSNotebook(S(R"({"value":[{"id":"1-A","displayName":"Cut)"), root, 1), 0);
+    EXPECT_EQ(MNotebookTree::ListJasonToVTSNotebook(S(R"({"value":{"id":"1-A"}})"), root, 1), 0);
+    EXPECT_EQ(root.childCount(), 0u);
+}
