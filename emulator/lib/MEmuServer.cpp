@@ -412,7 +412,10 @@ std::optional<QString> MEmulator::Start()
     auto host = std::make_shared<MEmuServerHost>();
     host->server.new_task_queue = [] { return new httplib::ThreadPool(24); };
     host->server.set_keep_alive_max_count(1000000);
-    host->server.set_keep_alive_timeout(30);
+    // Small answers go out at once (headers and body are separate writes), and an idle kept-alive
+    // connection is closed after a second, so that stopping never waits long for a client.
+    host->server.set_tcp_nodelay(true);
+    host->server.set_keep_alive_timeout(1);
     host->server.set_read_timeout(60);
     host->server.set_write_timeout(60);
     host->server.set_pre_routing_handler([](const httplib::Request& req, httplib::Response&) {
