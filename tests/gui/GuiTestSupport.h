@@ -6,6 +6,13 @@
 #include <QTimer>
 #include <QWidget>
 #include <functional>
+#include <ostream>
+
+// Readable failure messages for text comparisons.
+inline void PrintTo(const QString& text, std::ostream* os)
+{
+    *os << '"' << text.toStdString() << '"';
+}
 
 // The one QApplication of a widget test executable, made on first use and kept to the end (its
 // destruction at exit would race the static objects of the libraries).
@@ -22,6 +29,12 @@ inline QApplication& GuiApp()
     }();
     return *app;
 }
+
+// A first base class for fixtures whose members are widgets: the application exists before them.
+struct MGuiAppFirst
+{
+    MGuiAppFirst() { GuiApp(); }
+};
 
 // Runs the event loop until `done` holds or `ms` have passed; answers `done()`.
 inline bool WaitUntil(const std::function<bool()>& done, int ms = 5000)
