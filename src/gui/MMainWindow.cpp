@@ -25,8 +25,8 @@ namespace {
 // The strip reads as a navigation column: flat buttons, the pressed one highlighted.
 constexpr const char* kStripStyle = R"(
 #featureStrip { background: palette(base); }
-#featureStrip QLabel[groupTitle="true"] { color: palette(mid); font-weight: bold; padding: 10px 10px 2px 10px; }
-#featureStrip QToolButton { text-align: left; padding: 5px 10px; border: none; border-radius: 5px; }
+#featureStrip QLabel[groupTitle="true"] { color: palette(dark); font-weight: bold; padding: 7px 8px 1px 8px; }
+#featureStrip QToolButton { text-align: left; padding: 2px 8px; border: none; border-radius: 5px; }
 #featureStrip QToolButton:hover:enabled { background: palette(alternate-base); }
 #featureStrip QToolButton:checked { background: palette(highlight); color: palette(highlighted-text); }
 #featureStrip QToolButton:disabled { color: palette(mid); }
@@ -72,7 +72,6 @@ MMainWindow::MMainWindow(MONObject* root, QWidget* parent)
     splitter->setStretchFactor(0, 0);
     splitter->setStretchFactor(1, 0);
     splitter->setStretchFactor(2, 1);
-    splitter->setSizes({300, 200, 760});
     setCentralWidget(splitter);
 
     mMainStatusBar = new QLabel(this);
@@ -82,8 +81,12 @@ MMainWindow::MMainWindow(MONObject* root, QWidget* parent)
 
     CreateMenus();
 
+    // A window that fits the screen, the outline taking about a quarter of it.
     const QSize available = screen() ? screen()->availableSize() : QSize(1280, 800);
     resize(qMin(1260, available.width()), qMin(780, available.height()));
+    const int strip = splitter->widget(1)->minimumWidth();
+    const int outline = qMax(mOutlineTree->minimumWidth(), width() / 4);
+    splitter->setSizes({outline, strip, qMax(200, width() - outline - strip)});
 }
 
 QWidget* MMainWindow::CreateFeatureStrip()
@@ -110,7 +113,7 @@ QWidget* MMainWindow::CreateFeatureStrip()
         button->setObjectName(QStringLiteral("m%1").arg(id.at(0).toUpper() + id.mid(1)));
         button->setText(Localized(def.labelKey));
         button->setIcon(ResourceIcon(QLatin1String(def.icon)));
-        button->setIconSize(QSize(20, 20));
+        button->setIconSize(QSize(18, 18));
         button->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
         button->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
         button->setCheckable(true);
