@@ -53,14 +53,19 @@ MWinAbout::MWinAbout(QWidget* parent)
     layout->addSpacing(8);
 
     auto* links = new QHBoxLayout();
+    const QString linkStyle
+        = QStringLiteral("QPushButton { color: palette(link); text-decoration: underline; border: none; "
+                         "padding: 2px 6px; }");
     links->addStretch(1);
     auto* website = new QPushButton(Localized("guiAboutWebsite"), this);
     website->setFlat(true);
+    website->setStyleSheet(linkStyle);
     website->setCursor(Qt::PointingHandCursor);
     connect(website, &QPushButton::clicked, this, &MWinAbout::buttonLabelWebsiteClick);
     links->addWidget(website);
     auto* support = new QPushButton(Localized("guiAboutSupport"), this);
     support->setFlat(true);
+    support->setStyleSheet(linkStyle);
     support->setCursor(Qt::PointingHandCursor);
     connect(support, &QPushButton::clicked, this, &MWinAbout::buttonLabelSupportClick);
     links->addWidget(support);
