@@ -27,6 +27,19 @@ constexpr const char* kBridgeScript
 constexpr const char* kDisplayNameScript
     = "(function () { var e = document.getElementById('displayName'); return e ? e.innerText : ''; })()";
 
+// The sign-out address carries the whole sign-in address, "?" included, as one query value. A "?"
+// inside a query is legal but some servers refuse it; "%3F" means the same to every server that
+// decodes its query, as the identity service does.
+QUrl WebAddress(const QString& address)
+{
+    const qsizetype query = address.indexOf(QLatin1Char('?'));
+    if (query < 0)
+        return QUrl(address);
+    QString rest = address.mid(query + 1);
+    rest.replace(QLatin1Char('?'), QLatin1String("%3F"));
+    return QUrl(address.left(query + 1) + rest);
+}
+
 QString FirstPreferredLanguage()
 {
     const QStringList languages = QLocale::system().uiLanguages();
@@ -160,7 +173,7 @@ void MWinLogin::StartMicrosoftLoginWebPage()
 
 void MWinLogin::LoadUrl(const QString& url)
 {
-    WebViewWin->setUrl(QUrl(url));
+    WebViewWin->setUrl(WebAddress(url));
 }
 
 bool MWinLogin::HandleLoadStart(const QString& url)

@@ -4,14 +4,21 @@
 #include "MPanelBase.h"
 #include "MainThread.h"
 
+template<class F> void MDesktopReporter::Post(F&& work)
+{
+    MPanelBase* panel = m_Panel.data();
+    if (panel)
+        RunOnThreadOf(panel, std::forward<F>(work));
+}
+
 void MDesktopReporter::ShowMessage(const QString& result, const QString& status)
 {
-    RunOnThreadOf(m_Panel, [&] { m_Panel->OnReportMessage(result, status); });
+    Post([&] { m_Panel->OnReportMessage(result, status); });
 }
 
 void MDesktopReporter::ShowStatus(const QString& status)
 {
-    RunOnThreadOf(m_Panel, [&] { m_Panel->OnReportStatus(status); });
+    Post([&] { m_Panel->OnReportStatus(status); });
 }
 
 void MDesktopReporter::Alert(const QString& text)
@@ -26,5 +33,5 @@ bool MDesktopReporter::Ask(const QString& text)
 
 void MDesktopReporter::Finish(const QString& text)
 {
-    RunOnThreadOf(m_Panel, [&] { m_Panel->OnReportFinish(text); });
+    Post([&] { m_Panel->OnReportFinish(text); });
 }

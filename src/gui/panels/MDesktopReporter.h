@@ -1,8 +1,9 @@
 #pragma once
 
+#include "MPanelBase.h"
 #include "tasks/MTaskReporter.h"
 
-class MPanelBase;
+#include <QPointer>
 
 // A worker's reports to its panel: each call is posted to the main thread and the worker waits
 // until it has run there, so what the task reads back (an answer, the panel's state) is current.
@@ -20,5 +21,9 @@ public:
     void Finish(const QString& text) override;
 
 private:
-    MPanelBase* m_Panel; // panels live for the process
+    template<class F> void Post(F&& work);
+
+    // Panels live for the process; at its end a worker may outlive its panel, and then reports go
+    // nowhere.
+    QPointer<MPanelBase> m_Panel;
 };

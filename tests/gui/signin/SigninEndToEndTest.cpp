@@ -204,3 +204,78 @@ TEST_F(SigninEndToEnd, ClosingTheSignInWindowAtStartUpEndsTheProgram)
     EXPECT_FALSE(app.window()->isVisible());
     EXPECT_TRUE(emulator->Requests().empty());
 }
+
+TEST_F(SigninEndToEnd, TheOneNotePersonalKindSignsOutOfTheConsumerServiceFirst)
+{
+    AppDelegate app(dir.Path());
+    app.m_UpdateCheckEnabled = false;
+    app.RunLoginWindow = [&] {
+        MWinLogin login;
+        login.show();
+        ASSERT_TRUE(WaitUntil([&] {
+            return !RunScript(login.WebView(), QStringLiteral("document.getElementById('kind-onenote') ? 'y' : ''"))
+                        .isEmpty();
+        }));
+        RunScript(login.WebView(), QStringLiteral("document.getElementById('kind-onenote').click(); 'ok'"));
+        // Sign-out page, then the desktop page without "removed=true", then the sign-in page.
+        ASSERT_TRUE(
+            WaitUntil([&] { return SawRequest(QStringLiteral("GET"), QStringLiteral("/oauth20_authorize.srf")); }));
+        EXPECT_TRUE(SawRequest(QStringLiteral("GET"), QStringLiteral("/oauth20_logout.srf")));
+        EXPECT_FALSE(login.m_Logout);
+        ASSERT_TRUE(WaitUntil([&] {
+            return !RunScript(login.WebView(), QStringLiteral("document.getElementById('idSIButton9') ? 'y' : ''"))
+                        .isEmpty();
+        }));
+        RunScript(login.WebView(), QStringLiteral("document.getElementById('idSIButton9').click(); 'ok'"));
+        ASSERT_TRUE(WaitUntil([&] { return login.ModalResponse == 1; }));
+    };
+    ASSERT_TRUE(app.applicationDidFinishLaunching());
+    EXPECT_EQ(TheAccount().MSAccountType(), MAccount::OneNotePersonal);
+    EXPECT_TRUE(SawRequest(QStringLiteral("POST"), QStringLiteral("/oauth20_token.srf")));
+    EXPECT_FALSE(TheAccount().UserId().isEmpty());
+    EXPECT_GT(app.Root().childCount(), 0u);
+    app.window()->close();
+}
+
+TEST_F(SigninEndToEnd, OnlyAnAddressLikeDisplayNameIsKept)
+{
+    MWinLogin login;
+    login.HandleDisplayNameText(QStringLiteral("someone@localhost"));
+    EXPECT_EQ(login.m_BrowserDisplayName, QString());
+    login.HandleDisplayNameText(QStringLiteral("Sign in"));
+    EXPECT_EQ(login.m_BrowserDisplayName, QString());
+    login.HandleDisplayNameText(QStringLiteral("ann@contoso.com"));
+    EXPECT_EQ(login.m_BrowserDisplayName, QStringLiteral("ann@contoso.com"));
+}
+
+TEST_F(SigninEndToEnd, ARedirectWithAnEmptyCodeIsIgnored)
+{
+    TheAccount().Reset();
+    MWinLogin login;
+    login.show();
+    login.HandleLoadFinished(emulator->Origin() + QStringLiteral("/common/oauth2/nativeclient?state=1&code="));
+    EXPECT_EQ(login.ModalResponse, 0);
+    EXPECT_TRUE(login.isVisible());
+    EXPECT_TRUE(emulator->Requests().empty());
+}
+
+TEST(SigninPages, TheChinesePageOnlyForSimplifiedChinese)
+{
+    EXPECT_EQ(MWinLogin::StartPageName(QStringLiteral("zh-Hans-CN")), QStringLiteral("start-zh-Hans.html"));
+    EXPECT_EQ(MWinLogin::StartPageName(QStringLiteral("zh-Hans")), QStringLiteral("start-zh-Hans.html"));
+    EXPECT_EQ(MWinLogin::StartPageName(QStringLiteral("zh-Hant-TW")), QStringLiteral("start.html"));
+    EXPECT_EQ(MWinLogin::StartPageName(QStringLiteral("en-GB")), QStringLiteral("start.html"));
+    EXPECT_EQ(MWinLogin::StartPageName(QString()), QStringLiteral("start.html"));
+}
+
+TEST(SigninPages, BothPagesOfferTheFourKindsOfAccount)
+{
+    for (const char* page : {"start.html", "start-zh-Hans.html"}) {
+        const QString html = MWinLogin::StartPageHtml(QLatin1String(page));
+        ASSERT_FALSE(html.isEmpty()) << page;
+        for (const char* address :
+            {"http://msalogin.mspa/", "http://msalogin.msgswa/", "http://msalogin.mscswa/", "http://msalogin.opa/"})
+            EXPECT_TRUE(html.contains(QStringLiteral("href=\"%1\"").arg(QLatin1String(address))))
+                << page << " lacks " << address;
+    }
+}
