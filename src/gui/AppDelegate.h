@@ -64,8 +64,8 @@ private:
     std::unique_ptr<MUpdateCheck> m_UpdateCheck;
     QTimer m_Timer;
 
-    // The thirteen feature panels, created in this order; a null one is not built yet and its
-    // buttons stay disabled. The main window owns them.
+    // The thirteen feature panels, created in this order in CreatePanels; a null one is not built yet
+    // and its buttons stay disabled (a panel made there enables them). The main window owns them.
     MPanelBase* m_ViewListTags = nullptr;
     MPanelBase* m_ViewListAttachments = nullptr;
     MPanelBase* m_ViewReplace = nullptr;

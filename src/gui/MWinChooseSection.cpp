@@ -1,6 +1,7 @@
 #include "MWinChooseSection.h"
 
 #include "MIcons.h"
+#include "WindowSize.h"
 #include "app/MStrings.h"
 
 #include <QDialogButtonBox>
@@ -47,7 +48,7 @@ MWinChooseSection::MWinChooseSection(const MONObject* source, int scope, QWidget
     connect(buttons, &QDialogButtonBox::accepted, this, &MWinChooseSection::ButtonOKClick);
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
     layout->addWidget(buttons);
-    resize(440, 520);
+    ResizeToFit(this, QSize(440, 520));
 
     if (source)
         rebuildTreeONObjects(*source, m_TreeObjects, displayScope);

@@ -1,6 +1,7 @@
 #include "MWinLogin.h"
 
 #include "MIcons.h"
+#include "WindowSize.h"
 #include "account/MAccount.h"
 #include "app/AppPaths.h"
 #include "app/GlobalSettings.h"
@@ -112,7 +113,7 @@ MWinLogin::MWinLogin(bool logInOrOut, QWidget* parent)
     connect(m_DisplayNameTimer, &QTimer::timeout, this, &MWinLogin::PollDisplayName);
     m_DisplayNameTimer->start();
 
-    resize(760, 700);
+    ResizeToFit(this, QSize(760, 700));
     ModalResponse = 0;
     if (LogInOrOut)
         Logout();

@@ -1,5 +1,6 @@
 #include "MWinNotebookInfo.h"
 
+#include "WindowSize.h"
 #include "app/MStrings.h"
 #include "model/MONObject.h"
 
@@ -20,7 +21,7 @@ MWinNotebookInfo::MWinNotebookInfo(QWidget* parent)
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Close, this);
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
     layout->addWidget(buttons);
-    resize(560, 360);
+    ResizeToFit(this, QSize(560, 360));
 }
 
 void MWinNotebookInfo::SetONObj(const MONObject* notebook)

@@ -27,6 +27,10 @@ MViewAccount::MViewAccount(QWidget* parent)
     SetStartRowVisible(false);
     SetResultAreaVisible(false);
 
+    auto* intro = new QLabel(Localized("guiAccountIntro"), this);
+    intro->setWordWrap(true);
+    ContentLayout()->addWidget(intro);
+
     auto* form = new QFormLayout();
     form->setLabelAlignment(Qt::AlignRight | Qt::AlignVCenter);
     form->setHorizontalSpacing(16);

@@ -1,6 +1,7 @@
 #include "../GuiTestSupport.h"
 
 #include "MDesktopMessageBox.h"
+#include "app/GlobalSettings.h"
 #include "app/MStrings.h"
 #include "model/MONObject.h"
 #include "panels/MPanelBase.h"
