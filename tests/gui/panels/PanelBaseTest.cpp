@@ -116,6 +116,23 @@ TEST_F(PanelBaseTest, StopClearsTheFlagAndThePanelWaitsForTheWorkerToEnd)
     EXPECT_TRUE(panel.StartButton()->isEnabled());
 }
 
+TEST_F(PanelBaseTest, TheRunPausesAsTheOptionsSayAtItsStart)
+{
+    GlobalSettings().UploadInterval = 0;
+    GlobalSettings().DownloadInterval = 0;
+    std::atomic<qint64> upload {-1}, download {-1};
+    panel.work = [&](MTaskContext& context) {
+        upload = context.pacer->Seconds(MPacer::Kind::Upload);
+        download = context.pacer->Seconds(MPacer::Kind::Download);
+    };
+    panel.StartButton()->click();
+    ASSERT_TRUE(WaitUntil([&] { return !panel.IsBusy(); }));
+    EXPECT_EQ(upload, 0);
+    EXPECT_EQ(download, 0);
+    GlobalSettings().UploadInterval = 3;
+    GlobalSettings().DownloadInterval = 3;
+}
+
 TEST_F(PanelBaseTest, TheWorkerWalksASnapshotTakenAtTheStart)
 {
     panel.work = [](MTaskContext&) {};
