@@ -1,246 +1,348 @@
 #include "MEnexReader.h"
 
 #include <QFile>
-#include <libxml/xmlreader.h>
+#include <deque>
+#include <libxml/parser.h>
+#include <libxml/parserInternals.h>
 
 namespace {
 
-// Huge: resources of tens of megabytes are one text node each, past libxml2's default limit.
-// No network, no external DTD: an ENEX file's document type line names a web address.
-constexpr int kReaderOptions = XML_PARSE_HUGE | XML_PARSE_NONET;
+// Huge: resources of tens of megabytes are one text node each, past libxml2's default limits.
+// No network: an ENEX file's document type line names a web address, which is never fetched.
+constexpr int kParserOptions = XML_PARSE_HUGE | XML_PARSE_NONET;
+// Large chunks keep the push parser's per-chunk look-back cheap next to the parsing itself.
+constexpr qint64 kChunkBytes = 1 << 18;
 
-bool IsNamed(const xmlNode* node, const char* name)
+// Where the text of the element being read goes: the element's whole text content, nested
+// elements' text included, so the target stays until its element closes.
+struct MCapture
 {
-    return node->type == XML_ELEMENT_NODE && xmlStrEqual(node->name, BAD_CAST name);
-}
-
-const xmlNode* GetXmlChildElement(const xmlNode* element, const char* name)
-{
-    for (const xmlNode* child = element ? element->children : nullptr; child; child = child->next) {
-        if (IsNamed(child, name))
-            return child;
-    }
-    return nullptr;
-}
-
-// The whole text content (text and CDATA below the node, in order), as UTF-8 bytes. Walks the
-// nodes itself rather than asking libxml2 for a copy, which would copy megabytes of Base64 twice.
-void AppendText(const xmlNode* node, QByteArray& out)
-{
-    for (const xmlNode* child = node->children; child; child = child->next) {
-        switch (child->type) {
-        case XML_TEXT_NODE:
-        case XML_CDATA_SECTION_NODE:
-            if (child->content)
-                out.append(reinterpret_cast<const char*>(child->content));
-            break;
-        case XML_ELEMENT_NODE:
-            AppendText(child, out);
-            break;
-        case XML_ENTITY_REF_NODE: {
-            xmlChar* text = xmlNodeGetContent(child);
-            if (text)
-                out.append(reinterpret_cast<const char*>(text));
-            xmlFree(text);
-            break;
-        }
-        default:
-            break;
-        }
-    }
-}
-
-QByteArray TextBytes(const xmlNode* node)
-{
-    QByteArray out;
-    if (node)
-        AppendText(node, out);
-    return out;
-}
-
-QString Text(const xmlNode* node)
-{
-    return QString::fromUtf8(TextBytes(node));
-}
-
-std::optional<QString> OptionalText(const xmlNode* node)
-{
-    if (!node)
-        return std::nullopt;
-    return Text(node);
-}
-
-MEnexResource ReadResource(const xmlNode* element)
-{
-    MEnexResource resource;
-    resource.mime = Text(GetXmlChildElement(element, "mime"));
-    resource.data = TextBytes(GetXmlChildElement(element, "data"));
-    if (const xmlNode* attributes = GetXmlChildElement(element, "resource-attributes")) {
-        resource.hasAttributes = true;
-        resource.fileName = OptionalText(GetXmlChildElement(attributes, "file-name"));
-        resource.sourceUrl = OptionalText(GetXmlChildElement(attributes, "source-url"));
-    }
-    return resource;
-}
-
-void ReadNote(const xmlNode* element, MEnexNote& note)
-{
-    note = MEnexNote();
-    note.title = Text(GetXmlChildElement(element, "title"));
-    note.content = Text(GetXmlChildElement(element, "content"));
-    note.created = OptionalText(GetXmlChildElement(element, "created"));
-    note.firstTag = OptionalText(GetXmlChildElement(element, "tag"));
-    for (const xmlNode* child = element->children; child; child = child->next) {
-        if (IsNamed(child, "resource"))
-            note.resources.append(ReadResource(child));
-    }
-}
-
-void CollectError(void* arg, const char* message, xmlParserSeverities severity, xmlTextReaderLocatorPtr)
-{
-    // Warnings (an unknown entity in a DTD-less file, say) do not stop the reader; errors do, and
-    // the first one is the useful one.
-    auto* error = static_cast<QString*>(arg);
-    if (severity >= XML_PARSER_SEVERITY_ERROR && error->isEmpty() && message)
-        *error = QString::fromUtf8(message).trimmed();
-}
+    QByteArray* target = nullptr;
+    int depth = 0; // depth of the element whose text it is
+};
 
 } // namespace
 
 struct MEnexReader::Impl
 {
-    enum class State { BeforeRoot, InRoot, AfterRoot, Done, Failed };
+    QFile file;
+    xmlParserCtxtPtr parser = nullptr;
+    bool fed = false; // the whole file has gone to the parser
+    bool failed = false;
+    QString error;
+    std::deque<MEnexNote> ready;
+    bool collect = true; // false: notes are passed over unread
 
-    xmlTextReaderPtr reader = nullptr;
-    State state = State::BeforeRoot;
-    bool positioned = false; // the reader already stands on a node not yet looked at
+    // Where the parser stands.
+    int depth = 0; // open elements; the root's children are at depth 1 while they open
+    bool rootOpened = false;
+    qint64 rootChildren = 0;
+    enum class Last { Other, Text, CData } last = Last::Other; // the previous node among the root's children
+
+    // The note being read.
+    bool inNote = false;
+    MEnexNote note;
+    MEnexResource resource;
+    bool inResource = false;
+    bool inAttributes = false;
+    QByteArray title, content, created, tag, mime, data, fileName, sourceUrl;
+    bool seenTitle = false, seenContent = false, seenCreated = false, seenTag = false;
+    bool seenMime = false, seenData = false, seenAttributes = false, seenFileName = false, seenSourceUrl = false;
+    MCapture capture;
     qint64 lastConsumed = 0;
 
     ~Impl()
     {
-        if (reader)
-            xmlFreeTextReader(reader);
+        if (parser) {
+            xmlFreeDoc(parser->myDoc);
+            xmlFreeParserCtxt(parser);
+        }
+    }
+
+    void CountRootChild(Last kind)
+    {
+        if (depth != 1)
+            return;
+        if (kind == Last::Other || kind != last)
+            ++rootChildren;
+        last = kind;
+    }
+
+    void Capture(QByteArray& target, bool& seen)
+    {
+        if (seen)
+            return;
+        seen = true;
+        target.clear();
+        capture = MCapture {&target, depth};
+    }
+
+    void StartNote()
+    {
+        inNote = true;
+        note = MEnexNote();
+        seenTitle = seenContent = seenCreated = seenTag = false;
+        title.clear();
+        content.clear();
+        created.clear();
+        tag.clear();
+    }
+
+    void StartResource()
+    {
+        inResource = true;
+        resource = MEnexResource();
+        seenMime = seenData = seenAttributes = false;
+        mime.clear();
+        data.clear();
+    }
+
+    void StartElement(const char* name)
+    {
+        ++depth; // the element's own depth: the root is 1, a note 2
+        if (!collect || !inNote || capture.target)
+            return;
+        const QByteArrayView tagName(name);
+        if (depth == 3) {
+            if (tagName == "title")
+                Capture(title, seenTitle);
+            else if (tagName == "content")
+                Capture(content, seenContent);
+            else if (tagName == "created")
+                Capture(created, seenCreated);
+            else if (tagName == "tag")
+                Capture(tag, seenTag);
+            else if (tagName == "resource")
+                StartResource();
+        } else if (depth == 4 && inResource) {
+            if (tagName == "mime")
+                Capture(mime, seenMime);
+            else if (tagName == "data")
+                Capture(data, seenData);
+            else if (tagName == "resource-attributes" && !seenAttributes) {
+                seenAttributes = true;
+                inAttributes = true;
+                resource.hasAttributes = true;
+                seenFileName = seenSourceUrl = false;
+                fileName.clear();
+                sourceUrl.clear();
+            }
+        } else if (depth == 5 && inAttributes) {
+            if (tagName == "file-name")
+                Capture(fileName, seenFileName);
+            else if (tagName == "source-url")
+                Capture(sourceUrl, seenSourceUrl);
+        }
+    }
+
+    void EndElement()
+    {
+        if (capture.target && capture.depth == depth)
+            capture = MCapture();
+        if (inNote && depth == 5 && inAttributes) {
+            // nothing: attribute children end here
+        } else if (inNote && depth == 4 && inAttributes) {
+            inAttributes = false;
+            if (seenFileName)
+                resource.fileName = QString::fromUtf8(fileName);
+            if (seenSourceUrl)
+                resource.sourceUrl = QString::fromUtf8(sourceUrl);
+        } else if (inNote && depth == 3 && inResource) {
+            inResource = false;
+            resource.mime = QString::fromUtf8(mime);
+            resource.data = std::move(data);
+            data = QByteArray();
+            note.resources.append(std::move(resource));
+        } else if (inNote && depth == 2) {
+            FinishNote();
+        }
+        --depth;
+    }
+
+    void FinishNote()
+    {
+        inNote = false;
+        note.title = QString::fromUtf8(title);
+        note.content = QString::fromUtf8(content);
+        if (seenCreated)
+            note.created = QString::fromUtf8(created);
+        if (seenTag)
+            note.firstTag = QString::fromUtf8(tag);
+        const qint64 consumed = xmlByteConsumed(parser);
+        note.sourceBytes = consumed - lastConsumed;
+        lastConsumed = consumed;
+        ready.push_back(std::move(note));
+    }
+
+    void Text(const xmlChar* text, int length)
+    {
+        if (capture.target)
+            capture.target->append(reinterpret_cast<const char*>(text), length);
+    }
+
+    // Feeds one more chunk (or the end); false once nothing more can come.
+    bool Feed()
+    {
+        if (failed || fed)
+            return false;
+        QByteArray chunk(kChunkBytes, Qt::Uninitialized);
+        const qint64 got = file.read(chunk.data(), chunk.size());
+        int result = 0;
+        if (got > 0) {
+            result = xmlParseChunk(parser, chunk.constData(), int(got), 0);
+        } else {
+            fed = true;
+            result = xmlParseChunk(parser, nullptr, 0, 1);
+            if (result == 0 && !rootOpened)
+                result = -1;
+        }
+        if (result != 0 || !parser->wellFormed || got < 0) {
+            failed = true;
+            if (error.isEmpty())
+                error = QStringLiteral("not a well-formed ENEX file");
+        }
+        return true;
     }
 };
+
+namespace {
+
+MEnexReader::Impl* Self(void* context)
+{
+    return static_cast<MEnexReader::Impl*>(context);
+}
+
+void OnStartElement(void* context, const xmlChar* localName, const xmlChar* prefix, const xmlChar*, int,
+    const xmlChar**, int, int, const xmlChar**)
+{
+    MEnexReader::Impl* self = Self(context);
+    if (self->depth == 0) {
+        self->rootOpened = true;
+    } else {
+        self->CountRootChild(MEnexReader::Impl::Last::Other);
+        // Names are compared as written, prefix included: "x:note" is not a note.
+        if (self->depth == 1 && !prefix && xmlStrEqual(localName, BAD_CAST "note") && self->collect)
+            self->StartNote();
+    }
+    // A prefixed name never matches the plain element names the import reads.
+    self->StartElement(prefix ? "" : reinterpret_cast<const char*>(localName));
+}
+
+void OnEndElement(void* context, const xmlChar*, const xmlChar*, const xmlChar*)
+{
+    Self(context)->EndElement();
+}
+
+void OnCharacters(void* context, const xmlChar* text, int length)
+{
+    MEnexReader::Impl* self = Self(context);
+    self->CountRootChild(MEnexReader::Impl::Last::Text);
+    self->Text(text, length);
+}
+
+void OnCData(void* context, const xmlChar* text, int length)
+{
+    // The push parser may hand one CDATA section over in several blocks.
+    MEnexReader::Impl* self = Self(context);
+    self->CountRootChild(MEnexReader::Impl::Last::CData);
+    self->Text(text, length);
+}
+
+void OnOtherNode(void* context)
+{
+    Self(context)->CountRootChild(MEnexReader::Impl::Last::Other);
+}
+
+void OnComment(void* context, const xmlChar*)
+{
+    OnOtherNode(context);
+}
+
+void OnProcessingInstruction(void* context, const xmlChar*, const xmlChar*)
+{
+    OnOtherNode(context);
+}
+
+void OnError(void* context, xmlErrorPtr error)
+{
+    // Warnings (an entity that the unread DTD may declare, say) do not stop the parser; errors do,
+    // and the first one is the useful one.
+    MEnexReader::Impl* self = Self(context);
+    if (error && error->level >= XML_ERR_ERROR && self->error.isEmpty() && error->message)
+        self->error = QStringLiteral("line %1: %2").arg(error->line).arg(QString::fromUtf8(error->message).trimmed());
+}
+
+xmlSAXHandler Handler()
+{
+    xmlSAXHandler handler {};
+    handler.initialized = XML_SAX2_MAGIC;
+    handler.startElementNs = OnStartElement;
+    handler.endElementNs = OnEndElement;
+    handler.characters = OnCharacters;
+    handler.ignorableWhitespace = OnCharacters;
+    handler.cdataBlock = OnCData;
+    handler.comment = OnComment;
+    handler.processingInstruction = OnProcessingInstruction;
+    handler.serror = OnError;
+    return handler;
+}
+
+} // namespace
 
 MEnexReader::MEnexReader(const QString& path)
     : m(std::make_unique<Impl>())
 {
-    const QByteArray file = QFile::encodeName(path);
-    if (path.isEmpty() || !QFile::exists(path)) {
-        m->state = Impl::State::Failed;
-        m_Error = QStringLiteral("cannot open %1").arg(path);
+    m->file.setFileName(path);
+    if (path.isEmpty() || !m->file.open(QIODevice::ReadOnly)) {
+        m->failed = true;
+        m->error = QStringLiteral("cannot open %1").arg(path);
         return;
     }
-    m->reader = xmlReaderForFile(file.constData(), nullptr, kReaderOptions);
-    if (!m->reader) {
-        m->state = Impl::State::Failed;
-        m_Error = QStringLiteral("cannot open %1").arg(path);
+    xmlSAXHandler handler = Handler();
+    m->parser = xmlCreatePushParserCtxt(&handler, m.get(), nullptr, 0, nullptr);
+    if (!m->parser) {
+        m->failed = true;
+        m->error = QStringLiteral("cannot read %1").arg(path);
         return;
     }
-    xmlTextReaderSetErrorHandler(m->reader, CollectError, &m_Error);
+    xmlCtxtUseOptions(m->parser, kParserOptions);
 }
 
 MEnexReader::~MEnexReader() = default;
 
-qint64 MEnexReader::BytesConsumed() const
-{
-    if (!m->reader)
-        return 0;
-    const long consumed = xmlTextReaderByteConsumed(m->reader);
-    return consumed < 0 ? 0 : consumed;
-}
-
-MEnexReader::Step MEnexReader::Fail()
-{
-    m->state = Impl::State::Failed;
-    if (m_Error.isEmpty())
-        m_Error = QStringLiteral("not a well-formed ENEX file");
-    return Step::Error;
-}
-
-bool MEnexReader::Advance()
-{
-    if (m->positioned) {
-        m->positioned = false;
-        return true;
-    }
-    return xmlTextReaderRead(m->reader) == 1;
-}
-
-bool MEnexReader::EnterRoot()
-{
-    while (xmlTextReaderRead(m->reader) == 1) {
-        if (xmlTextReaderNodeType(m->reader) == XML_READER_TYPE_ELEMENT) {
-            m->state = xmlTextReaderIsEmptyElement(m->reader) ? Impl::State::AfterRoot : Impl::State::InRoot;
-            return true;
-        }
-    }
-    return false;
-}
-
 MEnexReader::Step MEnexReader::NextNote(MEnexNote& note)
 {
-    return Walk(&note);
+    m->collect = true;
+    while (m->ready.empty() && m->Feed()) { }
+    if (!m->ready.empty()) {
+        note = std::move(m->ready.front());
+        m->ready.pop_front();
+        return Step::Note;
+    }
+    return m->failed ? Step::Error : Step::End;
 }
 
 MEnexReader::Step MEnexReader::SkipToEnd()
 {
-    return Walk(nullptr);
+    m->collect = false;
+    m->ready.clear();
+    while (m->Feed()) { }
+    return m->failed ? Step::Error : Step::End;
 }
 
-MEnexReader::Step MEnexReader::Walk(MEnexNote* note)
+qint64 MEnexReader::RootChildCount() const
 {
-    if (m->state == Impl::State::Failed)
-        return Step::Error;
-    if (m->state == Impl::State::Done)
-        return Step::End;
-    if (m->state == Impl::State::BeforeRoot && !EnterRoot())
-        return Fail();
+    return m->rootChildren;
+}
 
-    while (m->state == Impl::State::InRoot) {
-        if (!Advance())
-            return Fail(); // the file ended (or broke) inside the root element
-        const int type = xmlTextReaderNodeType(m->reader);
-        const int depth = xmlTextReaderDepth(m->reader);
-        if (depth == 0 && type == XML_READER_TYPE_END_ELEMENT) {
-            m->state = Impl::State::AfterRoot;
-            break;
-        }
-        if (depth != 1 || type == XML_READER_TYPE_END_ELEMENT)
-            continue;
-        ++m_RootChildren;
-        if (type != XML_READER_TYPE_ELEMENT)
-            continue;
+qint64 MEnexReader::BytesConsumed() const
+{
+    return m->parser ? qint64(xmlByteConsumed(m->parser)) : 0;
+}
 
-        const bool isNote = note && xmlStrEqual(xmlTextReaderConstName(m->reader), BAD_CAST "note");
-        if (isNote) {
-            const xmlNode* element = xmlTextReaderExpand(m->reader);
-            if (!element)
-                return Fail();
-            ReadNote(element, *note);
-        }
-        // Past the element's subtree, so that the nodes just read can be freed.
-        const int next = xmlTextReaderNext(m->reader);
-        if (next != 1)
-            return Fail();
-        m->positioned = true;
-        if (isNote) {
-            const qint64 consumed = BytesConsumed();
-            note->sourceBytes = consumed - m->lastConsumed;
-            m->lastConsumed = consumed;
-            return Step::Note;
-        }
-    }
-
-    // After the root: only comments, processing instructions and white space may follow, and the
-    // file must end well-formed for the whole of it to count as read.
-    int result = 1;
-    while ((result = xmlTextReaderRead(m->reader)) == 1) { }
-    if (result < 0)
-        return Fail();
-    m->state = Impl::State::Done;
-    return Step::End;
+QString MEnexReader::ErrorText() const
+{
+    return m->error;
 }
 
 std::optional<qint64> CountEnexRootChildren(const QString& path)
