@@ -191,6 +191,9 @@ TEST_F(EnexImportService, ARangeImportsOnlyItsNotesIntoTheTickedSection)
     EXPECT_EQ(Posts(QStringLiteral("/pages")).size(), 2u);
     EXPECT_EQ(result.result,
         QStringLiteral("\n2: two ... Success\n3: three ... Success\n\nTotal: 2, Success: 2, Failure: 0."));
+    EXPECT_EQ(reporter.LastResult(), result.result);
+    EXPECT_EQ(reporter.FinishText(), Localized("strFinish"));
+    EXPECT_EQ(pacer.UploadWaits(), 2);
 }
 
 TEST_F(EnexImportService, AnEmptyToFieldSendsNothing)
@@ -200,7 +203,8 @@ TEST_F(EnexImportService, AnEmptyToFieldSendsNothing)
     settings.to = 0;
     const MEvernoteImportResult result = Import(Enex({Note("one"), Note("two")}), false);
     EXPECT_TRUE(emulator->Requests().empty());
-    EXPECT_TRUE(result.result.endsWith(QStringLiteral("Total: 0, Success: 0, Failure: 0.")));
+    EXPECT_EQ(result.result, QStringLiteral("\n\nTotal: 0, Success: 0, Failure: 0."));
+    EXPECT_EQ(pacer.UploadWaits(), 0);
 }
 
 TEST_F(EnexImportService, TagSectionsAreReusedCreatedAndFoldedByCase)
@@ -225,6 +229,7 @@ TEST_F(EnexImportService, TagSectionsAreReusedCreatedAndFoldedByCase)
     EXPECT_EQ(result.success, 5);
     EXPECT_EQ(result.failure, 1);
     EXPECT_TRUE(result.result.contains(QStringLiteral("5: e ... Failure")));
+    EXPECT_EQ(pacer.UploadWaits(), 6 + 3); // after every page and every attempt at a section
 }
 
 TEST_F(EnexImportService, TheMultipartBodyNamesEveryResourceByItsHash)
