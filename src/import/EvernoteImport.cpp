@@ -98,6 +98,11 @@ MEvernoteTarget ChooseEvernoteTarget(const MONObject& root, bool createTagSectio
     return target;
 }
 
+QString EvernoteTotalText(qint64 rootChildCount)
+{
+    return QStringLiteral("%1: %2").arg(Localized("strTotle"), QString::number(rootChildCount));
+}
+
 QString GetSectionSelfUrl(const MONObject& container, const QString& name)
 {
     for (const auto& child : container.children()) {

@@ -40,6 +40,9 @@ struct MEvernoteTarget
 };
 MEvernoteTarget ChooseEvernoteTarget(const MONObject& root, bool createTagSections);
 
+// The total label of a chosen file: "Total: 12" with the localized word.
+QString EvernoteTotalText(qint64 rootChildCount);
+
 // The selfUrl of the first child of `container` whose name equals `name` ignoring case, or "".
 QString GetSectionSelfUrl(const MONObject& container, const QString& name);
 

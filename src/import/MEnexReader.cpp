@@ -26,6 +26,7 @@ struct MCapture
 struct MEnexReader::Impl
 {
     QFile file;
+    QByteArray chunk;
     xmlParserCtxtPtr parser = nullptr;
     bool fed = false; // the whole file has gone to the parser
     bool failed = false;
@@ -185,7 +186,8 @@ struct MEnexReader::Impl
     {
         if (failed || fed)
             return false;
-        QByteArray chunk(kChunkBytes, Qt::Uninitialized);
+        if (chunk.isEmpty())
+            chunk.resize(kChunkBytes);
         const qint64 got = file.read(chunk.data(), chunk.size());
         int result = 0;
         if (got > 0) {

@@ -168,3 +168,28 @@ TEST(EnexReader, ResourcesLargerThanTheParserDefaultLimitAreReadWhole)
     ASSERT_EQ(all.notes.at(0).resources.size(), 1);
     EXPECT_EQ(all.notes.at(0).resources.at(0).data.size(), data.size());
 }
+
+TEST(EnexReader, NotesAcrossManyChunksArriveWholeAndInOrder)
+{
+    // Enough notes that elements, entities and CDATA sections fall across the reader's chunk edges.
+    MTempDir dir;
+    QByteArray inner;
+    for (int i = 0; i < 3000; ++i) {
+        const QByteArray n = QByteArray::number(i);
+        inner += "<note><title>Note " + n + " &amp; co</title><content><![CDATA[<en-note>" + QByteArray(i % 97, 'x')
+            + "</en-note>]]></content><resource><data>" + QByteArray(i % 300, 'Q')
+            + "</data><mime>image/png</mime></resource></note>\n";
+    }
+    const QString path = dir.WriteFile("many.enex", Enex(inner));
+    const MReadAll all = ReadAllNotes(path);
+    ASSERT_EQ(all.last, MEnexReader::Step::End);
+    ASSERT_EQ(all.notes.size(), 3000);
+    for (int i = 0; i < 3000; ++i) {
+        const MEnexNote& note = all.notes.at(i);
+        ASSERT_EQ(note.title, QStringLiteral("Note %1 & co").arg(i));
+        ASSERT_EQ(note.content, QStringLiteral("<en-note>%1</en-note>").arg(QString(i % 97, QLatin1Char('x'))));
+        ASSERT_EQ(note.resources.size(), 1);
+        ASSERT_EQ(note.resources.at(0).data.size(), i % 300);
+    }
+    EXPECT_EQ(all.children, 6001); // the line break after the root tag, then each note and its line break
+}
