@@ -97,55 +97,62 @@ const MResourceObject* getResouceObjFromListResouceUrl(const MResourceList& list
     return nullptr;
 }
 
+// Both scans below copy the text once as they go instead of editing it in place, so a long note
+// with many tags stays linear.
 QString HandleIndentWithSpaces(const QString& enml)
 {
     static const QString kSpaces = QStringLiteral("&nbsp;&nbsp;&nbsp;&nbsp;");
-    QString text = enml;
-    qsizetype pos = text.indexOf(kDivStart);
-    while (pos >= 0) {
-        const qsizetype gt = text.indexOf(QLatin1Char('>'), pos);
+    QString out;
+    out.reserve(enml.size());
+    qsizetype copied = 0;
+    for (qsizetype pos = enml.indexOf(kDivStart); pos >= 0; pos = enml.indexOf(kDivStart, pos)) {
+        const qsizetype gt = enml.indexOf(QLatin1Char('>'), pos);
         if (gt < 0)
             break;
-        const QString tag = text.mid(pos, gt - pos + 1);
+        const QString tag = enml.mid(pos, gt - pos + 1);
         const QString style = GetStringBetween(tag, QStringLiteral("style=\""), kQuote);
-        qsizetype next = gt + 1;
-        if (StringContainsIgnoreCase(QStringLiteral("padding-left:"), style)) {
-            const qint64 padding
-                = StringToInteger(GetStringBetween(style, QStringLiteral("padding-left:"), QStringLiteral("px")));
-            if (padding > 0) {
-                const QString spaces = kSpaces.repeated(padding / 40);
-                text.insert(next, spaces);
-                next += spaces.size();
-            }
-        }
-        pos = text.indexOf(kDivStart, next);
+        pos = gt + 1;
+        if (!StringContainsIgnoreCase(QStringLiteral("padding-left:"), style))
+            continue;
+        const qint64 padding
+            = StringToInteger(GetStringBetween(style, QStringLiteral("padding-left:"), QStringLiteral("px")));
+        if (padding < 40)
+            continue;
+        out += QStringView(enml).mid(copied, pos - copied);
+        out += kSpaces.repeated(padding / 40);
+        copied = pos;
     }
-    return text;
+    out += QStringView(enml).mid(copied);
+    return out;
 }
 
 QString ReplaceImgs(const QString& enml, const MResourceList& resources)
 {
-    QString text = enml;
-    qsizetype pos = text.indexOf(kImgStart);
-    while (pos >= 0) {
-        const qsizetype gt = text.indexOf(QLatin1Char('>'), pos);
+    QString out;
+    out.reserve(enml.size());
+    qsizetype copied = 0;
+    for (qsizetype pos = enml.indexOf(kImgStart); pos >= 0; pos = enml.indexOf(kImgStart, pos)) {
+        const qsizetype gt = enml.indexOf(QLatin1Char('>'), pos);
         if (gt < 0)
             break;
-        const QString tag = text.mid(pos, gt - pos + 1);
+        const QString tag = enml.mid(pos, gt - pos + 1);
         const QString src = GetStringBetween(tag, QStringLiteral("src=\""), kQuote);
-        qsizetype next = gt + 1;
-        if (!src.isEmpty() && StringContainsIgnoreCase(QStringLiteral("en-cache://"), src)) {
-            if (const MResourceObject* resource = getResouceObjFromListResouceUrl(resources, src)) {
-                QString changed = tag;
-                changed.replace(
-                    QStringLiteral("src=\"%1\"").arg(src), QStringLiteral("src=\"name:%1\"").arg(resource->hashValue));
-                text.replace(pos, tag.size(), changed);
-                next = pos + changed.size();
-            }
-        }
-        pos = text.indexOf(kImgStart, next);
+        const qsizetype tagStart = pos;
+        pos = gt + 1;
+        if (src.isEmpty() || !StringContainsIgnoreCase(QStringLiteral("en-cache://"), src))
+            continue;
+        const MResourceObject* resource = getResouceObjFromListResouceUrl(resources, src);
+        if (!resource)
+            continue;
+        QString changed = tag;
+        changed.replace(
+            QStringLiteral("src=\"%1\"").arg(src), QStringLiteral("src=\"name:%1\"").arg(resource->hashValue));
+        out += QStringView(enml).mid(copied, tagStart - copied);
+        out += changed;
+        copied = pos;
     }
-    return text;
+    out += QStringView(enml).mid(copied);
+    return out;
 }
 
 QString ReplaceEnMediaImagesAttachments(const QString& enml, const MResourceList& resources)

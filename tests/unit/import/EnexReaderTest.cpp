@@ -132,6 +132,9 @@ TEST(EnexReader, MalformedFilesAreErrorsNotCrashes)
         Enex("<note><title>a</titel></note>"), // mismatched tags
         // Without a document type line nothing can declare the entity.
         "<en-export><note><title>&undefined;</title></note></en-export>",
+        // Entities declared in the file are never expanded, so nested ones cannot blow up.
+        "<!DOCTYPE en-export [<!ENTITY a \"aaaaaaaaaa\"><!ENTITY b \"&a;&a;&a;&a;&a;&a;&a;&a;\">]>"
+        "<en-export><note><title>&b;</title></note></en-export>",
     };
     for (qsizetype i = 0; i < broken.size(); ++i) {
         const QString path = dir.WriteFile(QStringLiteral("broken%1.enex").arg(i), broken.at(i));
