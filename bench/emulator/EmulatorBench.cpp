@@ -17,29 +17,37 @@ struct Running
         QString error;
         MEmulator::Options options;
         options.fixture = LoadFixtureFile(QStringLiteral(PAGEWRIGHT_SOURCE_DIR "/emulator/fixtures/demo.json"), &error);
-        options.fixture.insert(QStringLiteral("limits"), QJsonObject { { QStringLiteral("maxRequestBytes"), 400 * 1024 * 1024 } });
+        options.fixture.insert(
+            QStringLiteral("limits"), QJsonObject {{QStringLiteral("maxRequestBytes"), 400 * 1024 * 1024}});
         emulator = std::make_unique<MEmulator>(options);
         emulator->Start();
         token = "Bearer " + emulator->IssueTokens(QStringLiteral("personal")).accessToken.toUtf8();
-        const QJsonArray notebooks = QJsonDocument::fromJson(*Get(QStringLiteral("/v1.0/me/onenote/notebooks?expand=sections")).body)
-                                         .object().value(QLatin1String("value")).toArray();
+        const QJsonArray notebooks
+            = QJsonDocument::fromJson(*Get(QStringLiteral("/v1.0/me/onenote/notebooks?expand=sections")).body)
+                  .object()
+                  .value(QLatin1String("value"))
+                  .toArray();
         for (const QJsonValue& nb : notebooks)
             for (const QJsonValue& s : nb.toObject().value(QLatin1String("sections")).toArray())
                 if (s.toObject().value(QLatin1String("displayName")).toString() == QLatin1String("Hundred"))
                     hundred = s.toObject().value(QLatin1String("id")).toString();
-        const QJsonArray pages = QJsonDocument::fromJson(*Get(QStringLiteral("/v1.0/me/onenote/sections/%1/pages?top=1").arg(hundred)).body)
-                                     .object().value(QLatin1String("value")).toArray();
+        const QJsonArray pages = QJsonDocument::fromJson(
+            *Get(QStringLiteral("/v1.0/me/onenote/sections/%1/pages?top=1").arg(hundred)).body)
+                                     .object()
+                                     .value(QLatin1String("value"))
+                                     .toArray();
         page = pages[0].toObject().value(QLatin1String("id")).toString();
     }
 
-    MHttpResponse Send(const QByteArray& method, const QString& path, const QByteArray& type = {}, const QByteArray& body = {})
+    MHttpResponse Send(
+        const QByteArray& method, const QString& path, const QByteArray& type = {}, const QByteArray& body = {})
     {
         MHttpRequest request;
         request.method = method;
         request.url = emulator->Origin() + path;
-        request.headers.append({ "Authorization", token });
+        request.headers.append({"Authorization", token});
         if (!type.isEmpty())
-            request.headers.append({ "Content-Type", type });
+            request.headers.append({"Content-Type", type});
         request.body = body;
         request.timeoutSeconds = 120;
         return MHttpClient::ForCurrentThread().Send(request);
@@ -87,9 +95,11 @@ BENCHMARK(BM_PageContent)->UseRealTime();
 void BM_MultipartPage(benchmark::State& state)
 {
     const qint64 size = state.range(0) * 1024 * 1024;
-    QByteArray body = "--b\r\nContent-Disposition: form-data; name=\"Presentation\"\r\nContent-Type: text/html\r\n\r\n"
-                      "<html><head><title>Big</title></head><body><object data-attachment=\"a.bin\" data=\"name:a\" /></body></html>\r\n"
-                      "--b\r\nContent-Disposition: form-data; name=\"a\"\r\nContent-Type: application/octet-stream\r\n\r\n";
+    QByteArray body
+        = "--b\r\nContent-Disposition: form-data; name=\"Presentation\"\r\nContent-Type: text/html\r\n\r\n"
+          "<html><head><title>Big</title></head><body><object data-attachment=\"a.bin\" data=\"name:a\" "
+          "/></body></html>\r\n"
+          "--b\r\nContent-Disposition: form-data; name=\"a\"\r\nContent-Type: application/octet-stream\r\n\r\n";
     body += QByteArray(size, 'x') + "\r\n--b--\r\n";
     const QString path = QStringLiteral("/v1.0/me/onenote/sections/%1/pages").arg(Server().hundred);
     for (auto _ : state) {
