@@ -15,6 +15,7 @@
 #include "model/MNotebookTree.h"
 #include "model/MOLONUtils.h"
 #include "panels/MViewAccount.h"
+#include "panels/MViewEvernote.h"
 
 #include <QAction>
 #include <QApplication>
@@ -73,6 +74,9 @@ void AppDelegate::CreatePanels()
 {
     m_ViewAccount = new MViewAccount();
     m_ViewAccount->SetLoginAction([this] { LoginAccount(); });
+    auto* evernote = new MViewEvernote();
+    connect(evernote, &MViewEvernote::SectionsCreated, this, [this] { CreateNotebooksTree(true, true); });
+    m_ViewImportEvernote = evernote;
     m_Window->SetPanel(MPanelKind::ListTags, m_ViewListTags);
     m_Window->SetPanel(MPanelKind::ListAttachments, m_ViewListAttachments);
     m_Window->SetPanel(MPanelKind::Replace, m_ViewReplace);
