@@ -507,18 +507,23 @@ QJsonObject MEmulator::State() const
 
 void MEmulator::Reset()
 {
-    Impl& emu = *m_Impl;
+    m_Impl->ResetAll();
+}
+
+void MEmulator::Impl::ResetAll()
+{
     {
-        const std::lock_guard lock(emu.stateMutex);
-        emu.state.LoadFixture(emu.options.fixture);
-        emu.accessTokens.clear();
-        emu.refreshTokens.clear();
-        emu.codes.clear();
-        emu.downloadAddresses.clear();
-        emu.onenoteCalls.clear();
+        const std::lock_guard lock(stateMutex);
+        state.LoadFixture(options.fixture);
+        accessTokens.clear();
+        refreshTokens.clear();
+        codes.clear();
+        downloadAddresses.clear();
+        onenoteCalls.clear();
     }
-    ClearFaults();
-    ClearRequests();
+    faults.Clear();
+    const std::lock_guard lock(logMutex);
+    log.clear();
 }
 
 MEmulator::Tokens MEmulator::IssueTokens(const QString& accountKey)
