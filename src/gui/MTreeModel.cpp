@@ -69,6 +69,18 @@ bool MTreeModel::hasChildren(const QModelIndex& parent) const
     return rowCount(parent) > 0;
 }
 
+namespace {
+
+bool AllBelowChecked(const MONObject& node)
+{
+    for (const auto& child : node.children())
+        if (child->intValue == 0 || !AllBelowChecked(*child))
+            return false;
+    return true;
+}
+
+} // namespace
+
 QVariant MTreeModel::data(const QModelIndex& index, int role) const
 {
     const MONObject* node = index.isValid() ? NodeAt(index) : nullptr;
@@ -79,7 +91,11 @@ QVariant MTreeModel::data(const QModelIndex& index, int role) const
     case Qt::ToolTipRole:
         return node->name;
     case Qt::CheckStateRole:
-        return node->intValue != 0 ? Qt::Checked : Qt::Unchecked;
+        // A checked container with unchecked parts below it shows as partly checked, so that the
+        // user sees at a glance that only some of its sections take part in a run.
+        if (node->intValue == 0)
+            return Qt::Unchecked;
+        return AllBelowChecked(*node) ? Qt::Checked : Qt::PartiallyChecked;
     case Qt::DecorationRole:
         return NodeIcon(*node);
     default:

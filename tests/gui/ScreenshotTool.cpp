@@ -90,6 +90,8 @@ int main(int argc, char* argv[])
     }
     window->ShowButtonAndPanel(QStringLiteral("btnAccount"));
     int failures = Save(window, out, "main.png") ? 0 : 1;
+    window->ShowButtonAndPanel(QStringLiteral("btnImportEvernote"));
+    failures += Save(window, out, "import-enex.png") ? 0 : 1;
 
     {
         MWinOptons options(window);

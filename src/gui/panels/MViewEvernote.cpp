@@ -26,7 +26,7 @@ MViewEvernote::MViewEvernote(QWidget* parent)
     auto* fileRow = new QHBoxLayout();
     mEvernoteEnexFile = new QLineEdit(this);
     mEvernoteEnexFile->setObjectName(QStringLiteral("mEvernoteEnexFile"));
-    mEvernoteEnexFile->setPlaceholderText(Localized("strChooseEnexFile"));
+    mEvernoteEnexFile->setPlaceholderText(Localized("guiChooseEnexFile"));
     auto* choose = new QPushButton(Localized("guiChooseFile"), this);
     connect(choose, &QPushButton::clicked, this, &MViewEvernote::ButtonChooseEvernoteEnexFileClick);
     connect(mEvernoteEnexFile, &QLineEdit::editingFinished, this,

@@ -108,3 +108,18 @@ TEST_F(OutlineTest, SelectedNodeFollowsTheSelection)
     window->OutlineTree()->clearSelection();
     EXPECT_EQ(window->SelectedNode(), nullptr);
 }
+
+TEST_F(OutlineTest, AContainerWithSomeSectionsCheckedShowsPartlyCheckedAndAClickChecksItAll)
+{
+    MTreeModel* model = window->TreeModel();
+    Toggle(g1);
+    EXPECT_EQ(nbA->intValue, 1) << "the checked state itself stays on or off";
+    EXPECT_EQ(model->data(model->IndexOf(nbA), Qt::CheckStateRole).toInt(), int(Qt::PartiallyChecked));
+    EXPECT_EQ(model->data(model->IndexOf(group), Qt::CheckStateRole).toInt(), int(Qt::PartiallyChecked));
+    EXPECT_EQ(model->data(model->IndexOf(g1), Qt::CheckStateRole).toInt(), int(Qt::Checked));
+    Toggle(g2);
+    EXPECT_EQ(model->data(model->IndexOf(group), Qt::CheckStateRole).toInt(), int(Qt::Checked));
+    Toggle(nbA); // partly checked: the click checks everything below
+    EXPECT_EQ(a1->intValue, 1);
+    EXPECT_EQ(model->data(model->IndexOf(nbA), Qt::CheckStateRole).toInt(), int(Qt::Checked));
+}
