@@ -12,46 +12,37 @@ image=${3:-3072}
 source_dir=$(cd "$(dirname "$0")/../.." && pwd)
 cli="$build/src/cli/pagewright-cli"
 emulator="$build/emulator/pagewright-emulator"
-work="$build/bench-enex"
-mkdir -p "$work"
-file="$work/bench-${size}MB.enex"
+generated="$build/bench-enex"
+mkdir -p "$generated"
+file="$generated/bench-${size}MB.enex"
 [ -f "$file" ] || "$build/bench/enex/enex_generate" "$file" "$size" "$image"
 
-run=$(mktemp -d)
-emulator_pid=
+work=$(mktemp -d)
+. "$source_dir/tests/service/cli/emulator-session.sh"
 cleanup() {
-    [ -n "$emulator_pid" ] && kill "$emulator_pid" 2>/dev/null && wait "$emulator_pid" 2>/dev/null
-    rm -rf "$run"
+    stop_emulator
+    rm -rf "$work"
 }
 trap cleanup EXIT
+fail() {
+    echo "$*" >&2
+    exit 1
+}
 
-"$emulator" --port 0 --fixture "$source_dir/emulator/fixtures/demo.json" --auto-consent >"$run/emulator.out" 2>&1 &
-emulator_pid=$!
-tries=0
-until head -n 1 "$run/emulator.out" 2>/dev/null | grep -q '[0-9]'; do
-    tries=$((tries + 1))
-    [ "$tries" -gt 100 ] && { echo "the emulator printed no port" >&2; exit 1; }
-    sleep 0.1
-done
-origin="http://127.0.0.1:$(head -n 1 "$run/emulator.out" | grep -o '[0-9][0-9]*' | tail -n 1)"
-
-pw() { "$cli" --settings-dir "$run/settings" "$@"; }
-for key in Host_GlobalLogin Host_ChinaLogin Host_ConsumerLogin Host_GlobalGraph Host_ChinaGraph \
-    Host_OneNoteService Host_ConsumerDocuments Host_MakerWeb; do
-    pw config set "$key" "$origin" >/dev/null
-done
+start_emulator "$emulator" "$source_dir/emulator/fixtures/demo.json"
+pw() { "$cli" --settings-dir "$work/settings" "$@"; }
+point_cli_at_emulator
 pw config set UploadInterval 0 >/dev/null
-redirect=$(curl -s -o /dev/null -w '%{redirect_url}' "$(pw signin --type personal)")
-pw signin --type personal --redirect "$redirect" >/dev/null
+sign_in_personal
 pw tree >/dev/null
 
 bytes=$(stat -c %s "$file")
-/usr/bin/time -v "$cli" --settings-dir "$run/settings" import-enex "$file" --section "Travel Journal/Empty section" \
-    >"$run/result.out" 2>"$run/import.err" || { tail -5 "$run/result.out" "$run/import.err" >&2; exit 1; }
-tail -n 1 "$run/result.out"
-elapsed=$(sed -n 's/.*Elapsed (wall clock) time (h:mm:ss or m:ss): //p' "$run/import.err" \
+/usr/bin/time -v "$cli" --settings-dir "$work/settings" import-enex "$file" --section "Travel Journal/Empty section" \
+    >"$work/result.out" 2>"$work/import.err" || { tail -5 "$work/result.out" "$work/import.err" >&2; exit 1; }
+tail -n 1 "$work/result.out"
+elapsed=$(sed -n 's/.*Elapsed (wall clock) time (h:mm:ss or m:ss): //p' "$work/import.err" \
     | awk -F: '{ if (NF == 3) print $1 * 3600 + $2 * 60 + $3; else print $1 * 60 + $2 }')
-peak=$(sed -n 's/.*Maximum resident set size (kbytes): //p' "$run/import.err")
+peak=$(sed -n 's/.*Maximum resident set size (kbytes): //p' "$work/import.err")
 emulator_rss=$(ps -o rss= -p "$emulator_pid" || echo 0)
 awk -v b="$bytes" -v s="$elapsed" -v p="$peak" -v e="$emulator_rss" 'BEGIN {
     printf "ENEX %.0f MB imported in %.2f s: %.0f MB/s, peak resident memory of the import %.0f MB (emulator %.0f MB)\n",

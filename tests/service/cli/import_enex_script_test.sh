@@ -10,12 +10,9 @@ emulator=$2
 fixture=$3
 
 work=$(mktemp -d)
-emulator_pid=
+. "$(dirname "$0")/emulator-session.sh"
 cleanup() {
-    if [ -n "$emulator_pid" ]; then
-        kill "$emulator_pid" 2>/dev/null || true
-        wait "$emulator_pid" 2>/dev/null || true
-    fi
+    stop_emulator
     rm -rf "$work"
 }
 trap cleanup EXIT
@@ -28,25 +25,11 @@ fail() {
     exit 1
 }
 
-"$emulator" --port 0 --fixture "$fixture" --auto-consent >"$work/emulator.out" 2>"$work/emulator.err" &
-emulator_pid=$!
-tries=0
-until [ -s "$work/emulator.out" ] && head -n 1 "$work/emulator.out" | grep -q '[0-9]'; do
-    tries=$((tries + 1))
-    [ "$tries" -gt 100 ] && fail "the emulator printed no port"
-    kill -0 "$emulator_pid" 2>/dev/null || fail "the emulator ended early"
-    sleep 0.1
-done
-origin="http://127.0.0.1:$(head -n 1 "$work/emulator.out" | grep -o '[0-9][0-9]*' | tail -n 1)"
-
+start_emulator "$emulator" "$fixture"
 pw() { "$cli" --settings-dir "$work/settings" "$@"; }
-for key in Host_GlobalLogin Host_ChinaLogin Host_ConsumerLogin Host_GlobalGraph Host_ChinaGraph \
-    Host_OneNoteService Host_ConsumerDocuments Host_MakerWeb; do
-    pw config set "$key" "$origin" >/dev/null || fail "config set $key"
-done
+point_cli_at_emulator
 pw config set UploadInterval 0 >/dev/null || fail "config set UploadInterval"
-redirect=$(curl -s -o /dev/null -w '%{redirect_url}' "$(pw signin --type personal)") || fail "sign-in address"
-pw signin --type personal --redirect "$redirect" >"$work/signin.out" 2>&1 || fail "signin"
+sign_in_personal
 pw tree >"$work/tree.out" 2>"$work/tree.err" || fail "tree"
 
 enex="$work/notes.enex"
