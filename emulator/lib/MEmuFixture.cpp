@@ -81,6 +81,7 @@ public:
                 = AddPage(sectionId, PageInput(Str(page, "title"), Str(page, "created"), Str(page, "body")), parts))
                 return error;
         }
+        m_State.ResolveFixtureLinks(sectionId);
         const int generated = s.value(QLatin1String("generatedPages")).toInt(0);
         for (int n = 1; n <= generated; ++n)
             if (auto error = AddPage(sectionId,

@@ -100,26 +100,15 @@ private:
     }
 
     static QString Time(const QDateTime& t) { return t.toUTC().toString(QStringLiteral("yyyy-MM-ddTHH:mm:ss.zzzZ")); }
-    static QString Guid(const QString& id)
-    {
-        return QUuid::createUuidV5(QUuid(), id).toString(QUuid::WithBraces).toUpper();
-    }
+    static QString Guid(const QString& id) { return MEmuState::StableGuid(id); }
 
-    // Where the desktop client finds an item: the owner's documents on the document host (this host).
-    // The service's client links are always https, and the application reads them by that marker.
-    QString DocumentsUrl(const MEmuItem& item)
+    // Client links are always https, on the document host; the application reads them by that marker.
+    QString Docs(QString link) const
     {
-        const QString origin = QStringLiteral("https://") + m_Request.Header(QStringLiteral("host"));
-        const MEmuAccount* owner = m_State.Account(item.accountKey);
-        QStringList path;
-        for (const QString& part : m_State.DocumentsPath(item.id).split(QLatin1Char('/')))
-            path << UrlEncode(part);
-        if (owner->kind == QLatin1String("personal"))
-            return origin + QLatin1Char('/') + owner->cid.toLower() + QLatin1Char('/') + path.join(QLatin1Char('/'));
-        QString site = owner->userPrincipalName;
-        site.replace(QLatin1Char('@'), QLatin1Char('_')).replace(QLatin1Char('.'), QLatin1Char('_'));
-        return origin + QStringLiteral("/personal/") + site + QLatin1Char('/') + path.join(QLatin1Char('/'));
+        return link.replace(
+            QLatin1String("{{docs}}"), QStringLiteral("https://") + m_Request.Header(QStringLiteral("host")));
     }
+    QString DocumentsUrl(const MEmuItem& item) { return Docs(m_State.ClientLink(item.id)); }
 
     void Links(MJsonWriter& w, const QString& client, const QString& web)
     {
@@ -326,10 +315,7 @@ private:
         w.Field("createdByAppId", QString())
             .Field("contentUrl", m_Base + QStringLiteral("/pages/") + page.id + QStringLiteral("/content"));
         w.Field("lastModifiedDateTime", Time(page.modified));
-        Links(w,
-            DocumentsUrl(*section) + QLatin1Char('#') + UrlEncode(page.title) + QStringLiteral("&section-id=")
-                + Guid(section->id) + QStringLiteral("&page-id=") + Guid(page.id) + QStringLiteral("&end"),
-            WebUrl(*section) + QStringLiteral("&page=") + UrlEncode(page.id));
+        Links(w, Docs(m_State.PageClientLink(page)), WebUrl(*section) + QStringLiteral("&page=") + UrlEncode(page.id));
         w.EndObject();
         return w.Text();
     }
@@ -358,6 +344,7 @@ private:
     {
         QByteArray html = page.html;
         html.replace("{{base}}", m_Base.toUtf8());
+        html.replace("{{docs}}", Docs(QStringLiteral("{{docs}}")).toUtf8());
         if (m_Request.Query(QStringLiteral("includeIDs")).compare(QLatin1String("true"), Qt::CaseInsensitive) != 0) {
             static const QRegularExpression ids(QStringLiteral(" id=\"[a-z0-9]+:\\{[^\"]*\\}\\{\\d+\\}\""));
             html = QString::fromUtf8(html).remove(ids).toUtf8();

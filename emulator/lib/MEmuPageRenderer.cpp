@@ -70,7 +70,9 @@ public:
         , m_Page(page)
         , m_Parts(parts)
         , m_Guid(state.NewGuid().toLower())
-    { }
+    {
+        m_Page.guid = m_Guid;
+    }
 
     std::optional<MEmuError> Body(const xmlNode* body, QByteArray& out)
     {

@@ -5,6 +5,8 @@
 
 #include <QJsonArray>
 #include <QRandomGenerator>
+#include <QRegularExpression>
+#include <QUrl>
 #include <QUuid>
 
 QString MEmuState::NewHex(int digits)
@@ -260,4 +262,67 @@ QByteArray MEmuState::ToJson() const
             .EndObject();
     w.EndArray().EndObject();
     return w.Text();
+}
+
+QString MEmuState::StableGuid(const QString& id)
+{
+    return QUuid::createUuidV5(QUuid(), id).toString(QUuid::WithBraces).toUpper();
+}
+
+QString MEmuState::ClientLink(const QString& itemId)
+{
+    const MEmuItem* item = Item(itemId);
+    const MEmuAccount* owner = item ? Account(item->accountKey) : nullptr;
+    if (!owner)
+        return QString();
+    QStringList path;
+    for (const QString& part : DocumentsPath(itemId).split(QLatin1Char('/')))
+        path << QString::fromLatin1(QUrl::toPercentEncoding(part));
+    if (owner->kind == QLatin1String("personal"))
+        return QStringLiteral("{{docs}}/") + owner->cid.toLower() + QLatin1Char('/') + path.join(QLatin1Char('/'));
+    QString site = owner->userPrincipalName;
+    site.replace(QLatin1Char('@'), QLatin1Char('_')).replace(QLatin1Char('.'), QLatin1Char('_'));
+    return QStringLiteral("{{docs}}/personal/") + site + QLatin1Char('/') + path.join(QLatin1Char('/'));
+}
+
+QString MEmuState::PageClientLink(const MEmuPage& page)
+{
+    return ClientLink(page.sectionItemId) + QLatin1Char('#') + QString::fromLatin1(QUrl::toPercentEncoding(page.title))
+        + QStringLiteral("&section-id=") + StableGuid(page.sectionItemId) + QStringLiteral("&page-id=")
+        + StableGuid(page.id) + QStringLiteral("&end");
+}
+
+void MEmuState::ResolveFixtureLinks(const QString& sectionItemId)
+{
+    static const QRegularExpression token(QStringLiteral("\\{\\{(link|para):([^}]*)\\}\\}"));
+    const MEmuItem* section = Item(sectionItemId);
+    if (!section)
+        return;
+    for (const QString& pageId : section->pages) {
+        MEmuPage& page = m_Pages.at(pageId);
+        QString html = QString::fromUtf8(page.html);
+        if (!html.contains(QLatin1String("{{link:")) && !html.contains(QLatin1String("{{para:")))
+            continue;
+        QString out;
+        qsizetype copied = 0;
+        for (auto it = token.globalMatch(html); it.hasNext();) {
+            const QRegularExpressionMatch m = it.next();
+            QString link;
+            if (m.captured(1) == QLatin1String("para")) {
+                const QString objectId = page.guid + QLatin1Char('&')
+                    + QStringLiteral("%1").arg(m.captured(2).toInt(), 2, 16, QLatin1Char('0')).toUpper();
+                link = PageClientLink(page).replace(
+                    QLatin1String("&end"), QStringLiteral("&object-id=") + objectId + QStringLiteral("&end"));
+            } else {
+                for (const QString& otherId : section->pages)
+                    if (m_Pages.at(otherId).title == m.captured(2))
+                        link = PageClientLink(m_Pages.at(otherId));
+            }
+            out += QStringView(html).mid(copied, m.capturedStart() - copied);
+            out += QStringLiteral("onenote:") + link.toHtmlEscaped();
+            copied = m.capturedEnd();
+        }
+        out += QStringView(html).mid(copied);
+        page.html = out.toUtf8();
+    }
 }

@@ -32,6 +32,7 @@ struct MEmuPage
     // through (".../v1.0/me/onenote" and the like), so resource addresses fit the caller's interface.
     QByteArray html;
     int serial = 0; // the number in the page's own GUID-form id
+    QString guid; // braced: the GUID in the ids of the page's elements
 };
 
 struct MEmuItem
@@ -114,6 +115,15 @@ public:
     QString DocumentsPath(const QString& itemId); // "Documents/Notebook/Group/Section.one"
 
     QString NewGuid(); // braced, upper case
+    // A GUID that stays the same for an id, for the section-id and page-id fields of client links.
+    static QString StableGuid(const QString& id);
+    // The desktop client's address of an item and of a page. "{{docs}}" stands for the document host
+    // ("https://" and the host the caller used), filled in when an answer is written.
+    QString ClientLink(const QString& itemId);
+    QString PageClientLink(const MEmuPage& page);
+    // Fixture pages may link to each other: "{{link:Title}}" becomes the client link of the page of
+    // that title in the same section, "{{para:N}}" the page's own link to its element number N.
+    void ResolveFixtureLinks(const QString& sectionItemId);
     static QString NewHex(int digits); // random upper-case hexadecimal digits
     QString NewToken(const char* prefix);
 

@@ -213,3 +213,35 @@ TEST_F(OneNoteTest, AcceptsAHundredMegabytePageWhenTheLimitAllowsAndRefusesItOth
 }
 
 } // namespace
+
+namespace {
+
+TEST_F(OneNoteTest, FixtureLinksPointAtAnotherPageAndAtAParagraphOfTheSamePage)
+{
+    const QString section = IdOf(QStringLiteral("Travel Journal/Lisbon 2024"));
+    const QJsonArray pages = Json(Call("GET", Me() + QStringLiteral("/onenote/sections/%1/pages").arg(section)))
+                                 .value(QLatin1String("value"))
+                                 .toArray();
+    const QString text = Call(
+        "GET", pages[0].toObject().value(QLatin1String("contentUrl")).toString() + QStringLiteral("?includeIDs=true"))
+                             .Text();
+    const QRegularExpression paragraph(
+        QStringLiteral("<p id=\"p:(\\{[0-9a-f-]{36}\\})\\{6\\}\" data-tag=\"important\">"));
+    const QRegularExpressionMatch m = paragraph.match(text);
+    ASSERT_TRUE(m.hasMatch());
+    EXPECT_TRUE(text.contains(QStringLiteral("&amp;object-id=%1&amp;06&amp;end\"").arg(m.captured(1))));
+    const QString costsLink = pages[1]
+                                  .toObject()
+                                  .value(QLatin1String("links"))
+                                  .toObject()
+                                  .value(QLatin1String("oneNoteClientUrl"))
+                                  .toObject()
+                                  .value(QLatin1String("href"))
+                                  .toString();
+    EXPECT_TRUE(costsLink.startsWith(QLatin1String("onenote:https://127.0.0.1:")));
+    EXPECT_TRUE(text.contains(QString(costsLink).replace(QLatin1String("&"), QLatin1String("&amp;"))))
+        << "the link to the other page is its client link";
+    EXPECT_FALSE(text.contains(QLatin1String("{{")));
+}
+
+} // namespace
