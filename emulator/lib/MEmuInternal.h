@@ -1,0 +1,123 @@
+#pragma once
+
+// What the emulator's request handlers share. Not part of the library's interface.
+
+#include "MEmuFaults.h"
+#include "MEmuJson.h"
+#include "MEmuState.h"
+#include "MEmulator.h"
+
+#include <QDateTime>
+#include <QSet>
+#include <atomic>
+#include <condition_variable>
+#include <deque>
+#include <mutex>
+#include <thread>
+
+struct MEmuRequest
+{
+    QString method;
+    QString path; // percent-decoded, without the query
+    QString target; // path and query as sent
+    std::vector<std::pair<QString, QString>> query; // decoded, in order
+    std::multimap<QString, QString> headers; // lower-case names
+    QByteArray body;
+    QString origin; // "http://127.0.0.1:PORT", from the Host header
+
+    QString Query(const QString& name) const; // "" when absent
+    bool HasQuery(const QString& name) const;
+    // A query option the OneNote interface accepts with or without "$".
+    QString Option(const QString& name) const;
+    QString Header(const QString& name) const;
+};
+
+struct MEmuResponse
+{
+    int status = 200;
+    QByteArray contentType = "application/json; charset=utf-8";
+    QByteArray body;
+    std::vector<std::pair<QByteArray, QByteArray>> headers;
+    bool drop = false; // close the connection in the middle of the answer
+    int delayMs = 0;
+};
+
+MEmuResponse JsonAnswer(int status, const QByteArray& json);
+MEmuResponse HtmlAnswer(int status, const QByteArray& html);
+MEmuResponse Redirect(const QString& location);
+// {"error":{"code":...,"message":...,"innerError":{...}}}, as Graph writes errors.
+MEmuResponse GraphError(int status, const QString& code, const QString& message);
+// The OneNote form, with "@api.url" pointing at the error's documentation.
+MEmuResponse OneNoteError(int status, const QString& code, const QString& message);
+// The identity platform's form: {"error":"invalid_grant","error_description":...,"error_codes":[...]}.
+MEmuResponse IdentityError(int status, const QString& error, const QString& description, int code);
+
+QString UrlEncode(const QString& text);
+std::vector<std::pair<QString, QString>> ParseForm(const QByteArray& body);
+QString FormValue(const std::vector<std::pair<QString, QString>>& form, const QString& name);
+
+struct MEmuAccessToken
+{
+    QString accountKey;
+    QDateTime expires;
+};
+
+struct MEmuCode
+{
+    QString accountKey;
+    QString clientId;
+    QString redirectUri;
+};
+
+struct MEmuServerHost;
+
+struct MEmulator::Impl
+{
+    Options options;
+    std::shared_ptr<MEmuServerHost> host;
+    QSet<QString> clientIds;
+
+    mutable std::mutex stateMutex; // guards everything below up to the request log
+    MEmuState state;
+    std::map<QString, MEmuAccessToken> accessTokens;
+    std::map<QString, QString> refreshTokens; // token -> account key
+    std::map<QString, MEmuCode> codes;
+    struct Download
+    {
+        QString itemId;
+        QDateTime expires;
+    };
+    std::map<QString, Download> downloadAddresses; // the token in a pre-authenticated address
+    qint64 downloadLifetime = 3600; // seconds a download address stays valid
+    std::map<QString, std::deque<QDateTime>> onenoteCalls; // per account, for the request limits
+
+    mutable std::mutex logMutex;
+    std::vector<MEmuLoggedRequest> log;
+
+    MEmuFaults faults;
+
+    std::mutex stopMutex;
+    std::condition_variable stopped;
+    std::atomic<bool> stopping {false};
+
+    // Issues tokens for an account; the caller holds stateMutex.
+    MEmulator::Tokens IssueLocked(const QString& accountKey);
+    // The account of a bearer token, or the 401 answer.
+    MEmuAccount* Authorize(const MEmuRequest& request, MEmuResponse& denied);
+    // True when the OneNote request limits are on and this call is one too many.
+    bool Throttled(const QString& accountKey);
+
+    MEmuResponse Dispatch(const MEmuRequest& request);
+};
+
+// The handler families; each answers the paths it knows and returns false for others.
+bool HandleIdentity(MEmulator::Impl& emu, const MEmuRequest& request, MEmuResponse& response);
+bool HandleMakerWeb(MEmulator::Impl& emu, const MEmuRequest& request, MEmuResponse& response);
+bool HandleInspection(MEmulator::Impl& emu, const MEmuRequest& request, MEmuResponse& response);
+// Graph and the legacy OneNote interface: the principal prefix has been taken off; `segments` is the
+// rest of the path, `base` the interface root as the caller addressed it.
+MEmuResponse HandleOneNote(MEmulator::Impl& emu, MEmuAccount& account, const MEmuRequest& request,
+    const QStringList& segments, const QString& base, bool legacy);
+MEmuResponse HandleDrive(MEmulator::Impl& emu, MEmuAccount& account, const MEmuRequest& request,
+    const QStringList& segments, const QString& base);
+MEmuResponse HandleDownload(MEmulator::Impl& emu, const MEmuRequest& request);

@@ -1,0 +1,465 @@
+// The OneNote interface of Graph (…/onenote) and of the OneNote service (…/notes): notebooks, section
+// groups, sections, pages and resources, over the drive items of MEmuState.
+#include "MEmuInternal.h"
+#include "MEmuMultipart.h"
+#include "MEmuPageRenderer.h"
+
+#include <QJsonArray>
+#include <QRegularExpression>
+#include <QUuid>
+
+namespace {
+
+const QString kNotFound = QStringLiteral("The requested resource does not exist.");
+
+class OneNote
+{
+public:
+    OneNote(MEmulator::Impl& emu, MEmuAccount& account, const MEmuRequest& request, const QString& base, bool legacy)
+        : m_Emu(emu)
+        , m_State(emu.state)
+        , m_Account(account)
+        , m_Request(request)
+        , m_Base(base)
+        , m_Legacy(legacy)
+    { }
+
+    MEmuResponse Handle(const QStringList& s)
+    {
+        const QString& m = m_Request.method;
+        const bool get = m == QLatin1String("GET");
+        const bool post = m == QLatin1String("POST");
+        const QString kind = s.value(0);
+        if (kind == QLatin1String("notebooks") && s.size() == 1)
+            return get ? NotebookList() : post ? Create(QString(), MEmuItem::Notebook) : Unsupported();
+        if (s.size() >= 2 && (kind == QLatin1String("notebooks") || kind == QLatin1String("sectionGroups"))) {
+            const bool notebook = kind == QLatin1String("notebooks");
+            MEmuItem* item = Visible(s[1]);
+            if (!item || (notebook != (item->kind == MEmuItem::Notebook)) || item->kind == MEmuItem::File)
+                return OneNoteError(404, QStringLiteral("20102"), kNotFound);
+            if (s.size() == 2 && get)
+                return JsonAnswer(200, Container(*item, true));
+            if (s.size() == 3 && s[2] == QLatin1String("sections"))
+                return get ? Children(*item, true) : post ? Create(item->id, MEmuItem::File) : Unsupported();
+            if (s.size() == 3 && s[2] == QLatin1String("sectionGroups"))
+                return get ? Children(*item, false) : post ? Create(item->id, MEmuItem::Folder) : Unsupported();
+        }
+        if (kind == QLatin1String("sections") && s.size() >= 2) {
+            MEmuItem* item = Visible(s[1]);
+            if (!item || !item->IsSection())
+                return OneNoteError(404, QStringLiteral("20102"), kNotFound);
+            if (s.size() == 2 && get)
+                return JsonAnswer(200, Section(*item));
+            if (s.size() == 3 && s[2] == QLatin1String("pages"))
+                return get ? PageList(*item) : post ? CreatePage(*item) : Unsupported();
+        }
+        if (kind == QLatin1String("pages") && s.size() >= 2) {
+            MEmuPage* page = m_State.Page(s[1]);
+            if (!page || !Visible(QStringLiteral("1-") + page->sectionItemId))
+                return OneNoteError(404, QStringLiteral("20102"), kNotFound);
+            if (s.size() == 2 && get)
+                return JsonAnswer(200, Page(*page));
+            if (s.size() == 3 && s[2] == QLatin1String("content"))
+                return get ? Content(*page) : m == QLatin1String("PATCH") ? Patch(*page) : Unsupported();
+        }
+        if (kind == QLatin1String("resources") && s.size() == 3 && get
+            && (s[2] == QLatin1String("$value") || s[2] == QLatin1String("content"))) {
+            // Resource ids are not tied to an account here: a valid token is enough.
+            const MEmuResource* resource = m_State.Resource(s[1]);
+            if (!resource)
+                return OneNoteError(404, QStringLiteral("20102"), kNotFound);
+            MEmuResponse r;
+            r.contentType = resource->mime.toUtf8();
+            r.body = resource->bytes;
+            return r;
+        }
+        return OneNoteError(
+            400, QStringLiteral("20111"), QStringLiteral("The request URI is not valid: %1 %2").arg(m, m_Request.path));
+    }
+
+private:
+    MEmuResponse Unsupported()
+    {
+        return OneNoteError(405, QStringLiteral("20112"), QStringLiteral("The method is not supported here."));
+    }
+
+    // The item behind a OneNote id when this account may see it.
+    MEmuItem* Visible(const QString& oneNoteId)
+    {
+        const qsizetype dash = oneNoteId.indexOf(QLatin1Char('-'));
+        MEmuItem* item = dash < 0 ? nullptr : m_State.Item(oneNoteId.mid(dash + 1));
+        if (!item || item->parentId.isEmpty())
+            return nullptr;
+        if (item->accountKey == m_Account.key)
+            return item;
+        const QString notebook = m_State.NotebookOf(item->id);
+        for (const auto& [id, role] : m_Account.sharedNotebooks)
+            if (id == notebook)
+                return item;
+        return nullptr;
+    }
+
+    static QString Time(const QDateTime& t) { return t.toUTC().toString(QStringLiteral("yyyy-MM-ddTHH:mm:ss.zzzZ")); }
+    static QString Guid(const QString& id)
+    {
+        return QUuid::createUuidV5(QUuid(), id).toString(QUuid::WithBraces).toUpper();
+    }
+
+    // Where the desktop client finds an item: the owner's documents on the document host (this origin).
+    QString DocumentsUrl(const MEmuItem& item)
+    {
+        const MEmuAccount* owner = m_State.Account(item.accountKey);
+        QStringList path;
+        for (const QString& part : m_State.DocumentsPath(item.id).split(QLatin1Char('/')))
+            path << UrlEncode(part);
+        if (owner->kind == QLatin1String("personal"))
+            return m_Request.origin + QLatin1Char('/') + owner->cid.toLower() + QLatin1Char('/')
+                + path.join(QLatin1Char('/'));
+        QString site = owner->userPrincipalName;
+        site.replace(QLatin1Char('@'), QLatin1Char('_')).replace(QLatin1Char('.'), QLatin1Char('_'));
+        return m_Request.origin + QStringLiteral("/personal/") + site + QLatin1Char('/') + path.join(QLatin1Char('/'));
+    }
+
+    void Links(MJsonWriter& w, const QString& client, const QString& web)
+    {
+        w.Key("links").BeginObject();
+        w.Key("oneNoteClientUrl").BeginObject().Field("href", QStringLiteral("onenote:") + client).EndObject();
+        w.Key("oneNoteWebUrl").BeginObject().Field("href", web).EndObject();
+        w.EndObject();
+    }
+
+    QString WebUrl(const MEmuItem& item)
+    {
+        return m_Request.origin
+            + QStringLiteral("/redir.aspx?cid=%1&resid=%2")
+                  .arg(m_State.Account(item.accountKey)->cid.toLower(), UrlEncode(item.id));
+    }
+
+    void Identity(MJsonWriter& w, const MEmuItem& item, const char* collection)
+    {
+        const QString id = QStringLiteral("1-") + item.id;
+        w.Field("id", id).Field("self", m_Base + QLatin1Char('/') + QLatin1String(collection) + QLatin1Char('/') + id);
+        w.Field("createdDateTime", Time(item.created));
+        w.Field(m_Legacy ? "name" : "displayName", item.DisplayName());
+        w.Field("lastModifiedDateTime", Time(item.modified));
+    }
+
+    void People(MJsonWriter& w, const MEmuItem& item)
+    {
+        const MEmuAccount* owner = m_State.Account(item.accountKey);
+        for (const char* key : {"createdBy", "lastModifiedBy"}) {
+            w.Key(key).BeginObject().Key("user").BeginObject();
+            w.Field("id", owner->userId).Field("displayName", owner->displayName);
+            w.EndObject().EndObject();
+        }
+    }
+
+    // Which parts of a container the caller asked to have expanded.
+    struct Expand
+    {
+        bool sections = false;
+        bool groups = false;
+        bool deep = false; // levels=max: every depth, each with its sections
+    };
+
+    Expand Expansion()
+    {
+        const QString expand = m_Request.Option(QStringLiteral("expand"));
+        Expand e;
+        e.sections = expand.contains(QLatin1String("sections"));
+        e.groups = expand.contains(QLatin1String("sectionGroups"));
+        e.deep = e.groups && expand.contains(QLatin1String("levels=max"));
+        return e;
+    }
+
+    QByteArray Section(const MEmuItem& item)
+    {
+        MJsonWriter w;
+        w.BeginObject();
+        Identity(w, item, "sections");
+        w.FieldBool("isDefault", item.isDefault);
+        w.Field("pagesUrl", m_Base + QStringLiteral("/sections/1-") + item.id + QStringLiteral("/pages"));
+        People(w, item);
+        Links(w, DocumentsUrl(item) + QStringLiteral("#section-id=") + Guid(item.id) + QStringLiteral("&end"),
+            WebUrl(item));
+        const MEmuItem* parent = m_State.Item(item.parentId);
+        w.Key(parent && parent->kind == MEmuItem::Notebook ? "parentNotebook" : "parentSectionGroup").BeginObject();
+        if (parent)
+            w.Field("id", QStringLiteral("1-") + parent->id)
+                .Field(m_Legacy ? "name" : "displayName", parent->DisplayName());
+        w.EndObject();
+        w.EndObject();
+        return w.Text();
+    }
+
+    QByteArray Container(const MEmuItem& item, bool top)
+    {
+        Expand e = Expansion();
+        return ContainerWith(item, top ? e : Expand {});
+    }
+
+    QByteArray ContainerWith(const MEmuItem& item, const Expand& e)
+    {
+        const bool notebook = item.kind == MEmuItem::Notebook;
+        MJsonWriter w;
+        w.BeginObject();
+        Identity(w, item, notebook ? "notebooks" : "sectionGroups");
+        const QString id = QStringLiteral("1-") + item.id;
+        const QString self
+            = m_Base + (notebook ? QStringLiteral("/notebooks/") : QStringLiteral("/sectionGroups/")) + id;
+        if (notebook) {
+            w.FieldBool("isDefault", item.isDefault);
+            w.Field("userRole", m_Account.RoleIn(item.id));
+            w.FieldBool("isShared", item.isShared);
+        }
+        w.Field("sectionsUrl", self + QStringLiteral("/sections"));
+        w.Field("sectionGroupsUrl", self + QStringLiteral("/sectionGroups"));
+        People(w, item);
+        if (notebook)
+            Links(w, DocumentsUrl(item), WebUrl(item));
+        if (e.sections) {
+            w.Key("sections").BeginArray();
+            for (const QString& childId : item.children)
+                if (const MEmuItem* child = m_State.Item(childId); child && child->IsSection())
+                    w.Raw(Section(*child));
+            w.EndArray();
+        }
+        if (e.groups) {
+            w.Key("sectionGroups").BeginArray();
+            const Expand inner = e.deep ? Expand {true, true, true} : Expand {};
+            for (const QString& childId : item.children)
+                if (const MEmuItem* child = m_State.Item(childId); child && child->kind == MEmuItem::Folder)
+                    w.Raw(ContainerWith(*child, inner));
+            w.EndArray();
+        }
+        w.EndObject();
+        return w.Text();
+    }
+
+    MEmuResponse List(const QByteArray& collection, const std::vector<QByteArray>& values)
+    {
+        MJsonWriter w;
+        w.BeginObject().Field("@odata.context",
+            m_Base.section(QLatin1Char('/'), 0, -2) + QStringLiteral("/$metadata#") + QString::fromUtf8(collection));
+        w.Key("value").BeginArray();
+        for (const QByteArray& v : values)
+            w.Raw(v);
+        w.EndArray().EndObject();
+        return JsonAnswer(200, w.Text());
+    }
+
+    MEmuResponse NotebookList()
+    {
+        std::vector<QByteArray> values;
+        for (const QString& id : m_State.NotebookIds(m_Account))
+            values.push_back(Container(*m_State.Item(id), true));
+        return List("users('me')/onenote/notebooks", values);
+    }
+
+    MEmuResponse Children(const MEmuItem& parent, bool sections)
+    {
+        std::vector<QByteArray> values;
+        for (const QString& childId : parent.children) {
+            const MEmuItem* child = m_State.Item(childId);
+            if (child && sections && child->IsSection())
+                values.push_back(Section(*child));
+            else if (child && !sections && child->kind == MEmuItem::Folder)
+                values.push_back(Container(*child, true));
+        }
+        return List(sections ? "sections" : "sectionGroups", values);
+    }
+
+    // Name rules of the OneNote interface; the error codes are the documented ones where the
+    // documentation names one (20153 for a duplicate notebook name), otherwise chosen nearby.
+    std::optional<MEmuResponse> NameError(const QString& name, MEmuItem::Kind kind, const QString& parentId)
+    {
+        const bool notebook = kind == MEmuItem::Notebook;
+        const QString forbidden = notebook ? QStringLiteral("?*/:<>|&#'%~\\\"") : QStringLiteral("?*/:<>|&#'%~");
+        if (name.trimmed().isEmpty())
+            return OneNoteError(400, QStringLiteral("20117"), QStringLiteral("The name must not be empty."));
+        if (name.size() > (notebook ? 128 : 50))
+            return OneNoteError(400, QStringLiteral("20115"),
+                QStringLiteral("The name is too long: at most %1 characters.").arg(notebook ? 128 : 50));
+        for (const QChar c : name)
+            if (forbidden.contains(c))
+                return OneNoteError(400, QStringLiteral("20116"),
+                    QStringLiteral("The name contains a character that is not allowed: %1").arg(c));
+        const QString fileName = kind == MEmuItem::File ? name + QStringLiteral(".one") : name;
+        if (m_State.ChildNamed(parentId, fileName))
+            return OneNoteError(409, notebook ? QStringLiteral("20153") : QStringLiteral("20154"),
+                QStringLiteral("An item with the name '%1' already exists in this location.").arg(name));
+        return std::nullopt;
+    }
+
+    MEmuResponse Create(const QString& parentId, MEmuItem::Kind kind)
+    {
+        const std::optional<QJsonDocument> body = ParseLenientJson(m_Request.body);
+        if (!body || !body->isObject())
+            return OneNoteError(400, QStringLiteral("20008"), QStringLiteral("The request body is not valid JSON."));
+        const QString name
+            = body->object().value(m_Legacy ? QLatin1String("name") : QLatin1String("displayName")).toString();
+        MEmuItem* owner = parentId.isEmpty() ? nullptr : m_State.Item(parentId);
+        if (owner && m_State.Account(owner->accountKey) != &m_Account
+            && m_Account.RoleIn(m_State.NotebookOf(parentId)) == QLatin1String("Reader"))
+            return OneNoteError(
+                403, QStringLiteral("40004"), QStringLiteral("The user does not have permission to write here."));
+        const QString where = parentId.isEmpty() ? m_Account.documentsId : parentId;
+        if (auto error = NameError(name, kind, where))
+            return *error;
+        const QString accountKey = owner ? owner->accountKey : m_Account.key;
+        MEmuItem& item
+            = m_State.AddItem(accountKey, where, kind, kind == MEmuItem::File ? name + QStringLiteral(".one") : name);
+        if (kind == MEmuItem::File)
+            item.content = QByteArray("Section file ") + name.toUtf8() + "\n";
+        MEmuResponse r = JsonAnswer(201, kind == MEmuItem::File ? Section(item) : ContainerWith(item, {}));
+        return r;
+    }
+
+    QByteArray Page(const MEmuPage& page)
+    {
+        const MEmuItem* section = m_State.Item(page.sectionItemId);
+        MJsonWriter w;
+        w.BeginObject();
+        w.Field("id", page.id).Field("self", m_Base + QStringLiteral("/pages/") + page.id);
+        w.Field("createdDateTime", Time(page.created)).Field("title", page.title);
+        w.Field("createdByAppId", QString())
+            .Field("contentUrl", m_Base + QStringLiteral("/pages/") + page.id + QStringLiteral("/content"));
+        w.Field("lastModifiedDateTime", Time(page.modified));
+        Links(w,
+            DocumentsUrl(*section) + QLatin1Char('#') + UrlEncode(page.title) + QStringLiteral("&section-id=")
+                + Guid(section->id) + QStringLiteral("&page-id=") + Guid(page.id) + QStringLiteral("&end"),
+            WebUrl(*section) + QStringLiteral("&page=") + UrlEncode(page.id));
+        w.EndObject();
+        return w.Text();
+    }
+
+    // Pages in the order they were created; the service's default order (last modified first) would
+    // make paging in tests depend on timing.
+    MEmuResponse PageList(const MEmuItem& section)
+    {
+        const QString topText = m_Request.Option(QStringLiteral("top"));
+        const QString skipText = m_Request.Option(QStringLiteral("skip"));
+        bool ok = true;
+        const int top = topText.isEmpty() ? 20 : topText.toInt(&ok);
+        if (!ok || top < 1 || top > m_State.limits.maxTop)
+            return OneNoteError(400, QStringLiteral("20129"),
+                QStringLiteral("The value of top must be between 1 and %1.").arg(m_State.limits.maxTop));
+        const int skip = skipText.isEmpty() ? 0 : skipText.toInt(&ok);
+        if (!ok || skip < 0)
+            return OneNoteError(400, QStringLiteral("20129"), QStringLiteral("The value of skip is not valid."));
+        std::vector<QByteArray> values;
+        for (size_t i = size_t(skip); i < section.pages.size() && values.size() < size_t(top); ++i)
+            values.push_back(Page(*m_State.Page(section.pages[i])));
+        return List("users('me')/onenote/sections('1-" + section.id.toUtf8() + "')/pages", values);
+    }
+
+    MEmuResponse Content(const MEmuPage& page)
+    {
+        QByteArray html = page.html;
+        html.replace("{{base}}", m_Base.toUtf8());
+        if (m_Request.Query(QStringLiteral("includeIDs")).compare(QLatin1String("true"), Qt::CaseInsensitive) != 0) {
+            static const QRegularExpression ids(QStringLiteral(" id=\"[a-z0-9]+:\\{[^\"]*\\}\\{\\d+\\}\""));
+            html = QString::fromUtf8(html).remove(ids).toUtf8();
+        }
+        return HtmlAnswer(200, html);
+    }
+
+    MEmuResponse Patch(MEmuPage& page)
+    {
+        const std::optional<QJsonDocument> body = ParseLenientJson(m_Request.body);
+        if (!body || !body->isArray())
+            return OneNoteError(
+                400, QStringLiteral("20008"), QStringLiteral("The request body must be a JSON array of changes."));
+        for (const QJsonValue& v : body->array()) {
+            const QJsonObject change = v.toObject();
+            if (change.value(QLatin1String("target")).toString() != QLatin1String("title")
+                || change.value(QLatin1String("action")).toString() != QLatin1String("replace"))
+                return OneNoteError(
+                    400, QStringLiteral("20136"), QStringLiteral("Only the title can be replaced on this page."));
+            ReplaceRenderedTitle(page, change.value(QLatin1String("content")).toString());
+        }
+        page.modified = QDateTime::currentDateTimeUtc();
+        MEmuResponse r = JsonAnswer(204, {});
+        r.contentType.clear();
+        return r;
+    }
+
+    MEmuResponse CreatePage(const MEmuItem& section)
+    {
+        const QByteArray type = m_Request.Header(QStringLiteral("content-type")).toUtf8();
+        std::map<QString, MEmuPart> parts;
+        QByteArray html;
+        if (type.startsWith("multipart/form-data")) {
+            if (m_Request.body.size() > m_State.limits.maxRequestBytes)
+                return OneNoteError(413, QStringLiteral("20006"),
+                    QStringLiteral("The request is larger than %1 bytes.").arg(m_State.limits.maxRequestBytes));
+            QString error;
+            std::optional<std::vector<MEmuPart>> list = ParseMultipart(type, m_Request.body, &error);
+            if (!list)
+                return OneNoteError(400, QStringLiteral("20008"), error);
+            int presentations = 0;
+            for (MEmuPart& part : *list) {
+                if (part.name == QLatin1String("Presentation")) {
+                    ++presentations;
+                    if (!part.contentType.startsWith(QLatin1String("text/html"))
+                        && !part.contentType.startsWith(QLatin1String("application/xhtml+xml")))
+                        return OneNoteError(400, QStringLiteral("20003"),
+                            QStringLiteral("The Presentation part must be text/html or application/xhtml+xml."));
+                    html = part.bytes;
+                } else if (part.bytes.size() > m_State.limits.maxPartBytes) {
+                    return OneNoteError(413, QStringLiteral("20007"),
+                        QStringLiteral("The part '%1' is larger than %2 bytes.")
+                            .arg(part.name)
+                            .arg(m_State.limits.maxPartBytes));
+                } else {
+                    parts.emplace(part.name, std::move(part));
+                }
+            }
+            if (presentations == 0)
+                return OneNoteError(400, QStringLiteral("20001"),
+                    QStringLiteral("The request is missing the required 'Presentation' part."));
+            if (presentations > 1)
+                return OneNoteError(400, QStringLiteral("20002"),
+                    QStringLiteral("The request contains more than one 'Presentation' part."));
+        } else if (type.startsWith("text/html") || type.startsWith("application/xhtml+xml")) {
+            if (m_Request.body.size() > 4 * 1024 * 1024)
+                return OneNoteError(
+                    413, QStringLiteral("20006"), QStringLiteral("A request over 4 MB must be multipart."));
+            html = m_Request.body;
+        } else {
+            return OneNoteError(415, QStringLiteral("20004"),
+                QStringLiteral("The content type '%1' is not supported for page creation.")
+                    .arg(QString::fromUtf8(type)));
+        }
+        MEmuPage& page = m_State.AddPage(section.id, QString(), QDateTime());
+        if (auto error = RenderPage(m_State, page, html, parts)) {
+            RemoveLastPage(section.id);
+            return OneNoteError(error->status, error->code, error->message);
+        }
+        MEmuResponse r = JsonAnswer(201, Page(page));
+        r.headers.emplace_back("Location", (m_Base + QStringLiteral("/pages/") + page.id).toUtf8());
+        return r;
+    }
+
+    void RemoveLastPage(const QString& sectionId)
+    {
+        MEmuItem* section = m_State.Item(sectionId);
+        if (section && !section->pages.empty())
+            section->pages.pop_back();
+    }
+
+    MEmulator::Impl& m_Emu;
+    MEmuState& m_State;
+    MEmuAccount& m_Account;
+    const MEmuRequest& m_Request;
+    QString m_Base;
+    bool m_Legacy;
+};
+
+} // namespace
+
+MEmuResponse HandleOneNote(MEmulator::Impl& emu, MEmuAccount& account, const MEmuRequest& request,
+    const QStringList& segments, const QString& base, bool legacy)
+{
+    return OneNote(emu, account, request, base, legacy).Handle(segments);
+}

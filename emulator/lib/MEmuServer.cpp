@@ -1,0 +1,565 @@
+#include "MEmuInternal.h"
+
+#include <QFile>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonParseError>
+#include <QUrl>
+#include <QUrlQuery>
+#include <QUuid>
+#include <httplib.h>
+
+struct MEmuServerHost
+{
+    httplib::Server server;
+    std::thread thread;
+    int port = 0;
+};
+
+namespace {
+
+// Multipart bodies are kept as sent, so that the request log shows them and the OneNote handler can
+// judge their structure itself; the server library would otherwise take them apart.
+constexpr const char* kRawContentType = "X-Emulator-Content-Type";
+
+MEmuRequest ToRequest(const httplib::Request& req)
+{
+    MEmuRequest r;
+    r.method = QString::fromStdString(req.method);
+    r.target = QString::fromStdString(req.target);
+    const qsizetype q = r.target.indexOf(QLatin1Char('?'));
+    r.path = QUrl::fromPercentEncoding(r.target.left(q < 0 ? r.target.size() : q).toUtf8());
+    if (q >= 0) {
+        for (const QString& pair : r.target.mid(q + 1).split(QLatin1Char('&'), Qt::SkipEmptyParts)) {
+            const qsizetype eq = pair.indexOf(QLatin1Char('='));
+            auto decode = [](QString s) {
+                return QUrl::fromPercentEncoding(s.replace(QLatin1Char('+'), QLatin1Char(' ')).toUtf8());
+            };
+            r.query.emplace_back(
+                decode(pair.left(eq < 0 ? pair.size() : eq)), eq < 0 ? QString() : decode(pair.mid(eq + 1)));
+        }
+    }
+    for (const auto& [name, value] : req.headers) {
+        QString key = QString::fromStdString(name).toLower();
+        if (key == QLatin1String("x-emulator-content-type"))
+            key = QStringLiteral("content-type");
+        else if (key == QLatin1String("content-type") && req.has_header(kRawContentType))
+            continue;
+        r.headers.emplace(key, QString::fromStdString(value));
+    }
+    r.body = QByteArray::fromStdString(req.body);
+    r.origin = QStringLiteral("http://") + r.Header(QStringLiteral("host"));
+    return r;
+}
+
+void Log(MEmulator::Impl& emu, const MEmuRequest& request)
+{
+    if (request.path.startsWith(QLatin1String("/_emulator/")))
+        return;
+    MEmuLoggedRequest entry;
+    entry.method = request.method;
+    entry.path = request.target;
+    entry.headers = request.headers;
+    entry.bodySize = request.body.size();
+    entry.body = request.body.left(MEmulator::kLoggedBodyBytes);
+    const std::lock_guard lock(emu.logMutex);
+    emu.log.push_back(std::move(entry));
+}
+
+MEmuResponse FaultAnswer(const MEmuFault& fault)
+{
+    switch (fault.kind) {
+    case MEmuFault::Delay: {
+        MEmuResponse r;
+        r.delayMs = fault.delayMs;
+        return r;
+    }
+    case MEmuFault::Drop: {
+        MEmuResponse r = GraphError(200, QStringLiteral("none"), QStringLiteral("The connection was dropped."));
+        r.drop = true;
+        return r;
+    }
+    case MEmuFault::Error:
+        return GraphError(fault.status, fault.code, fault.message);
+    case MEmuFault::Html:
+        return HtmlAnswer(500,
+            "<!DOCTYPE html><html><head><title>500 - Internal server error.</title></head><body>"
+            "<h1>Server Error</h1><h2>500 - Internal server error.</h2>"
+            "<p>There is a problem with the resource you are looking for, and it cannot be displayed.</p>"
+            "</body></html>");
+    case MEmuFault::Throttle: {
+        MEmuResponse r = OneNoteError(429, QStringLiteral("20166"),
+            QStringLiteral("The request limit has been reached. Please try again later."));
+        r.headers.emplace_back("Retry-After", QByteArray::number(fault.retryAfter));
+        return r;
+    }
+    case MEmuFault::Empty: {
+        MEmuResponse r;
+        r.body.clear();
+        return r;
+    }
+    }
+    return {};
+}
+
+void Send(MEmulator::Impl& emu, const MEmuResponse& answer, httplib::Response& res)
+{
+    if (answer.delayMs > 0) {
+        std::unique_lock lock(emu.stopMutex);
+        emu.stopped.wait_for(lock, std::chrono::milliseconds(answer.delayMs), [&] { return emu.stopping.load(); });
+    }
+    res.status = answer.status;
+    for (const auto& [name, value] : answer.headers)
+        res.set_header(name.toStdString(), value.toStdString());
+    if (answer.drop) {
+        // Headers promise the whole body; half of it is written and the connection closed.
+        auto body = std::make_shared<std::string>(answer.body.toStdString() + std::string(256, ' '));
+        res.set_content_provider(
+            body->size(), answer.contentType.toStdString(), [body](size_t offset, size_t, httplib::DataSink& sink) {
+                if (offset == 0)
+                    sink.write(body->data(), body->size() / 2);
+                return false;
+            });
+        return;
+    }
+    if (answer.body.isEmpty() && answer.status != 200)
+        res.body.clear();
+    else
+        res.set_content(answer.body.toStdString(), answer.contentType.toStdString());
+}
+
+} // namespace
+
+QString MEmuLoggedRequest::Header(const QString& name) const
+{
+    auto it = headers.find(name.toLower());
+    return it == headers.end() ? QString() : it->second;
+}
+
+QString MEmuRequest::Query(const QString& name) const
+{
+    for (const auto& [key, value] : query)
+        if (key == name)
+            return value;
+    return QString();
+}
+
+bool MEmuRequest::HasQuery(const QString& name) const
+{
+    for (const auto& [key, value] : query)
+        if (key == name)
+            return true;
+    return false;
+}
+
+QString MEmuRequest::Option(const QString& name) const
+{
+    const QString dollar = Query(QLatin1Char('$') + name);
+    return dollar.isEmpty() ? Query(name) : dollar;
+}
+
+QString MEmuRequest::Header(const QString& name) const
+{
+    auto it = headers.find(name.toLower());
+    return it == headers.end() ? QString() : it->second;
+}
+
+MEmuResponse JsonAnswer(int status, const QByteArray& json)
+{
+    MEmuResponse r;
+    r.status = status;
+    r.body = json;
+    return r;
+}
+
+MEmuResponse HtmlAnswer(int status, const QByteArray& html)
+{
+    MEmuResponse r;
+    r.status = status;
+    r.contentType = "text/html; charset=utf-8";
+    r.body = html;
+    return r;
+}
+
+MEmuResponse Redirect(const QString& location)
+{
+    MEmuResponse r = HtmlAnswer(302, QByteArray());
+    r.headers.emplace_back("Location", location.toUtf8());
+    return r;
+}
+
+MEmuResponse GraphError(int status, const QString& code, const QString& message)
+{
+    MJsonWriter w;
+    w.BeginObject().Key("error").BeginObject().Field("code", code).Field("message", message);
+    w.Key("innerError")
+        .BeginObject()
+        .Field("date", QDateTime::currentDateTimeUtc().toString(Qt::ISODate))
+        .Field("request-id", QUuid::createUuid().toString(QUuid::WithoutBraces))
+        .Field("client-request-id", QUuid::createUuid().toString(QUuid::WithoutBraces))
+        .EndObject();
+    w.EndObject().EndObject();
+    return JsonAnswer(status, w.Text());
+}
+
+MEmuResponse OneNoteError(int status, const QString& code, const QString& message)
+{
+    MJsonWriter w;
+    w.BeginObject().Key("error").BeginObject().Field("code", code).Field("message", message);
+    w.Field("@api.url", QStringLiteral("https://aka.ms/onenote-errors#C") + code);
+    w.EndObject().EndObject();
+    return JsonAnswer(status, w.Text());
+}
+
+MEmuResponse IdentityError(int status, const QString& error, const QString& description, int code)
+{
+    MJsonWriter w;
+    w.BeginObject().Field("error", error).Field("error_description", description);
+    w.Key("error_codes").BeginArray().Number(code).EndArray();
+    w.Field("timestamp", QDateTime::currentDateTimeUtc().toString(QStringLiteral("yyyy-MM-dd HH:mm:ss'Z'")))
+        .Field("trace_id", QUuid::createUuid().toString(QUuid::WithoutBraces))
+        .Field("correlation_id", QUuid::createUuid().toString(QUuid::WithoutBraces))
+        .EndObject();
+    return JsonAnswer(status, w.Text());
+}
+
+QString UrlEncode(const QString& text)
+{
+    return QString::fromLatin1(QUrl::toPercentEncoding(text));
+}
+
+std::vector<std::pair<QString, QString>> ParseForm(const QByteArray& body)
+{
+    std::vector<std::pair<QString, QString>> form;
+    const QUrlQuery query(QString::fromUtf8(QByteArray(body).replace('+', ' ')));
+    for (const auto& [key, value] : query.queryItems(QUrl::FullyDecoded))
+        form.emplace_back(key, value);
+    return form;
+}
+
+QString FormValue(const std::vector<std::pair<QString, QString>>& form, const QString& name)
+{
+    for (const auto& [key, value] : form)
+        if (key == name)
+            return value;
+    return QString();
+}
+
+MEmulator::Tokens MEmulator::Impl::IssueLocked(const QString& accountKey)
+{
+    Tokens tokens;
+    tokens.accessToken = state.NewToken("EwA");
+    tokens.refreshToken = state.NewToken("M.R3_");
+    tokens.userId = state.Account(accountKey)->userId;
+    accessTokens[tokens.accessToken] = {accountKey, QDateTime::currentDateTimeUtc().addSecs(state.tokenLifetime)};
+    refreshTokens[tokens.refreshToken] = accountKey;
+    return tokens;
+}
+
+MEmuAccount* MEmulator::Impl::Authorize(const MEmuRequest& request, MEmuResponse& denied)
+{
+    const QString header = request.Header(QStringLiteral("authorization"));
+    if (header.isEmpty()) {
+        denied
+            = GraphError(401, QStringLiteral("InvalidAuthenticationToken"), QStringLiteral("Access token is empty."));
+        return nullptr;
+    }
+    const QString token
+        = header.startsWith(QLatin1String("Bearer "), Qt::CaseInsensitive) ? header.mid(7).trimmed() : QString();
+    auto it = accessTokens.find(token);
+    if (it == accessTokens.end()) {
+        denied = GraphError(401, QStringLiteral("InvalidAuthenticationToken"),
+            QStringLiteral("IDX14100: JWT is not well formed, there are no dots (.)."));
+        return nullptr;
+    }
+    if (it->second.expires <= QDateTime::currentDateTimeUtc()) {
+        denied = GraphError(401, QStringLiteral("InvalidAuthenticationToken"),
+            QStringLiteral("Lifetime validation failed, the token is expired."));
+        return nullptr;
+    }
+    return state.Account(it->second.accountKey);
+}
+
+bool MEmulator::Impl::Throttled(const QString& accountKey)
+{
+    if (!state.throttle)
+        return false;
+    const QDateTime now = QDateTime::currentDateTimeUtc();
+    std::deque<QDateTime>& calls = onenoteCalls[accountKey];
+    while (!calls.empty() && calls.front().secsTo(now) >= 3600)
+        calls.pop_front();
+    const auto lastMinute
+        = std::count_if(calls.begin(), calls.end(), [&](const QDateTime& t) { return t.secsTo(now) < 60; });
+    if (lastMinute >= 120 || calls.size() >= 400)
+        return true;
+    calls.push_back(now);
+    return false;
+}
+
+MEmuResponse MEmulator::Impl::Dispatch(const MEmuRequest& request)
+{
+    MEmuResponse response;
+    if (HandleInspection(*this, request, response))
+        return response;
+    Log(*this, request);
+    if (std::optional<MEmuFault> fault = faults.Take(request.method, request.path)) {
+        MEmuResponse answer = FaultAnswer(*fault);
+        if (fault->kind != MEmuFault::Delay)
+            return answer;
+        response.delayMs = answer.delayMs; // then answer normally
+    }
+    const int delay = response.delayMs;
+    const std::lock_guard lock(stateMutex);
+    if (HandleIdentity(*this, request, response) || HandleMakerWeb(*this, request, response)) {
+        response.delayMs = delay;
+        return response;
+    }
+    if (request.path.startsWith(QLatin1String("/_download/")) || request.path.startsWith(QLatin1String("/_monitor/"))) {
+        response = HandleDownload(*this, request);
+        response.delayMs = delay;
+        return response;
+    }
+
+    // The principal: /v1.0/me, /v1.0/users/{id} (Graph, global and China) or /api/v1.0/me (OneNote service).
+    // Segments are decoded one by one, so that an encoded "/" in a file name stays in its segment.
+    QStringList segments;
+    for (const QString& raw :
+        request.target.section(QLatin1Char('?'), 0, 0).split(QLatin1Char('/'), Qt::SkipEmptyParts))
+        segments << QUrl::fromPercentEncoding(raw.toUtf8());
+    QString prefix;
+    bool legacy = false;
+    QString userKey;
+    if (segments.size() >= 2 && segments[0] == QLatin1String("v1.0") && segments[1] == QLatin1String("me")) {
+        prefix = QStringLiteral("/v1.0/me");
+        segments = segments.mid(2);
+    } else if (segments.size() >= 3 && segments[0] == QLatin1String("v1.0") && segments[1] == QLatin1String("users")) {
+        userKey = segments[2];
+        prefix = QStringLiteral("/v1.0/users/") + userKey;
+        segments = segments.mid(3);
+    } else if (segments.size() >= 3 && segments[0] == QLatin1String("api") && segments[1] == QLatin1String("v1.0")
+        && segments[2] == QLatin1String("me")) {
+        prefix = QStringLiteral("/api/v1.0/me");
+        legacy = true;
+        segments = segments.mid(3);
+    } else {
+        response = GraphError(404, QStringLiteral("BadRequest"),
+            QStringLiteral("Invalid version: the address %1 is not served.").arg(request.path));
+        response.delayMs = delay;
+        return response;
+    }
+    MEmuAccount* account = Authorize(request, response);
+    if (account && !userKey.isEmpty() && userKey != account->userId
+        && userKey.compare(account->userPrincipalName, Qt::CaseInsensitive) != 0) {
+        response = GraphError(403, QStringLiteral("Authorization_RequestDenied"),
+            QStringLiteral("Insufficient privileges to complete the operation."));
+        account = nullptr;
+    }
+    if (account) {
+        if (segments.isEmpty() && !legacy && request.method == QLatin1String("GET")) {
+            MJsonWriter w;
+            w.BeginObject()
+                .Field("@odata.context", request.origin + QStringLiteral("/v1.0/$metadata#users/$entity"))
+                .Field("displayName", account->displayName)
+                .Field("givenName", account->displayName.section(QLatin1Char(' '), 0, 0))
+                .Field("mail", account->mail)
+                .Field("userPrincipalName", account->userPrincipalName)
+                .Field("id", account->userId)
+                .EndObject();
+            response = JsonAnswer(200, w.Text());
+        } else if (!segments.isEmpty()
+            && (segments[0] == QLatin1String("onenote") || (legacy && segments[0] == QLatin1String("notes")))) {
+            if (Throttled(account->key))
+                response = OneNoteError(429, QStringLiteral("20166"),
+                    QStringLiteral("The request limit has been reached. Please try again later."));
+            else
+                response = HandleOneNote(*this, *account, request, segments.mid(1),
+                    request.origin + prefix + QLatin1Char('/') + segments[0], legacy);
+        } else if (!segments.isEmpty() && segments[0] == QLatin1String("drive") && !legacy) {
+            response = HandleDrive(
+                *this, *account, request, segments.mid(1), request.origin + prefix + QStringLiteral("/drive"));
+        } else {
+            response = GraphError(400, QStringLiteral("BadRequest"),
+                QStringLiteral("Resource not found for the segment '%1'.").arg(segments.value(0)));
+        }
+    }
+    response.delayMs = delay;
+    return response;
+}
+
+MEmulator::MEmulator(Options options)
+    : m_Impl(std::make_unique<Impl>())
+{
+    m_Impl->options = std::move(options);
+}
+
+MEmulator::~MEmulator()
+{
+    Stop();
+}
+
+std::optional<QString> MEmulator::Start()
+{
+    Impl& emu = *m_Impl;
+    {
+        const std::lock_guard lock(emu.stateMutex);
+        if (auto error = emu.state.LoadFixture(emu.options.fixture))
+            return error;
+        emu.clientIds = {QStringLiteral("3f6c2a71-9d4e-4b8a-a1c5-7e20d9b64f13"),
+            QStringLiteral("b82e5d40-6a17-4c93-8f2e-1d9a7c35e608")};
+        for (const QJsonValue& id : emu.options.fixture.value(QLatin1String("clientIds")).toArray())
+            emu.clientIds.insert(id.toString());
+    }
+    auto host = std::make_shared<MEmuServerHost>();
+    host->server.new_task_queue = [] { return new httplib::ThreadPool(24); };
+    host->server.set_keep_alive_max_count(1000000);
+    host->server.set_keep_alive_timeout(30);
+    host->server.set_read_timeout(60);
+    host->server.set_write_timeout(60);
+    host->server.set_pre_routing_handler([](const httplib::Request& req, httplib::Response&) {
+        const std::string type = req.get_header_value("Content-Type");
+        if (type.rfind("multipart/", 0) == 0) {
+            auto& raw = const_cast<httplib::Request&>(req);
+            raw.headers.erase("Content-Type");
+            raw.headers.emplace(kRawContentType, type);
+            raw.headers.emplace("Content-Type", "application/octet-stream");
+        }
+        return httplib::Server::HandlerResponse::Unhandled;
+    });
+    auto handler
+        = [&emu](const httplib::Request& req, httplib::Response& res) { Send(emu, emu.Dispatch(ToRequest(req)), res); };
+    host->server.Get(".*", handler);
+    host->server.Post(".*", handler);
+    host->server.Put(".*", handler);
+    host->server.Patch(".*", handler);
+    host->server.Delete(".*", handler);
+    const int port = emu.options.port;
+    host->port = port == 0 ? host->server.bind_to_any_port("127.0.0.1")
+                           : (host->server.bind_to_port("127.0.0.1", port) ? port : -1);
+    if (host->port <= 0)
+        return QStringLiteral("cannot listen on 127.0.0.1:%1").arg(port);
+    host->thread = std::thread([host] { host->server.listen_after_bind(); });
+    emu.host = host;
+    return std::nullopt;
+}
+
+void MEmulator::Stop()
+{
+    Impl& emu = *m_Impl;
+    if (!emu.host)
+        return;
+    {
+        const std::lock_guard lock(emu.stopMutex);
+        emu.stopping = true;
+    }
+    emu.stopped.notify_all();
+    emu.host->server.stop();
+    if (emu.host->thread.joinable())
+        emu.host->thread.join();
+    emu.host.reset();
+    emu.stopping = false;
+}
+
+int MEmulator::Port() const
+{
+    return m_Impl->host ? m_Impl->host->port : 0;
+}
+
+QString MEmulator::Origin() const
+{
+    return QStringLiteral("http://127.0.0.1:%1").arg(Port());
+}
+
+std::optional<QString> MEmulator::AddFault(const QString& spec)
+{
+    QString error;
+    std::optional<MEmuFault> fault = ParseFault(spec, &error);
+    if (!fault)
+        return error;
+    m_Impl->faults.Add(*fault);
+    return std::nullopt;
+}
+
+void MEmulator::ClearFaults()
+{
+    m_Impl->faults.Clear();
+}
+
+std::vector<MEmuLoggedRequest> MEmulator::Requests() const
+{
+    const std::lock_guard lock(m_Impl->logMutex);
+    return m_Impl->log;
+}
+
+void MEmulator::ClearRequests()
+{
+    const std::lock_guard lock(m_Impl->logMutex);
+    m_Impl->log.clear();
+}
+
+QJsonObject MEmulator::State() const
+{
+    const std::lock_guard lock(m_Impl->stateMutex);
+    return QJsonDocument::fromJson(m_Impl->state.ToJson()).object();
+}
+
+void MEmulator::Reset()
+{
+    Impl& emu = *m_Impl;
+    {
+        const std::lock_guard lock(emu.stateMutex);
+        emu.state.LoadFixture(emu.options.fixture);
+        emu.accessTokens.clear();
+        emu.refreshTokens.clear();
+        emu.codes.clear();
+        emu.downloadAddresses.clear();
+        emu.onenoteCalls.clear();
+    }
+    ClearFaults();
+    ClearRequests();
+}
+
+MEmulator::Tokens MEmulator::IssueTokens(const QString& accountKey)
+{
+    const std::lock_guard lock(m_Impl->stateMutex);
+    if (!m_Impl->state.Account(accountKey))
+        return {};
+    return m_Impl->IssueLocked(accountKey);
+}
+
+void MEmulator::ExpireAccessTokens()
+{
+    const std::lock_guard lock(m_Impl->stateMutex);
+    const QDateTime past = QDateTime::currentDateTimeUtc().addSecs(-1);
+    for (auto& [token, access] : m_Impl->accessTokens)
+        access.expires = past;
+}
+
+void MEmulator::ExpireDownloadAddresses()
+{
+    const std::lock_guard lock(m_Impl->stateMutex);
+    for (auto& [token, download] : m_Impl->downloadAddresses)
+        download.expires = QDateTime::currentDateTimeUtc().addSecs(-1);
+}
+
+void MEmulator::SetThrottling(bool on)
+{
+    const std::lock_guard lock(m_Impl->stateMutex);
+    m_Impl->state.throttle = on;
+    m_Impl->onenoteCalls.clear();
+}
+
+QJsonObject LoadFixtureFile(const QString& path, QString* error)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) {
+        *error = QStringLiteral("cannot read the fixture %1: %2").arg(path, file.errorString());
+        return {};
+    }
+    QJsonParseError parseError;
+    const QJsonDocument doc = QJsonDocument::fromJson(file.readAll(), &parseError);
+    if (!doc.isObject()) {
+        *error = QStringLiteral("the fixture %1 is not a JSON object: %2").arg(path, parseError.errorString());
+        return {};
+    }
+    return doc.object();
+}

@@ -1,0 +1,267 @@
+#include "MEmuState.h"
+
+#include "MEmuJson.h"
+#include "MEmuPageRenderer.h"
+
+#include <QJsonArray>
+#include <QRandomGenerator>
+#include <QUuid>
+
+namespace {
+
+QString NewHex(int digits)
+{
+    QString out;
+    for (int i = 0; i < digits; ++i)
+        out += QString::number(QRandomGenerator::global()->bounded(16), 16).toUpper();
+    return out;
+}
+
+} // namespace
+
+QString MEmuAccount::RoleIn(const QString& notebookId) const
+{
+    for (const auto& [id, role] : sharedNotebooks)
+        if (id == notebookId)
+            return role;
+    return QStringLiteral("Owner");
+}
+
+MEmuAccount* MEmuState::Account(const QString& key)
+{
+    auto it = m_Accounts.find(key);
+    return it == m_Accounts.end() ? nullptr : &it->second;
+}
+
+MEmuAccount* MEmuState::AccountByUserId(const QString& userId)
+{
+    for (auto& [key, account] : m_Accounts)
+        if (account.userId == userId)
+            return &account;
+    return nullptr;
+}
+
+MEmuAccount* MEmuState::AccountByMail(const QString& mail)
+{
+    for (auto& [key, account] : m_Accounts)
+        if (account.mail.compare(mail, Qt::CaseInsensitive) == 0)
+            return &account;
+    return nullptr;
+}
+
+MEmuItem* MEmuState::Item(const QString& id)
+{
+    auto it = m_Items.find(id);
+    return it == m_Items.end() ? nullptr : &it->second;
+}
+
+MEmuPage* MEmuState::Page(const QString& id)
+{
+    auto it = m_Pages.find(id);
+    return it == m_Pages.end() ? nullptr : &it->second;
+}
+
+MEmuResource* MEmuState::Resource(const QString& id)
+{
+    auto it = m_Resources.find(id);
+    return it == m_Resources.end() ? nullptr : &it->second;
+}
+
+QString MEmuState::NewItemId(const MEmuAccount& account)
+{
+    return QStringLiteral("%1!%2").arg(account.cid).arg(++m_Counter);
+}
+
+QString MEmuState::NewGuid()
+{
+    return QUuid::createUuid().toString(QUuid::WithBraces).toUpper();
+}
+
+QString MEmuState::NewToken(const char* prefix)
+{
+    return QString::fromLatin1(prefix) + QUuid::createUuid().toString(QUuid::Id128) + NewHex(16);
+}
+
+QDateTime MEmuState::now() const
+{
+    return QDateTime::currentDateTimeUtc();
+}
+
+MEmuItem& MEmuState::AddItem(
+    const QString& accountKey, const QString& parentId, MEmuItem::Kind kind, const QString& name)
+{
+    MEmuAccount* account = Account(accountKey);
+    MEmuItem item;
+    item.id = NewItemId(*account);
+    item.name = name;
+    item.parentId = parentId;
+    item.kind = kind;
+    item.accountKey = accountKey;
+    item.created = item.modified = now();
+    if (kind == MEmuItem::File)
+        item.mimeType
+            = item.IsSection() ? QStringLiteral("application/msonenote") : QStringLiteral("application/octet-stream");
+    const QString id = item.id;
+    if (MEmuItem* parent = Item(parentId))
+        parent->children.push_back(id);
+    return m_Items.emplace(id, std::move(item)).first->second;
+}
+
+MEmuItem* MEmuState::ChildNamed(const QString& parentId, const QString& name)
+{
+    MEmuItem* parent = Item(parentId);
+    if (!parent)
+        return nullptr;
+    for (const QString& childId : parent->children) {
+        MEmuItem* child = Item(childId);
+        if (child && child->name.compare(name, Qt::CaseInsensitive) == 0)
+            return child;
+    }
+    return nullptr;
+}
+
+MEmuPage& MEmuState::AddPage(const QString& sectionItemId, const QString& title, const QDateTime& created)
+{
+    MEmuPage page;
+    // Page ids name the page and its section: "1-<32 hex>!<n>-<section item id>".
+    page.id = QStringLiteral("1-%1!%2-%3").arg(NewHex(32)).arg(++m_Counter).arg(sectionItemId);
+    page.sectionItemId = sectionItemId;
+    page.title = title;
+    page.created = created.isValid() ? created : now();
+    page.modified = now();
+    const QString id = page.id;
+    Item(sectionItemId)->pages.push_back(id);
+    return m_Pages.emplace(id, std::move(page)).first->second;
+}
+
+MEmuResource& MEmuState::AddResource(const QString& mime, const QByteArray& bytes)
+{
+    MEmuResource resource;
+    resource.id = QStringLiteral("1-%1!%2").arg(NewHex(32)).arg(++m_Counter);
+    resource.mime = mime;
+    resource.bytes = bytes;
+    const QString id = resource.id;
+    return m_Resources.emplace(id, std::move(resource)).first->second;
+}
+
+MEmuItem& MEmuState::CopyItem(const QString& itemId, const QString& newParentId, const QString& newName)
+{
+    const MEmuItem source = *Item(itemId); // copied: AddItem may rehash the map
+    const QString accountKey = Item(newParentId)->accountKey;
+    MEmuItem& copy = AddItem(accountKey, newParentId, source.kind, newName);
+    copy.mimeType = source.mimeType;
+    copy.content = source.content;
+    const QString copyId = copy.id;
+    for (const QString& pageId : source.pages) {
+        const MEmuPage original = *Page(pageId);
+        MEmuPage& page = AddPage(copyId, original.title, original.created);
+        page.html = original.html;
+        page.serial = original.serial;
+    }
+    for (const QString& childId : source.children) {
+        const MEmuItem* child = Item(childId);
+        if (child)
+            CopyItem(childId, copyId, child->name);
+    }
+    return *Item(copyId);
+}
+
+std::vector<QString> MEmuState::NotebookIds(const MEmuAccount& account) const
+{
+    std::vector<QString> ids;
+    auto docs = m_Items.find(account.documentsId);
+    if (docs != m_Items.end())
+        for (const QString& childId : docs->second.children) {
+            auto child = m_Items.find(childId);
+            if (child != m_Items.end() && child->second.kind == MEmuItem::Notebook)
+                ids.push_back(childId);
+        }
+    for (const auto& [id, role] : account.sharedNotebooks)
+        ids.push_back(id);
+    return ids;
+}
+
+MEmuAccount* MEmuState::Owner(const QString& itemId)
+{
+    MEmuItem* item = Item(itemId);
+    return item ? Account(item->accountKey) : nullptr;
+}
+
+QString MEmuState::NotebookOf(const QString& itemId)
+{
+    for (MEmuItem* item = Item(itemId); item; item = Item(item->parentId))
+        if (item->kind == MEmuItem::Notebook)
+            return item->id;
+    return QString();
+}
+
+QString MEmuState::DocumentsPath(const QString& itemId)
+{
+    QStringList names;
+    for (MEmuItem* item = Item(itemId); item && !item->parentId.isEmpty(); item = Item(item->parentId))
+        names.prepend(item->name);
+    return names.join(QLatin1Char('/'));
+}
+
+QString MEmuState::ParentPath(const QString& itemId)
+{
+    MEmuItem* item = Item(itemId);
+    if (!item || item->parentId.isEmpty())
+        return QString();
+    const QString path = DocumentsPath(item->parentId);
+    return path.isEmpty() ? QStringLiteral("/drive/root:") : QStringLiteral("/drive/root:/") + path;
+}
+
+QByteArray MEmuState::ToJson() const
+{
+    MJsonWriter w;
+    w.BeginObject().Key("accounts").BeginArray();
+    for (const QString& key : m_AccountOrder) {
+        const MEmuAccount& a = m_Accounts.at(key);
+        w.BeginObject()
+            .Field("key", a.key)
+            .Field("kind", a.kind)
+            .Field("userId", a.userId)
+            .Field("displayName", a.displayName)
+            .Field("mail", a.mail)
+            .Field("rootId", a.rootId)
+            .EndObject();
+    }
+    w.EndArray().Key("items").BeginArray();
+    std::vector<const MEmuItem*> items;
+    for (const auto& [id, item] : m_Items)
+        items.push_back(&item);
+    std::sort(items.begin(), items.end(), [](auto* a, auto* b) { return a->id < b->id; });
+    for (const MEmuItem* item : items) {
+        w.BeginObject()
+            .Field("id", item->id)
+            .Field("name", item->name)
+            .Field("parentId", item->parentId)
+            .Field("kind",
+                item->kind == MEmuItem::Folder         ? QStringLiteral("folder")
+                    : item->kind == MEmuItem::Notebook ? QStringLiteral("notebook")
+                                                       : QStringLiteral("file"))
+            .Field("account", item->accountKey)
+            .Field("size", qint64(item->content.size()));
+        w.Key("pages").BeginArray();
+        for (const QString& pageId : item->pages) {
+            const MEmuPage& page = m_Pages.at(pageId);
+            w.BeginObject()
+                .Field("id", page.id)
+                .Field("title", page.title)
+                .Field("created", page.created.toString(Qt::ISODate))
+                .Field("html", QString::fromUtf8(page.html))
+                .EndObject();
+        }
+        w.EndArray().EndObject();
+    }
+    w.EndArray().Key("resources").BeginArray();
+    for (const auto& [id, resource] : m_Resources)
+        w.BeginObject()
+            .Field("id", resource.id)
+            .Field("mime", resource.mime)
+            .Field("size", qint64(resource.bytes.size()))
+            .EndObject();
+    w.EndArray().EndObject();
+    return w.Text();
+}

@@ -1,0 +1,136 @@
+#pragma once
+
+#include <QByteArray>
+#include <QDateTime>
+#include <QJsonObject>
+#include <QString>
+#include <map>
+#include <optional>
+#include <unordered_map>
+#include <vector>
+
+// The emulated world: accounts, each with a drive whose package items are notebooks, whose folders
+// inside a notebook are section groups and whose ".one" files are sections; sections hold pages,
+// pages hold resources. A OneNote id is "1-" followed by the drive item id, so the OneNote and
+// OneDrive interfaces name the same items. Not thread-safe: the server holds one lock around it.
+
+struct MEmuResource
+{
+    QString id;
+    QString mime;
+    QByteArray bytes;
+};
+
+struct MEmuPage
+{
+    QString id;
+    QString sectionItemId;
+    QString title;
+    QDateTime created;
+    QDateTime modified;
+    // The page as the service renders it; "{{base}}" stands for the interface root the page is read
+    // through (".../v1.0/me/onenote" and the like), so resource addresses fit the caller's interface.
+    QByteArray html;
+    int serial = 0; // the number in the page's own GUID-form id
+};
+
+struct MEmuItem
+{
+    enum Kind { Folder, Notebook, File };
+    QString id;
+    QString name;
+    QString parentId; // "" for a drive root
+    Kind kind = Folder;
+    QString mimeType; // files only
+    QByteArray content; // files only
+    QDateTime created;
+    QDateTime modified;
+    QString accountKey;
+    std::vector<QString> children; // item ids in creation order
+    std::vector<QString> pages; // sections only: page ids in order
+    bool isShared = false; // a notebook shared with another account
+    bool isDefault = false;
+
+    bool IsSection() const { return kind == File && name.endsWith(QLatin1String(".one")); }
+    QString DisplayName() const { return IsSection() ? name.chopped(4) : name; }
+};
+
+struct MEmuAccount
+{
+    QString key; // the fixture's name for the account, e.g. "personal"
+    QString kind; // "personal", "work", "china"
+    QString userId;
+    QString displayName;
+    QString mail;
+    QString userPrincipalName;
+    QString cid; // the consumer drive id (hexadecimal) used in drive item ids and document links
+    QString rootId;
+    QString documentsId; // the "Documents" folder that holds the notebooks
+    // Other accounts' notebooks this account may open, with its role in each ("Contributor", ...).
+    std::vector<std::pair<QString, QString>> sharedNotebooks;
+    QString RoleIn(const QString& notebookId) const;
+};
+
+struct MEmuLimits
+{
+    qint64 maxRequestBytes = 70 * 1024 * 1024; // documented total per page-creation request
+    qint64 maxPartBytes = 25 * 1024 * 1024; // documented size guidance per data part
+    int maxTop = 100;
+    int childrenPageSize = 200;
+};
+
+class MEmuState
+{
+public:
+    // Replaces the whole state with the fixture's; an error text when the fixture is not usable.
+    std::optional<QString> LoadFixture(const QJsonObject& fixture);
+
+    // Lookups; nullptr when absent.
+    MEmuAccount* Account(const QString& key);
+    MEmuAccount* AccountByUserId(const QString& userId);
+    MEmuAccount* AccountByMail(const QString& mail);
+    MEmuItem* Item(const QString& id);
+    MEmuPage* Page(const QString& id);
+    MEmuResource* Resource(const QString& id);
+    const std::vector<QString>& AccountOrder() const { return m_AccountOrder; }
+
+    // Creations. The name must already be valid and free; returns the new item.
+    MEmuItem& AddItem(const QString& accountKey, const QString& parentId, MEmuItem::Kind kind, const QString& name);
+    MEmuItem* ChildNamed(const QString& parentId, const QString& name);
+    // Adds a page rendered from the HTML and parts given (see MEmuPageRenderer).
+    MEmuPage& AddPage(const QString& sectionItemId, const QString& title, const QDateTime& created);
+    MEmuResource& AddResource(const QString& mime, const QByteArray& bytes);
+    // A deep copy of a drive item under another parent (pages and resources included).
+    MEmuItem& CopyItem(const QString& itemId, const QString& newParentId, const QString& newName);
+
+    // The notebooks an account's OneNote interface lists: its own, then those shared with it.
+    std::vector<QString> NotebookIds(const MEmuAccount& account) const;
+    // The account whose drive holds the item.
+    MEmuAccount* Owner(const QString& itemId);
+    // The notebook an item lies in, or "" for an item outside every notebook.
+    QString NotebookOf(const QString& itemId);
+    // "/drive/root:/Documents/Notebook" for an item's parent.
+    QString ParentPath(const QString& itemId);
+    QString DocumentsPath(const QString& itemId); // "Documents/Notebook/Group/Section.one"
+
+    QString NewGuid(); // braced, upper case
+    QString NewToken(const char* prefix);
+
+    MEmuLimits limits;
+    qint64 tokenLifetime = 3599;
+    QString makerVersion = QStringLiteral("1.0.0.0");
+    bool throttle = false;
+    QDateTime now() const; // the fixed creation time of fixture items is not needed: real time serves
+
+    // Everything as one JSON document (for /_emulator/state and --state-out).
+    QByteArray ToJson() const;
+
+private:
+    QString NewItemId(const MEmuAccount& account);
+    std::map<QString, MEmuAccount> m_Accounts;
+    std::vector<QString> m_AccountOrder;
+    std::unordered_map<QString, MEmuItem> m_Items;
+    std::unordered_map<QString, MEmuPage> m_Pages;
+    std::unordered_map<QString, MEmuResource> m_Resources;
+    quint64 m_Counter = 100;
+};

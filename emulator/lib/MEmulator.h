@@ -1,0 +1,83 @@
+#pragma once
+
+#include <QByteArray>
+#include <QJsonObject>
+#include <QString>
+#include <map>
+#include <memory>
+#include <optional>
+#include <vector>
+
+// One request as the emulator received it.
+struct MEmuLoggedRequest
+{
+    QString method;
+    QString path; // with the query, as sent
+    std::multimap<QString, QString> headers; // names in lower case
+    QByteArray body; // the first MEmulator::kLoggedBodyBytes bytes
+    qint64 bodySize = 0;
+
+    QString Header(const QString& name) const;
+};
+
+// The stand-in for the identity platform, Graph (OneNote and OneDrive) and the maker's web server, on
+// 127.0.0.1. Tests start it in-process on a free port; pagewright-emulator runs it as a program.
+// Every service role answers from the one origin; the application reaches it through its host settings.
+class MEmulator
+{
+public:
+    static constexpr qint64 kLoggedBodyBytes = 4 * 1024 * 1024;
+
+    struct Options
+    {
+        QJsonObject fixture;
+        bool autoConsent = false;
+        int port = 0; // 0: any free port
+    };
+
+    explicit MEmulator(Options options);
+    ~MEmulator();
+    MEmulator(const MEmulator&) = delete;
+    MEmulator& operator=(const MEmulator&) = delete;
+
+    // Loads the fixture and starts listening; an error text when either fails.
+    std::optional<QString> Start();
+    void Stop();
+    int Port() const;
+    QString Origin() const; // "http://127.0.0.1:PORT"
+
+    // Fault rules (see MEmuFaults.h for the text form); an error text for a rule that cannot be read.
+    std::optional<QString> AddFault(const QString& spec);
+    void ClearFaults();
+
+    std::vector<MEmuLoggedRequest> Requests() const;
+    void ClearRequests();
+    // The whole state as JSON (the form /_emulator/state answers).
+    QJsonObject State() const;
+    // Back to the fixture's state; tokens, faults and the request log are cleared too.
+    void Reset();
+
+    // Signs an account in without the browser: a valid access and refresh token for the fixture's
+    // account key, as a code exchange would give them.
+    struct Tokens
+    {
+        QString accessToken;
+        QString refreshToken;
+        QString userId;
+    };
+    Tokens IssueTokens(const QString& accountKey);
+    // Makes every issued access token expire now (the refresh tokens stay valid).
+    void ExpireAccessTokens();
+    // Makes every download address given out so far expire now.
+    void ExpireDownloadAddresses();
+    // Switches the OneNote request limits on or off.
+    void SetThrottling(bool on);
+
+    struct Impl;
+
+private:
+    std::unique_ptr<Impl> m_Impl;
+};
+
+// Reads a fixture file; an error text in `error` when it is not a JSON object.
+QJsonObject LoadFixtureFile(const QString& path, QString* error);

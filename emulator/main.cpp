@@ -1,0 +1,89 @@
+// pagewright-emulator --port 0 --fixture FILE [--auto-consent] [--state-out FILE] [--fault SPEC]...
+// Serves the identity platform, Graph and the maker's web server on 127.0.0.1 until it is stopped
+// (SIGINT or SIGTERM); prints "listening on http://127.0.0.1:PORT" as its first line.
+#include "MEmulator.h"
+
+#include <QCommandLineParser>
+#include <QCoreApplication>
+#include <QFile>
+#include <QJsonDocument>
+#include <csignal>
+#include <cstdio>
+#include <semaphore>
+
+namespace {
+
+std::binary_semaphore g_Stop {0};
+
+void OnSignal(int)
+{
+    g_Stop.release();
+}
+
+} // namespace
+
+int main(int argc, char* argv[])
+{
+    QCoreApplication app(argc, argv);
+    QCoreApplication::setApplicationName(QStringLiteral("pagewright-emulator"));
+    QCommandLineParser parser;
+    parser.setApplicationDescription(QStringLiteral("Stand-in for the Microsoft identity platform, Graph (OneNote and "
+                                                    "OneDrive) and the maker's web server, on 127.0.0.1."));
+    parser.addHelpOption();
+    const QCommandLineOption port(QStringLiteral("port"), QStringLiteral("Port to listen on; 0 for any free port."),
+        QStringLiteral("PORT"), QStringLiteral("0"));
+    const QCommandLineOption fixture(
+        QStringLiteral("fixture"), QStringLiteral("The fixture file (JSON) to load."), QStringLiteral("FILE"));
+    const QCommandLineOption autoConsent(
+        QStringLiteral("auto-consent"), QStringLiteral("Answer a sign-in page request with the redirect at once."));
+    const QCommandLineOption stateOut(QStringLiteral("state-out"),
+        QStringLiteral("Write the final state (JSON) here on exit."), QStringLiteral("FILE"));
+    const QCommandLineOption fault(QStringLiteral("fault"),
+        QStringLiteral("A fault rule: \"METHOD PATH-PATTERN KIND [key=value]...\"."), QStringLiteral("SPEC"));
+    parser.addOptions({port, fixture, autoConsent, stateOut, fault});
+    parser.process(app);
+
+    if (!parser.isSet(fixture)) {
+        std::fprintf(stderr, "pagewright-emulator: --fixture FILE is required\n");
+        return 2;
+    }
+    QString error;
+    MEmulator::Options options;
+    options.fixture = LoadFixtureFile(parser.value(fixture), &error);
+    if (!error.isEmpty()) {
+        std::fprintf(stderr, "pagewright-emulator: %s\n", qPrintable(error));
+        return 2;
+    }
+    options.autoConsent = parser.isSet(autoConsent);
+    bool ok = false;
+    options.port = parser.value(port).toInt(&ok);
+    if (!ok || options.port < 0 || options.port > 65535) {
+        std::fprintf(stderr, "pagewright-emulator: --port needs a number from 0 to 65535\n");
+        return 2;
+    }
+    MEmulator emulator(options);
+    for (const QString& spec : parser.values(fault))
+        if (auto faultError = emulator.AddFault(spec)) {
+            std::fprintf(stderr, "pagewright-emulator: %s\n", qPrintable(*faultError));
+            return 2;
+        }
+    if (auto startError = emulator.Start()) {
+        std::fprintf(stderr, "pagewright-emulator: %s\n", qPrintable(*startError));
+        return 1;
+    }
+    std::printf("listening on %s\n", qPrintable(emulator.Origin()));
+    std::fflush(stdout);
+
+    std::signal(SIGINT, OnSignal);
+    std::signal(SIGTERM, OnSignal);
+    g_Stop.acquire();
+    emulator.Stop();
+    if (parser.isSet(stateOut)) {
+        QFile out(parser.value(stateOut));
+        if (!out.open(QIODevice::WriteOnly) || out.write(QJsonDocument(emulator.State()).toJson()) < 0) {
+            std::fprintf(stderr, "pagewright-emulator: cannot write %s\n", qPrintable(parser.value(stateOut)));
+            return 1;
+        }
+    }
+    return 0;
+}
