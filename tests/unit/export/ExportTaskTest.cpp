@@ -76,17 +76,7 @@ protected:
     std::unique_ptr<MOfflineExport> Task(MExportKind kind)
     {
         auto task = std::make_unique<MOfflineExport>(context, kind, dir.Path());
-        task->lists[QStringLiteral("s1")] = R"({"value":[{"title":"Plan","id":"p1"},{"title":"Plan","id":"p2"},)"
-                                            R"({"title":"","id":"p3"},{"title":"Gone","id":"p4"}]})";
-        const QByteArray page = "<html><head><title>Plan</title></head><body><p>Hi</p>"
-                                "<img id=\"img:{G}{1}\" src=\"https://r/res/ok/$value\" data-src-type=\"image/png\"/>"
-                                "<img id=\"img:{G}{2}\" src=\"https://r/res/err/$value\" data-src-type=\"image/png\"/>"
-                                "</body></html>";
-        for (const char* id : {"p1", "p2", "p3"})
-            task->answers[QStringLiteral("/pages/%1/content?includeIDs=true").arg(QLatin1String(id))] = page;
-        task->answers[QStringLiteral("/pages/p4/content?includeIDs=true")] = R"({"error":{"code":"20102"}})";
-        task->answers[QStringLiteral("/res/ok/$value")] = "PNGDATA";
-        task->answers[QStringLiteral("/res/err/$value")] = R"({"error":{"code":"40004","message":"no"}})";
+        task->answers[QStringLiteral("/pages/p1/content?includeIDs=true")] = "<html><body><p>Hi</p></body></html>";
         return task;
     }
 
@@ -99,43 +89,18 @@ protected:
     MTaskContext context;
 };
 
-TEST_F(ExportTaskTest, TextExportMirrorsTheTreeInsideTheFolderAndNeverOverwrites)
+TEST_F(ExportTaskTest, NamesFromTheNotebookNeverLeadOutsideTheExportFolder)
 {
     auto task = Task(MExportKind::Text);
+    task->lists[QStringLiteral("s1")] = R"({"value":[{"title":"../../escape","id":"p1"}]})";
     task->ThreadRun();
-    // Names with "/" and ".." stay one folder level each, inside the export folder.
+    // The notebook "Book/../.." and the section ".." each stay one folder level below the export folder.
     const QString section = dir.Path() + QStringLiteral("/Book_.._../__");
-    EXPECT_EQ(ReadAll(section + "/Plan.txt"), ReadAll(section + "/Plan(1).txt"));
-    EXPECT_TRUE(ReadAll(section + "/Plan.txt").startsWith("Plan\n---"));
-    EXPECT_TRUE(QFile::exists(section + "/2.txt"));
-    EXPECT_FALSE(QFile::exists(section + "/Gone.txt"));
-    EXPECT_EQ(task->ExportFilesCount(), 3);
-    EXPECT_EQ(task->PagesDone(), 4);
-    const QString result = reporter.LastResult();
-    EXPECT_TRUE(result.contains(section + QStringLiteral("/Plan(1).txt Success\n")));
-    EXPECT_TRUE(result.contains(section + QStringLiteral("/Gone.txt\n"))); // no content: no status word
-    EXPECT_EQ(reporter.FinishText(), Localized("strFinish"));
-    // Ten page-list blocks, four contents.
-    EXPECT_EQ(task->requests, 14);
-
-    auto again = Task(MExportKind::Text);
-    again->ThreadRun();
-    EXPECT_TRUE(QFile::exists(section + "/Plan(2).txt"));
-    EXPECT_TRUE(QFile::exists(section + "/Plan(3).txt"));
-    EXPECT_TRUE(QFile::exists(section + "/2(1).txt"));
-}
-
-TEST_F(ExportTaskTest, HtmlExportKeepsGoodResourcesAndNeverSavesAnErrorAnswer)
-{
-    auto task = Task(MExportKind::Html);
-    task->ThreadRun();
-    const QString section = dir.Path() + QStringLiteral("/Book_.._../__");
-    const QString html = QString::fromUtf8(ReadAll(section + "/Plan.html"));
-    EXPECT_TRUE(html.contains(QStringLiteral("src=\"Plan.files/{G}{1}.png\"")));
-    EXPECT_EQ(ReadAll(section + "/Plan.files/{G}{1}.png"), QByteArray("PNGDATA"));
-    EXPECT_FALSE(QFile::exists(section + "/Plan.files/{G}{2}.png"));
-    EXPECT_TRUE(QFile::exists(section + "/Plan(1).files/{G}{1}.png"));
-    EXPECT_EQ(task->ResourcesFailed(), 3);
+    EXPECT_TRUE(ReadAll(section + "/....escape.txt").contains("Hi\n"));
+    QDir parent(dir.Path());
+    parent.cdUp();
+    EXPECT_TRUE(parent.entryList({"*escape*", "Book*"}).isEmpty());
+    EXPECT_EQ(QDir(dir.Path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot), QStringList {"Book_.._.."});
 }
 
 TEST_F(ExportTaskTest, AFailedWriteIsAFailureNotASuccess)
