@@ -13,29 +13,23 @@ chromium=$(command -v chromium || command -v chromium-browser || true)
 [ -n "$chromium" ] || { echo "no chromium on this machine (apt-get install chromium)" >&2; exit 77; }
 
 work=$(mktemp -d)
-emulator_pid=
+. "$(dirname "$0")/../../tests/service/cli/emulator-session.sh"
 cleanup() {
-    [ -n "$emulator_pid" ] && { kill "$emulator_pid" 2>/dev/null || true; wait "$emulator_pid" 2>/dev/null || true; }
+    stop_emulator
     rm -rf "$work"
 }
 trap cleanup EXIT
+fail() {
+    echo "FAIL: $*" >&2
+    exit 1
+}
 
-"$emulator" --port 0 --fixture "$fixture" --auto-consent >"$work/emulator.out" 2>"$work/emulator.err" &
-emulator_pid=$!
-tries=0
-until [ -s "$work/emulator.out" ] && head -n 1 "$work/emulator.out" | grep -q '[0-9]'; do
-    tries=$((tries + 1))
-    [ "$tries" -gt 100 ] && { echo "the emulator printed no port" >&2; exit 1; }
-    sleep 0.1
-done
-origin="http://127.0.0.1:$(head -n 1 "$work/emulator.out" | grep -o '[0-9][0-9]*' | tail -n 1)"
-
+start_emulator "$emulator" "$fixture"
 pw() { "$cli" --settings-dir "$work/settings" "$@"; }
-for key in Host_GlobalLogin Host_GlobalGraph Host_MakerWeb; do pw config set "$key" "$origin" >/dev/null; done
+point_cli_at_emulator
 pw config set DownloadInterval 0 >/dev/null
 pw config set UploadInterval 0 >/dev/null
-redirect=$(curl -s -o /dev/null -w '%{redirect_url}' "$(pw signin --type personal)")
-pw signin --type personal --redirect "$redirect" >/dev/null
+sign_in_personal
 pw export --kind html --out "$work/html" --check "Travel Journal/Lisbon 2024" >/dev/null 2>"$work/export.err"
 
 page="$work/html/Travel Journal/Lisbon 2024/Day one: Alfama.html"

@@ -142,14 +142,6 @@ private:
     MEmuState& m_State;
 };
 
-QString HexId(int digits)
-{
-    QString out;
-    for (int i = 0; i < digits; ++i)
-        out += QString::number(QRandomGenerator::global()->bounded(16), 16).toUpper();
-    return out;
-}
-
 } // namespace
 
 std::optional<QString> MEmuState::LoadFixture(const QJsonObject& fixture)
@@ -177,7 +169,7 @@ std::optional<QString> MEmuState::LoadFixture(const QJsonObject& fixture)
         account.displayName = Str(a, "displayName", account.key);
         account.mail = Str(a, "mail", account.key + QStringLiteral("@example.com"));
         account.userPrincipalName = Str(a, "userPrincipalName", account.mail);
-        account.cid = Str(a, "cid", HexId(16));
+        account.cid = Str(a, "cid", NewHex(16));
         // Personal accounts have 16-digit hexadecimal ids; work and school accounts GUIDs.
         account.userId = Str(a, "id",
             account.kind == QLatin1String("personal") ? account.cid.toLower()

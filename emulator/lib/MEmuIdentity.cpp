@@ -288,16 +288,7 @@ bool HandleInspection(MEmulator::Impl& emu, const MEmuRequest& request, MEmuResp
         const std::lock_guard lock(emu.stateMutex);
         response = JsonAnswer(200, emu.state.ToJson());
     } else if (what == QLatin1String("reset") && request.method == QLatin1String("POST")) {
-        {
-            const std::lock_guard lock(emu.stateMutex);
-            emu.state.LoadFixture(emu.options.fixture);
-            emu.accessTokens.clear();
-            emu.refreshTokens.clear();
-            emu.codes.clear();
-        }
-        emu.faults.Clear();
-        const std::lock_guard lock(emu.logMutex);
-        emu.log.clear();
+        emu.ResetAll();
         response = JsonAnswer(204, {});
     } else if (what == QLatin1String("faults") && request.method == QLatin1String("POST")) {
         QString error;

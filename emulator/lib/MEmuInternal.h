@@ -100,6 +100,8 @@ struct MEmulator::Impl
     std::condition_variable stopped;
     std::atomic<bool> stopping {false};
 
+    // Back to the fixture: state, tokens, download addresses, limits' counts, faults and the log.
+    void ResetAll();
     // Issues tokens for an account; the caller holds stateMutex.
     MEmulator::Tokens IssueLocked(const QString& accountKey);
     // The account of a bearer token, or the 401 answer.

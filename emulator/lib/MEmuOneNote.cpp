@@ -105,19 +105,20 @@ private:
         return QUuid::createUuidV5(QUuid(), id).toString(QUuid::WithBraces).toUpper();
     }
 
-    // Where the desktop client finds an item: the owner's documents on the document host (this origin).
+    // Where the desktop client finds an item: the owner's documents on the document host (this host).
+    // The service's client links are always https, and the application reads them by that marker.
     QString DocumentsUrl(const MEmuItem& item)
     {
+        const QString origin = QStringLiteral("https://") + m_Request.Header(QStringLiteral("host"));
         const MEmuAccount* owner = m_State.Account(item.accountKey);
         QStringList path;
         for (const QString& part : m_State.DocumentsPath(item.id).split(QLatin1Char('/')))
             path << UrlEncode(part);
         if (owner->kind == QLatin1String("personal"))
-            return m_Request.origin + QLatin1Char('/') + owner->cid.toLower() + QLatin1Char('/')
-                + path.join(QLatin1Char('/'));
+            return origin + QLatin1Char('/') + owner->cid.toLower() + QLatin1Char('/') + path.join(QLatin1Char('/'));
         QString site = owner->userPrincipalName;
         site.replace(QLatin1Char('@'), QLatin1Char('_')).replace(QLatin1Char('.'), QLatin1Char('_'));
-        return m_Request.origin + QStringLiteral("/personal/") + site + QLatin1Char('/') + path.join(QLatin1Char('/'));
+        return origin + QStringLiteral("/personal/") + site + QLatin1Char('/') + path.join(QLatin1Char('/'));
     }
 
     void Links(MJsonWriter& w, const QString& client, const QString& web)

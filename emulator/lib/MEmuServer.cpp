@@ -412,7 +412,10 @@ std::optional<QString> MEmulator::Start()
     auto host = std::make_shared<MEmuServerHost>();
     host->server.new_task_queue = [] { return new httplib::ThreadPool(24); };
     host->server.set_keep_alive_max_count(1000000);
-    host->server.set_keep_alive_timeout(30);
+    // Small answers go out at once (headers and body are separate writes), and an idle kept-alive
+    // connection is closed after a second, so that stopping never waits long for a client.
+    host->server.set_tcp_nodelay(true);
+    host->server.set_keep_alive_timeout(1);
     host->server.set_read_timeout(60);
     host->server.set_write_timeout(60);
     host->server.set_pre_routing_handler([](const httplib::Request& req, httplib::Response&) {
@@ -504,18 +507,23 @@ QJsonObject MEmulator::State() const
 
 void MEmulator::Reset()
 {
-    Impl& emu = *m_Impl;
+    m_Impl->ResetAll();
+}
+
+void MEmulator::Impl::ResetAll()
+{
     {
-        const std::lock_guard lock(emu.stateMutex);
-        emu.state.LoadFixture(emu.options.fixture);
-        emu.accessTokens.clear();
-        emu.refreshTokens.clear();
-        emu.codes.clear();
-        emu.downloadAddresses.clear();
-        emu.onenoteCalls.clear();
+        const std::lock_guard lock(stateMutex);
+        state.LoadFixture(options.fixture);
+        accessTokens.clear();
+        refreshTokens.clear();
+        codes.clear();
+        downloadAddresses.clear();
+        onenoteCalls.clear();
     }
-    ClearFaults();
-    ClearRequests();
+    faults.Clear();
+    const std::lock_guard lock(logMutex);
+    log.clear();
 }
 
 MEmulator::Tokens MEmulator::IssueTokens(const QString& accountKey)

@@ -7,17 +7,13 @@
 #include <QRandomGenerator>
 #include <QUuid>
 
-namespace {
-
-QString NewHex(int digits)
+QString MEmuState::NewHex(int digits)
 {
     QString out;
     for (int i = 0; i < digits; ++i)
         out += QString::number(QRandomGenerator::global()->bounded(16), 16).toUpper();
     return out;
 }
-
-} // namespace
 
 QString MEmuAccount::RoleIn(const QString& notebookId) const
 {

@@ -114,6 +114,7 @@ public:
     QString DocumentsPath(const QString& itemId); // "Documents/Notebook/Group/Section.one"
 
     QString NewGuid(); // braced, upper case
+    static QString NewHex(int digits); // random upper-case hexadecimal digits
     QString NewToken(const char* prefix);
 
     MEmuLimits limits;

@@ -2,6 +2,7 @@
 
 #include "Config.h"
 #include "Export.h"
+#include "ImportEnex.h"
 #include "Signin.h"
 #include "Tree.h"
 #include "Whoami.h"
@@ -29,6 +30,7 @@ const QList<std::shared_ptr<MCliCommand>>& MCliCommand::All()
         std::make_shared<MCliTree>(),
         std::make_shared<MCliExport>(),
         std::make_shared<MCliConfig>(),
+        std::make_shared<MCliImportEnex>(),
     };
     return commands;
 }

@@ -10,12 +10,9 @@ emulator=$2
 fixture=$3
 
 work=$(mktemp -d)
-emulator_pid=
+. "$(dirname "$0")/emulator-session.sh"
 cleanup() {
-    if [ -n "$emulator_pid" ]; then
-        kill "$emulator_pid" 2>/dev/null || true
-        wait "$emulator_pid" 2>/dev/null || true
-    fi
+    stop_emulator
     rm -rf "$work"
 }
 trap cleanup EXIT
@@ -28,27 +25,11 @@ fail() {
     exit 1
 }
 
-"$emulator" --port 0 --fixture "$fixture" --auto-consent >"$work/emulator.out" 2>"$work/emulator.err" &
-emulator_pid=$!
-
-# The emulator prints its port on its first line.
-tries=0
-until [ -s "$work/emulator.out" ] && head -n 1 "$work/emulator.out" | grep -q '[0-9]'; do
-    tries=$((tries + 1))
-    [ "$tries" -gt 100 ] && fail "the emulator printed no port"
-    kill -0 "$emulator_pid" 2>/dev/null || fail "the emulator ended early"
-    sleep 0.1
-done
-port=$(head -n 1 "$work/emulator.out" | grep -o '[0-9][0-9]*' | tail -n 1)
-origin="http://127.0.0.1:$port"
+start_emulator "$emulator" "$fixture"
 
 settings="$work/settings"
 pw() { "$cli" --settings-dir "$settings" "$@"; }
-
-for key in Host_GlobalLogin Host_ChinaLogin Host_ConsumerLogin Host_GlobalGraph Host_ChinaGraph \
-    Host_OneNoteService Host_ConsumerDocuments Host_MakerWeb; do
-    pw config set "$key" "$origin" || fail "config set $key"
-done
+point_cli_at_emulator
 [ "$(pw config get Host_GlobalGraph)" = "$origin" ] || fail "config get does not give back the value"
 
 # Before signing in, whoami and tree fail with a message.

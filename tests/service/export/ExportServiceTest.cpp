@@ -186,7 +186,7 @@ TEST_F(ExportServiceTest, ALinkToAParagraphOfTheSamePageBecomesAnAnchor)
     Start(QJsonArray {QJsonObject {{"name", "Book"}, {"sections", QJsonArray {Section("Web", {Page("Self", body)})}}}});
     MONObject* section = Check("Book/Web");
     std::optional<QString> list;
-    OnWorker([&] { list = GetAuthorizedText(account, PageListUrl(account.BaseUrl(), section->objId, 0), 30); });
+    OnWorker([&] { list = GetAuthorizedText(*account, PageListUrl(account->BaseUrl(), section->objId, 0), 30); });
     ASSERT_TRUE(list);
     const QList<MPageEntry> pages = ParsePageList(list->toUtf8());
     ASSERT_EQ(pages.size(), 1);
@@ -247,7 +247,7 @@ TEST_F(ExportServiceTest, AnExpiredTokenWhileListingIsRenewedBeforeTheNextReques
     Check("Book");
     ASSERT_FALSE(emulator->AddFault(
         QStringLiteral("GET */sections/*/pages error status=401 code=InvalidAuthenticationToken count=1")));
-    const QString oldToken = account.OnlineOneNoteAccessToken();
+    const QString oldToken = account->OnlineOneNoteAccessToken();
     OnWorker([&] { MExportTask(context, MExportKind::Text, out.Path()).ThreadRun(); });
 
     EXPECT_EQ(reporter.Alerts(),

@@ -2,7 +2,7 @@
 # pagewright-cli export against pagewright-emulator with the demo fixture: sign in, export a notebook
 # to text and to HTML, and check one file per page with the page's content, the HTML page's image
 # beside it, a non-zero exit for an unknown path, and that a second run adds files beside the first.
-# Usage: cli_export_test.sh PAGEWRIGHT_CLI PAGEWRIGHT_EMULATOR FIXTURE
+# Usage: export_script_test.sh PAGEWRIGHT_CLI PAGEWRIGHT_EMULATOR FIXTURE
 set -eu
 
 cli=$1
@@ -10,12 +10,9 @@ emulator=$2
 fixture=$3
 
 work=$(mktemp -d)
-emulator_pid=
+. "$(dirname "$0")/emulator-session.sh"
 cleanup() {
-    if [ -n "$emulator_pid" ]; then
-        kill "$emulator_pid" 2>/dev/null || true
-        wait "$emulator_pid" 2>/dev/null || true
-    fi
+    stop_emulator
     rm -rf "$work"
 }
 trap cleanup EXIT
@@ -23,35 +20,17 @@ trap cleanup EXIT
 fail() {
     echo "FAIL: $*" >&2
     for f in "$work"/*.out "$work"/*.err; do
-        [ -f "$f" ] && { echo "--- $f" >&2; cat "$f" >&2; }
+        [ -f "$f" ] && { echo "--- $f" >&2; tail -n 20 "$f" >&2; }
     done
     exit 1
 }
 
-"$emulator" --port 0 --fixture "$fixture" --auto-consent >"$work/emulator.out" 2>"$work/emulator.err" &
-emulator_pid=$!
-tries=0
-until [ -s "$work/emulator.out" ] && head -n 1 "$work/emulator.out" | grep -q '[0-9]'; do
-    tries=$((tries + 1))
-    [ "$tries" -gt 100 ] && fail "the emulator printed no port"
-    kill -0 "$emulator_pid" 2>/dev/null || fail "the emulator ended early"
-    sleep 0.1
-done
-port=$(head -n 1 "$work/emulator.out" | grep -o '[0-9][0-9]*' | tail -n 1)
-origin="http://127.0.0.1:$port"
-
-settings="$work/settings"
-pw() { "$cli" --settings-dir "$settings" "$@"; }
-for key in Host_GlobalLogin Host_ChinaLogin Host_ConsumerLogin Host_GlobalGraph Host_ChinaGraph \
-    Host_OneNoteService Host_ConsumerDocuments Host_MakerWeb; do
-    pw config set "$key" "$origin" || fail "config set $key"
-done
-pw config set DownloadInterval 0 || fail "config set DownloadInterval"
-pw config set UploadInterval 0 || fail "config set UploadInterval"
-
-address=$(pw signin --type personal) || fail "signin printed no address"
-redirect=$(curl -s -o /dev/null -w '%{redirect_url}' "$address") || fail "the sign-in address did not answer"
-pw signin --type personal --redirect "$redirect" >"$work/signin.out" 2>"$work/signin.err" || fail "signin"
+start_emulator "$emulator" "$fixture"
+pw() { "$cli" --settings-dir "$work/settings" "$@"; }
+point_cli_at_emulator
+pw config set DownloadInterval 0 >/dev/null || fail "config set DownloadInterval"
+pw config set UploadInterval 0 >/dev/null || fail "config set UploadInterval"
+sign_in_personal
 
 # Without --check nothing is exported.
 if pw export --kind txt --out "$work/none" >"$work/nocheck.out" 2>"$work/nocheck.err"; then fail "export without --check"; fi

@@ -1,0 +1,208 @@
+#include "ImportEnex.h"
+
+#include "account/MAccount.h"
+#include "app/AppPaths.h"
+#include "app/GlobalSettings.h"
+#include "app/MStrings.h"
+#include "import/EvernoteImport.h"
+#include "model/MNotebookTree.h"
+#include "model/MONObject.h"
+#include "tasks/MTaskContext.h"
+#include "util/FileUtils.h"
+#include "util/TextUtils.h"
+
+#include <limits>
+
+namespace {
+
+// Progress is the newest line of the result text; the whole text is printed once at the end.
+class MCliImportReporter final : public MTaskReporter
+{
+public:
+    void ShowMessage(const QString& result, const QString&) override
+    {
+        PrintErr(result.mid(result.lastIndexOf(QLatin1Char('\n')) + 1));
+    }
+    void ShowStatus(const QString& status) override { PrintErr(status); }
+    void Alert(const QString& text) override { PrintErr(text); }
+    bool Ask(const QString& text) override
+    {
+        PrintErr(text);
+        return false;
+    }
+    void Finish(const QString& text) override { PrintErr(text); }
+};
+
+class MQuietStatus final : public MTreeStatusSink
+{
+public:
+    void ShowStatus(const QString&) override { }
+    void HideStatus() override { }
+};
+
+std::optional<qint64> ParseCount(const QString& text)
+{
+    bool ok = false;
+    const qint64 value = text.toLongLong(&ok);
+    return ok && value >= 0 ? std::optional<qint64>(value) : std::nullopt;
+}
+
+void ClearTicks(MONObject& node)
+{
+    node.intValue = 0;
+    for (const auto& child : node.children())
+        ClearTicks(*child);
+}
+
+// The outline has no check boxes here: the path ticks its node, and in tag mode the node's own
+// sections, so the target is chosen exactly as the panel chooses it.
+void TickTarget(MONObject& root, MONObject& target, bool tagMode)
+{
+    ClearTicks(root);
+    target.intValue = 1;
+    if (!tagMode)
+        return;
+    for (const auto& child : target.children()) {
+        if (child->objType == MONObject::Section)
+            child->intValue = 1;
+    }
+}
+
+// The tree from the cache, fetched when there is none; false without a usable tree.
+bool LoadTree(MAccount& account, MONObject& root, bool mayFetch)
+{
+    const QString cache = AppPaths().notebookCache;
+    if (!FileExists(cache) && !mayFetch)
+        return false;
+    MQuietStatus status;
+    MNotebookTree tree(account, root, cache, &status);
+    const MTreeBuildResult result = tree.CreateNotebooksTree(false, false);
+    return result.built && result.isList;
+}
+
+} // namespace
+
+MONObject* FindNodeByPath(const MONObject& root, const QString& path)
+{
+    const MONObject* node = &root;
+    for (const QString& name : path.split(QLatin1Char('/'), Qt::SkipEmptyParts)) {
+        const MONObject* found = nullptr;
+        for (const auto& child : node->children()) {
+            if (child->name == name) {
+                found = child.get();
+                break;
+            }
+        }
+        for (size_t i = 0; !found && i < node->childCount(); ++i) {
+            if (StringEqualsIgnoreCase(node->child(i)->name, name))
+                found = node->child(i);
+        }
+        if (!found)
+            return nullptr;
+        node = found;
+    }
+    return node == &root ? nullptr : const_cast<MONObject*>(node);
+}
+
+MCliImportEnex::MCliImportEnex()
+    : m_Section(QStringLiteral("section"), Localized("cliImportEnexOptionSection"), QStringLiteral("PATH"))
+    , m_TagSections(QStringLiteral("tag-sections"), Localized("cliImportEnexOptionTagSections"), QStringLiteral("PATH"))
+    , m_From(QStringLiteral("from"), Localized("cliImportEnexOptionFrom"), QStringLiteral("N"))
+    , m_To(QStringLiteral("to"), Localized("cliImportEnexOptionTo"), QStringLiteral("M"))
+    , m_Indents(QStringLiteral("indents"), Localized("cliImportEnexOptionIndents"))
+    , m_DryRun(QStringLiteral("dry-run"), Localized("cliImportEnexOptionDryRun"))
+{
+    name = QStringLiteral("import-enex");
+    description = Localized("cliImportEnexDescription");
+    options = {m_Section, m_TagSections, m_From, m_To, m_Indents, m_DryRun};
+    positionals = {{QStringLiteral("FILE"), Localized("cliImportEnexArgFile"), QStringLiteral("FILE")}};
+}
+
+std::optional<QString> MCliImportEnex::CheckArguments(const QCommandLineParser& parser) const
+{
+    if (const auto error = MCliCommand::CheckArguments(parser))
+        return error;
+    if (parser.isSet(m_Section) == parser.isSet(m_TagSections))
+        return Localized("cliImportEnexOneTarget");
+    for (const QCommandLineOption& option : {m_From, m_To}) {
+        if (parser.isSet(option) && !ParseCount(parser.value(option)))
+            return Localized("cliImportEnexBadNumber").arg(option.names().first());
+    }
+    return std::nullopt;
+}
+
+int MCliImportEnex::Execute(const QCommandLineParser& parser)
+{
+    const QString file = parser.positionalArguments().first();
+    if (file.isEmpty()) {
+        PrintErr(Localized("strChooseEnexFile"));
+        return kExitFailure;
+    }
+    if (!FileExists(file)) {
+        PrintErr(Localized("strFileNotExists"));
+        return kExitFailure;
+    }
+    const bool tagMode = parser.isSet(m_TagSections);
+    const bool dryRun = parser.isSet(m_DryRun);
+    const QString path = parser.value(tagMode ? m_TagSections : m_Section);
+
+    MAccount& account = TheAccount();
+    const bool signedIn
+        = !account.OnlineOneNoteAccessToken().isEmpty() || !account.OnlineOneNoteRefreshToken().isEmpty();
+    if (!dryRun && !signedIn) {
+        PrintErr(Localized("cliNotSignedIn"));
+        return kExitFailure;
+    }
+    if (!dryRun)
+        account.RefreshTokens(true);
+
+    // A preview needs no sign-in: without an outline to look in, the path itself names the target.
+    MONObject root;
+    MEvernoteTarget target;
+    MONObject* node = LoadTree(account, root, !dryRun && signedIn) ? FindNodeByPath(root, path) : nullptr;
+    const quint64 wanted = tagMode ? MONObject::Notebook : MONObject::Section;
+    if (node && (node->objType == wanted || (tagMode && node->objType == MONObject::SectionGroup))) {
+        TickTarget(root, *node, tagMode);
+        target = ChooseEvernoteTarget(root, tagMode);
+    } else if (dryRun) {
+        target.parentUrl = QStringLiteral("dry-run:") + path;
+        target.sections = std::make_unique<MONObject>();
+    }
+    if (target.parentUrl.isEmpty()) {
+        PrintErr(Localized("cliImportEnexNoTarget").arg(path));
+        return kExitFailure;
+    }
+
+    MEvernoteImportSettings settings;
+    settings.enexFileName = file;
+    settings.from = parser.isSet(m_From) ? *ParseCount(parser.value(m_From)) : 1;
+    settings.to = parser.isSet(m_To) ? *ParseCount(parser.value(m_To)) : std::numeric_limits<qint64>::max();
+    settings.createTagSections = tagMode;
+    settings.handleIndents = parser.isSet(m_Indents);
+    settings.parentUrlSaveTo = target.parentUrl;
+
+    std::atomic<bool> running {true};
+    MCliImportReporter reporter;
+    MPacer pacer(dryRun ? 0 : GlobalSettings().UploadInterval.load(), 0, &running);
+    MTaskContext context;
+    context.account = dryRun ? nullptr : &account;
+    context.reporter = &reporter;
+    context.pacer = &pacer;
+    context.running = &running;
+    context.feature = QStringLiteral("btnImportEvernote");
+
+    MServiceEnexSender serviceSender(account);
+    MDryRunEnexSender dryRunSender(PrintOut);
+    dryRunSender.SetLabel(target.parentUrl, path);
+    for (const auto& section : target.sections->children())
+        dryRunSender.SetLabel(section->selfUrl, path + QLatin1Char('/') + section->name);
+    MEnexPageSender& sender = dryRun ? static_cast<MEnexPageSender&>(dryRunSender) : serviceSender;
+
+    const MEvernoteImportResult result = ThreadImportRun(context, sender, settings, *target.sections);
+    if (!result.opened) {
+        PrintErr(Localized("strOpenEnexFileError"));
+        return kExitFailure;
+    }
+    PrintOut(result.result.mid(1)); // the text starts with the line break before its first line
+    return result.brokeOff || result.failure > 0 ? kExitFailure : kExitSuccess;
+}

@@ -1,0 +1,31 @@
+#pragma once
+
+#include "Command.h"
+
+class MONObject;
+
+// import-enex FILE (--section PATH | --tag-sections PATH) [--from N] [--to M] [--indents] [--dry-run]:
+// one page per note of an Evernote export, into one section or into one section per tag under a
+// notebook or section group. PATH names the target in the notebook outline ("Notebook/Group/Section").
+// Progress goes to standard error, the result text to standard output. --dry-run converts every note
+// of the range and prints what would be created, sending nothing.
+class MCliImportEnex final : public MCliCommand
+{
+public:
+    MCliImportEnex();
+
+protected:
+    int Execute(const QCommandLineParser& parser) override;
+    std::optional<QString> CheckArguments(const QCommandLineParser& parser) const override;
+
+private:
+    const QCommandLineOption m_Section;
+    const QCommandLineOption m_TagSections;
+    const QCommandLineOption m_From;
+    const QCommandLineOption m_To;
+    const QCommandLineOption m_Indents;
+    const QCommandLineOption m_DryRun;
+};
+
+// The node at `path` below `root`: names separated by "/", each matched exactly, else ignoring case.
+MONObject* FindNodeByPath(const MONObject& root, const QString& path);

@@ -1,0 +1,222 @@
+#include "AppDelegate.h"
+
+#include "MDesktopMessageBox.h"
+#include "MMainWindow.h"
+#include "MTreeModel.h"
+#include "MWinAbout.h"
+#include "MWinLogin.h"
+#include "MWinNotebookInfo.h"
+#include "MWinOptons.h"
+#include "account/MAccount.h"
+#include "app/AppPaths.h"
+#include "app/GlobalSettings.h"
+#include "app/MStrings.h"
+#include "app/UpdateCheck.h"
+#include "model/MNotebookTree.h"
+#include "model/MOLONUtils.h"
+#include "panels/MViewAccount.h"
+#include "panels/MViewEvernote.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QTreeView>
+
+AppDelegate::AppDelegate(QString appFolder, QObject* parent)
+    : QObject(parent)
+    , m_AppFolder(std::move(appFolder))
+{
+    RunLoginWindow = [this] {
+        MWinLogin login(false, m_Window && m_Window->isVisible() ? m_Window.get() : nullptr);
+        login.exec();
+    };
+}
+
+AppDelegate::~AppDelegate() = default;
+
+bool AppDelegate::applicationDidFinishLaunching()
+{
+    InitAppPaths(m_AppFolder);
+    InstallDesktopHandlers();
+    MPanelBase::SetSharedTree(&m_ObjectTree);
+    m_Window = std::make_unique<MMainWindow>(&m_ObjectTree);
+    CreatePanels();
+    ConnectMenus();
+    m_WindowTitle = m_Window->windowTitle();
+
+    // The sign-in window may be the only window for a while: closing it must not end the program
+    // before it has been decided whether anybody signed in.
+    const bool quitOnClose = QApplication::quitOnLastWindowClosed();
+    QApplication::setQuitOnLastWindowClosed(false);
+    MAccount& account = TheAccount();
+    if (!account.OnlineOneNoteAccessToken().isEmpty() && !account.UserId().isEmpty()) {
+        m_Window->show();
+        CreateNotebooksTree(false, true);
+    } else {
+        RunLoginWindow();
+        if (account.UserId().isEmpty()) {
+            QApplication::setQuitOnLastWindowClosed(quitOnClose);
+            return false;
+        }
+        m_Window->show();
+        CreateNotebooksTree(true, true);
+    }
+    QApplication::setQuitOnLastWindowClosed(quitOnClose);
+
+    ShowMenuItemLoginCaption();
+    if (!m_Window->ShowButtonAndPanel(QStringLiteral("btnListTags")))
+        m_Window->ShowButtonAndPanel(QStringLiteral("btnAccount")); // until the tag panel is built
+    m_Window->mMenuItemEnableLog->setChecked(GlobalSettings().EnableLog.load());
+    CreateTimer();
+    return true;
+}
+
+void AppDelegate::CreatePanels()
+{
+    m_ViewAccount = new MViewAccount();
+    m_ViewAccount->SetLoginAction([this] { LoginAccount(); });
+    auto* evernote = new MViewEvernote();
+    connect(evernote, &MViewEvernote::SectionsCreated, this, [this] { CreateNotebooksTree(true, true); });
+    m_ViewImportEvernote = evernote;
+    m_Window->SetPanel(MPanelKind::ListTags, m_ViewListTags);
+    m_Window->SetPanel(MPanelKind::ListAttachments, m_ViewListAttachments);
+    m_Window->SetPanel(MPanelKind::Replace, m_ViewReplace);
+    m_Window->SetPanel(MPanelKind::Search, m_ViewSearch);
+    m_Window->SetPanel(MPanelKind::FindLost, m_ViewFindLost);
+    m_Window->SetPanel(MPanelKind::SectionSize, m_ViewSectionSize);
+    m_Window->SetPanel(MPanelKind::CopySections, m_ViewCopySections);
+    m_Window->SetPanel(MPanelKind::Export, m_ViewExport);
+    m_Window->SetPanel(MPanelKind::Import, m_ViewImport);
+    m_Window->SetPanel(MPanelKind::ImportTree, m_ViewImportTree);
+    m_Window->SetPanel(MPanelKind::ImportEvernote, m_ViewImportEvernote);
+    m_Window->SetPanel(MPanelKind::Restore, m_ViewRestore);
+    m_Window->SetPanel(MPanelKind::Account, m_ViewAccount);
+}
+
+void AppDelegate::ConnectMenus()
+{
+    MMainWindow* w = m_Window.get();
+    connect(w->mMenuItemLogin, &QAction::triggered, this, &AppDelegate::LoginAccount);
+    connect(w->mMenuItemRefreshTree, &QAction::triggered, this, &AppDelegate::MenuItemRefreshTreeClick);
+    connect(w->mMenuItemEnableLog, &QAction::triggered, this, &AppDelegate::MenuItemEnableLogClick);
+    connect(w->mMenuItemPreferences, &QAction::triggered, this, &AppDelegate::MenuItemPreferencesClick);
+    connect(w->mMenuItemQuit, &QAction::triggered, w, &QWidget::close);
+    connect(w->mMenuItemCheckAllTree, &QAction::triggered, this, &AppDelegate::MenuItemCheckAllTreeClick);
+    connect(w->mMenuItemUncheckAllTree, &QAction::triggered, this, &AppDelegate::MenuItemUncheckAllTreeClick);
+    connect(w->mMenuItemOpenNotebook, &QAction::triggered, this, &AppDelegate::MenuItemOpenNotebookClick);
+    connect(w->mMenuItemNotebookInfo, &QAction::triggered, this, &AppDelegate::MenuItemNotebookInfoClick);
+    connect(w->mMenuItemHelp, &QAction::triggered, this, &AppDelegate::MenuItemHelpClick);
+    connect(w->mMenuItemAbout, &QAction::triggered, this, &AppDelegate::MenuItemAboutClick);
+}
+
+void AppDelegate::CreateTimer()
+{
+    m_UpdateCheck = std::make_unique<MUpdateCheck>(TheAccount().Endpoints().makerWeb, AppPaths().updateInfoFile,
+        AppPaths().settingsFile, ApplicationVersion(),
+        MUpdateCheckHooks {.openPage = [](const QString& url) { OpenInBrowser(url); }});
+    m_Timer.setInterval(1000);
+    connect(&m_Timer, &QTimer::timeout, this, &AppDelegate::TimerRun);
+    m_Timer.start();
+}
+
+void AppDelegate::TimerRun()
+{
+    if (m_UpdateCheckEnabled && m_UpdateCheck)
+        m_UpdateCheck->TimerRun();
+}
+
+void AppDelegate::CreateNotebooksTree(bool fetch, bool reloadData)
+{
+    MNotebookTree tree(TheAccount(), m_ObjectTree, AppPaths().notebookCache, m_Window.get());
+    tree.CreateNotebooksTree(fetch, reloadData);
+    if (reloadData)
+        m_Window->OutlineTree()->expandToDepth(0);
+}
+
+void AppDelegate::ShowMenuItemLoginCaption()
+{
+    const bool hasToken = !TheAccount().OnlineOneNoteAccessToken().isEmpty();
+    m_Window->mMenuItemLogin->setText(Localized(hasToken ? "strReLogin" : "strLogin"));
+}
+
+void AppDelegate::LoginAccount()
+{
+    MAccount& account = TheAccount();
+    const QString before = account.OnlineOneNoteAccessToken();
+    RunLoginWindow();
+    if (account.OnlineOneNoteAccessToken() == before)
+        return;
+    if (account.UserId().isEmpty())
+        return;
+    if (!account.OnlineOneNoteAccessToken().isEmpty()) {
+        ShowMenuItemLoginCaption();
+        CreateNotebooksTree(true, true);
+    } else {
+        m_ObjectTree.clear();
+        m_Window->ReloadOutline();
+        ShowMenuItemLoginCaption();
+    }
+}
+
+void AppDelegate::MenuItemRefreshTreeClick()
+{
+    if (TheAccount().OnlineOneNoteAccessToken().isEmpty())
+        return;
+    CreateNotebooksTree(true, true);
+}
+
+void AppDelegate::MenuItemCheckAllTreeClick()
+{
+    m_Window->TreeModel()->SetAllChecked(true);
+}
+
+void AppDelegate::MenuItemUncheckAllTreeClick()
+{
+    m_Window->TreeModel()->SetAllChecked(false);
+}
+
+void AppDelegate::MenuItemOpenNotebookClick()
+{
+    const MONObject* node = m_Window->SelectedNode();
+    if (!node || node->objType != MONObject::Notebook)
+        return;
+    OpenLinkInOneNote(node->clientUrl);
+}
+
+void AppDelegate::MenuItemNotebookInfoClick()
+{
+    const MONObject* node = m_Window->SelectedNode();
+    if (!node || node->objType != MONObject::Notebook)
+        return;
+    MWinNotebookInfo info(m_Window.get());
+    info.SetONObj(node);
+    info.exec();
+}
+
+void AppDelegate::MenuItemPreferencesClick()
+{
+    MWinOptons options(m_Window.get());
+    options.exec();
+}
+
+void AppDelegate::MenuItemAboutClick()
+{
+    MWinAbout about(m_Window.get());
+    about.exec();
+}
+
+QString AppDelegate::HelpPageUrl()
+{
+    return TheAccount().Endpoints().makerWeb + QStringLiteral("/a/addins/pagewright-help.html");
+}
+
+void AppDelegate::MenuItemHelpClick()
+{
+    OpenInBrowser(HelpPageUrl());
+}
+
+void AppDelegate::MenuItemEnableLogClick()
+{
+    GlobalSettings().EnableLog = !GlobalSettings().EnableLog.load();
+    SaveGlobalSettings();
+    m_Window->mMenuItemEnableLog->setChecked(GlobalSettings().EnableLog.load());
+}

@@ -1,0 +1,66 @@
+#include "MDesktopMessageBox.h"
+
+#include "MainThread.h"
+#include "app/AppPaths.h"
+
+#include <QApplication>
+#include <QDesktopServices>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QUrl>
+
+namespace {
+
+QWidget* DialogParent()
+{
+    return QApplication::activeWindow();
+}
+
+} // namespace
+
+void MDesktopMessageBox::ShowMessage(const QString& text)
+{
+    RunOnMainThread([&text] {
+        QMessageBox box(
+            QMessageBox::Information, QLatin1String(kApplicationName), text, QMessageBox::Ok, DialogParent());
+        box.exec();
+    });
+}
+
+int MDesktopMessageBox::AskYesNo(const QString& text)
+{
+    int answer = kAlertFirstButtonReturn;
+    RunOnMainThread([&text, &answer] {
+        QMessageBox box(
+            QMessageBox::Question, QLatin1String(kApplicationName), text, QMessageBox::NoButton, DialogParent());
+        box.addButton(QMessageBox::No);
+        QPushButton* yes = box.addButton(QMessageBox::Yes);
+        box.setDefaultButton(yes);
+        box.exec();
+        if (box.clickedButton() == yes)
+            answer = kAlertSecondButtonReturn;
+    });
+    return answer;
+}
+
+void MDesktopLinkOpener::OpenLink(const QString& link)
+{
+    const QString target = link;
+    RunOnMainThread([target] {
+        // QDesktopServices answers false when no program is registered for the "onenote" scheme.
+        if (target.startsWith(QLatin1String("onenote:")) && QDesktopServices::openUrl(QUrl(target)))
+            return;
+        QDesktopServices::openUrl(QUrl(OneNoteLinkWebPart(target)));
+    });
+}
+
+void InstallDesktopHandlers()
+{
+    SetMessageBoxHandler(std::make_shared<MDesktopMessageBox>());
+    SetLinkOpener(std::make_shared<MDesktopLinkOpener>());
+}
+
+void OpenInBrowser(const QString& url)
+{
+    QDesktopServices::openUrl(QUrl(url));
+}

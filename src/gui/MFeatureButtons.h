@@ -1,0 +1,47 @@
+#pragma once
+
+#include <QString>
+#include <vector>
+
+// The feature panels the controller creates once and keeps for the process, in creation order.
+enum class MPanelKind {
+    ListTags,
+    ListAttachments,
+    Replace,
+    Search,
+    FindLost,
+    SectionSize,
+    CopySections,
+    Export,
+    Import,
+    ImportTree,
+    ImportEvernote,
+    Restore,
+    Account,
+};
+
+// The visible groups of the feature strip, top to bottom.
+enum class MFeatureGroup { Import, Export, PageTasks, SectionFiles, Account };
+
+// One button of the feature strip.
+struct MFeatureButton
+{
+    const char* id; // the current-feature identifier the panels test ("btnExportToTxt")
+    MFeatureGroup group;
+    MPanelKind panel;
+    const char* labelKey; // short text under the icon
+    const char* tipKey; // tooltip, which panels shared by several buttons take as their title
+    const char* icon; // name in resources/icons
+    bool setsTitle; // the panel's title becomes the tooltip
+    bool clearAndReload; // the panel is reset when the button is pressed
+};
+
+// Every feature button in strip order.
+const std::vector<MFeatureButton>& FeatureButtons();
+const MFeatureButton* FindFeatureButton(const QString& id);
+QString FeatureGroupTitle(MFeatureGroup group);
+
+// The identifier of the feature button pressed last; panels read it on the main thread when a run
+// starts and hand it to the task.
+QString CurrentFeature();
+void SetCurrentFeature(const QString& id);

@@ -1,0 +1,44 @@
+#include "MIcons.h"
+
+#include "model/MONObject.h"
+
+#include <QHash>
+
+static void InitGuiResources()
+{
+    Q_INIT_RESOURCE(gui);
+}
+
+QIcon ResourceIcon(const QString& name)
+{
+    static QHash<QString, QIcon> cache;
+    const auto found = cache.constFind(name);
+    if (found != cache.constEnd())
+        return *found;
+    InitGuiResources();
+    const QIcon icon(QStringLiteral(":/icons/%1.svg").arg(name));
+    cache.insert(name, icon);
+    return icon;
+}
+
+QString NodeIconName(const MONObject& node, bool distinguishShared)
+{
+    switch (node.objType) {
+    case MONObject::Section:
+        return QStringLiteral("Section");
+    case MONObject::SectionGroup:
+        return QStringLiteral("SectionGroup");
+    case MONObject::Notebook:
+        if (!distinguishShared || node.userRole == QLatin1String("Owner"))
+            return QStringLiteral("Notebook");
+        return QStringLiteral("NotebookShared");
+    default:
+        return QString();
+    }
+}
+
+QIcon NodeIcon(const MONObject& node, bool distinguishShared)
+{
+    const QString name = NodeIconName(node, distinguishShared);
+    return name.isEmpty() ? QIcon() : ResourceIcon(name);
+}

@@ -1,0 +1,20 @@
+#include "AppDelegate.h"
+
+#include "app/AppPaths.h"
+
+#include <QApplication>
+
+int main(int argc, char* argv[])
+{
+    QCoreApplication::setOrganizationName(QLatin1String(kMakerName));
+    QCoreApplication::setApplicationName(QLatin1String(kApplicationName));
+    QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
+    QApplication app(argc, argv);
+    app.setApplicationVersion(ApplicationVersion());
+    app.setQuitOnLastWindowClosed(true);
+
+    AppDelegate delegate;
+    if (!delegate.applicationDidFinishLaunching())
+        return 0;
+    return app.exec();
+}

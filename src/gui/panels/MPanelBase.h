@@ -1,0 +1,95 @@
+#pragma once
+
+#include "tasks/MTaskContext.h"
+
+#include <QWidget>
+#include <atomic>
+#include <functional>
+#include <memory>
+
+class MONObject;
+class MDesktopReporter;
+class QLabel;
+class QPlainTextEdit;
+class QPushButton;
+class QVBoxLayout;
+
+// The frame every feature panel is built on: a title, the panel's own inputs, a start/stop button
+// with the platform's play and stop symbols, a status line and a result area.
+//
+// A panel overrides StartRun(), checks its preconditions there and calls BeginRun() with the
+// thread's name and the work. The work runs on a new thread with an MTaskContext whose tree is a
+// snapshot of the shared tree taken at that moment, whose reporter posts to this panel and waits
+// until the post has run, and whose running flag this panel clears when the user presses stop. The
+// panel is idle again once the work has returned; the main thread never waits for it.
+//
+// Reporter calls arrive on the main thread through the virtual OnReport... functions; the defaults
+// put the result text into the result area and the status into the status line.
+class MPanelBase : public QWidget
+{
+    Q_OBJECT
+public:
+    explicit MPanelBase(const QString& title, QWidget* parent = nullptr);
+    ~MPanelBase() override;
+
+    // The tree every panel reads (the controller's root); set once at start-up.
+    static void SetSharedTree(MONObject* root);
+    static MONObject* SharedTree();
+
+    void SetTitle(const QString& title);
+    QString Title() const;
+    // Called when the panel's feature button is pressed (for the panels that the controller resets).
+    virtual void ClearAndReload() { }
+
+    bool IsRunning() const { return m_Running.load(); }
+    // True from BeginRun until the worker has returned (a stopped run is still busy until then).
+    bool IsBusy() const { return m_Busy; }
+    QString StatusText() const;
+    QString ResultText() const;
+    QPushButton* StartButton() const { return mBtnStart; }
+
+signals:
+    void RunEnded();
+
+protected:
+    // Where a panel adds its inputs (between the title and the start row).
+    QVBoxLayout* ContentLayout() const { return m_Content; }
+    QPlainTextEdit* ResultArea() const { return mResult; }
+    // Panels that show a list of their own hide the text area, or the whole start row.
+    void SetResultAreaVisible(bool visible);
+    void SetStartRowVisible(bool visible);
+    void SetStatus(const QString& text);
+    void SetResult(const QString& text);
+
+    // The start button was pressed while idle.
+    virtual void StartRun() { }
+    // Starts `work` on a thread named `threadName`; false (and nothing started) while a run is busy.
+    bool BeginRun(const QString& threadName, std::function<void(MTaskContext&)> work);
+
+    // Reporter posts, on the main thread.
+    virtual void OnReportMessage(const QString& result, const QString& status);
+    virtual void OnReportStatus(const QString& status) { SetStatus(status); }
+    virtual void OnReportFinish(const QString& text) { SetStatus(text); }
+    // The worker has returned; the panel is idle again.
+    virtual void OnRunEnded() { }
+
+private:
+    friend class MDesktopReporter;
+    void StartStopClicked();
+    void EndRun();
+    void ShowRunning(bool running);
+
+    static MONObject*& SharedTreeSlot();
+
+    QLabel* mTitle = nullptr;
+    QVBoxLayout* m_Content = nullptr;
+    QWidget* mStartRow = nullptr;
+    QPushButton* mBtnStart = nullptr;
+    QLabel* mStatusBar = nullptr;
+    QPlainTextEdit* mResult = nullptr;
+
+    std::atomic<bool> m_Running {false};
+    bool m_Busy = false;
+    std::unique_ptr<MDesktopReporter> m_Reporter;
+    std::unique_ptr<MPacer> m_Pacer;
+};

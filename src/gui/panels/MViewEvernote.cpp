@@ -1,0 +1,127 @@
+#include "MViewEvernote.h"
+
+#include "account/MAccount.h"
+#include "app/MStrings.h"
+#include "import/EvernoteImport.h"
+#include "import/MEnexReader.h"
+#include "model/MONObject.h"
+#include "util/FileUtils.h"
+#include "util/Formats.h"
+#include "util/MessageBox.h"
+
+#include <QCheckBox>
+#include <QFileDialog>
+#include <QFormLayout>
+#include <QHBoxLayout>
+#include <QIntValidator>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+
+MViewEvernote::MViewEvernote(QWidget* parent)
+    : MPanelBase(Localized("guiTipImportEvernote"), parent)
+{
+    auto* form = new QFormLayout();
+    form->setLabelAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    auto* fileRow = new QHBoxLayout();
+    mEvernoteEnexFile = new QLineEdit(this);
+    mEvernoteEnexFile->setObjectName(QStringLiteral("mEvernoteEnexFile"));
+    mEvernoteEnexFile->setPlaceholderText(Localized("guiChooseEnexFile"));
+    auto* choose = new QPushButton(Localized("guiChooseFile"), this);
+    connect(choose, &QPushButton::clicked, this, &MViewEvernote::ButtonChooseEvernoteEnexFileClick);
+    connect(mEvernoteEnexFile, &QLineEdit::editingFinished, this,
+        [this] { ShowEvernoteFileInfo(mEvernoteEnexFile->text()); });
+    fileRow->addWidget(mEvernoteEnexFile, 1);
+    fileRow->addWidget(choose);
+    form->addRow(Localized("guiEnexFile"), fileRow);
+
+    auto* rangeRow = new QHBoxLayout();
+    mFrom = new QLineEdit(this);
+    mTo = new QLineEdit(this);
+    for (QLineEdit* field : {mFrom, mTo}) {
+        field->setValidator(new QIntValidator(0, INT_MAX, field));
+        field->setMaximumWidth(110);
+    }
+    mTotal = new QLabel(this);
+    rangeRow->addWidget(mFrom);
+    rangeRow->addWidget(new QLabel(QStringLiteral("–"), this));
+    rangeRow->addWidget(mTo);
+    rangeRow->addSpacing(16);
+    rangeRow->addWidget(mTotal);
+    rangeRow->addStretch(1);
+    form->addRow(Localized("guiNoteRange"), rangeRow);
+    ContentLayout()->addLayout(form);
+
+    mCheckCreateEvernoteTagSections = new QCheckBox(Localized("guiCreateTagSections"), this);
+    mCheckHandleIndents = new QCheckBox(Localized("guiHandleIndents"), this);
+    ContentLayout()->addWidget(mCheckCreateEvernoteTagSections);
+    ContentLayout()->addWidget(mCheckHandleIndents);
+}
+
+void MViewEvernote::ClearAndReload()
+{
+    SetResult(QString());
+}
+
+void MViewEvernote::ButtonChooseEvernoteEnexFileClick()
+{
+    const QString path = QFileDialog::getOpenFileName(
+        this, Localized("guiChooseEnexFile"), QString(), QStringLiteral("Evernote export (*.enex)"));
+    mEvernoteEnexFile->setText(path);
+    ShowEvernoteFileInfo(path);
+}
+
+void MViewEvernote::ShowEvernoteFileInfo(const QString& path)
+{
+    mEvernoteEnexFile->setText(path);
+    if (path.isEmpty())
+        return;
+    const std::optional<qint64> count = CountEnexRootChildren(path);
+    if (!count) {
+        ShowMessageBox(Localized("strOpenEnexFileError"));
+        return;
+    }
+    mFrom->setText(*count >= 1 ? QStringLiteral("1") : QString());
+    mTo->setText(*count >= 1 ? QString::number(*count) : QString());
+    mTotal->setText(EvernoteTotalText(*count));
+}
+
+void MViewEvernote::StartRun()
+{
+    MEvernoteImportSettings settings;
+    settings.enexFileName = mEvernoteEnexFile->text();
+    if (settings.enexFileName.isEmpty()) {
+        ShowMessageBox(Localized("strChooseEnexFile"));
+        return;
+    }
+    if (!FileExists(settings.enexFileName)) {
+        ShowMessageBox(Localized("strFileNotExists"));
+        return;
+    }
+    settings.from = StringToInteger(mFrom->text());
+    settings.to = StringToInteger(mTo->text());
+    settings.createTagSections = mCheckCreateEvernoteTagSections->isChecked();
+    settings.handleIndents = mCheckHandleIndents->isChecked();
+    auto target = std::make_shared<MEvernoteTarget>(ChooseEvernoteTarget(*SharedTree(), settings.createTagSections));
+    if (target->parentUrl.isEmpty()) {
+        ShowMessageBox(Localized("strSelectASection"));
+        return;
+    }
+    settings.parentUrlSaveTo = target->parentUrl;
+    if (!target->sections)
+        target->sections = std::make_unique<MONObject>();
+    m_NewSectionCount = 0;
+    SetResult(QString());
+    SetStatus(Localized("strStartImport"));
+    BeginRun(QStringLiteral("FeatureThreadImportEvernote"), [this, settings, target](MTaskContext& context) {
+        MServiceEnexSender sender(*context.account);
+        const MEvernoteImportResult result = ThreadImportRun(context, sender, settings, *target->sections);
+        m_NewSectionCount = result.newSectionCount;
+    });
+}
+
+void MViewEvernote::OnRunEnded()
+{
+    if (m_NewSectionCount > 0)
+        emit SectionsCreated();
+}

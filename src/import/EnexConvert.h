@@ -1,0 +1,40 @@
+#pragma once
+
+#include "MEnexNote.h"
+#include "MResourceObject.h"
+
+#include <QDateTime>
+#include <QString>
+#include <optional>
+
+// Turning one ENEX note into what a page request needs: the resource list and the page HTML whose
+// images and attachments name those resources by the MD5 of their bytes.
+
+// Exactly the five image types OneNote shows inline; "image/jpg" and the rest become attachments.
+bool IsImageMime(const QString& mime);
+// A new upper-case UUID, then "." and the mime's subtype when it has one.
+QString generateFileNameWithMime(const QString& mime);
+// The safe, trimmed file-name and the source URL of the resource's attributes ("" when absent).
+void getMediaResourceAttributes(const MEnexResource& resource, QString& fileName, QString& resourceUrl);
+// One record per resource element, in document order, duplicates kept.
+MResourceList RestoreImageAndGetHash(const MEnexNote& note);
+
+// The last record with exactly that hash / source URL, or null.
+const MResourceObject* getResouceObjFromListByHash(const MResourceList& list, const QString& hash);
+const MResourceObject* getResouceObjFromListResouceUrl(const MResourceList& list, const QString& url);
+
+// Four non-breaking spaces per 40 px of a div's left padding, after its opening tag.
+QString HandleIndentWithSpaces(const QString& enml);
+// img elements whose src is a cached resource address point at the resource's part instead.
+QString ReplaceImgs(const QString& enml, const MResourceList& resources);
+// en-media elements become img (images) or object (anything else) elements naming the part.
+QString ReplaceEnMediaImagesAttachments(const QString& enml, const MResourceList& resources);
+// The en-note element alone, renamed to body, with the to-do markup OneNote understands.
+QString ConvertEnNoteToBody(const QString& enml);
+
+// "20200131T080910Z" or "2020-01-31T08:09:10.000Z"; nothing for any other form.
+std::optional<QDateTime> ConvertEverNoteDate2ON(const QString& text);
+
+// The whole page. A note without a readable creation time is dated `fallbackCreated`.
+QString ConvertNoteToPageHtml(
+    const MEnexNote& note, const MResourceList& resources, bool handleIndents, const QDateTime& fallbackCreated);

@@ -1,0 +1,64 @@
+#include "EnexPageSender.h"
+
+#include "tasks/ContainerRequest.h"
+#include "util/Formats.h"
+
+QList<MPagePart> PartsFromResources(const MResourceList& resources)
+{
+    QList<MPagePart> parts;
+    parts.reserve(resources.size());
+    for (const MResourceObject& resource : resources) {
+        const QByteArray type
+            = resource.mime.isEmpty() ? QByteArray("application/octet-stream") : resource.mime.toUtf8();
+        parts.append(MPagePart {resource.hashValue, type, resource.bytes});
+    }
+    return parts;
+}
+
+bool CreateNewPageInOnlineOneNote(const MAccount& account, const QString& sectionUrl, const QString& title,
+    const QString& html, const MResourceList& resources)
+{
+    return CreatePageInOnlineOneNote(
+        account, MPagePolicy::Enex(), sectionUrl, title, html, PartsFromResources(resources))
+        .Created();
+}
+
+QString MServiceEnexSender::CreateSection(const QString& parentUrl, const QString& name)
+{
+    return CreateNewSectionInOnlineOneNote(m_Account, parentUrl, name);
+}
+
+bool MServiceEnexSender::CreatePage(
+    const QString& sectionUrl, const QString& title, const QString& html, const MResourceList& resources)
+{
+    return CreateNewPageInOnlineOneNote(m_Account, sectionUrl, title, html, resources);
+}
+
+QString MDryRunEnexSender::CreateSection(const QString& parentUrl, const QString& name)
+{
+    if (parentUrl.isEmpty())
+        return QString();
+    const QString url = parentUrl + QStringLiteral("/sections/(new:") + name + QLatin1Char(')');
+    const QString label = Label(parentUrl) + QLatin1Char('/') + name;
+    m_Labels.insert(url, label);
+    m_Print(QStringLiteral("new section: %1").arg(label));
+    return url;
+}
+
+bool MDryRunEnexSender::CreatePage(
+    const QString& sectionUrl, const QString& title, const QString& html, const MResourceList& resources)
+{
+    if (sectionUrl.isEmpty())
+        return false;
+    const QList<MPagePart> parts = PartsFromResources(resources);
+    const qint64 size = PageBodySize(html, parts);
+    ++m_Pages;
+    m_BodyBytes += size;
+    m_Print(QStringLiteral("page: %1 -> %2 (%3, %4 parts)")
+                .arg(title, Label(sectionUrl), FormatByteSize(size), QString::number(parts.size())));
+    for (const MPagePart& part : parts) {
+        m_Print(QStringLiteral("  part: %1 %2 %3")
+                    .arg(part.name, QString::fromUtf8(part.contentType), FormatByteSize(part.bytes.size())));
+    }
+    return true;
+}

@@ -1,0 +1,169 @@
+#include "EvernoteImport.h"
+
+#include "EnexConvert.h"
+#include "MEnexReader.h"
+#include "account/MAccount.h"
+#include "app/MStrings.h"
+#include "model/MONObject.h"
+#include "tasks/MTaskContext.h"
+#include "util/Formats.h"
+#include "util/TextUtils.h"
+
+namespace {
+
+const QString kNoTag = QStringLiteral("NoTag");
+
+void RefreshTokens(const MTaskContext& context)
+{
+    if (context.account)
+        context.account->RefreshTokens(false);
+}
+
+void Show(const MTaskContext& context, const QString& result, const QString& status)
+{
+    if (context.reporter)
+        context.reporter->ShowMessage(result, status);
+}
+
+void WaitUpload(const MTaskContext& context)
+{
+    if (context.pacer)
+        context.pacer->WaitUpload();
+}
+
+// The tag's section under the target: one the run already knows (ticked before the run, or made
+// earlier in it), else a new one, remembered for the notes after it.
+QString TagSectionUrl(const MTaskContext& context, MEnexPageSender& sender, const MEvernoteImportSettings& settings,
+    MONObject& sections, const QString& tag, MEvernoteImportResult& result)
+{
+    const QString known = GetSectionSelfUrl(sections, tag);
+    if (!known.isEmpty())
+        return known;
+    const QString created = sender.CreateSection(settings.parentUrlSaveTo, tag);
+    if (!created.isEmpty()) {
+        ++result.newSectionCount;
+        sections.addSubObject(MONObject::Section, QStringLiteral(""), tag, QStringLiteral(""), QStringLiteral(""),
+            QStringLiteral(""), QStringLiteral(""), created, settings.parentUrlSaveTo, QStringLiteral(""));
+    }
+    WaitUpload(context);
+    return created;
+}
+
+void ImportNote(const MTaskContext& context, MEnexPageSender& sender, const MEvernoteImportSettings& settings,
+    MONObject& sections, const MEnexNote& note, qint64 number, MEvernoteImportResult& result)
+{
+    const MResourceList resources = RestoreImageAndGetHash(note);
+    const qsizetype before = result.result.size();
+    result.result += QStringLiteral("\n%1: %2 ...").arg(QString::number(number), note.title);
+    Show(context, result.result, note.title);
+
+    const QString html = ConvertNoteToPageHtml(note, resources, settings.handleIndents, CurrentDate());
+    QString target = settings.parentUrlSaveTo;
+    if (settings.createTagSections)
+        target = TagSectionUrl(context, sender, settings, sections, note.firstTag.value_or(kNoTag), result);
+
+    const bool created = !target.isEmpty() && sender.CreatePage(target, note.title, html, resources);
+    ++(created ? result.success : result.failure);
+    ++result.imported;
+
+    // The line shown while the page was sent is replaced by its finished form.
+    result.result.truncate(before);
+    result.result += QStringLiteral("\n%1: %2 ... %3")
+                         .arg(QString::number(number), note.title, Localized(created ? "strSuccess" : "strFailure"));
+    Show(context, result.result, note.title);
+    WaitUpload(context);
+}
+
+} // namespace
+
+MEvernoteTarget ChooseEvernoteTarget(const MONObject& root, bool createTagSections)
+{
+    MEvernoteTarget target;
+    target.sections = std::make_unique<MONObject>();
+    if (!createTagSections) {
+        if (const MONObject* section = MONObject::GetFirstCheckedSection(&root))
+            target.parentUrl = section->webUrl; // a section keeps its REST address there
+        return target;
+    }
+    const MONObject* parent = MONObject::GetFirstCheckedSectionGroup(&root);
+    if (!parent)
+        parent = MONObject::GetFirstCheckedNotebook(&root);
+    if (!parent)
+        return target;
+    target.parentUrl = parent->selfUrl;
+    for (const auto& child : parent->children()) {
+        if (child->objType == MONObject::Section && child->intValue != 0)
+            target.sections->copyAdd(*child);
+    }
+    return target;
+}
+
+QString EvernoteTotalText(qint64 rootChildCount)
+{
+    return QStringLiteral("%1: %2").arg(Localized("strTotle"), QString::number(rootChildCount));
+}
+
+QString GetSectionSelfUrl(const MONObject& container, const QString& name)
+{
+    for (const auto& child : container.children()) {
+        if (StringEqualsIgnoreCase(child->name, name))
+            return child->selfUrl;
+    }
+    return QStringLiteral("");
+}
+
+MEvernoteImportResult ImportEvernoteFile(
+    const MTaskContext& context, MEnexPageSender& sender, const MEvernoteImportSettings& settings, MONObject& sections)
+{
+    MEvernoteImportResult result;
+    MEnexReader reader(settings.enexFileName);
+    MEnexNote note;
+    QString lastTitle;
+    qint64 seen = 0;
+    result.opened = true;
+    for (;;) {
+        const MEnexReader::Step step = reader.NextNote(note);
+        if (step == MEnexReader::Step::End)
+            break;
+        if (step == MEnexReader::Step::Error) {
+            // Reading as a stream finds a break only when it gets there. Before anything was sent
+            // the run ends as for a file that does not open; after, the user hears of it.
+            if (result.imported == 0) {
+                result.opened = false;
+                return result;
+            }
+            result.brokeOff = true;
+            if (context.reporter)
+                context.reporter->Alert(Localized("strOpenEnexFileError"));
+            break;
+        }
+        if (!context.IsRunning())
+            break;
+        RefreshTokens(context);
+        const qint64 number = seen + 1;
+        if (number < settings.from) {
+            seen = number;
+            continue;
+        }
+        if (seen >= settings.to)
+            break;
+        lastTitle = note.title;
+        ImportNote(context, sender, settings, sections, note, number, result);
+        seen = number;
+    }
+    result.result
+        += QStringLiteral("\n\nTotal: %1, Success: %2, Failure: %3.")
+               .arg(QString::number(result.imported), QString::number(result.success), QString::number(result.failure));
+    Show(context, result.result, lastTitle);
+    return result;
+}
+
+MEvernoteImportResult ThreadImportRun(
+    const MTaskContext& context, MEnexPageSender& sender, const MEvernoteImportSettings& settings, MONObject& sections)
+{
+    RefreshTokens(context);
+    MEvernoteImportResult result = ImportEvernoteFile(context, sender, settings, sections);
+    if (context.reporter)
+        context.reporter->Finish(Localized("strFinish"));
+    return result;
+}

@@ -1,0 +1,57 @@
+#pragma once
+
+#include "EnexPageSender.h"
+
+#include <QString>
+#include <memory>
+
+class MONObject;
+struct MTaskContext;
+
+// What a run of the ENEX import is asked to do.
+struct MEvernoteImportSettings
+{
+    QString enexFileName;
+    qint64 from = 0; // note numbers, 1-based, both ends included
+    qint64 to = 0;
+    bool createTagSections = false;
+    bool handleIndents = false;
+    QString parentUrlSaveTo; // the section, or in tag mode the notebook or section group
+};
+
+struct MEvernoteImportResult
+{
+    bool opened = false; // false: the file could not be read at all; no summary was written
+    bool brokeOff = false; // the file turned out not to be well-formed part of the way through
+    qint64 imported = 0;
+    qint64 success = 0;
+    qint64 failure = 0;
+    qint64 newSectionCount = 0; // sections made for tags; the outline needs a rebuild when above 0
+    QString result; // the result view's text
+};
+
+// Where a run sends its pages, chosen from the ticked tree: the first ticked section, or in tag mode
+// the first ticked section group (else notebook) with its ticked direct child sections copied into
+// `sections`. An empty URL means there is no target.
+struct MEvernoteTarget
+{
+    QString parentUrl;
+    std::unique_ptr<MONObject> sections;
+};
+MEvernoteTarget ChooseEvernoteTarget(const MONObject& root, bool createTagSections);
+
+// The total label of a chosen file: "Total: 12" with the localized word.
+QString EvernoteTotalText(qint64 rootChildCount);
+
+// The selfUrl of the first child of `container` whose name equals `name` ignoring case, or "".
+QString GetSectionSelfUrl(const MONObject& container, const QString& name);
+
+// The import loop: one page per note in the range, into the section or the tag's section, with
+// the result text kept current through the reporter and the upload interval waited after every
+// page and every attempt to create a tag section. Reads the running flag once per note.
+MEvernoteImportResult ImportEvernoteFile(
+    const MTaskContext& context, MEnexPageSender& sender, const MEvernoteImportSettings& settings, MONObject& sections);
+
+// The worker's whole run: the token refresh, the loop, then the reporter's Finish with "strFinish".
+MEvernoteImportResult ThreadImportRun(
+    const MTaskContext& context, MEnexPageSender& sender, const MEvernoteImportSettings& settings, MONObject& sections);

@@ -1,0 +1,31 @@
+#pragma once
+
+#include "PageRequest.h"
+
+#include <QByteArray>
+#include <QString>
+
+class MAccount;
+class MONObject;
+
+// Creating notebooks, section groups and sections.
+
+// {"displayName":"<name>"}, or {"name":"<name>"} for the older OneNote service's accounts; the name
+// is escaped as a JSON string, so a name with a quote or a backslash is sent as written.
+QByteArray ContainerBody(int accountType, const QString& name);
+// The text between the first two double quotes after `key` in an answer; "" when the key is missing.
+QString ReadUrlField(const QString& answer, const QString& key);
+
+// One creation: the request to `url` (before encoding) with the JSON body, judged like a page.
+// Checks only the token; the callers check their targets.
+MCreationOutcome CreateContainer(const MAccount& account, const QString& url, const QString& name);
+
+// The ENEX importer's section under a notebook's or section group's selfUrl: the new section's
+// selfUrl, or "" on any failure (an answer without "self": included).
+QString CreateNewSectionInOnlineOneNote(const MAccount& account, const QString& parentUrl, const QString& name);
+
+// The folder importer's creations. Each records the outcome on the node created (intValue = the
+// code, strValue = the error message or the localized "strSuccess") and fills its URLs on success.
+bool CreateNewNotebookInOnlineOneNote(const MAccount& account, MONObject& notebook);
+bool CreateNewSectionGroupInOnlineOneNote(const MAccount& account, const MONObject& parent, MONObject& group);
+bool CreateNewSectionInOnlineOneNote(const MAccount& account, const MONObject& parent, MONObject& section);

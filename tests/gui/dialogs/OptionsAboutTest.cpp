@@ -1,0 +1,87 @@
+#include "../GuiTestSupport.h"
+
+#include "MWinAbout.h"
+#include "MWinOptons.h"
+#include "TempDir.h"
+#include "app/AppPaths.h"
+#include "app/GlobalSettings.h"
+#include "app/MConfig.h"
+#include "app/MStrings.h"
+
+#include <QLabel>
+#include <QLineEdit>
+#include <gtest/gtest.h>
+
+namespace {
+
+class OptionsTest : public ::testing::Test
+{
+protected:
+    OptionsTest()
+    {
+        GuiApp();
+        InitAppPaths(dir.Path(), dir.FilePath(QStringLiteral("test.log")));
+        GlobalSettings().UploadInterval = 3;
+        GlobalSettings().DownloadInterval = 4;
+        SaveGlobalSettings();
+    }
+    QString Settings() const { return AppPaths().settingsFile; }
+
+    MTempDir dir;
+};
+
+} // namespace
+
+TEST_F(OptionsTest, TheFieldsShowTheCurrentPauses)
+{
+    MWinOptons options;
+    EXPECT_EQ(options.tfUploadInterval->text(), QStringLiteral("3"));
+    EXPECT_EQ(options.tfDownloadInterval->text(), QStringLiteral("4"));
+}
+
+TEST_F(OptionsTest, OkStoresTheValuesAsTypedAndSavesAtOnce)
+{
+    MWinOptons options;
+    options.tfUploadInterval->setText(QStringLiteral("0"));
+    options.tfDownloadInterval->setText(QStringLiteral(" 12s"));
+    options.ButtonOKClick();
+    EXPECT_EQ(options.result(), QDialog::Accepted);
+    EXPECT_EQ(GlobalSettings().UploadInterval.load(), 0);
+    EXPECT_EQ(GlobalSettings().DownloadInterval.load(), 12);
+    const MConfig saved(Settings());
+    EXPECT_EQ(saved.ReadValue(QStringLiteral("UploadInterval"), 99), 0);
+    EXPECT_EQ(saved.ReadValue(QStringLiteral("DownloadInterval"), 99), 12);
+}
+
+TEST_F(OptionsTest, CancelAfterEditingLeavesTheSettingsFileUnchanged)
+{
+    const QByteArray before = ReadAll(Settings());
+    ASSERT_FALSE(before.isEmpty());
+    MWinOptons options;
+    options.tfUploadInterval->setText(QStringLiteral("77"));
+    options.tfDownloadInterval->setText(QStringLiteral("88"));
+    options.ButtonCancelClick();
+    EXPECT_EQ(options.result(), QDialog::Rejected);
+    EXPECT_EQ(ReadAll(Settings()), before);
+    EXPECT_EQ(GlobalSettings().UploadInterval.load(), 3);
+}
+
+TEST(OptionsField, TakesTheLeadingNumberAndZeroOtherwise)
+{
+    EXPECT_EQ(MWinOptons::LeadingInteger(QStringLiteral("5")), 5);
+    EXPECT_EQ(MWinOptons::LeadingInteger(QStringLiteral("  7 seconds")), 7);
+    EXPECT_EQ(MWinOptons::LeadingInteger(QStringLiteral("-2")), -2); // taken as typed, no range check
+    EXPECT_EQ(MWinOptons::LeadingInteger(QStringLiteral("abc")), 0);
+    EXPECT_EQ(MWinOptons::LeadingInteger(QString()), 0);
+    EXPECT_EQ(MWinOptons::LeadingInteger(QStringLiteral("99999999999999999999999")), 999999999999999999);
+}
+
+TEST(About, ShowsTheVersionAndTheMakersAddresses)
+{
+    GuiApp();
+    SetStringTableLanguage(QStringLiteral("en"));
+    MWinAbout about;
+    EXPECT_EQ(about.tfVersion->text(), QStringLiteral("%1 %2").arg(Localized("strVersion"), ApplicationVersion()));
+    EXPECT_TRUE(MWinAbout::WebsiteUrl().startsWith(QLatin1String("http")));
+    EXPECT_TRUE(MWinAbout::SupportMailUrl().startsWith(QLatin1String("mailto:")));
+}

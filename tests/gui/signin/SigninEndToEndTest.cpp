@@ -1,0 +1,281 @@
+// The sign-in window's real web view against the emulator, on an X server of the test's own.
+#include "../EmulatorSettings.h"
+
+#include "AppDelegate.h"
+#include "MMainWindow.h"
+#include "MTreeModel.h"
+#include "MWinLogin.h"
+#include "TempDir.h"
+#include "account/MAccount.h"
+#include "app/AppPaths.h"
+#include "app/MConfig.h"
+#include "util/MessageBox.h"
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QProcess>
+#include <QStandardPaths>
+#include <QTest>
+#include <QWebEnginePage>
+#include <QWebEngineView>
+#include <gtest/gtest.h>
+
+namespace {
+
+bool WaitUntil(const std::function<bool()>& done, int ms = 20000)
+{
+    QElapsedTimer timer;
+    timer.start();
+    while (!done() && timer.elapsed() < ms)
+        QTest::qWait(20);
+    return done();
+}
+
+// Xvfb on a display it picks itself; the QApplication is made on it once and kept.
+class MXServer
+{
+public:
+    MXServer()
+    {
+        if (QStandardPaths::findExecutable(QStringLiteral("Xvfb")).isEmpty())
+            return;
+        m_Process.start(QStringLiteral("Xvfb"),
+            {QStringLiteral("-displayfd"), QStringLiteral("1"), QStringLiteral("-screen"), QStringLiteral("0"),
+                QStringLiteral("1280x800x24"), QStringLiteral("-nolisten"), QStringLiteral("tcp")});
+        if (!m_Process.waitForStarted(5000) || !m_Process.waitForReadyRead(10000))
+            return;
+        m_Display = QString::fromLatin1(m_Process.readLine()).trimmed();
+    }
+    ~MXServer()
+    {
+        m_Process.terminate();
+        m_Process.waitForFinished(3000);
+    }
+    bool Ok() const { return !m_Display.isEmpty(); }
+    QString Display() const { return QLatin1Char(':') + m_Display; }
+
+private:
+    QProcess m_Process;
+    QString m_Display;
+};
+
+MXServer* XServer()
+{
+    static MXServer* server = new MXServer();
+    return server;
+}
+
+QApplication* App()
+{
+    static QApplication* app = []() -> QApplication* {
+        if (!XServer()->Ok())
+            return nullptr;
+        qputenv("DISPLAY", XServer()->Display().toLatin1());
+        qputenv("QT_QPA_PLATFORM", "xcb");
+        qputenv("QTWEBENGINE_DISABLE_SANDBOX", "1");
+        qputenv("QTWEBENGINE_CHROMIUM_FLAGS", "--disable-gpu --no-sandbox");
+        QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
+        static int argc = 1;
+        static char name[] = "gui-signin";
+        static char* argv[] = {name, nullptr};
+        auto* a = new QApplication(argc, argv);
+        a->setQuitOnLastWindowClosed(false);
+        return a;
+    }();
+    return app;
+}
+
+QString RunScript(QWebEngineView* view, const QString& script)
+{
+    QString result;
+    bool done = false;
+    view->page()->runJavaScript(script, [&](const QVariant& value) {
+        result = value.toString();
+        done = true;
+    });
+    WaitUntil([&] { return done; }, 5000);
+    return result;
+}
+
+class SigninEndToEnd : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        if (!App())
+            GTEST_SKIP() << "no Xvfb";
+        emulator = DemoEmulator();
+        ASSERT_NE(emulator, nullptr);
+        origin = emulator->Origin();
+        settings = dir.FilePath(QStringLiteral("zephapp.plist"));
+        ASSERT_TRUE(WriteEmulatorHosts(settings, origin));
+    }
+    void TearDown() override { SetMessageBoxHandler(nullptr); }
+
+    bool SawRequest(const QString& method, const QString& pathStart) const
+    {
+        for (const MEmuLoggedRequest& r : emulator->Requests()) {
+            if (r.method == method && r.path.startsWith(pathStart))
+                return true;
+        }
+        return false;
+    }
+
+    MTempDir dir;
+    MEmulator* emulator = nullptr;
+    QString origin;
+    QString settings;
+};
+
+} // namespace
+
+TEST_F(SigninEndToEnd, APersonalAccountSignsInThroughTheWebViewAndTheTreeIsShown)
+{
+    AppDelegate app(dir.Path());
+    app.m_UpdateCheckEnabled = false;
+    QStringList addresses;
+    bool drove = false;
+    app.RunLoginWindow = [&] {
+        MWinLogin login;
+        QObject::connect(
+            login.WebView(), &QWebEngineView::urlChanged, [&](const QUrl& url) { addresses.append(url.toString()); });
+        login.show();
+        // The choice page, from the resources.
+        ASSERT_TRUE(WaitUntil([&] {
+            return !RunScript(login.WebView(), QStringLiteral("document.getElementById('kind-personal') ? 'yes' : ''"))
+                        .isEmpty();
+        }));
+        emulator->ClearRequests();
+        RunScript(login.WebView(), QStringLiteral("document.getElementById('kind-personal').click(); 'ok'"));
+
+        // The signal address chose the kind and led to the service's sign-in page.
+        ASSERT_TRUE(WaitUntil(
+            [&] { return SawRequest(QStringLiteral("GET"), QStringLiteral("/common/oauth2/v2.0/authorize")); }));
+        EXPECT_EQ(TheAccount().MSAccountType(), MAccount::Personal);
+        ASSERT_TRUE(WaitUntil([&] {
+            return !RunScript(login.WebView(), QStringLiteral("document.getElementById('idSIButton9') ? 'yes' : ''"))
+                        .isEmpty();
+        }));
+        // The display name on the page is caught while it is shown.
+        EXPECT_TRUE(WaitUntil(
+            [&] { return login.m_BrowserDisplayName == QLatin1String("alex.morgan@outlook.example"); }, 5000));
+
+        RunScript(login.WebView(), QStringLiteral("document.getElementById('idSIButton9').click(); 'ok'"));
+        ASSERT_TRUE(WaitUntil([&] { return login.ModalResponse == 1; }));
+        EXPECT_EQ(login.result(), QDialog::Accepted);
+        drove = true;
+    };
+    ASSERT_TRUE(app.applicationDidFinishLaunching());
+    ASSERT_TRUE(drove);
+
+    for (const QString& address : addresses)
+        EXPECT_FALSE(address.startsWith(QLatin1String("http://msalogin."))) << qPrintable(address);
+    EXPECT_TRUE(SawRequest(QStringLiteral("POST"), QStringLiteral("/common/oauth2/v2.0/token")));
+
+    const MConfig saved(settings);
+    EXPECT_FALSE(saved.ReadValue(QStringLiteral("OnlineOneNoteAccessToken"), "").isEmpty());
+    EXPECT_FALSE(saved.ReadValue(QStringLiteral("OnlineOneNoteRefreshToken"), "").isEmpty());
+    EXPECT_FALSE(saved.ReadValue(QStringLiteral("OnlineOneNoteUserId"), "").isEmpty());
+    EXPECT_EQ(saved.ReadValue(QStringLiteral("MSAccountType"), 0), 1);
+
+    EXPECT_TRUE(app.window()->isVisible());
+    ASSERT_GT(app.Root().childCount(), 0u);
+    EXPECT_EQ(app.window()->TreeModel()->rowCount(), int(app.Root().childCount()));
+    EXPECT_TRUE(QFile::exists(AppPaths().notebookCache));
+    app.window()->close();
+}
+
+TEST_F(SigninEndToEnd, ClosingTheSignInWindowAtStartUpEndsTheProgram)
+{
+    MConfig config(settings);
+    config.WriteValue(QStringLiteral("OnlineOneNoteAccessToken"), QStringLiteral("left-over"));
+    ASSERT_TRUE(config.Save());
+    AppDelegate app(dir.Path());
+    app.m_UpdateCheckEnabled = false;
+    // The real window, run modally; the "user" closes it once the choice page is up.
+    QTimer closer;
+    QObject::connect(&closer, &QTimer::timeout, [&] {
+        auto* login = qobject_cast<MWinLogin*>(QApplication::activeModalWidget());
+        if (login && !login->PageTitle().isEmpty())
+            login->close();
+    });
+    closer.start(100);
+    EXPECT_FALSE(app.applicationDidFinishLaunching());
+    EXPECT_FALSE(app.window()->isVisible());
+    EXPECT_TRUE(emulator->Requests().empty());
+}
+
+TEST_F(SigninEndToEnd, TheOneNotePersonalKindSignsOutOfTheConsumerServiceFirst)
+{
+    AppDelegate app(dir.Path());
+    app.m_UpdateCheckEnabled = false;
+    app.RunLoginWindow = [&] {
+        MWinLogin login;
+        login.show();
+        ASSERT_TRUE(WaitUntil([&] {
+            return !RunScript(login.WebView(), QStringLiteral("document.getElementById('kind-onenote') ? 'y' : ''"))
+                        .isEmpty();
+        }));
+        RunScript(login.WebView(), QStringLiteral("document.getElementById('kind-onenote').click(); 'ok'"));
+        // Sign-out page, then the desktop page without "removed=true", then the sign-in page.
+        ASSERT_TRUE(
+            WaitUntil([&] { return SawRequest(QStringLiteral("GET"), QStringLiteral("/oauth20_authorize.srf")); }));
+        EXPECT_TRUE(SawRequest(QStringLiteral("GET"), QStringLiteral("/oauth20_logout.srf")));
+        EXPECT_FALSE(login.m_Logout);
+        ASSERT_TRUE(WaitUntil([&] {
+            return !RunScript(login.WebView(), QStringLiteral("document.getElementById('idSIButton9') ? 'y' : ''"))
+                        .isEmpty();
+        }));
+        RunScript(login.WebView(), QStringLiteral("document.getElementById('idSIButton9').click(); 'ok'"));
+        ASSERT_TRUE(WaitUntil([&] { return login.ModalResponse == 1; }));
+    };
+    ASSERT_TRUE(app.applicationDidFinishLaunching());
+    EXPECT_EQ(TheAccount().MSAccountType(), MAccount::OneNotePersonal);
+    EXPECT_TRUE(SawRequest(QStringLiteral("POST"), QStringLiteral("/oauth20_token.srf")));
+    EXPECT_FALSE(TheAccount().UserId().isEmpty());
+    EXPECT_GT(app.Root().childCount(), 0u);
+    app.window()->close();
+}
+
+TEST_F(SigninEndToEnd, OnlyAnAddressLikeDisplayNameIsKept)
+{
+    MWinLogin login;
+    login.HandleDisplayNameText(QStringLiteral("someone@localhost"));
+    EXPECT_EQ(login.m_BrowserDisplayName, QString());
+    login.HandleDisplayNameText(QStringLiteral("Sign in"));
+    EXPECT_EQ(login.m_BrowserDisplayName, QString());
+    login.HandleDisplayNameText(QStringLiteral("ann@contoso.com"));
+    EXPECT_EQ(login.m_BrowserDisplayName, QStringLiteral("ann@contoso.com"));
+}
+
+TEST_F(SigninEndToEnd, ARedirectWithAnEmptyCodeIsIgnored)
+{
+    TheAccount().Reset();
+    MWinLogin login;
+    login.show();
+    login.HandleLoadFinished(emulator->Origin() + QStringLiteral("/common/oauth2/nativeclient?state=1&code="));
+    EXPECT_EQ(login.ModalResponse, 0);
+    EXPECT_TRUE(login.isVisible());
+    EXPECT_TRUE(emulator->Requests().empty());
+}
+
+TEST(SigninPages, TheChinesePageOnlyForSimplifiedChinese)
+{
+    EXPECT_EQ(MWinLogin::StartPageName(QStringLiteral("zh-Hans-CN")), QStringLiteral("start-zh-Hans.html"));
+    EXPECT_EQ(MWinLogin::StartPageName(QStringLiteral("zh-Hans")), QStringLiteral("start-zh-Hans.html"));
+    EXPECT_EQ(MWinLogin::StartPageName(QStringLiteral("zh-Hant-TW")), QStringLiteral("start.html"));
+    EXPECT_EQ(MWinLogin::StartPageName(QStringLiteral("en-GB")), QStringLiteral("start.html"));
+    EXPECT_EQ(MWinLogin::StartPageName(QString()), QStringLiteral("start.html"));
+}
+
+TEST(SigninPages, BothPagesOfferTheFourKindsOfAccount)
+{
+    for (const char* page : {"start.html", "start-zh-Hans.html"}) {
+        const QString html = MWinLogin::StartPageHtml(QLatin1String(page));
+        ASSERT_FALSE(html.isEmpty()) << page;
+        for (const char* address :
+            {"http://msalogin.mspa/", "http://msalogin.msgswa/", "http://msalogin.mscswa/", "http://msalogin.opa/"})
+            EXPECT_TRUE(html.contains(QStringLiteral("href=\"%1\"").arg(QLatin1String(address))))
+                << page << " lacks " << address;
+    }
+}

@@ -1,0 +1,208 @@
+#include "../GuiTestSupport.h"
+
+#include "AppDelegate.h"
+#include "MMainWindow.h"
+#include "MTreeModel.h"
+#include "RecordingMessageBox.h"
+#include "TempDir.h"
+#include "account/MAccount.h"
+#include "app/GlobalSettings.h"
+#include "app/MConfig.h"
+#include "app/MStrings.h"
+#include "model/MOLONUtils.h"
+#include "panels/MPanelBase.h"
+
+#include <QAction>
+#include <QTreeView>
+#include <gtest/gtest.h>
+
+namespace {
+
+const char* kCache = R"({"value":[{
+  "id":"1-NB","displayName":"Personal","self":"http://127.0.0.1:9/notebooks/1-NB","userRole":"Owner",
+  "links":{"oneNoteClientUrl":{"href":"onenote:https://d.docs.live.net/A/Personal"},"oneNoteWebUrl":{"href":"https://web/Personal"}},
+  "sections":[{"id":"1-S1","displayName":"Quick Notes","self":"http://127.0.0.1:9/sections/1-S1"}],
+  "sectionGroups":[]
+},{
+  "id":"1-SH","displayName":"Team","self":"http://127.0.0.1:9/notebooks/1-SH","userRole":"Contributor",
+  "createdBy":{"user":{"id":"U2","displayName":"Bob"}}
+}]})";
+
+class MRecordingOpener final : public MLinkOpener
+{
+public:
+    void OpenLink(const QString& link) override { links.append(link); }
+    QStringList links;
+};
+
+// An application folder whose settings hold a signed-in account (or part of one) and whose hosts
+// all point at a closed port, so that any request would fail visibly.
+class StartupTest : public ::testing::Test
+{
+protected:
+    StartupTest()
+    {
+        GuiApp();
+        SetStringTableLanguage(QStringLiteral("en"));
+    }
+    ~StartupTest() override
+    {
+        SetLinkOpener(nullptr);
+        SetMessageBoxHandler(nullptr);
+    }
+
+    void WriteSettings(const QString& token, const QString& userId)
+    {
+        MConfig config(dir.FilePath(QStringLiteral("zephapp.plist")));
+        config.WriteValue(QStringLiteral("MSAccountType"), 1);
+        config.WriteValue(QStringLiteral("OnlineOneNoteAccessToken"), token);
+        config.WriteValue(QStringLiteral("OnlineOneNoteRefreshToken"), QStringLiteral("refresh"));
+        config.WriteValue(QStringLiteral("TokenExpires_in"), 3600);
+        config.WriteValue(QStringLiteral("RetrieveTokensTime"), QDateTime::currentDateTime());
+        config.WriteValue(QStringLiteral("OnlineOneNoteUserId"), userId);
+        config.WriteValue(QStringLiteral("OnlineOneNoteUserPrincipalName"), QStringLiteral("ann@example.com"));
+        for (const char* key : {"Host_GlobalLogin", "Host_ChinaLogin", "Host_ConsumerLogin", "Host_GlobalGraph",
+                 "Host_ChinaGraph", "Host_OneNoteService", "Host_MakerWeb"})
+            config.WriteValue(QLatin1String(key), QStringLiteral("http://127.0.0.1:9"));
+        ASSERT_TRUE(config.Save());
+    }
+
+    std::unique_ptr<AppDelegate> Start(bool expectStarted = true)
+    {
+        auto app = std::make_unique<AppDelegate>(dir.Path());
+        app->m_UpdateCheckEnabled = false;
+        app->RunLoginWindow = [this] { ++loginWindows; };
+        EXPECT_EQ(app->applicationDidFinishLaunching(), expectStarted);
+        SetMessageBoxHandler(box);
+        SetLinkOpener(opener);
+        return app;
+    }
+
+    MONObject* Row(AppDelegate& app, const char* name)
+    {
+        for (const auto& nb : app.Root().children()) {
+            if (nb->name == QLatin1String(name))
+                return nb.get();
+            for (const auto& child : nb->children()) {
+                if (child->name == QLatin1String(name))
+                    return child.get();
+            }
+        }
+        return nullptr;
+    }
+
+    void Select(AppDelegate& app, const MONObject* node)
+    {
+        QTreeView* view = app.window()->OutlineTree();
+        view->setCurrentIndex(app.window()->TreeModel()->IndexOf(node));
+    }
+
+    MTempDir dir;
+    int loginWindows = 0;
+    std::shared_ptr<MRecordingMessageBox> box = std::make_shared<MRecordingMessageBox>();
+    std::shared_ptr<MRecordingOpener> opener = std::make_shared<MRecordingOpener>();
+};
+
+} // namespace
+
+TEST_F(StartupTest, ASavedAccountStartsFromTheCacheWithoutTheSignInWindow)
+{
+    WriteSettings(QStringLiteral("token"), QStringLiteral("user-1"));
+    dir.WriteFile(QStringLiteral("notebooks.json"), kCache);
+    const MModalWatcher watcher;
+    auto app = Start();
+    EXPECT_EQ(loginWindows, 0);
+    EXPECT_TRUE(app->window()->isVisible());
+    ASSERT_EQ(app->Root().childCount(), 2u);
+    EXPECT_EQ(app->window()->TreeModel()->rowCount(), 2);
+    EXPECT_EQ(app->window()->mMenuItemLogin->text(), Localized("strReLogin"));
+    EXPECT_NE(app->window()->CurrentPanel(), nullptr);
+    EXPECT_TRUE(watcher.Seen().isEmpty()); // no request failed, nothing was shown
+    EXPECT_TRUE(app->window()->MainStatusText().isEmpty());
+}
+
+TEST_F(StartupTest, ATokenWithoutAUserIdShowsTheSignInWindowAndClosingItEndsTheProgram)
+{
+    WriteSettings(QStringLiteral("token"), QString());
+    dir.WriteFile(QStringLiteral("notebooks.json"), kCache);
+    auto app = Start(false);
+    EXPECT_EQ(loginWindows, 1);
+    EXPECT_FALSE(app->window()->isVisible());
+    EXPECT_EQ(app->Root().childCount(), 0u);
+}
+
+TEST_F(StartupTest, OpenNotebookAndInformationDoNothingOnASectionRow)
+{
+    WriteSettings(QStringLiteral("token"), QStringLiteral("user-1"));
+    dir.WriteFile(QStringLiteral("notebooks.json"), kCache);
+    auto app = Start();
+    const MModalWatcher watcher;
+
+    app->window()->mMenuItemOpenNotebook->trigger();
+    app->window()->mMenuItemNotebookInfo->trigger(); // no row selected
+    Select(*app, Row(*app, "Quick Notes"));
+    app->window()->mMenuItemOpenNotebook->trigger();
+    app->window()->mMenuItemNotebookInfo->trigger();
+    QTest::qWait(100);
+    EXPECT_TRUE(opener->links.isEmpty());
+    EXPECT_TRUE(watcher.Seen().isEmpty());
+
+    Select(*app, Row(*app, "Personal"));
+    app->window()->mMenuItemOpenNotebook->trigger();
+    EXPECT_EQ(opener->links, QStringList {QStringLiteral("onenote:https://d.docs.live.net/A/Personal")});
+    app->window()->mMenuItemNotebookInfo->trigger();
+    EXPECT_EQ(watcher.Seen(), QStringList {QStringLiteral("MWinNotebookInfo")});
+}
+
+TEST_F(StartupTest, CheckAllAndUncheckAllFromTheMenu)
+{
+    WriteSettings(QStringLiteral("token"), QStringLiteral("user-1"));
+    dir.WriteFile(QStringLiteral("notebooks.json"), kCache);
+    auto app = Start();
+    app->window()->mMenuItemCheckAllTree->trigger();
+    EXPECT_EQ(Row(*app, "Quick Notes")->intValue, 1);
+    EXPECT_EQ(Row(*app, "Team")->intValue, 1);
+    app->window()->mMenuItemUncheckAllTree->trigger();
+    EXPECT_EQ(Row(*app, "Quick Notes")->intValue, 0);
+    EXPECT_EQ(Row(*app, "Personal")->intValue, 0);
+}
+
+TEST_F(StartupTest, SigningInAgainWithTheSameTokenLeavesTheTreeAsItIs)
+{
+    WriteSettings(QStringLiteral("token"), QStringLiteral("user-1"));
+    dir.WriteFile(QStringLiteral("notebooks.json"), kCache);
+    auto app = Start();
+    const MONObject* before = Row(*app, "Quick Notes");
+    app->window()->mMenuItemLogin->trigger();
+    EXPECT_EQ(loginWindows, 1);
+    EXPECT_EQ(Row(*app, "Quick Notes"), before);
+    EXPECT_TRUE(box->Messages().isEmpty());
+}
+
+TEST_F(StartupTest, SigningOutInTheWindowEmptiesTheTree)
+{
+    WriteSettings(QStringLiteral("token"), QStringLiteral("user-1"));
+    dir.WriteFile(QStringLiteral("notebooks.json"), kCache);
+    auto app = Start();
+    // The window signed the account out but a user id remained (the sign-out path of LoginAccount).
+    app->RunLoginWindow = [] { TheAccount().setOnlineOneNoteAccessToken(QString()); };
+    app->LoginAccount();
+    EXPECT_EQ(app->Root().childCount(), 0u);
+    EXPECT_EQ(app->window()->TreeModel()->rowCount(), 0);
+    EXPECT_EQ(app->window()->mMenuItemLogin->text(), Localized("strLogin"));
+}
+
+TEST_F(StartupTest, TheLogMenuItemTogglesAndSavesTheSetting)
+{
+    WriteSettings(QStringLiteral("token"), QStringLiteral("user-1"));
+    dir.WriteFile(QStringLiteral("notebooks.json"), kCache);
+    GlobalSettings().EnableLog = false;
+    auto app = Start();
+    EXPECT_FALSE(app->window()->mMenuItemEnableLog->isChecked());
+    app->window()->mMenuItemEnableLog->trigger();
+    EXPECT_TRUE(GlobalSettings().EnableLog.load());
+    EXPECT_TRUE(app->window()->mMenuItemEnableLog->isChecked());
+    EXPECT_TRUE(MConfig(dir.FilePath(QStringLiteral("zephapp.plist"))).ReadValue(QStringLiteral("EnableLog"), false));
+    app->window()->mMenuItemEnableLog->trigger();
+    EXPECT_FALSE(GlobalSettings().EnableLog.load());
+}

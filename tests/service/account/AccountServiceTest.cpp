@@ -1,0 +1,210 @@
+// The account against the emulator: sign-in for every kind of account, the refresh rules, identity,
+// the notebook tree (one request, fallback, cache) and the OneDrive reads and lookups.
+#include "RecordingMessageBox.h"
+#include "ServiceFixture.h"
+#include "app/MConfig.h"
+#include "model/MNotebookTree.h"
+#include "service/MHttpClient.h"
+#include "service/MOLODUtils.h"
+
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QUrlQuery>
+#include <gtest/gtest.h>
+
+namespace {
+
+int CountRequests(MEmulator& emu, const QString& pathPart)
+{
+    int n = 0;
+    for (const MEmuLoggedRequest& r : emu.Requests())
+        n += r.path.contains(pathPart) ? 1 : 0;
+    return n;
+}
+
+// Follows the account's sign-in address as the web view would; the emulator consents at once and
+// redirects with a code, which the log shows.
+QString CodeFromSignIn(MServiceFixture& f)
+{
+    MHttpRequest request;
+    request.url = f.Account().GetLoginUrl();
+    MHttpClient::ForCurrentThread().Send(request);
+    for (const MEmuLoggedRequest& r : f.Emulator().Requests())
+        if (r.path.contains(QLatin1String("code=")))
+            return QUrlQuery(r.path.section(QLatin1Char('?'), 1))
+                .queryItemValue(QStringLiteral("code"), QUrl::FullyDecoded);
+    return {};
+}
+
+struct Kind
+{
+    int type;
+    const char* account;
+    const char* userPrefix; // the API address names the user for work accounts
+};
+
+class SignInTest : public ::testing::TestWithParam<Kind>
+{ };
+
+TEST_P(SignInTest, CodeExchangeGivesTokensIdentityAndSavesThem)
+{
+    const Kind kind = GetParam();
+    MServiceFixture f(MServiceFixture::DemoFixture(), QString::fromLatin1(kind.account), kind.type);
+    MAccount& account = f.Account();
+    account.Reset();
+    account.setMSAccountType(kind.type);
+    const QString code = CodeFromSignIn(f);
+    ASSERT_FALSE(code.isEmpty());
+    account.setOnlineOneNoteCode(code);
+    MRecordingMessageBoxScope boxes;
+    account.GetTokens(
+        true, kind.type == MAccount::OneNotePersonal ? QStringLiteral("alex.morgan@outlook.example") : QString());
+    EXPECT_TRUE(boxes->Messages().isEmpty()) << boxes->Messages().join(QLatin1Char('\n')).toStdString();
+    EXPECT_FALSE(account.OnlineOneNoteAccessToken().isEmpty());
+    EXPECT_FALSE(account.OnlineOneNoteRefreshToken().isEmpty());
+    EXPECT_FALSE(account.UserId().isEmpty());
+    EXPECT_GT(account.TokenExpires_in(), 0);
+    MConfig saved(f.SettingsFile());
+    EXPECT_EQ(saved.ReadValue(QStringLiteral("OnlineOneNoteAccessToken"), ""), account.OnlineOneNoteAccessToken());
+    EXPECT_EQ(saved.ReadValue(QStringLiteral("OnlineOneNoteUserId"), ""), account.UserId());
+    EXPECT_TRUE(account.BaseUrl().contains(QLatin1String(kind.userPrefix))) << account.BaseUrl().toStdString();
+    EXPECT_FALSE(f.FetchTree()->children().empty());
+}
+
+INSTANTIATE_TEST_SUITE_P(EveryAccountKind, SignInTest,
+    ::testing::Values(Kind {MAccount::Personal, "personal", "/v1.0/me/onenote"},
+        Kind {MAccount::GlobalWork, "work", "/v1.0/users/"}, Kind {MAccount::ChinaWork, "work", "/v1.0/users/"},
+        Kind {MAccount::OneNotePersonal, "personal", "/api/v1.0/me/notes"}));
+
+TEST(AccountServiceTest, RefreshHappensOnlyWhenDueAndRotatesTheRefreshToken)
+{
+    MServiceFixture f;
+    MAccount& account = f.Account();
+    const QString access = account.OnlineOneNoteAccessToken();
+    const QString refresh = account.OnlineOneNoteRefreshToken();
+    account.RefreshTokens(false);
+    EXPECT_EQ(CountRequests(f.Emulator(), QStringLiteral("/token")), 0) << "a fresh token was refreshed";
+    EXPECT_EQ(account.OnlineOneNoteAccessToken(), access);
+
+    account.setRetrieveTokensTime(QDateTime::currentDateTime().addSecs(-21 * 3600));
+    account.RefreshTokens(false);
+    EXPECT_EQ(CountRequests(f.Emulator(), QStringLiteral("/token")), 1);
+    EXPECT_NE(account.OnlineOneNoteAccessToken(), access);
+    EXPECT_NE(account.OnlineOneNoteRefreshToken(), refresh);
+    EXPECT_FALSE(account.IsTokenExpired());
+    EXPECT_EQ(MConfig(f.SettingsFile()).ReadValue(QStringLiteral("OnlineOneNoteRefreshToken"), ""),
+        account.OnlineOneNoteRefreshToken());
+}
+
+TEST(AccountServiceTest, ARefusedRefreshIsShownAndLeavesNoUsableToken)
+{
+    MServiceFixture f;
+    MAccount& account = f.Account();
+    account.setOnlineOneNoteRefreshToken(QStringLiteral("spent"));
+    account.setTokenExpires_in(0);
+    MRecordingMessageBoxScope boxes;
+    account.RefreshTokens(true);
+    EXPECT_FALSE(boxes->Messages().isEmpty());
+    EXPECT_EQ(CountRequests(f.Emulator(), QStringLiteral("/token")), 1);
+}
+
+TEST(AccountServiceTest, IdentityFailuresFromAnHtmlPageOrADroppedConnectionLeaveNoUserId)
+{
+    for (const char* fault : {"GET /v1.0/me html", "GET /v1.0/me drop", "GET /v1.0/me empty"}) {
+        MServiceFixture f;
+        f.Account().setUserId(QString());
+        ASSERT_FALSE(f.Emulator().AddFault(QString::fromLatin1(fault)).has_value());
+        MRecordingMessageBoxScope boxes;
+        f.Account().RetrieveUserIdByToken(true);
+        EXPECT_TRUE(f.Account().UserId().isEmpty()) << fault;
+        EXPECT_FALSE(boxes->Messages().isEmpty()) << fault << ": the failure was not shown";
+    }
+}
+
+TEST(AccountServiceTest, AccountIdComesFromTheFirstUnsharedNotebook)
+{
+    MServiceFixture f;
+    f.Account().RetrieveClientUrlAccountIdByToken(false);
+    EXPECT_EQ(f.Account().ClientUrlAccountId(), QStringLiteral("8f3a2c1d0b9e7f64"));
+}
+
+TEST(NotebookTreeServiceTest, OneRequestWhenItWorksStepByStepWhenItFailsAndTheCacheAfterwards)
+{
+    MServiceFixture f;
+    auto root = f.FetchTree();
+    EXPECT_EQ(CountRequests(f.Emulator(), QStringLiteral("/onenote/notebooks")), 1);
+    const MONObject* deepest
+        = MServiceFixture::FindPath(*root, QStringLiteral("Travel Journal/Archive/Older/Oldest/2009"));
+    ASSERT_NE(deepest, nullptr);
+    EXPECT_EQ(deepest->objType, quint64(MONObject::Section));
+    const MONObject* shared = MServiceFixture::FindPath(*root, QStringLiteral("Team Handbook"));
+    ASSERT_NE(shared, nullptr);
+    EXPECT_EQ(shared->userRole, QStringLiteral("Contributor"));
+
+    f.Emulator().ClearRequests();
+    ASSERT_FALSE(f.Emulator()
+                     .AddFault(QStringLiteral(
+                         "GET /v1.0/me/onenote/notebooks error status=403 code=10008 message=Too+many+items"))
+                     .has_value());
+    MONObject stepRoot;
+    MNotebookTree stepwise(f.Account(), stepRoot, f.CacheFile());
+    const MTreeBuildResult result = stepwise.CreateNotebooksTree(true, false);
+    EXPECT_TRUE(result.built);
+    EXPECT_EQ(result.notebooks, 3);
+    EXPECT_EQ(CountRequests(f.Emulator(), QStringLiteral("/onenote/notebooks")), 1 + 1 + 3)
+        << "expanded, plain list, one per notebook";
+    EXPECT_NE(MServiceFixture::FindPath(stepRoot, QStringLiteral("Travel Journal/Archive/Older/Oldest/2009")), nullptr);
+
+    f.Emulator().ClearRequests();
+    MONObject cachedRoot;
+    MNotebookTree cached(f.Account(), cachedRoot, f.CacheFile());
+    const MTreeBuildResult fromCache = cached.CreateNotebooksTree(false, false);
+    EXPECT_TRUE(fromCache.built);
+    EXPECT_FALSE(fromCache.fetched);
+    EXPECT_EQ(f.Emulator().Requests().size(), 0u) << "the cache was not used";
+    EXPECT_EQ(cachedRoot.childCount(), 3u);
+}
+
+TEST(OneDriveServiceTest, ChildrenListingsAreReadToTheirLastPageAndLookupsFindLateEntries)
+{
+    QJsonObject fixture = MServiceFixture::DemoFixture();
+    fixture.insert(QStringLiteral("limits"), QJsonObject {{QStringLiteral("childrenPageSize"), 2}});
+    MServiceFixture f(fixture);
+    auto root = f.FetchTree();
+    const MONObject* notebook = MServiceFixture::FindPath(*root, QStringLiteral("Travel Journal"));
+    const QString driveId = MOLODUtils::ConvertOneNoteAPIID2OneDriveID(notebook->objId);
+    EXPECT_EQ(MOLODUtils::ConvertOneNoteAPIID2OneDriveID_Really(f.Account(), notebook->objId), driveId);
+    const std::optional<QByteArray> listing = MOLODUtils::GetAOneDriveFolderChildrenJson(f.Account(), driveId);
+    ASSERT_TRUE(listing.has_value());
+    const QJsonObject all = QJsonDocument::fromJson(*listing).object();
+    EXPECT_EQ(all.value(QLatin1String("value")).toArray().size(), 4) << "three sections and a group over two pages";
+    EXPECT_EQ(CountRequests(f.Emulator(), QStringLiteral("/children")), 2);
+    qint64 size = -1;
+    EXPECT_FALSE(MOLODUtils::GetSectionGroupFolderInOneDrive(all, QStringLiteral("ARCHIVE"), size).isEmpty());
+    EXPECT_FALSE(MOLODUtils::GetSectionFileInOneDrive(all, QStringLiteral("empty section.one")).isEmpty());
+    EXPECT_EQ(MOLODUtils::CalculateUniqueSectionFileNameInOneDrive(all, QStringLiteral("Lisbon 2024")),
+        QStringLiteral("Lisbon 2024 (1).one"));
+
+    MONObject folder;
+    folder.name = QStringLiteral("Archive");
+    EXPECT_FALSE(MOLODUtils::CreateNewFolderInOneDrive(f.Account(), folder, driveId));
+    EXPECT_EQ(folder.intValue, -4);
+    folder.name = QStringLiteral("Brand new");
+    EXPECT_TRUE(MOLODUtils::CreateNewFolderInOneDrive(f.Account(), folder, driveId));
+    EXPECT_EQ(folder.intValue, 1);
+    EXPECT_FALSE(folder.objId.isEmpty());
+}
+
+TEST(OneDriveServiceTest, AServiceErrorIsNoListingAndTheSectionPanelsShowIt)
+{
+    MServiceFixture f;
+    ASSERT_FALSE(
+        f.Emulator().AddFault(QStringLiteral("GET */children error status=404 code=itemNotFound count=2")).has_value());
+    MRecordingMessageBoxScope boxes;
+    EXPECT_FALSE(MOLODUtils::GetAOneDriveFolderChildrenJson(f.Account(), QStringLiteral("X!1")).has_value());
+    EXPECT_TRUE(boxes->Messages().isEmpty());
+    EXPECT_FALSE(MOLODUtils::GetAOneDriveFolderChildrenJson(f.Account(), QStringLiteral("X!1"), {true}).has_value());
+    EXPECT_EQ(boxes->Messages().size(), 1);
+}
+
+} // namespace

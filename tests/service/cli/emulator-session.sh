@@ -1,0 +1,44 @@
+# Sourced by the command-line script tests and benches. Starts pagewright-emulator on a free port
+# and points a pagewright-cli settings folder at it. The caller defines fail() and pw() (the CLI with
+# its --settings-dir) and has a scratch folder in $work; this sets $emulator_pid and $origin and
+# stops the emulator on exit.
+
+stop_emulator() {
+    if [ -n "${emulator_pid:-}" ]; then
+        kill "$emulator_pid" 2>/dev/null || true
+        wait "$emulator_pid" 2>/dev/null || true
+        emulator_pid=
+    fi
+}
+
+# start_emulator EMULATOR FIXTURE [more emulator options]
+start_emulator() {
+    emulator_bin=$1
+    emulator_fixture=$2
+    shift 2
+    "$emulator_bin" --port 0 --fixture "$emulator_fixture" --auto-consent "$@" >"$work/emulator.out" 2>"$work/emulator.err" &
+    emulator_pid=$!
+    tries=0
+    # The emulator prints its port on its first line.
+    until [ -s "$work/emulator.out" ] && head -n 1 "$work/emulator.out" | grep -q '[0-9]'; do
+        tries=$((tries + 1))
+        [ "$tries" -gt 100 ] && fail "the emulator printed no port"
+        kill -0 "$emulator_pid" 2>/dev/null || fail "the emulator ended early"
+        sleep 0.1
+    done
+    origin="http://127.0.0.1:$(head -n 1 "$work/emulator.out" | grep -o '[0-9][0-9]*' | tail -n 1)"
+}
+
+point_cli_at_emulator() {
+    for key in Host_GlobalLogin Host_ChinaLogin Host_ConsumerLogin Host_GlobalGraph Host_ChinaGraph \
+        Host_OneNoteService Host_ConsumerDocuments Host_MakerWeb; do
+        pw config set "$key" "$origin" >/dev/null || fail "config set $key"
+    done
+}
+
+# Signs in as the fixture's personal account by fetching the printed address: the emulator consents
+# at once and redirects with a code.
+sign_in_personal() {
+    redirect=$(curl -s -o /dev/null -w '%{redirect_url}' "$(pw signin --type personal)") || fail "the sign-in address did not answer"
+    pw signin --type personal --redirect "$redirect" >"$work/signin.out" 2>&1 || fail "signin"
+}

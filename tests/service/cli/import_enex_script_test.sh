@@ -1,0 +1,85 @@
+#!/bin/sh
+# pagewright-cli import-enex against pagewright-emulator: a dry run sends nothing, a range lands in
+# the section named by its outline path, tag mode makes one section per tag, and wrong targets or
+# broken files fail with a message.
+# Usage: import_enex_script_test.sh PAGEWRIGHT_CLI PAGEWRIGHT_EMULATOR FIXTURE
+set -eu
+
+cli=$1
+emulator=$2
+fixture=$3
+
+work=$(mktemp -d)
+. "$(dirname "$0")/emulator-session.sh"
+cleanup() {
+    stop_emulator
+    rm -rf "$work"
+}
+trap cleanup EXIT
+
+fail() {
+    echo "FAIL: $*" >&2
+    for f in "$work"/*.out "$work"/*.err; do
+        [ -f "$f" ] && { echo "--- $f" >&2; tail -n 20 "$f" >&2; }
+    done
+    exit 1
+}
+
+start_emulator "$emulator" "$fixture"
+pw() { "$cli" --settings-dir "$work/settings" "$@"; }
+point_cli_at_emulator
+pw config set UploadInterval 0 >/dev/null || fail "config set UploadInterval"
+sign_in_personal
+pw tree >"$work/tree.out" 2>"$work/tree.err" || fail "tree"
+
+enex="$work/notes.enex"
+cat >"$enex" <<'XML'
+<?xml version="1.0" encoding="UTF-8"?>
+<!DOCTYPE en-export SYSTEM "http://xml.evernote.com/pub/evernote-export3.dtd">
+<en-export export-date="20230105T101500Z" application="Evernote" version="10.50">
+<note><title>First note</title><content><![CDATA[<en-note><div>one</div></en-note>]]></content><created>20230101T080000Z</created><tag>Ideas</tag></note>
+<note><title>Second &amp; more</title><content><![CDATA[<en-note><div>two</div><en-media hash="5d41402abc4b2a76b9719d911017c592" type="image/png"/></en-note>]]></content><created>20230102T080000Z</created><tag>ideas</tag>
+<resource><data encoding="base64">aGVs
+bG8=</data><mime>image/png</mime><resource-attributes><file-name>hello.png</file-name></resource-attributes></resource></note>
+<note><title>Third note</title><content><![CDATA[<en-note><div>three</div></en-note>]]></content><created>2023-01-03T08:00:00.000Z</created></note>
+</en-export>
+XML
+
+requests() { curl -s "$origin/_emulator/requests"; }
+state() { curl -s "$origin/_emulator/state"; }
+curl -s -X DELETE "$origin/_emulator/requests" >/dev/null
+
+# A dry run describes the pages and parts and sends nothing.
+pw import-enex "$enex" --section "Travel Journal/Empty section" --dry-run >"$work/dry.out" 2>"$work/dry.err" \
+    || fail "dry run"
+[ "$(grep -c '^page: ' "$work/dry.out")" = 3 ] || fail "the dry run did not list three pages"
+grep -q '^  part: 5d41402abc4b2a76b9719d911017c592 image/png 5 B$' "$work/dry.out" || fail "the dry run did not list the part"
+if requests | grep -q '"method":"POST"'; then fail "the dry run sent a request"; fi
+
+# A range into a section named by its path (letter case aside).
+pw import-enex "$enex" --section "travel journal/EMPTY SECTION" --from 2 --to 3 >"$work/range.out" 2>"$work/range.err" \
+    || fail "import of a range"
+grep -q '^Total: 2, Success: 2, Failure: 0\.$' "$work/range.out" || fail "the range summary is wrong"
+grep -q '^2: Second & more \.\.\. Success$' "$work/range.out" || fail "the second note is not in the result"
+state | grep -q '"title":"Second & more"' || fail "the second page is not in the section"
+if state | grep -q '"title":"First note"'; then fail "the first note was imported although outside the range"; fi
+
+# One section per tag under a notebook; tags that differ in case share one.
+pw import-enex "$enex" --tag-sections "Recipes" >"$work/tags.out" 2>"$work/tags.err" || fail "import by tags"
+grep -q '^Total: 3, Success: 3, Failure: 0\.$' "$work/tags.out" || fail "the tag summary is wrong"
+[ "$(state | grep -o '"name":"Ideas.one"' | wc -l)" = 1 ] || fail "no single section for the tag"
+[ "$(state | grep -o '"name":"ideas.one"' | wc -l)" = 0 ] || fail "a second section for the tag in another case"
+state | grep -q '"name":"NoTag.one"' || fail "no section for the untagged note"
+
+# Wrong targets and broken files fail with a message.
+if pw import-enex "$enex" --section "No such notebook/Nowhere" >"$work/nowhere.out" 2>"$work/nowhere.err"; then
+    fail "an unknown section was accepted"
+fi
+[ -s "$work/nowhere.err" ] || fail "an unknown section gave no message"
+printf '<en-export><note><title>cut' >"$work/broken.enex"
+if pw import-enex "$work/broken.enex" --section "Travel Journal/Empty section" >"$work/broken.out" 2>"$work/broken.err"; then
+    fail "a broken file was accepted"
+fi
+grep -q "Evernote export" "$work/broken.err" || fail "a broken file gave no clear message"
+
+echo "import-enex script test passed"

@@ -1,0 +1,215 @@
+// Notebook listings, paging, page creation (plain and multipart), content, resources, title update
+// and container creation of the emulated OneNote interface.
+#include "EmulatorTestBase.h"
+
+#include <QJsonArray>
+#include <QRegularExpression>
+
+namespace {
+
+const QString kExpand
+    = QStringLiteral("sections,sectionGroups(expand=sections,sectionGroups(levels=max;expand=sections))");
+
+using OneNoteTest = EmulatorTest;
+
+QByteArray Multipart(
+    const QByteArray& boundary, const std::vector<std::tuple<QByteArray, QByteArray, QByteArray>>& parts)
+{
+    QByteArray body;
+    for (const auto& [name, type, bytes] : parts)
+        body += "--" + boundary + "\r\nContent-Disposition: form-data; name=\"" + name + "\"\r\nContent-Type: " + type
+            + "\r\n\r\n" + bytes + "\r\n";
+    return body + "--" + boundary + "--\r\n";
+}
+
+int Depth(const QJsonObject& container)
+{
+    int deepest = 0;
+    for (const QJsonValue& g : container.value(QLatin1String("sectionGroups")).toArray())
+        deepest = std::max(deepest, 1 + Depth(g.toObject()));
+    return deepest;
+}
+
+TEST_F(OneNoteTest, ExpandedListingsInBothSpellingsHoldEveryLevelAndThePlainOneNone)
+{
+    for (const QString& key : {QStringLiteral("expand"), QStringLiteral("$expand")}) {
+        const MHttpResponse r
+            = Call("GET", Me() + QStringLiteral("/onenote/notebooks?") + key + QLatin1Char('=') + kExpand);
+        ASSERT_EQ(r.status, 200);
+        EXPECT_TRUE(r.Text().contains(QLatin1String("\"value\":[{\"id\":\"1-")));
+        const QJsonArray notebooks = Json(r).value(QLatin1String("value")).toArray();
+        ASSERT_EQ(notebooks.size(), 3); // two own notebooks and one shared with the account
+        EXPECT_EQ(Depth(notebooks[0].toObject()), 3);
+        EXPECT_EQ(notebooks[0].toObject().value(QLatin1String("sections")).toArray().size(), 3);
+        EXPECT_EQ(notebooks[2].toObject().value(QLatin1String("userRole")).toString(), QStringLiteral("Contributor"));
+        EXPECT_TRUE(notebooks[2].toObject().value(QLatin1String("isShared")).toBool());
+    }
+    const MHttpResponse plain = Call("GET", Me() + QStringLiteral("/onenote/notebooks"));
+    EXPECT_FALSE(plain.Text().contains(QLatin1String("\"sections\":")));
+    EXPECT_TRUE(plain.Text().contains(QLatin1String("\"sectionsUrl\":\"")));
+}
+
+TEST_F(OneNoteTest, LegacyInterfaceNamesItemsWithName)
+{
+    const MHttpResponse r = Call("GET", QStringLiteral("/api/v1.0/me/notes/notebooks"));
+    EXPECT_TRUE(r.Text().contains(QLatin1String("\"name\":\"Travel Journal\"")));
+    EXPECT_FALSE(r.Text().contains(QLatin1String("\"displayName\":\"Travel Journal\"")));
+}
+
+TEST_F(OneNoteTest, PagesComeInBlocksOfAtMostOneHundred)
+{
+    auto count = [&](const QString& section, int skip, const char* prefix = "") {
+        const MHttpResponse r = Call("GET",
+            Me()
+                + QStringLiteral("/onenote/sections/%1/pages?%2top=100&%2skip=%3")
+                      .arg(IdOf(section), QLatin1String(prefix))
+                      .arg(skip));
+        return Json(r).value(QLatin1String("value")).toArray().size();
+    };
+    EXPECT_EQ(count(QStringLiteral("Travel Journal/Empty section"), 0), 0);
+    EXPECT_EQ(count(QStringLiteral("Recipes/Hundred"), 0), 100);
+    EXPECT_EQ(count(QStringLiteral("Recipes/Hundred"), 100), 0);
+    EXPECT_EQ(count(QStringLiteral("Recipes/Big batch"), 0, "$"), 100);
+    EXPECT_EQ(count(QStringLiteral("Recipes/Big batch"), 100, "$"), 50);
+    const MHttpResponse tooMany = Call("GET",
+        Me() + QStringLiteral("/onenote/sections/%1/pages?top=101").arg(IdOf(QStringLiteral("Recipes/Hundred"))));
+    EXPECT_EQ(tooMany.status, 400);
+    EXPECT_TRUE(tooMany.Text().startsWith(QLatin1String("{\"error\":{\"code\":\"")));
+}
+
+TEST_F(OneNoteTest, MultipartPageComesBackInTheServiceFormWithItsTwoPartsAsResources)
+{
+    const QString section = IdOf(QStringLiteral("Travel Journal/Empty section"));
+    const QByteArray image = QByteArray("\x89PNG fake image bytes", 21);
+    const QByteArray pdf = "%PDF-1.4 attachment";
+    const QByteArray html
+        = "<html><head><title>A&lt;B &amp; C</title><meta name=\"created\" content=\"2024-01-02T03:04:05-00:00\" "
+          "/></head>"
+          "<body><p data-tag=\"to-do\">Caf\xc3\xa9&nbsp;au lait</p><img src=\"name:pic\" />"
+          "<object data-attachment=\"doc.pdf\" data=\"name:doc\" type=\"application/pdf\" /></body></html>";
+    const MHttpResponse created = Call("POST", Me() + QStringLiteral("/onenote/sections/%1/pages").arg(section),
+        Multipart(
+            "XyZ", {{"Presentation", "text/html", html}, {"pic", "image/png", image}, {"doc", "application/pdf", pdf}}),
+        "multipart/form-data; boundary=XyZ");
+    ASSERT_EQ(created.status, 201) << created.Text().toStdString();
+    const QJsonObject page = Json(created);
+    EXPECT_EQ(page.value(QLatin1String("title")).toString(), QStringLiteral("A<B & C"));
+    EXPECT_TRUE(
+        page.value(QLatin1String("createdDateTime")).toString().startsWith(QLatin1String("2024-01-02T03:04:05")));
+
+    const MHttpResponse content
+        = Call("GET", page.value(QLatin1String("contentUrl")).toString() + QStringLiteral("?includeIDs=true"));
+    const QString text = content.Text();
+    EXPECT_TRUE(text.contains(QLatin1String("<title>A&lt;B &amp; C</title>")));
+    EXPECT_TRUE(text.contains(QLatin1String("<meta name=\"created\" content=\"2024-01-02T03:04:05.0000000\" />")));
+    EXPECT_TRUE(text.contains(QRegularExpression(
+        QStringLiteral("<p id=\"p:\\{[0-9a-f-]{36}\\}\\{\\d+\\}\" data-tag=\"to-do\">Caf\u00e9&nbsp;au lait</p>"))));
+    const QRegularExpression resource(QStringLiteral("\"(http://[^\"]+/resources/[^\"]+/\\$value)\""));
+    auto img = resource.match(text, text.indexOf(QLatin1String("<img")));
+    auto obj = resource.match(text, text.indexOf(QLatin1String("<object")));
+    ASSERT_TRUE(img.hasMatch() && obj.hasMatch());
+    EXPECT_TRUE(text.contains(QLatin1String("data-src-type=\"image/png\"")));
+    EXPECT_TRUE(text.contains(QLatin1String("data-attachment=\"doc.pdf\" type=\"application/pdf\"")));
+    EXPECT_EQ(Call("GET", img.captured(1)).body.value_or(""), image);
+    EXPECT_EQ(Call("GET", obj.captured(1)).body.value_or(""), pdf);
+    EXPECT_FALSE(
+        Call("GET", page.value(QLatin1String("contentUrl")).toString()).Text().contains(QLatin1String(" id=\"p:")));
+}
+
+TEST_F(OneNoteTest, MalformedAndOversizeBodiesGetTheDocumentedErrors)
+{
+    const QString pages
+        = Me() + QStringLiteral("/onenote/sections/%1/pages").arg(IdOf(QStringLiteral("Travel Journal/Empty section")));
+    const MHttpResponse noPresentation
+        = Call("POST", pages, Multipart("b", {{"pic", "image/png", "x"}}), "multipart/form-data; boundary=b");
+    EXPECT_EQ(noPresentation.status, 400);
+    EXPECT_TRUE(noPresentation.Text().contains(QLatin1String("\"code\":\"20001\"")));
+    const MHttpResponse unclosed
+        = Call("POST", pages, "--b\r\nContent-Disposition: form-data; name=\"Presentation\"\r\n\r\n<p>x</p>",
+            "multipart/form-data; boundary=b");
+    EXPECT_EQ(unclosed.status, 400);
+    const MHttpResponse missingPart
+        = Call("POST", pages, Multipart("b", {{"Presentation", "text/html", "<img src=\"name:nothere\"/>"}}),
+            "multipart/form-data; boundary=b");
+    EXPECT_EQ(missingPart.status, 400);
+    const MHttpResponse wrongType = Call("POST", pages, "<p>x</p>", "application/json");
+    EXPECT_EQ(wrongType.status, 415);
+    EXPECT_EQ(Json(Call("GET", pages)).value(QLatin1String("value")).toArray().size(), 0) << "a refused page was kept";
+}
+
+TEST_F(OneNoteTest, TitleUpdateAnswers204WithoutBodyAndAcceptsSingleQuotedJson)
+{
+    const QString section = IdOf(QStringLiteral("Travel Journal/Lisbon 2024"));
+    const QJsonObject first = Json(Call("GET", Me() + QStringLiteral("/onenote/sections/%1/pages?top=1").arg(section)))
+                                  .value(QLatin1String("value"))
+                                  .toArray()[0]
+                                  .toObject();
+    const QString id = first.value(QLatin1String("id")).toString();
+    const MHttpResponse patched = Call("PATCH", Me() + QStringLiteral("/onenote/pages/%1/content").arg(id),
+        "[{'target':'title', 'action':'replace', 'content':'Day one: \"Alfama\" & more'}]", "application/json");
+    EXPECT_EQ(patched.status, 204);
+    EXPECT_TRUE(patched.body.value_or("x").isEmpty());
+    EXPECT_TRUE(Call("GET", Me() + QStringLiteral("/onenote/pages/%1/content").arg(id))
+                    .Text()
+                    .contains(QLatin1String("<title>Day one: \"Alfama\" &amp; more</title>")));
+}
+
+TEST_F(OneNoteTest, ContainerCreationFollowsTheNameRules)
+{
+    const QString notebook = IdOf(QStringLiteral("Travel Journal"));
+    const QString sections = Me() + QStringLiteral("/onenote/notebooks/%1/sections").arg(notebook);
+    const MHttpResponse quoted
+        = Call("POST", sections, "{\"displayName\":\"The \\\"best\\\" bits\"}", "application/json");
+    EXPECT_EQ(quoted.status, 201);
+    EXPECT_EQ(Json(quoted).value(QLatin1String("displayName")).toString(), QStringLiteral("The \"best\" bits"));
+    const MHttpResponse twice = Call("POST", sections, "{\"displayName\":\"lisbon 2024\"}", "application/json");
+    EXPECT_EQ(twice.status, 409);
+    EXPECT_EQ(Call("POST", sections, "{\"displayName\":\"a/b\"}", "application/json").status, 400);
+    EXPECT_EQ(Call("POST", Me() + QStringLiteral("/onenote/notebooks"), "{\"displayName\":\"Say \\\"hi\\\"\"}",
+                  "application/json")
+                  .status,
+        400);
+    const MHttpResponse group = Call("POST", Me() + QStringLiteral("/onenote/notebooks/%1/sectionGroups").arg(notebook),
+        "{'displayName':'New group'}", "application/json");
+    EXPECT_EQ(group.status, 201);
+    const MHttpResponse notebookMade
+        = Call("POST", Me() + QStringLiteral("/onenote/notebooks"), "{\"displayName\":\"Fresh\"}", "application/json");
+    EXPECT_EQ(notebookMade.status, 201);
+    EXPECT_EQ(
+        Json(Call("GET", Me() + QStringLiteral("/onenote/notebooks"))).value(QLatin1String("value")).toArray().size(),
+        4);
+}
+
+TEST_F(OneNoteTest, AcceptsAHundredMegabytePageWhenTheLimitAllowsAndRefusesItOtherwise)
+{
+    const QString pages
+        = Me() + QStringLiteral("/onenote/sections/%1/pages").arg(IdOf(QStringLiteral("Travel Journal/Empty section")));
+    std::vector<std::tuple<QByteArray, QByteArray, QByteArray>> parts {{"Presentation", "text/html", QByteArray()}};
+    QByteArray html = "<html><head><title>Big</title></head><body>";
+    for (int i = 0; i < 5; ++i) {
+        const QByteArray name = "part" + QByteArray::number(i);
+        parts.emplace_back(name, "application/octet-stream", QByteArray(20 * 1024 * 1024, char('a' + i)));
+        html += "<object data-attachment=\"" + name + ".bin\" data=\"name:" + name + "\" />";
+    }
+    std::get<2>(parts[0]) = html + "</body></html>";
+    const QByteArray body = Multipart("big", parts);
+    const MHttpResponse refused = Call("POST", pages, body, "multipart/form-data; boundary=big", true, 60);
+    EXPECT_EQ(refused.status, 413);
+
+    QJsonObject fixture = MServiceFixture::DemoFixture();
+    fixture.insert(QStringLiteral("limits"), QJsonObject {{QStringLiteral("maxRequestBytes"), 200 * 1024 * 1024}});
+    MServiceFixture roomy(fixture);
+    MHttpRequest request {"POST", roomy.Origin() + pages,
+        {{"Authorization", "Bearer " + roomy.Account().OnlineOneNoteAccessToken().toUtf8()},
+            {"Content-Type", "multipart/form-data; boundary=big"}},
+        body, 60, {}};
+    request.url = roomy.Origin() + Me()
+        + QStringLiteral("/onenote/sections/%1/pages")
+              .arg(
+                  MServiceFixture::FindPath(*roomy.FetchTree(), QStringLiteral("Travel Journal/Empty section"))->objId);
+    const MHttpResponse accepted = MHttpClient::ForCurrentThread().Send(request);
+    EXPECT_EQ(accepted.status, 201);
+    EXPECT_EQ(roomy.Emulator().Requests().back().bodySize, body.size());
+}
+
+} // namespace

@@ -1,0 +1,321 @@
+#include "import/EvernoteImport.h"
+
+#include "MEmulator.h"
+#include "RecordingReporter.h"
+#include "TempDir.h"
+#include "account/MAccount.h"
+#include "app/MStrings.h"
+#include "model/MNotebookTree.h"
+#include "model/MONObject.h"
+#include "service/ServiceCall.h"
+#include "tasks/MTaskContext.h"
+#include "util/Digest.h"
+#include "util/TextUtils.h"
+
+#include <QJsonArray>
+#include <QJsonObject>
+#include <gtest/gtest.h>
+#include <thread>
+
+namespace {
+
+// A small PNG-looking and a PDF-looking payload; the service keeps parts as bytes.
+const QByteArray kImage = QByteArray("\x89PNG\r\n\x1a\n", 8) + QByteArray(5000, '\x42');
+const QByteArray kPdf = "%PDF-1.4\n% attached\n%%EOF\n";
+
+QByteArray Wrapped(const QByteArray& bytes)
+{
+    const QByteArray base64 = bytes.toBase64();
+    QByteArray out;
+    for (qsizetype at = 0; at < base64.size(); at += 76)
+        out += base64.mid(at, 76) + "\n";
+    return out;
+}
+
+QByteArray Note(const QByteArray& title, const QList<QByteArray>& tags = {}, bool withResources = false)
+{
+    QByteArray content = "<?xml version=\"1.0\" encoding=\"UTF-8\" standalone=\"no\"?>\n"
+                         "<!DOCTYPE en-note SYSTEM \"http://xml.evernote.com/pub/enml2.dtd\">\n"
+                         "<en-note><div>Body of "
+        + title + "</div>";
+    if (withResources) {
+        content += "<div><en-media hash=\"" + MD5String(kImage).toUtf8() + "\" type=\"image/png\"/></div>"
+            + "<div><en-media hash=\"" + MD5String(kPdf).toUtf8() + "\" type=\"application/pdf\"/></div>";
+    }
+    content += "</en-note>";
+    QByteArray xml = "<note><title>" + title + "</title><content><![CDATA[" + content
+        + "]]></content><created>20230105T101500Z</created>";
+    for (const QByteArray& tag : tags)
+        xml += "<tag>" + tag + "</tag>";
+    if (withResources) {
+        xml += "<resource><data encoding=\"base64\">" + Wrapped(kImage)
+            + "</data><mime>image/png</mime><resource-attributes><file-name>view.png</file-name>"
+              "</resource-attributes></resource>"
+            + "<resource><data encoding=\"base64\">" + Wrapped(kPdf)
+            + "</data><mime>application/pdf</mime><resource-attributes><file-name>tickets.pdf</file-name>"
+              "</resource-attributes></resource>";
+    }
+    return xml + "</note>";
+}
+
+QByteArray Enex(const QList<QByteArray>& notes)
+{
+    QByteArray xml = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
+                     "<!DOCTYPE en-export SYSTEM \"http://xml.evernote.com/pub/evernote-export3.dtd\">\n"
+                     "<en-export export-date=\"20230105T101500Z\" application=\"Evernote\" version=\"10.50\">\n";
+    for (const QByteArray& note : notes)
+        xml += note + "\n";
+    return xml + "</en-export>\n";
+}
+
+// Requests go out on a worker thread, as in the application: the thread's connection closes when the
+// thread ends, so the emulator is not left holding a kept-alive connection when it stops.
+template<typename F> void OnWorker(F&& work)
+{
+    std::thread worker(std::forward<F>(work));
+    worker.join();
+}
+
+class EnexImportService : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        SetStringTableLanguage(QStringLiteral("en"));
+        QString error;
+        MEmulator::Options options;
+        options.fixture = LoadFixtureFile(QStringLiteral(PAGEWRIGHT_EMULATOR_FIXTURES_DIR "/demo.json"), &error);
+        ASSERT_TRUE(error.isEmpty()) << qPrintable(error);
+        emulator = std::make_unique<MEmulator>(options);
+        const std::optional<QString> failed = emulator->Start();
+        ASSERT_FALSE(failed.has_value()) << qPrintable(*failed);
+
+        MEndpoints endpoints = MEndpoints::Defaults();
+        for (QString* host :
+            {&endpoints.globalLogin, &endpoints.chinaLogin, &endpoints.consumerLogin, &endpoints.globalGraph,
+                &endpoints.chinaGraph, &endpoints.oneNoteService, &endpoints.consumerDocuments, &endpoints.makerWeb})
+            *host = emulator->Origin();
+        account.setEndpoints(endpoints);
+        account.setMSAccountType(MAccount::Personal);
+        const MEmulator::Tokens tokens = emulator->IssueTokens(QStringLiteral("personal"));
+        account.setOnlineOneNoteAccessToken(tokens.accessToken);
+        account.setOnlineOneNoteRefreshToken(tokens.refreshToken);
+        account.setUserId(tokens.userId);
+        account.setRetrieveTokensTime(QDateTime::currentDateTime());
+        account.setTokenExpires_in(3599);
+
+        MNotebookTree tree(account, root, dir.FilePath(QStringLiteral("notebooks.json")));
+        bool isList = false;
+        OnWorker([&] { isList = tree.CreateNotebooksTree(true, false).isList; });
+        ASSERT_TRUE(isList);
+        emulator->ClearRequests();
+
+        context.account = &account;
+        context.reporter = &reporter;
+        context.pacer = &pacer;
+        context.running = &running;
+    }
+
+    MONObject* Node(const QStringList& path)
+    {
+        const MONObject* node = &root;
+        for (const QString& name : path) {
+            const MONObject* next = nullptr;
+            for (const auto& child : node->children()) {
+                if (child->name == name)
+                    next = child.get();
+            }
+            if (!next)
+                return nullptr;
+            node = next;
+        }
+        return const_cast<MONObject*>(node);
+    }
+
+    MEvernoteImportResult Import(const QByteArray& enex, bool tagMode)
+    {
+        settings.enexFileName = dir.WriteFile(QStringLiteral("import.enex"), enex);
+        settings.createTagSections = tagMode;
+        MEvernoteTarget target = ChooseEvernoteTarget(root, tagMode);
+        settings.parentUrlSaveTo = target.parentUrl;
+        MServiceEnexSender sender(account);
+        MEvernoteImportResult result;
+        OnWorker([&] { result = ThreadImportRun(context, sender, settings, *target.sections); });
+        return result;
+    }
+
+    std::vector<MEmuLoggedRequest> Posts(const QString& pathEnd) const
+    {
+        std::vector<MEmuLoggedRequest> posts;
+        for (const MEmuLoggedRequest& request : emulator->Requests()) {
+            if (request.method == QLatin1String("POST") && request.path.endsWith(pathEnd))
+                posts.push_back(request);
+        }
+        return posts;
+    }
+
+    // The titles of the pages of a section, by its display name, from the emulator's state.
+    QStringList PageTitles(const QString& sectionName) const
+    {
+        QStringList titles;
+        for (const QJsonValue& item : emulator->State().value(QStringLiteral("items")).toArray()) {
+            if (item.toObject().value(QStringLiteral("name")).toString() != sectionName + QStringLiteral(".one"))
+                continue;
+            for (const QJsonValue& page : item.toObject().value(QStringLiteral("pages")).toArray())
+                titles.append(page.toObject().value(QStringLiteral("title")).toString());
+        }
+        return titles;
+    }
+
+    MTempDir dir;
+    std::unique_ptr<MEmulator> emulator;
+    MAccount account;
+    MONObject root;
+    MRecordingReporter reporter;
+    MCountingPacer pacer;
+    std::atomic<bool> running {true};
+    MTaskContext context;
+    MEvernoteImportSettings settings;
+};
+
+} // namespace
+
+TEST_F(EnexImportService, ARangeImportsOnlyItsNotesIntoTheTickedSection)
+{
+    Node({"Travel Journal", "Empty section"})->intValue = 1;
+    settings.from = 2;
+    settings.to = 3;
+    const MEvernoteImportResult result
+        = Import(Enex({Note("one"), "<!-- x -->", Note("two"), Note("three"), Note("four")}), false);
+    EXPECT_EQ(PageTitles(QStringLiteral("Empty section")), (QStringList {"two", "three"}));
+    EXPECT_EQ(Posts(QStringLiteral("/pages")).size(), 2u);
+    EXPECT_EQ(result.result,
+        QStringLiteral("\n2: two ... Success\n3: three ... Success\n\nTotal: 2, Success: 2, Failure: 0."));
+    EXPECT_EQ(reporter.LastResult(), result.result);
+    EXPECT_EQ(reporter.FinishText(), Localized("strFinish"));
+    EXPECT_EQ(pacer.UploadWaits(), 2);
+}
+
+TEST_F(EnexImportService, AnEmptyToFieldSendsNothing)
+{
+    Node({"Travel Journal", "Empty section"})->intValue = 1;
+    settings.from = 1;
+    settings.to = 0;
+    const MEvernoteImportResult result = Import(Enex({Note("one"), Note("two")}), false);
+    EXPECT_TRUE(emulator->Requests().empty());
+    EXPECT_EQ(result.result, QStringLiteral("\n\nTotal: 0, Success: 0, Failure: 0."));
+    EXPECT_EQ(pacer.UploadWaits(), 0);
+}
+
+TEST_F(EnexImportService, TagSectionsAreReusedCreatedAndFoldedByCase)
+{
+    MONObject* notebook = Node({"Travel Journal"});
+    notebook->intValue = 1;
+    Node({"Travel Journal", "Packing lists"})->intValue = 1; // ticked: reused
+    // "Empty section" is not ticked, so a tag of that name gets a second section of the name... which
+    // the service refuses as a duplicate; the note counts as a failure.
+    settings.from = 1;
+    settings.to = 100;
+    const MEvernoteImportResult result
+        = Import(Enex({Note("a", {"packing LISTS"}), Note("b", {"Trips", "Other"}), Note("c"), Note("d", {"TRIPS"}),
+                     Note("e", {"Empty section"}), Note("f")}),
+            true);
+
+    EXPECT_EQ(PageTitles(QStringLiteral("Packing lists")).mid(3), QStringList {"a"}); // after the fixture's 3
+    EXPECT_EQ(PageTitles(QStringLiteral("Trips")), (QStringList {"b", "d"}));
+    EXPECT_EQ(PageTitles(QStringLiteral("NoTag")), (QStringList {"c", "f"}));
+    EXPECT_EQ(Posts(QStringLiteral("/sections")).size(), 3u); // Trips, NoTag, and the refused duplicate
+    EXPECT_EQ(result.newSectionCount, 2);
+    EXPECT_EQ(result.success, 5);
+    EXPECT_EQ(result.failure, 1);
+    EXPECT_TRUE(result.result.contains(QStringLiteral("5: e ... Failure")));
+    EXPECT_EQ(pacer.UploadWaits(), 6 + 3); // after every page and every attempt at a section
+}
+
+TEST_F(EnexImportService, TheMultipartBodyNamesEveryResourceByItsHash)
+{
+    Node({"Travel Journal", "Empty section"})->intValue = 1;
+    settings.from = 1;
+    settings.to = 1;
+    const MEvernoteImportResult result = Import(Enex({Note("With files", {}, true)}), false);
+    ASSERT_EQ(result.success, 1);
+    const std::vector<MEmuLoggedRequest> posts = Posts(QStringLiteral("/pages"));
+    ASSERT_EQ(posts.size(), 1u);
+    const MEmuLoggedRequest& post = posts.front();
+    EXPECT_EQ(post.Header(QStringLiteral("content-type")),
+        QStringLiteral("multipart/form-data; boundary=ZephAppPartBoundary"));
+    EXPECT_TRUE(post.Header(QStringLiteral("authorization")).startsWith(QStringLiteral("Bearer ")));
+    const QByteArray& body = post.body;
+    EXPECT_TRUE(body.startsWith("--ZephAppPartBoundary\r\nContent-Disposition: form-data; name=\"Presentation\"\r\n"
+                                "Content-Type: text/html\r\n\r\n<html><head><title>With files</title>"));
+    const QByteArray imagePart = "--ZephAppPartBoundary\r\nContent-Disposition: form-data; name=\""
+        + MD5String(kImage).toUtf8() + "\"\r\nContent-Type: image/png\r\n\r\n" + kImage + "\r\n";
+    const QByteArray pdfPart = "--ZephAppPartBoundary\r\nContent-Disposition: form-data; name=\""
+        + MD5String(kPdf).toUtf8() + "\"\r\nContent-Type: application/pdf\r\n\r\n" + kPdf + "\r\n";
+    const qsizetype image = body.indexOf(imagePart);
+    const qsizetype pdf = body.indexOf(pdfPart);
+    EXPECT_GT(image, 0);
+    EXPECT_GT(pdf, image);
+    EXPECT_TRUE(body.endsWith(pdfPart + "--ZephAppPartBoundary--\r\n"));
+    EXPECT_EQ(body.count("--ZephAppPartBoundary\r\n"), 3);
+}
+
+TEST_F(EnexImportService, AFailedPageCountsAndTheRunGoesOn)
+{
+    Node({"Travel Journal", "Empty section"})->intValue = 1;
+    settings.from = 1;
+    settings.to = 10;
+    ASSERT_FALSE(
+        emulator->AddFault(QStringLiteral("POST */pages error status=500 code=19999 message=Broken+page count=1")));
+    const MEvernoteImportResult result = Import(Enex({Note("one"), Note("two"), Note("three")}), false);
+    EXPECT_EQ(result.failure, 1);
+    EXPECT_EQ(result.success, 2);
+    EXPECT_EQ(PageTitles(QStringLiteral("Empty section")), (QStringList {"two", "three"}));
+    EXPECT_TRUE(result.result.contains(QStringLiteral("1: one ... Failure\n2: two ... Success")));
+}
+
+TEST_F(EnexImportService, TitlesAndSectionNamesArriveAsWritten)
+{
+    Node({"Recipes"})->intValue = 1;
+    settings.from = 1;
+    settings.to = 10;
+    const MEvernoteImportResult result = Import(Enex({Note("A&lt;B &amp; C", {"Say \"cheese\""})}), true);
+    EXPECT_EQ(result.success, 1);
+    EXPECT_EQ(PageTitles(QStringLiteral("Say \"cheese\"")), QStringList {"A<B & C"});
+}
+
+TEST_F(EnexImportService, AnImportedNoteReadsBackWithItsTextImagesAndAttachments)
+{
+    Node({"Travel Journal", "Empty section"})->intValue = 1;
+    settings.from = 1;
+    settings.to = 1;
+    ASSERT_EQ(Import(Enex({Note("Round trip", {}, true)}), false).success, 1);
+
+    const QString section = Node({"Travel Journal", "Empty section"})->selfUrl;
+    std::optional<QString> html;
+    QByteArray imageBytes;
+    QByteArray pdfBytes;
+    OnWorker([&] {
+        const std::optional<QString> list = GetAuthorizedText(account, section + QStringLiteral("/pages"), 30);
+        const QString contentUrl
+            = GetStringBetween(list.value_or(QString()), QStringLiteral("\"contentUrl\":\""), QStringLiteral("\""));
+        html = GetAuthorizedText(account, contentUrl, 30);
+        if (!html)
+            return;
+        // The image and the attachment by the addresses the page gives them.
+        const QString imageUrl = GetStringBetween(GetStringBetween(*html, QStringLiteral("<img"), QStringLiteral(">")),
+            QStringLiteral("src=\""), QStringLiteral("\""));
+        const QString pdfUrl = GetStringBetween(GetStringBetween(*html, QStringLiteral("<object"), QStringLiteral(">")),
+            QStringLiteral("data=\""), QStringLiteral("\""));
+        imageBytes = SendAuthorized(account, ServiceRequest("GET", imageUrl, 30)).body.value_or(QByteArray());
+        pdfBytes = SendAuthorized(account, ServiceRequest("GET", pdfUrl, 30)).body.value_or(QByteArray());
+    });
+    ASSERT_TRUE(html.has_value());
+    EXPECT_TRUE(html->contains(QStringLiteral("<title>Round trip</title>")));
+    EXPECT_TRUE(html->contains(QStringLiteral("Body of Round trip")));
+    EXPECT_TRUE(html->contains(QStringLiteral("data-attachment=\"tickets.pdf\"")));
+
+    // The image and the attachment come back byte for byte.
+    EXPECT_EQ(imageBytes, kImage);
+    EXPECT_EQ(pdfBytes, kPdf);
+}

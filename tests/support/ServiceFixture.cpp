@@ -1,0 +1,91 @@
+#include "ServiceFixture.h"
+
+#include "app/MConfig.h"
+#include "model/MNotebookTree.h"
+
+#include <QDateTime>
+#include <QDir>
+#include <gtest/gtest.h>
+
+QString MServiceFixture::DemoFixturePath()
+{
+    return QStringLiteral(PAGEWRIGHT_SOURCE_DIR "/emulator/fixtures/demo.json");
+}
+
+QJsonObject MServiceFixture::DemoFixture()
+{
+    QString error;
+    QJsonObject fixture = LoadFixtureFile(DemoFixturePath(), &error);
+    EXPECT_TRUE(error.isEmpty()) << error.toStdString();
+    return fixture;
+}
+
+MServiceFixture::MServiceFixture(const QJsonObject& fixture, const QString& accountKey, int accountType)
+{
+    MEmulator::Options options;
+    options.fixture = fixture;
+    options.autoConsent = true;
+    m_Emulator = std::make_unique<MEmulator>(options);
+    if (auto error = m_Emulator->Start()) {
+        ADD_FAILURE() << "the emulator did not start: " << error->toStdString();
+        return;
+    }
+    m_Started = true;
+    MConfig config(SettingsFile());
+    for (const char* key : {"Host_GlobalLogin", "Host_ChinaLogin", "Host_ConsumerLogin", "Host_GlobalGraph",
+             "Host_ChinaGraph", "Host_OneNoteService", "Host_ConsumerDocuments", "Host_MakerWeb"})
+        config.WriteValue(QString::fromLatin1(key), Origin());
+    config.Save();
+    m_Account.LoadConfig(SettingsFile());
+    m_Account.setMSAccountType(accountType);
+    const MEmulator::Tokens tokens = m_Emulator->IssueTokens(accountKey);
+    EXPECT_FALSE(tokens.accessToken.isEmpty()) << "no fixture account " << accountKey.toStdString();
+    m_Account.setOnlineOneNoteAccessToken(tokens.accessToken);
+    m_Account.setOnlineOneNoteRefreshToken(tokens.refreshToken);
+    m_Account.setRetrieveTokensTime(QDateTime::currentDateTime());
+    m_Account.setTokenExpires_in(3599);
+    m_Account.setUserId(tokens.userId);
+    m_Account.SaveConfig(SettingsFile());
+}
+
+MServiceFixture::~MServiceFixture()
+{
+    if (m_Emulator)
+        m_Emulator->Stop();
+}
+
+QString MServiceFixture::SettingsFile() const
+{
+    return m_Folder.FilePath(QStringLiteral("zephapp.plist"));
+}
+
+QString MServiceFixture::CacheFile() const
+{
+    return m_Folder.FilePath(QStringLiteral("notebooks.json"));
+}
+
+std::shared_ptr<MONObject> MServiceFixture::FetchTree()
+{
+    auto root = std::make_shared<MONObject>();
+    MNotebookTree tree(m_Account, *root, CacheFile());
+    const MTreeBuildResult result = tree.CreateNotebooksTree(true, false);
+    EXPECT_TRUE(result.built && result.isList) << "the notebook tree was not fetched";
+    return root;
+}
+
+const MONObject* MServiceFixture::FindPath(const MONObject& root, const QString& path)
+{
+    const MONObject* node = &root;
+    for (const QString& name : path.split(QLatin1Char('/'), Qt::SkipEmptyParts)) {
+        const MONObject* next = nullptr;
+        for (const auto& child : node->children())
+            if (child->name == name) {
+                next = child.get();
+                break;
+            }
+        if (!next)
+            return nullptr;
+        node = next;
+    }
+    return node;
+}

@@ -1,0 +1,45 @@
+#pragma once
+
+#include "MEmulator.h"
+#include "TempDir.h"
+#include "account/MAccount.h"
+#include "model/MONObject.h"
+
+#include <QJsonObject>
+#include <memory>
+
+// An in-process emulator on a free port with a settings folder whose every host points at it, and
+// an account signed in to one of the fixture's accounts (tokens issued by the emulator, as a code
+// exchange would give them). Tests make one per test case; nothing outside the machine is touched.
+class MServiceFixture
+{
+public:
+    // The demo fixture the application's demo runs on.
+    static QString DemoFixturePath();
+    static QJsonObject DemoFixture();
+
+    // `accountKey` names the fixture account; `accountType` the kind of sign-in (MAccount::Type).
+    explicit MServiceFixture(const QJsonObject& fixture = DemoFixture(),
+        const QString& accountKey = QStringLiteral("personal"), int accountType = MAccount::Personal);
+    ~MServiceFixture();
+
+    bool Started() const { return m_Started; }
+    MEmulator& Emulator() { return *m_Emulator; }
+    MAccount& Account() { return m_Account; }
+    QString Origin() const { return m_Emulator->Origin(); }
+    QString AppFolder() const { return m_Folder.Path(); }
+    QString SettingsFile() const;
+    QString CacheFile() const;
+    MTempDir& Folder() { return m_Folder; }
+
+    // The notebook tree as the application builds it from the service (the cache is written too).
+    std::shared_ptr<MONObject> FetchTree();
+    // The node of a slash-separated path of names below the root ("Notebook/Group/Section").
+    static const MONObject* FindPath(const MONObject& root, const QString& path);
+
+private:
+    MTempDir m_Folder;
+    std::unique_ptr<MEmulator> m_Emulator;
+    MAccount m_Account;
+    bool m_Started = false;
+};

@@ -1,0 +1,160 @@
+#include "app/UpdateCheck.h"
+#include "app/GlobalSettings.h"
+#include "app/MConfig.h"
+
+#include "FixedClock.h"
+#include "TempDir.h"
+
+#include <QFile>
+#include <gtest/gtest.h>
+
+TEST(UpdateVersion, OnlyAFourPartTextIsReadWhole)
+{
+    EXPECT_EQ(ParseVersion(QStringLiteral("5")), (MVersion {0, 0, 0, 0}));
+    EXPECT_EQ(ParseVersion(QStringLiteral("2.3")), (MVersion {2, 0, 0, 0}));
+    EXPECT_EQ(ParseVersion(QStringLiteral("2.3.1")), (MVersion {2, 3, 0, 0}));
+    EXPECT_EQ(ParseVersion(QStringLiteral("2.3.1.7")), (MVersion {2, 3, 1, 7}));
+    EXPECT_EQ(ParseVersion(QStringLiteral("2.x.1b.7rc")), (MVersion {2, 0, 1, 7}));
+    EXPECT_EQ(ParseVersion(QString()), (MVersion {0, 0, 0, 0}));
+}
+
+TEST(UpdateVersion, ComparesPartsAsNumbers)
+{
+    EXPECT_TRUE(IsNewerVersion(QStringLiteral("2.3.0.1"), QStringLiteral("2.3.0")));
+    EXPECT_FALSE(IsNewerVersion(QStringLiteral("2.3.1"), QStringLiteral("2.3.0.0")));
+    EXPECT_FALSE(IsNewerVersion(QStringLiteral("2.9.9.9"), QStringLiteral("2.10.0.0")));
+    EXPECT_TRUE(IsNewerVersion(QStringLiteral("2.10.0.0"), QStringLiteral("2.9.9.9")));
+    EXPECT_FALSE(IsNewerVersion(QStringLiteral("1.0.0.0"), QStringLiteral("1.0.0.0")));
+}
+
+namespace {
+
+// Drives the check with a settable idle time and a download that completes at once with a
+// chosen body or error, recording what the user and the system log would see.
+class UpdateCheckTest : public ::testing::Test
+{
+protected:
+    UpdateCheckTest()
+        : clock(QDateTime(QDate(2026, 3, 10), QTime(14, 0)))
+    {
+        GlobalSettings().SetOneAppUpdate_Last(clock->CurrentTime().addSecs(-86400));
+        GlobalSettings().SetCheckedUpdateVersion_Last(QStringLiteral("1.0.0.0"));
+    }
+
+    MUpdateCheck Make(const QString& own = QStringLiteral("1.0.0.0"))
+    {
+        MUpdateCheckHooks hooks;
+        hooks.idleSeconds = [this] { return idle; };
+        hooks.download = [this](const QString& url, const QString& file, auto done) {
+            urls.append(url);
+            if (error.isEmpty())
+                dir.WriteFile(QFileInfo(file).fileName(), body);
+            done(error);
+        };
+        hooks.systemLog = [this](const QString& text) { logs.append(text); };
+        hooks.announce = [this](const QString& text) { announcements.append(text); };
+        hooks.openPage = [this](const QString& url) { pages.append(url); };
+        return MUpdateCheck(QStringLiteral("http://maker.test"), InfoFile(), SettingsFile(), own, hooks);
+    }
+    QString InfoFile() const { return dir.FilePath(QStringLiteral("updateinfo.txt")); }
+    QString SettingsFile() const { return dir.FilePath(QStringLiteral("zephapp.plist")); }
+
+    MFixedClockScope clock;
+    MTempDir dir;
+    long long idle = 60;
+    QByteArray body = "2.0.0.0\n";
+    QString error;
+    QStringList urls, logs, announcements, pages;
+};
+
+} // namespace
+
+TEST_F(UpdateCheckTest, DownloadsOncePerDayAndRemembersTheDay)
+{
+    MUpdateCheck check = Make();
+    EXPECT_TRUE(check.DownloadStep());
+    EXPECT_FALSE(check.DownloadStep());
+    ASSERT_EQ(urls, QStringList {QStringLiteral("http://maker.test/uploads/soft/pagewright/pagewrightinfo.txt")});
+    EXPECT_EQ(ReadAll(InfoFile()), body);
+    const MConfig saved(SettingsFile());
+    EXPECT_EQ(saved.ReadValue(QStringLiteral("OneAppUpdate_Last"), QDateTime()).date(), QDate(2026, 3, 10));
+
+    clock->AdvanceSeconds(86400);
+    EXPECT_TRUE(check.DownloadStep());
+}
+
+TEST_F(UpdateCheckTest, AUserWhoIsNeverIdleGetsNoCheck)
+{
+    idle = 19;
+    MUpdateCheck check = Make();
+    dir.WriteFile(QStringLiteral("updateinfo.txt"), "9.0.0.0");
+    for (int tick = 0; tick < 5; ++tick)
+        check.TimerRun();
+    EXPECT_TRUE(urls.isEmpty());
+    EXPECT_TRUE(announcements.isEmpty());
+    idle = -1; // no display: the idle time is unknown
+    check.TimerRun();
+    EXPECT_TRUE(urls.isEmpty());
+}
+
+TEST_F(UpdateCheckTest, AFailedDownloadIsLoggedNotRetriedTodayAndKeepsTheOldCopy)
+{
+    dir.WriteFile(QStringLiteral("updateinfo.txt"), "1.5.0.0");
+    error = QStringLiteral("connection refused");
+    MUpdateCheck check = Make();
+    EXPECT_TRUE(check.DownloadStep());
+    EXPECT_FALSE(check.DownloadStep());
+    ASSERT_EQ(logs.size(), 1);
+    EXPECT_EQ(logs.first(), QStringLiteral("下载文件出错：connection refused"));
+    EXPECT_EQ(ReadAll(InfoFile()), QByteArray("1.5.0.0"));
+    EXPECT_FALSE(MConfig(SettingsFile()).Contains(QStringLiteral("OneAppUpdate_Last")));
+}
+
+TEST_F(UpdateCheckTest, ANewerVersionIsAnnouncedOnceAcrossRestarts)
+{
+    dir.WriteFile(QStringLiteral("updateinfo.txt"), "2.3.0.1\r\n");
+    {
+        MUpdateCheck check = Make(QStringLiteral("2.3.0"));
+        EXPECT_TRUE(check.AnnounceStep());
+        EXPECT_FALSE(check.AnnounceStep()); // examined today already
+    }
+    EXPECT_EQ(announcements, QStringList {QStringLiteral("Found Pagewright new version 2.3.0.1")});
+    EXPECT_EQ(pages, QStringList {QStringLiteral("http://maker.test/a/addins/pagewright.html")});
+    EXPECT_EQ(
+        MConfig(SettingsFile()).ReadValue(QStringLiteral("CheckedUpdateVersion_Last"), ""), QStringLiteral("2.3.0.1"));
+
+    // A restart examines again the same day, but the trimmed text equals the announced version.
+    MUpdateCheck restarted = Make(QStringLiteral("2.3.0"));
+    EXPECT_TRUE(restarted.AnnounceStep());
+    EXPECT_EQ(announcements.size(), 1);
+}
+
+TEST_F(UpdateCheckTest, AVersionThatIsNotNewerIsNotStored)
+{
+    dir.WriteFile(QStringLiteral("updateinfo.txt"), "2.3.1");
+    MUpdateCheck check = Make(QStringLiteral("2.3.0.0"));
+    EXPECT_TRUE(check.AnnounceStep());
+    EXPECT_TRUE(announcements.isEmpty());
+    EXPECT_EQ(GlobalSettings().CheckedUpdateVersion_Last(), QStringLiteral("1.0.0.0"));
+    EXPECT_FALSE(MConfig(SettingsFile()).Contains(QStringLiteral("CheckedUpdateVersion_Last")));
+}
+
+TEST_F(UpdateCheckTest, NoAnnouncementWithoutAFileOrWithAnEmptyOne)
+{
+    MUpdateCheck check = Make();
+    EXPECT_FALSE(check.AnnounceStep());
+    dir.WriteFile(QStringLiteral("updateinfo.txt"), " \n");
+    EXPECT_TRUE(check.AnnounceStep());
+    EXPECT_TRUE(announcements.isEmpty());
+}
+
+TEST_F(UpdateCheckTest, TheExaminationWaitsForThirtySecondsOfIdleTime)
+{
+    dir.WriteFile(QStringLiteral("updateinfo.txt"), "9.0.0.0");
+    idle = 25;
+    MUpdateCheck check = Make();
+    EXPECT_FALSE(check.AnnounceStep());
+    idle = 30;
+    EXPECT_TRUE(check.AnnounceStep());
+    EXPECT_EQ(announcements.size(), 1);
+}

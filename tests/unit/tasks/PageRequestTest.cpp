@@ -1,0 +1,206 @@
+#include "tasks/PageRequest.h"
+#include "tasks/ContainerRequest.h"
+
+#include "TempDir.h"
+#include "account/MAccount.h"
+#include "model/MONObject.h"
+
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <gtest/gtest.h>
+
+namespace {
+
+QByteArray Header(const MHttpRequest& request, const QByteArray& name)
+{
+    for (const auto& [key, value] : request.headers) {
+        if (key.compare(name, Qt::CaseInsensitive) == 0)
+            return value;
+    }
+    return QByteArray();
+}
+
+bool HasHeader(const MHttpRequest& request, const QByteArray& name)
+{
+    for (const auto& header : request.headers) {
+        if (header.first.compare(name, Qt::CaseInsensitive) == 0)
+            return true;
+    }
+    return false;
+}
+
+MHttpResponse Answer(const QByteArray& body)
+{
+    MHttpResponse response;
+    response.sent = true;
+    response.body = body;
+    return response;
+}
+
+} // namespace
+
+TEST(PageBody, WithoutPartsIsPlainHtmlWithItsLength)
+{
+    const QString html = QStringLiteral("<html><head><title>Zürich</title></head><body></body></html>");
+    const MHttpRequest request
+        = BuildPageRequest(QStringLiteral("https://h/v1.0/me/onenote/sections/1-a/pages"), html, {});
+    EXPECT_EQ(request.method, QByteArray("POST"));
+    EXPECT_EQ(request.body, html.toUtf8());
+    EXPECT_EQ(Header(request, "Content-Type"), QByteArray("text/html"));
+    EXPECT_EQ(Header(request, "Content-Length"), QByteArray::number(html.toUtf8().size()));
+    EXPECT_EQ(request.timeoutSeconds, 120);
+}
+
+TEST(PageBody, MultipartHasPresentationFirstPartsInOrderAndTheClosingBoundaryLast)
+{
+    const QList<MPagePart> parts {
+        {QStringLiteral("5d41402abc4b2a76b9719d911017c592"), "image/png", QByteArray("\x89PNG\r\n\0bin", 10)},
+        {QStringLiteral("7d793037a0760186574b0282f2f435e7"), "application/pdf", "%PDF"},
+    };
+    const MHttpRequest request
+        = BuildPageRequest(QStringLiteral("https://h/s/pages"), QStringLiteral("<html/>"), parts);
+    const QByteArray expected
+        = QByteArray("--ZephAppPartBoundary\r\n"
+                     "Content-Disposition: form-data; name=\"Presentation\"\r\n"
+                     "Content-Type: text/html\r\n\r\n"
+                     "<html/>\r\n"
+                     "--ZephAppPartBoundary\r\n"
+                     "Content-Disposition: form-data; name=\"5d41402abc4b2a76b9719d911017c592\"\r\n"
+                     "Content-Type: image/png\r\n\r\n")
+        + QByteArray("\x89PNG\r\n\0bin", 10)
+        + "\r\n--ZephAppPartBoundary\r\n"
+          "Content-Disposition: form-data; name=\"7d793037a0760186574b0282f2f435e7\"\r\n"
+          "Content-Type: application/pdf\r\n\r\n"
+          "%PDF\r\n"
+          "--ZephAppPartBoundary--\r\n";
+    EXPECT_EQ(request.body, expected);
+    EXPECT_EQ(Header(request, "Content-Type"), QByteArray("multipart/form-data; boundary=ZephAppPartBoundary"));
+    EXPECT_FALSE(HasHeader(request, "Content-Length"));
+    EXPECT_EQ(PageBodySize(QStringLiteral("<html/>"), parts), expected.size());
+}
+
+TEST(PageBody, TimeoutRisesOnlyPastOneMebibyte)
+{
+    EXPECT_EQ(PageRequestTimeout(1048576), 120);
+    EXPECT_EQ(PageRequestTimeout(1048577), 240);
+    const QString exact(1048576, QLatin1Char('x'));
+    EXPECT_EQ(BuildPageRequest(QStringLiteral("https://h/p"), exact, {}).timeoutSeconds, 120);
+    EXPECT_EQ(BuildPageRequest(QStringLiteral("https://h/p"), exact + QLatin1Char('x'), {}).timeoutSeconds, 240);
+    // With parts the whole body counts, headers and boundaries included.
+    const MPagePart part {QStringLiteral("p"), "image/png", QByteArray(1048576 - 200, 'b')};
+    const qint64 size = PageBodySize(QStringLiteral("<html/>"), {part});
+    EXPECT_GT(size, 1048576);
+    EXPECT_EQ(BuildPageRequest(QStringLiteral("https://h/p"), QStringLiteral("<html/>"), {part}).timeoutSeconds, 240);
+}
+
+TEST(PageBody, UrlIsEncodedWithTheQuerySet)
+{
+    const MHttpRequest request
+        = BuildPageRequest(QStringLiteral("https://h/v1.0/me/onenote/sections/1-a b%/pages?x=1"), QString(), {});
+    EXPECT_EQ(request.url, QStringLiteral("https://h/v1.0/me/onenote/sections/1-a%20b%25/pages?x=1"));
+}
+
+TEST(CreationAnswer, IsJudgedByItsText)
+{
+    EXPECT_EQ(JudgeCreationAnswer(MHttpResponse()).code, kCreationNoAnswer);
+
+    const MCreationOutcome spaced
+        = JudgeCreationAnswer(Answer(R"({"error": {"code": "20102", "message": "The section does not exist."}})"));
+    EXPECT_EQ(spaced.code, kCreationServiceError);
+    EXPECT_EQ(spaced.message, QStringLiteral("The section does not exist."));
+
+    const MCreationOutcome compact
+        = JudgeCreationAnswer(Answer(R"({"error":{"code":"20166","message":"The request limit has been reached."}})"));
+    EXPECT_EQ(compact.code, kCreationServiceError);
+    EXPECT_EQ(compact.message, QStringLiteral("The request limit has been reached."));
+    EXPECT_EQ(compact.errorCode, QStringLiteral("20166"));
+
+    EXPECT_EQ(JudgeCreationAnswer(Answer("<html><body>502 Bad Gateway</body></html>")).code, kCreationCreated);
+    EXPECT_EQ(JudgeCreationAnswer(Answer("")).code, kCreationCreated);
+    EXPECT_EQ(JudgeCreationAnswer(Answer(R"({"id":"1-x","self":"https://h/pages/1-x"})")).code, kCreationCreated);
+}
+
+TEST(CreationPolicy, TargetsMessagesAndLogLinesDifferByImporter)
+{
+    MAccount account;
+    account.setMSAccountType(MAccount::Personal);
+    const MCreationOutcome error
+        = JudgeCreationAnswer(Answer(R"({"error":{"code":"19999","message":"Bad <b>page</b>"}})"));
+
+    const MPagePolicy enex = MPagePolicy::Enex();
+    EXPECT_EQ(enex.PagesUrl(account, QStringLiteral("https://h/sections/1-s")),
+        QStringLiteral("https://h/sections/1-s/pages"));
+    EXPECT_EQ(enex.LogLine(QStringLiteral("Title"), error), QStringLiteral("Create Page,Title,Bad <b>page</b>"));
+
+    const MPagePolicy notes = MPagePolicy::NotesAndFiles();
+    EXPECT_EQ(
+        notes.PagesUrl(account, QStringLiteral("1-s")), account.BaseUrl() + QStringLiteral("/sections/1-s/pages"));
+    EXPECT_EQ(notes.LogLine(QStringLiteral("a.txt"), error), QStringLiteral("Import page error: a.txt, code: 19999"));
+    EXPECT_EQ(notes.RecordedMessage(error.message), error.message);
+
+    const MPagePolicy folder = MPagePolicy::FolderTree();
+    EXPECT_EQ(folder.PagesUrl(account, QStringLiteral("https://h/sections/1-s/pages")),
+        QStringLiteral("https://h/sections/1-s/pages"));
+    EXPECT_EQ(folder.RecordedMessage(error.message), QStringLiteral("Bad page"));
+}
+
+TEST(CreationPolicy, NothingIsSentWithoutTokenOrTarget)
+{
+    MAccount account;
+    account.setMSAccountType(MAccount::Personal);
+    EXPECT_EQ(
+        CreatePageInOnlineOneNote(account, MPagePolicy::Enex(), QStringLiteral("https://h/s"), "t", "<html/>", {}).code,
+        kCreationNoToken);
+    account.setOnlineOneNoteAccessToken(QStringLiteral("token"));
+    EXPECT_EQ(
+        CreatePageInOnlineOneNote(account, MPagePolicy::Enex(), QString(), "t", "<html/>", {}).code, kCreationNoTarget);
+    EXPECT_EQ(CreateNewSectionInOnlineOneNote(account, QString(), QStringLiteral("Tag")), QString());
+
+    MONObject parent;
+    MONObject section;
+    EXPECT_FALSE(CreateNewSectionInOnlineOneNote(account, parent, section));
+    EXPECT_EQ(section.intValue, kCreationNoTarget);
+    account.setOnlineOneNoteAccessToken(QString());
+    EXPECT_FALSE(CreateNewSectionGroupInOnlineOneNote(account, parent, section));
+    EXPECT_EQ(section.intValue, kCreationNoToken);
+}
+
+TEST(Attachments, VanishedFilesAreLeftOutAndTypesComeFromTheExtension)
+{
+    MTempDir dir;
+    QMap<QString, QString> attachments;
+    attachments.insert(QStringLiteral("a"), dir.WriteFile("shot.png", "png"));
+    attachments.insert(QStringLiteral("b"), dir.FilePath("vanished.pdf"));
+    attachments.insert(QStringLiteral("c"), dir.WriteFile("SHOT.PNG", "upper"));
+    attachments.insert(QStringLiteral("d"), dir.WriteFile("notes.weird", "?"));
+    const QList<MPagePart> parts = PartsFromAttachments(attachments, MPagePolicy::FolderTree());
+    ASSERT_EQ(parts.size(), 3);
+    EXPECT_EQ(parts.at(0).name, QStringLiteral("a"));
+    EXPECT_EQ(parts.at(0).contentType, QByteArray("image/png"));
+    EXPECT_EQ(parts.at(0).bytes, QByteArray("png"));
+    EXPECT_EQ(parts.at(1).contentType, QByteArray("application/octet-stream")); // extensions match exactly
+    EXPECT_EQ(parts.at(2).contentType, QByteArray("application/octet-stream"));
+    EXPECT_EQ(MimeTypeForExtension(QStringLiteral("jpe")), QStringLiteral("image/jpeg"));
+    EXPECT_EQ(MimeTypeForExtension(QStringLiteral("xlsx")), QStringLiteral("application/excel"));
+    EXPECT_FALSE(MimeTypeForExtension(QString()).has_value());
+}
+
+TEST(ContainerBody, NamesAreValidJsonStringsForEitherService)
+{
+    const QString name = QStringLiteral("Say \"hi\" \\ then\ttab");
+    const QJsonObject graph = QJsonDocument::fromJson(ContainerBody(MAccount::Personal, name)).object();
+    EXPECT_EQ(graph.value(QStringLiteral("displayName")).toString(), name);
+    const QJsonObject legacy = QJsonDocument::fromJson(ContainerBody(MAccount::OneNotePersonal, name)).object();
+    EXPECT_EQ(legacy.value(QStringLiteral("name")).toString(), name);
+    EXPECT_EQ(ContainerBody(MAccount::GlobalWork, QStringLiteral("Work")), QByteArray(R"({"displayName":"Work"})"));
+}
+
+TEST(ContainerAnswer, UrlsAreTheFirstQuotedTextAfterTheirKeys)
+{
+    const QString answer = QStringLiteral(
+        R"({"id":"1-n","self":"https://h/notebooks/1-n","sectionsUrl":"https://h/notebooks/1-n/sections","sectionGroupsUrl": "https://h/notebooks/1-n/sectionGroups"})");
+    EXPECT_EQ(ReadUrlField(answer, QStringLiteral("\"self\":")), QStringLiteral("https://h/notebooks/1-n"));
+    EXPECT_EQ(ReadUrlField(answer, QStringLiteral("\"sectionGroupsUrl\":")),
+        QStringLiteral("https://h/notebooks/1-n/sectionGroups"));
+    EXPECT_EQ(ReadUrlField(answer, QStringLiteral("\"pagesUrl\":")), QString());
+}
