@@ -1,6 +1,7 @@
 #include "Command.h"
 
 #include "Config.h"
+#include "Export.h"
 #include "ImportEnex.h"
 #include "Signin.h"
 #include "Tree.h"
@@ -27,6 +28,7 @@ const QList<std::shared_ptr<MCliCommand>>& MCliCommand::All()
         std::make_shared<MCliSignin>(),
         std::make_shared<MCliWhoami>(),
         std::make_shared<MCliTree>(),
+        std::make_shared<MCliExport>(),
         std::make_shared<MCliConfig>(),
         std::make_shared<MCliImportEnex>(),
     };

@@ -1,0 +1,170 @@
+#include "Export.h"
+
+#include "account/MAccount.h"
+#include "app/AppPaths.h"
+#include "app/GlobalSettings.h"
+#include "app/MStrings.h"
+#include "export/MExportTask.h"
+#include "model/MNotebookTree.h"
+#include "model/MONObject.h"
+#include "util/FileUtils.h"
+
+namespace {
+
+class MStderrStatus final : public MTreeStatusSink
+{
+public:
+    void ShowStatus(const QString& text) override { PrintErr(text); }
+    void HideStatus() override { }
+};
+
+// Progress on standard error: each new status once, with the pages done so far.
+class MCliExportReporter final : public MTaskReporter
+{
+public:
+    const MExportTask* task = nullptr;
+    int alerts = 0;
+
+    void ShowMessage(const QString&, const QString& status) override { ShowStatus(status); }
+    void ShowStatus(const QString& status) override
+    {
+        if (status == m_Last)
+            return;
+        m_Last = status;
+        PrintErr(QStringLiteral("[%1] %2").arg(task ? task->PagesDone() : 0).arg(status));
+    }
+    void Alert(const QString& text) override
+    {
+        ++alerts;
+        PrintErr(text);
+    }
+    bool Ask(const QString& text) override
+    {
+        PrintErr(text);
+        return false;
+    }
+    void Finish(const QString& text) override { PrintErr(text); }
+
+private:
+    QString m_Last;
+};
+
+std::optional<QString> FeatureForKind(const QString& kind)
+{
+    if (kind == QLatin1String("txt"))
+        return QStringLiteral("btnExportToTxt");
+    if (kind == QLatin1String("html"))
+        return QStringLiteral("btnExportToHtml");
+    if (kind == QLatin1String("backup"))
+        return QStringLiteral("btnBackup");
+    return std::nullopt;
+}
+
+MONObject* MatchPath(const MONObject& node, const QString& rest)
+{
+    for (const auto& child : node.children()) {
+        const QString& name = child->name;
+        if (name.isEmpty())
+            continue;
+        if (rest == name)
+            return child.get();
+        if (rest.startsWith(name + QLatin1Char('/'))) {
+            if (MONObject* found = MatchPath(*child, rest.mid(name.size() + 1)))
+                return found;
+        }
+    }
+    return nullptr;
+}
+
+} // namespace
+
+MONObject* FindNodeByPathOrId(const MONObject& root, const QString& pathOrId)
+{
+    if (MONObject* byId = MONObject::GetObjectByObjId(pathOrId, &root))
+        return byId;
+    QString path = pathOrId;
+    while (path.startsWith(QLatin1Char('/')))
+        path.remove(0, 1);
+    return path.isEmpty() ? nullptr : MatchPath(root, path);
+}
+
+MCliExport::MCliExport()
+    : m_Kind(QStringLiteral("kind"), Localized("cliExportOptionKind"), QStringLiteral("txt|html|backup"))
+    , m_Out(QStringLiteral("out"), Localized("cliExportOptionOut"), QStringLiteral("DIR"))
+    , m_Check(QStringLiteral("check"), Localized("cliExportOptionCheck"), QStringLiteral("PATH"))
+    , m_Refresh(QStringLiteral("refresh"), Localized("cliTreeOptionRefresh"))
+{
+    name = QStringLiteral("export");
+    description = Localized("cliExportDescription");
+    options = {m_Kind, m_Out, m_Check, m_Refresh};
+}
+
+std::optional<QString> MCliExport::CheckArguments(const QCommandLineParser& parser) const
+{
+    if (!parser.positionalArguments().isEmpty())
+        return Localized("cliWrongArgumentCount");
+    if (!FeatureForKind(parser.value(m_Kind)))
+        return Localized("cliExportNeedsKind");
+    if (parser.value(m_Out).isEmpty())
+        return Localized("strSpecifyStoreFolder");
+    if (parser.values(m_Check).isEmpty())
+        return Localized("cliExportNeedsCheck");
+    return std::nullopt;
+}
+
+int MCliExport::Execute(const QCommandLineParser& parser)
+{
+    MAccount& account = TheAccount();
+    if (account.OnlineOneNoteAccessToken().isEmpty() && account.OnlineOneNoteRefreshToken().isEmpty()) {
+        PrintErr(Localized("cliNotSignedIn"));
+        return kExitFailure;
+    }
+    account.RefreshTokens(true);
+
+    auto root = std::make_shared<MONObject>();
+    MStderrStatus treeStatus;
+    MNotebookTree tree(account, *root, AppPaths().notebookCache, &treeStatus);
+    const MTreeBuildResult built = tree.CreateNotebooksTree(parser.isSet(m_Refresh), false);
+    if (!built.built || !built.isList) {
+        PrintErr(Localized(built.built ? "cliTreeNoList" : "cliTreeNoAnswer"));
+        return kExitFailure;
+    }
+    for (const QString& check : parser.values(m_Check)) {
+        MONObject* node = FindNodeByPathOrId(*root, check);
+        if (!node) {
+            PrintErr(Localized("cliExportNoSuchNode").arg(check));
+            return kExitFailure;
+        }
+        SetCheckState(node, 1);
+    }
+
+    const QString folder = parser.value(m_Out);
+    const QString feature = *FeatureForKind(parser.value(m_Kind));
+    std::atomic<bool> running {true};
+    MPacer pacer(GlobalSettings().UploadInterval.load(), GlobalSettings().DownloadInterval.load(), &running);
+    MCliExportReporter reporter;
+    MTaskContext context;
+    context.account = &account;
+    context.tree = root;
+    context.reporter = &reporter;
+    context.pacer = &pacer;
+    context.running = &running;
+    context.feature = feature;
+    if (const std::optional<QString> problem = MExportTask::StartProblem(root.get(), folder)) {
+        PrintErr(Localized(*problem));
+        return kExitFailure;
+    }
+    CreateFolder(folder);
+
+    MExportTask task(context, *ExportKindForFeature(feature), folder);
+    reporter.task = &task;
+    PrintErr(Localized("strStartExport"));
+    task.ThreadRun();
+
+    bool failed = reporter.alerts > 0 || task.ResourcesFailed() > 0;
+    for (const MExportItem& item : task.Items()) {
+        PrintOut(QStringLiteral("%1\t%2").arg(Localized(item.written ? "strSuccess" : "strFailure"), item.path));
+        failed = failed || !item.written;
+    }
+    return failed ? kExitFailure : kExitSuccess;
+}

@@ -1,0 +1,28 @@
+#pragma once
+
+#include "Command.h"
+
+class MONObject;
+
+// export --kind txt|html|backup --out DIR --check PATH...: the checked sections to text files, HTML
+// files or section-file backups below DIR. Progress goes to standard error, the result list (one
+// file a line) to standard output; the exit status is non-zero when any page or file failed.
+class MCliExport final : public MCliCommand
+{
+public:
+    MCliExport();
+
+protected:
+    int Execute(const QCommandLineParser& parser) override;
+    std::optional<QString> CheckArguments(const QCommandLineParser& parser) const override;
+
+private:
+    const QCommandLineOption m_Kind;
+    const QCommandLineOption m_Out;
+    const QCommandLineOption m_Check;
+    const QCommandLineOption m_Refresh;
+};
+
+// The node a --check argument names: an id, or a slash-separated notebook/group/section path as
+// the tree shows it (names that hold a "/" themselves are matched whole). Null when none does.
+MONObject* FindNodeByPathOrId(const MONObject& root, const QString& pathOrId);

@@ -1,0 +1,73 @@
+#pragma once
+
+#include "tasks/MPageWalker.h"
+
+#include <QList>
+#include <QString>
+#include <atomic>
+#include <optional>
+
+class MONObject;
+
+// The three kinds of export, chosen by the feature button that opened the panel.
+enum class MExportKind { Text, Html, SectionFile };
+std::optional<MExportKind> ExportKindForFeature(const QString& feature);
+
+// One line of the result list: a page or section file and whether it was written.
+struct MExportItem
+{
+    QString path;
+    bool written = false;
+};
+
+// Saves the checked sections below a folder that mirrors notebook, section groups and section:
+// each page as a text or HTML file (with its images and attachments in "<page>.files"), or each
+// section as its ".one" file fetched from OneDrive. Runs on the worker thread; reports through the
+// context's reporter.
+class MExportTask : public MPageWalker
+{
+public:
+    MExportTask(const MTaskContext& context, MExportKind kind, QString exportFolder);
+
+    // The localized key of the reason a run cannot start ("strSelectASection",
+    // "strSpecifyStoreFolder"), or nothing.
+    static std::optional<QString> StartProblem(const MONObject* tree, const QString& exportFolder);
+
+    // The worker's body: the walk over the snapshot, then the finish text.
+    void ThreadRun();
+
+    // The per-page work of the batch frame; returns 1 when a file was written.
+    qint64 ExportToFile_Pages(const MPageEntry& page, qint64 index, const QString& sectionFolder);
+    // The section-file kind: fetches the section's ".one" file into the container folder.
+    void backupFromOneDrive(const MONObject& section, const QString& exportFolder);
+    QString get_OneDriveFile_DownloadUrl(const QString& sectionId, qint64& fileSize);
+    bool downloadOneDriveFile(const QString& downloadUrl, const QString& downloadFileName);
+    bool DownloadAttachment(const QString& url, const QString& downloadedFileName);
+
+    qint64 ExportFilesCount() const { return m_ExportFilesCount; }
+    qint64 PagesDone() const { return m_PagesDone; }
+    qint64 ResourcesFailed() const { return m_ResourcesFailed; }
+    // Read after the run (the worker writes them).
+    const QList<MExportItem>& Items() const { return m_Items; }
+
+protected:
+    qint64 HandlePage(const MPageEntry& page, qint64 index, const QString& sectionPath) override;
+    qint64 VisitSection(const MONObject& section, const QString& path) override;
+    void EnterFolder(const QString& path) override;
+    QString ChildPath(const QString& path, const QString& name) const override;
+    // The download addresses of OneDrive are pre-authorized: no bearer token goes with them.
+    virtual MHttpResponse SendWithoutToken(const MHttpRequest& request);
+
+private:
+    QString Extension() const;
+    QString PageContent(const MPageEntry& page, const QString& html, const QString& path);
+    void FinishItem(const QString& path, bool written);
+
+    MExportKind m_Kind;
+    QString m_ExportFolder;
+    std::atomic<qint64> m_ExportFilesCount {0};
+    std::atomic<qint64> m_PagesDone {0};
+    std::atomic<qint64> m_ResourcesFailed {0};
+    QList<MExportItem> m_Items;
+    qint64 m_SectionFileSize = 0;
+};

@@ -1,0 +1,66 @@
+#!/bin/sh
+# pagewright-cli export against pagewright-emulator with the demo fixture: sign in, export a notebook
+# to text and to HTML, and check one file per page with the page's content, the HTML page's image
+# beside it, a non-zero exit for an unknown path, and that a second run adds files beside the first.
+# Usage: export_script_test.sh PAGEWRIGHT_CLI PAGEWRIGHT_EMULATOR FIXTURE
+set -eu
+
+cli=$1
+emulator=$2
+fixture=$3
+
+work=$(mktemp -d)
+. "$(dirname "$0")/emulator-session.sh"
+cleanup() {
+    stop_emulator
+    rm -rf "$work"
+}
+trap cleanup EXIT
+
+fail() {
+    echo "FAIL: $*" >&2
+    for f in "$work"/*.out "$work"/*.err; do
+        [ -f "$f" ] && { echo "--- $f" >&2; tail -n 20 "$f" >&2; }
+    done
+    exit 1
+}
+
+start_emulator "$emulator" "$fixture"
+pw() { "$cli" --settings-dir "$work/settings" "$@"; }
+point_cli_at_emulator
+pw config set DownloadInterval 0 >/dev/null || fail "config set DownloadInterval"
+pw config set UploadInterval 0 >/dev/null || fail "config set UploadInterval"
+sign_in_personal
+
+# Without --check nothing is exported.
+if pw export --kind txt --out "$work/none" >"$work/nocheck.out" 2>"$work/nocheck.err"; then fail "export without --check"; fi
+
+pw export --kind txt --out "$work/txt" --check "Travel Journal" >"$work/txt.out" 2>"$work/txt.err" || fail "export txt"
+lisbon="$work/txt/Travel Journal/Lisbon 2024"
+[ -f "$lisbon/Day one: Alfama.txt" ] || fail "no file for the first page"
+grep -q "Landed at 9:10 & took the 744 bus" "$lisbon/Day one: Alfama.txt" || fail "the first page's text is missing"
+grep -q "^        Café on the corner" "$lisbon/Day one: Alfama.txt" || fail "the nested list item is not indented twice"
+[ -f "$lisbon/2.txt" ] || fail "the untitled third page is not named by its index"
+[ -f "$work/txt/Travel Journal/Archive/Older/Oldest/2009/2009 page 1.txt" ] || fail "the nested groups are not mirrored"
+pages=$(grep -c "	" "$work/txt.out")
+files=$(find "$work/txt" -type f -name '*.txt' | wc -l)
+[ "$pages" -eq "$files" ] || fail "the result list names $pages files but $files were written"
+grep -q "^Success	$lisbon/Costs so far.txt\$" "$work/txt.out" || fail "the result list lacks a page"
+grep -q "Lisbon 2024" "$work/txt.err" || fail "no progress on standard error"
+
+pw export --kind txt --out "$work/txt" --check "Travel Journal/Lisbon 2024" >"$work/txt2.out" 2>"$work/txt2.err" || fail "second export"
+[ -f "$lisbon/Day one: Alfama(1).txt" ] || fail "the second run did not write beside the first"
+
+pw export --kind html --out "$work/html" --check "Travel Journal/Lisbon 2024" >"$work/html.out" 2>"$work/html.err" || fail "export html"
+page="$work/html/Travel Journal/Lisbon 2024/Day one: Alfama.html"
+[ -f "$page" ] || fail "no HTML page"
+grep -q 'src="Day one: Alfama.files/[^"]*\.png"' "$page" || fail "the image is not referred to relatively"
+png=$(find "$work/html/Travel Journal/Lisbon 2024/Day one: Alfama.files" -name '*.png' | head -n 1)
+[ -n "$png" ] && head -c 4 "$png" | grep -q PNG || fail "the image was not saved"
+[ -f "$work/html/Travel Journal/Lisbon 2024/Day one: Alfama.files/tickets.pdf" ] || fail "the attachment was not saved"
+grep -q "apptags/to-do-completed.png" "$page" || fail "no tag icon"
+
+if pw export --kind txt --out "$work/x" --check "No such notebook" >"$work/bad.out" 2>"$work/bad.err"; then
+    fail "an unknown path did not fail"
+fi
+echo "cli export test passed"

@@ -1,0 +1,121 @@
+#include "export/LocalHtml.h"
+#include "TempDir.h"
+
+#include <QDir>
+#include <gtest/gtest.h>
+
+namespace {
+
+const QString kPageLink = QStringLiteral("onenote:https://d/S.one#T&section-id={S1}&page-id={PAGE1}&end");
+
+struct MConversion
+{
+    QStringList downloads; // "url -> path"
+    bool succeed = true;
+
+    QString Convert(const QString& html, const QString& link = kPageLink, const QString& page = "/out/S/Page.html")
+    {
+        MLocalHtmlConverter converter(
+            QStringLiteral("http://icons.example"), [this](const QString& url, const QString& path) {
+                downloads.append(url + QStringLiteral(" -> ") + path);
+                return succeed;
+            });
+        return converter.ConvertOnlineHtml2LocalHtml(link, html, page);
+    }
+};
+
+QString Page(const QString& title, const QString& body)
+{
+    return QStringLiteral(
+        "<html><head><title>%1</title><meta name=\"created\" content=\"2015-07-22T09:00:00.0000000\"/>"
+        "</head><body>%2</body></html>")
+        .arg(title, body);
+}
+
+TEST(LocalHtmlTest, TagsGetAnIconAndASpaceBeforeTheirContent)
+{
+    MConversion c;
+    const QString html
+        = c.Convert(Page("T", "<p data-tag=\"to-do:completed\">Done</p><p data-tag=\"important,idea\">x</p>"));
+    EXPECT_TRUE(
+        html.contains(QStringLiteral("<p data-tag=\"to-do:completed\"><img src=\"http://icons.example/uploads/soft/"
+                                     "quillview/apptags/to-do-completed.png\" style=\"padding: 0px 0px 0px 0px;\"/>"
+                                     "<span> </span>Done</p>")))
+        << qPrintable(html);
+    // Several tags stay one file name.
+    EXPECT_TRUE(html.contains(QStringLiteral("apptags/important,idea.png")));
+}
+
+TEST(LocalHtmlTest, LinksToParagraphsOfThisPageBecomeAnchorsOthersStay)
+{
+    MConversion c;
+    const QString body = QStringLiteral(
+        "<p id=\"p:{ABC}{60}\">target</p>"
+        "<a "
+        "href=\"onenote:https://d/"
+        "S.one#T&amp;section-id={S1}&amp;page-id={page1}&amp;object-id={ABC}&amp;3C&amp;end\">same</a>"
+        "<a "
+        "href=\"onenote:https://d/"
+        "S.one#U&amp;section-id={S1}&amp;page-id={PAGE2}&amp;object-id={ABC}&amp;3C&amp;end\">other</a>"
+        "<a href=\"onenote:https://d/S.one#T&amp;page-id={PAGE1}&amp;object-id={MISSING}&amp;3C&amp;end\">gone</a>");
+    const QString html = c.Convert(Page("T", body));
+    EXPECT_TRUE(html.contains(QStringLiteral("<a href=\"#p:{ABC}{60}\">same</a>"))) << qPrintable(html);
+    EXPECT_TRUE(html.contains(QStringLiteral("page-id={PAGE2}&amp;object-id={ABC}&amp;3C&amp;end\">other</a>")));
+    EXPECT_TRUE(html.contains(QStringLiteral("object-id={MISSING}")));
+    // Without the page's own link nothing counts as the same page.
+    EXPECT_FALSE(c.Convert(Page("T", body), QString()).contains(QStringLiteral("href=\"#")));
+}
+
+TEST(LocalHtmlTest, TitleAndDateBlocksOpenTheBody)
+{
+    MConversion c;
+    const QString short24 = QString(24, QLatin1Char('a'));
+    const QString html = c.Convert(Page(short24, "<p>x</p>"));
+    EXPECT_TRUE(html.contains(QStringLiteral(
+        "<body><div id=\"zephtitle\" "
+        "style=\"font-size:24px;position:absolute;left:48px;top:26px;width:576px;border-bottom:"
+        "solid 1px #ccc;\">%1</div><div id=\"zephdatetime\" style=\"font-size:8pt;position:absolute;left:48px;top:70px;"
+        "color:gray\">2015-07-22 09:00:00</div><p>x</p>")
+                                  .arg(short24)))
+        << qPrintable(html);
+    EXPECT_TRUE(c.Convert(Page(short24 + "b", "")).contains(QStringLiteral("top:94px")));
+    // An untitled page shows a real no-break space, not the "&" a protected one would turn into.
+    EXPECT_TRUE(c.Convert(Page("", "")).contains(QStringLiteral("#ccc;\">&nbsp;</div>")));
+}
+
+TEST(LocalHtmlTest, PageWithoutTitleOrBodyIsStillConverted)
+{
+    MConversion c;
+    const QString html = c.Convert(QStringLiteral("<html><head/><div>x</div></html>"));
+    EXPECT_FALSE(html.contains(QStringLiteral("zephtitle")));
+    // Empty elements keep their end tag, so a browser does not nest the page inside them.
+    EXPECT_TRUE(html.contains(QStringLiteral("<head></head><div>x</div>"))) << qPrintable(html);
+    // A page that is not XML comes back as it was.
+    EXPECT_EQ(c.Convert(QStringLiteral("<p>a<br>b</p>")), QStringLiteral("<p>a<br>b</p>"));
+}
+
+TEST(LocalHtmlTest, ImagesAndAttachmentsAreFetchedBesideThePageAndReferredToRelatively)
+{
+    MTempDir dir;
+    MConversion c;
+    c.succeed = false; // a failed download still leaves the local reference
+    const QString page = dir.FilePath(QStringLiteral("S/My #1.html"));
+    const QString body
+        = QStringLiteral("<img id=\"img:{G1}{9}\" src=\"https://g/resources/r1/$value\" data-src-type=\"image/png\" />"
+                         "<img src=\"https://g/resources/noid/$value\" data-src-type=\"image/png\" />"
+                         "<object data-attachment=\"../R&amp;D 50%.pdf\" type=\"application/pdf\" "
+                         "data=\"https://g/resources/r2/$value\" />");
+    const QString html = c.Convert(Page("T", body), kPageLink, page);
+    const QString folder = dir.FilePath(QStringLiteral("S/My #1.files"));
+    ASSERT_EQ(c.downloads.size(), 2);
+    EXPECT_EQ(c.downloads.at(0), QStringLiteral("https://g/resources/r1/$value -> ") + folder + "/{G1}{9}.png");
+    // The attachment's own name cannot climb out of the folder.
+    EXPECT_EQ(c.downloads.at(1), QStringLiteral("https://g/resources/r2/$value -> ") + folder + "/.._R&D 50%.pdf");
+    EXPECT_TRUE(QDir(folder).exists());
+    EXPECT_TRUE(html.contains(QStringLiteral("src=\"My %231.files/{G1}{9}.png\""))) << qPrintable(html);
+    EXPECT_TRUE(html.contains(QStringLiteral("src=\"https://g/resources/noid/$value\"")));
+    EXPECT_TRUE(html.contains(QStringLiteral("data=\"My %231.files/.._R&amp;D 50%25.pdf\"")));
+    EXPECT_TRUE(html.contains(QStringLiteral("<a href=\"My %231.files/.._R&amp;D 50%25.pdf\">../R&amp;D 50%.pdf</a>")));
+}
+
+} // namespace

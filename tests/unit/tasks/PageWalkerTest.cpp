@@ -1,0 +1,286 @@
+#include "RecordingReporter.h"
+#include "account/MAccount.h"
+#include "model/MONObject.h"
+#include "tasks/MPageWalker.h"
+
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QUrlQuery>
+#include <gtest/gtest.h>
+#include <map>
+
+namespace {
+
+// A service stand-in: sections with a number of pages (some untitled), or a fixed answer.
+class MFakePages
+{
+public:
+    std::map<QString, int> pagesPerSection;
+    std::optional<QByteArray> fixedAnswer;
+    QStringList urls;
+
+    MHttpResponse Answer(const MHttpRequest& request)
+    {
+        urls.append(request.url);
+        MHttpResponse response;
+        if (fixedAnswer) {
+            response.body = *fixedAnswer;
+            return response;
+        }
+        const QUrl url(request.url);
+        const QString section = url.path().section(QLatin1Char('/'), -2, -2);
+        const int skip = QUrlQuery(url).queryItemValue(QStringLiteral("skip")).toInt();
+        const int count = pagesPerSection[section];
+        QJsonArray values;
+        for (int i = skip; i < std::min(count, skip + 100); ++i) {
+            // Every page past the first batch is untitled, to see how it is named.
+            const QString title = i < 100 ? QStringLiteral("P%1").arg(i) : QString();
+            values.append(QJsonObject {{"title", title}, {"id", QStringLiteral("%1-page%2").arg(section).arg(i)}});
+        }
+        response.body = QJsonDocument(QJsonObject {{"value", values}}).toJson(QJsonDocument::Compact);
+        return response;
+    }
+};
+
+class MRecordingWalker final : public MPageWalker
+{
+public:
+    MRecordingWalker(const MTaskContext& context, MPageUser user, MFakePages& service)
+        : MPageWalker(context, PagePolicyFor(user))
+        , m_Service(service)
+    { }
+    QStringList pages; // "sectionPath|title"
+    QStringList folders;
+
+protected:
+    qint64 HandlePage(const MPageEntry& page, qint64, const QString& sectionPath) override
+    {
+        pages.append(sectionPath + QLatin1Char('|') + page.title);
+        return 1;
+    }
+    void EnterFolder(const QString& path) override { folders.append(path); }
+    MHttpResponse Send(const MHttpRequest& request) override { return m_Service.Answer(request); }
+
+private:
+    MFakePages& m_Service;
+};
+
+class PageWalkerTest : public ::testing::Test
+{
+protected:
+    PageWalkerTest()
+    {
+        account.setMSAccountType(MAccount::Personal);
+        account.setOnlineOneNoteAccessToken(QStringLiteral("token"));
+        account.setRetrieveTokensTime(QDateTime::currentDateTime());
+        account.setTokenExpires_in(3600);
+        context.account = &account;
+        context.reporter = &reporter;
+        context.pacer = &pacer;
+        context.running = &running;
+    }
+
+    MONObject* AddSection(MONObject* parent, const QString& id, const QString& name, bool checked = true)
+    {
+        MONObject* node = parent->addSubObject(MONObject::Section, id, name, {}, {}, {}, {}, {}, {}, {});
+        node->intValue = checked ? 1 : 0;
+        return node;
+    }
+
+    MAccount account;
+    MRecordingReporter reporter;
+    MCountingPacer pacer;
+    std::atomic<bool> running {true};
+    MTaskContext context;
+    MFakePages service;
+    MONObject root;
+};
+
+TEST_F(PageWalkerTest, EmptySectionCostsTenRequestsForExportAndReplaceButOneForTheOthers)
+{
+    MONObject* section = AddSection(&root, QStringLiteral("s1"), QStringLiteral("S"));
+    const std::map<MPageUser, int> expected {{MPageUser::Export, 10}, {MPageUser::Replace, 10}, {MPageUser::Search, 1},
+        {MPageUser::Tags, 1}, {MPageUser::Attachments, 1}};
+    for (const auto& [user, requests] : expected) {
+        service.urls.clear();
+        MRecordingWalker walker(context, user, service);
+        EXPECT_EQ(walker.ListSection(*section, QStringLiteral("F")), 0);
+        ASSERT_EQ(service.urls.size(), requests) << int(user);
+        EXPECT_TRUE(service.urls.first().endsWith(QStringLiteral("/sections/s1/pages?top=100&skip=0")));
+        EXPECT_TRUE(service.urls.last().endsWith(QStringLiteral("skip=%1").arg((requests - 1) * 100)));
+    }
+}
+
+TEST_F(PageWalkerTest, ExactlyOneFullBatchAsksOnceMoreWhereShortBatchesEnd)
+{
+    MONObject* section = AddSection(&root, QStringLiteral("s1"), QStringLiteral("S"));
+    service.pagesPerSection[QStringLiteral("s1")] = 100;
+    MRecordingWalker search(context, MPageUser::Search, service);
+    EXPECT_EQ(search.ListSection(*section, QString()), 100);
+    EXPECT_EQ(service.urls.size(), 2);
+}
+
+TEST_F(PageWalkerTest, NoFeatureHandlesMoreThanAThousandPagesAndUntitledPagesRestartAtZero)
+{
+    MONObject* section = AddSection(&root, QStringLiteral("s1"), QStringLiteral("S"));
+    service.pagesPerSection[QStringLiteral("s1")] = 1500;
+    for (MPageUser user : {MPageUser::Export, MPageUser::Tags}) {
+        MRecordingWalker walker(context, user, service);
+        EXPECT_EQ(walker.ListSection(*section, QStringLiteral("F")), 1000);
+        ASSERT_EQ(walker.pages.size(), 1000);
+        EXPECT_EQ(walker.pages.at(99), QStringLiteral("F/S|P99"));
+        EXPECT_EQ(walker.pages.at(100), QStringLiteral("F/S|0"));
+        EXPECT_EQ(walker.pages.at(101), QStringLiteral("F/S|1"));
+        EXPECT_EQ(walker.pages.at(999), QStringLiteral("F/S|99"));
+    }
+    // The search shows the title as it is found.
+    MRecordingWalker search(context, MPageUser::Search, service);
+    search.ListSection(*section, QStringLiteral("F"));
+    EXPECT_EQ(search.pages.at(100), QStringLiteral("F/S|"));
+}
+
+TEST_F(PageWalkerTest, WaitsFallOnTheIntervalAndPlaceOfEachFeature)
+{
+    MONObject* section = AddSection(&root, QStringLiteral("s1"), QStringLiteral("S"));
+    service.pagesPerSection[QStringLiteral("s1")] = 3;
+    {
+        // Export: after each of the ten answers, and after each of the three pages.
+        MRecordingWalker walker(context, MPageUser::Export, service);
+        walker.ListSection(*section, QString());
+        EXPECT_EQ(pacer.DownloadWaits(), 13);
+        EXPECT_EQ(pacer.UploadWaits(), 0);
+    }
+    MCountingPacer searchPacer;
+    context.pacer = &searchPacer;
+    MRecordingWalker search(context, MPageUser::Search, service);
+    search.ListSection(*section, QString());
+    EXPECT_EQ(searchPacer.UploadWaits(), 1);
+    EXPECT_EQ(searchPacer.DownloadWaits(), 0);
+}
+
+TEST_F(PageWalkerTest, ListErrorAlertsEndsTheSectionAndOnlyExportExpiresTheToken)
+{
+    MONObject* section = AddSection(&root, QStringLiteral("s1"), QStringLiteral("Work"));
+    service.fixedAnswer = QByteArray(R"({"error":{"code":"InvalidAuthenticationToken","message":"expired"}})");
+    MRecordingWalker search(context, MPageUser::Search, service);
+    search.ListSection(*section, QString());
+    EXPECT_EQ(account.TokenExpires_in(), 3600);
+
+    MRecordingWalker walker(context, MPageUser::Export, service);
+    walker.ListSection(*section, QString());
+    EXPECT_EQ(account.TokenExpires_in(), 0);
+    EXPECT_EQ(service.urls.size(), 2); // one request each; the error ends the section
+    ASSERT_EQ(reporter.Alerts().size(), 2);
+    EXPECT_EQ(reporter.Alerts().first(),
+        QStringLiteral("Retrieve page list of section 'Work'  error: InvalidAuthenticationToken"));
+}
+
+TEST_F(PageWalkerTest, TreeWalkVisitsCheckedNodesInOrderAndSkipsTheRest)
+{
+    MONObject* notebook = root.addSubObject(MONObject::Notebook, "n", "Book", {}, {}, {}, {}, {}, {}, {});
+    MONObject* group = notebook->addSubObject(MONObject::SectionGroup, "g", "Group", {}, {}, {}, {}, {}, {}, {});
+    MONObject* other = root.addSubObject(MONObject::Notebook, "o", "Other", {}, {}, {}, {}, {}, {}, {});
+    AddSection(group, "a", "A");
+    AddSection(group, "b", "B", false);
+    AddSection(notebook, "c", "C");
+    AddSection(other, "d", "D", false);
+    notebook->intValue = 1;
+    group->intValue = 1;
+    for (const char* id : {"a", "b", "c", "d"})
+        service.pagesPerSection[QString::fromLatin1(id)] = 1;
+
+    MRecordingWalker walker(context, MPageUser::Search, service);
+    walker.WalkNotebooks(root, QStringLiteral("/out"));
+    EXPECT_EQ(walker.pages, (QStringList {"/out/Book/Group/A|P0", "/out/Book/C|P0"}));
+    EXPECT_EQ(walker.folders, (QStringList {"/out/Book", "/out/Book/Group", "/out/Book/Group/A", "/out/Book/C"}));
+}
+
+TEST_F(PageWalkerTest, StoppedRunAndMissingTokenMakeNoRequest)
+{
+    MONObject* section = AddSection(&root, QStringLiteral("s1"), QStringLiteral("S"));
+    running = false;
+    MRecordingWalker walker(context, MPageUser::Export, service);
+    walker.WalkNotebooks(root, QString());
+    walker.ListSection(*section, QString());
+    running = true;
+    account.setOnlineOneNoteAccessToken(QString());
+    walker.ListSection(*section, QString());
+    EXPECT_TRUE(service.urls.isEmpty());
+}
+
+TEST_F(PageWalkerTest, PageContentAndClientLink)
+{
+    MRecordingWalker walker(context, MPageUser::Export, service);
+    service.fixedAnswer = QByteArray("<html><body>x</body></html>");
+    EXPECT_EQ(walker.GetPageContent(QStringLiteral("p1"), QStringLiteral("T")),
+        QStringLiteral("<html><body>x</body></html>"));
+    EXPECT_TRUE(service.urls.last().endsWith(QStringLiteral("/pages/p1/content?includeIDs=true")));
+    EXPECT_EQ(walker.GetPageContent(QString(), QStringLiteral("T")), QString());
+
+    service.fixedAnswer = QByteArray(R"({"error":{"code":"InvalidAuthenticationToken"}})");
+    EXPECT_EQ(walker.GetPageContent(QStringLiteral("p1"), QStringLiteral("T")), QString());
+    EXPECT_EQ(account.TokenExpires_in(), 0);
+
+    service.fixedAnswer
+        = QByteArray(R"({"id":"p1","links":{"oneNoteClientUrl":{"href":"onenote:https://x/S.one#T&page-id={P}&end"},)"
+                     R"("oneNoteWebUrl":{"href":"https://w"}}})");
+    EXPECT_EQ(walker.GetPageOneNoteClientUrl(QStringLiteral("p1")),
+        QStringLiteral("onenote:https://x/S.one#T&page-id={P}&end"));
+    EXPECT_TRUE(service.urls.last().endsWith(QStringLiteral("/pages/p1")));
+    service.fixedAnswer = QByteArray(R"({"id":"p1","links":{}})");
+    EXPECT_EQ(walker.GetPageOneNoteClientUrl(QStringLiteral("p1")), QString());
+}
+
+TEST(PagePolicyTest, TheFiveFeaturesDifferAsTabled)
+{
+    using W = MPagePolicy::ListWait;
+    using K = MPacer::Kind;
+    struct Row
+    {
+        MPageUser user;
+        int timeout;
+        K kind;
+        W wait;
+        bool endOnShort, log, expire;
+    };
+    const Row rows[] = {
+        {MPageUser::Export, 30, K::Download, W::AfterGoodResponse, false, true, true},
+        {MPageUser::Attachments, 90, K::Download, W::BeforeRequest, true, true, false},
+        {MPageUser::Tags, 90, K::Download, W::BeforeRequest, true, true, false},
+        {MPageUser::Search, 30, K::Upload, W::AfterGoodResponse, true, false, false},
+        {MPageUser::Replace, 30, K::Upload, W::AfterGoodResponse, false, false, false},
+    };
+    for (const Row& row : rows) {
+        const MPagePolicy p = PagePolicyFor(row.user);
+        SCOPED_TRACE(int(row.user));
+        EXPECT_EQ(p.listTimeoutSeconds, row.timeout);
+        EXPECT_EQ(p.listWaitKind, row.kind);
+        EXPECT_EQ(p.listWait, row.wait);
+        EXPECT_EQ(p.endOnShortBatch, row.endOnShort);
+        EXPECT_EQ(p.logListError, row.log);
+        EXPECT_EQ(p.expireTokenOnInvalidToken, row.expire);
+        // The short-batch rule reads the entry count, so the two go together.
+        EXPECT_EQ(p.batchCountsEntries, row.endOnShort);
+    }
+    EXPECT_TRUE(PagePolicyFor(MPageUser::Search).keepEmptyTitle);
+    EXPECT_FALSE(PagePolicyFor(MPageUser::Export).waitBeforeContent);
+    EXPECT_TRUE(PagePolicyFor(MPageUser::Tags).waitBeforeContent);
+}
+
+TEST(PageListTest, ParsesEntriesInOrderAndToleratesBadAnswers)
+{
+    const QByteArray body = R"({"@odata.nextLink":"ignored","value":[)"
+                            R"({"title":"A","id":"1","links":{"oneNoteClientUrl":{"href":"onenote:a"}}},)"
+                            R"({"title":"","id":"2"}]})";
+    const QList<MPageEntry> pages = ParsePageList(body);
+    ASSERT_EQ(pages.size(), 2);
+    EXPECT_EQ(pages.at(0).title, QStringLiteral("A"));
+    EXPECT_EQ(pages.at(0).clientUrl, QStringLiteral("onenote:a"));
+    EXPECT_EQ(pages.at(1).id, QStringLiteral("2"));
+    EXPECT_TRUE(pages.at(1).title.isEmpty());
+    EXPECT_TRUE(ParsePageList("not json").isEmpty());
+    EXPECT_TRUE(ParsePageList(R"({"items":[{"id":"1"}]})").isEmpty());
+}
+
+} // namespace
