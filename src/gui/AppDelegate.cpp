@@ -16,6 +16,7 @@
 #include "model/MOLONUtils.h"
 #include "panels/MViewAccount.h"
 #include "panels/MViewEvernote.h"
+#include "panels/MViewExport.h"
 
 #include <QAction>
 #include <QApplication>
@@ -77,6 +78,7 @@ void AppDelegate::CreatePanels()
     auto* evernote = new MViewEvernote();
     connect(evernote, &MViewEvernote::SectionsCreated, this, [this] { CreateNotebooksTree(true, true); });
     m_ViewImportEvernote = evernote;
+    m_ViewExport = new MViewExport();
     m_Window->SetPanel(MPanelKind::ListTags, m_ViewListTags);
     m_Window->SetPanel(MPanelKind::ListAttachments, m_ViewListAttachments);
     m_Window->SetPanel(MPanelKind::Replace, m_ViewReplace);

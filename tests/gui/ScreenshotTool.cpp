@@ -92,6 +92,8 @@ int main(int argc, char* argv[])
     int failures = Save(window, out, "main.png") ? 0 : 1;
     window->ShowButtonAndPanel(QStringLiteral("btnImportEvernote"));
     failures += Save(window, out, "import-enex.png") ? 0 : 1;
+    window->ShowButtonAndPanel(QStringLiteral("btnExportToHtml"));
+    failures += Save(window, out, "export.png") ? 0 : 1;
 
     {
         MWinOptons options(window);
