@@ -1,5 +1,7 @@
 #include "Export.h"
 
+#include "OutlinePath.h"
+
 #include "account/MAccount.h"
 #include "app/AppPaths.h"
 #include "app/GlobalSettings.h"
@@ -10,13 +12,6 @@
 #include "util/FileUtils.h"
 
 namespace {
-
-class MStderrStatus final : public MTreeStatusSink
-{
-public:
-    void ShowStatus(const QString& text) override { PrintErr(text); }
-    void HideStatus() override { }
-};
 
 // Progress on standard error: each new status once, with the pages done so far.
 class MCliExportReporter final : public MTaskReporter
@@ -60,33 +55,7 @@ std::optional<QString> FeatureForKind(const QString& kind)
     return std::nullopt;
 }
 
-MONObject* MatchPath(const MONObject& node, const QString& rest)
-{
-    for (const auto& child : node.children()) {
-        const QString& name = child->name;
-        if (name.isEmpty())
-            continue;
-        if (rest == name)
-            return child.get();
-        if (rest.startsWith(name + QLatin1Char('/'))) {
-            if (MONObject* found = MatchPath(*child, rest.mid(name.size() + 1)))
-                return found;
-        }
-    }
-    return nullptr;
-}
-
 } // namespace
-
-MONObject* FindNodeByPathOrId(const MONObject& root, const QString& pathOrId)
-{
-    if (MONObject* byId = MONObject::GetObjectByObjId(pathOrId, &root))
-        return byId;
-    QString path = pathOrId;
-    while (path.startsWith(QLatin1Char('/')))
-        path.remove(0, 1);
-    return path.isEmpty() ? nullptr : MatchPath(root, path);
-}
 
 MCliExport::MCliExport()
     : m_Kind(QStringLiteral("kind"), Localized("cliExportOptionKind"), QStringLiteral("txt|html|backup"))
@@ -122,8 +91,7 @@ int MCliExport::Execute(const QCommandLineParser& parser)
     account.RefreshTokens(true);
 
     auto root = std::make_shared<MONObject>();
-    MStderrStatus treeStatus;
-    MNotebookTree tree(account, *root, AppPaths().notebookCache, &treeStatus);
+    MNotebookTree tree(account, *root, AppPaths().notebookCache, &StderrTreeStatus());
     const MTreeBuildResult built = tree.CreateNotebooksTree(parser.isSet(m_Refresh), false);
     if (!built.built || !built.isList) {
         PrintErr(Localized(built.built ? "cliTreeNoList" : "cliTreeNoAnswer"));

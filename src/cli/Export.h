@@ -22,7 +22,3 @@ private:
     const QCommandLineOption m_Check;
     const QCommandLineOption m_Refresh;
 };
-
-// The node a --check argument names: an id, or a slash-separated notebook/group/section path as
-// the tree shows it (names that hold a "/" themselves are matched whole). Null when none does.
-MONObject* FindNodeByPathOrId(const MONObject& root, const QString& pathOrId);

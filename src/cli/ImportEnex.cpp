@@ -1,5 +1,7 @@
 #include "ImportEnex.h"
 
+#include "OutlinePath.h"
+
 #include "account/MAccount.h"
 #include "app/AppPaths.h"
 #include "app/GlobalSettings.h"
@@ -31,13 +33,6 @@ public:
         return false;
     }
     void Finish(const QString& text) override { PrintErr(text); }
-};
-
-class MQuietStatus final : public MTreeStatusSink
-{
-public:
-    void ShowStatus(const QString&) override { }
-    void HideStatus() override { }
 };
 
 std::optional<qint64> ParseCount(const QString& text)
@@ -74,35 +69,12 @@ bool LoadTree(MAccount& account, MONObject& root, bool mayFetch)
     const QString cache = AppPaths().notebookCache;
     if (!FileExists(cache) && !mayFetch)
         return false;
-    MQuietStatus status;
-    MNotebookTree tree(account, root, cache, &status);
+    MNotebookTree tree(account, root, cache, &QuietTreeStatus());
     const MTreeBuildResult result = tree.CreateNotebooksTree(false, false);
     return result.built && result.isList;
 }
 
 } // namespace
-
-MONObject* FindNodeByPath(const MONObject& root, const QString& path)
-{
-    const MONObject* node = &root;
-    for (const QString& name : path.split(QLatin1Char('/'), Qt::SkipEmptyParts)) {
-        const MONObject* found = nullptr;
-        for (const auto& child : node->children()) {
-            if (child->name == name) {
-                found = child.get();
-                break;
-            }
-        }
-        for (size_t i = 0; !found && i < node->childCount(); ++i) {
-            if (StringEqualsIgnoreCase(node->child(i)->name, name))
-                found = node->child(i);
-        }
-        if (!found)
-            return nullptr;
-        node = found;
-    }
-    return node == &root ? nullptr : const_cast<MONObject*>(node);
-}
 
 MCliImportEnex::MCliImportEnex()
     : m_Section(QStringLiteral("section"), Localized("cliImportEnexOptionSection"), QStringLiteral("PATH"))
@@ -159,7 +131,7 @@ int MCliImportEnex::Execute(const QCommandLineParser& parser)
     // A preview needs no sign-in: without an outline to look in, the path itself names the target.
     MONObject root;
     MEvernoteTarget target;
-    MONObject* node = LoadTree(account, root, !dryRun && signedIn) ? FindNodeByPath(root, path) : nullptr;
+    MONObject* node = LoadTree(account, root, !dryRun && signedIn) ? FindNodeByPathOrId(root, path) : nullptr;
     const quint64 wanted = tagMode ? MONObject::Notebook : MONObject::Section;
     if (node && (node->objType == wanted || (tagMode && node->objType == MONObject::SectionGroup))) {
         TickTarget(root, *node, tagMode);

@@ -26,6 +26,3 @@ private:
     const QCommandLineOption m_Indents;
     const QCommandLineOption m_DryRun;
 };
-
-// The node at `path` below `root`: names separated by "/", each matched exactly, else ignoring case.
-MONObject* FindNodeByPath(const MONObject& root, const QString& path);

@@ -1,5 +1,7 @@
 #include "Tree.h"
 
+#include "OutlinePath.h"
+
 #include "account/MAccount.h"
 #include "app/AppPaths.h"
 #include "app/MStrings.h"
@@ -8,14 +10,6 @@
 #include "util/FileUtils.h"
 
 namespace {
-
-// The main window shows these in its status bar; here they go to standard error.
-class MStderrStatus final : public MTreeStatusSink
-{
-public:
-    void ShowStatus(const QString& text) override { PrintErr(text); }
-    void HideStatus() override { }
-};
 
 QString KindWord(quint64 type)
 {
@@ -68,8 +62,7 @@ int MCliTree::Execute(const QCommandLineParser& parser)
         return kExitFailure;
     }
     MONObject root;
-    MStderrStatus status;
-    MNotebookTree tree(account, root, cache, &status);
+    MNotebookTree tree(account, root, cache, &StderrTreeStatus());
     const MTreeBuildResult result = tree.CreateNotebooksTree(parser.isSet(m_Refresh), false);
     if (!result.built) {
         PrintErr(Localized("cliTreeNoAnswer"));

@@ -19,7 +19,7 @@ bool CreateNewPageInOnlineOneNote(const MAccount& account, const QString& sectio
     const QString& html, const MResourceList& resources)
 {
     return CreatePageInOnlineOneNote(
-        account, MPagePolicy::Enex(), sectionUrl, title, html, PartsFromResources(resources))
+        account, MPageCreationPolicy::Enex(), sectionUrl, title, html, PartsFromResources(resources))
         .Created();
 }
 

@@ -140,22 +140,22 @@ QString MimeTypeOfFileOrOctetStream(const QString& path)
     return MimeTypeForExtension(QFileInfo(path).suffix()).value_or(QStringLiteral("application/octet-stream"));
 }
 
-MPagePolicy MPagePolicy::Enex()
+MPageCreationPolicy MPageCreationPolicy::Enex()
 {
-    return MPagePolicy {Importer::Enex};
+    return MPageCreationPolicy {Importer::Enex};
 }
 
-MPagePolicy MPagePolicy::NotesAndFiles()
+MPageCreationPolicy MPageCreationPolicy::NotesAndFiles()
 {
-    return MPagePolicy {Importer::NotesAndFiles};
+    return MPageCreationPolicy {Importer::NotesAndFiles};
 }
 
-MPagePolicy MPagePolicy::FolderTree()
+MPageCreationPolicy MPageCreationPolicy::FolderTree()
 {
-    return MPagePolicy {Importer::FolderTree};
+    return MPageCreationPolicy {Importer::FolderTree};
 }
 
-QString MPagePolicy::PagesUrl(const MAccount& account, const QString& target) const
+QString MPageCreationPolicy::PagesUrl(const MAccount& account, const QString& target) const
 {
     switch (importer) {
     case Importer::Enex:
@@ -168,19 +168,19 @@ QString MPagePolicy::PagesUrl(const MAccount& account, const QString& target) co
     return target;
 }
 
-QString MPagePolicy::RecordedMessage(const QString& message) const
+QString MPageCreationPolicy::RecordedMessage(const QString& message) const
 {
     return importer == Importer::FolderTree ? StripHtmlToText(message) : message;
 }
 
-QString MPagePolicy::LogLine(const QString& name, const MCreationOutcome& outcome) const
+QString MPageCreationPolicy::LogLine(const QString& name, const MCreationOutcome& outcome) const
 {
     if (importer == Importer::NotesAndFiles)
         return QStringLiteral("Import page error: %1, code: %2").arg(name, outcome.errorCode);
     return QStringLiteral("%1,%2,%3").arg(QStringLiteral("Create Page"), name, outcome.message);
 }
 
-QList<MPagePart> PartsFromAttachments(const QMap<QString, QString>& attachments, const MPagePolicy& policy)
+QList<MPagePart> PartsFromAttachments(const QMap<QString, QString>& attachments, const MPageCreationPolicy& policy)
 {
     QList<MPagePart> parts;
     for (auto it = attachments.constBegin(); it != attachments.constEnd(); ++it) {
@@ -192,8 +192,8 @@ QList<MPagePart> PartsFromAttachments(const QMap<QString, QString>& attachments,
     return parts;
 }
 
-MCreationOutcome CreatePageInOnlineOneNote(const MAccount& account, const MPagePolicy& policy, const QString& target,
-    const QString& name, const QString& html, const QList<MPagePart>& parts)
+MCreationOutcome CreatePageInOnlineOneNote(const MAccount& account, const MPageCreationPolicy& policy,
+    const QString& target, const QString& name, const QString& html, const QList<MPagePart>& parts)
 {
     MCreationOutcome outcome;
     if (account.OnlineOneNoteAccessToken().isEmpty()) {
@@ -213,7 +213,7 @@ MCreationOutcome CreatePageInOnlineOneNote(const MAccount& account, const MPageP
     outcome = JudgeCreationAnswer(response);
     if (outcome.code == kCreationServiceError) {
         outcome.message = policy.RecordedMessage(outcome.message);
-        if (policy.importer == MPagePolicy::Importer::FolderTree)
+        if (policy.importer == MPageCreationPolicy::Importer::FolderTree)
             qDebug().noquote() << QStringLiteral("CreateNewPageInOnlineOneNote error: %1").arg(outcome.message);
         WriteLog(policy.LogLine(name, outcome));
     }

@@ -70,16 +70,16 @@ std::optional<QString> MimeTypeForExtension(const QString& extension);
 QString MimeTypeOfFileOrOctetStream(const QString& path);
 
 // Where the three importers differ.
-struct MPagePolicy
+struct MPageCreationPolicy
 {
     enum class Importer { Enex, NotesAndFiles, FolderTree };
     Importer importer = Importer::Enex;
     // The content type of a local file part (file importers only).
     QString (*mimeForFile)(const QString& path) = MimeTypeOfFileOrOctetStream;
 
-    static MPagePolicy Enex();
-    static MPagePolicy NotesAndFiles();
-    static MPagePolicy FolderTree();
+    static MPageCreationPolicy Enex();
+    static MPageCreationPolicy NotesAndFiles();
+    static MPageCreationPolicy FolderTree();
 
     // The page URL before encoding: the ENEX importer's section URL + "/pages", the notes
     // importer's section id under the account's base URL, the folder importer's pagesUrl as is.
@@ -92,8 +92,8 @@ struct MPagePolicy
 
 // Parts of the file importers: each map entry whose file exists, read whole, in the map's order;
 // vanished files are left out.
-QList<MPagePart> PartsFromAttachments(const QMap<QString, QString>& attachments, const MPagePolicy& policy);
+QList<MPagePart> PartsFromAttachments(const QMap<QString, QString>& attachments, const MPageCreationPolicy& policy);
 
 // The whole request: token and target checks, sending, judging, the log line on a service error.
-MCreationOutcome CreatePageInOnlineOneNote(const MAccount& account, const MPagePolicy& policy, const QString& target,
-    const QString& name, const QString& html, const QList<MPagePart>& parts);
+MCreationOutcome CreatePageInOnlineOneNote(const MAccount& account, const MPageCreationPolicy& policy,
+    const QString& target, const QString& name, const QString& html, const QList<MPagePart>& parts);

@@ -1,5 +1,7 @@
 #include "import/EvernoteImport.h"
 
+#include "export/MExportTask.h"
+
 #include "MEmulator.h"
 #include "RecordingReporter.h"
 #include "TempDir.h"
@@ -12,8 +14,10 @@
 #include "util/Digest.h"
 #include "util/TextUtils.h"
 
+#include <QDir>
 #include <QJsonArray>
 #include <QJsonObject>
+#include <QUrl>
 #include <gtest/gtest.h>
 #include <thread>
 
@@ -284,38 +288,37 @@ TEST_F(EnexImportService, TitlesAndSectionNamesArriveAsWritten)
     EXPECT_EQ(PageTitles(QStringLiteral("Say \"cheese\"")), QStringList {"A<B & C"});
 }
 
-TEST_F(EnexImportService, AnImportedNoteReadsBackWithItsTextImagesAndAttachments)
+TEST_F(EnexImportService, AnImportedNoteExportedAgainAsHtmlKeepsItsTextImageAndAttachment)
 {
     Node({"Travel Journal", "Empty section"})->intValue = 1;
     settings.from = 1;
     settings.to = 1;
     ASSERT_EQ(Import(Enex({Note("Round trip", {}, true)}), false).success, 1);
 
-    const QString section = Node({"Travel Journal", "Empty section"})->selfUrl;
-    std::optional<QString> html;
-    QByteArray imageBytes;
-    QByteArray pdfBytes;
-    OnWorker([&] {
-        const std::optional<QString> list = GetAuthorizedText(account, section + QStringLiteral("/pages"), 30);
-        const QString contentUrl
-            = GetStringBetween(list.value_or(QString()), QStringLiteral("\"contentUrl\":\""), QStringLiteral("\""));
-        html = GetAuthorizedText(account, contentUrl, 30);
-        if (!html)
-            return;
-        // The image and the attachment by the addresses the page gives them.
-        const QString imageUrl = GetStringBetween(GetStringBetween(*html, QStringLiteral("<img"), QStringLiteral(">")),
-            QStringLiteral("src=\""), QStringLiteral("\""));
-        const QString pdfUrl = GetStringBetween(GetStringBetween(*html, QStringLiteral("<object"), QStringLiteral(">")),
-            QStringLiteral("data=\""), QStringLiteral("\""));
-        imageBytes = SendAuthorized(account, ServiceRequest("GET", imageUrl, 30)).body.value_or(QByteArray());
-        pdfBytes = SendAuthorized(account, ServiceRequest("GET", pdfUrl, 30)).body.value_or(QByteArray());
-    });
-    ASSERT_TRUE(html.has_value());
-    EXPECT_TRUE(html->contains(QStringLiteral("<title>Round trip</title>")));
-    EXPECT_TRUE(html->contains(QStringLiteral("Body of Round trip")));
-    EXPECT_TRUE(html->contains(QStringLiteral("data-attachment=\"tickets.pdf\"")));
+    // The export walks a snapshot of the tree with the same section checked (and so its notebook).
+    SetCheckState(Node({"Travel Journal", "Empty section"}), 1);
+    MTempDir out;
+    MTaskContext exportContext = context;
+    exportContext.tree = std::shared_ptr<const MONObject>(root.CloneTree());
+    OnWorker([&] { MExportTask(exportContext, MExportKind::Html, out.Path()).ThreadRun(); });
 
-    // The image and the attachment come back byte for byte.
-    EXPECT_EQ(imageBytes, kImage);
-    EXPECT_EQ(pdfBytes, kPdf);
+    const QString folder = out.FilePath(QStringLiteral("Travel Journal/Empty section"));
+    const QString html = QString::fromUtf8(ReadAll(folder + QStringLiteral("/Round trip.html")));
+    ASSERT_FALSE(html.isEmpty()) << "the imported page was not exported";
+    EXPECT_TRUE(html.contains(QStringLiteral("Body of Round trip")));
+    // Images and attachments are saved beside the page and referenced relatively, byte for byte.
+    QStringList saved = QDir(folder + QStringLiteral("/Round trip.files")).entryList(QDir::Files);
+    ASSERT_EQ(saved.size(), 2) << saved.join(QLatin1Char(',')).toStdString();
+    QByteArray image;
+    QByteArray pdf;
+    for (const QString& name : saved) {
+        const QByteArray bytes = ReadAll(folder + QStringLiteral("/Round trip.files/") + name);
+        (name.endsWith(QLatin1String(".pdf")) ? pdf : image) = bytes;
+        EXPECT_TRUE(
+            html.contains(QStringLiteral("Round%20trip.files/") + QString::fromLatin1(QUrl::toPercentEncoding(name)))
+            || html.contains(QStringLiteral("Round trip.files/") + name))
+            << name.toStdString() << " is not referenced from the page";
+    }
+    EXPECT_EQ(image, kImage);
+    EXPECT_EQ(pdf, kPdf);
 }

@@ -127,18 +127,18 @@ TEST(CreationPolicy, TargetsMessagesAndLogLinesDifferByImporter)
     const MCreationOutcome error
         = JudgeCreationAnswer(Answer(R"({"error":{"code":"19999","message":"Bad <b>page</b>"}})"));
 
-    const MPagePolicy enex = MPagePolicy::Enex();
+    const MPageCreationPolicy enex = MPageCreationPolicy::Enex();
     EXPECT_EQ(enex.PagesUrl(account, QStringLiteral("https://h/sections/1-s")),
         QStringLiteral("https://h/sections/1-s/pages"));
     EXPECT_EQ(enex.LogLine(QStringLiteral("Title"), error), QStringLiteral("Create Page,Title,Bad <b>page</b>"));
 
-    const MPagePolicy notes = MPagePolicy::NotesAndFiles();
+    const MPageCreationPolicy notes = MPageCreationPolicy::NotesAndFiles();
     EXPECT_EQ(
         notes.PagesUrl(account, QStringLiteral("1-s")), account.BaseUrl() + QStringLiteral("/sections/1-s/pages"));
     EXPECT_EQ(notes.LogLine(QStringLiteral("a.txt"), error), QStringLiteral("Import page error: a.txt, code: 19999"));
     EXPECT_EQ(notes.RecordedMessage(error.message), error.message);
 
-    const MPagePolicy folder = MPagePolicy::FolderTree();
+    const MPageCreationPolicy folder = MPageCreationPolicy::FolderTree();
     EXPECT_EQ(folder.PagesUrl(account, QStringLiteral("https://h/sections/1-s/pages")),
         QStringLiteral("https://h/sections/1-s/pages"));
     EXPECT_EQ(folder.RecordedMessage(error.message), QStringLiteral("Bad page"));
@@ -148,12 +148,13 @@ TEST(CreationPolicy, NothingIsSentWithoutTokenOrTarget)
 {
     MAccount account;
     account.setMSAccountType(MAccount::Personal);
-    EXPECT_EQ(
-        CreatePageInOnlineOneNote(account, MPagePolicy::Enex(), QStringLiteral("https://h/s"), "t", "<html/>", {}).code,
+    EXPECT_EQ(CreatePageInOnlineOneNote(
+                  account, MPageCreationPolicy::Enex(), QStringLiteral("https://h/s"), "t", "<html/>", {})
+                  .code,
         kCreationNoToken);
     account.setOnlineOneNoteAccessToken(QStringLiteral("token"));
-    EXPECT_EQ(
-        CreatePageInOnlineOneNote(account, MPagePolicy::Enex(), QString(), "t", "<html/>", {}).code, kCreationNoTarget);
+    EXPECT_EQ(CreatePageInOnlineOneNote(account, MPageCreationPolicy::Enex(), QString(), "t", "<html/>", {}).code,
+        kCreationNoTarget);
     EXPECT_EQ(CreateNewSectionInOnlineOneNote(account, QString(), QStringLiteral("Tag")), QString());
 
     MONObject parent;
@@ -173,7 +174,7 @@ TEST(Attachments, VanishedFilesAreLeftOutAndTypesComeFromTheExtension)
     attachments.insert(QStringLiteral("b"), dir.FilePath("vanished.pdf"));
     attachments.insert(QStringLiteral("c"), dir.WriteFile("SHOT.PNG", "upper"));
     attachments.insert(QStringLiteral("d"), dir.WriteFile("notes.weird", "?"));
-    const QList<MPagePart> parts = PartsFromAttachments(attachments, MPagePolicy::FolderTree());
+    const QList<MPagePart> parts = PartsFromAttachments(attachments, MPageCreationPolicy::FolderTree());
     ASSERT_EQ(parts.size(), 3);
     EXPECT_EQ(parts.at(0).name, QStringLiteral("a"));
     EXPECT_EQ(parts.at(0).contentType, QByteArray("image/png"));

@@ -1,0 +1,65 @@
+#include "OutlinePath.h"
+
+#include "Command.h"
+#include "model/MNotebookTree.h"
+#include "model/MONObject.h"
+
+namespace {
+
+MONObject* MatchPath(const MONObject& node, const QString& rest, Qt::CaseSensitivity cs)
+{
+    for (const auto& child : node.children()) {
+        const QString& name = child->name;
+        if (name.isEmpty())
+            continue;
+        if (rest.compare(name, cs) == 0)
+            return child.get();
+        if (rest.startsWith(name + QLatin1Char('/'), cs)) {
+            if (MONObject* found = MatchPath(*child, rest.mid(name.size() + 1), cs))
+                return found;
+        }
+    }
+    return nullptr;
+}
+
+class MStderrStatus final : public MTreeStatusSink
+{
+public:
+    void ShowStatus(const QString& text) override { PrintErr(text); }
+    void HideStatus() override { }
+};
+
+class MQuietStatus final : public MTreeStatusSink
+{
+public:
+    void ShowStatus(const QString&) override { }
+    void HideStatus() override { }
+};
+
+} // namespace
+
+MONObject* FindNodeByPathOrId(const MONObject& root, const QString& pathOrId)
+{
+    if (MONObject* byId = MONObject::GetObjectByObjId(pathOrId, &root))
+        return byId;
+    QString path = pathOrId;
+    while (path.startsWith(QLatin1Char('/')))
+        path.remove(0, 1);
+    if (path.isEmpty())
+        return nullptr;
+    if (MONObject* exact = MatchPath(root, path, Qt::CaseSensitive))
+        return exact;
+    return MatchPath(root, path, Qt::CaseInsensitive);
+}
+
+MTreeStatusSink& StderrTreeStatus()
+{
+    static MStderrStatus status;
+    return status;
+}
+
+MTreeStatusSink& QuietTreeStatus()
+{
+    static MQuietStatus status;
+    return status;
+}
