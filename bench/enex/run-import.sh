@@ -17,22 +17,8 @@ mkdir -p "$generated"
 file="$generated/bench-${size}MB.enex"
 [ -f "$file" ] || "$build/bench/enex/enex_generate" "$file" "$size" "$image"
 
-work=$(mktemp -d)
 . "$source_dir/tests/service/cli/emulator-session.sh"
-cleanup() {
-    stop_emulator
-    rm -rf "$work"
-}
-trap cleanup EXIT
-fail() {
-    echo "$*" >&2
-    exit 1
-}
-
-start_emulator "$emulator" "$source_dir/emulator/fixtures/demo.json"
-pw() { "$cli" --settings-dir "$work/settings" "$@"; }
-point_cli_at_emulator
-pw config set UploadInterval 0 >/dev/null
+begin_session "$cli" "$emulator" "$source_dir/emulator/fixtures/demo.json"
 sign_in_personal
 pw tree >/dev/null
 

@@ -12,23 +12,8 @@ shot=$4
 chromium=$(command -v chromium || command -v chromium-browser || true)
 [ -n "$chromium" ] || { echo "no chromium on this machine (apt-get install chromium)" >&2; exit 77; }
 
-work=$(mktemp -d)
 . "$(dirname "$0")/../../tests/service/cli/emulator-session.sh"
-cleanup() {
-    stop_emulator
-    rm -rf "$work"
-}
-trap cleanup EXIT
-fail() {
-    echo "FAIL: $*" >&2
-    exit 1
-}
-
-start_emulator "$emulator" "$fixture"
-pw() { "$cli" --settings-dir "$work/settings" "$@"; }
-point_cli_at_emulator
-pw config set DownloadInterval 0 >/dev/null
-pw config set UploadInterval 0 >/dev/null
+begin_session "$cli" "$emulator" "$fixture"
 sign_in_personal
 pw export --kind html --out "$work/html" --check "Travel Journal/Lisbon 2024" >/dev/null 2>"$work/export.err"
 

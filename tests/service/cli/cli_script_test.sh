@@ -9,27 +9,8 @@ cli=$1
 emulator=$2
 fixture=$3
 
-work=$(mktemp -d)
 . "$(dirname "$0")/emulator-session.sh"
-cleanup() {
-    stop_emulator
-    rm -rf "$work"
-}
-trap cleanup EXIT
-
-fail() {
-    echo "FAIL: $*" >&2
-    for f in "$work"/*.out "$work"/*.err; do
-        [ -f "$f" ] && { echo "--- $f" >&2; cat "$f" >&2; }
-    done
-    exit 1
-}
-
-start_emulator "$emulator" "$fixture"
-
-settings="$work/settings"
-pw() { "$cli" --settings-dir "$settings" "$@"; }
-point_cli_at_emulator
+begin_session "$cli" "$emulator" "$fixture"
 [ "$(pw config get Host_GlobalGraph)" = "$origin" ] || fail "config get does not give back the value"
 
 # Before signing in, whoami and tree fail with a message.
@@ -59,7 +40,7 @@ grep -q "^User id: ." "$work/whoami.out" || fail "whoami shows no user id"
 pw tree >"$work/tree.out" 2>"$work/tree.err" || fail "tree"
 grep -q "^notebook	" "$work/tree.out" || fail "tree printed no notebook"
 grep -q "^  section	" "$work/tree.out" || fail "tree printed no section below a notebook"
-[ -s "$settings/notebooks.json" ] || fail "tree left no cache"
+[ -s "$work/settings/notebooks.json" ] || fail "tree left no cache"
 
 # From the cache: the same outline, even with the emulator gone.
 kill "$emulator_pid"

@@ -1,7 +1,28 @@
-# Sourced by the command-line script tests and benches. Starts pagewright-emulator on a free port
-# and points a pagewright-cli settings folder at it. The caller defines fail() and pw() (the CLI with
-# its --settings-dir) and has a scratch folder in $work; this sets $emulator_pid and $origin and
-# stops the emulator on exit.
+# Sourced by the command-line script tests and benches. `begin_session CLI EMULATOR FIXTURE` makes a
+# scratch folder in $work (removed on exit), starts pagewright-emulator on a free port ($origin), and
+# binds pw() to pagewright-cli with a settings folder whose hosts point at it and whose intervals are
+# zero. fail() prints the logs of the scratch folder and exits; a caller may define its own after
+# sourcing.
+
+fail() {
+    echo "FAIL: $*" >&2
+    for f in "$work"/*.out "$work"/*.err; do
+        [ -f "$f" ] && { echo "--- $f" >&2; tail -n 20 "$f" >&2; }
+    done
+    exit 1
+}
+
+pw() { "$session_cli" --settings-dir "$work/settings" "$@"; }
+
+begin_session() {
+    session_cli=$1
+    work=$(mktemp -d)
+    trap 'stop_emulator; rm -rf "$work"' EXIT
+    start_emulator "$2" "$3"
+    point_cli_at_emulator
+    pw config set DownloadInterval 0 >/dev/null || fail "config set DownloadInterval"
+    pw config set UploadInterval 0 >/dev/null || fail "config set UploadInterval"
+}
 
 stop_emulator() {
     if [ -n "${emulator_pid:-}" ]; then

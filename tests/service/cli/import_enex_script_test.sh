@@ -9,26 +9,8 @@ cli=$1
 emulator=$2
 fixture=$3
 
-work=$(mktemp -d)
 . "$(dirname "$0")/emulator-session.sh"
-cleanup() {
-    stop_emulator
-    rm -rf "$work"
-}
-trap cleanup EXIT
-
-fail() {
-    echo "FAIL: $*" >&2
-    for f in "$work"/*.out "$work"/*.err; do
-        [ -f "$f" ] && { echo "--- $f" >&2; tail -n 20 "$f" >&2; }
-    done
-    exit 1
-}
-
-start_emulator "$emulator" "$fixture"
-pw() { "$cli" --settings-dir "$work/settings" "$@"; }
-point_cli_at_emulator
-pw config set UploadInterval 0 >/dev/null || fail "config set UploadInterval"
+begin_session "$cli" "$emulator" "$fixture"
 sign_in_personal
 pw tree >"$work/tree.out" 2>"$work/tree.err" || fail "tree"
 
