@@ -283,6 +283,7 @@ bool HandleInspection(MEmulator::Impl& emu, const MEmuRequest& request, MEmuResp
     } else if (what == QLatin1String("requests") && request.method == QLatin1String("DELETE")) {
         const std::lock_guard lock(emu.logMutex);
         emu.log.clear();
+        emu.loggedBodyBytes = 0;
         response = JsonAnswer(204, {});
     } else if (what == QLatin1String("state") && get) {
         const std::lock_guard lock(emu.stateMutex);

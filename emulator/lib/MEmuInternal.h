@@ -93,6 +93,7 @@ struct MEmulator::Impl
 
     mutable std::mutex logMutex;
     std::vector<MEmuLoggedRequest> log;
+    qint64 loggedBodyBytes = 0;
 
     MEmuFaults faults;
 

@@ -61,8 +61,11 @@ void Log(MEmulator::Impl& emu, const MEmuRequest& request)
     entry.path = request.target;
     entry.headers = request.headers;
     entry.bodySize = request.body.size();
-    entry.body = request.body.left(MEmulator::kLoggedBodyBytes);
     const std::lock_guard lock(emu.logMutex);
+    if (emu.loggedBodyBytes < MEmulator::kLoggedBytesInAll) {
+        entry.body = request.body.left(MEmulator::kLoggedBodyBytes);
+        emu.loggedBodyBytes += entry.body.size();
+    }
     emu.log.push_back(std::move(entry));
 }
 
@@ -497,6 +500,7 @@ void MEmulator::ClearRequests()
 {
     const std::lock_guard lock(m_Impl->logMutex);
     m_Impl->log.clear();
+    m_Impl->loggedBodyBytes = 0;
 }
 
 QJsonObject MEmulator::State() const
@@ -524,6 +528,7 @@ void MEmulator::Impl::ResetAll()
     faults.Clear();
     const std::lock_guard lock(logMutex);
     log.clear();
+    loggedBodyBytes = 0;
 }
 
 MEmulator::Tokens MEmulator::IssueTokens(const QString& accountKey)

@@ -14,7 +14,9 @@ struct MEmuLoggedRequest
     QString method;
     QString path; // with the query, as sent
     std::multimap<QString, QString> headers; // names in lower case
-    QByteArray body; // the first MEmulator::kLoggedBodyBytes bytes
+    // The first MEmulator::kLoggedBodyBytes bytes; empty once the log holds kLoggedBytesInAll (a
+    // long import would otherwise keep every page twice). bodySize is always the whole size.
+    QByteArray body;
     qint64 bodySize = 0;
 
     QString Header(const QString& name) const;
@@ -27,6 +29,7 @@ class MEmulator
 {
 public:
     static constexpr qint64 kLoggedBodyBytes = 4 * 1024 * 1024;
+    static constexpr qint64 kLoggedBytesInAll = 256 * 1024 * 1024;
 
     struct Options
     {
