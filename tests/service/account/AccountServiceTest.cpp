@@ -2,11 +2,14 @@
 // the notebook tree (one request, fallback, cache) and the OneDrive reads and lookups.
 #include "RecordingMessageBox.h"
 #include "ServiceFixture.h"
+#include "TempDir.h"
 #include "app/MConfig.h"
 #include "model/MNotebookTree.h"
 #include "service/MHttpClient.h"
 #include "service/MOLODUtils.h"
+#include "service/ServiceCall.h"
 
+#include <QElapsedTimer>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QUrlQuery>
@@ -205,6 +208,81 @@ TEST(OneDriveServiceTest, AServiceErrorIsNoListingAndTheSectionPanelsShowIt)
     EXPECT_TRUE(boxes->Messages().isEmpty());
     EXPECT_FALSE(MOLODUtils::GetAOneDriveFolderChildrenJson(f.Account(), QStringLiteral("X!1"), {true}).has_value());
     EXPECT_EQ(boxes->Messages().size(), 1);
+}
+
+} // namespace
+
+namespace {
+
+TEST(AccountServiceTest, AnExpiredTokenAnswerMarksTheTokenExpiredAndTheNextRefreshRenewsIt)
+{
+    MServiceFixture f;
+    MAccount& account = f.Account();
+    const QString url = account.BaseUrl() + QStringLiteral("/notebooks");
+    f.Emulator().ExpireAccessTokens();
+    const std::optional<QString> refused = GetAuthorizedText(account, url, 10);
+    ASSERT_TRUE(refused.has_value());
+    EXPECT_FALSE(account.IsTokenExpired()) << "by the clock the token is still young";
+    EXPECT_TRUE(MarkTokenExpiredOnInvalidToken(account, *refused));
+    EXPECT_TRUE(account.IsTokenExpired());
+    account.RefreshTokens(false);
+    EXPECT_TRUE(GetAuthorizedText(account, url, 10).value_or(QString()).contains(QLatin1String("\"value\":[")));
+}
+
+TEST(AccountServiceTest, ARequestEndsAtItsTimeoutWhenTheServiceDoesNotAnswer)
+{
+    MServiceFixture f;
+    ASSERT_FALSE(f.Emulator().AddFault(QStringLiteral("GET /v1.0/me/onenote/notebooks delay ms=4000")).has_value());
+    QElapsedTimer timer;
+    timer.start();
+    const std::optional<QString> text
+        = GetAuthorizedText(f.Account(), f.Account().BaseUrl() + QStringLiteral("/notebooks"), 1);
+    EXPECT_FALSE(text.has_value());
+    EXPECT_LT(timer.elapsed(), 3500) << "the wait outlasted the request's timeout";
+}
+
+TEST(NotebookTreeServiceTest, ANotebookThatFailsToExpandIsNamedAndTheOthersAreKept)
+{
+    MServiceFixture f;
+    const QString travel = MServiceFixture::FindPath(*f.FetchTree(), QStringLiteral("Travel Journal"))->objId;
+    ASSERT_FALSE(f.Emulator()
+                     .AddFault(QStringLiteral("GET /v1.0/me/onenote/notebooks error status=504 code=10002"))
+                     .has_value());
+    ASSERT_FALSE(
+        f.Emulator()
+            .AddFault(QStringLiteral("GET /v1.0/me/onenote/notebooks/%1 error status=404 code=20102").arg(travel))
+            .has_value());
+    MRecordingMessageBoxScope boxes;
+    MONObject root;
+    MNotebookTree tree(f.Account(), root, f.CacheFile());
+    const MTreeBuildResult result = tree.CreateNotebooksTree(true, false);
+    EXPECT_TRUE(result.built);
+    EXPECT_EQ(root.childCount(), 2u);
+    EXPECT_EQ(MServiceFixture::FindPath(root, QStringLiteral("Travel Journal")), nullptr);
+    ASSERT_FALSE(boxes->Messages().isEmpty());
+    EXPECT_EQ(boxes->Messages().last(), QStringLiteral("Get follow notebook information error:\nTravel Journal"))
+        << boxes->Messages().join(QLatin1String(" | ")).toStdString();
+    const QString cache = QString::fromUtf8(ReadAll(f.CacheFile()));
+    EXPECT_TRUE(cache.contains(QLatin1String("\"Recipes\"")));
+    EXPECT_FALSE(cache.contains(QLatin1String("\"Travel Journal\"")));
+}
+
+TEST(NotebookTreeServiceTest, AnHtmlErrorPageOrBrokenJsonBuildsNoTreeAndDoesNotCrash)
+{
+    for (const char* fault :
+        {"GET /v1.0/me/onenote/notebooks* html count=10", "GET /v1.0/me/onenote/notebooks* empty count=10"}) {
+        MServiceFixture f;
+        ASSERT_FALSE(f.Emulator().AddFault(QString::fromLatin1(fault)).has_value());
+        MRecordingMessageBoxScope boxes;
+        MONObject root;
+        MNotebookTree tree(f.Account(), root, f.CacheFile());
+        const MTreeBuildResult result = tree.CreateNotebooksTree(true, false);
+        EXPECT_FALSE(result.isList) << fault;
+        EXPECT_EQ(root.childCount(), 0u) << fault;
+    }
+    MONObject root;
+    EXPECT_EQ(
+        MNotebookTree::ListJasonToVTSNotebook(QStringLiteral("{\"value\":[{\"id\":"), root, MAccount::Personal), 0);
 }
 
 } // namespace
