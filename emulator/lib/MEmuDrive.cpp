@@ -146,8 +146,8 @@ private:
             pageSize = std::clamp(topText.toInt(), 1, pageSize);
         MJsonWriter w;
         w.BeginObject().Field("@odata.context",
-            m_Base.section(QLatin1Char('/'), 0, -3) + QStringLiteral("/$metadata#users('me')/drive/items('") + parent.id
-                + QStringLiteral("')/children"));
+            m_Base.left(m_Base.indexOf(QLatin1String("/v1.0")) + 5)
+                + QStringLiteral("/$metadata#users('me')/drive/items('") + parent.id + QStringLiteral("')/children"));
         w.Key("value").BeginArray();
         const QStringList select = Selection();
         const size_t end = std::min(parent.children.size(), size_t(skip + pageSize));

@@ -230,7 +230,8 @@ private:
     {
         MJsonWriter w;
         w.BeginObject().Field("@odata.context",
-            m_Base.section(QLatin1Char('/'), 0, -2) + QStringLiteral("/$metadata#") + QString::fromUtf8(collection));
+            m_Base.left(m_Base.indexOf(QLatin1String("/v1.0")) + 5) + QStringLiteral("/$metadata#")
+                + QString::fromUtf8(collection));
         w.Key("value").BeginArray();
         for (const QByteArray& v : values)
             w.Raw(v);
