@@ -1,4 +1,4 @@
-// pagewright-emulator --port 0 --fixture FILE [--auto-consent] [--state-out FILE] [--fault SPEC]...
+// pagewright-emulator --port 0 --fixture FILE [--auto-consent] [--state-out FILE] [--fault RULE]...
 // Serves the identity platform, Graph and the maker's web server on 127.0.0.1 until it is stopped
 // (SIGINT or SIGTERM); prints "listening on http://127.0.0.1:PORT" as its first line.
 #include "MEmulator.h"
@@ -39,7 +39,7 @@ int main(int argc, char* argv[])
     const QCommandLineOption stateOut(QStringLiteral("state-out"),
         QStringLiteral("Write the final state (JSON) here on exit."), QStringLiteral("FILE"));
     const QCommandLineOption fault(QStringLiteral("fault"),
-        QStringLiteral("A fault rule: \"METHOD PATH-PATTERN KIND [key=value]...\"."), QStringLiteral("SPEC"));
+        QStringLiteral("A fault rule: \"METHOD PATH-PATTERN KIND [key=value]...\"."), QStringLiteral("RULE"));
     parser.addOptions({port, fixture, autoConsent, stateOut, fault});
     parser.process(app);
 
@@ -62,8 +62,8 @@ int main(int argc, char* argv[])
         return 2;
     }
     MEmulator emulator(options);
-    for (const QString& spec : parser.values(fault))
-        if (auto faultError = emulator.AddFault(spec)) {
+    for (const QString& rule : parser.values(fault))
+        if (auto faultError = emulator.AddFault(rule)) {
             std::fprintf(stderr, "pagewright-emulator: %s\n", qPrintable(*faultError));
             return 2;
         }

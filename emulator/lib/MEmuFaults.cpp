@@ -24,11 +24,11 @@ std::optional<MEmuFault::Kind> KindNamed(const QString& name)
 
 } // namespace
 
-std::optional<MEmuFault> ParseFault(const QString& spec, QString* error)
+std::optional<MEmuFault> ParseFault(const QString& rule, QString* error)
 {
-    const QStringList words = spec.split(QLatin1Char(' '), Qt::SkipEmptyParts);
+    const QStringList words = rule.split(QLatin1Char(' '), Qt::SkipEmptyParts);
     if (words.size() < 3) {
-        *error = QStringLiteral("a fault needs a method, a path pattern and a kind: %1").arg(spec);
+        *error = QStringLiteral("a fault needs a method, a path pattern and a kind: %1").arg(rule);
         return std::nullopt;
     }
     MEmuFault fault;

@@ -31,7 +31,7 @@ struct MEmuFault
     int retryAfter = 1;
 };
 
-std::optional<MEmuFault> ParseFault(const QString& spec, QString* error);
+std::optional<MEmuFault> ParseFault(const QString& rule, QString* error);
 
 class MEmuFaults
 {

@@ -475,10 +475,10 @@ QString MEmulator::Origin() const
     return QStringLiteral("http://127.0.0.1:%1").arg(Port());
 }
 
-std::optional<QString> MEmulator::AddFault(const QString& spec)
+std::optional<QString> MEmulator::AddFault(const QString& rule)
 {
     QString error;
-    std::optional<MEmuFault> fault = ParseFault(spec, &error);
+    std::optional<MEmuFault> fault = ParseFault(rule, &error);
     if (!fault)
         return error;
     m_Impl->faults.Add(*fault);

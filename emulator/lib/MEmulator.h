@@ -50,7 +50,7 @@ public:
     QString Origin() const; // "http://127.0.0.1:PORT"
 
     // Fault rules (see MEmuFaults.h for the text form); an error text for a rule that cannot be read.
-    std::optional<QString> AddFault(const QString& spec);
+    std::optional<QString> AddFault(const QString& rule);
     void ClearFaults();
 
     std::vector<MEmuLoggedRequest> Requests() const;
