@@ -1,6 +1,37 @@
 #pragma once
 
 #include <QString>
+#include <QtGlobal>
+
+// How far a run has come: `done` of `total` items (`total` 0 when it is not known, which a front end
+// shows as a busy bar), and the seconds the rest still needs at the service's request budget (-1 when
+// that cannot be told).
+struct MTaskProgress
+{
+    qint64 done = 0;
+    qint64 total = 0;
+    qint64 secondsLeft = -1;
+};
+
+// What became of one item of a run (a page written, a note imported, a file uploaded).
+enum class MItemOutcome {
+    Sending, // the request is out; its answer has not been judged yet
+    Created,
+    Reused, // it was there already and is used as it is
+    Skipped,
+    Failed,
+};
+
+// One row of a run's results. A task reports an item when it starts on it (Sending) and again when
+// its outcome is known, with the same `index`; front ends replace the row.
+struct MTaskItem
+{
+    qint64 index = 0; // the item's place in this run, from 0
+    QString text; // what the row names: a page file, "12: Note title", a section path
+    MItemOutcome outcome = MItemOutcome::Sending;
+    QString reason; // why it failed, or a warning beside a success
+    QString target; // what the row opens: a local file or the created page's link; may be empty
+};
 
 // How a running task tells its front end what happens. A task never touches a widget: the desktop
 // implementation posts each call to the main thread and waits until it has run, the command line
@@ -19,4 +50,8 @@ public:
     virtual bool Ask(const QString& text) = 0;
     // The run is over; `text` goes to the status line (usually the localized "strFinish").
     virtual void Finish(const QString& text) = 0;
+    // The progress bar. Front ends without one ignore it.
+    virtual void ShowProgress(const MTaskProgress& progress) { Q_UNUSED(progress) }
+    // A row of the result table. Front ends without one ignore it.
+    virtual void ReportItem(const MTaskItem& item) { Q_UNUSED(item) }
 };
