@@ -1,0 +1,105 @@
+#include "MResultTable.h"
+
+#include "MResultModel.h"
+#include "model/MOLONUtils.h"
+
+#include <QHeaderView>
+#include <QLabel>
+#include <QScrollBar>
+#include <QTableView>
+#include <QUrl>
+#include <QVBoxLayout>
+
+MResultTable::MResultTable(QWidget* parent)
+    : QWidget(parent)
+    , m_Model(new MResultModel(this))
+{
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(4);
+
+    m_View = new QTableView(this);
+    m_View->setObjectName(QStringLiteral("mResultTable"));
+    m_View->setModel(m_Model);
+    m_View->setSelectionBehavior(QAbstractItemView::SelectRows);
+    m_View->setSelectionMode(QAbstractItemView::SingleSelection);
+    m_View->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    m_View->setAlternatingRowColors(true);
+    m_View->setShowGrid(false);
+    m_View->setWordWrap(false);
+    // Paths are told apart by their ends: keep both.
+    m_View->setTextElideMode(Qt::ElideMiddle);
+    m_View->verticalHeader()->hide();
+    // Fixed row heights keep a run of many thousand rows quick to lay out.
+    m_View->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    m_View->verticalHeader()->setDefaultSectionSize(m_View->fontMetrics().height() + 8);
+    QHeaderView* header = m_View->horizontalHeader();
+    header->setHighlightSections(false);
+    header->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+    header->setSectionResizeMode(MResultModel::StatusColumn, QHeaderView::Interactive);
+    header->setSectionResizeMode(MResultModel::TextColumn, QHeaderView::Stretch);
+    header->setSectionResizeMode(MResultModel::ReasonColumn, QHeaderView::Interactive);
+    int statusWidth = 0;
+    for (const MItemOutcome outcome : {MItemOutcome::Sending, MItemOutcome::Created, MItemOutcome::Reused,
+             MItemOutcome::Skipped, MItemOutcome::Failed})
+        statusWidth = qMax(statusWidth, m_View->fontMetrics().horizontalAdvance(OutcomeText(outcome)));
+    header->resizeSection(MResultModel::StatusColumn, statusWidth + m_View->iconSize().width() + 40);
+    header->resizeSection(MResultModel::ReasonColumn, 14 * m_View->fontMetrics().averageCharWidth() + 120);
+    connect(m_View, &QTableView::doubleClicked, this, &MResultTable::RowActivated);
+    layout->addWidget(m_View, 1);
+
+    mSummary = new QLabel(this);
+    mSummary->setObjectName(QStringLiteral("mResultSummary"));
+    QFont bold = mSummary->font();
+    bold.setBold(true);
+    mSummary->setFont(bold);
+    mSummary->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    mSummary->hide();
+    layout->addWidget(mSummary);
+}
+
+void MResultTable::Report(const MTaskItem& item)
+{
+    // Follow the run while the user has not scrolled away from its end.
+    QScrollBar* bar = m_View->verticalScrollBar();
+    const bool atEnd = bar->value() >= bar->maximum() - 2;
+    m_Model->Report(item);
+    if (atEnd)
+        m_View->scrollToBottom();
+}
+
+void MResultTable::Clear()
+{
+    m_Model->Clear();
+    mSummary->clear();
+    mSummary->hide();
+}
+
+void MResultTable::ShowSummary()
+{
+    mSummary->setText(::SummaryText(m_Model->Counts()));
+    mSummary->show();
+}
+
+QString MResultTable::SummaryText() const
+{
+    return mSummary->isHidden() ? QString() : mSummary->text();
+}
+
+void MResultTable::RowActivated(const QModelIndex& index)
+{
+    if (!index.isValid())
+        return;
+    const QString target = m_Model->Item(index.row()).target;
+    if (target.isEmpty())
+        return;
+    emit OpenRequested(target);
+    OpenItemTarget(target);
+}
+
+void OpenItemTarget(const QString& target)
+{
+    const QUrl url(target);
+    const bool isLink = url.isValid() && url.scheme().size() > 1; // "C:" is a drive, not a scheme
+    OpenLinkInOneNote(isLink ? target : QUrl::fromLocalFile(target).toString());
+}
