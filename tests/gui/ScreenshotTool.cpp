@@ -82,6 +82,10 @@ int main(int argc, char* argv[])
     if (!delegate.applicationDidFinishLaunching())
         return 1;
     MMainWindow* window = delegate.window();
+    QElapsedTimer loading;
+    loading.start();
+    while (delegate.IsTreeLoading() && loading.elapsed() < 30000)
+        Pause(50);
     window->OutlineTree()->expandAll();
     if (delegate.Root().childCount() > 0) {
         MONObject* first = delegate.Root().child(0);

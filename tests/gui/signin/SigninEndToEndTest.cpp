@@ -179,6 +179,7 @@ TEST_F(SigninEndToEnd, APersonalAccountSignsInThroughTheWebViewAndTheTreeIsShown
     EXPECT_EQ(saved.ReadValue(QStringLiteral("MSAccountType"), 0), 1);
 
     EXPECT_TRUE(app.window()->isVisible());
+    ASSERT_TRUE(WaitUntil([&] { return !app.IsTreeLoading(); })); // fetched on a worker
     ASSERT_GT(app.Root().childCount(), 0u);
     EXPECT_EQ(app.window()->TreeModel()->rowCount(), int(app.Root().childCount()));
     EXPECT_TRUE(QFile::exists(AppPaths().notebookCache));
@@ -233,6 +234,7 @@ TEST_F(SigninEndToEnd, TheOneNotePersonalKindSignsOutOfTheConsumerServiceFirst)
     EXPECT_EQ(TheAccount().MSAccountType(), MAccount::OneNotePersonal);
     EXPECT_TRUE(SawRequest(QStringLiteral("POST"), QStringLiteral("/oauth20_token.srf")));
     EXPECT_FALSE(TheAccount().UserId().isEmpty());
+    ASSERT_TRUE(WaitUntil([&] { return !app.IsTreeLoading(); }));
     EXPECT_GT(app.Root().childCount(), 0u);
     app.window()->close();
 }
