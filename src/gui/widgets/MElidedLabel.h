@@ -1,0 +1,27 @@
+#pragma once
+
+#include <QLabel>
+
+// A one-line label that shows as much of its text as fits and ends it with "…". It never asks its
+// window for more room: a long text (a page title that is a whole sign-in address) must not widen
+// the window it sits in. The full text is the tooltip.
+class MElidedLabel : public QLabel
+{
+    Q_OBJECT
+public:
+    explicit MElidedLabel(QWidget* parent = nullptr);
+
+    void SetFullText(const QString& text);
+    QString FullText() const { return m_FullText; }
+
+    QSize minimumSizeHint() const override;
+    QSize sizeHint() const override;
+
+protected:
+    void resizeEvent(QResizeEvent* event) override;
+
+private:
+    void Elide();
+
+    QString m_FullText;
+};
