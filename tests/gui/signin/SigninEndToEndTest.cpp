@@ -14,6 +14,7 @@
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QProcess>
+#include <QScreen>
 #include <QStandardPaths>
 #include <QTest>
 #include <QWebEnginePage>
@@ -237,6 +238,22 @@ TEST_F(SigninEndToEnd, TheOneNotePersonalKindSignsOutOfTheConsumerServiceFirst)
     ASSERT_TRUE(WaitUntil([&] { return !app.IsTreeLoading(); }));
     EXPECT_GT(app.Root().childCount(), 0u);
     app.window()->close();
+}
+
+TEST_F(SigninEndToEnd, APageWithAVeryLongTitleDoesNotWidenTheWindow)
+{
+    MWinLogin login;
+    login.show();
+    ASSERT_TRUE(WaitUntil([&] { return !login.PageTitle().isEmpty(); }));
+    QTest::qWait(100);
+    const int before = login.frameGeometry().width();
+    // What the title line shows before the service's page has its own title: the whole address.
+    const QString title = QStringLiteral("https://login.example/authorize?") + QString(2000, QLatin1Char('a'));
+    login.WebView()->setHtml(QStringLiteral("<html><head><title>%1</title></head><body>x</body></html>").arg(title));
+    ASSERT_TRUE(WaitUntil([&] { return login.PageTitle() == title; }));
+    QTest::qWait(200);
+    EXPECT_LE(login.frameGeometry().width(), before);
+    EXPECT_LE(login.frameGeometry().right(), login.screen()->availableGeometry().right() + 1);
 }
 
 TEST_F(SigninEndToEnd, OnlyAnAddressLikeDisplayNameIsKept)
