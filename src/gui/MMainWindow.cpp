@@ -5,6 +5,7 @@
 #include "app/AppPaths.h"
 #include "app/MStrings.h"
 #include "panels/MPanelBase.h"
+#include "widgets/MCheckBoxStyle.h"
 
 #include <QApplication>
 #include <QButtonGroup>
@@ -153,6 +154,9 @@ QWidget* MMainWindow::CreateOutline()
     mOutlineTree->header()->setSectionResizeMode(QHeaderView::ResizeToContents);
     mOutlineTree->header()->setStretchLastSection(true);
     mOutlineTree->setMinimumWidth(220);
+    auto* checkStyle = new MCheckBoxStyle();
+    checkStyle->setParent(mOutlineTree);
+    mOutlineTree->setStyle(checkStyle);
     layout->addWidget(mOutlineTree, 1);
     return box;
 }

@@ -6,9 +6,28 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QScrollBar>
+#include <QStyledItemDelegate>
 #include <QTableView>
 #include <QUrl>
 #include <QVBoxLayout>
+
+namespace {
+
+// A reason is read from its start; the view elides the items' paths in the middle.
+class MReasonDelegate final : public QStyledItemDelegate
+{
+public:
+    using QStyledItemDelegate::QStyledItemDelegate;
+
+protected:
+    void initStyleOption(QStyleOptionViewItem* option, const QModelIndex& index) const override
+    {
+        QStyledItemDelegate::initStyleOption(option, index);
+        option->textElideMode = Qt::ElideRight;
+    }
+};
+
+} // namespace
 
 MResultTable::MResultTable(QWidget* parent)
     : QWidget(parent)
@@ -44,7 +63,8 @@ MResultTable::MResultTable(QWidget* parent)
              MItemOutcome::Skipped, MItemOutcome::Failed})
         statusWidth = qMax(statusWidth, m_View->fontMetrics().horizontalAdvance(OutcomeText(outcome)));
     header->resizeSection(MResultModel::StatusColumn, statusWidth + m_View->iconSize().width() + 40);
-    header->resizeSection(MResultModel::ReasonColumn, 14 * m_View->fontMetrics().averageCharWidth() + 120);
+    header->resizeSection(MResultModel::ReasonColumn, 36 * m_View->fontMetrics().averageCharWidth());
+    m_View->setItemDelegateForColumn(MResultModel::ReasonColumn, new MReasonDelegate(m_View));
     connect(m_View, &QTableView::doubleClicked, this, &MResultTable::RowActivated);
     layout->addWidget(m_View, 1);
 
