@@ -113,3 +113,29 @@ TEST(TreeLoading, ARefreshReplacesTheTreeButARunKeepsItsSnapshot)
         fetches += r.path.contains(QLatin1String("/notebooks?expand=")) ? 1 : 0;
     EXPECT_EQ(fetches, 3) << "start, then each refresh once";
 }
+
+TEST(TreeLoading, ARefreshAnsweredWithAnErrorKeepsTheOutline)
+{
+    GuiApp();
+    MEmulator* emulator = DemoEmulator();
+    ASSERT_NE(emulator, nullptr);
+    MTempDir dir;
+    AppDelegate app(SignedInFolder(dir, *emulator));
+    app.m_UpdateCheckEnabled = false;
+    app.RunLoginWindow = [] {};
+    ASSERT_TRUE(app.applicationDidFinishLaunching());
+    ASSERT_TRUE(WaitUntil([&] { return !app.IsTreeLoading(); }, 20000));
+    const size_t notebooks = app.Root().childCount();
+    ASSERT_GT(notebooks, 0u);
+
+    ASSERT_FALSE(
+        emulator->AddFault(QStringLiteral("GET */notebooks* error status=500 code=20001 count=-1")).has_value());
+    const MModalWatcher watcher; // the two alerts of the failed attempts
+    app.window()->mMenuItemRefreshTree->trigger();
+    ASSERT_TRUE(WaitUntil([&] { return !app.IsTreeLoading(); }, 20000));
+    EXPECT_EQ(watcher.Seen().size(), 2);
+    EXPECT_EQ(app.Root().childCount(), notebooks);
+    EXPECT_EQ(app.window()->TreeModel()->rowCount(), int(notebooks));
+    emulator->ClearFaults();
+    SetMessageBoxHandler(nullptr);
+}
