@@ -150,7 +150,8 @@ void AppDelegate::CreateNotebooksTree(bool fetch, bool reloadData)
 
 void AppDelegate::TreeArrived(const std::shared_ptr<MONObject>& fresh, const MTreeBuildResult& result)
 {
-    if (result.built) {
+    // Signed out while the request was out: the tree is no longer this user's to see.
+    if (result.built && !TheAccount().OnlineOneNoteAccessToken().isEmpty()) {
         m_Window->TreeModel()->ReplaceChildren(*fresh);
         m_Window->OutlineTree()->expandToDepth(0);
     }

@@ -80,11 +80,14 @@ void MTreeLoader::Start(bool fetch)
 void MTreeLoader::Finished(const std::shared_ptr<MONObject>& fresh, const MTreeBuildResult& result)
 {
     m_Loading = false;
-    emit Loaded(fresh, result);
     if (m_Pending) {
+        // Asked again meanwhile (a sign-in with another account, a refresh after an import): this
+        // answer is out of date, and the next one takes its place.
         const bool fetch = m_PendingFetch;
         m_Pending = false;
         m_PendingFetch = false;
         Start(fetch);
+        return;
     }
+    emit Loaded(fresh, result);
 }

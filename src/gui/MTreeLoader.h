@@ -21,7 +21,8 @@ public:
     MTreeLoader(MAccount& account, QString cacheFile, MMainWindow* window, QObject* parent = nullptr);
 
     // Builds the tree (from the service when `fetch` or there is no cache). A request while a build
-    // is running is carried out once it has ended (a fetch wins over a cache read).
+    // is running is carried out once it has ended (a fetch wins over a cache read), and only its
+    // tree is handed over.
     void Start(bool fetch);
     // A build is running or waits to run.
     bool IsBusy() const { return m_Loading || m_Pending; }

@@ -96,9 +96,9 @@ protected:
         EXPECT_GE(TextContrast(idle, QRect(idle->iconSize().width() + 12, 0, idle->width() / 2, idle->height())), 4.5)
             << "a feature that is not pressed";
         QLabel* title = nullptr;
-        for (QLabel* label : window.findChildren<QLabel*>()) {
-            if (label->property("groupTitle").toBool())
-                title = label;
+        for (QLabel* candidate : window.findChildren<QLabel*>()) {
+            if (candidate->property("groupTitle").toBool())
+                title = candidate;
         }
         ASSERT_NE(title, nullptr);
         EXPECT_GE(TextContrast(title, title->rect()), 3.0) << "a group title";
