@@ -25,6 +25,10 @@ public:
     void ShowProgress(const MTaskProgress& progress) override;
     void ReportItem(const MTaskItem& item) override;
 
+    // A line of the run's own output on standard output (a dry run's description), kept apart from
+    // the progress line.
+    void PrintResult(const QString& line) { PrintLine(m_Results, line); }
+
     bool IsTerminal() const { return m_Terminal; }
     int Alerts() const { return m_Alerts; }
     // The final outcomes of the items reported so far.

@@ -147,7 +147,7 @@ int MCliImportEnex::Execute(const QCommandLineParser& parser)
     context.feature = QStringLiteral("btnImportEvernote");
 
     MServiceEnexSender serviceSender(account);
-    MDryRunEnexSender dryRunSender(PrintOut);
+    MDryRunEnexSender dryRunSender([&reporter](const QString& line) { reporter.PrintResult(line); });
     dryRunSender.SetLabel(target.parentUrl, path);
     for (const auto& section : target.sections->children())
         dryRunSender.SetLabel(section->selfUrl, path + QLatin1Char('/') + section->name);
