@@ -7,6 +7,7 @@
 #include "app/MStrings.h"
 #include "model/MONObject.h"
 #include "tasks/TaskTexts.h"
+#include "widgets/MElidedLabel.h"
 #include "widgets/MResultModel.h"
 #include "widgets/MResultTable.h"
 
@@ -47,7 +48,8 @@ MPanelBase::MPanelBase(const QString& title, QWidget* parent)
     mBtnStart->setMinimumWidth(110);
     connect(mBtnStart, &QPushButton::clicked, this, &MPanelBase::StartStopClicked);
     row->addWidget(mBtnStart);
-    mStatusBar = new QLabel(mStartRow);
+    // Statuses are often paths as deep as the notebooks: cut in the middle, the window keeps its size.
+    mStatusBar = new MElidedLabel(mStartRow, Qt::ElideMiddle);
     mStatusBar->setObjectName(QStringLiteral("mStatusBar"));
     mStatusBar->setTextInteractionFlags(Qt::TextSelectableByMouse);
     row->addWidget(mStatusBar, 1);
@@ -109,7 +111,7 @@ QString MPanelBase::Title() const
 
 QString MPanelBase::StatusText() const
 {
-    return mStatusBar->text();
+    return mStatusBar->FullText();
 }
 
 QString MPanelBase::ResultText() const
@@ -148,7 +150,7 @@ void MPanelBase::SetStartRowVisible(bool visible)
 
 void MPanelBase::SetStatus(const QString& text)
 {
-    mStatusBar->setText(text);
+    mStatusBar->SetFullText(text);
 }
 
 void MPanelBase::SetResult(const QString& text)

@@ -9,6 +9,7 @@
 
 class MONObject;
 class MDesktopReporter;
+class MElidedLabel;
 class MResultTable;
 class QLabel;
 class QPlainTextEdit;
@@ -104,7 +105,7 @@ private:
     QVBoxLayout* m_Content = nullptr;
     QWidget* mStartRow = nullptr;
     QPushButton* mBtnStart = nullptr;
-    QLabel* mStatusBar = nullptr;
+    MElidedLabel* mStatusBar = nullptr;
     QWidget* mProgressRow = nullptr;
     QProgressBar* mProgress = nullptr;
     QLabel* mProgressText = nullptr;

@@ -2,8 +2,9 @@
 
 #include <QResizeEvent>
 
-MElidedLabel::MElidedLabel(QWidget* parent)
+MElidedLabel::MElidedLabel(QWidget* parent, Qt::TextElideMode mode)
     : QLabel(parent)
+    , m_Mode(mode)
 {
     setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
 }
@@ -38,5 +39,5 @@ void MElidedLabel::Elide()
     const int room = contentsRect().width();
     // Line breaks in a title would make the label two lines high; a title is one line.
     const QString line = QString(m_FullText).replace(QLatin1Char('\n'), QLatin1Char(' '));
-    setText(fontMetrics().elidedText(line, Qt::ElideRight, qMax(room, 0)));
+    setText(fontMetrics().elidedText(line, m_Mode, qMax(room, 0)));
 }

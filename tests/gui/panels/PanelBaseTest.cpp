@@ -300,3 +300,14 @@ TEST_F(PanelBaseTest, ATaskThatReportsOnlyTextHasItShown)
     EXPECT_FALSE(panel.ResultTable()->isVisible());
     EXPECT_EQ(panel.ResultText(), QStringLiteral("1: First ... Success"));
 }
+
+TEST_F(PanelBaseTest, ADeepPathInTheStatusLineLeavesThePanelsWidthAlone)
+{
+    const int before = panel.minimumSizeHint().width();
+    const QString path = QStringLiteral("/out/") + QString(2000, QLatin1Char('a')) + QStringLiteral("/page.txt");
+    panel.work = [&](MTaskContext& context) { context.reporter->ShowStatus(path); };
+    panel.StartButton()->click();
+    ASSERT_TRUE(WaitUntil([&] { return !panel.IsBusy(); }));
+    EXPECT_EQ(panel.StatusText(), path);
+    EXPECT_LE(panel.minimumSizeHint().width(), before);
+}
