@@ -19,6 +19,7 @@
 #include "panels/MViewEvernote.h"
 #include "panels/MViewExport.h"
 #include "util/FileUtils.h"
+#include "widgets/MCheckBoxStyle.h"
 
 #include <QAction>
 #include <QApplication>
@@ -40,6 +41,7 @@ bool AppDelegate::applicationDidFinishLaunching()
 {
     InitAppPaths(m_AppFolder);
     InstallDesktopHandlers();
+    MCheckBoxStyle::Install();
     MPanelBase::SetSharedTree(&m_ObjectTree);
     m_Window = std::make_unique<MMainWindow>(&m_ObjectTree);
     m_TreeLoader = new MTreeLoader(TheAccount(), AppPaths().notebookCache, m_Window.get(), this);

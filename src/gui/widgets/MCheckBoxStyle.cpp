@@ -1,13 +1,23 @@
 #include "MCheckBoxStyle.h"
 
+#include <QApplication>
 #include <QPainter>
+#include <QStyleFactory>
 #include <QStyleOption>
+
+void MCheckBoxStyle::Install()
+{
+    if (qobject_cast<MCheckBoxStyle*>(QApplication::style()))
+        return;
+    QStyle* own = QStyleFactory::create(QApplication::style()->name());
+    QApplication::setStyle(new MCheckBoxStyle(own));
+}
 
 void MCheckBoxStyle::drawPrimitive(
     PrimitiveElement element, const QStyleOption* option, QPainter* painter, const QWidget* widget) const
 {
     QProxyStyle::drawPrimitive(element, option, painter, widget);
-    if (element != PE_IndicatorItemViewItemCheck || !option)
+    if ((element != PE_IndicatorItemViewItemCheck && element != PE_IndicatorCheckBox) || !option)
         return;
     const QColor base = option->palette.color(QPalette::Base);
     if (base.lightnessF() >= 0.45)
