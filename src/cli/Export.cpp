@@ -131,8 +131,11 @@ int MCliExport::Execute(const QCommandLineParser& parser)
 
     bool failed = reporter.alerts > 0 || task.ResourcesFailed() > 0;
     for (const MExportItem& item : task.Items()) {
-        PrintOut(QStringLiteral("%1\t%2").arg(Localized(item.written ? "strSuccess" : "strFailure"), item.path));
-        failed = failed || !item.written;
+        QString line = QStringLiteral("%1\t%2").arg(Localized(item.Failed() ? "strFailure" : "strSuccess"), item.path);
+        if (!item.reason.isEmpty())
+            line += QLatin1Char('\t') + item.reason;
+        PrintOut(line);
+        failed = failed || item.Failed();
     }
     return failed ? kExitFailure : kExitSuccess;
 }

@@ -163,7 +163,8 @@ int MCliImportEnex::Execute(const QCommandLineParser& parser)
     context.running = &running;
     context.feature = QStringLiteral("btnImportEvernote");
 
-    MServiceEnexSender serviceSender(account);
+    MServiceSession session(account, &running, [](const QString& status) { PrintErr(status); });
+    MServiceEnexSender serviceSender(session);
     MDryRunEnexSender dryRunSender(PrintOut);
     dryRunSender.SetLabel(target.parentUrl, path);
     for (const auto& section : target.sections->children())

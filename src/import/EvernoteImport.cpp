@@ -5,8 +5,10 @@
 #include "account/MAccount.h"
 #include "app/MStrings.h"
 #include "model/MONObject.h"
+#include "service/MRequestBudget.h"
 #include "tasks/MTaskContext.h"
 #include "util/Formats.h"
+#include "util/MSleeper.h"
 #include "util/TextUtils.h"
 
 namespace {
@@ -34,12 +36,15 @@ void WaitUpload(const MTaskContext& context)
 // The tag's section under the target: one the run already knows (ticked before the run, or made
 // earlier in it), else a new one, remembered for the notes after it.
 QString TagSectionUrl(const MTaskContext& context, MEnexPageSender& sender, const MEvernoteImportSettings& settings,
-    MONObject& sections, const QString& tag, MEvernoteImportResult& result)
+    MONObject& sections, const QString& tag, MEvernoteImportResult& result, QString* failure)
 {
     const QString known = GetSectionSelfUrl(sections, tag);
     if (!known.isEmpty())
         return known;
-    const QString created = sender.CreateSection(settings.parentUrlSaveTo, tag);
+    QString why;
+    const QString created = sender.CreateSection(settings.parentUrlSaveTo, tag, &why);
+    if (created.isEmpty())
+        *failure = Localized("reasonTagSectionNotMade").arg(tag, why);
     if (!created.isEmpty()) {
         ++result.newSectionCount;
         sections.addSubObject(MONObject::Section, QStringLiteral(""), tag, QStringLiteral(""), QStringLiteral(""),
@@ -49,28 +54,70 @@ QString TagSectionUrl(const MTaskContext& context, MEnexPageSender& sender, cons
     return created;
 }
 
+void ShowProgress(const MTaskContext& context, const MEvernoteImportSettings& settings, qint64 number)
+{
+    if (!context.reporter)
+        return;
+    MTaskProgress progress;
+    const qint64 last = std::min(settings.to, settings.from + settings.expectedNotes - 1);
+    progress.total = settings.expectedNotes > 0 ? last - settings.from + 1 : 0;
+    progress.done = std::max<qint64>(0, number - settings.from + 1);
+    if (progress.total > 0 && context.account) {
+        // One creation a note at the budget's pace, and never faster than the pause after each.
+        const qint64 left = std::max<qint64>(0, progress.total - progress.done);
+        const qint64 budgetMs = TheRequestBudget().EstimateMs(context.account->UserId(), left, NowMs());
+        const qint64 pausesMs = left * (context.pacer ? context.pacer->Seconds(MPacer::Kind::Upload) : 0) * 1000;
+        progress.secondsLeft = (std::max(budgetMs, pausesMs) + 999) / 1000;
+    }
+    context.reporter->ShowProgress(progress);
+}
+
 void ImportNote(const MTaskContext& context, MEnexPageSender& sender, const MEvernoteImportSettings& settings,
     MONObject& sections, const MEnexNote& note, qint64 number, MEvernoteImportResult& result)
 {
     const MResourceList resources = RestoreImageAndGetHash(note);
     const qsizetype before = result.result.size();
-    result.result += QStringLiteral("\n%1: %2 ...").arg(QString::number(number), note.title);
+    const QString text = QStringLiteral("%1: %2").arg(QString::number(number), note.title);
+    result.result += QStringLiteral("\n%1 ...").arg(text);
     Show(context, result.result, note.title);
+    MTaskItem row;
+    row.index = result.imported;
+    row.text = text;
+    if (context.reporter)
+        context.reporter->ReportItem(row);
 
     const QString html = ConvertNoteToPageHtml(note, resources, settings.handleIndents, CurrentDate());
     QString target = settings.parentUrlSaveTo;
+    QString failure;
     if (settings.createTagSections)
-        target = TagSectionUrl(context, sender, settings, sections, note.firstTag.value_or(kNoTag), result);
+        target = TagSectionUrl(context, sender, settings, sections, note.firstTag.value_or(kNoTag), result, &failure);
 
-    const bool created = !target.isEmpty() && sender.CreatePage(target, note.title, html, resources);
+    MCreationOutcome outcome;
+    if (!target.isEmpty())
+        outcome = sender.CreatePage(target, note.title, html, resources);
+    else
+        outcome.reason = failure.isEmpty() ? Localized("reasonNoTarget") : failure;
+    result.result.truncate(before);
+    if (outcome.code == kCreationStopped) {
+        // Stopped while it waited for its turn: it was never sent, and is not counted.
+        Show(context, result.result, note.title);
+        return;
+    }
+    const bool created = outcome.Created();
     ++(created ? result.success : result.failure);
     ++result.imported;
 
     // The line shown while the page was sent is replaced by its finished form.
-    result.result.truncate(before);
-    result.result += QStringLiteral("\n%1: %2 ... %3")
-                         .arg(QString::number(number), note.title, Localized(created ? "strSuccess" : "strFailure"));
+    QString words = Localized(created ? "strSuccess" : "strFailure");
+    if (!created && !outcome.reason.isEmpty())
+        words += QStringLiteral(" (%1)").arg(outcome.reason);
+    result.result += QStringLiteral("\n%1 ... %2").arg(text, words);
     Show(context, result.result, note.title);
+    row.outcome = created ? MItemOutcome::Created : MItemOutcome::Failed;
+    row.reason = created ? QString() : outcome.reason;
+    if (context.reporter)
+        context.reporter->ReportItem(row);
+    ShowProgress(context, settings, number);
     WaitUpload(context);
 }
 
@@ -149,6 +196,8 @@ MEvernoteImportResult ImportEvernoteFile(
             break;
         lastTitle = note.title;
         ImportNote(context, sender, settings, sections, note, number, result);
+        if (!context.IsRunning())
+            break;
         seen = number;
     }
     result.result

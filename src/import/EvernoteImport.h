@@ -17,6 +17,7 @@ struct MEvernoteImportSettings
     bool createTagSections = false;
     bool handleIndents = false;
     QString parentUrlSaveTo; // the section, or in tag mode the notebook or section group
+    qint64 expectedNotes = 0; // the notes in the file, when counted before (for the progress); 0: unknown
 };
 
 struct MEvernoteImportResult

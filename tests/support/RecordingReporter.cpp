@@ -68,3 +68,43 @@ bool MRecordingReporter::Finished() const
     const std::lock_guard lock(m_Mutex);
     return m_Finished;
 }
+
+void MRecordingReporter::Clear()
+{
+    const std::lock_guard lock(m_Mutex);
+    m_Result.clear();
+    m_Statuses.clear();
+    m_Alerts.clear();
+    m_Questions.clear();
+    m_Finish.clear();
+    m_Finished = false;
+    m_Items.clear();
+    m_Progress.clear();
+}
+
+void MRecordingReporter::ShowProgress(const MTaskProgress& progress)
+{
+    const std::lock_guard lock(m_Mutex);
+    m_Progress.append(progress);
+}
+
+void MRecordingReporter::ReportItem(const MTaskItem& item)
+{
+    const std::lock_guard lock(m_Mutex);
+    if (item.index >= 0 && item.index < m_Items.size())
+        m_Items[item.index] = item;
+    else
+        m_Items.append(item);
+}
+
+QList<MTaskItem> MRecordingReporter::Items() const
+{
+    const std::lock_guard lock(m_Mutex);
+    return m_Items;
+}
+
+QList<MTaskProgress> MRecordingReporter::Progress() const
+{
+    const std::lock_guard lock(m_Mutex);
+    return m_Progress;
+}

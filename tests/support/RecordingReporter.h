@@ -23,6 +23,12 @@ public:
     QString FinishText() const;
     bool Finished() const;
     void SetAnswer(bool yes) { m_Answer = yes; }
+    // Forgets everything reported so far.
+    void Clear();
+    QList<MTaskItem> Items() const; // the last report of each row, by index
+    QList<MTaskProgress> Progress() const;
+    void ShowProgress(const MTaskProgress& progress) override;
+    void ReportItem(const MTaskItem& item) override;
 
 private:
     mutable std::mutex m_Mutex;
@@ -33,6 +39,8 @@ private:
     QString m_Finish;
     bool m_Finished = false;
     bool m_Answer = false;
+    QList<MTaskItem> m_Items;
+    QList<MTaskProgress> m_Progress;
 };
 
 // A pacer that never sleeps and counts the waits of each kind.

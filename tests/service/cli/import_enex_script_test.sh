@@ -64,4 +64,13 @@ if pw import-enex "$work/broken.enex" --section "Travel Journal/Empty section" >
 fi
 grep -q "Evernote export" "$work/broken.err" || fail "a broken file gave no clear message"
 
+# A page answered with an error page is a failure with its reason, and the exit status says so.
+curl -s -X POST --data 'POST */pages html count=1' "$origin/_emulator/faults" >/dev/null
+if pw import-enex "$enex" --section "Travel Journal/Empty section" --to 2 >"$work/faulty.out" 2>"$work/faulty.err"; then
+    fail "an import with a failed page exited with success"
+fi
+grep -q '^1: First note \.\.\. Failure (HTTP 500 Internal Server Error: 500 - Internal server error\.)$' "$work/faulty.out" \
+    || fail "the failed note is not named with its reason"
+grep -q '^Total: 2, Success: 1, Failure: 1\.$' "$work/faulty.out" || fail "the totals do not add up"
+
 echo "import-enex script test passed"

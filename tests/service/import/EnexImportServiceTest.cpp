@@ -4,8 +4,10 @@
 
 #include "MEmulator.h"
 #include "RecordingReporter.h"
+#include "ServiceFixture.h"
 #include "TempDir.h"
 #include "account/MAccount.h"
+#include "app/GlobalSettings.h"
 #include "app/MStrings.h"
 #include "model/MNotebookTree.h"
 #include "model/MONObject.h"
@@ -86,6 +88,8 @@ protected:
     void SetUp() override
     {
         SetStringTableLanguage(QStringLiteral("en"));
+        GlobalSettings().SetRequestBudget(QStringLiteral("off"));
+        MServiceSession::SetDefaultRules(MServiceFixture::QuickRetryRules());
         QString error;
         MEmulator::Options options;
         options.fixture = LoadFixtureFile(QStringLiteral(PAGEWRIGHT_EMULATOR_FIXTURES_DIR "/demo.json"), &error);
@@ -142,9 +146,12 @@ protected:
         settings.createTagSections = tagMode;
         MEvernoteTarget target = ChooseEvernoteTarget(root, tagMode);
         settings.parentUrlSaveTo = target.parentUrl;
-        MServiceEnexSender sender(account);
         MEvernoteImportResult result;
-        OnWorker([&] { result = ThreadImportRun(context, sender, settings, *target.sections); });
+        OnWorker([&] {
+            MServiceSession session = SessionFor(context);
+            MServiceEnexSender sender(session);
+            result = ThreadImportRun(context, sender, settings, *target.sections);
+        });
         return result;
     }
 
@@ -275,7 +282,8 @@ TEST_F(EnexImportService, AFailedPageCountsAndTheRunGoesOn)
     EXPECT_EQ(result.failure, 1);
     EXPECT_EQ(result.success, 2);
     EXPECT_EQ(PageTitles(QStringLiteral("Empty section")), (QStringList {"two", "three"}));
-    EXPECT_TRUE(result.result.contains(QStringLiteral("1: one ... Failure\n2: two ... Success")));
+    EXPECT_TRUE(result.result.contains(
+        QStringLiteral("1: one ... Failure (HTTP 500 Internal Server Error, 19999: Broken page)\n2: two ... Success")));
 }
 
 TEST_F(EnexImportService, TitlesAndSectionNamesArriveAsWritten)

@@ -43,18 +43,22 @@ public:
     QList<MCall> calls;
     QStringList failSections;
 
-    QString CreateSection(const QString& parentUrl, const QString& name) override
+    QString CreateSection(const QString& parentUrl, const QString& name, QString* failure) override
     {
         calls.append({QStringLiteral("section"), parentUrl, name});
-        if (failSections.contains(name))
+        if (failSections.contains(name)) {
+            *failure = QStringLiteral("HTTP 409, 20154: exists");
             return QString();
+        }
         return parentUrl + QStringLiteral("/sections/") + name;
     }
-    bool CreatePage(
+    MCreationOutcome CreatePage(
         const QString& sectionUrl, const QString& title, const QString& html, const MResourceList& resources) override
     {
         calls.append({QStringLiteral("page"), sectionUrl, title, html, resources.size()});
-        return true;
+        MCreationOutcome outcome;
+        outcome.code = kCreationCreated;
+        return outcome;
     }
     QList<MCall> Pages() const
     {
@@ -108,6 +112,8 @@ TEST_F(EvernoteImport, AFailedTagSectionFailsItsNoteWithoutSendingThePage)
     EXPECT_TRUE(sender.Pages().isEmpty());
     EXPECT_EQ(sender.calls.size(), 2); // tried again for the second note
     EXPECT_EQ(result.failure, 2);
+    EXPECT_TRUE(result.result.contains(
+        QStringLiteral("Failure (the section 'Broken' could not be made: HTTP 409, 20154: exists)")));
     EXPECT_EQ(result.newSectionCount, 0);
     EXPECT_EQ(pacer.UploadWaits(), 4);
 }
@@ -188,13 +194,13 @@ TEST(EvernoteDryRun, DescribesSectionsPagesAndPartsWithoutSending)
     QStringList lines;
     MDryRunEnexSender sender([&lines](const QString& line) { lines.append(line); });
     sender.SetLabel(QStringLiteral("https://h/nb"), QStringLiteral("Notebook"));
-    const QString section = sender.CreateSection(QStringLiteral("https://h/nb"), QStringLiteral("Trips"));
+    const QString section = sender.CreateSection(QStringLiteral("https://h/nb"), QStringLiteral("Trips"), nullptr);
     EXPECT_FALSE(section.isEmpty());
     MResourceObject image;
     image.mime = QStringLiteral("image/png");
     image.hashValue = QStringLiteral("abc");
     image.bytes = QByteArray(2048, 'x');
-    EXPECT_TRUE(sender.CreatePage(section, QStringLiteral("Rome"), QStringLiteral("<html/>"), {image}));
+    EXPECT_TRUE(sender.CreatePage(section, QStringLiteral("Rome"), QStringLiteral("<html/>"), {image}).Created());
     EXPECT_EQ(sender.Pages(), 1);
     EXPECT_GT(sender.BodyBytes(), 2048);
     ASSERT_EQ(lines.size(), 3);
