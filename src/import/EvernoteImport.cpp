@@ -1,6 +1,7 @@
 #include "EvernoteImport.h"
 
 #include "EnexConvert.h"
+#include "EnexImportReport.h"
 #include "MEnexReader.h"
 #include "account/MAccount.h"
 #include "app/MStrings.h"
@@ -53,9 +54,11 @@ void ImportNote(const MTaskContext& context, MEnexPageSender& sender, const MEve
     MONObject& sections, const MEnexNote& note, qint64 number, MEvernoteImportResult& result)
 {
     const MResourceList resources = RestoreImageAndGetHash(note);
+    const QStringList warnings = EmptyResourceWarnings(resources);
     const qsizetype before = result.result.size();
     result.result += QStringLiteral("\n%1: %2 ...").arg(QString::number(number), note.title);
     Show(context, result.result, note.title);
+    ReportEnexNote(context, settings, number, note.title, MItemOutcome::Sending);
 
     const QString html = ConvertNoteToPageHtml(note, resources, settings.handleIndents, CurrentDate());
     QString target = settings.parentUrlSaveTo;
@@ -70,6 +73,9 @@ void ImportNote(const MTaskContext& context, MEnexPageSender& sender, const MEve
     result.result.truncate(before);
     result.result += QStringLiteral("\n%1: %2 ... %3")
                          .arg(QString::number(number), note.title, Localized(created ? "strSuccess" : "strFailure"));
+    AppendNoteWarnings(warnings, created, result);
+    ReportEnexNote(context, settings, number, note.title, created ? MItemOutcome::Created : MItemOutcome::Failed,
+        warnings.join(QStringLiteral("; ")));
     Show(context, result.result, note.title);
     WaitUpload(context);
 }
@@ -98,9 +104,9 @@ MEvernoteTarget ChooseEvernoteTarget(const MONObject& root, bool createTagSectio
     return target;
 }
 
-QString EvernoteTotalText(qint64 rootChildCount)
+QString EvernoteTotalText(qint64 noteCount)
 {
-    return QStringLiteral("%1: %2").arg(Localized("strTotle"), QString::number(rootChildCount));
+    return QStringLiteral("%1: %2").arg(Localized("strTotle"), QString::number(noteCount));
 }
 
 QString GetSectionSelfUrl(const MONObject& container, const QString& name)
@@ -126,8 +132,8 @@ MEvernoteImportResult ImportEvernoteFile(
         if (step == MEnexReader::Step::End)
             break;
         if (step == MEnexReader::Step::Error) {
-            // Reading as a stream finds a break only when it gets there. Before anything was sent
-            // the run ends as for a file that does not open; after, the user hears of it.
+            // A file that is no export at all ends the run as one that does not open; one that
+            // stops being readable part of the way through (a failing disk) is told.
             if (result.imported == 0) {
                 result.opened = false;
                 return result;
@@ -136,6 +142,11 @@ MEvernoteImportResult ImportEvernoteFile(
             if (context.reporter)
                 context.reporter->Alert(Localized("strOpenEnexFileError"));
             break;
+        }
+        if (step == MEnexReader::Step::Damaged) {
+            if (seen + 1 >= settings.from)
+                ReportEnexDamage(context, reader.Problem(), result);
+            continue;
         }
         if (!context.IsRunning())
             break;
@@ -148,12 +159,17 @@ MEvernoteImportResult ImportEvernoteFile(
         if (seen >= settings.to)
             break;
         lastTitle = note.title;
-        ImportNote(context, sender, settings, sections, note, number, result);
+        if (step == MEnexReader::Step::Skipped)
+            ReportSkippedNote(context, settings, note, number, reader.Problem(), result);
+        else
+            ImportNote(context, sender, settings, sections, note, number, result);
+        ReportEnexProgress(context, settings, number);
         seen = number;
     }
     result.result
         += QStringLiteral("\n\nTotal: %1, Success: %2, Failure: %3.")
-               .arg(QString::number(result.imported), QString::number(result.success), QString::number(result.failure));
+               .arg(QString::number(result.imported), QString::number(result.success), QString::number(result.failure))
+        + EnexWarningsSummary(result);
     Show(context, result.result, lastTitle);
     return result;
 }

@@ -33,6 +33,30 @@ void MRecordingReporter::Finish(const QString& text)
     m_Finished = true;
 }
 
+void MRecordingReporter::ShowProgress(const MTaskProgress& progress)
+{
+    const std::lock_guard lock(m_Mutex);
+    m_Progress.append(progress);
+}
+
+void MRecordingReporter::ReportItem(const MTaskItem& item)
+{
+    const std::lock_guard lock(m_Mutex);
+    m_Items.append(item);
+}
+
+QList<MTaskProgress> MRecordingReporter::Progress() const
+{
+    const std::lock_guard lock(m_Mutex);
+    return m_Progress;
+}
+
+QList<MTaskItem> MRecordingReporter::Items() const
+{
+    const std::lock_guard lock(m_Mutex);
+    return m_Items;
+}
+
 QString MRecordingReporter::LastResult() const
 {
     const std::lock_guard lock(m_Mutex);
