@@ -145,8 +145,8 @@ QString ReplaceImgs(const QString& enml, const MResourceList& resources)
         if (src.isEmpty() || !StringContainsIgnoreCase(QStringLiteral("en-cache://"), src))
             continue;
         const MResourceObject* resource = getResouceObjFromListResouceUrl(resources, src);
-        if (!resource)
-            continue;
+        if (!resource || resource->bytes.isEmpty())
+            continue; // an empty resource is not sent: a part name would point at nothing
         QString changed = tag;
         changed.replace(
             QStringLiteral("src=\"%1\"").arg(src), QStringLiteral("src=\"name:%1\"").arg(resource->hashValue));

@@ -26,7 +26,8 @@ const MResourceObject* getResouceObjFromListResouceUrl(const MResourceList& list
 
 // Four non-breaking spaces per 40 px of a div's left padding, after its opening tag.
 QString HandleIndentWithSpaces(const QString& enml);
-// img elements whose src is a cached resource address point at the resource's part instead.
+// img elements whose src is a cached resource address point at the resource's part instead (unless
+// the resource is empty and so not sent).
 QString ReplaceImgs(const QString& enml, const MResourceList& resources);
 // en-media elements become img (images) or object (anything else) elements naming the part; those
 // naming an empty resource are removed.

@@ -21,7 +21,7 @@ struct MEnexPosition
     qint64 column = 1;
 };
 
-// True when `a` lies before `b` by line and column.
+// True when the place at `line` and `column` lies before `b`.
 bool IsBefore(qint64 line, qint64 column, const MEnexPosition& b);
 
 // The start tag of the next note element at or after `from`, outside CDATA sections; nothing when

@@ -204,6 +204,10 @@ TEST(EnexBody, ResourcesNothingRefersToGoAtTheEndAndEmptyOnesNowhere)
             .arg(list.at(0).hashValue, list.at(1).hashValue, list.at(2).hashValue)))
         << html.toStdString();
     EXPECT_FALSE(html.contains(list.at(4).hashValue)); // an empty resource is named nowhere
+    MResourceList cached = list;
+    cached[4].resourceUrl = QStringLiteral("en-cache://empty");
+    EXPECT_EQ(ReplaceImgs(QStringLiteral("<img src=\"en-cache://empty\"/>"), cached),
+        QStringLiteral("<img src=\"en-cache://empty\"/>"));
 
     QStringList sent;
     for (const MPagePart& part : PartsFromResources(list))
