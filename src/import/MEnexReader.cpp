@@ -3,6 +3,7 @@
 #include "EnexRecovery.h"
 
 #include <QFile>
+#include <algorithm>
 #include <deque>
 #include <libxml/parser.h>
 #include <libxml/parserInternals.h>
@@ -26,16 +27,20 @@ struct MCapture
     int depth = 0; // depth of the element whose text it is
 };
 
+// What the reader has to hand out next; Note and Skipped steps hand out the next of the notes.
 struct MEvent
 {
     MEnexReader::Step step = MEnexReader::Step::Note;
-    MEnexNote note;
     MEnexProblem problem;
 };
 
 // A title is one line: line breaks and tabs become spaces, other control characters go.
 QString OneLineTitle(const QString& text)
 {
+    const auto isControl
+        = [](QChar ch) { return ch.unicode() < 0x20 || (ch.unicode() >= 0x7F && ch.unicode() <= 0x9F); };
+    if (std::none_of(text.begin(), text.end(), isControl))
+        return text;
     QString line;
     line.reserve(text.size());
     for (const QChar ch : text) {
@@ -60,6 +65,7 @@ struct MEnexReader::Impl
     bool done = false; // the whole file has been read
     QString error;
     std::deque<MEvent> ready;
+    std::deque<MEnexNote> readyNotes;
     MEnexProblem problem; // of the last Skipped or Damaged step handed out
     qint64 notes = 0;
     qint64 lastNoteEnd = 0;
@@ -128,7 +134,9 @@ struct MEnexReader::Impl
 
     void Push(MEnexReader::Step step, MEnexNote&& item, const MEnexProblem& where = {})
     {
-        ready.push_back(MEvent {step, std::move(item), where});
+        if (step == MEnexReader::Step::Note || step == MEnexReader::Step::Skipped)
+            readyNotes.push_back(std::move(item));
+        ready.push_back(MEvent {step, where});
     }
 
     void Fail(const QString& text)
@@ -529,10 +537,12 @@ MEnexReader::Step MEnexReader::NextNote(MEnexNote& note)
     while (m->ready.empty() && m->Feed()) { }
     if (m->ready.empty())
         return m->unreadable ? Step::Error : Step::End;
-    MEvent event = std::move(m->ready.front());
+    const MEvent event = m->ready.front();
     m->ready.pop_front();
-    if (event.step == Step::Note || event.step == Step::Skipped)
-        note = std::move(event.note);
+    if (event.step == Step::Note || event.step == Step::Skipped) {
+        note = std::move(m->readyNotes.front());
+        m->readyNotes.pop_front();
+    }
     m->problem = event.problem;
     return event.step;
 }
@@ -541,8 +551,10 @@ MEnexReader::Step MEnexReader::SkipToEnd()
 {
     m->collect = false;
     m->ready.clear();
+    m->readyNotes.clear();
     while (m->Feed()) { }
     m->ready.clear();
+    m->readyNotes.clear();
     return m->unreadable ? Step::Error : Step::End;
 }
 
