@@ -3,6 +3,7 @@
 #include "EnexRecovery.h"
 
 #include <QFile>
+#include <QRegularExpression>
 #include <algorithm>
 #include <deque>
 #include <libxml/parser.h>
@@ -123,6 +124,21 @@ struct MEnexReader::Impl
         else if (line > first)
             at = MEnexPosition {0, segmentStart.line + line - first, column};
         return at;
+    }
+
+    // libxml2 names other lines in some messages ("tag mismatch: title line 5 and titel"); those
+    // are lines of the parser's input too.
+    QString TranslateLines(QString message) const
+    {
+        static const QRegularExpression kLine(QStringLiteral("\\bline (\\d+)"));
+        qsizetype from = 0;
+        for (QRegularExpressionMatch match = kLine.match(message); match.hasMatch();
+             match = kLine.match(message, from)) {
+            const QString line = QString::number(Translate(match.captured(1).toLongLong(), 1).line);
+            message.replace(match.capturedStart(1), match.capturedLength(1), line);
+            from = match.capturedStart(1) + line.size();
+        }
+        return message;
     }
 
     MEnexPosition Here() const
@@ -471,7 +487,8 @@ void OnError(void* context, xmlErrorPtr error)
     if (!error || error->level < XML_ERR_ERROR)
         return;
     const MEnexPosition at = self->Translate(error->line, error->int2);
-    const QString message = error->message ? QString::fromUtf8(error->message).trimmed() : QString();
+    const QString message
+        = self->TranslateLines(error->message ? QString::fromUtf8(error->message).trimmed() : QString());
     if (!self->segmentFirstError)
         self->segmentFirstError = MEnexProblem {at.line, at.column, message};
     if (error->level >= XML_ERR_FATAL && !self->segmentError)

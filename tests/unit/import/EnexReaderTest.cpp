@@ -276,7 +276,7 @@ TEST(EnexReader, PlacesOfFaultsStayTrueFarIntoALargeFile)
     EXPECT_EQ(all.notes.at(3999).content, QStringLiteral("&"));
 
     QByteArray broken = enex;
-    broken.replace("<content>&</content>", "<content>&</contnt>");
+    broken.replace("<content>&</content>", "<content>x</contnt>");
     const MReadAll skipped = ReadAllNotes(dir.WriteFile("farbroken.enex", broken));
     ASSERT_EQ(skipped.problems.size(), 4);
     qsizetype from = 0;
@@ -284,6 +284,9 @@ TEST(EnexReader, PlacesOfFaultsStayTrueFarIntoALargeFile)
         from = broken.indexOf("</contnt>", from) + 1;
         EXPECT_EQ(problem.line, broken.left(from).count('\n') + 1) << problem.message.toStdString();
         EXPECT_EQ(problem.column, skipped.problems.first().column);
+        // The parser's message names the line of the open tag (the same line here): a line of the file too.
+        EXPECT_TRUE(problem.message.contains(QStringLiteral("content line %1").arg(problem.line)))
+            << problem.message.toStdString();
     }
     EXPECT_EQ(skipped.count, 4000);
 }
