@@ -9,6 +9,8 @@ QList<MPagePart> PartsFromResources(const MResourceList& resources)
     QList<MPagePart> parts;
     parts.reserve(resources.size());
     for (const MResourceObject& resource : resources) {
+        if (resource.bytes.isEmpty())
+            continue; // an empty part would arrive as nothing at all; the page does not name it
         const QByteArray type
             = resource.mime.isEmpty() ? QByteArray("application/octet-stream") : resource.mime.toUtf8();
         parts.append(MPagePart {resource.hashValue, type, resource.bytes});

@@ -11,7 +11,7 @@
 class MServiceSession;
 
 // The resources of a note as the parts of its page: named by hash, typed by their mime (a resource
-// without one goes as "application/octet-stream"), in the note's order.
+// without one goes as "application/octet-stream"), in the note's order; empty ones are left out.
 QList<MPagePart> PartsFromResources(const MResourceList& resources);
 
 // The ENEX importer's page creation, with its outcome (created, or why not).

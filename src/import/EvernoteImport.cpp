@@ -1,14 +1,13 @@
 #include "EvernoteImport.h"
 
 #include "EnexConvert.h"
+#include "EnexImportReport.h"
 #include "MEnexReader.h"
 #include "account/MAccount.h"
 #include "app/MStrings.h"
 #include "model/MONObject.h"
-#include "service/MRequestBudget.h"
 #include "tasks/MTaskContext.h"
 #include "util/Formats.h"
-#include "util/MSleeper.h"
 #include "util/TextUtils.h"
 
 namespace {
@@ -54,37 +53,16 @@ QString TagSectionUrl(const MTaskContext& context, MEnexPageSender& sender, cons
     return created;
 }
 
-void ShowProgress(const MTaskContext& context, const MEvernoteImportSettings& settings, qint64 number)
-{
-    if (!context.reporter)
-        return;
-    MTaskProgress progress;
-    const qint64 last = std::min(settings.to, settings.from + settings.expectedNotes - 1);
-    progress.total = settings.expectedNotes > 0 ? last - settings.from + 1 : 0;
-    progress.done = std::max<qint64>(0, number - settings.from + 1);
-    if (progress.total > 0 && context.account) {
-        // One creation a note at the budget's pace, and never faster than the pause after each.
-        const qint64 left = std::max<qint64>(0, progress.total - progress.done);
-        const qint64 budgetMs = TheRequestBudget().EstimateMs(context.account->UserId(), left, NowMs());
-        const qint64 pausesMs = left * (context.pacer ? context.pacer->Seconds(MPacer::Kind::Upload) : 0) * 1000;
-        progress.secondsLeft = (std::max(budgetMs, pausesMs) + 999) / 1000;
-    }
-    context.reporter->ShowProgress(progress);
-}
-
 void ImportNote(const MTaskContext& context, MEnexPageSender& sender, const MEvernoteImportSettings& settings,
     MONObject& sections, const MEnexNote& note, qint64 number, MEvernoteImportResult& result)
 {
     const MResourceList resources = RestoreImageAndGetHash(note);
+    const QStringList warnings = EmptyResourceWarnings(resources);
     const qsizetype before = result.result.size();
-    const QString text = QStringLiteral("%1: %2").arg(QString::number(number), note.title);
+    const QString text = EnexNoteItemText(number, note.title);
     result.result += QStringLiteral("\n%1 ...").arg(text);
     Show(context, result.result, note.title);
-    MTaskItem row;
-    row.index = result.imported;
-    row.text = text;
-    if (context.reporter)
-        context.reporter->ReportItem(row);
+    ReportEnexNote(context, settings, number, note.title, MItemOutcome::Sending);
 
     const QString html = ConvertNoteToPageHtml(note, resources, settings.handleIndents, CurrentDate());
     QString target = settings.parentUrlSaveTo;
@@ -100,6 +78,7 @@ void ImportNote(const MTaskContext& context, MEnexPageSender& sender, const MEve
     result.result.truncate(before);
     if (outcome.code == kCreationStopped) {
         // Stopped while it waited for its turn: it was never sent, and is not counted.
+        ReportEnexNote(context, settings, number, note.title, MItemOutcome::Skipped, outcome.reason);
         Show(context, result.result, note.title);
         return;
     }
@@ -112,12 +91,10 @@ void ImportNote(const MTaskContext& context, MEnexPageSender& sender, const MEve
     if (!created && !outcome.reason.isEmpty())
         words += QStringLiteral(" (%1)").arg(outcome.reason);
     result.result += QStringLiteral("\n%1 ... %2").arg(text, words);
+    AppendNoteWarnings(warnings, created, result);
+    ReportEnexNote(context, settings, number, note.title, created ? MItemOutcome::Created : MItemOutcome::Failed,
+        created ? warnings.join(QStringLiteral("; ")) : outcome.reason);
     Show(context, result.result, note.title);
-    row.outcome = created ? MItemOutcome::Created : MItemOutcome::Failed;
-    row.reason = created ? QString() : outcome.reason;
-    if (context.reporter)
-        context.reporter->ReportItem(row);
-    ShowProgress(context, settings, number);
     WaitUpload(context);
 }
 
@@ -145,9 +122,9 @@ MEvernoteTarget ChooseEvernoteTarget(const MONObject& root, bool createTagSectio
     return target;
 }
 
-QString EvernoteTotalText(qint64 rootChildCount)
+QString EvernoteTotalText(qint64 noteCount)
 {
-    return QStringLiteral("%1: %2").arg(Localized("strTotle"), QString::number(rootChildCount));
+    return QStringLiteral("%1: %2").arg(Localized("strTotle"), QString::number(noteCount));
 }
 
 QString GetSectionSelfUrl(const MONObject& container, const QString& name)
@@ -173,8 +150,8 @@ MEvernoteImportResult ImportEvernoteFile(
         if (step == MEnexReader::Step::End)
             break;
         if (step == MEnexReader::Step::Error) {
-            // Reading as a stream finds a break only when it gets there. Before anything was sent
-            // the run ends as for a file that does not open; after, the user hears of it.
+            // A file that is no export at all ends the run as one that does not open; one that
+            // stops being readable part of the way through (a failing disk) is told.
             if (result.imported == 0) {
                 result.opened = false;
                 return result;
@@ -183,6 +160,11 @@ MEvernoteImportResult ImportEvernoteFile(
             if (context.reporter)
                 context.reporter->Alert(Localized("strOpenEnexFileError"));
             break;
+        }
+        if (step == MEnexReader::Step::Damaged) {
+            if (seen + 1 >= settings.from)
+                ReportEnexDamage(context, reader.Problem(), result);
+            continue;
         }
         if (!context.IsRunning())
             break;
@@ -195,14 +177,19 @@ MEvernoteImportResult ImportEvernoteFile(
         if (seen >= settings.to)
             break;
         lastTitle = note.title;
-        ImportNote(context, sender, settings, sections, note, number, result);
+        if (step == MEnexReader::Step::Skipped)
+            ReportSkippedNote(context, settings, note, number, reader.Problem(), result);
+        else
+            ImportNote(context, sender, settings, sections, note, number, result);
         if (!context.IsRunning())
             break;
+        ReportEnexProgress(context, settings, number);
         seen = number;
     }
     result.result
         += QStringLiteral("\n\nTotal: %1, Success: %2, Failure: %3.")
-               .arg(QString::number(result.imported), QString::number(result.success), QString::number(result.failure));
+               .arg(QString::number(result.imported), QString::number(result.success), QString::number(result.failure))
+        + EnexWarningsSummary(result);
     Show(context, result.result, lastTitle);
     return result;
 }

@@ -33,6 +33,30 @@ void MRecordingReporter::Finish(const QString& text)
     m_Finished = true;
 }
 
+void MRecordingReporter::ShowProgress(const MTaskProgress& progress)
+{
+    const std::lock_guard lock(m_Mutex);
+    m_Progress.append(progress);
+}
+
+void MRecordingReporter::ReportItem(const MTaskItem& item)
+{
+    const std::lock_guard lock(m_Mutex);
+    m_Items.append(item);
+}
+
+QList<MTaskProgress> MRecordingReporter::Progress() const
+{
+    const std::lock_guard lock(m_Mutex);
+    return m_Progress;
+}
+
+QList<MTaskItem> MRecordingReporter::Items() const
+{
+    const std::lock_guard lock(m_Mutex);
+    return m_Items;
+}
+
 QString MRecordingReporter::LastResult() const
 {
     const std::lock_guard lock(m_Mutex);
@@ -80,31 +104,4 @@ void MRecordingReporter::Clear()
     m_Finished = false;
     m_Items.clear();
     m_Progress.clear();
-}
-
-void MRecordingReporter::ShowProgress(const MTaskProgress& progress)
-{
-    const std::lock_guard lock(m_Mutex);
-    m_Progress.append(progress);
-}
-
-void MRecordingReporter::ReportItem(const MTaskItem& item)
-{
-    const std::lock_guard lock(m_Mutex);
-    if (item.index >= 0 && item.index < m_Items.size())
-        m_Items[item.index] = item;
-    else
-        m_Items.append(item);
-}
-
-QList<MTaskItem> MRecordingReporter::Items() const
-{
-    const std::lock_guard lock(m_Mutex);
-    return m_Items;
-}
-
-QList<MTaskProgress> MRecordingReporter::Progress() const
-{
-    const std::lock_guard lock(m_Mutex);
-    return m_Progress;
 }

@@ -76,7 +76,7 @@ void MViewEvernote::ShowEvernoteFileInfo(const QString& path)
     mEvernoteEnexFile->setText(path);
     if (path.isEmpty())
         return;
-    const std::optional<qint64> count = CountEnexRootChildren(path);
+    const std::optional<qint64> count = CountEnexNotes(path);
     if (!count) {
         ShowMessageBox(Localized("strOpenEnexFileError"));
         return;

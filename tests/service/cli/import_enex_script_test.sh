@@ -58,7 +58,7 @@ if pw import-enex "$enex" --section "No such notebook/Nowhere" >"$work/nowhere.o
     fail "an unknown section was accepted"
 fi
 [ -s "$work/nowhere.err" ] || fail "an unknown section gave no message"
-printf '<en-export><note><title>cut' >"$work/broken.enex"
+printf 'not an export at all' >"$work/broken.enex"
 if pw import-enex "$work/broken.enex" --section "Travel Journal/Empty section" >"$work/broken.out" 2>"$work/broken.err"; then
     fail "a broken file was accepted"
 fi
@@ -72,5 +72,28 @@ fi
 grep -q '^1: First note \.\.\. Failure (HTTP 500 Internal Server Error: 500 - Internal server error\.)$' "$work/faulty.out" \
     || fail "the failed note is not named with its reason"
 grep -q '^Total: 2, Success: 1, Failure: 1\.$' "$work/faulty.out" || fail "the totals do not add up"
+
+# A note that cannot be read costs only itself: the others arrive, it is named with its line, and
+# the run fails.
+cat >"$work/third.enex" <<'XML'
+<?xml version="1.0" encoding="UTF-8"?>
+<en-export>
+<note><title>Wild one</title><content><![CDATA[<en-note>1</en-note>]]></content></note>
+<note><title>Wild two</title><content><![CDATA[<en-note>2</en-note>]]></content><note-attributes><application-data key="k">a & b</application-data></note-attributes></note>
+<note><title>Wild three</title><content>3</contnt></note>
+<note><title>Wild four</title><content><![CDATA[<en-note>4 <![CDATA[nested]]></en-note>]]></content></note>
+<note><title>Wild five</title><content><![CDATA[<en-note>5</en-note>]]></content></note>
+</en-export>
+XML
+if pw import-enex "$work/third.enex" --section "Travel Journal/Empty section" >"$work/third.out" 2>"$work/third.err"; then
+    fail "a file with an unreadable note ended as a success"
+fi
+grep -q '^3: Wild three \.\.\. Failure (skipped, it cannot be read at line 5, column ' "$work/third.out" \
+    || fail "the unreadable note is not named with its line"
+grep -q '^Total: 5, Success: 4, Failure: 1\.$' "$work/third.out" || fail "the summary of the wild file is wrong"
+for title in "Wild one" "Wild two" "Wild four" "Wild five"; do
+    state | grep -q "\"title\":\"$title\"" || fail "$title did not arrive"
+done
+if state | grep -q '"title":"Wild three"'; then fail "the unreadable note made a page"; fi
 
 echo "import-enex script test passed"
