@@ -1,4 +1,5 @@
 // pagewright-emulator --port 0 --fixture FILE [--auto-consent] [--state-out FILE] [--fault RULE]...
+//     [--throttle WINDOWS]
 // Serves the identity platform, Graph and the maker's web server on 127.0.0.1 until it is stopped
 // (SIGINT or SIGTERM); prints "listening on http://127.0.0.1:PORT" as its first line.
 #include "MEmulator.h"
@@ -40,7 +41,12 @@ int main(int argc, char* argv[])
         QStringLiteral("Write the final state (JSON) here on exit."), QStringLiteral("FILE"));
     const QCommandLineOption fault(QStringLiteral("fault"),
         QStringLiteral("A fault rule: \"METHOD PATH-PATTERN KIND [key=value]...\"."), QStringLiteral("RULE"));
-    parser.addOptions({port, fixture, autoConsent, stateOut, fault});
+    const QCommandLineOption throttle(QStringLiteral("throttle"),
+        QStringLiteral("Request limits per account, as sliding windows: \"COUNT/SECONDSs,...\" (\"10/2s,30/10s\"; "
+                       "the documented ones are \"120/60s,400/3600s\"), or \"off\". Over them OneNote answers 429 "
+                       "with code 20166 and OneDrive 429 with Retry-After."),
+        QStringLiteral("WINDOWS"));
+    parser.addOptions({port, fixture, autoConsent, stateOut, fault, throttle});
     parser.process(app);
 
     if (!parser.isSet(fixture)) {
@@ -55,6 +61,7 @@ int main(int argc, char* argv[])
         return 2;
     }
     options.autoConsent = parser.isSet(autoConsent);
+    options.throttle = parser.value(throttle);
     bool ok = false;
     options.port = parser.value(port).toInt(&ok);
     if (!ok || options.port < 0 || options.port > 65535) {

@@ -55,6 +55,8 @@ std::optional<MEmuFault> ParseFault(const QString& rule, QString* error)
             fault.delayMs = value.toInt(&ok);
         else if (key == QLatin1String("status"))
             fault.status = value.toInt(&ok);
+        else if (key == QLatin1String("after"))
+            fault.after = value.toInt(&ok);
         else if (key == QLatin1String("retryAfter"))
             fault.retryAfter = value.toInt(&ok);
         else if (key == QLatin1String("code"))
@@ -89,6 +91,10 @@ std::optional<MEmuFault> MEmuFaults::Take(const QString& method, const QString& 
     for (auto it = m_Faults.begin(); it != m_Faults.end(); ++it) {
         if ((it->method != QLatin1String("*") && it->method != method) || !Matches(it->pattern, path))
             continue;
+        if (it->after > 0) {
+            --it->after;
+            return std::nullopt;
+        }
         MEmuFault fault = *it;
         if (it->count > 0 && --it->count == 0)
             m_Faults.erase(it);

@@ -14,9 +14,9 @@
 //     drop                 close the connection in the middle of the answer
 //     error status=S code=C message=M   a Graph error JSON ("+" in M is a blank)
 //     html                 status 500 with an HTML error page
-//     throttle retryAfter=N               429 with Retry-After and code "20166"
+//     throttle retryAfter=N               429 with code "20166" and Retry-After N (none for 0)
 //     empty                status 200 with an empty body
-// and for every kind: count=N (default 1).
+// and for every kind: count=N (default 1), and after=N to let the first N matching requests through.
 struct MEmuFault
 {
     enum Kind { Delay, Drop, Error, Html, Throttle, Empty };
@@ -29,6 +29,7 @@ struct MEmuFault
     QString code;
     QString message;
     int retryAfter = 1;
+    int after = 0; // matching requests still to let through before the rule applies
 };
 
 std::optional<MEmuFault> ParseFault(const QString& rule, QString* error);

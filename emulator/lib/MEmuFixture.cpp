@@ -1,5 +1,5 @@
 // Loading the emulated world from a fixture file. The format is the emulator's own:
-// {"tokenLifetime":3599, "makerVersion":"2.0.0.0", "throttle":false, "limits":{...},
+// {"tokenLifetime":3599, "makerVersion":"2.0.0.0", "throttle":false|true|"10/2s,30/10s", "limits":{...},
 //  "accounts":[{"key":"personal", "kind":"personal|work|china", "displayName", "mail", "id", "cid",
 //    "notebooks":[{"name", "sections":[...], "sectionGroups":[{"name", "sections", "sectionGroups"}]}],
 //    "sharedNotebooks":[{"owner":"work", "name":"Team Notebook", "userRole":"Contributor"}],
@@ -150,7 +150,11 @@ std::optional<QString> MEmuState::LoadFixture(const QJsonObject& fixture)
     *this = MEmuState();
     tokenLifetime = fixture.value(QLatin1String("tokenLifetime")).toInteger(3599);
     makerVersion = Str(fixture, "makerVersion", makerVersion);
-    throttle = fixture.value(QLatin1String("throttle")).toBool(false);
+    const QJsonValue limitsOn = fixture.value(QLatin1String("throttle"));
+    if (auto error = throttle.Configure(limitsOn.isString() ? limitsOn.toString()
+                : limitsOn.toBool(false)                    ? QString::fromLatin1(MEmuThrottle::kDocumented)
+                                                            : QStringLiteral("off")))
+        return error;
     const QJsonObject l = fixture.value(QLatin1String("limits")).toObject();
     limits.maxRequestBytes = l.value(QLatin1String("maxRequestBytes")).toInteger(limits.maxRequestBytes);
     limits.maxPartBytes = l.value(QLatin1String("maxPartBytes")).toInteger(limits.maxPartBytes);

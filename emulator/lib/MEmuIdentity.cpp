@@ -300,6 +300,12 @@ bool HandleInspection(MEmulator::Impl& emu, const MEmuRequest& request, MEmuResp
         } else {
             response = GraphError(400, QStringLiteral("BadRequest"), error);
         }
+    } else if (what == QLatin1String("throttle") && request.method == QLatin1String("POST")) {
+        const std::lock_guard lock(emu.stateMutex);
+        if (auto error = emu.state.throttle.Configure(QString::fromUtf8(request.body)))
+            response = GraphError(400, QStringLiteral("BadRequest"), *error);
+        else
+            response = JsonAnswer(204, {});
     } else if (what == QLatin1String("faults") && request.method == QLatin1String("DELETE")) {
         emu.faults.Clear();
         response = JsonAnswer(204, {});

@@ -89,7 +89,6 @@ struct MEmulator::Impl
     };
     std::map<QString, Download> downloadAddresses; // the token in a pre-authenticated address
     qint64 downloadLifetime = 3600; // seconds a download address stays valid
-    std::map<QString, std::deque<QDateTime>> onenoteCalls; // per account, for the request limits
 
     mutable std::mutex logMutex;
     std::vector<MEmuLoggedRequest> log;
@@ -107,8 +106,9 @@ struct MEmulator::Impl
     MEmulator::Tokens IssueLocked(const QString& accountKey);
     // The account of a bearer token, or the 401 answer.
     MEmuAccount* Authorize(const MEmuRequest& request, MEmuResponse& denied);
-    // True when the OneNote request limits are on and this call is one too many.
-    bool Throttled(const QString& accountKey);
+    // 0 when the request limits let this call of the account to the service ("onenote", "drive")
+    // through (it is counted); else the milliseconds until they would. The caller holds stateMutex.
+    qint64 Throttled(const QString& accountKey, const char* service);
 
     MEmuResponse Dispatch(const MEmuRequest& request);
 };

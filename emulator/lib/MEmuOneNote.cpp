@@ -322,9 +322,34 @@ private:
     }
 
     // Pages in the order they were created; the service's default order (last modified first) would
-    // make paging in tests depend on timing.
+    // make paging in tests depend on timing. "orderby" sorts by createdDateTime, lastModifiedDateTime
+    // or title, "desc" after it reversing the order.
     MEmuResponse PageList(const MEmuItem& section)
     {
+        std::vector<const MEmuPage*> pages;
+        for (const QString& id : section.pages)
+            pages.push_back(m_State.Page(id));
+        const QStringList order
+            = m_Request.Option(QStringLiteral("orderby")).split(QLatin1Char(' '), Qt::SkipEmptyParts);
+        if (!order.isEmpty()) {
+            const QString key = order.first();
+            const bool descending
+                = order.size() > 1 && order[1].compare(QLatin1String("desc"), Qt::CaseInsensitive) == 0;
+            auto value = [&](const MEmuPage* p) -> QString {
+                if (key == QLatin1String("createdDateTime"))
+                    return Time(p->created);
+                if (key == QLatin1String("lastModifiedDateTime"))
+                    return Time(p->modified);
+                return p->title;
+            };
+            if (key != QLatin1String("createdDateTime") && key != QLatin1String("lastModifiedDateTime")
+                && key != QLatin1String("title"))
+                return OneNoteError(
+                    400, QStringLiteral("20129"), QStringLiteral("The orderby value is not supported."));
+            std::stable_sort(pages.begin(), pages.end(), [&](const MEmuPage* a, const MEmuPage* b) {
+                return descending ? value(b) < value(a) : value(a) < value(b);
+            });
+        }
         const QString topText = m_Request.Option(QStringLiteral("top"));
         const QString skipText = m_Request.Option(QStringLiteral("skip"));
         bool ok = true;
@@ -336,8 +361,8 @@ private:
         if (!ok || skip < 0)
             return OneNoteError(400, QStringLiteral("20129"), QStringLiteral("The value of skip is not valid."));
         std::vector<QByteArray> values;
-        for (size_t i = size_t(skip); i < section.pages.size() && values.size() < size_t(top); ++i)
-            values.push_back(Page(*m_State.Page(section.pages[i])));
+        for (size_t i = size_t(skip); i < pages.size() && values.size() < size_t(top); ++i)
+            values.push_back(Page(*pages[i]));
         return List("users('me')/onenote/sections('1-" + section.id.toUtf8() + "')/pages", values);
     }
 

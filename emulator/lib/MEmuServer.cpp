@@ -93,7 +93,8 @@ MEmuResponse FaultAnswer(const MEmuFault& fault)
     case MEmuFault::Throttle: {
         MEmuResponse r = OneNoteError(429, QStringLiteral("20166"),
             QStringLiteral("The request limit has been reached. Please try again later."));
-        r.headers.emplace_back("Retry-After", QByteArray::number(fault.retryAfter));
+        if (fault.retryAfter > 0)
+            r.headers.emplace_back("Retry-After", QByteArray::number(fault.retryAfter));
         return r;
     }
     case MEmuFault::Empty: {
@@ -283,20 +284,10 @@ MEmuAccount* MEmulator::Impl::Authorize(const MEmuRequest& request, MEmuResponse
     return state.Account(it->second.accountKey);
 }
 
-bool MEmulator::Impl::Throttled(const QString& accountKey)
+qint64 MEmulator::Impl::Throttled(const QString& accountKey, const char* service)
 {
-    if (!state.throttle)
-        return false;
-    const QDateTime now = QDateTime::currentDateTimeUtc();
-    std::deque<QDateTime>& calls = onenoteCalls[accountKey];
-    while (!calls.empty() && calls.front().secsTo(now) >= 3600)
-        calls.pop_front();
-    const auto lastMinute
-        = std::count_if(calls.begin(), calls.end(), [&](const QDateTime& t) { return t.secsTo(now) < 60; });
-    if (lastMinute >= 120 || calls.size() >= 400)
-        return true;
-    calls.push_back(now);
-    return false;
+    return state.throttle.Take(
+        accountKey + QLatin1Char('/') + QLatin1String(service), QDateTime::currentMSecsSinceEpoch());
 }
 
 MEmuResponse MEmulator::Impl::Dispatch(const MEmuRequest& request)
@@ -371,15 +362,24 @@ MEmuResponse MEmulator::Impl::Dispatch(const MEmuRequest& request)
             response = JsonAnswer(200, w.Text());
         } else if (!segments.isEmpty()
             && (segments[0] == QLatin1String("onenote") || (legacy && segments[0] == QLatin1String("notes")))) {
-            if (Throttled(account->key))
+            // The OneNote interface says only that the limit is reached: no Retry-After.
+            if (Throttled(account->key, "onenote") > 0)
                 response = OneNoteError(429, QStringLiteral("20166"),
-                    QStringLiteral("The request limit has been reached. Please try again later."));
+                    QStringLiteral("The app has issued too many requests on behalf of this user in a short time "
+                                   "period."));
             else
                 response = HandleOneNote(*this, *account, request, segments.mid(1),
                     request.origin + prefix + QLatin1Char('/') + segments[0], legacy);
         } else if (!segments.isEmpty() && segments[0] == QLatin1String("drive") && !legacy) {
-            response = HandleDrive(
-                *this, *account, request, segments.mid(1), request.origin + prefix + QStringLiteral("/drive"));
+            // OneDrive says how long to wait.
+            if (const qint64 wait = Throttled(account->key, "drive"); wait > 0) {
+                response = GraphError(
+                    429, QStringLiteral("activityLimitReached"), QStringLiteral("The app or user has been throttled."));
+                response.headers.emplace_back("Retry-After", QByteArray::number((wait + 999) / 1000));
+            } else {
+                response = HandleDrive(
+                    *this, *account, request, segments.mid(1), request.origin + prefix + QStringLiteral("/drive"));
+            }
         } else {
             response = GraphError(400, QStringLiteral("BadRequest"),
                 QStringLiteral("Resource not found for the segment '%1'.").arg(segments.value(0)));
@@ -407,6 +407,9 @@ std::optional<QString> MEmulator::Start()
         const std::lock_guard lock(emu.stateMutex);
         if (auto error = emu.state.LoadFixture(emu.options.fixture))
             return error;
+        if (!emu.options.throttle.isEmpty())
+            if (auto error = emu.state.throttle.Configure(emu.options.throttle))
+                return error;
         emu.clientIds = {QStringLiteral("3f6c2a71-9d4e-4b8a-a1c5-7e20d9b64f13"),
             QStringLiteral("b82e5d40-6a17-4c93-8f2e-1d9a7c35e608")};
         for (const QJsonValue& id : emu.options.fixture.value(QLatin1String("clientIds")).toArray())
@@ -519,11 +522,12 @@ void MEmulator::Impl::ResetAll()
     {
         const std::lock_guard lock(stateMutex);
         state.LoadFixture(options.fixture);
+        if (!options.throttle.isEmpty())
+            state.throttle.Configure(options.throttle);
         accessTokens.clear();
         refreshTokens.clear();
         codes.clear();
         downloadAddresses.clear();
-        onenoteCalls.clear();
     }
     faults.Clear();
     const std::lock_guard lock(logMutex);
@@ -556,9 +560,13 @@ void MEmulator::ExpireDownloadAddresses()
 
 void MEmulator::SetThrottling(bool on)
 {
+    SetThrottle(QString::fromLatin1(on ? MEmuThrottle::kDocumented : "off"));
+}
+
+std::optional<QString> MEmulator::SetThrottle(const QString& windows)
+{
     const std::lock_guard lock(m_Impl->stateMutex);
-    m_Impl->state.throttle = on;
-    m_Impl->onenoteCalls.clear();
+    return m_Impl->state.throttle.Configure(windows);
 }
 
 QJsonObject LoadFixtureFile(const QString& path, QString* error)

@@ -4,6 +4,7 @@
 #include "MEmuPageRenderer.h"
 
 #include <QJsonArray>
+#include <QJsonDocument>
 #include <QRandomGenerator>
 #include <QRegularExpression>
 #include <QUrl>
@@ -260,7 +261,10 @@ QByteArray MEmuState::ToJson() const
             .Field("mime", resource.mime)
             .Field("size", qint64(resource.bytes.size()))
             .EndObject();
-    w.EndArray().EndObject();
+    w.EndArray();
+    w.Key("throttle")
+        .Raw(QJsonDocument(throttle.Report(QDateTime::currentMSecsSinceEpoch())).toJson(QJsonDocument::Compact));
+    w.EndObject();
     return w.Text();
 }
 

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "MEmuThrottle.h"
+
 #include <QByteArray>
 #include <QDateTime>
 #include <QJsonObject>
@@ -130,7 +132,7 @@ public:
     MEmuLimits limits;
     qint64 tokenLifetime = 3599;
     QString makerVersion = QStringLiteral("1.0.0.0");
-    bool throttle = false;
+    MEmuThrottle throttle; // the request limits; off unless the fixture or the command line sets them
     QDateTime now() const; // the fixed creation time of fixture items is not needed: real time serves
 
     // Everything as one JSON document (for /_emulator/state and --state-out).

@@ -36,6 +36,7 @@ public:
         QJsonObject fixture;
         bool autoConsent = false;
         int port = 0; // 0: any free port
+        QString throttle; // request limits over the fixture's ("10/2s,30/10s", "off"); "" keeps the fixture's
     };
 
     explicit MEmulator(Options options);
@@ -73,8 +74,10 @@ public:
     void ExpireAccessTokens();
     // Makes every download address given out so far expire now.
     void ExpireDownloadAddresses();
-    // Switches the OneNote request limits on or off.
+    // Switches the documented request limits (120 a minute, 400 an hour) on or off.
     void SetThrottling(bool on);
+    // Sets the request limits: "COUNT/SECONDSs,..." or "off"; an error text when it cannot be read.
+    std::optional<QString> SetThrottle(const QString& windows);
 
     struct Impl;
 

@@ -38,6 +38,18 @@ void MGlobalSettings::SetCheckedUpdateVersion_Last(const QString& version)
     m_CheckedUpdateVersion_Last = version;
 }
 
+QString MGlobalSettings::RequestBudget() const
+{
+    const std::lock_guard lock(m_Mutex);
+    return m_RequestBudget;
+}
+
+void MGlobalSettings::SetRequestBudget(const QString& windows)
+{
+    const std::lock_guard lock(m_Mutex);
+    m_RequestBudget = windows;
+}
+
 MGlobalSettings& GlobalSettings()
 {
     static MGlobalSettings settings;
@@ -57,6 +69,7 @@ void LoadGlobalSettings()
     g.UploadInterval = config.ReadValue(QStringLiteral("UploadInterval"), g.UploadInterval.load());
     g.DownloadInterval = config.ReadValue(QStringLiteral("DownloadInterval"), g.DownloadInterval.load());
     g.EnableLog = config.ReadValue(QStringLiteral("EnableLog"), g.EnableLog.load());
+    g.SetRequestBudget(config.ReadValue(QStringLiteral("RequestBudget"), g.RequestBudget()));
     g.SetOneAppUpdate_Last(config.ReadValue(QStringLiteral("OneAppUpdate_Last"), MClock::Now().addSecs(-86400)));
     g.SetCheckedUpdateVersion_Last(config.ReadValue(QStringLiteral("CheckedUpdateVersion_Last"), ApplicationVersion()));
     if (AccountParticipant().load)

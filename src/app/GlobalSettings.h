@@ -19,11 +19,15 @@ public:
     void SetOneAppUpdate_Last(const QDateTime& day);
     QString CheckedUpdateVersion_Last() const;
     void SetCheckedUpdateVersion_Last(const QString& version);
+    // The service's request limits the program keeps to ("120/60s,400/3600s", or "off").
+    QString RequestBudget() const;
+    void SetRequestBudget(const QString& windows);
 
 private:
     mutable std::mutex m_Mutex;
     QDateTime m_OneAppUpdate_Last;
     QString m_CheckedUpdateVersion_Last;
+    QString m_RequestBudget = QStringLiteral("120/60s,400/3600s");
 };
 
 MGlobalSettings& GlobalSettings();

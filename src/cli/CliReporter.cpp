@@ -81,7 +81,10 @@ void MCliReporter::ReportItem(const MTaskItem& item)
         field->replace(QLatin1Char('\t'), QLatin1Char(' '));
         field->replace(QLatin1Char('\n'), QLatin1Char(' '));
     }
-    PrintLine(m_Results, QStringLiteral("%1\t%2\t%3").arg(OutcomeText(item.outcome), text, reason));
+    QString line = OutcomeText(item.outcome) + QLatin1Char('\t') + text;
+    if (!reason.isEmpty())
+        line += QLatin1Char('\t') + reason;
+    PrintLine(m_Results, line);
 }
 
 void MCliReporter::PrintLine(FILE* stream, const QString& text)

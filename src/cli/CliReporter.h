@@ -9,7 +9,8 @@
 // How a run shows itself in a terminal or a script. Progress and messages go to `progress`
 // (standard error): on a terminal as one line that is rewritten in place ("12 of 40 · about 3 min
 // left · Lisbon 2024"), otherwise as a plain line for each new status. Each item that has an
-// outcome goes to `results` (standard output) as one tab-separated line: outcome, text, reason.
+// outcome goes to `results` (standard output) as one tab-separated line: outcome, text, and the
+// reason when there is one.
 // Nobody is there to answer a question: every question is answered no.
 class MCliReporter : public MTaskReporter
 {

@@ -98,10 +98,7 @@ int MCliExport::Execute(const QCommandLineParser& parser)
     PrintErr(Localized("strStartExport"));
     task.ThreadRun();
 
-    bool failed = reporter.Alerts() > 0 || task.ResourcesFailed() > 0;
-    for (const MExportItem& item : task.Items()) {
-        PrintOut(QStringLiteral("%1\t%2").arg(Localized(item.written ? "strSuccess" : "strFailure"), item.path));
-        failed = failed || !item.written;
-    }
+    // Each file went out as a row on standard output while it was written.
+    const bool failed = reporter.Alerts() > 0 || task.ResourcesFailed() > 0 || reporter.Counts().failed > 0;
     return failed ? kExitFailure : kExitSuccess;
 }

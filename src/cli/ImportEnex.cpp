@@ -146,7 +146,8 @@ int MCliImportEnex::Execute(const QCommandLineParser& parser)
     context.running = &running;
     context.feature = QStringLiteral("btnImportEvernote");
 
-    MServiceEnexSender serviceSender(account);
+    MServiceSession session(account, &running, [&reporter](const QString& status) { reporter.ShowStatus(status); });
+    MServiceEnexSender serviceSender(session);
     MDryRunEnexSender dryRunSender([&reporter](const QString& line) { reporter.PrintResult(line); });
     dryRunSender.SetLabel(target.parentUrl, path);
     for (const auto& section : target.sections->children())
@@ -158,6 +159,7 @@ int MCliImportEnex::Execute(const QCommandLineParser& parser)
         PrintErr(Localized("strOpenEnexFileError"));
         return kExitFailure;
     }
-    PrintOut(result.result.mid(1)); // the text starts with the line break before its first line
+    // The notes went out as rows while they were imported; the summary line closes the list.
+    PrintOut(result.result.mid(result.result.lastIndexOf(QLatin1Char('\n')) + 1));
     return result.brokeOff || result.failure > 0 ? kExitFailure : kExitSuccess;
 }

@@ -5,6 +5,7 @@
 #include "app/AppPaths.h"
 #include "app/MStrings.h"
 #include "model/MOLONUtils.h"
+#include "service/MRequestBudget.h"
 #include "util/MessageBox.h"
 
 #include <QCoreApplication>
@@ -123,5 +124,8 @@ int main(int argc, char** argv)
     QStringList arguments = global.command;
     if (global.help)
         arguments.append(QStringLiteral("--help")); // "pagewright-cli --help tree" asks for the command's help
-    return command->Run(arguments);
+    const int status = command->Run(arguments);
+    // The requests of this run count against the next one's limits.
+    TheRequestBudget().Save();
+    return status;
 }

@@ -14,6 +14,7 @@
 #include "util/TextUtils.h"
 
 #include <QDir>
+#include <QFileInfo>
 #include <QJsonDocument>
 #include <QJsonObject>
 
@@ -117,23 +118,73 @@ qint64 MExportTask::ExportToFile_Pages(const MPageEntry& page, qint64 index, con
         cleanTitle = QString::number(index);
     const QString path = MUtils::getFilePathNewName(Join(sectionFolder, cleanTitle + ext), ext);
 
+    const qsizetype lineStart = m_Result.size();
     m_Result += path;
     ShowToUI(path);
-    const QString html = GetPageContent(page.id, page.title);
+    QString failure;
+    const QString html = GetPageContent(page.id, page.title, &failure);
+    if (html.isEmpty() && !Running() && failure == Localized("reasonStopped")) {
+        // Stopped while the page waited for its turn: it was never asked for.
+        m_Result.truncate(lineStart);
+        return 0;
+    }
+    m_PageResourcesFailed = 0;
+    m_ResourceFailure.clear();
     const QString content = PageContent(page, html, path);
 
     bool written = false;
+    QString reason = failure;
     if (!content.isEmpty()) {
         written = WriteNewTextFile(path, content);
-        m_Result += QLatin1Char(' ') + Localized(written ? "strSuccess" : "strFailure");
+        reason = written ? QString() : Localized("reasonCannotWrite").arg(path);
         if (written)
             ++m_ExportFilesCount;
+        if (written && m_PageResourcesFailed > 0)
+            reason
+                = Localized("reasonResourcesNotSaved").arg(QString::number(m_PageResourcesFailed), m_ResourceFailure);
     }
-    m_Result += QLatin1Char('\n');
     ++m_PagesDone;
-    m_Items.append({path, written});
+    AddItem(path, written, reason);
     ShowToUI(path);
     return written ? 1 : 0;
+}
+
+QString MExportTask::OutcomeWords(bool written, const QString& reason)
+{
+    if (written && reason.isEmpty())
+        return Localized("strSuccess");
+    if (reason.isEmpty())
+        return Localized("strFailure");
+    return QStringLiteral("%1 (%2)").arg(Localized("strFailure"), reason);
+}
+
+void MExportTask::AddItem(const QString& path, bool written, const QString& reason)
+{
+    // The line was started with the path when the item began.
+    m_Result += QLatin1Char(' ') + OutcomeWords(written, reason) + QLatin1Char('\n');
+    MExportItem item {path, written, reason};
+    if (m_Context.reporter) {
+        MTaskItem row;
+        row.index = m_Items.size();
+        row.text = path;
+        row.outcome = item.Failed() ? MItemOutcome::Failed : MItemOutcome::Created;
+        row.reason = reason;
+        row.target = written ? path : QString();
+        m_Context.reporter->ReportItem(row);
+    }
+    m_Items.append(item);
+}
+
+qint64 MExportTask::ItemsFailed() const
+{
+    return std::count_if(m_Items.begin(), m_Items.end(), [](const MExportItem& item) { return item.Failed(); });
+}
+
+void MExportTask::OnSectionFailed(const MONObject&, const QString& sectionPath, const QString& reason)
+{
+    m_Result += sectionPath;
+    AddItem(sectionPath, false, reason);
+    ShowToUI(sectionPath);
 }
 
 QString MExportTask::PageContent(const MPageEntry& page, const QString& html, const QString& path)
@@ -147,7 +198,13 @@ QString MExportTask::PageContent(const MPageEntry& page, const QString& html, co
     const QString iconOrigin = QStringLiteral("http://") + MEndpoints::HostOf(m_Context.account->Endpoints().makerWeb);
     MLocalHtmlConverter converter(iconOrigin, [this](const QString& url, const QString& file) {
         RefreshTokens();
-        const bool saved = DownloadAttachment(url, file);
+        QString failure;
+        const bool saved = DownloadAttachment(url, file, &failure);
+        if (!saved) {
+            ++m_PageResourcesFailed;
+            if (m_ResourceFailure.isEmpty())
+                m_ResourceFailure = QStringLiteral("%1: %2").arg(QFileInfo(file).fileName(), failure);
+        }
         Wait(MPacer::Kind::Download);
         return saved;
     });
@@ -156,13 +213,21 @@ QString MExportTask::PageContent(const MPageEntry& page, const QString& html, co
     return result;
 }
 
-bool MExportTask::DownloadAttachment(const QString& url, const QString& downloadedFileName)
+bool MExportTask::DownloadAttachment(const QString& url, const QString& downloadedFileName, QString* failure)
 {
     const MAccount& account = *m_Context.account;
-    if (account.OnlineOneNoteAccessToken().isEmpty() || account.UserId().isEmpty())
+    if (account.OnlineOneNoteAccessToken().isEmpty() || account.UserId().isEmpty()) {
+        if (failure)
+            *failure = Localized("reasonNotSignedIn");
         return false;
-    const MDownloadOutcome outcome = DownloadToFile(ServiceRequestEncoded("GET", url, kDownloadTimeout),
-        downloadedFileName, [this](const MHttpRequest& request) { return Send(request); });
+    }
+    MServiceSession::Options options;
+    options.userContent = true;
+    const MDownloadOutcome outcome
+        = DownloadToFile(ServiceRequestEncoded("GET", url, kDownloadTimeout), downloadedFileName,
+            [&](const MHttpRequest& request) { return m_Session.Send(request, MExpect::Bytes, options); });
+    if (failure)
+        *failure = outcome.reason;
     return outcome.saved;
 }
 
@@ -176,64 +241,82 @@ void MExportTask::backupFromOneDrive(const MONObject& section, const QString& ex
 
     RefreshTokens();
     qint64 size = 0;
-    const QString url = get_OneDriveFile_DownloadUrl(section.objId, size);
+    QString failure;
+    const QString url = get_OneDriveFile_DownloadUrl(section.objId, size, &failure);
     m_SectionFileSize = size;
     bool written = false;
     if (!url.isEmpty()) {
         m_Result += QStringLiteral(" ... %1 ...").arg(FormatByteSize(size));
         ShowToUI(target);
-        written = downloadOneDriveFile(url, target) || downloadOneDriveFile(url, target);
+        written = downloadOneDriveFile(url, target, &failure) || downloadOneDriveFile(url, target, &failure);
         if (written)
             ++m_ExportFilesCount;
     }
-    m_Result += QStringLiteral(" %1\n").arg(Localized(written ? "strSuccess" : "strFailure"));
-    m_Items.append({target, written});
+    if (!written && failure.isEmpty() && !Running())
+        failure = Localized("reasonStopped");
+    AddItem(target, written, written ? QString() : failure);
     ShowToUI(target);
     Wait(MPacer::Kind::Download);
 }
 
-QString MExportTask::get_OneDriveFile_DownloadUrl(const QString& sectionId, qint64& fileSize)
+QString MExportTask::get_OneDriveFile_DownloadUrl(const QString& sectionId, qint64& fileSize, QString* failure)
 {
     fileSize = 0;
     const MAccount& account = *m_Context.account;
     if (account.OnlineOneNoteAccessToken().isEmpty()) {
         ShowToUI(QStringLiteral("Get Url: lost token."));
+        if (failure)
+            *failure = Localized("reasonNotSignedIn");
         return QString();
     }
     ShowToUI(QStringLiteral("Get Url"));
-    const QString itemId = MOLODUtils::ConvertOneNoteAPIID2OneDriveID_Really(account, sectionId);
-    const QString url = QStringLiteral("%1/drive/items/%2?select=id,size,@microsoft.graph.downloadUrl")
-                            .arg(account.APIUrl().value_or(QString()), itemId);
-    const std::optional<QString> text = GetText(url, kDownloadTimeout);
-    if (!text) {
+    QString itemFailure;
+    const QString itemId = MOLODUtils::ConvertOneNoteAPIID2OneDriveID_Really(m_Session, sectionId, &itemFailure);
+    if (itemId.isEmpty()) {
         ShowToUI(QStringLiteral("Get url failure"));
+        if (failure)
+            *failure = itemFailure.isEmpty() ? Localized("reasonNoDownloadAddress") : itemFailure;
         return QString();
     }
-    if (const std::optional<QString> code = ServiceErrorCode(*text)) {
-        ShowToUI(QStringLiteral("Get url error: %1").arg(*code));
+    const QString url = QStringLiteral("%1/drive/items/%2?select=id,size,@microsoft.graph.downloadUrl")
+                            .arg(account.APIUrl().value_or(QString()), itemId);
+    const MServiceAnswer answer = m_Session.Get(url, kDownloadTimeout, MExpect::Json);
+    if (!answer.Ok()) {
+        ShowToUI(answer.errorCode.isEmpty() ? QStringLiteral("Get url failure")
+                                            : QStringLiteral("Get url error: %1").arg(answer.errorCode));
+        if (failure)
+            *failure = answer.reason;
         return QString();
     }
     Wait(MPacer::Kind::Upload);
-    const QJsonObject item = QJsonDocument::fromJson(text->toUtf8()).object();
+    const QJsonObject item = answer.Object();
     fileSize = item.value(QStringLiteral("size")).toInteger();
-    return item.value(QStringLiteral("@microsoft.graph.downloadUrl")).toString();
+    const QString address = item.value(QStringLiteral("@microsoft.graph.downloadUrl")).toString();
+    if (address.isEmpty() && failure)
+        *failure = Localized("reasonNoDownloadAddress");
+    return address;
 }
 
-bool MExportTask::downloadOneDriveFile(const QString& downloadUrl, const QString& downloadFileName)
+bool MExportTask::downloadOneDriveFile(const QString& downloadUrl, const QString& downloadFileName, QString* failure)
 {
     const MAccount& account = *m_Context.account;
-    if (account.OnlineOneNoteAccessToken().isEmpty() || account.UserId().isEmpty())
+    if (account.OnlineOneNoteAccessToken().isEmpty() || account.UserId().isEmpty()) {
+        if (failure)
+            *failure = Localized("reasonNotSignedIn");
         return false;
+    }
     ShowToUI(QStringLiteral("Downloading ..."));
-    const MDownloadOutcome outcome
-        = DownloadToFile(ServiceRequestEncoded("GET", downloadUrl, SectionFileTimeout(m_SectionFileSize)),
-            downloadFileName, [this](const MHttpRequest& request) { return SendWithoutToken(request); });
-    if (outcome.serviceError)
+    // The download addresses of OneDrive are pre-authorized: no bearer token goes with them.
+    MServiceSession::Options options;
+    options.authorized = false;
+    options.userContent = true;
+    const MDownloadOutcome outcome = DownloadToFile(
+        ServiceRequestEncoded("GET", downloadUrl, SectionFileTimeout(m_SectionFileSize)), downloadFileName,
+        [&](const MHttpRequest& request) { return m_Session.Send(request, MExpect::Bytes, options); },
+        m_SectionFileSize > 0 ? m_SectionFileSize : -1);
+    if (!outcome.errorCode.isEmpty())
         ShowToUI(QStringLiteral("Download error: %1").arg(outcome.errorCode));
+    if (failure)
+        *failure = outcome.reason;
     return outcome.saved;
-}
-
-MHttpResponse MExportTask::SendWithoutToken(const MHttpRequest& request)
-{
-    return MHttpClient::ForCurrentThread().Send(request);
 }

@@ -13,11 +13,14 @@ class MONObject;
 enum class MExportKind { Text, Html, SectionFile };
 std::optional<MExportKind> ExportKindForFeature(const QString& feature);
 
-// One line of the result list: a page or section file and whether it was written.
+// One line of the result list: a page or section file, whether it was written, and why not. A page
+// written without some of its images or attachments counts as failed too (its reason says which).
 struct MExportItem
 {
     QString path;
     bool written = false;
+    QString reason;
+    bool Failed() const { return !written || !reason.isEmpty(); }
 };
 
 // Saves the checked sections below a folder that mirrors notebook, section groups and section:
@@ -40,28 +43,33 @@ public:
     qint64 ExportToFile_Pages(const MPageEntry& page, qint64 index, const QString& sectionFolder);
     // The section-file kind: fetches the section's ".one" file into the container folder.
     void backupFromOneDrive(const MONObject& section, const QString& exportFolder);
-    QString get_OneDriveFile_DownloadUrl(const QString& sectionId, qint64& fileSize);
-    bool downloadOneDriveFile(const QString& downloadUrl, const QString& downloadFileName);
-    bool DownloadAttachment(const QString& url, const QString& downloadedFileName);
+    // The section file's download address and size, or "" (`failure` says why).
+    QString get_OneDriveFile_DownloadUrl(const QString& sectionId, qint64& fileSize, QString* failure = nullptr);
+    bool downloadOneDriveFile(const QString& downloadUrl, const QString& downloadFileName, QString* failure = nullptr);
+    bool DownloadAttachment(const QString& url, const QString& downloadedFileName, QString* failure = nullptr);
 
     qint64 ExportFilesCount() const { return m_ExportFilesCount; }
     qint64 PagesDone() const { return m_PagesDone; }
     qint64 ResourcesFailed() const { return m_ResourcesFailed; }
     // Read after the run (the worker writes them).
     const QList<MExportItem>& Items() const { return m_Items; }
+    qint64 ItemsFailed() const;
 
 protected:
     qint64 HandlePage(const MPageEntry& page, qint64 index, const QString& sectionPath) override;
     qint64 VisitSection(const MONObject& section, const QString& path) override;
     void EnterFolder(const QString& path) override;
     QString ChildPath(const QString& path, const QString& name) const override;
-    // The download addresses of OneDrive are pre-authorized: no bearer token goes with them.
-    virtual MHttpResponse SendWithoutToken(const MHttpRequest& request);
+    void OnSectionFailed(const MONObject& section, const QString& sectionPath, const QString& reason) override;
+    qint64 RequestsPerPage() const override { return m_Kind == MExportKind::Html ? 2 : 1; }
 
 private:
     QString Extension() const;
     QString PageContent(const MPageEntry& page, const QString& html, const QString& path);
-    void FinishItem(const QString& path, bool written);
+    // A row of the result list: the text line, the reporter's row and the item kept for the summary.
+    void AddItem(const QString& path, bool written, const QString& reason);
+    // The text line of an item: "<path> Success", "<path> Failure (<reason>)".
+    static QString OutcomeWords(bool written, const QString& reason);
 
     MExportKind m_Kind;
     QString m_ExportFolder;
@@ -70,4 +78,6 @@ private:
     std::atomic<qint64> m_ResourcesFailed {0};
     QList<MExportItem> m_Items;
     qint64 m_SectionFileSize = 0;
+    QString m_ResourceFailure; // the first image or attachment of the current page that was not saved
+    int m_PageResourcesFailed = 0;
 };

@@ -1,39 +1,39 @@
 #include "ResourceDownload.h"
 
-#include "service/ServiceText.h"
+#include "app/MStrings.h"
 
 #include <QFile>
+#include <QFileInfo>
 
-bool IsServiceErrorDownload(const QByteArray& head)
-{
-    const QByteArray start = head.left(64).trimmed();
-    return start.startsWith("{\"error\":") && IsServiceError(QString::fromUtf8(head));
-}
-
-MDownloadOutcome DownloadToFile(
-    MHttpRequest request, const QString& path, const std::function<MHttpResponse(const MHttpRequest&)>& send)
+MDownloadOutcome DownloadToFile(MHttpRequest request, const QString& path,
+    const std::function<MServiceAnswer(const MHttpRequest&)>& send, qint64 expectedSize)
 {
     MDownloadOutcome outcome;
     const QString partPath = path + QStringLiteral(".download");
     request.bodyFile = partPath;
-    const MHttpResponse response = send(request);
-    if (!response.HasBody()) {
+    const MServiceAnswer answer = send(request);
+    if (!answer.Ok()) {
+        outcome.errorCode = answer.errorCode;
+        outcome.reason = answer.reason;
         QFile::remove(partPath);
         return outcome;
     }
-    if (IsServiceErrorDownload(*response.body)) {
-        outcome.serviceError = true;
-        outcome.errorCode = ServiceErrorCode(response.Text()).value_or(QString());
+    const qint64 size = QFileInfo(partPath).size();
+    if (expectedSize >= 0 && size != expectedSize) {
+        outcome.reason = Localized("reasonWrongSize").arg(QString::number(size), QString::number(expectedSize));
         QFile::remove(partPath);
         return outcome;
     }
     if (QFile::exists(path) && !QFile::remove(path)) {
+        outcome.reason = Localized("reasonCannotWrite").arg(path);
         QFile::remove(partPath);
         return outcome;
     }
     outcome.saved = QFile::rename(partPath, path);
-    if (!outcome.saved)
+    if (!outcome.saved) {
+        outcome.reason = Localized("reasonCannotWrite").arg(path);
         QFile::remove(partPath);
+    }
     return outcome;
 }
 

@@ -1,8 +1,7 @@
 #pragma once
 
-#include "service/MHttpClient.h"
+#include "service/MServiceAnswer.h"
 
-#include <QByteArray>
 #include <QString>
 #include <functional>
 
@@ -10,19 +9,17 @@
 struct MDownloadOutcome
 {
     bool saved = false;
-    bool serviceError = false;
     QString errorCode; // the service's code when it answered an error instead of the file
+    QString reason; // why nothing was saved, in words a user can read
 };
 
-// An answer that is a service error rather than the file asked for: the error object itself, not a
-// file that merely mentions one (a saved JSON log, say).
-bool IsServiceErrorDownload(const QByteArray& head);
-
 // Streams the answer to `request` into a temporary file beside `path` and moves it into place only
-// when it arrived whole and is not a service error, so an error text never lands under the user's
-// file name and a failed download leaves no part file behind. A file already at `path` is replaced.
-MDownloadOutcome DownloadToFile(
-    MHttpRequest request, const QString& path, const std::function<MHttpResponse(const MHttpRequest&)>& send);
+// when it arrived whole and is the file asked for (a 2xx answer that is not the service's error
+// object, and of `expectedSize` bytes when that is known), so an error answer never lands under the
+// user's file name and a failed download leaves no part file behind. A file already at `path` is
+// replaced. `send` sends the request and judges its answer (a service session, as a rule).
+MDownloadOutcome DownloadToFile(MHttpRequest request, const QString& path,
+    const std::function<MServiceAnswer(const MHttpRequest&)>& send, qint64 expectedSize = -1);
 
 // Writes `text` as UTF-8 to a new file; false when the file exists already or any step fails.
 bool WriteNewTextFile(const QString& path, const QString& text);

@@ -1,6 +1,7 @@
 #include "AppDelegate.h"
 
 #include "app/AppPaths.h"
+#include "service/MRequestBudget.h"
 
 #include <QApplication>
 
@@ -18,5 +19,8 @@ int main(int argc, char* argv[])
     AppDelegate delegate;
     if (!delegate.applicationDidFinishLaunching())
         return 0;
-    return app.exec();
+    const int status = app.exec();
+    // What this session sent counts against the limits of the next start.
+    TheRequestBudget().Save();
+    return status;
 }

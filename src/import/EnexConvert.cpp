@@ -1,11 +1,14 @@
 #include "EnexConvert.h"
 
+#include "app/MStrings.h"
 #include "util/Digest.h"
 #include "util/FileUtils.h"
 #include "util/Formats.h"
+#include "util/HtmlText.h"
 #include "util/TextEscape.h"
 #include "util/TextUtils.h"
 
+#include <QSet>
 #include <QTimeZone>
 
 namespace {
@@ -142,8 +145,8 @@ QString ReplaceImgs(const QString& enml, const MResourceList& resources)
         if (src.isEmpty() || !StringContainsIgnoreCase(QStringLiteral("en-cache://"), src))
             continue;
         const MResourceObject* resource = getResouceObjFromListResouceUrl(resources, src);
-        if (!resource)
-            continue;
+        if (!resource || resource->bytes.isEmpty())
+            continue; // an empty resource is not sent: a part name would point at nothing
         QString changed = tag;
         changed.replace(
             QStringLiteral("src=\"%1\"").arg(src), QStringLiteral("src=\"name:%1\"").arg(resource->hashValue));
@@ -169,8 +172,9 @@ QString ReplaceEnMediaImagesAttachments(const QString& enml, const MResourceList
         const QString tag = text.mid(start, gt - start + 1);
         const QString hash = GetStringBetween(attributes, QStringLiteral("hash=\""), kQuote);
         QString replacement;
-        if (!hash.isEmpty()) {
-            const MResourceObject* resource = getResouceObjFromListByHash(resources, hash);
+        const MResourceObject* resource = hash.isEmpty() ? nullptr : getResouceObjFromListByHash(resources, hash);
+        // An empty resource is not sent, so nothing on the page may name it.
+        if (!hash.isEmpty() && !(resource && resource->bytes.isEmpty())) {
             if (resource && resource->isImage) {
                 replacement = QStringLiteral("<img src=\"name:%1\" %2>").arg(hash, attributes);
             } else {
@@ -186,11 +190,97 @@ QString ReplaceEnMediaImagesAttachments(const QString& enml, const MResourceList
     return text;
 }
 
+QString ReplaceCDataWithText(const QString& enml)
+{
+    static const QString kOpen = QStringLiteral("<![CDATA[");
+    static const QString kClose = QStringLiteral("]]>");
+    QString out;
+    qsizetype copied = 0;
+    for (qsizetype open = enml.indexOf(kOpen); open >= 0; open = enml.indexOf(kOpen, copied)) {
+        const qsizetype close = enml.indexOf(kClose, open + kOpen.size());
+        if (close < 0)
+            break;
+        out += QStringView(enml).mid(copied, open - copied);
+        out += EscapeHtmlText(enml.mid(open + kOpen.size(), close - open - kOpen.size()));
+        copied = close + kClose.size();
+    }
+    if (copied == 0)
+        return enml;
+    out += QStringView(enml).mid(copied);
+    return out;
+}
+
+QString ReplaceEnCrypt(const QString& enml)
+{
+    static const QString kOpen = QStringLiteral("<en-crypt");
+    static const QString kClose = QStringLiteral("</en-crypt>");
+    QString out;
+    qsizetype copied = 0;
+    for (qsizetype open = enml.indexOf(kOpen); open >= 0; open = enml.indexOf(kOpen, copied)) {
+        const qsizetype gt = enml.indexOf(kGt, open);
+        const qsizetype close = gt < 0 ? -1 : enml.indexOf(kClose, gt);
+        if (close < 0)
+            break;
+        // Attribute values and text are still in their escaped form: decoded once, escaped again.
+        const QString hint
+            = DecodeHtmlEntities(GetStringBetween(enml.mid(open, gt - open), QStringLiteral("hint=\""), kQuote));
+        const QString cipherText = DecodeHtmlEntities(enml.mid(gt + 1, close - gt - 1)).trimmed();
+        const QString label = hint.isEmpty() ? Localized("strEnexEncrypted")
+                                             : Localized("strEnexEncryptedHint").arg(EscapeHtmlText(hint));
+        out += QStringView(enml).mid(copied, open - copied);
+        out += QStringLiteral("<div style=\"border:1px solid #a0a0a0;padding:4px\"><p>%1</p>"
+                              "<p style=\"font-family:Consolas,monospace\">%2</p></div>")
+                   .arg(label, EscapeHtmlText(cipherText));
+        copied = close + kClose.size();
+    }
+    if (copied == 0)
+        return enml;
+    out += QStringView(enml).mid(copied);
+    return out;
+}
+
+QString AppendUnreferencedResources(const QString& body, const MResourceList& resources)
+{
+    QString tail;
+    QSet<QString> added;
+    for (const MResourceObject& resource : resources) {
+        const QString name = QStringLiteral("name:") + resource.hashValue;
+        if (resource.bytes.isEmpty() || added.contains(resource.hashValue) || body.contains(name))
+            continue;
+        added.insert(resource.hashValue);
+        if (resource.isImage) {
+            tail += QStringLiteral("<div><img src=\"%1\" /></div>").arg(name);
+        } else {
+            tail += QStringLiteral("<div><object data=\"%1\" data-attachment=\"%2\" type=\"%3\" /></div>")
+                        .arg(name, EscapeHtmlAttribute(resource.fileName), EscapeHtmlAttribute(resource.mime));
+        }
+    }
+    if (tail.isEmpty())
+        return body;
+    const qsizetype end = body.lastIndexOf(QStringLiteral("</body>"));
+    QString out = body;
+    out.insert(end < 0 ? out.size() : end, tail);
+    return out;
+}
+
+QStringList EmptyResourceWarnings(const MResourceList& resources)
+{
+    QStringList warnings;
+    for (const MResourceObject& resource : resources) {
+        if (!resource.bytes.isEmpty())
+            continue;
+        const bool undecodable = !resource.data.trimmed().isEmpty();
+        warnings.append(
+            Localized(undecodable ? "strEnexAttachmentUndecodable" : "strEnexAttachmentEmpty").arg(resource.fileName));
+    }
+    return warnings;
+}
+
 QString ConvertEnNoteToBody(const QString& enml)
 {
-    QString text = QStringLiteral("<en-note%1</en-note>")
+    // Only the element's own tags are renamed: a note that talks about "en-note" keeps its words.
+    QString text = QStringLiteral("<body%1</body>")
                        .arg(GetStringBetween(enml, QStringLiteral("<en-note"), QStringLiteral("</en-note")));
-    text.replace(QStringLiteral("en-note"), QStringLiteral("body"));
     static const std::pair<QString, QString> kTodo[] = {
         {QStringLiteral("<en-todo checked=\"false\"/>"), QStringLiteral("<div data-tag=\"to-do\">")},
         {QStringLiteral("<en-todo checked=\"true\"/>"), QStringLiteral("<div data-tag=\"to-do:completed\">")},
@@ -225,12 +315,13 @@ std::optional<QDateTime> ConvertEverNoteDate2ON(const QString& created)
 QString ConvertNoteToPageHtml(
     const MEnexNote& note, const MResourceList& resources, bool handleIndents, const QDateTime& fallbackCreated)
 {
-    QString enml = note.content;
+    QString enml = ReplaceCDataWithText(note.content);
     if (handleIndents)
         enml = HandleIndentWithSpaces(enml);
     enml = ReplaceImgs(enml, resources);
     enml = ReplaceEnMediaImagesAttachments(enml, resources);
-    const QString body = ConvertEnNoteToBody(enml);
+    enml = ReplaceEnCrypt(enml);
+    const QString body = AppendUnreferencedResources(ConvertEnNoteToBody(enml), resources);
 
     const std::optional<QDateTime> created = note.created ? ConvertEverNoteDate2ON(*note.created) : std::nullopt;
     const QString createdText = FormatDateForOneNote(created.value_or(fallbackCreated));

@@ -5,6 +5,7 @@
 
 #include <QDateTime>
 #include <QString>
+#include <QStringList>
 #include <optional>
 
 // Turning one ENEX note into what a page request needs: the resource list and the page HTML whose
@@ -25,11 +26,24 @@ const MResourceObject* getResouceObjFromListResouceUrl(const MResourceList& list
 
 // Four non-breaking spaces per 40 px of a div's left padding, after its opening tag.
 QString HandleIndentWithSpaces(const QString& enml);
-// img elements whose src is a cached resource address point at the resource's part instead.
+// img elements whose src is a cached resource address point at the resource's part instead (unless
+// the resource is empty and so not sent).
 QString ReplaceImgs(const QString& enml, const MResourceList& resources);
-// en-media elements become img (images) or object (anything else) elements naming the part.
+// en-media elements become img (images) or object (anything else) elements naming the part; those
+// naming an empty resource are removed.
 QString ReplaceEnMediaImagesAttachments(const QString& enml, const MResourceList& resources);
-// The en-note element alone, renamed to body, with the to-do markup OneNote understands.
+// CDATA sections in the ENML (a section nested in the note's own, as Evernote writes it) become
+// escaped text, so that what they hold shows on the page.
+QString ReplaceCDataWithText(const QString& enml);
+// Encrypted blocks become a visible block with the hint and the cipher text, so that nothing of the
+// note disappears (the text stays encrypted: the password is the user's).
+QString ReplaceEnCrypt(const QString& enml);
+// Resources no en-media tag or image refers to are added at the end of the body, images as images and
+// the rest as attachments, as Evernote shows them; empty ones are not sent and so not named.
+QString AppendUnreferencedResources(const QString& body, const MResourceList& resources);
+// One line per resource that is empty (or whose Base64 cannot be decoded): it is left out of the page.
+QStringList EmptyResourceWarnings(const MResourceList& resources);
+// The en-note element alone, its tags renamed to body, with the to-do markup OneNote understands.
 QString ConvertEnNoteToBody(const QString& enml);
 
 // "20200131T080910Z" or "2020-01-31T08:09:10.000Z"; nothing for any other form.

@@ -1,5 +1,6 @@
 #include "EnexPageSender.h"
 
+#include "app/MStrings.h"
 #include "tasks/ContainerRequest.h"
 #include "util/Formats.h"
 
@@ -8,6 +9,8 @@ QList<MPagePart> PartsFromResources(const MResourceList& resources)
     QList<MPagePart> parts;
     parts.reserve(resources.size());
     for (const MResourceObject& resource : resources) {
+        if (resource.bytes.isEmpty())
+            continue; // an empty part would arrive as nothing at all; the page does not name it
         const QByteArray type
             = resource.mime.isEmpty() ? QByteArray("application/octet-stream") : resource.mime.toUtf8();
         parts.append(MPagePart {resource.hashValue, type, resource.bytes});
@@ -15,29 +18,31 @@ QList<MPagePart> PartsFromResources(const MResourceList& resources)
     return parts;
 }
 
-bool CreateNewPageInOnlineOneNote(const MAccount& account, const QString& sectionUrl, const QString& title,
+MCreationOutcome CreateNewPageInOnlineOneNote(MServiceSession& session, const QString& sectionUrl, const QString& title,
     const QString& html, const MResourceList& resources)
 {
     return CreatePageInOnlineOneNote(
-        account, MPageCreationPolicy::Enex(), sectionUrl, title, html, PartsFromResources(resources))
-        .Created();
+        session, MPageCreationPolicy::Enex(), sectionUrl, title, html, PartsFromResources(resources));
 }
 
-QString MServiceEnexSender::CreateSection(const QString& parentUrl, const QString& name)
+QString MServiceEnexSender::CreateSection(const QString& parentUrl, const QString& name, QString* failure)
 {
-    return CreateNewSectionInOnlineOneNote(m_Account, parentUrl, name);
+    return CreateNewSectionInOnlineOneNote(m_Session, parentUrl, name, failure);
 }
 
-bool MServiceEnexSender::CreatePage(
+MCreationOutcome MServiceEnexSender::CreatePage(
     const QString& sectionUrl, const QString& title, const QString& html, const MResourceList& resources)
 {
-    return CreateNewPageInOnlineOneNote(m_Account, sectionUrl, title, html, resources);
+    return CreateNewPageInOnlineOneNote(m_Session, sectionUrl, title, html, resources);
 }
 
-QString MDryRunEnexSender::CreateSection(const QString& parentUrl, const QString& name)
+QString MDryRunEnexSender::CreateSection(const QString& parentUrl, const QString& name, QString* failure)
 {
-    if (parentUrl.isEmpty())
+    if (parentUrl.isEmpty()) {
+        if (failure)
+            *failure = Localized("reasonNoTarget");
         return QString();
+    }
     const QString url = parentUrl + QStringLiteral("/sections/(new:") + name + QLatin1Char(')');
     const QString label = Label(parentUrl) + QLatin1Char('/') + name;
     m_Labels.insert(url, label);
@@ -45,11 +50,15 @@ QString MDryRunEnexSender::CreateSection(const QString& parentUrl, const QString
     return url;
 }
 
-bool MDryRunEnexSender::CreatePage(
+MCreationOutcome MDryRunEnexSender::CreatePage(
     const QString& sectionUrl, const QString& title, const QString& html, const MResourceList& resources)
 {
-    if (sectionUrl.isEmpty())
-        return false;
+    MCreationOutcome outcome;
+    if (sectionUrl.isEmpty()) {
+        outcome.code = kCreationNoTarget;
+        outcome.reason = Localized("reasonNoTarget");
+        return outcome;
+    }
     const QList<MPagePart> parts = PartsFromResources(resources);
     const qint64 size = PageBodySize(html, parts);
     ++m_Pages;
@@ -60,5 +69,6 @@ bool MDryRunEnexSender::CreatePage(
         m_Print(QStringLiteral("  part: %1 %2 %3")
                     .arg(part.name, QString::fromUtf8(part.contentType), FormatByteSize(part.bytes.size())));
     }
-    return true;
+    outcome.code = kCreationCreated;
+    return outcome;
 }

@@ -8,14 +8,14 @@
 #include <QString>
 #include <functional>
 
-class MAccount;
+class MServiceSession;
 
 // The resources of a note as the parts of its page: named by hash, typed by their mime (a resource
-// without one goes as "application/octet-stream"), in the note's order.
+// without one goes as "application/octet-stream"), in the note's order; empty ones are left out.
 QList<MPagePart> PartsFromResources(const MResourceList& resources);
 
-// The ENEX importer's page creation: true when the page was created.
-bool CreateNewPageInOnlineOneNote(const MAccount& account, const QString& sectionUrl, const QString& title,
+// The ENEX importer's page creation, with its outcome (created, or why not).
+MCreationOutcome CreateNewPageInOnlineOneNote(MServiceSession& session, const QString& sectionUrl, const QString& title,
     const QString& html, const MResourceList& resources);
 
 // Where the ENEX import sends what it creates: the service, or a preview that sends nothing.
@@ -23,9 +23,9 @@ class MEnexPageSender
 {
 public:
     virtual ~MEnexPageSender() = default;
-    // The new section's URL, or "" on failure.
-    virtual QString CreateSection(const QString& parentUrl, const QString& name) = 0;
-    virtual bool CreatePage(
+    // The new section's URL, or "" on failure (`failure` says why).
+    virtual QString CreateSection(const QString& parentUrl, const QString& name, QString* failure) = 0;
+    virtual MCreationOutcome CreatePage(
         const QString& sectionUrl, const QString& title, const QString& html, const MResourceList& resources)
         = 0;
 };
@@ -33,15 +33,15 @@ public:
 class MServiceEnexSender final : public MEnexPageSender
 {
 public:
-    explicit MServiceEnexSender(const MAccount& account)
-        : m_Account(account)
+    explicit MServiceEnexSender(MServiceSession& session)
+        : m_Session(session)
     { }
-    QString CreateSection(const QString& parentUrl, const QString& name) override;
-    bool CreatePage(
+    QString CreateSection(const QString& parentUrl, const QString& name, QString* failure) override;
+    MCreationOutcome CreatePage(
         const QString& sectionUrl, const QString& title, const QString& html, const MResourceList& resources) override;
 
 private:
-    const MAccount& m_Account;
+    MServiceSession& m_Session;
 };
 
 // Describes each creation as lines of text instead of making it. Sections "created" get a made-up
@@ -54,8 +54,8 @@ public:
     { }
     // How a URL is shown in the lines (a path in the notebook tree, say); unknown URLs show as is.
     void SetLabel(const QString& url, const QString& label) { m_Labels.insert(url, label); }
-    QString CreateSection(const QString& parentUrl, const QString& name) override;
-    bool CreatePage(
+    QString CreateSection(const QString& parentUrl, const QString& name, QString* failure) override;
+    MCreationOutcome CreatePage(
         const QString& sectionUrl, const QString& title, const QString& html, const MResourceList& resources) override;
 
     qint64 Pages() const { return m_Pages; }

@@ -1,6 +1,7 @@
 #include "EvernoteImport.h"
 
 #include "EnexConvert.h"
+#include "EnexImportReport.h"
 #include "MEnexReader.h"
 #include "account/MAccount.h"
 #include "app/MStrings.h"
@@ -34,12 +35,15 @@ void WaitUpload(const MTaskContext& context)
 // The tag's section under the target: one the run already knows (ticked before the run, or made
 // earlier in it), else a new one, remembered for the notes after it.
 QString TagSectionUrl(const MTaskContext& context, MEnexPageSender& sender, const MEvernoteImportSettings& settings,
-    MONObject& sections, const QString& tag, MEvernoteImportResult& result)
+    MONObject& sections, const QString& tag, MEvernoteImportResult& result, QString* failure)
 {
     const QString known = GetSectionSelfUrl(sections, tag);
     if (!known.isEmpty())
         return known;
-    const QString created = sender.CreateSection(settings.parentUrlSaveTo, tag);
+    QString why;
+    const QString created = sender.CreateSection(settings.parentUrlSaveTo, tag, &why);
+    if (created.isEmpty())
+        *failure = Localized("reasonTagSectionNotMade").arg(tag, why);
     if (!created.isEmpty()) {
         ++result.newSectionCount;
         sections.addSubObject(MONObject::Section, QStringLiteral(""), tag, QStringLiteral(""), QStringLiteral(""),
@@ -53,23 +57,43 @@ void ImportNote(const MTaskContext& context, MEnexPageSender& sender, const MEve
     MONObject& sections, const MEnexNote& note, qint64 number, MEvernoteImportResult& result)
 {
     const MResourceList resources = RestoreImageAndGetHash(note);
+    const QStringList warnings = EmptyResourceWarnings(resources);
     const qsizetype before = result.result.size();
-    result.result += QStringLiteral("\n%1: %2 ...").arg(QString::number(number), note.title);
+    const QString text = EnexNoteItemText(number, note.title);
+    result.result += QStringLiteral("\n%1 ...").arg(text);
     Show(context, result.result, note.title);
+    ReportEnexNote(context, settings, number, note.title, MItemOutcome::Sending);
 
     const QString html = ConvertNoteToPageHtml(note, resources, settings.handleIndents, CurrentDate());
     QString target = settings.parentUrlSaveTo;
+    QString failure;
     if (settings.createTagSections)
-        target = TagSectionUrl(context, sender, settings, sections, note.firstTag.value_or(kNoTag), result);
+        target = TagSectionUrl(context, sender, settings, sections, note.firstTag.value_or(kNoTag), result, &failure);
 
-    const bool created = !target.isEmpty() && sender.CreatePage(target, note.title, html, resources);
+    MCreationOutcome outcome;
+    if (!target.isEmpty())
+        outcome = sender.CreatePage(target, note.title, html, resources);
+    else
+        outcome.reason = failure.isEmpty() ? Localized("reasonNoTarget") : failure;
+    result.result.truncate(before);
+    if (outcome.code == kCreationStopped) {
+        // Stopped while it waited for its turn: it was never sent, and is not counted.
+        ReportEnexNote(context, settings, number, note.title, MItemOutcome::Skipped, outcome.reason);
+        Show(context, result.result, note.title);
+        return;
+    }
+    const bool created = outcome.Created();
     ++(created ? result.success : result.failure);
     ++result.imported;
 
     // The line shown while the page was sent is replaced by its finished form.
-    result.result.truncate(before);
-    result.result += QStringLiteral("\n%1: %2 ... %3")
-                         .arg(QString::number(number), note.title, Localized(created ? "strSuccess" : "strFailure"));
+    QString words = Localized(created ? "strSuccess" : "strFailure");
+    if (!created && !outcome.reason.isEmpty())
+        words += QStringLiteral(" (%1)").arg(outcome.reason);
+    result.result += QStringLiteral("\n%1 ... %2").arg(text, words);
+    AppendNoteWarnings(warnings, created, result);
+    ReportEnexNote(context, settings, number, note.title, created ? MItemOutcome::Created : MItemOutcome::Failed,
+        created ? warnings.join(QStringLiteral("; ")) : outcome.reason);
     Show(context, result.result, note.title);
     WaitUpload(context);
 }
@@ -98,9 +122,9 @@ MEvernoteTarget ChooseEvernoteTarget(const MONObject& root, bool createTagSectio
     return target;
 }
 
-QString EvernoteTotalText(qint64 rootChildCount)
+QString EvernoteTotalText(qint64 noteCount)
 {
-    return QStringLiteral("%1: %2").arg(Localized("strTotle"), QString::number(rootChildCount));
+    return QStringLiteral("%1: %2").arg(Localized("strTotle"), QString::number(noteCount));
 }
 
 QString GetSectionSelfUrl(const MONObject& container, const QString& name)
@@ -126,8 +150,8 @@ MEvernoteImportResult ImportEvernoteFile(
         if (step == MEnexReader::Step::End)
             break;
         if (step == MEnexReader::Step::Error) {
-            // Reading as a stream finds a break only when it gets there. Before anything was sent
-            // the run ends as for a file that does not open; after, the user hears of it.
+            // A file that is no export at all ends the run as one that does not open; one that
+            // stops being readable part of the way through (a failing disk) is told.
             if (result.imported == 0) {
                 result.opened = false;
                 return result;
@@ -136,6 +160,11 @@ MEvernoteImportResult ImportEvernoteFile(
             if (context.reporter)
                 context.reporter->Alert(Localized("strOpenEnexFileError"));
             break;
+        }
+        if (step == MEnexReader::Step::Damaged) {
+            if (seen + 1 >= settings.from)
+                ReportEnexDamage(context, reader.Problem(), result);
+            continue;
         }
         if (!context.IsRunning())
             break;
@@ -148,12 +177,19 @@ MEvernoteImportResult ImportEvernoteFile(
         if (seen >= settings.to)
             break;
         lastTitle = note.title;
-        ImportNote(context, sender, settings, sections, note, number, result);
+        if (step == MEnexReader::Step::Skipped)
+            ReportSkippedNote(context, settings, note, number, reader.Problem(), result);
+        else
+            ImportNote(context, sender, settings, sections, note, number, result);
+        if (!context.IsRunning())
+            break;
+        ReportEnexProgress(context, settings, number);
         seen = number;
     }
     result.result
         += QStringLiteral("\n\nTotal: %1, Success: %2, Failure: %3.")
-               .arg(QString::number(result.imported), QString::number(result.success), QString::number(result.failure));
+               .arg(QString::number(result.imported), QString::number(result.success), QString::number(result.failure))
+        + EnexWarningsSummary(result);
     Show(context, result.result, lastTitle);
     return result;
 }

@@ -17,15 +17,17 @@ struct MEvernoteImportSettings
     bool createTagSections = false;
     bool handleIndents = false;
     QString parentUrlSaveTo; // the section, or in tag mode the notebook or section group
+    qint64 expectedNotes = 0; // the notes in the file, when counted before (for the progress); 0: unknown
 };
 
 struct MEvernoteImportResult
 {
     bool opened = false; // false: the file could not be read at all; no summary was written
-    bool brokeOff = false; // the file turned out not to be well-formed part of the way through
+    bool brokeOff = false; // the file is damaged between notes, or could not be read to its end
     qint64 imported = 0;
     qint64 success = 0;
-    qint64 failure = 0;
+    qint64 failure = 0; // unreadable notes included
+    qint64 warnings = 0; // notes imported without some of their attachments (empty ones)
     qint64 newSectionCount = 0; // sections made for tags; the outline needs a rebuild when above 0
     QString result; // the result view's text
 };
@@ -41,7 +43,7 @@ struct MEvernoteTarget
 MEvernoteTarget ChooseEvernoteTarget(const MONObject& root, bool createTagSections);
 
 // The total label of a chosen file: "Total: 12" with the localized word.
-QString EvernoteTotalText(qint64 rootChildCount);
+QString EvernoteTotalText(qint64 noteCount);
 
 // The selfUrl of the first child of `container` whose name equals `name` ignoring case, or "".
 QString GetSectionSelfUrl(const MONObject& container, const QString& name);

@@ -2,6 +2,7 @@
 
 #include <QFile>
 #include <algorithm>
+#include <atomic>
 #include <curl/curl.h>
 #include <memory>
 #include <mutex>
@@ -23,7 +24,10 @@ struct MTransfer
     QFile* file = nullptr;
     bool writeFailed = false;
     QList<std::pair<QByteArray, QByteArray>> headers;
+    QByteArray statusText;
 };
+
+std::atomic<qint64> g_TimeoutCapMs {0};
 
 constexpr qsizetype kFileBodyPrefix = 64 * 1024;
 
@@ -52,6 +56,10 @@ size_t WriteHeader(char* data, size_t size, size_t count, void* user)
     const QByteArray line = QByteArray(data, static_cast<qsizetype>(bytes)).trimmed();
     if (line.startsWith("HTTP/")) {
         transfer->headers.clear(); // a redirect or an interim answer: keep only the final answer's headers
+        // "HTTP/1.1 500 Internal Server Error": the words after the code (HTTP/2 sends none).
+        const QList<QByteArray> words = line.split(' ');
+        transfer->statusText
+            = words.size() > 2 ? line.mid(words[0].size() + words[1].size() + 2).trimmed() : QByteArray();
         return bytes;
     }
     const qsizetype colon = line.indexOf(':');
@@ -96,7 +104,9 @@ void SetCommonOptions(CURL* curl, const MHttpRequest& request)
     curl_easy_setopt(curl, CURLOPT_HTTP_VERSION, static_cast<long>(CURL_HTTP_VERSION_2TLS));
     curl_easy_setopt(curl, CURLOPT_USERAGENT, "Pagewright/" PAGEWRIGHT_VERSION);
     // The whole exchange, connection included, ends after this time: no call blocks longer.
-    const long timeoutMs = std::max(1, request.timeoutSeconds) * 1000L;
+    long timeoutMs = std::max(1, request.timeoutSeconds) * 1000L;
+    if (const qint64 cap = g_TimeoutCapMs.load(); cap > 0)
+        timeoutMs = std::min<long>(timeoutMs, static_cast<long>(cap));
     curl_easy_setopt(curl, CURLOPT_TIMEOUT_MS, timeoutMs);
 }
 
@@ -120,6 +130,11 @@ MHttpClient::MHttpClient()
 MHttpClient::~MHttpClient()
 {
     curl_easy_cleanup(static_cast<CURL*>(m_Handle));
+}
+
+void MHttpClient::SetTimeoutCapMs(qint64 ms)
+{
+    g_TimeoutCapMs = ms;
 }
 
 MHttpClient& MHttpClient::ForCurrentThread()
@@ -172,6 +187,7 @@ MHttpResponse MHttpClient::Send(const MHttpRequest& request)
     const CURLcode result = curl_easy_perform(curl);
     curl_easy_getinfo(curl, CURLINFO_RESPONSE_CODE, &response.status);
     response.headers = std::move(transfer.headers);
+    response.statusText = std::move(transfer.statusText);
 
     if (result != CURLE_OK) {
         response.transportError = QString::fromUtf8(errorText[0] ? errorText : curl_easy_strerror(result));

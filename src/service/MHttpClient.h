@@ -25,7 +25,8 @@ struct MHttpResponse
     // The body of the answer whatever its status; absent when the transport gave no data (refused,
     // dropped, timed out).
     std::optional<QByteArray> body;
-    long status = 0; // kept for the log only; the program judges answers by their text
+    long status = 0;
+    QByteArray statusText; // the reason phrase of the status line ("Internal Server Error"), when sent
     bool sent = false; // false when no request was made at all (no access token, unwritable body file)
     QString transportError; // libcurl's description when there is no body
     QList<std::pair<QByteArray, QByteArray>> headers;
@@ -41,6 +42,10 @@ class MHttpClient
 public:
     static MHttpClient& ForCurrentThread();
     MHttpResponse Send(const MHttpRequest& request);
+
+    // Caps the timeout of every request of the process (0: no cap), so that tests of what happens
+    // after a timeout need not wait out the service's minutes. The program never sets it.
+    static void SetTimeoutCapMs(qint64 ms);
 
     ~MHttpClient();
     MHttpClient(const MHttpClient&) = delete;

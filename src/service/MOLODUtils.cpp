@@ -1,5 +1,6 @@
 #include "MOLODUtils.h"
 
+#include "MServiceSession.h"
 #include "ServiceCall.h"
 #include "ServiceText.h"
 #include "account/MAccount.h"
@@ -31,20 +32,21 @@ QString ItemUrl(const MAccount& account, const QString& itemId, const char* suff
     return *api + QStringLiteral("/drive/items/") + itemId + QLatin1String(suffix);
 }
 
-// One read: the body, unless there is none or it is a service error.
-std::optional<QByteArray> Read(const MAccount& account, const MHttpRequest& request, MOneDriveReadPolicy policy)
+// One read: the body, unless the answer is not the listing or item asked for.
+std::optional<QByteArray> Read(
+    MServiceSession& session, const MHttpRequest& request, MExpect expect, MOneDriveReadPolicy policy, QString* failure)
 {
-    const MHttpResponse response = SendAuthorized(account, request);
-    if (!response.HasBody())
-        return std::nullopt;
-    const QString text = response.Text();
-    qCDebug(lcOneDrive).noquote() << "---" << text;
-    if (const std::optional<QString> code = ServiceErrorCode(text)) {
-        if (policy.showErrorInMessageBox)
-            ShowMessageBox(*code);
+    const MServiceAnswer answer = session.Send(request, expect);
+    if (failure)
+        *failure = answer.reason;
+    if (answer.response.HasBody())
+        qCDebug(lcOneDrive).noquote() << "---" << answer.Text();
+    if (!answer.Ok()) {
+        if (policy.showErrorInMessageBox && answer.failure == MAnswerFailure::Service)
+            ShowMessageBox(answer.CodeOrReason());
         return std::nullopt;
     }
-    return response.body;
+    return answer.Body();
 }
 
 QJsonArray Entries(const QJsonObject& listing)
@@ -60,34 +62,36 @@ QString MOLODUtils::ConvertOneNoteAPIID2OneDriveID(const QString& oneNoteApiId)
     return id.isNull() ? QStringLiteral("") : id;
 }
 
-QString MOLODUtils::ConvertOneNoteAPIID2OneDriveID_Really(const MAccount& account, const QString& oneNoteApiId)
+QString MOLODUtils::ConvertOneNoteAPIID2OneDriveID_Really(
+    MServiceSession& session, const QString& oneNoteApiId, QString* failure)
 {
     const QString driveId = ConvertOneNoteAPIID2OneDriveID(oneNoteApiId);
     if (driveId.isEmpty())
         return QStringLiteral("");
-    const std::optional<QByteArray> item = GetAOneDriveItemInfoJson(account, driveId, true);
+    const std::optional<QByteArray> item = GetAOneDriveItemInfoJson(session, driveId, true, {}, failure);
     if (!item)
         return QStringLiteral("");
     return QJsonDocument::fromJson(*item).object().value(QLatin1String("id")).toString();
 }
 
 std::optional<QByteArray> MOLODUtils::GetAOneDriveItemInfoJson(
-    const MAccount& account, const QString& itemId, bool isId, MOneDriveReadPolicy policy)
+    MServiceSession& session, const QString& itemId, bool isId, MOneDriveReadPolicy policy, QString* failure)
 {
     Q_UNUSED(isId) // every caller passes an item id
-    const QString url = ItemUrl(account, itemId, "");
+    const QString url = ItemUrl(session.Account(), itemId, "");
     if (url.isEmpty())
         return std::nullopt;
-    return Read(account, ServiceRequestEncoded("GET", url, kReadTimeout), policy);
+    return Read(session, ServiceRequestEncoded("GET", url, kReadTimeout), MExpect::Json, policy, failure);
 }
 
 std::optional<QByteArray> MOLODUtils::GetAOneDriveFolderChildrenJson(
-    const MAccount& account, const QString& folderId, MOneDriveReadPolicy policy)
+    MServiceSession& session, const QString& folderId, MOneDriveReadPolicy policy, QString* failure)
 {
-    const QString url = ItemUrl(account, folderId, "/children");
+    const QString url = ItemUrl(session.Account(), folderId, "/children");
     if (url.isEmpty())
         return std::nullopt;
-    std::optional<QByteArray> page = Read(account, ServiceRequestEncoded("GET", url, kReadTimeout), policy);
+    std::optional<QByteArray> page
+        = Read(session, ServiceRequestEncoded("GET", url, kReadTimeout), MExpect::List, policy, failure);
     if (!page)
         return std::nullopt;
     QJsonObject listing = QJsonDocument::fromJson(*page).object();
@@ -99,7 +103,7 @@ std::optional<QByteArray> MOLODUtils::GetAOneDriveFolderChildrenJson(
     QJsonArray entries = Entries(listing);
     for (int pages = 1; !next.isEmpty() && pages < kMostListingPages; ++pages) {
         // The next link is a complete, already encoded address.
-        page = Read(account, ServiceRequest("GET", next, kReadTimeout), policy);
+        page = Read(session, ServiceRequest("GET", next, kReadTimeout), MExpect::List, policy, failure);
         if (!page)
             return std::nullopt; // a partial listing would pass for the whole folder
         const QJsonObject more = QJsonDocument::fromJson(*page).object();
@@ -155,8 +159,10 @@ QString MOLODUtils::CalculateUniqueSectionFileNameInOneDrive(const QJsonObject& 
     return candidate;
 }
 
-bool MOLODUtils::CreateNewFolderInOneDrive(const MAccount& account, MONObject& node, const QString& parentOneDriveApiId)
+bool MOLODUtils::CreateNewFolderInOneDrive(
+    MServiceSession& session, MONObject& node, const QString& parentOneDriveApiId)
 {
+    const MAccount& account = session.Account();
     const QString url = ItemUrl(account, parentOneDriveApiId, "/children");
     if (account.OnlineOneNoteAccessToken().isEmpty() || url.isEmpty()) {
         node.intValue = -1;
@@ -167,21 +173,25 @@ bool MOLODUtils::CreateNewFolderInOneDrive(const MAccount& account, MONObject& n
         : QStringLiteral("{'name':'%1', 'folder': { }}").arg(node.name);
     MHttpRequest request = ServiceRequestEncoded("POST", url, kCreateFolderTimeout);
     SetRequestBody(request, "application/json", body.toUtf8());
-    const MHttpResponse response = SendAuthorized(account, request);
-    if (!response.HasBody()) {
-        node.intValue = response.sent ? -3 : -1;
+    const MServiceAnswer answer = session.Send(request, MExpect::Created);
+    if (answer.failure == MAnswerFailure::NotSent || answer.failure == MAnswerFailure::Stopped) {
+        node.intValue = -1;
         return false;
     }
-    const QString text = response.Text();
-    if (text.contains(QLatin1String("\"error\":"))) {
-        const QString message = StripHtmlToText(ServiceErrorMessage(text));
+    if (answer.failure == MAnswerFailure::Transport) {
+        node.intValue = -3;
+        node.strValue = answer.reason;
+        return false;
+    }
+    if (!answer.Ok()) {
+        const QString message = answer.errorMessage.isEmpty() ? answer.reason : answer.errorMessage;
         node.strValue = message;
         node.intValue = -4;
         qCWarning(lcOneDrive).noquote() << QStringLiteral("CreateNewFolderInOneDrive error: %1").arg(message);
         WriteLog(QStringLiteral("%1,%2,%3").arg(QStringLiteral("Create Section Group"), node.name, message));
         return false;
     }
-    node.objId = QJsonDocument::fromJson(response.body.value()).object().value(QLatin1String("id")).toString();
+    node.objId = answer.Object().value(QLatin1String("id")).toString();
     node.strValue = Localized("strSuccess");
     node.intValue = 1;
     return true;

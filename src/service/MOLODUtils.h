@@ -5,8 +5,8 @@
 #include <QString>
 #include <optional>
 
-class MAccount;
 class MONObject;
+class MServiceSession;
 
 // Reads of OneDrive items behave in one of two ways: the shared reads stay silent on a service
 // error, the section panels' reads show its code in a message box first.
@@ -24,24 +24,27 @@ struct MFolderLookupPolicy
 
 // OneDrive addressing: OneNote ids to drive item ids, item and children reads, lookups in a children
 // listing, and folder creation. Notebooks, section groups and sections of a personal account are
-// folders and ".one" files on the user's OneDrive. Every call blocks its thread until the answer is
-// in (30 seconds at most for reads); none refreshes the token (callers do that before they start).
+// folders and ".one" files on the user's OneDrive. Every call goes through the run's service session
+// and blocks its thread until the answer is in (30 seconds a request at most for reads, plus the
+// waits the service asks for); none refreshes the token (callers do that before they start). Reads
+// that fail say why in `failure` when it is given.
 class MOLODUtils
 {
 public:
     // The text after the first "-" of a OneNote id ("0-ABC!123" gives "ABC!123"); "" without a "-".
     static QString ConvertOneNoteAPIID2OneDriveID(const QString& oneNoteApiId);
     // The drive item id as OneDrive confirms it by reading the item; "" when it cannot.
-    static QString ConvertOneNoteAPIID2OneDriveID_Really(const MAccount& account, const QString& oneNoteApiId);
+    static QString ConvertOneNoteAPIID2OneDriveID_Really(
+        MServiceSession& session, const QString& oneNoteApiId, QString* failure = nullptr);
 
-    // The item's JSON; absent without a token, without an answer, or for a service error.
-    static std::optional<QByteArray> GetAOneDriveItemInfoJson(
-        const MAccount& account, const QString& itemId, bool isId, MOneDriveReadPolicy policy = {});
+    // The item's JSON; absent without a token, without an answer, or for an error answer.
+    static std::optional<QByteArray> GetAOneDriveItemInfoJson(MServiceSession& session, const QString& itemId,
+        bool isId, MOneDriveReadPolicy policy = {}, QString* failure = nullptr);
     // The folder's children as one listing {"value":[...]}: every page of the listing, its
     // "@odata.nextLink" followed, so that no lookup misses an item beyond the first page. Absent when
     // any page cannot be read.
     static std::optional<QByteArray> GetAOneDriveFolderChildrenJson(
-        const MAccount& account, const QString& folderId, MOneDriveReadPolicy policy = {});
+        MServiceSession& session, const QString& folderId, MOneDriveReadPolicy policy = {}, QString* failure = nullptr);
 
     // The first entry whose name matches ignoring case: its id, and its "size" in `fileSize` (0
     // when none matches); "" when none does.
@@ -54,6 +57,7 @@ public:
 
     // Creates the folder named by the node below the parent folder. On success the node's objId
     // becomes the new id, strValue the localized "strSuccess" and intValue 1. Failures set intValue
-    // -1 (no token), -3 (no answer) or -4 (service error, message in strValue).
-    static bool CreateNewFolderInOneDrive(const MAccount& account, MONObject& node, const QString& parentOneDriveApiId);
+    // -1 (no token), -3 (no answer) or -4 (an error answer, its message or reason in strValue).
+    static bool CreateNewFolderInOneDrive(
+        MServiceSession& session, MONObject& node, const QString& parentOneDriveApiId);
 };

@@ -1,7 +1,10 @@
 #include "ServiceCall.h"
 
+#include "MRequestBudget.h"
+#include "MServiceSession.h"
 #include "ServiceText.h"
 #include "account/MAccount.h"
+#include "util/MSleeper.h"
 #include "util/TextUtils.h"
 
 MHttpRequest ServiceRequest(const QByteArray& method, const QString& url, int timeoutSeconds)
@@ -32,6 +35,10 @@ MHttpResponse SendAuthorized(const MAccount& account, MHttpRequest request)
     if (token.isEmpty())
         return MHttpResponse();
     request.headers.append({"Authorization", "Bearer " + token.toUtf8()});
+    // Sent outside a run's session (the notebook tree, sign-in): not paced, but counted, so that the
+    // runs after it keep within the service's limits.
+    if (IsOneNoteAddress(request.url))
+        TheRequestBudget().Record(account.UserId(), NowMs());
     return MHttpClient::ForCurrentThread().Send(request);
 }
 

@@ -4,12 +4,16 @@
 #include "app/Log.h"
 #include "app/MStrings.h"
 #include "model/MONObject.h"
+#include "service/MServiceSession.h"
 #include "service/ServiceCall.h"
 #include "util/HtmlText.h"
 #include "util/TextEscape.h"
 #include "util/TextUtils.h"
 
 #include <QDebug>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
 
 namespace {
 
@@ -31,7 +35,7 @@ bool RecordOnNode(MONObject& node, const MCreationOutcome& outcome, const char* 
         node.strValue = Localized("strSuccess");
         return true;
     }
-    node.strValue = QStringLiteral("");
+    node.strValue = outcome.reason;
     if (outcome.code == kCreationServiceError) {
         const QString message = StripHtmlToText(outcome.message);
         node.strValue = message;
@@ -41,16 +45,16 @@ bool RecordOnNode(MONObject& node, const MCreationOutcome& outcome, const char* 
     return false;
 }
 
-bool CreateUnder(const MAccount& account, const QString& url, MONObject& node, bool isSection, const char* operation,
+bool CreateUnder(MServiceSession& session, const QString& url, MONObject& node, bool isSection, const char* operation,
     const char* logKind)
 {
     MCreationOutcome outcome;
-    if (account.OnlineOneNoteAccessToken().isEmpty())
+    if (session.Account().OnlineOneNoteAccessToken().isEmpty())
         outcome.code = kCreationNoToken;
     else if (url.isEmpty())
         outcome.code = kCreationNoTarget;
     else
-        outcome = CreateContainer(account, url, node.name);
+        outcome = CreateContainer(session, url, node.name);
     if (outcome.code == kCreationCreated) {
         ReadUrlInto(outcome.answer, kSelfKey, node.selfUrl);
         if (isSection) {
@@ -78,47 +82,72 @@ QString ReadUrlField(const QString& answer, const QString& key)
     return GetStringBetween(rest, QStringLiteral("\""), QStringLiteral("\""));
 }
 
-MCreationOutcome CreateContainer(const MAccount& account, const QString& url, const QString& name)
+// The item of the collection at `url` named `name` (ignoring case, as the service compares names).
+static std::optional<QJsonObject> FindContainerNamed(
+    MServiceSession& session, const QString& url, const QString& name, QString* failure)
 {
-    MHttpRequest request = ServiceRequestEncoded("POST", url, kCreationTimeoutSeconds);
-    SetRequestBody(request, "application/json", ContainerBody(account.MSAccountType(), name));
-    const MHttpResponse response = SendAuthorized(account, request);
-    if (!response.sent) {
-        MCreationOutcome outcome;
-        outcome.code = kCreationNoToken;
-        return outcome;
+    const MServiceAnswer answer = session.Get(url, kLookupTimeoutSeconds, MExpect::List);
+    if (!answer.Ok()) {
+        *failure = answer.reason;
+        return std::nullopt;
     }
-    return JudgeCreationAnswer(response);
+    for (const QJsonValue& value : answer.Object().value(QLatin1String("value")).toArray()) {
+        const QJsonObject item = value.toObject();
+        const QString itemName = item.contains(QLatin1String("displayName"))
+            ? item.value(QLatin1String("displayName")).toString()
+            : item.value(QLatin1String("name")).toString();
+        if (StringEqualsIgnoreCase(itemName, name))
+            return item;
+    }
+    return QJsonObject();
 }
 
-QString CreateNewSectionInOnlineOneNote(const MAccount& account, const QString& parentUrl, const QString& name)
+MCreationOutcome CreateContainer(MServiceSession& session, const QString& url, const QString& name)
 {
-    if (account.OnlineOneNoteAccessToken().isEmpty() || parentUrl.isEmpty())
+    MHttpRequest request = ServiceRequestEncoded("POST", url, kCreationTimeoutSeconds);
+    SetRequestBody(request, "application/json", ContainerBody(session.Account().MSAccountType(), name));
+    // Names are unique in a collection: the lost one is the one of that name.
+    return SendCreation(
+        session, request, [&](QString* failure) { return FindContainerNamed(session, url, name, failure); });
+}
+
+QString CreateNewSectionInOnlineOneNote(
+    MServiceSession& session, const QString& parentUrl, const QString& name, QString* failure)
+{
+    if (session.Account().OnlineOneNoteAccessToken().isEmpty() || parentUrl.isEmpty()) {
+        if (failure)
+            *failure = Localized(parentUrl.isEmpty() ? "reasonNoTarget" : "reasonNotSignedIn");
         return QStringLiteral("");
-    const MCreationOutcome outcome = CreateContainer(account, parentUrl + QStringLiteral("/sections"), name);
+    }
+    const MCreationOutcome outcome = CreateContainer(session, parentUrl + QStringLiteral("/sections"), name);
     if (outcome.code == kCreationServiceError) {
         qDebug().noquote() << QStringLiteral("CreateNewSectionInOnlineOneNote error: %1").arg(outcome.message);
         WriteLog(QStringLiteral("%1,%2,%3").arg(QStringLiteral("Create Section"), name, outcome.message));
     }
-    if (!outcome.Created() || !outcome.answer.contains(kSelfKey))
+    if (failure)
+        *failure = outcome.reason;
+    if (!outcome.Created() || !outcome.answer.contains(kSelfKey)) {
+        if (failure && outcome.Created())
+            *failure = Localized("reasonNoSelf");
         return QStringLiteral("");
+    }
     return ReadUrlField(outcome.answer, kSelfKey);
 }
 
-bool CreateNewNotebookInOnlineOneNote(const MAccount& account, MONObject& notebook)
+bool CreateNewNotebookInOnlineOneNote(MServiceSession& session, MONObject& notebook)
 {
     // A notebook has no parent to check: its address is the account's own.
-    const QString url = account.BaseUrl() + QStringLiteral("/notebooks");
-    return CreateUnder(account, url, notebook, false, "CreateNewNotebookInOnlineOneNote", "Create Notebook");
+    const QString url = session.Account().BaseUrl() + QStringLiteral("/notebooks");
+    return CreateUnder(session, url, notebook, false, "CreateNewNotebookInOnlineOneNote", "Create Notebook");
 }
 
-bool CreateNewSectionGroupInOnlineOneNote(const MAccount& account, const MONObject& parent, MONObject& group)
+bool CreateNewSectionGroupInOnlineOneNote(MServiceSession& session, const MONObject& parent, MONObject& group)
 {
     return CreateUnder(
-        account, parent.sectionGroupsUrl, group, false, "CreateNewSectionGroupInOnlineOneNote", "Create Section Group");
+        session, parent.sectionGroupsUrl, group, false, "CreateNewSectionGroupInOnlineOneNote", "Create Section Group");
 }
 
-bool CreateNewSectionInOnlineOneNote(const MAccount& account, const MONObject& parent, MONObject& section)
+bool CreateNewSectionInOnlineOneNote(MServiceSession& session, const MONObject& parent, MONObject& section)
 {
-    return CreateUnder(account, parent.sectionsUrl, section, true, "CreateNewSectionInOnlineOneNote", "Create Section");
+    return CreateUnder(session, parent.sectionsUrl, section, true, "CreateNewSectionInOnlineOneNote", "Create Section");
 }

@@ -7,6 +7,7 @@
 
 class MAccount;
 class MONObject;
+class MServiceSession;
 
 // Creating notebooks, section groups and sections.
 
@@ -16,16 +17,19 @@ QByteArray ContainerBody(int accountType, const QString& name);
 // The text between the first two double quotes after `key` in an answer; "" when the key is missing.
 QString ReadUrlField(const QString& answer, const QString& key);
 
-// One creation: the request to `url` (before encoding) with the JSON body, judged like a page.
-// Checks only the token; the callers check their targets.
-MCreationOutcome CreateContainer(const MAccount& account, const QString& url, const QString& name);
+// One creation: the request to `url` (the collection, before encoding) with the JSON body, judged
+// like a page. Checks only the token; the callers check their targets. When the answer is lost, the
+// collection is read for an item of that name (names are unique there) before the request goes once
+// more.
+MCreationOutcome CreateContainer(MServiceSession& session, const QString& url, const QString& name);
 
 // The ENEX importer's section under a notebook's or section group's selfUrl: the new section's
-// selfUrl, or "" on any failure (an answer without "self": included).
-QString CreateNewSectionInOnlineOneNote(const MAccount& account, const QString& parentUrl, const QString& name);
+// selfUrl, or "" on any failure (an answer without "self": included); `failure` says why.
+QString CreateNewSectionInOnlineOneNote(
+    MServiceSession& session, const QString& parentUrl, const QString& name, QString* failure = nullptr);
 
 // The folder importer's creations. Each records the outcome on the node created (intValue = the
 // code, strValue = the error message or the localized "strSuccess") and fills its URLs on success.
-bool CreateNewNotebookInOnlineOneNote(const MAccount& account, MONObject& notebook);
-bool CreateNewSectionGroupInOnlineOneNote(const MAccount& account, const MONObject& parent, MONObject& group);
-bool CreateNewSectionInOnlineOneNote(const MAccount& account, const MONObject& parent, MONObject& section);
+bool CreateNewNotebookInOnlineOneNote(MServiceSession& session, MONObject& notebook);
+bool CreateNewSectionGroupInOnlineOneNote(MServiceSession& session, const MONObject& parent, MONObject& group);
+bool CreateNewSectionInOnlineOneNote(MServiceSession& session, const MONObject& parent, MONObject& section);

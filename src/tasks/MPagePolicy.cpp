@@ -9,7 +9,6 @@ MPagePolicy PagePolicyFor(MPageUser user)
         p.listWaitKind = MPacer::Kind::Download;
         p.listWait = MPagePolicy::ListWait::AfterGoodResponse;
         p.logListError = true;
-        p.expireTokenOnInvalidToken = true;
         p.waitBetweenPages = true;
         break;
     case MPageUser::Attachments:
@@ -17,7 +16,6 @@ MPagePolicy PagePolicyFor(MPageUser user)
         p.listTimeoutSeconds = 90;
         p.listWaitKind = MPacer::Kind::Download;
         p.listWait = MPagePolicy::ListWait::BeforeRequest;
-        p.endOnShortBatch = true;
         p.logListError = true;
         p.waitBetweenPages = true;
         p.waitBeforeContent = true;
@@ -27,7 +25,6 @@ MPagePolicy PagePolicyFor(MPageUser user)
         p.listTimeoutSeconds = 30;
         p.listWaitKind = MPacer::Kind::Upload;
         p.listWait = MPagePolicy::ListWait::AfterGoodResponse;
-        p.endOnShortBatch = true;
         p.logListError = false;
         p.keepEmptyTitle = true;
         p.waitBeforeContent = true;

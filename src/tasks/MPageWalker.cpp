@@ -3,25 +3,45 @@
 #include "account/MAccount.h"
 #include "app/Log.h"
 #include "model/MONObject.h"
+#include "service/MRequestBudget.h"
 #include "service/ServiceCall.h"
-#include "service/ServiceText.h"
+#include "util/MSleeper.h"
 
 namespace {
 
-constexpr int kPageBlock = 100;
-constexpr int kBlocksPerSection = 10;
+constexpr qint64 kPageBlock = 100;
 constexpr int kContentTimeout = 90;
 constexpr int kMetadataTimeout = 90;
 
 } // namespace
 
+qint64 CountCheckedSections(const MONObject& node)
+{
+    qint64 count = 0;
+    for (const auto& child : node.children()) {
+        if (child->intValue == 0)
+            continue;
+        count += child->objType == MONObject::Section ? 1 : CountCheckedSections(*child);
+    }
+    return count;
+}
+
 MPageWalker::MPageWalker(const MTaskContext& context, MPagePolicy policy)
     : m_Context(context)
     , m_Policy(policy)
+    , m_Session(
+          *context.account, context.running,
+          [this](const QString& status) {
+              if (m_Context.reporter)
+                  m_Context.reporter->ShowStatus(status);
+          },
+          [this](const MHttpRequest& request) { return Send(request); })
 { }
 
 void MPageWalker::WalkNotebooks(const MONObject& node, const QString& path)
 {
+    if (&node == m_Context.tree.get() || m_SectionsTotal == 0)
+        m_SectionsTotal = CountCheckedSections(node);
     // The count is read on every pass: the snapshot does not change, but the rule is "while there
     // are children left", not a count taken once.
     for (size_t i = 0; i < node.childCount(); ++i) {
@@ -33,6 +53,8 @@ void MPageWalker::WalkNotebooks(const MONObject& node, const QString& path)
             continue;
         if (child.objType == MONObject::Section) {
             VisitSection(child, path);
+            ++m_SectionsDone;
+            ShowProgress();
         } else {
             const QString childPath = ChildPath(path, child.name);
             EnterFolder(childPath);
@@ -55,7 +77,8 @@ qint64 MPageWalker::ListSection(const MONObject& section, const QString& path)
 
     qint64 total = 0;
     qint64 skip = 0;
-    for (int block = 0; block < kBlocksPerSection; ++block) {
+    QString previousFirstId;
+    for (;;) {
         if (!Running())
             break;
         RefreshTokens();
@@ -63,37 +86,42 @@ qint64 MPageWalker::ListSection(const MONObject& section, const QString& path)
         if (m_Policy.listWait == MPagePolicy::ListWait::BeforeRequest)
             Wait(m_Policy.listWaitKind);
 
-        const MHttpResponse response = Send(ServiceRequestEncoded(
-            "GET", PageListUrl(m_Context.account->BaseUrl(), section.objId, skip), m_Policy.listTimeoutSeconds));
-        if (!response.HasBody())
-            break;
-        const QString text = response.Text();
-        if (const std::optional<QString> code = ServiceErrorCode(text)) {
-            if (m_Policy.expireTokenOnInvalidToken)
-                MarkTokenExpiredOnInvalidToken(*m_Context.account, text);
-            const QString message
-                = QStringLiteral("Retrieve page list of section '%1'  error: %2").arg(section.name, *code);
+        const MServiceAnswer answer = m_Session.Get(
+            PageListUrl(m_Context.account->BaseUrl(), section.objId, skip), m_Policy.listTimeoutSeconds, MExpect::List);
+        if (!answer.Ok()) {
+            if (answer.failure == MAnswerFailure::Stopped)
+                break;
+            const QString message = QStringLiteral("Retrieve page list of section '%1'  error: %2")
+                                        .arg(section.name, answer.CodeOrReason());
             if (m_Policy.logListError)
                 WriteLog(message);
             Alert(message);
+            ++m_SectionsFailed;
+            OnSectionFailed(section, sectionPath, answer.reason);
             break;
         }
         if (m_Policy.listWait == MPagePolicy::ListWait::AfterGoodResponse)
             Wait(m_Policy.listWaitKind);
 
-        const qint64 handled = HandleBatch(*response.body, sectionPath);
-        total += handled;
-        if (m_Policy.endOnShortBatch && handled < kPageBlock)
+        const QList<MPageEntry> pages = ParsePageList(answer.Body());
+        // A service that ignored the skip would hand out its first block for ever.
+        if (!pages.isEmpty() && pages.first().id == previousFirstId)
+            break;
+        previousFirstId = pages.isEmpty() ? QString() : pages.first().id;
+        const qint64 handled = HandleBatch(pages, sectionPath);
+        total += m_Policy.batchCountsEntries ? pages.size() : handled;
+        if (pages.size() < kPageBlock)
             break;
         skip += kPageBlock;
     }
     return total;
 }
 
-qint64 MPageWalker::HandleBatch(const QByteArray& body, const QString& sectionPath)
+qint64 MPageWalker::HandleBatch(const QList<MPageEntry>& pages, const QString& sectionPath)
 {
-    const QList<MPageEntry> pages = ParsePageList(body);
     qint64 handled = 0;
+    m_PagesLeftInBatch = pages.size();
+    ShowProgress();
     for (qsizetype i = 0; i < pages.size(); ++i) {
         if (!Running())
             break;
@@ -103,37 +131,46 @@ qint64 MPageWalker::HandleBatch(const QByteArray& body, const QString& sectionPa
         if (page.title.isEmpty() && !m_Policy.keepEmptyTitle)
             page.title = QString::number(i);
         handled += HandlePage(page, i, sectionPath);
+        m_PagesLeftInBatch = pages.size() - i - 1;
+        if (m_PagesLeftInBatch % 10 == 0)
+            ShowProgress();
         if (m_Policy.waitBetweenPages)
             Wait(MPacer::Kind::Download);
     }
-    return m_Policy.batchCountsEntries ? pages.size() : handled;
+    m_PagesLeftInBatch = 0;
+    return handled;
 }
 
-QString MPageWalker::GetPageContent(const QString& pageId, const QString& title)
+QString MPageWalker::GetPageContent(const QString& pageId, const QString& title, QString* failure)
 {
-    if (!m_Context.account || m_Context.account->OnlineOneNoteAccessToken().isEmpty() || pageId.isEmpty())
-        return QString();
-    if (m_Policy.waitBeforeContent)
-        Wait(MPacer::Kind::Download);
-    const std::optional<QString> text = GetText(PageContentUrl(m_Context.account->BaseUrl(), pageId), kContentTimeout);
-    if (!text)
-        return QString();
-    if (const std::optional<QString> code = ServiceErrorCode(*text)) {
-        if (m_Policy.expireTokenOnInvalidToken)
-            MarkTokenExpiredOnInvalidToken(*m_Context.account, *text);
-        WriteLog(QStringLiteral("Retrieve page error: %1, code: %2").arg(title, *code));
+    if (!m_Context.account || m_Context.account->OnlineOneNoteAccessToken().isEmpty() || pageId.isEmpty()) {
+        if (failure)
+            *failure = QString();
         return QString();
     }
-    return *text;
+    if (m_Policy.waitBeforeContent)
+        Wait(MPacer::Kind::Download);
+    MServiceSession::Options options;
+    options.userContent = true; // a page that quotes an error text is still the user's page
+    const MServiceAnswer answer
+        = m_Session.Get(PageContentUrl(m_Context.account->BaseUrl(), pageId), kContentTimeout, MExpect::Text, options);
+    if (failure)
+        *failure = answer.reason;
+    if (!answer.Ok()) {
+        if (answer.failure != MAnswerFailure::Stopped)
+            WriteLog(QStringLiteral("Retrieve page error: %1, code: %2").arg(title, answer.CodeOrReason()));
+        return QString();
+    }
+    return answer.Text();
 }
 
 QString MPageWalker::GetPageOneNoteClientUrl(const QString& pageId)
 {
     if (!m_Context.account || m_Context.account->OnlineOneNoteAccessToken().isEmpty() || pageId.isEmpty())
         return QString();
-    const std::optional<QString> text
-        = GetText(PageMetadataUrl(m_Context.account->BaseUrl(), pageId), kMetadataTimeout);
-    return text ? ClientUrlFromPageMetadata(*text) : QString();
+    const MServiceAnswer answer
+        = m_Session.Get(PageMetadataUrl(m_Context.account->BaseUrl(), pageId), kMetadataTimeout, MExpect::Json);
+    return answer.Ok() ? ClientUrlFromPageMetadata(answer.Text()) : QString();
 }
 
 void MPageWalker::EnterFolder(const QString&) { }
@@ -143,23 +180,31 @@ QString MPageWalker::ChildPath(const QString& path, const QString& name) const
     return path + QLatin1Char('/') + name;
 }
 
+void MPageWalker::OnSectionFailed(const MONObject&, const QString&, const QString&) { }
+
 MHttpResponse MPageWalker::Send(const MHttpRequest& request)
 {
-    return SendAuthorized(*m_Context.account, request);
-}
-
-std::optional<QString> MPageWalker::GetText(const QString& url, int timeoutSeconds)
-{
-    const MHttpResponse response = Send(ServiceRequestEncoded("GET", url, timeoutSeconds));
-    if (!response.HasBody())
-        return std::nullopt;
-    return response.Text();
+    return MHttpClient::ForCurrentThread().Send(request);
 }
 
 void MPageWalker::ShowToUI(const QString& status)
 {
     if (m_Context.reporter)
         m_Context.reporter->ShowMessage(m_Result, status);
+}
+
+void MPageWalker::ShowProgress()
+{
+    if (!m_Context.reporter || m_SectionsTotal <= 0)
+        return;
+    MTaskProgress progress;
+    progress.done = m_SectionsDone;
+    progress.total = m_SectionsTotal;
+    // What is known to be left: the rest of this batch, and a list request for every section to come.
+    const qint64 requests = m_PagesLeftInBatch * RequestsPerPage() + (m_SectionsTotal - m_SectionsDone);
+    const qint64 ms = TheRequestBudget().EstimateMs(m_Session.BudgetKey(), requests, NowMs());
+    progress.secondsLeft = ms < 0 ? -1 : (ms + 999) / 1000;
+    m_Context.reporter->ShowProgress(progress);
 }
 
 void MPageWalker::Alert(const QString& text)

@@ -4,15 +4,17 @@
 #include "MPagePolicy.h"
 #include "MTaskContext.h"
 #include "service/MHttpClient.h"
+#include "service/MServiceSession.h"
 
 #include <QString>
 
 class MONObject;
 
 // What every page-by-page feature does: walk the checked nodes of the tree snapshot in outline
-// order, list each checked section's pages in blocks of 100 (ten blocks at most, so never more than
-// 1000 pages a section), and hand each page of a block to the feature. A feature derives from this
-// and supplies its per-page work; the policy holds the ways the features differ.
+// order, list each checked section's pages in blocks of 100 until a block comes back short, and hand
+// each page of a block to the feature. A feature derives from this and supplies its per-page work;
+// the policy holds the ways the features differ. Every request goes through the run's service
+// session, so answers are judged, throttling is waited out and a stop ends any wait at once.
 class MPageWalker
 {
 public:
@@ -25,16 +27,19 @@ public:
     void WalkNotebooks(const MONObject& node, const QString& path);
     // Lists the pages of one section; returns the sum of the batch results.
     qint64 ListSection(const MONObject& section, const QString& path);
-    // One page-list answer: returns the pages handled (or the entries, where the policy counts them).
-    qint64 HandleBatch(const QByteArray& body, const QString& sectionPath);
+    // One batch of a page list: returns the pages handled.
+    qint64 HandleBatch(const QList<MPageEntry>& pages, const QString& sectionPath);
 
-    // The page's HTML, or "" on any failure (logged, never shown).
-    QString GetPageContent(const QString& pageId, const QString& title);
+    // The page's HTML, or "" on any failure (logged, never shown); `failure` gets the reason.
+    QString GetPageContent(const QString& pageId, const QString& title, QString* failure = nullptr);
     // The page's desktop-client link, or "".
     QString GetPageOneNoteClientUrl(const QString& pageId);
 
     const MPagePolicy& Policy() const { return m_Policy; }
     const QString& ResultText() const { return m_Result; }
+    // Sections whose page list could not be read (each was named in an alert).
+    qint64 SectionsFailed() const { return m_SectionsFailed; }
+    MServiceSession& Session() { return m_Session; }
 
 protected:
     // The feature's work for one page (`index` is its place in the batch); returns what it counts.
@@ -46,7 +51,12 @@ protected:
     // The path of a child below `path`. By default the name is joined as it is: the path is text to
     // show. A feature that makes folders of it keeps names from leaving the folder.
     virtual QString ChildPath(const QString& path, const QString& name) const;
-    // Every request goes through here, so tests can answer without a network.
+    // A section's page list could not be read; the alert has been shown. Features add a row.
+    virtual void OnSectionFailed(const MONObject& section, const QString& sectionPath, const QString& reason);
+    // The requests one page costs the feature, for the time-left estimate.
+    virtual qint64 RequestsPerPage() const { return 1; }
+    // The transport under the session: every request goes through here, so unit tests can answer
+    // without a network. The bearer token is already on the request.
     virtual MHttpResponse Send(const MHttpRequest& request);
 
     // The result text and the status line, as the panel shows them.
@@ -55,10 +65,20 @@ protected:
     void Wait(MPacer::Kind kind);
     bool Running() const { return m_Context.IsRunning(); }
     void RefreshTokens();
-    // An authorized GET of the percent-encoded URL: the body text, or absent.
-    std::optional<QString> GetText(const QString& url, int timeoutSeconds);
+    // Progress: sections done of the checked sections, with the time the known rest needs.
+    void ShowProgress();
 
     const MTaskContext& m_Context;
     MPagePolicy m_Policy;
     QString m_Result;
+    MServiceSession m_Session;
+
+private:
+    qint64 m_SectionsFailed = 0;
+    qint64 m_SectionsTotal = 0;
+    qint64 m_SectionsDone = 0;
+    qint64 m_PagesLeftInBatch = 0;
 };
+
+// The number of checked sections below `node` (what a walk of it will visit).
+qint64 CountCheckedSections(const MONObject& node);

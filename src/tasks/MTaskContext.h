@@ -3,6 +3,7 @@
 #include "MPacer.h"
 #include "MTaskReporter.h"
 #include "model/MONObject.h"
+#include "service/MServiceSession.h"
 
 #include <QString>
 #include <atomic>
@@ -24,3 +25,7 @@ struct MTaskContext
 
     bool IsRunning() const { return running && running->load(); }
 };
+
+// The run's conversation with the service: its waits end when the run is stopped and show in the
+// status line through the run's reporter. The context must hold an account.
+MServiceSession SessionFor(const MTaskContext& context);

@@ -2,6 +2,8 @@
 
 #include "account/MAccount.h"
 #include "app/Log.h"
+#include "app/MStrings.h"
+#include "service/MServiceSession.h"
 #include "service/ServiceCall.h"
 #include "service/ServiceText.h"
 #include "util/FileUtils.h"
@@ -11,6 +13,9 @@
 #include <QDebug>
 #include <QFile>
 #include <QFileInfo>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
 
 namespace {
 
@@ -90,18 +95,121 @@ MHttpRequest BuildPageRequest(const QString& url, const QString& html, const QLi
 MCreationOutcome JudgeCreationAnswer(const MHttpResponse& response)
 {
     MCreationOutcome outcome;
-    if (!response.HasBody()) {
-        outcome.code = kCreationNoAnswer;
+    const MServiceAnswer answer = JudgeAnswer(response, MExpect::Created);
+    if (answer.failure == MAnswerFailure::NotSent) {
+        outcome.code = kCreationNoToken;
+        outcome.reason = answer.reason;
         return outcome;
     }
-    outcome.answer = response.Text();
-    if (StringContains(QStringLiteral("\"error\":"), outcome.answer)) {
+    if (answer.failure == MAnswerFailure::Stopped) {
+        outcome.code = kCreationStopped;
+        outcome.reason = answer.reason;
+        return outcome;
+    }
+    if (answer.failure == MAnswerFailure::Transport) {
+        outcome.code = kCreationNoAnswer;
+        outcome.reason = answer.reason;
+        return outcome;
+    }
+    const QString text = answer.Text();
+    // The creations' own test is looser than the error object's: any "error": member fails them.
+    if (!answer.Ok() || StringContains(QStringLiteral("\"error\":"), text)) {
         outcome.code = kCreationServiceError;
-        outcome.message = ServiceErrorMessage(outcome.answer);
-        outcome.errorCode = GetStringBetween(outcome.answer, QStringLiteral("{\"code\":\""), QStringLiteral("\""));
+        outcome.errorCode = answer.errorCode;
+        if (outcome.errorCode.isEmpty() && text.contains(QLatin1String("{\"code\":\"")))
+            outcome.errorCode = GetStringBetween(text, QStringLiteral("{\"code\":\""), QStringLiteral("\""));
+        outcome.message = ServiceErrorMessage(text);
+        outcome.reason = answer.Ok() ? outcome.message : answer.reason;
+        if (outcome.message.isEmpty())
+            outcome.message = outcome.reason;
         return outcome;
     }
     outcome.code = kCreationCreated;
+    outcome.answer = text;
+    outcome.id = answer.Object().value(QLatin1String("id")).toString();
+    return outcome;
+}
+
+MCreationOutcome JudgeCreationAnswer(const MServiceAnswer& answer)
+{
+    if (answer.failure == MAnswerFailure::Stopped) {
+        MCreationOutcome outcome;
+        outcome.code = kCreationStopped;
+        outcome.reason = answer.reason;
+        return outcome;
+    }
+    return JudgeCreationAnswer(answer.response);
+}
+
+QString PageTitleOfHtml(const QString& html)
+{
+    const qsizetype open = html.indexOf(QLatin1String("<title"), 0, Qt::CaseInsensitive);
+    if (open < 0)
+        return QString();
+    const qsizetype start = html.indexOf(QLatin1Char('>'), open);
+    const qsizetype end = html.indexOf(QLatin1String("</title>"), start, Qt::CaseInsensitive);
+    if (start < 0 || end < 0)
+        return QString();
+    return DecodeHtmlEntities(html.mid(start + 1, end - start - 1)).simplified();
+}
+
+std::optional<QJsonObject> FindPageMadeInThisRun(
+    MServiceSession& session, const QString& pagesUrl, const QString& title, QString* failure)
+{
+    // The pages written last first: the one looked for was made a moment ago. Its "created" time may
+    // lie years back (an imported note keeps its own), so the time it was written is what tells it
+    // apart. The service's clock and ours may differ a little: a minute's grace.
+    const QString url = pagesUrl + QStringLiteral("?$orderby=lastModifiedDateTime desc&$top=100");
+    const MServiceAnswer answer = session.Get(url, kLookupTimeoutSeconds, MExpect::List);
+    if (!answer.Ok()) {
+        if (failure)
+            *failure = answer.reason;
+        return std::nullopt;
+    }
+    const qint64 since = session.RunStartMs() - 60 * 1000;
+    const QString wanted = title.simplified();
+    for (const QJsonValue& value : answer.Object().value(QLatin1String("value")).toArray()) {
+        const QJsonObject page = value.toObject();
+        const QString id = page.value(QLatin1String("id")).toString();
+        const QDateTime written
+            = QDateTime::fromString(page.value(QLatin1String("lastModifiedDateTime")).toString(), Qt::ISODateWithMs);
+        if (id.isEmpty() || session.CreatedInThisRun(id) || !written.isValid() || written.toMSecsSinceEpoch() < since)
+            continue;
+        if (page.value(QLatin1String("title")).toString().simplified() == wanted)
+            return page;
+    }
+    return QJsonObject();
+}
+
+MCreationOutcome SendCreation(MServiceSession& session, const MHttpRequest& request, const MCreationLookup& lookup)
+{
+    MServiceSession::Options once;
+    once.resendWhenLost = false; // looked for first, below
+    MCreationOutcome outcome;
+    for (int attempt = 0; attempt < 2; ++attempt) {
+        outcome = JudgeCreationAnswer(session.Send(request, MExpect::Created, once));
+        if (outcome.code != kCreationNoAnswer)
+            return outcome;
+        // The answer was lost; the item may have been made all the same.
+        const QString lost = outcome.reason;
+        QString lookupFailure = Localized("reasonStopped");
+        std::optional<QJsonObject> found;
+        if (session.Pause(session.Rules().lostCreationSettleMs, {}))
+            found = lookup(&lookupFailure);
+        if (found && !found->isEmpty()) {
+            outcome.code = kCreationCreated;
+            outcome.answer = QString::fromUtf8(QJsonDocument(*found).toJson(QJsonDocument::Compact));
+            outcome.id = found->value(QLatin1String("id")).toString();
+            outcome.foundAfterLostAnswer = true;
+            outcome.reason.clear();
+            return outcome;
+        }
+        if (!found) {
+            // Sending again could make it twice; failing tells the user to look.
+            outcome.reason = Localized("reasonLostUnchecked").arg(lost, lookupFailure);
+            return outcome;
+        }
+    }
     return outcome;
 }
 
@@ -192,25 +300,29 @@ QList<MPagePart> PartsFromAttachments(const QMap<QString, QString>& attachments,
     return parts;
 }
 
-MCreationOutcome CreatePageInOnlineOneNote(const MAccount& account, const MPageCreationPolicy& policy,
+MCreationOutcome CreatePageInOnlineOneNote(MServiceSession& session, const MPageCreationPolicy& policy,
     const QString& target, const QString& name, const QString& html, const QList<MPagePart>& parts)
 {
     MCreationOutcome outcome;
+    const MAccount& account = session.Account();
     if (account.OnlineOneNoteAccessToken().isEmpty()) {
         outcome.code = kCreationNoToken;
+        outcome.reason = Localized("reasonNotSignedIn");
         return outcome;
     }
     if (target.isEmpty()) {
         outcome.code = kCreationNoTarget;
+        outcome.reason = Localized("reasonNoTarget");
         return outcome;
     }
-    const MHttpResponse response
-        = SendAuthorized(account, BuildPageRequest(policy.PagesUrl(account, target), html, parts));
-    if (!response.sent) {
-        outcome.code = kCreationNoToken; // the token was emptied by a sign-out meanwhile
+    const QString pagesUrl = policy.PagesUrl(account, target);
+    const QString title = PageTitleOfHtml(html);
+    outcome = SendCreation(session, BuildPageRequest(pagesUrl, html, parts),
+        [&](QString* failure) { return FindPageMadeInThisRun(session, pagesUrl, title, failure); });
+    if (outcome.Created()) {
+        session.RememberCreated(outcome.id);
         return outcome;
     }
-    outcome = JudgeCreationAnswer(response);
     if (outcome.code == kCreationServiceError) {
         outcome.message = policy.RecordedMessage(outcome.message);
         if (policy.importer == MPageCreationPolicy::Importer::FolderTree)

@@ -1,14 +1,17 @@
 #pragma once
 
-#include "service/MHttpClient.h"
+#include "service/MServiceAnswer.h"
 
 #include <QByteArray>
+#include <QJsonObject>
 #include <QList>
 #include <QMap>
 #include <QString>
+#include <functional>
 #include <optional>
 
 class MAccount;
+class MServiceSession;
 
 // The page-creation request every importer ends in: one HTML document plus data parts (images,
 // attached files) that the HTML names as "name:<part>".
@@ -24,6 +27,7 @@ inline constexpr char kPartBoundary[] = "ZephAppPartBoundary";
 inline constexpr qint64 kLargeBodyBytes = 1048576; // past this a page gets the long time-out
 inline constexpr int kCreationTimeoutSeconds = 120;
 inline constexpr int kLargeBodyTimeoutSeconds = 240;
+inline constexpr int kLookupTimeoutSeconds = 30;
 
 struct MPageBody
 {
@@ -49,20 +53,29 @@ enum MCreationCode : int {
     kCreationNoTarget = -2,
     kCreationNoAnswer = -3,
     kCreationServiceError = -4,
+    kCreationStopped = -5, // the run was stopped before the request went out
 };
 
 struct MCreationOutcome
 {
     int code = kCreationNoAnswer;
-    QString message; // the service's error message, for kCreationServiceError
+    QString message; // the service's error message (else the reason), for kCreationServiceError
     QString errorCode; // the service's error code, for kCreationServiceError
-    QString answer; // the answer text, when there was one
+    QString reason; // why it failed, in words a user can read (every failure has one)
+    QString answer; // the answer text of a success: the created item as the service describes it
+    QString id; // the created item's id
+    // The answer to the creation was lost, and the item was then found in the service: it was created
+    // by the request whose answer did not arrive.
+    bool foundAfterLostAnswer = false;
     bool Created() const { return code == kCreationCreated; }
 };
 
-// No body: no answer. A body holding "error": is a service error with its message; anything else,
-// an HTML error page included, is success.
+// An answer is a creation only when its status is 2xx, it is not an error (no "error": in it) and it
+// names the new item by its "id"; an HTML error page, an empty answer or one without an id is a
+// failure with its reason. No answer at all is kCreationNoAnswer.
 MCreationOutcome JudgeCreationAnswer(const MHttpResponse& response);
+// The same for an answer the session has judged (a stopped run gives kCreationStopped).
+MCreationOutcome JudgeCreationAnswer(const MServiceAnswer& answer);
 
 // The MIME type of a local file by its extension, compared exactly as written; absent for an
 // extension not in the table.
@@ -94,6 +107,28 @@ struct MPageCreationPolicy
 // vanished files are left out.
 QList<MPagePart> PartsFromAttachments(const QMap<QString, QString>& attachments, const MPageCreationPolicy& policy);
 
-// The whole request: token and target checks, sending, judging, the log line on a service error.
-MCreationOutcome CreatePageInOnlineOneNote(const MAccount& account, const MPageCreationPolicy& policy,
+// The whole request: token and target checks, sending through the run's session (which paces it and
+// waits out throttling), judging, and the log line on an error answer. When the answer is lost (a
+// time-out, a dropped connection) the page is not blindly sent again: the section is first looked
+// at for a page of that title written since the run began; found, it counts as created; not found, the
+// page is sent once more.
+MCreationOutcome CreatePageInOnlineOneNote(MServiceSession& session, const MPageCreationPolicy& policy,
     const QString& target, const QString& name, const QString& html, const QList<MPagePart>& parts);
+
+// The title a page's HTML gives it: the text of its title element, entities decoded.
+QString PageTitleOfHtml(const QString& html);
+
+// What a creation made, looked for after its answer was lost: the item (with its "id"), an empty
+// object when it is not there, or absent when that could not be told (`failure` says why).
+using MCreationLookup = std::function<std::optional<QJsonObject>(QString* failure)>;
+
+// Sends a creation and judges its answer. When the answer is lost, the request is not blindly sent
+// again: `lookup` looks for what it would have made; found, that counts as created; not there, the
+// request goes once more (and is looked for once more should that answer be lost too); when the
+// lookup cannot tell, the creation fails rather than risk making the item twice.
+MCreationOutcome SendCreation(MServiceSession& session, const MHttpRequest& request, const MCreationLookup& lookup);
+
+// Looks in a section (its pages collection URL) for a page titled `title` that the service wrote
+// since the session began and that the session has not counted yet.
+std::optional<QJsonObject> FindPageMadeInThisRun(
+    MServiceSession& session, const QString& pagesUrl, const QString& title, QString* failure);

@@ -33,6 +33,30 @@ void MRecordingReporter::Finish(const QString& text)
     m_Finished = true;
 }
 
+void MRecordingReporter::ShowProgress(const MTaskProgress& progress)
+{
+    const std::lock_guard lock(m_Mutex);
+    m_Progress.append(progress);
+}
+
+void MRecordingReporter::ReportItem(const MTaskItem& item)
+{
+    const std::lock_guard lock(m_Mutex);
+    m_Items.append(item);
+}
+
+QList<MTaskProgress> MRecordingReporter::Progress() const
+{
+    const std::lock_guard lock(m_Mutex);
+    return m_Progress;
+}
+
+QList<MTaskItem> MRecordingReporter::Items() const
+{
+    const std::lock_guard lock(m_Mutex);
+    return m_Items;
+}
+
 QString MRecordingReporter::LastResult() const
 {
     const std::lock_guard lock(m_Mutex);
@@ -67,4 +91,17 @@ bool MRecordingReporter::Finished() const
 {
     const std::lock_guard lock(m_Mutex);
     return m_Finished;
+}
+
+void MRecordingReporter::Clear()
+{
+    const std::lock_guard lock(m_Mutex);
+    m_Result.clear();
+    m_Statuses.clear();
+    m_Alerts.clear();
+    m_Questions.clear();
+    m_Finish.clear();
+    m_Finished = false;
+    m_Items.clear();
+    m_Progress.clear();
 }

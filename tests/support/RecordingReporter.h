@@ -3,6 +3,7 @@
 #include "tasks/MPacer.h"
 #include "tasks/MTaskReporter.h"
 
+#include <QList>
 #include <QStringList>
 #include <mutex>
 
@@ -15,6 +16,8 @@ public:
     void Alert(const QString& text) override;
     bool Ask(const QString& text) override;
     void Finish(const QString& text) override;
+    void ShowProgress(const MTaskProgress& progress) override;
+    void ReportItem(const MTaskItem& item) override;
 
     QString LastResult() const;
     QStringList Statuses() const;
@@ -22,7 +25,12 @@ public:
     QStringList Questions() const;
     QString FinishText() const;
     bool Finished() const;
+    QList<MTaskProgress> Progress() const;
+    // Every row reported, in order (a row's Sending report and its outcome are two entries).
+    QList<MTaskItem> Items() const;
     void SetAnswer(bool yes) { m_Answer = yes; }
+    // Forgets everything reported so far.
+    void Clear();
 
 private:
     mutable std::mutex m_Mutex;
@@ -32,6 +40,8 @@ private:
     QStringList m_Questions;
     QString m_Finish;
     bool m_Finished = false;
+    QList<MTaskProgress> m_Progress;
+    QList<MTaskItem> m_Items;
     bool m_Answer = false;
 };
 

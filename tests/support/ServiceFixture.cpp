@@ -1,7 +1,10 @@
 #include "ServiceFixture.h"
 
+#include "app/GlobalSettings.h"
 #include "app/MConfig.h"
 #include "model/MNotebookTree.h"
+#include "service/MHttpClient.h"
+#include "service/MServiceSession.h"
 
 #include <QDateTime>
 #include <QDir>
@@ -20,6 +23,16 @@ QJsonObject MServiceFixture::DemoFixture()
     return fixture;
 }
 
+MRetryRules MServiceFixture::QuickRetryRules()
+{
+    MRetryRules rules;
+    rules.firstLostReadPauseMs = 20;
+    rules.firstThrottlePauseMs = 50;
+    rules.longestThrottlePauseMs = 400;
+    rules.lostCreationSettleMs = 0;
+    return rules;
+}
+
 MServiceFixture::MServiceFixture(const QJsonObject& fixture, const QString& accountKey, int accountType)
 {
     MEmulator::Options options;
@@ -31,7 +44,13 @@ MServiceFixture::MServiceFixture(const QJsonObject& fixture, const QString& acco
         return;
     }
     m_Started = true;
+    // Tests send hundreds of requests a minute: the service's limits are kept only where a test
+    // says so (and then to small windows of the emulator's).
+    GlobalSettings().SetRequestBudget(QStringLiteral("off"));
+    MHttpClient::SetTimeoutCapMs(0);
+    MServiceSession::SetDefaultRules(QuickRetryRules());
     MConfig config(SettingsFile());
+    config.WriteValue(QStringLiteral("RequestBudget"), QStringLiteral("off"));
     for (const char* key : {"Host_GlobalLogin", "Host_ChinaLogin", "Host_ConsumerLogin", "Host_GlobalGraph",
              "Host_ChinaGraph", "Host_OneNoteService", "Host_ConsumerDocuments", "Host_MakerWeb"})
         config.WriteValue(QString::fromLatin1(key), Origin());

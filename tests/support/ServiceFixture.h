@@ -4,6 +4,7 @@
 #include "TempDir.h"
 #include "account/MAccount.h"
 #include "model/MONObject.h"
+#include "service/MServiceSession.h"
 
 #include <QJsonObject>
 #include <memory>
@@ -17,6 +18,8 @@ public:
     // The demo fixture the application's demo runs on.
     static QString DemoFixturePath();
     static QJsonObject DemoFixture();
+    // Retry pauses of milliseconds instead of seconds, which every fixture installs.
+    static MRetryRules QuickRetryRules();
 
     // `accountKey` names the fixture account; `accountType` the kind of sign-in (MAccount::Type).
     explicit MServiceFixture(const QJsonObject& fixture = DemoFixture(),

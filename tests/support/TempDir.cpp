@@ -14,6 +14,17 @@ QString MTempDir::WriteFile(const QString& name, const QByteArray& bytes) const
     return path;
 }
 
+void MTempDir::Clear() const
+{
+    QDir dir(Path());
+    for (const QFileInfo& entry : dir.entryInfoList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden)) {
+        if (entry.isDir())
+            QDir(entry.filePath()).removeRecursively();
+        else
+            QFile::remove(entry.filePath());
+    }
+}
+
 QByteArray ReadAll(const QString& path)
 {
     QFile file(path);

@@ -13,6 +13,8 @@ public:
     QString FilePath(const QString& name) const { return m_Dir.filePath(name); }
     // Writes `bytes` to `name` below the folder, creating parent folders; returns the full path.
     QString WriteFile(const QString& name, const QByteArray& bytes) const;
+    // Empties the folder (it stays).
+    void Clear() const;
 
 private:
     QTemporaryDir m_Dir;

@@ -77,11 +77,13 @@ void MViewEvernote::ShowEvernoteFileInfo(const QString& path)
     mEvernoteEnexFile->setText(path);
     if (path.isEmpty())
         return;
-    const std::optional<qint64> count = CountEnexRootChildren(path);
+    const std::optional<qint64> count = CountEnexNotes(path);
     if (!count) {
         ShowMessageBox(Localized("strOpenEnexFileError"));
         return;
     }
+    m_CountedFile = path;
+    m_NoteCount = *count;
     mFrom->setText(*count >= 1 ? QStringLiteral("1") : QString());
     mTo->setText(*count >= 1 ? QString::number(*count) : QString());
     mTotal->setText(EvernoteTotalText(*count));
@@ -103,6 +105,7 @@ void MViewEvernote::StartRun()
     settings.to = StringToInteger(mTo->text());
     settings.createTagSections = mCheckCreateEvernoteTagSections->isChecked();
     settings.handleIndents = mCheckHandleIndents->isChecked();
+    settings.expectedNotes = settings.enexFileName == m_CountedFile ? m_NoteCount : 0;
     auto target = std::make_shared<MEvernoteTarget>(ChooseEvernoteTarget(*SharedTree(), settings.createTagSections));
     if (target->parentUrl.isEmpty()) {
         ShowMessageBox(Localized("strSelectASection"));
@@ -115,7 +118,8 @@ void MViewEvernote::StartRun()
     ClearResults();
     SetStatus(Localized("strStartImport"));
     BeginRun(QStringLiteral("FeatureThreadImportEvernote"), [this, settings, target](MTaskContext& context) {
-        MServiceEnexSender sender(*context.account);
+        MServiceSession session = SessionFor(context);
+        MServiceEnexSender sender(session);
         const MEvernoteImportResult result = ThreadImportRun(context, sender, settings, *target->sections);
         m_NewSectionCount = result.newSectionCount;
     });

@@ -36,4 +36,7 @@ protected:
 private:
     void ButtonChooseEvernoteEnexFileClick();
     std::atomic<qint64> m_NewSectionCount {0};
+    // The notes counted in the chosen file, for the progress of a run of that file.
+    QString m_CountedFile;
+    qint64 m_NoteCount = 0;
 };

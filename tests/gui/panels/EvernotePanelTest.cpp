@@ -41,8 +41,8 @@ TEST(EvernotePanel, FileInfoFillsTheRangeAndARunImportsIntoTheCheckedSection)
     const QString file = f.Folder().WriteFile(QStringLiteral("notes.enex"), kEnex);
     panel.ShowEvernoteFileInfo(file);
     EXPECT_EQ(panel.mFrom->text(), QStringLiteral("1"));
-    EXPECT_EQ(panel.mTo->text(), QStringLiteral("5")) << "whitespace text between notes counts as a child";
-    EXPECT_TRUE(panel.mTotal->text().endsWith(QLatin1String(": 5")));
+    EXPECT_EQ(panel.mTo->text(), QStringLiteral("2")) << "the notes, counted as the run numbers them";
+    EXPECT_TRUE(panel.mTotal->text().endsWith(QLatin1String(": 2")));
 
     QSignalSpy ended(&panel, &MPanelBase::RunEnded);
     panel.StartButton()->click();
@@ -75,8 +75,11 @@ TEST(EvernotePanel, MissingFileOrTargetStopsBeforeARun)
     EXPECT_EQ(boxes->Messages(),
         QStringList({Localized("strChooseEnexFile"), Localized("strFileNotExists"), Localized("strSelectASection")}));
     EXPECT_FALSE(panel.IsBusy());
-    panel.ShowEvernoteFileInfo(dir.WriteFile(QStringLiteral("bad.enex"), "<en-export><note>"));
+    panel.ShowEvernoteFileInfo(dir.WriteFile(QStringLiteral("bad.enex"), "no export at all"));
     EXPECT_EQ(boxes->Messages().last(), Localized("strOpenEnexFileError"));
+    // A cut export still has its notes counted, the cut one included: the run names it.
+    panel.ShowEvernoteFileInfo(dir.WriteFile(QStringLiteral("cut.enex"), "<en-export><note></note><note>"));
+    EXPECT_EQ(panel.mTo->text(), QStringLiteral("2"));
     MPanelBase::SetSharedTree(nullptr);
 }
 

@@ -7,6 +7,7 @@
 #include "model/MNotebookTree.h"
 #include "service/MHttpClient.h"
 #include "service/MOLODUtils.h"
+#include "service/MServiceSession.h"
 #include "service/ServiceCall.h"
 
 #include <QElapsedTimer>
@@ -176,8 +177,9 @@ TEST(OneDriveServiceTest, ChildrenListingsAreReadToTheirLastPageAndLookupsFindLa
     auto root = f.FetchTree();
     const MONObject* notebook = MServiceFixture::FindPath(*root, QStringLiteral("Travel Journal"));
     const QString driveId = MOLODUtils::ConvertOneNoteAPIID2OneDriveID(notebook->objId);
-    EXPECT_EQ(MOLODUtils::ConvertOneNoteAPIID2OneDriveID_Really(f.Account(), notebook->objId), driveId);
-    const std::optional<QByteArray> listing = MOLODUtils::GetAOneDriveFolderChildrenJson(f.Account(), driveId);
+    MServiceSession session(f.Account());
+    EXPECT_EQ(MOLODUtils::ConvertOneNoteAPIID2OneDriveID_Really(session, notebook->objId), driveId);
+    const std::optional<QByteArray> listing = MOLODUtils::GetAOneDriveFolderChildrenJson(session, driveId);
     ASSERT_TRUE(listing.has_value());
     const QJsonObject all = QJsonDocument::fromJson(*listing).object();
     EXPECT_EQ(all.value(QLatin1String("value")).toArray().size(), 4) << "three sections and a group over two pages";
@@ -190,10 +192,10 @@ TEST(OneDriveServiceTest, ChildrenListingsAreReadToTheirLastPageAndLookupsFindLa
 
     MONObject folder;
     folder.name = QStringLiteral("Archive");
-    EXPECT_FALSE(MOLODUtils::CreateNewFolderInOneDrive(f.Account(), folder, driveId));
+    EXPECT_FALSE(MOLODUtils::CreateNewFolderInOneDrive(session, folder, driveId));
     EXPECT_EQ(folder.intValue, -4);
     folder.name = QStringLiteral("Brand new");
-    EXPECT_TRUE(MOLODUtils::CreateNewFolderInOneDrive(f.Account(), folder, driveId));
+    EXPECT_TRUE(MOLODUtils::CreateNewFolderInOneDrive(session, folder, driveId));
     EXPECT_EQ(folder.intValue, 1);
     EXPECT_FALSE(folder.objId.isEmpty());
 }
@@ -204,9 +206,12 @@ TEST(OneDriveServiceTest, AServiceErrorIsNoListingAndTheSectionPanelsShowIt)
     ASSERT_FALSE(
         f.Emulator().AddFault(QStringLiteral("GET */children error status=404 code=itemNotFound count=2")).has_value());
     MRecordingMessageBoxScope boxes;
-    EXPECT_FALSE(MOLODUtils::GetAOneDriveFolderChildrenJson(f.Account(), QStringLiteral("X!1")).has_value());
+    MServiceSession session(f.Account());
+    QString failure;
+    EXPECT_FALSE(MOLODUtils::GetAOneDriveFolderChildrenJson(session, QStringLiteral("X!1"), {}, &failure).has_value());
     EXPECT_TRUE(boxes->Messages().isEmpty());
-    EXPECT_FALSE(MOLODUtils::GetAOneDriveFolderChildrenJson(f.Account(), QStringLiteral("X!1"), {true}).has_value());
+    EXPECT_TRUE(failure.startsWith(QStringLiteral("HTTP 404 Not Found, itemNotFound"))) << qPrintable(failure);
+    EXPECT_FALSE(MOLODUtils::GetAOneDriveFolderChildrenJson(session, QStringLiteral("X!1"), {true}).has_value());
     EXPECT_EQ(boxes->Messages().size(), 1);
 }
 

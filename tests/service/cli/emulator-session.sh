@@ -22,6 +22,8 @@ begin_session() {
     point_cli_at_emulator
     pw config set DownloadInterval 0 >/dev/null || fail "config set DownloadInterval"
     pw config set UploadInterval 0 >/dev/null || fail "config set UploadInterval"
+    # The service's request limits are kept only where a test sets them.
+    pw config set RequestBudget off >/dev/null || fail "config set RequestBudget"
 }
 
 stop_emulator() {

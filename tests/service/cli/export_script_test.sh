@@ -56,4 +56,22 @@ grep -q "apptags/to-do-completed.png" "$page" || fail "no tag icon"
 if pw export --kind txt --out "$work/x" --check "No such notebook" >"$work/bad.out" 2>"$work/bad.err"; then
     fail "an unknown path did not fail"
 fi
+
+# An error page for one page's content: that page fails with its reason, no file holds the error
+# page, the others are written, and the exit status says that something failed.
+curl -s -X POST --data 'GET */pages/*/content html count=1' "$origin/_emulator/faults" >/dev/null
+if pw export --kind txt --out "$work/faulty" --check "Travel Journal/Lisbon 2024" >"$work/faulty.out" 2>"$work/faulty.err"; then
+    fail "an export with a failed page exited with success"
+fi
+grep -q "^Failure	.*	HTTP 500 Internal Server Error: 500 - Internal server error\.\$" "$work/faulty.out" \
+    || fail "the failed page is not listed with its reason"
+if grep -rq "Internal server error" "$work/faulty"; then fail "an error page was saved as a page"; fi
+[ "$(grep -c '^Success	' "$work/faulty.out")" -ge 2 ] || fail "the other pages were not exported"
+
+# A throttled run waits and then succeeds: exit 0.
+curl -s -X POST --data 'GET */pages/*/content throttle retryAfter=1 count=1' "$origin/_emulator/faults" >/dev/null
+pw export --kind txt --out "$work/waited" --check "Travel Journal/Lisbon 2024" >"$work/waited.out" 2>"$work/waited.err" \
+    || fail "a throttled export did not finish"
+grep -q "Waiting 1 s: the service's request limit is reached" "$work/waited.err" || fail "the wait was not shown"
+if grep -q "^Failure" "$work/waited.out"; then fail "a throttled page failed"; fi
 echo "cli export test passed"

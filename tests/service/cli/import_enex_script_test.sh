@@ -42,7 +42,7 @@ if requests | grep -q '"method":"POST"'; then fail "the dry run sent a request";
 pw import-enex "$enex" --section "travel journal/EMPTY SECTION" --from 2 --to 3 >"$work/range.out" 2>"$work/range.err" \
     || fail "import of a range"
 grep -q '^Total: 2, Success: 2, Failure: 0\.$' "$work/range.out" || fail "the range summary is wrong"
-grep -q '^2: Second & more \.\.\. Success$' "$work/range.out" || fail "the second note is not in the result"
+grep -q '^Success	2: Second & more$' "$work/range.out" || fail "the second note is not in the result"
 state | grep -q '"title":"Second & more"' || fail "the second page is not in the section"
 if state | grep -q '"title":"First note"'; then fail "the first note was imported although outside the range"; fi
 
@@ -58,10 +58,42 @@ if pw import-enex "$enex" --section "No such notebook/Nowhere" >"$work/nowhere.o
     fail "an unknown section was accepted"
 fi
 [ -s "$work/nowhere.err" ] || fail "an unknown section gave no message"
-printf '<en-export><note><title>cut' >"$work/broken.enex"
+printf 'not an export at all' >"$work/broken.enex"
 if pw import-enex "$work/broken.enex" --section "Travel Journal/Empty section" >"$work/broken.out" 2>"$work/broken.err"; then
     fail "a broken file was accepted"
 fi
 grep -q "Evernote export" "$work/broken.err" || fail "a broken file gave no clear message"
+
+# A page answered with an error page is a failure with its reason, and the exit status says so.
+curl -s -X POST --data 'POST */pages html count=1' "$origin/_emulator/faults" >/dev/null
+if pw import-enex "$enex" --section "Travel Journal/Empty section" --to 2 >"$work/faulty.out" 2>"$work/faulty.err"; then
+    fail "an import with a failed page exited with success"
+fi
+grep -q '^Failure	1: First note	HTTP 500 Internal Server Error: 500 - Internal server error\.$' "$work/faulty.out" \
+    || fail "the failed note is not named with its reason"
+grep -q '^Total: 2, Success: 1, Failure: 1\.$' "$work/faulty.out" || fail "the totals do not add up"
+
+# A note that cannot be read costs only itself: the others arrive, it is named with its line, and
+# the run fails.
+cat >"$work/third.enex" <<'XML'
+<?xml version="1.0" encoding="UTF-8"?>
+<en-export>
+<note><title>Wild one</title><content><![CDATA[<en-note>1</en-note>]]></content></note>
+<note><title>Wild two</title><content><![CDATA[<en-note>2</en-note>]]></content><note-attributes><application-data key="k">a & b</application-data></note-attributes></note>
+<note><title>Wild three</title><content>3</contnt></note>
+<note><title>Wild four</title><content><![CDATA[<en-note>4 <![CDATA[nested]]></en-note>]]></content></note>
+<note><title>Wild five</title><content><![CDATA[<en-note>5</en-note>]]></content></note>
+</en-export>
+XML
+if pw import-enex "$work/third.enex" --section "Travel Journal/Empty section" >"$work/third.out" 2>"$work/third.err"; then
+    fail "a file with an unreadable note ended as a success"
+fi
+grep -q '^Skipped	3: Wild three	skipped, it cannot be read at line 5, column ' "$work/third.out" \
+    || fail "the unreadable note is not named with its line"
+grep -q '^Total: 5, Success: 4, Failure: 1\.$' "$work/third.out" || fail "the summary of the wild file is wrong"
+for title in "Wild one" "Wild two" "Wild four" "Wild five"; do
+    state | grep -q "\"title\":\"$title\"" || fail "$title did not arrive"
+done
+if state | grep -q '"title":"Wild three"'; then fail "the unreadable note made a page"; fi
 
 echo "import-enex script test passed"

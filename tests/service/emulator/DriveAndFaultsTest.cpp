@@ -169,8 +169,55 @@ TEST_F(DriveTest, RequestLimitsAnswer429WithCode20166WhenSwitchedOn)
     const MHttpResponse over = Call("GET", list);
     EXPECT_EQ(over.status, 429);
     EXPECT_TRUE(over.Text().contains(QLatin1String("\"code\":\"20166\"")));
-    EXPECT_EQ(Call("GET", QStringLiteral("/v1.0/me/drive/root")).status, 200)
-        << "OneDrive is not under the OneNote limits";
+    EXPECT_TRUE(over.Header("Retry-After").isEmpty()) << "the OneNote interface names no time";
+    EXPECT_EQ(Call("GET", QStringLiteral("/v1.0/me/drive/root")).status, 200) << "OneDrive requests are counted apart";
+}
+
+TEST_F(DriveTest, ConfiguredWindowsRefuseOverTheirCountReportWhatTheyCountedAndFreeUpInTime)
+{
+    m_Fixture.Emulator().ClearRequests();
+    // Over HTTP, as a script would set them.
+    ASSERT_EQ(Call("POST", QStringLiteral("/_emulator/throttle"), "2/1s,3/60s", "text/plain", false).status, 204);
+    EXPECT_EQ(Call("POST", QStringLiteral("/_emulator/throttle"), "many", "text/plain", false).status, 400);
+    const QString list = QStringLiteral("/v1.0/me/onenote/notebooks");
+    EXPECT_EQ(Call("GET", list).status, 200);
+    EXPECT_EQ(Call("GET", list).status, 200);
+    EXPECT_EQ(Call("GET", list).status, 429);
+    std::this_thread::sleep_for(std::chrono::milliseconds(1050));
+    EXPECT_EQ(Call("GET", list).status, 200) << "the one-second window has room again";
+    EXPECT_EQ(Call("GET", list).status, 429) << "the minute window has not";
+
+    // OneDrive under the same windows says how long to wait.
+    EXPECT_EQ(Call("GET", QStringLiteral("/v1.0/me/drive/root")).status, 200);
+    EXPECT_EQ(Call("GET", QStringLiteral("/v1.0/me/drive/root")).status, 200);
+    const MHttpResponse drive = Call("GET", QStringLiteral("/v1.0/me/drive/root"));
+    EXPECT_EQ(drive.status, 429);
+    EXPECT_EQ(drive.Header("Retry-After"), QByteArray("1"));
+    EXPECT_TRUE(drive.Text().contains(QLatin1String("activityLimitReached")));
+
+    const QJsonObject throttle = Json(Call("GET", QStringLiteral("/_emulator/state"), {}, {}, false))
+                                     .value(QLatin1String("throttle"))
+                                     .toObject();
+    EXPECT_EQ(throttle.value(QLatin1String("setting")).toString(), QStringLiteral("2/1s,3/60s"));
+    EXPECT_EQ(throttle.value(QLatin1String("counted")).toInteger(), 5);
+    EXPECT_EQ(throttle.value(QLatin1String("refused")).toInteger(), 3);
+    const QJsonArray windows = throttle.value(QLatin1String("windows")).toArray();
+    ASSERT_EQ(windows.size(), 2);
+    EXPECT_EQ(windows[0].toObject().value(QLatin1String("refused")).toInteger(), 2);
+    EXPECT_EQ(windows[1].toObject().value(QLatin1String("refused")).toInteger(), 1);
+
+    ASSERT_EQ(Call("POST", QStringLiteral("/_emulator/throttle"), "off", "text/plain", false).status, 204);
+    EXPECT_EQ(Call("GET", list).status, 200);
+}
+
+TEST_F(DriveTest, AFaultMayLetTheFirstMatchingRequestsThrough)
+{
+    ASSERT_FALSE(
+        m_Fixture.Emulator().AddFault(QStringLiteral("GET /v1.0/me error status=500 after=2 count=1")).has_value());
+    EXPECT_EQ(Call("GET", Me()).status, 200);
+    EXPECT_EQ(Call("GET", Me()).status, 200);
+    EXPECT_EQ(Call("GET", Me()).status, 500);
+    EXPECT_EQ(Call("GET", Me()).status, 200);
 }
 
 TEST_F(DriveTest, InspectionShowsRequestsStateAndTakesFaultsOverHttp)

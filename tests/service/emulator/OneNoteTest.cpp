@@ -77,6 +77,24 @@ TEST_F(OneNoteTest, PagesComeInBlocksOfAtMostOneHundred)
     EXPECT_TRUE(tooMany.Text().startsWith(QLatin1String("{\"error\":{\"code\":\"")));
 }
 
+TEST_F(OneNoteTest, PagesCanBeListedLastWrittenFirst)
+{
+    const QString section = IdOf(QStringLiteral("Recipes/Hundred"));
+    const QString pages = Me() + QStringLiteral("/onenote/sections/%1/pages").arg(section);
+    const MHttpResponse created
+        = Call("POST", pages, "<html><head><title>Newest</title></head><body/></html>", "text/html");
+    ASSERT_EQ(created.status, 201);
+    auto first = [&](const QString& order) {
+        const QJsonArray values = Json(Call("GET", pages + QStringLiteral("?$orderby=%1&$top=3").arg(order)))
+                                      .value(QLatin1String("value"))
+                                      .toArray();
+        return values.isEmpty() ? QString() : values.first().toObject().value(QLatin1String("title")).toString();
+    };
+    EXPECT_EQ(first(QStringLiteral("lastModifiedDateTime%20desc")), QStringLiteral("Newest"));
+    EXPECT_NE(first(QStringLiteral("lastModifiedDateTime")), QStringLiteral("Newest"));
+    EXPECT_EQ(Call("GET", pages + QStringLiteral("?orderby=color")).status, 400);
+}
+
 TEST_F(OneNoteTest, MultipartPageComesBackInTheServiceFormWithItsTwoPartsAsResources)
 {
     const QString section = IdOf(QStringLiteral("Travel Journal/Empty section"));

@@ -4,12 +4,15 @@
 
 #include "MEmulator.h"
 #include "RecordingReporter.h"
+#include "ServiceFixture.h"
 #include "TempDir.h"
 #include "account/MAccount.h"
+#include "app/GlobalSettings.h"
 #include "app/MStrings.h"
 #include "model/MNotebookTree.h"
 #include "model/MONObject.h"
 #include "service/ServiceCall.h"
+#include "tasks/MPageList.h"
 #include "tasks/MTaskContext.h"
 #include "util/Digest.h"
 #include "util/TextUtils.h"
@@ -17,6 +20,7 @@
 #include <QDir>
 #include <QJsonArray>
 #include <QJsonObject>
+#include <QRegularExpression>
 #include <QUrl>
 #include <gtest/gtest.h>
 #include <thread>
@@ -86,6 +90,8 @@ protected:
     void SetUp() override
     {
         SetStringTableLanguage(QStringLiteral("en"));
+        GlobalSettings().SetRequestBudget(QStringLiteral("off"));
+        MServiceSession::SetDefaultRules(MServiceFixture::QuickRetryRules());
         QString error;
         MEmulator::Options options;
         options.fixture = LoadFixtureFile(QStringLiteral(PAGEWRIGHT_EMULATOR_FIXTURES_DIR "/demo.json"), &error);
@@ -142,9 +148,12 @@ protected:
         settings.createTagSections = tagMode;
         MEvernoteTarget target = ChooseEvernoteTarget(root, tagMode);
         settings.parentUrlSaveTo = target.parentUrl;
-        MServiceEnexSender sender(account);
         MEvernoteImportResult result;
-        OnWorker([&] { result = ThreadImportRun(context, sender, settings, *target.sections); });
+        OnWorker([&] {
+            MServiceSession session = SessionFor(context);
+            MServiceEnexSender sender(session);
+            result = ThreadImportRun(context, sender, settings, *target.sections);
+        });
         return result;
     }
 
@@ -156,6 +165,44 @@ protected:
                 posts.push_back(request);
         }
         return posts;
+    }
+
+    // The ids of the pages of a section by title, from the emulator's state.
+    QMap<QString, QString> PageIds(const QString& sectionName) const
+    {
+        QMap<QString, QString> ids;
+        for (const QJsonValue& item : emulator->State().value(QStringLiteral("items")).toArray()) {
+            if (item.toObject().value(QStringLiteral("name")).toString() != sectionName + QStringLiteral(".one"))
+                continue;
+            for (const QJsonValue& page : item.toObject().value(QStringLiteral("pages")).toArray()) {
+                ids.insert(page.toObject().value(QStringLiteral("title")).toString(),
+                    page.toObject().value(QStringLiteral("id")).toString());
+            }
+        }
+        return ids;
+    }
+
+    // The MD5 of every image and attachment a page shows, read back through the service as any
+    // reader of the page would: its content, then each resource it names.
+    QStringList ResourceDigestsOnPage(const QString& pageId)
+    {
+        QStringList digests;
+        OnWorker([&] {
+            const std::optional<QString> content
+                = GetAuthorizedText(account, PageContentUrl(account.BaseUrl(), pageId), 30);
+            ASSERT_TRUE(content.has_value());
+            static const QRegularExpression kResource(QStringLiteral("(?:src|data)=\"([^\"]+/resources/[^\"]+)\""));
+            QStringList urls; // an image names its resource in more than one attribute
+            for (const QRegularExpressionMatch& match : kResource.globalMatch(*content))
+                urls.append(match.captured(1));
+            urls.removeDuplicates();
+            for (const QString& url : urls) {
+                const MHttpResponse answer = SendAuthorized(account, ServiceRequest("GET", url, 30));
+                digests.append(MD5String(answer.body.value_or(QByteArray())));
+            }
+        });
+        digests.sort();
+        return digests;
     }
 
     // The titles of the pages of a section, by its display name, from the emulator's state.
@@ -275,7 +322,72 @@ TEST_F(EnexImportService, AFailedPageCountsAndTheRunGoesOn)
     EXPECT_EQ(result.failure, 1);
     EXPECT_EQ(result.success, 2);
     EXPECT_EQ(PageTitles(QStringLiteral("Empty section")), (QStringList {"two", "three"}));
-    EXPECT_TRUE(result.result.contains(QStringLiteral("1: one ... Failure\n2: two ... Success")));
+    EXPECT_TRUE(result.result.contains(
+        QStringLiteral("1: one ... Failure (HTTP 500 Internal Server Error, 19999: Broken page)\n2: two ... Success")));
+}
+
+TEST_F(EnexImportService, AWildFileImportsEveryReadableNoteWithAllItsResources)
+{
+    Node({"Travel Journal", "Empty section"})->intValue = 1;
+    settings.from = 1;
+    settings.to = 100;
+    const QByteArray looseImage = QByteArray("GIF89a", 6) + QByteArray(300, '\x07');
+    const QByteArray loosePdf = "%PDF-1.7\n% nobody refers to me\n%%EOF\n";
+    const QByteArray plain = "<?xml version=\"1.0\"?><en-note><div>text</div></en-note>";
+    auto resource = [](const QByteArray& bytes, const QByteArray& mime, const QByteArray& name,
+                        const QByteArray& encoding = " encoding=\"base64\"") {
+        return "<resource><data" + encoding + ">" + Wrapped(bytes) + "</data><mime>" + mime
+            + "</mime><resource-attributes><file-name>" + name + "</file-name></resource-attributes></resource>";
+    };
+    const QByteArray enex = Enex({
+        // Referenced image and PDF, and an image nothing refers to.
+        Note("Wild one", {}, true).replace("</note>", resource(looseImage, "image/gif", "loose.gif") + "</note>"),
+        // An unescaped "&" in the application data, and a referenced image whose data names no encoding.
+        "<note><title>Wild two</title><content><![CDATA[<en-note><en-media hash=\"" + MD5String(kImage).toUtf8()
+            + "\" type=\"image/png\"/></en-note>]]></content><note-attributes><application-data key=\"k\">a & b"
+              "</application-data></note-attributes>"
+            + resource(kImage, "image/png", "view.png", "") + "</note>",
+        "<note><title>Wild three</title><content>broken</contnt></note>",
+        // A nested CDATA section, a PDF nothing refers to, an empty resource, an encrypted block.
+        "<note><title>Wild four</title><content><![CDATA[<en-note><div>four <![CDATA[kept]]></div>"
+        "<en-crypt hint=\"pet\">U2FsdGVk</en-crypt></en-note>]]></content>"
+            + resource(loosePdf, "application/pdf", "loose.pdf") + resource("", "image/png", "empty.png") + "</note>",
+        "<note><title>Wild five</title><content><![CDATA[" + plain + "]]></content></note>",
+    });
+    const MEvernoteImportResult result = Import(enex, false);
+
+    EXPECT_EQ(
+        PageTitles(QStringLiteral("Empty section")), (QStringList {"Wild one", "Wild two", "Wild four", "Wild five"}));
+    EXPECT_EQ(result.success, 4);
+    EXPECT_EQ(result.failure, 1);
+    EXPECT_EQ(result.warnings, 1);
+    const qint64 brokenLine = enex.left(enex.indexOf("</contnt>")).count('\n') + 1;
+    EXPECT_TRUE(result.result.contains(
+        QStringLiteral("\n3: Wild three ... Failure (skipped, it cannot be read at line %1, column ").arg(brokenLine)))
+        << result.result.toStdString();
+    EXPECT_TRUE(
+        result.result.contains(QStringLiteral("4: Wild four ... Success\n    attachment 'empty.png' is empty")));
+
+    const QMap<QString, QString> ids = PageIds(QStringLiteral("Empty section"));
+    auto sorted = [](QStringList list) {
+        list.sort();
+        return list;
+    };
+    EXPECT_EQ(ResourceDigestsOnPage(ids.value(QStringLiteral("Wild one"))),
+        sorted({MD5String(kImage), MD5String(kPdf), MD5String(looseImage)}));
+    EXPECT_EQ(ResourceDigestsOnPage(ids.value(QStringLiteral("Wild two"))), QStringList {MD5String(kImage)});
+    EXPECT_EQ(ResourceDigestsOnPage(ids.value(QStringLiteral("Wild four"))), QStringList {MD5String(loosePdf)});
+    EXPECT_TRUE(ResourceDigestsOnPage(ids.value(QStringLiteral("Wild five"))).isEmpty());
+
+    // The nested section and the encrypted block are on the page as text.
+    QString four;
+    OnWorker([&] {
+        four = GetAuthorizedText(account, PageContentUrl(account.BaseUrl(), ids.value(QStringLiteral("Wild four"))), 30)
+                   .value_or(QString());
+    });
+    EXPECT_TRUE(four.contains(QStringLiteral("four kept"))) << four.toStdString();
+    EXPECT_TRUE(four.contains(QStringLiteral("U2FsdGVk")));
+    EXPECT_TRUE(four.contains(QStringLiteral("hint: pet")));
 }
 
 TEST_F(EnexImportService, TitlesAndSectionNamesArriveAsWritten)

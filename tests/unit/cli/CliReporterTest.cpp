@@ -92,7 +92,7 @@ TEST(CliReporter, OnATerminalProgressIsOneLineRewrittenInPlace)
         EXPECT_TRUE(tty.Read().endsWith(QStringLiteral("\r\033[KFinished\r\n")));
         EXPECT_EQ(reporter.Alerts(), 1);
     }
-    EXPECT_EQ(ReadAll(results), QStringLiteral("Success\ta.txt\t\n"));
+    EXPECT_EQ(ReadAll(results), QStringLiteral("Success\ta.txt\n"));
     std::fclose(results);
 }
 
@@ -117,7 +117,7 @@ TEST(CliReporter, InAScriptEachStatusIsAPlainLineAndEachOutcomeARow)
         EXPECT_EQ(reporter.Counts().failed, 1);
     }
     EXPECT_EQ(ReadAll(progress), QStringLiteral("Starting\n[1/2] Note\nFinished\n"));
-    EXPECT_EQ(ReadAll(results), QStringLiteral("Success\t1: Note\t\nFailure\t2: Tab here\t413 Too large\n"));
+    EXPECT_EQ(ReadAll(results), QStringLiteral("Success\t1: Note\nFailure\t2: Tab here\t413 Too large\n"));
     std::fclose(progress);
     std::fclose(results);
 }

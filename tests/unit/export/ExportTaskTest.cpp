@@ -28,6 +28,8 @@ protected:
     {
         ++requests;
         MHttpResponse response;
+        response.sent = true;
+        response.status = 200;
         const QUrl url(request.url);
         const QString path = url.path();
         if (path.contains(QStringLiteral("/sections/"))) {
@@ -111,11 +113,13 @@ TEST_F(ExportTaskTest, AFailedWriteIsAFailureNotASuccess)
     task->lists[QStringLiteral("s1")] = QStringLiteral(R"({"value":[{"title":"%1","id":"p1"}]})").arg(title).toUtf8();
     task->ThreadRun();
     const QString section = dir.Path() + QStringLiteral("/Book_.._../__");
-    EXPECT_TRUE(reporter.LastResult().contains(section + "/" + title + QStringLiteral(".txt Failure\n")));
+    const QString path = section + "/" + title + QStringLiteral(".txt");
+    EXPECT_TRUE(reporter.LastResult().contains(path + QStringLiteral(" Failure (cannot write ") + path + ")\n"));
     EXPECT_FALSE(reporter.LastResult().contains(Localized("strSuccess")));
     EXPECT_EQ(task->ExportFilesCount(), 0);
     ASSERT_EQ(task->Items().size(), 1);
     EXPECT_FALSE(task->Items().first().written);
+    EXPECT_EQ(task->Items().first().reason, QStringLiteral("cannot write ") + path);
 }
 
 TEST(ExportKindTest, FeatureButtonsChooseTheKindAndTheStartNeedsASectionAndAFolder)

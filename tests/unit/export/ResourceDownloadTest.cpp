@@ -1,52 +1,73 @@
 #include "export/ResourceDownload.h"
 #include "TempDir.h"
+#include "app/MStrings.h"
 
 #include <QFile>
 #include <gtest/gtest.h>
 
 namespace {
 
-// Answers as the client does with a body file: the bytes go to the file, the head to the body.
-auto Answering(std::optional<QByteArray> bytes)
+// Answers as the client does with a body file: the bytes go to the file, the head to the body;
+// the answer is judged as a session judges a download.
+auto Answering(std::optional<QByteArray> bytes, long status = 200)
 {
-    return [bytes](const MHttpRequest& request) {
+    return [bytes, status](const MHttpRequest& request) {
         MHttpResponse response;
+        response.sent = true;
         if (!bytes)
-            return response;
+            return JudgeAnswer(response, MExpect::Bytes, true);
+        response.status = status;
         QFile file(request.bodyFile);
         if (file.open(QIODevice::WriteOnly))
             file.write(*bytes);
         response.body = bytes->left(65536);
-        return response;
+        return JudgeAnswer(response, MExpect::Bytes, true);
     };
 }
 
 TEST(ResourceDownloadTest, OnlyAWholeNonErrorAnswerReplacesTheFile)
 {
+    SetStringTableLanguage(QStringLiteral("en"));
     MTempDir dir;
     const QString path = dir.WriteFile(QStringLiteral("a.png"), "old");
     MHttpRequest request;
 
     MDownloadOutcome outcome
-        = DownloadToFile(request, path, Answering(QByteArray(R"({"error":{"code":"20102","message":"gone"}})")));
+        = DownloadToFile(request, path, Answering(QByteArray(R"({"error":{"code":"20102","message":"gone"}})"), 404));
     EXPECT_FALSE(outcome.saved);
-    EXPECT_TRUE(outcome.serviceError);
     EXPECT_EQ(outcome.errorCode, QStringLiteral("20102"));
+    EXPECT_EQ(outcome.reason, QStringLiteral("HTTP 404, 20102: gone"));
     EXPECT_EQ(ReadAll(path), QByteArray("old"));
 
+    // An error page, an empty answer, no answer, a short file: none is saved, each says why.
+    outcome = DownloadToFile(request, path, Answering(QByteArray("<html><title>Bad gateway</title></html>"), 502));
+    EXPECT_FALSE(outcome.saved);
+    EXPECT_EQ(outcome.reason, QStringLiteral("HTTP 502: Bad gateway"));
+    outcome = DownloadToFile(request, path, Answering(QByteArray()));
+    EXPECT_FALSE(outcome.saved);
+    EXPECT_EQ(outcome.reason, QStringLiteral("HTTP 200: the answer was empty"));
     EXPECT_FALSE(DownloadToFile(request, path, Answering(std::nullopt)).saved);
+    outcome = DownloadToFile(request, path, Answering(QByteArray("ne")), 3);
+    EXPECT_FALSE(outcome.saved);
+    EXPECT_EQ(outcome.reason, QStringLiteral("2 bytes arrived of 3"));
     EXPECT_EQ(ReadAll(path), QByteArray("old"));
+    EXPECT_FALSE(QFile::exists(path + QStringLiteral(".download")));
 
-    EXPECT_TRUE(DownloadToFile(request, path, Answering(QByteArray("new"))).saved);
+    EXPECT_TRUE(DownloadToFile(request, path, Answering(QByteArray("new")), 3).saved);
     EXPECT_EQ(ReadAll(path), QByteArray("new"));
     EXPECT_FALSE(QFile::exists(path + QStringLiteral(".download")));
 }
 
 TEST(ResourceDownloadTest, AFileThatMerelyMentionsAnErrorIsStillAFile)
 {
-    EXPECT_TRUE(IsServiceErrorDownload(R"(  {"error":{"code":"InvalidAuthenticationToken"}})"));
-    EXPECT_FALSE(IsServiceErrorDownload(R"([{"log":1},{"error":{"code":"x"}}])"));
-    EXPECT_FALSE(IsServiceErrorDownload("\x89PNG"));
+    MTempDir dir;
+    const QString path = dir.FilePath(QStringLiteral("log.json"));
+    const QByteArray log = R"([{"log":1},{"error":{"code":"x"}}])";
+    EXPECT_TRUE(DownloadToFile(MHttpRequest(), path, Answering(log)).saved);
+    EXPECT_EQ(ReadAll(path), log);
+    EXPECT_FALSE(DownloadToFile(
+        MHttpRequest(), path, Answering(QByteArray(R"(  {"error":{"code":"InvalidAuthenticationToken"}})"), 200))
+                     .saved);
 }
 
 TEST(ResourceDownloadTest, NewTextFilesNeverOverwriteAndReportFailure)

@@ -1,5 +1,8 @@
 #include "import/EnexConvert.h"
 
+#include "app/MStrings.h"
+#include "import/EnexPageSender.h"
+
 #include "util/Digest.h"
 #include "util/Formats.h"
 
@@ -169,10 +172,68 @@ TEST(EnexBody, EnNoteBecomesBodyWithToDoMarkup)
         QStringLiteral("<body><div><div data-tag=\"to-do:completed\">Done</div>"
                        "<div><div data-tag=\"to-do\">Open</div>"
                        "<li data-tag=\"to-do:completed\">x</li><li data-tag=\"to-do\">y</li></ul>"
-                       "<p>about body tags</p></body>"));
+                       "<p>about en-note tags</p></body>")); // the words of the note stay as written
     EXPECT_EQ(ConvertEnNoteToBody(QStringLiteral("<div>no note element</div>")), QStringLiteral("<body</body>"));
     EXPECT_EQ(ConvertEnNoteToBody(QStringLiteral("<en-note style=\"x\">a</en-note><p>after</p>")),
         QStringLiteral("<body style=\"x\">a</body>"));
+}
+
+TEST(EnexBody, ResourcesNothingRefersToGoAtTheEndAndEmptyOnesNowhere)
+{
+    SetStringTableLanguage(QStringLiteral("en"));
+    MEnexNote note;
+    note.resources = {
+        Resource("image/png", "shown-png"), // referenced by en-media
+        Resource("image/gif", "loose-gif", QStringLiteral("loose.gif")),
+        Resource("application/pdf", "loose-pdf", QStringLiteral("Q&A.pdf")),
+        Resource("image/gif", "loose-gif", QStringLiteral("again.gif")), // same bytes: one part name, shown once
+        Resource("image/png", "", QStringLiteral("empty.png")), // referenced, but empty
+        Resource("application/pdf", "", QStringLiteral("blank.pdf")),
+    };
+    note.resources[5].data = "@@@@="; // undecodable
+    const MResourceList list = RestoreImageAndGetHash(note);
+    note.content = Enml(QStringLiteral("<div>text</div><en-media hash=\"%1\" type=\"image/png\"/>"
+                                       "<en-media hash=\"%2\" type=\"image/png\"/>")
+                            .arg(list.at(0).hashValue, list.at(4).hashValue));
+    const QString html = ConvertNoteToPageHtml(note, list, false, QDateTime::currentDateTime());
+    EXPECT_TRUE(html.endsWith(
+        QStringLiteral("<div>text</div><img src=\"name:%1\"  hash=\"%1\" type=\"image/png\"/>"
+                       "<div><img src=\"name:%2\" /></div>"
+                       "<div><object data=\"name:%3\" data-attachment=\"Q&amp;A.pdf\" type=\"application/pdf\" /></div>"
+                       "</body></html>")
+            .arg(list.at(0).hashValue, list.at(1).hashValue, list.at(2).hashValue)))
+        << html.toStdString();
+    EXPECT_FALSE(html.contains(list.at(4).hashValue)); // an empty resource is named nowhere
+    MResourceList cached = list;
+    cached[4].resourceUrl = QStringLiteral("en-cache://empty");
+    EXPECT_EQ(ReplaceImgs(QStringLiteral("<img src=\"en-cache://empty\"/>"), cached),
+        QStringLiteral("<img src=\"en-cache://empty\"/>"));
+
+    QStringList sent;
+    for (const MPagePart& part : PartsFromResources(list))
+        sent.append(QString::fromUtf8(part.bytes));
+    EXPECT_EQ(sent, (QStringList {"shown-png", "loose-gif", "loose-pdf", "loose-gif"}));
+    EXPECT_EQ(EmptyResourceWarnings(list),
+        (QStringList {"attachment 'empty.png' is empty", "attachment 'blank.pdf' cannot be decoded"}));
+}
+
+TEST(EnexBody, EncryptedBlocksAndNestedCDataStayVisible)
+{
+    SetStringTableLanguage(QStringLiteral("en"));
+    MEnexNote note;
+    note.content = Enml(QStringLiteral("<div>before</div><en-crypt hint=\"my &quot;dog&quot; &lt;3\" cipher=\"AES\" "
+                                       "length=\"128\">RU5DMAvZ+a/b==</en-crypt><en-crypt>QUJD</en-crypt>"
+                                       "<div>code: <![CDATA[if (a < b) { x(); }]]></div>"));
+    const QString html = ConvertNoteToPageHtml(note, {}, false, QDateTime::currentDateTime());
+    EXPECT_TRUE(html.contains(QStringLiteral("<p>Encrypted text (hint: my \"dog\" &lt;3)</p>"
+                                             "<p style=\"font-family:Consolas,monospace\">RU5DMAvZ+a/b==</p></div>")))
+        << html.toStdString();
+    EXPECT_TRUE(
+        html.contains(QStringLiteral("<p>Encrypted text</p><p style=\"font-family:Consolas,monospace\">QUJD</p>")));
+    EXPECT_FALSE(html.contains(QStringLiteral("en-crypt")));
+    EXPECT_TRUE(html.contains(QStringLiteral("<div>code: if (a &lt; b) { x(); }</div>")));
+    // An encrypted block left open is left as it is rather than eating the rest of the note.
+    EXPECT_EQ(ReplaceEnCrypt(QStringLiteral("<en-crypt hint=\"h\">abc")), QStringLiteral("<en-crypt hint=\"h\">abc"));
 }
 
 TEST(EnexDates, BothFormsParseAsUtc)

@@ -43,18 +43,22 @@ public:
     QList<MCall> calls;
     QStringList failSections;
 
-    QString CreateSection(const QString& parentUrl, const QString& name) override
+    QString CreateSection(const QString& parentUrl, const QString& name, QString* failure) override
     {
         calls.append({QStringLiteral("section"), parentUrl, name});
-        if (failSections.contains(name))
+        if (failSections.contains(name)) {
+            *failure = QStringLiteral("HTTP 409, 20154: exists");
             return QString();
+        }
         return parentUrl + QStringLiteral("/sections/") + name;
     }
-    bool CreatePage(
+    MCreationOutcome CreatePage(
         const QString& sectionUrl, const QString& title, const QString& html, const MResourceList& resources) override
     {
         calls.append({QStringLiteral("page"), sectionUrl, title, html, resources.size()});
-        return true;
+        MCreationOutcome outcome;
+        outcome.code = kCreationCreated;
+        return outcome;
     }
     QList<MCall> Pages() const
     {
@@ -108,6 +112,8 @@ TEST_F(EvernoteImport, AFailedTagSectionFailsItsNoteWithoutSendingThePage)
     EXPECT_TRUE(sender.Pages().isEmpty());
     EXPECT_EQ(sender.calls.size(), 2); // tried again for the second note
     EXPECT_EQ(result.failure, 2);
+    EXPECT_TRUE(result.result.contains(
+        QStringLiteral("Failure (the section 'Broken' could not be made: HTTP 409, 20154: exists)")));
     EXPECT_EQ(result.newSectionCount, 0);
     EXPECT_EQ(pacer.UploadWaits(), 4);
 }
@@ -131,15 +137,77 @@ TEST_F(EvernoteImport, UnreadableFilesEndTheRunWithoutASummary)
     EXPECT_EQ(reporter.FinishText(), Localized("strFinish"));
 }
 
-TEST_F(EvernoteImport, ABreakAfterImportedNotesIsToldAndSummedUp)
+TEST_F(EvernoteImport, ACutFileImportsTheNotesBeforeTheCutAndNamesTheCutOne)
 {
     const QByteArray whole = Enex({NoteXml("one"), NoteXml("two")});
-    const MEvernoteImportResult result = Run(whole.left(whole.lastIndexOf("<note>") + 12));
+    const QByteArray cut = whole.left(whole.lastIndexOf("<content>") + 5);
+    const MEvernoteImportResult result = Run(cut);
     EXPECT_TRUE(result.opened);
-    EXPECT_TRUE(result.brokeOff);
     EXPECT_EQ(sender.Pages().size(), 1);
-    EXPECT_EQ(reporter.Alerts(), QStringList {Localized("strOpenEnexFileError")});
-    EXPECT_TRUE(result.result.endsWith(QStringLiteral("Total: 1, Success: 1, Failure: 0.")));
+    EXPECT_TRUE(reporter.Alerts().isEmpty());
+    EXPECT_TRUE(result.result.contains(QStringLiteral("\n2: two ... Failure (skipped, it cannot be read at line 4, "
+                                                      "column %1: the note ends before its end tag)")
+                                           .arg(cut.size() - cut.lastIndexOf('\n'))))
+        << result.result.toStdString();
+    EXPECT_TRUE(result.result.endsWith(QStringLiteral("Total: 2, Success: 1, Failure: 1.")));
+}
+
+TEST_F(EvernoteImport, EveryNoteIsARowAndUnreadableOnesAndWarningsAreTold)
+{
+    const QByteArray empty = "<resource><data encoding=\"base64\"></data><mime>application/pdf</mime>"
+                             "<resource-attributes><file-name>x.pdf</file-name></resource-attributes></resource>";
+    const MEvernoteImportResult result = Run(Enex({NoteXml("one"), "<note><title>two</title><content>x</contnt></note>",
+        NoteXml("three", {}, empty), "</stray>", NoteXml("four")}));
+    QStringList titles;
+    for (const MCall& page : sender.Pages())
+        titles.append(page.name);
+    EXPECT_EQ(titles, (QStringList {"one", "three", "four"}));
+    EXPECT_EQ(result.failure, 1);
+    EXPECT_EQ(result.success, 3);
+    EXPECT_EQ(result.warnings, 1);
+    EXPECT_TRUE(result.brokeOff);
+
+    const QStringList lines = result.result.split(QLatin1Char('\n'));
+    ASSERT_EQ(lines.size(), 10) << result.result.toStdString();
+    EXPECT_EQ(lines.at(1), QStringLiteral("1: one ... Success"));
+    EXPECT_TRUE(
+        lines.at(2).startsWith(QStringLiteral("2: two ... Failure (skipped, it cannot be read at line 4, column ")));
+    EXPECT_EQ(lines.at(3), QStringLiteral("3: three ... Success"));
+    EXPECT_EQ(lines.at(4), QStringLiteral("    attachment 'x.pdf' is empty"));
+    EXPECT_TRUE(lines.at(5).startsWith(QStringLiteral("The file is damaged at line 6, column ")));
+    EXPECT_EQ(lines.at(6), QStringLiteral("4: four ... Success"));
+    EXPECT_EQ(lines.at(8), QStringLiteral("Total: 4, Success: 3, Failure: 1."));
+    EXPECT_EQ(lines.at(9), QStringLiteral("Imported with warnings: 1"));
+
+    QStringList rows;
+    for (const MTaskItem& item : reporter.Items()) {
+        const char* outcome[] = {"sending", "created", "reused", "skipped", "failed"};
+        rows.append(QStringLiteral("%1 %2 %3 %4")
+                        .arg(QString::number(item.index), item.text, QLatin1String(outcome[int(item.outcome)]),
+                            item.reason.left(18)));
+    }
+    EXPECT_EQ(rows,
+        (QStringList {"0 1: one sending ", "0 1: one created ", "1 2: two skipped skipped, it cannot",
+            "2 3: three sending ", "2 3: three created attachment 'x.pdf'", "3 4: four sending ",
+            "3 4: four created "}))
+        << rows.join('|').toStdString();
+    QStringList progress;
+    for (const MTaskProgress& step : reporter.Progress())
+        progress.append(QStringLiteral("%1/%2").arg(step.done).arg(step.total));
+    EXPECT_EQ(progress, (QStringList {"1/1000", "2/1000", "3/1000", "4/1000"}));
+}
+
+TEST_F(EvernoteImport, NotesBeforeTheRangeAreNotToldEvenWhenUnreadable)
+{
+    settings.from = 3;
+    settings.to = 3;
+    const MEvernoteImportResult result
+        = Run(Enex({NoteXml("one"), "</stray>", "<note><title>two</title></titel></note>", NoteXml("three")}));
+    EXPECT_EQ(result.result, QStringLiteral("\n3: three ... Success\n\nTotal: 1, Success: 1, Failure: 0."));
+    EXPECT_FALSE(result.brokeOff);
+    ASSERT_EQ(reporter.Progress().size(), 1);
+    EXPECT_EQ(reporter.Progress().at(0).done, 1);
+    EXPECT_EQ(reporter.Progress().at(0).total, 1);
 }
 
 TEST_F(EvernoteImport, TitlesAreEscapedInThePageButPlainInTheResult)
@@ -188,13 +256,13 @@ TEST(EvernoteDryRun, DescribesSectionsPagesAndPartsWithoutSending)
     QStringList lines;
     MDryRunEnexSender sender([&lines](const QString& line) { lines.append(line); });
     sender.SetLabel(QStringLiteral("https://h/nb"), QStringLiteral("Notebook"));
-    const QString section = sender.CreateSection(QStringLiteral("https://h/nb"), QStringLiteral("Trips"));
+    const QString section = sender.CreateSection(QStringLiteral("https://h/nb"), QStringLiteral("Trips"), nullptr);
     EXPECT_FALSE(section.isEmpty());
     MResourceObject image;
     image.mime = QStringLiteral("image/png");
     image.hashValue = QStringLiteral("abc");
     image.bytes = QByteArray(2048, 'x');
-    EXPECT_TRUE(sender.CreatePage(section, QStringLiteral("Rome"), QStringLiteral("<html/>"), {image}));
+    EXPECT_TRUE(sender.CreatePage(section, QStringLiteral("Rome"), QStringLiteral("<html/>"), {image}).Created());
     EXPECT_EQ(sender.Pages(), 1);
     EXPECT_GT(sender.BodyBytes(), 2048);
     ASSERT_EQ(lines.size(), 3);

@@ -3,10 +3,13 @@
 
 #include "TempDir.h"
 #include "account/MAccount.h"
+#include "app/MStrings.h"
 #include "model/MONObject.h"
+#include "service/MServiceSession.h"
 
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <deque>
 #include <gtest/gtest.h>
 
 namespace {
@@ -29,10 +32,11 @@ bool HasHeader(const MHttpRequest& request, const QByteArray& name)
     return false;
 }
 
-MHttpResponse Answer(const QByteArray& body)
+MHttpResponse Answer(const QByteArray& body, long status = 201)
 {
     MHttpResponse response;
     response.sent = true;
+    response.status = status;
     response.body = body;
     return response;
 }
@@ -100,9 +104,15 @@ TEST(PageBody, UrlIsEncodedWithTheQuerySet)
     EXPECT_EQ(request.url, QStringLiteral("https://h/v1.0/me/onenote/sections/1-a%20b%25/pages?x=1"));
 }
 
-TEST(CreationAnswer, IsJudgedByItsText)
+TEST(CreationAnswer, IsJudgedByItsStatusTextAndId)
 {
-    EXPECT_EQ(JudgeCreationAnswer(MHttpResponse()).code, kCreationNoAnswer);
+    SetStringTableLanguage(QStringLiteral("en"));
+    MHttpResponse lost;
+    lost.sent = true;
+    lost.transportError = QStringLiteral("Operation timed out");
+    EXPECT_EQ(JudgeCreationAnswer(lost).code, kCreationNoAnswer);
+    EXPECT_EQ(JudgeCreationAnswer(lost).reason, QStringLiteral("no answer: Operation timed out"));
+    EXPECT_EQ(JudgeCreationAnswer(MHttpResponse()).code, kCreationNoToken);
 
     const MCreationOutcome spaced
         = JudgeCreationAnswer(Answer(R"({"error": {"code": "20102", "message": "The section does not exist."}})"));
@@ -115,9 +125,33 @@ TEST(CreationAnswer, IsJudgedByItsText)
     EXPECT_EQ(compact.message, QStringLiteral("The request limit has been reached."));
     EXPECT_EQ(compact.errorCode, QStringLiteral("20166"));
 
-    EXPECT_EQ(JudgeCreationAnswer(Answer("<html><body>502 Bad Gateway</body></html>")).code, kCreationCreated);
-    EXPECT_EQ(JudgeCreationAnswer(Answer("")).code, kCreationCreated);
-    EXPECT_EQ(JudgeCreationAnswer(Answer(R"({"id":"1-x","self":"https://h/pages/1-x"})")).code, kCreationCreated);
+    // An error page, an empty success and a success without the new page's id are no pages.
+    const MCreationOutcome page
+        = JudgeCreationAnswer(Answer("<html><head><title>500 - Internal server error.</title></head></html>", 500));
+    EXPECT_EQ(page.code, kCreationServiceError);
+    EXPECT_EQ(page.reason, QStringLiteral("HTTP 500: 500 - Internal server error."));
+    EXPECT_EQ(page.message, page.reason);
+    EXPECT_EQ(JudgeCreationAnswer(Answer("<html><body>fine</body></html>", 200)).reason,
+        QStringLiteral("HTTP 200: the answer is not the service's JSON"));
+    EXPECT_EQ(JudgeCreationAnswer(Answer("", 200)).reason, QStringLiteral("HTTP 200: the answer was empty"));
+    EXPECT_EQ(JudgeCreationAnswer(Answer(R"({"self":"https://h/pages/1-x"})")).reason,
+        QStringLiteral("HTTP 201: the answer names no created item"));
+    // The creations' own looser error test still holds on a success status.
+    EXPECT_EQ(JudgeCreationAnswer(Answer(R"({"id":"1-x","error": "odd"})")).code, kCreationServiceError);
+
+    const MCreationOutcome created = JudgeCreationAnswer(Answer(R"({"id":"1-x","self":"https://h/pages/1-x"})"));
+    EXPECT_EQ(created.code, kCreationCreated);
+    EXPECT_EQ(created.id, QStringLiteral("1-x"));
+    EXPECT_TRUE(created.reason.isEmpty());
+}
+
+TEST(CreationAnswer, TheTitleLookedForIsTheDecodedTitleElement)
+{
+    EXPECT_EQ(PageTitleOfHtml(QStringLiteral("<html><head><TITLE>A&lt;B &amp; C</TITLE></head></html>")),
+        QStringLiteral("A<B & C"));
+    EXPECT_EQ(
+        PageTitleOfHtml(QStringLiteral("<title lang=\"en\">  Two   words </title>")), QStringLiteral("Two words"));
+    EXPECT_EQ(PageTitleOfHtml(QStringLiteral("<html><body/></html>")), QString());
 }
 
 TEST(CreationPolicy, TargetsMessagesAndLogLinesDifferByImporter)
@@ -148,22 +182,28 @@ TEST(CreationPolicy, NothingIsSentWithoutTokenOrTarget)
 {
     MAccount account;
     account.setMSAccountType(MAccount::Personal);
+    int sent = 0;
+    MServiceSession session(account, nullptr, {}, [&sent](const MHttpRequest&) {
+        ++sent;
+        return MHttpResponse();
+    });
     EXPECT_EQ(CreatePageInOnlineOneNote(
-                  account, MPageCreationPolicy::Enex(), QStringLiteral("https://h/s"), "t", "<html/>", {})
+                  session, MPageCreationPolicy::Enex(), QStringLiteral("https://h/s"), "t", "<html/>", {})
                   .code,
         kCreationNoToken);
     account.setOnlineOneNoteAccessToken(QStringLiteral("token"));
-    EXPECT_EQ(CreatePageInOnlineOneNote(account, MPageCreationPolicy::Enex(), QString(), "t", "<html/>", {}).code,
+    EXPECT_EQ(CreatePageInOnlineOneNote(session, MPageCreationPolicy::Enex(), QString(), "t", "<html/>", {}).code,
         kCreationNoTarget);
-    EXPECT_EQ(CreateNewSectionInOnlineOneNote(account, QString(), QStringLiteral("Tag")), QString());
+    EXPECT_EQ(CreateNewSectionInOnlineOneNote(session, QString(), QStringLiteral("Tag")), QString());
 
     MONObject parent;
     MONObject section;
-    EXPECT_FALSE(CreateNewSectionInOnlineOneNote(account, parent, section));
+    EXPECT_FALSE(CreateNewSectionInOnlineOneNote(session, parent, section));
     EXPECT_EQ(section.intValue, kCreationNoTarget);
     account.setOnlineOneNoteAccessToken(QString());
-    EXPECT_FALSE(CreateNewSectionGroupInOnlineOneNote(account, parent, section));
+    EXPECT_FALSE(CreateNewSectionGroupInOnlineOneNote(session, parent, section));
     EXPECT_EQ(section.intValue, kCreationNoToken);
+    EXPECT_EQ(sent, 0);
 }
 
 TEST(Attachments, VanishedFilesAreLeftOutAndTypesComeFromTheExtension)
@@ -204,4 +244,50 @@ TEST(ContainerAnswer, UrlsAreTheFirstQuotedTextAfterTheirKeys)
     EXPECT_EQ(ReadUrlField(answer, QStringLiteral("\"sectionGroupsUrl\":")),
         QStringLiteral("https://h/notebooks/1-n/sectionGroups"));
     EXPECT_EQ(ReadUrlField(answer, QStringLiteral("\"pagesUrl\":")), QString());
+}
+
+TEST(CreationAnswer, ALostContainerCreationIsLookedForByNameBeforeItIsSentAgain)
+{
+    SetStringTableLanguage(QStringLiteral("en"));
+    MAccount account;
+    account.setMSAccountType(MAccount::Personal);
+    account.setOnlineOneNoteAccessToken(QStringLiteral("token"));
+    QStringList sent;
+    std::deque<MHttpResponse> answers;
+    MServiceSession session(account, nullptr, {}, [&](const MHttpRequest& request) {
+        sent.append(QString::fromLatin1(request.method) + QLatin1Char(' ') + request.url);
+        MHttpResponse next = answers.front();
+        answers.pop_front();
+        return next;
+    });
+    MRetryRules quick;
+    quick.lostCreationSettleMs = 0;
+    quick.firstLostReadPauseMs = 0;
+    session.SetRules(quick);
+    MHttpResponse lost;
+    lost.sent = true;
+    lost.transportError = QStringLiteral("Connection reset");
+
+    // The section was made: the listing names it (in another case), and it is taken as created.
+    answers = {lost, Answer(R"({"value":[{"id":"1-s","displayName":"TRIPS","self":"https://h/sections/1-s"}]})", 200)};
+    QString failure;
+    EXPECT_EQ(CreateNewSectionInOnlineOneNote(session, QStringLiteral("https://h/notebooks/1-n"), "Trips", &failure),
+        QStringLiteral("https://h/sections/1-s"));
+    EXPECT_EQ(sent, (QStringList {"POST https://h/notebooks/1-n/sections", "GET https://h/notebooks/1-n/sections"}));
+
+    // It was not: sent once more.
+    sent.clear();
+    answers = {lost, Answer(R"({"value":[]})", 200), Answer(R"({"id":"1-t","self":"https://h/sections/1-t"})")};
+    EXPECT_EQ(CreateNewSectionInOnlineOneNote(session, QStringLiteral("https://h/notebooks/1-n"), "Trips", &failure),
+        QStringLiteral("https://h/sections/1-t"));
+    EXPECT_EQ(sent.size(), 3);
+
+    // The parent could not be read: no second try that might make a second section.
+    sent.clear();
+    answers = {lost, Answer("<html><title>Down</title></html>", 502)};
+    EXPECT_EQ(CreateNewSectionInOnlineOneNote(session, QStringLiteral("https://h/notebooks/1-n"), "Trips", &failure),
+        QString());
+    EXPECT_EQ(failure,
+        QStringLiteral("no answer: Connection reset; whether it arrived could not be checked: HTTP 502: Down"));
+    EXPECT_EQ(sent.size(), 2);
 }

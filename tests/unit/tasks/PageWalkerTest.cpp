@@ -24,6 +24,8 @@ public:
     {
         urls.append(request.url);
         MHttpResponse response;
+        response.sent = true;
+        response.status = 200;
         if (fixedAnswer) {
             response.body = *fixedAnswer;
             return response;
@@ -97,18 +99,16 @@ protected:
     MONObject root;
 };
 
-TEST_F(PageWalkerTest, EmptySectionCostsTenRequestsForExportAndReplaceButOneForTheOthers)
+TEST_F(PageWalkerTest, EveryFeatureEndsASectionAtItsFirstShortBatch)
 {
     MONObject* section = AddSection(&root, QStringLiteral("s1"), QStringLiteral("S"));
-    const std::map<MPageUser, int> expected {{MPageUser::Export, 10}, {MPageUser::Replace, 10}, {MPageUser::Search, 1},
-        {MPageUser::Tags, 1}, {MPageUser::Attachments, 1}};
-    for (const auto& [user, requests] : expected) {
+    for (MPageUser user :
+        {MPageUser::Export, MPageUser::Replace, MPageUser::Search, MPageUser::Tags, MPageUser::Attachments}) {
         service.urls.clear();
         MRecordingWalker walker(context, user, service);
         EXPECT_EQ(walker.ListSection(*section, QStringLiteral("F")), 0);
-        ASSERT_EQ(service.urls.size(), requests) << int(user);
+        ASSERT_EQ(service.urls.size(), 1) << int(user);
         EXPECT_TRUE(service.urls.first().endsWith(QStringLiteral("/sections/s1/pages?top=100&skip=0")));
-        EXPECT_TRUE(service.urls.last().endsWith(QStringLiteral("skip=%1").arg((requests - 1) * 100)));
     }
 }
 
@@ -121,18 +121,20 @@ TEST_F(PageWalkerTest, ExactlyOneFullBatchAsksOnceMoreWhereShortBatchesEnd)
     EXPECT_EQ(service.urls.size(), 2);
 }
 
-TEST_F(PageWalkerTest, NoFeatureHandlesMoreThanAThousandPagesAndUntitledPagesRestartAtZero)
+TEST_F(PageWalkerTest, EveryPageOfABigSectionIsHandledAndUntitledPagesRestartAtZero)
 {
     MONObject* section = AddSection(&root, QStringLiteral("s1"), QStringLiteral("S"));
-    service.pagesPerSection[QStringLiteral("s1")] = 1500;
+    service.pagesPerSection[QStringLiteral("s1")] = 1450;
     for (MPageUser user : {MPageUser::Export, MPageUser::Tags}) {
+        service.urls.clear();
         MRecordingWalker walker(context, user, service);
-        EXPECT_EQ(walker.ListSection(*section, QStringLiteral("F")), 1000);
-        ASSERT_EQ(walker.pages.size(), 1000);
+        EXPECT_EQ(walker.ListSection(*section, QStringLiteral("F")), 1450);
+        ASSERT_EQ(walker.pages.size(), 1450);
+        EXPECT_EQ(service.urls.size(), 15);
         EXPECT_EQ(walker.pages.at(99), QStringLiteral("F/S|P99"));
         EXPECT_EQ(walker.pages.at(100), QStringLiteral("F/S|0"));
         EXPECT_EQ(walker.pages.at(101), QStringLiteral("F/S|1"));
-        EXPECT_EQ(walker.pages.at(999), QStringLiteral("F/S|99"));
+        EXPECT_EQ(walker.pages.at(1449), QStringLiteral("F/S|49"));
     }
     // The search shows the title as it is found.
     MRecordingWalker search(context, MPageUser::Search, service);
@@ -140,15 +142,28 @@ TEST_F(PageWalkerTest, NoFeatureHandlesMoreThanAThousandPagesAndUntitledPagesRes
     EXPECT_EQ(search.pages.at(100), QStringLiteral("F/S|"));
 }
 
+TEST_F(PageWalkerTest, AServiceThatIgnoresTheSkipIsNotListedForEver)
+{
+    MONObject* section = AddSection(&root, QStringLiteral("s1"), QStringLiteral("S"));
+    QJsonArray full;
+    for (int i = 0; i < 100; ++i)
+        full.append(QJsonObject {{"title", QStringLiteral("P%1").arg(i)}, {"id", QStringLiteral("p%1").arg(i)}});
+    service.fixedAnswer = QJsonDocument(QJsonObject {{"value", full}}).toJson(QJsonDocument::Compact);
+    MRecordingWalker walker(context, MPageUser::Export, service);
+    walker.ListSection(*section, QString());
+    EXPECT_EQ(service.urls.size(), 2);
+    EXPECT_EQ(walker.pages.size(), 100);
+}
+
 TEST_F(PageWalkerTest, WaitsFallOnTheIntervalAndPlaceOfEachFeature)
 {
     MONObject* section = AddSection(&root, QStringLiteral("s1"), QStringLiteral("S"));
     service.pagesPerSection[QStringLiteral("s1")] = 3;
     {
-        // Export: after each of the ten answers, and after each of the three pages.
+        // Export: after the one answer, and after each of the three pages.
         MRecordingWalker walker(context, MPageUser::Export, service);
         walker.ListSection(*section, QString());
-        EXPECT_EQ(pacer.DownloadWaits(), 13);
+        EXPECT_EQ(pacer.DownloadWaits(), 4);
         EXPECT_EQ(pacer.UploadWaits(), 0);
     }
     MCountingPacer searchPacer;
@@ -159,21 +174,27 @@ TEST_F(PageWalkerTest, WaitsFallOnTheIntervalAndPlaceOfEachFeature)
     EXPECT_EQ(searchPacer.DownloadWaits(), 0);
 }
 
-TEST_F(PageWalkerTest, ListErrorAlertsEndsTheSectionAndOnlyExportExpiresTheToken)
+TEST_F(PageWalkerTest, ListErrorsAlertWithCodeOrReasonEndTheSectionAndExpireTheToken)
 {
     MONObject* section = AddSection(&root, QStringLiteral("s1"), QStringLiteral("Work"));
     service.fixedAnswer = QByteArray(R"({"error":{"code":"InvalidAuthenticationToken","message":"expired"}})");
     MRecordingWalker search(context, MPageUser::Search, service);
     search.ListSection(*section, QString());
-    EXPECT_EQ(account.TokenExpires_in(), 3600);
+    // Every feature now renews an expired token (none could without a refresh token here).
+    EXPECT_EQ(account.TokenExpires_in(), 0);
+    EXPECT_EQ(search.SectionsFailed(), 1);
 
+    // An answer that is no page list (an HTML page with a success status) is a failure too.
+    service.fixedAnswer = QByteArray("<html><head><title>Sign in</title></head></html>");
     MRecordingWalker walker(context, MPageUser::Export, service);
     walker.ListSection(*section, QString());
-    EXPECT_EQ(account.TokenExpires_in(), 0);
     EXPECT_EQ(service.urls.size(), 2); // one request each; the error ends the section
+    EXPECT_TRUE(walker.pages.isEmpty());
     ASSERT_EQ(reporter.Alerts().size(), 2);
     EXPECT_EQ(reporter.Alerts().first(),
         QStringLiteral("Retrieve page list of section 'Work'  error: InvalidAuthenticationToken"));
+    EXPECT_EQ(reporter.Alerts().last(),
+        QStringLiteral("Retrieve page list of section 'Work'  error: HTTP 200: the answer is not the service's JSON"));
 }
 
 TEST_F(PageWalkerTest, TreeWalkVisitsCheckedNodesInOrderAndSkipsTheRest)
@@ -242,14 +263,14 @@ TEST(PagePolicyTest, TheFiveFeaturesDifferAsTabled)
         int timeout;
         K kind;
         W wait;
-        bool endOnShort, log, expire;
+        bool countsEntries, log;
     };
     const Row rows[] = {
-        {MPageUser::Export, 30, K::Download, W::AfterGoodResponse, false, true, true},
-        {MPageUser::Attachments, 90, K::Download, W::BeforeRequest, true, true, false},
-        {MPageUser::Tags, 90, K::Download, W::BeforeRequest, true, true, false},
-        {MPageUser::Search, 30, K::Upload, W::AfterGoodResponse, true, false, false},
-        {MPageUser::Replace, 30, K::Upload, W::AfterGoodResponse, false, false, false},
+        {MPageUser::Export, 30, K::Download, W::AfterGoodResponse, false, true},
+        {MPageUser::Attachments, 90, K::Download, W::BeforeRequest, true, true},
+        {MPageUser::Tags, 90, K::Download, W::BeforeRequest, true, true},
+        {MPageUser::Search, 30, K::Upload, W::AfterGoodResponse, true, false},
+        {MPageUser::Replace, 30, K::Upload, W::AfterGoodResponse, false, false},
     };
     for (const Row& row : rows) {
         const MPagePolicy p = PagePolicyFor(row.user);
@@ -257,11 +278,8 @@ TEST(PagePolicyTest, TheFiveFeaturesDifferAsTabled)
         EXPECT_EQ(p.listTimeoutSeconds, row.timeout);
         EXPECT_EQ(p.listWaitKind, row.kind);
         EXPECT_EQ(p.listWait, row.wait);
-        EXPECT_EQ(p.endOnShortBatch, row.endOnShort);
+        EXPECT_EQ(p.batchCountsEntries, row.countsEntries);
         EXPECT_EQ(p.logListError, row.log);
-        EXPECT_EQ(p.expireTokenOnInvalidToken, row.expire);
-        // The short-batch rule reads the entry count, so the two go together.
-        EXPECT_EQ(p.batchCountsEntries, row.endOnShort);
     }
     EXPECT_TRUE(PagePolicyFor(MPageUser::Search).keepEmptyTitle);
     EXPECT_FALSE(PagePolicyFor(MPageUser::Export).waitBeforeContent);
