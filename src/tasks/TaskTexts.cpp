@@ -76,7 +76,7 @@ QString ProgressCountText(const MTaskProgress& progress)
 
 QString TimeLeftText(const MTaskProgress& progress)
 {
-    if (progress.secondsLeft < 0)
+    if (progress.secondsLeft <= 0) // not known, or nothing to wait for
         return QString();
     return Localized("taskTimeLeft").arg(DurationText(progress.secondsLeft));
 }

@@ -32,7 +32,7 @@ QString DurationText(qint64 seconds);
 
 // "12 of 40", or "12" while the total is not known.
 QString ProgressCountText(const MTaskProgress& progress);
-// "about 3 min left", or "" when the time cannot be told.
+// "about 3 min left", or "" when the time cannot be told or nothing is left to wait for.
 QString TimeLeftText(const MTaskProgress& progress);
 // The two above in one line: "12 of 40 · about 3 min left".
 QString ProgressLineText(const MTaskProgress& progress);

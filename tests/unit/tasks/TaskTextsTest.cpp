@@ -36,6 +36,7 @@ TEST(TaskTexts, ProgressCountsAndTimeLeftRoundUpToWhatAPersonPlansWith)
     EXPECT_EQ(ProgressLineText({12, 40, -1}), QStringLiteral("12 of 40"));
     EXPECT_EQ(ProgressLineText({12, 0, -1}), QStringLiteral("12")); // total not known
     EXPECT_EQ(ProgressLineText({12, 40, 45}), QStringLiteral("12 of 40 · about 45 s left"));
+    EXPECT_EQ(ProgressLineText({40, 40, 0}), QStringLiteral("40 of 40")); // nothing left to wait for
     EXPECT_EQ(DurationText(0), QStringLiteral("1 s"));
     EXPECT_EQ(DurationText(60), QStringLiteral("1 min"));
     EXPECT_EQ(DurationText(61), QStringLiteral("2 min"));
