@@ -208,5 +208,6 @@ int main(int argc, char* argv[])
     window->close();
     std::fflush(stderr);
     // The emulator keeps client connections open for a while; leave without waiting for them.
+    std::fprintf(stderr, "%d screenshots failed\n", failures);
     std::_Exit(failures == 0 ? 0 : 1);
 }

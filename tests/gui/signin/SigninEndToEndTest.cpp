@@ -19,6 +19,8 @@
 #include <QTest>
 #include <QWebEnginePage>
 #include <QWebEngineView>
+#include <csignal>
+#include <cstdlib>
 #include <gtest/gtest.h>
 
 namespace {
@@ -53,6 +55,12 @@ public:
         m_Process.waitForFinished(3000);
     }
     bool Ok() const { return !m_Display.isEmpty(); }
+    // Ends the server's process without waiting for it (at the program's exit).
+    void Kill() const
+    {
+        if (m_Process.processId() > 0)
+            ::kill(pid_t(m_Process.processId()), SIGTERM);
+    }
     QString Display() const { return QLatin1Char(':') + m_Display; }
 
 private:
@@ -62,7 +70,13 @@ private:
 
 MXServer* XServer()
 {
-    static MXServer* server = new MXServer();
+    static MXServer* server = [] {
+        auto* started = new MXServer();
+        // The application made on this server is never destroyed, and so neither is the server:
+        // without this, every run of the tests left an X server running.
+        std::atexit([] { XServer()->Kill(); });
+        return started;
+    }();
     return server;
 }
 
