@@ -5,6 +5,7 @@
 
 #include <QHeaderView>
 #include <QLabel>
+#include <QResizeEvent>
 #include <QScrollBar>
 #include <QStyledItemDelegate>
 #include <QTableView>
@@ -63,7 +64,6 @@ MResultTable::MResultTable(QWidget* parent)
              MItemOutcome::Skipped, MItemOutcome::Failed})
         statusWidth = qMax(statusWidth, m_View->fontMetrics().horizontalAdvance(OutcomeText(outcome)));
     header->resizeSection(MResultModel::StatusColumn, statusWidth + m_View->iconSize().width() + 40);
-    header->resizeSection(MResultModel::ReasonColumn, 36 * m_View->fontMetrics().averageCharWidth());
     m_View->setItemDelegateForColumn(MResultModel::ReasonColumn, new MReasonDelegate(m_View));
     connect(m_View, &QTableView::doubleClicked, this, &MResultTable::RowActivated);
     layout->addWidget(m_View, 1);
@@ -84,6 +84,10 @@ void MResultTable::Report(const MTaskItem& item)
     QScrollBar* bar = m_View->verticalScrollBar();
     const bool atEnd = bar->value() >= bar->maximum() - 2;
     m_Model->Report(item);
+    if (!m_HaveReason && !item.reason.isEmpty()) {
+        m_HaveReason = true;
+        FitColumns();
+    }
     if (atEnd)
         m_View->scrollToBottom();
 }
@@ -91,8 +95,25 @@ void MResultTable::Report(const MTaskItem& item)
 void MResultTable::Clear()
 {
     m_Model->Clear();
+    m_HaveReason = false;
+    FitColumns();
     mSummary->clear();
     mSummary->hide();
+}
+
+void MResultTable::resizeEvent(QResizeEvent* event)
+{
+    QWidget::resizeEvent(event);
+    FitColumns();
+}
+
+void MResultTable::FitColumns()
+{
+    const QFontMetrics metrics = m_View->fontMetrics();
+    const int title
+        = metrics.horizontalAdvance(m_Model->headerData(MResultModel::ReasonColumn, Qt::Horizontal).toString());
+    const int wanted = m_HaveReason ? qMin(36 * metrics.averageCharWidth(), m_View->viewport()->width() * 2 / 5) : 0;
+    m_View->horizontalHeader()->resizeSection(MResultModel::ReasonColumn, qMax(wanted, title + 24));
 }
 
 void MResultTable::ShowSummary()

@@ -30,12 +30,18 @@ signals:
     // A row was double-clicked and names something to open.
     void OpenRequested(const QString& target);
 
+protected:
+    void resizeEvent(QResizeEvent* event) override;
+
 private:
     void RowActivated(const QModelIndex& index);
+    // The reason column takes room only once a row has a reason, and never most of the table.
+    void FitColumns();
 
     MResultModel* m_Model = nullptr;
     QTableView* m_View = nullptr;
     QLabel* mSummary = nullptr;
+    bool m_HaveReason = false;
 };
 
 // Opens what a result row names: a local file with its program, a link in OneNote or the browser.
