@@ -102,14 +102,20 @@ QApplication* App()
 
 QString RunScript(QWebEngineView* view, const QString& script)
 {
-    QString result;
-    bool done = false;
-    view->page()->runJavaScript(script, [&](const QVariant& value) {
-        result = value.toString();
-        done = true;
+    // The answer may come after this has given up waiting (a loaded machine): it must then land in
+    // something that still exists, not in this function's returned frame.
+    struct MAnswer
+    {
+        QString result;
+        bool done = false;
+    };
+    auto answer = std::make_shared<MAnswer>();
+    view->page()->runJavaScript(script, [answer](const QVariant& value) {
+        answer->result = value.toString();
+        answer->done = true;
     });
-    WaitUntil([&] { return done; }, 5000);
-    return result;
+    WaitUntil([&] { return answer->done; }, 15000);
+    return answer->result;
 }
 
 class SigninEndToEnd : public ::testing::Test
