@@ -55,9 +55,23 @@ glyphs = {
     "Pagewright": (NOTEBOOK, '<path d="M7 4.5h7.5l3 3V19.5H7z"/><path d="M9.5 14.5l5-5 1.5 1.5-5 5H9.5z"/>'),
 }
 
+# What became of a result row: a round badge, so that it reads apart from the square feature tiles.
+DOT = '<circle cx="12" cy="12" r="10.5" fill="{c}"/>'
+status = {
+    "StatusCreated": ("#1f8a4c", '<path d="M7 12.5l3.3 3.3L17 9"/>'),
+    "StatusReused": ("#2f6fde", '<path d="M16.5 9.5a5 5 0 1 0 .4 4"/><path d="M17 6v3.7h-3.7"/>'),
+    "StatusSkipped": ("#7a7f87", '<path d="M7.5 12h9"/>'),
+    "StatusFailed": ("#c62828", '<path d="M8.5 8.5l7 7M15.5 8.5l-7 7"/>'),
+    "StatusSending": ("#c98a12", '<path d="M12 7.5V12l3 2"/>'),
+}
+
 here = os.path.dirname(os.path.abspath(__file__))
 for name, (colour, path) in glyphs.items():
     svg = HEAD + TILE.format(c=colour) + G.format(p=path) + "</svg>\n"
     with open(os.path.join(here, name + ".svg"), "w") as f:
         f.write(svg)
-print(len(glyphs), "icons")
+for name, (colour, path) in status.items():
+    svg = HEAD + DOT.format(c=colour) + G.format(p=path).replace('stroke-width="1.7"', 'stroke-width="2.2"') + "</svg>\n"
+    with open(os.path.join(here, name + ".svg"), "w") as f:
+        f.write(svg)
+print(len(glyphs) + len(status), "icons")

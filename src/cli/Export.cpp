@@ -1,5 +1,6 @@
 #include "Export.h"
 
+#include "CliReporter.h"
 #include "OutlinePath.h"
 
 #include "account/MAccount.h"
@@ -12,37 +13,6 @@
 #include "util/FileUtils.h"
 
 namespace {
-
-// Progress on standard error: each new status once, with the pages done so far.
-class MCliExportReporter final : public MTaskReporter
-{
-public:
-    const MExportTask* task = nullptr;
-    int alerts = 0;
-
-    void ShowMessage(const QString&, const QString& status) override { ShowStatus(status); }
-    void ShowStatus(const QString& status) override
-    {
-        if (status == m_Last)
-            return;
-        m_Last = status;
-        PrintErr(QStringLiteral("[%1] %2").arg(task ? task->PagesDone() : 0).arg(status));
-    }
-    void Alert(const QString& text) override
-    {
-        ++alerts;
-        PrintErr(text);
-    }
-    bool Ask(const QString& text) override
-    {
-        PrintErr(text);
-        return false;
-    }
-    void Finish(const QString& text) override { PrintErr(text); }
-
-private:
-    QString m_Last;
-};
 
 std::optional<QString> FeatureForKind(const QString& kind)
 {
@@ -110,7 +80,7 @@ int MCliExport::Execute(const QCommandLineParser& parser)
     const QString feature = *FeatureForKind(parser.value(m_Kind));
     std::atomic<bool> running {true};
     MPacer pacer(GlobalSettings().UploadInterval.load(), GlobalSettings().DownloadInterval.load(), &running);
-    MCliExportReporter reporter;
+    MCliReporter reporter;
     MTaskContext context;
     context.account = &account;
     context.tree = root;
@@ -125,17 +95,10 @@ int MCliExport::Execute(const QCommandLineParser& parser)
     CreateFolder(folder);
 
     MExportTask task(context, *ExportKindForFeature(feature), folder);
-    reporter.task = &task;
     PrintErr(Localized("strStartExport"));
     task.ThreadRun();
 
-    bool failed = reporter.alerts > 0 || task.ResourcesFailed() > 0;
-    for (const MExportItem& item : task.Items()) {
-        QString line = QStringLiteral("%1\t%2").arg(Localized(item.Failed() ? "strFailure" : "strSuccess"), item.path);
-        if (!item.reason.isEmpty())
-            line += QLatin1Char('\t') + item.reason;
-        PrintOut(line);
-        failed = failed || item.Failed();
-    }
+    // Each file went out as a row on standard output while it was written.
+    const bool failed = reporter.Alerts() > 0 || task.ResourcesFailed() > 0 || reporter.Counts().failed > 0;
     return failed ? kExitFailure : kExitSuccess;
 }

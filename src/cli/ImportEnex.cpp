@@ -1,5 +1,6 @@
 #include "ImportEnex.h"
 
+#include "CliReporter.h"
 #include "OutlinePath.h"
 
 #include "account/MAccount.h"
@@ -16,24 +17,6 @@
 #include <limits>
 
 namespace {
-
-// Progress is the newest line of the result text; the whole text is printed once at the end.
-class MCliImportReporter final : public MTaskReporter
-{
-public:
-    void ShowMessage(const QString& result, const QString&) override
-    {
-        PrintErr(result.mid(result.lastIndexOf(QLatin1Char('\n')) + 1));
-    }
-    void ShowStatus(const QString& status) override { PrintErr(status); }
-    void Alert(const QString& text) override { PrintErr(text); }
-    bool Ask(const QString& text) override
-    {
-        PrintErr(text);
-        return false;
-    }
-    void Finish(const QString& text) override { PrintErr(text); }
-};
 
 std::optional<qint64> ParseCount(const QString& text)
 {
@@ -154,7 +137,7 @@ int MCliImportEnex::Execute(const QCommandLineParser& parser)
     settings.parentUrlSaveTo = target.parentUrl;
 
     std::atomic<bool> running {true};
-    MCliImportReporter reporter;
+    MCliReporter reporter;
     MPacer pacer(dryRun ? 0 : GlobalSettings().UploadInterval.load(), 0, &running);
     MTaskContext context;
     context.account = dryRun ? nullptr : &account;
@@ -163,9 +146,9 @@ int MCliImportEnex::Execute(const QCommandLineParser& parser)
     context.running = &running;
     context.feature = QStringLiteral("btnImportEvernote");
 
-    MServiceSession session(account, &running, [](const QString& status) { PrintErr(status); });
+    MServiceSession session(account, &running, [&reporter](const QString& status) { reporter.ShowStatus(status); });
     MServiceEnexSender serviceSender(session);
-    MDryRunEnexSender dryRunSender(PrintOut);
+    MDryRunEnexSender dryRunSender([&reporter](const QString& line) { reporter.PrintResult(line); });
     dryRunSender.SetLabel(target.parentUrl, path);
     for (const auto& section : target.sections->children())
         dryRunSender.SetLabel(section->selfUrl, path + QLatin1Char('/') + section->name);
@@ -176,6 +159,7 @@ int MCliImportEnex::Execute(const QCommandLineParser& parser)
         PrintErr(Localized("strOpenEnexFileError"));
         return kExitFailure;
     }
-    PrintOut(result.result.mid(1)); // the text starts with the line break before its first line
+    // The notes went out as rows while they were imported; the summary line closes the list.
+    PrintOut(result.result.mid(result.result.lastIndexOf(QLatin1Char('\n')) + 1));
     return result.brokeOff || result.failure > 0 ? kExitFailure : kExitSuccess;
 }

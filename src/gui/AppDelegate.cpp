@@ -2,6 +2,7 @@
 
 #include "MDesktopMessageBox.h"
 #include "MMainWindow.h"
+#include "MTreeLoader.h"
 #include "MTreeModel.h"
 #include "MWinAbout.h"
 #include "MWinLogin.h"
@@ -17,6 +18,8 @@
 #include "panels/MViewAccount.h"
 #include "panels/MViewEvernote.h"
 #include "panels/MViewExport.h"
+#include "util/FileUtils.h"
+#include "widgets/MCheckBoxStyle.h"
 
 #include <QAction>
 #include <QApplication>
@@ -38,8 +41,11 @@ bool AppDelegate::applicationDidFinishLaunching()
 {
     InitAppPaths(m_AppFolder);
     InstallDesktopHandlers();
+    MCheckBoxStyle::Install();
     MPanelBase::SetSharedTree(&m_ObjectTree);
     m_Window = std::make_unique<MMainWindow>(&m_ObjectTree);
+    m_TreeLoader = new MTreeLoader(TheAccount(), AppPaths().notebookCache, m_Window.get(), this);
+    connect(m_TreeLoader, &MTreeLoader::Loaded, this, &AppDelegate::TreeArrived);
     CreatePanels();
     ConnectMenus();
     m_WindowTitle = m_Window->windowTitle();
@@ -128,10 +134,36 @@ void AppDelegate::TimerRun()
 
 void AppDelegate::CreateNotebooksTree(bool fetch, bool reloadData)
 {
-    MNotebookTree tree(TheAccount(), m_ObjectTree, AppPaths().notebookCache, m_Window.get());
-    tree.CreateNotebooksTree(fetch, reloadData);
+    const QString cache = AppPaths().notebookCache;
+    const bool cached = !fetch && !ReadTextFile(cache).value_or(QString()).isEmpty();
+    if (!cached || m_TreeLoader->IsBusy()) {
+        m_Window->SetTreeLoading(true);
+        m_TreeLoader->Start(fetch);
+        return;
+    }
+    // No request is made for a cached tree: it is read here, at once.
+    MONObject fresh;
+    MNotebookTree tree(TheAccount(), fresh, cache, m_Window.get());
+    if (tree.CreateNotebooksTree(false, false).built)
+        m_Window->TreeModel()->ReplaceChildren(fresh);
     if (reloadData)
         m_Window->OutlineTree()->expandToDepth(0);
+}
+
+void AppDelegate::TreeArrived(const std::shared_ptr<MONObject>& fresh, const MTreeBuildResult& result)
+{
+    // Signed out while the request was out: the tree is no longer this user's to see.
+    if (result.built && !TheAccount().OnlineOneNoteAccessToken().isEmpty()) {
+        m_Window->TreeModel()->ReplaceChildren(*fresh);
+        m_Window->OutlineTree()->expandToDepth(0);
+    }
+    m_Window->SetTreeLoading(m_TreeLoader->IsBusy());
+    emit TreeLoaded();
+}
+
+bool AppDelegate::IsTreeLoading() const
+{
+    return m_TreeLoader && m_TreeLoader->IsBusy();
 }
 
 void AppDelegate::ShowMenuItemLoginCaption()
@@ -153,8 +185,8 @@ void AppDelegate::LoginAccount()
         ShowMenuItemLoginCaption();
         CreateNotebooksTree(true, true);
     } else {
-        m_ObjectTree.clear();
-        m_Window->ReloadOutline();
+        MONObject nothing;
+        m_Window->TreeModel()->ReplaceChildren(nothing);
         ShowMenuItemLoginCaption();
     }
 }

@@ -10,6 +10,8 @@
 
 class MMainWindow;
 class MPanelBase;
+class MTreeLoader;
+struct MTreeBuildResult;
 class MUpdateCheck;
 class MViewAccount;
 
@@ -47,21 +49,31 @@ public:
     void ShowMenuItemLoginCaption();
     void TimerRun();
 
-    // Builds the tree (from the cache unless `fetch`), reloading the outline when `reloadData`.
+    // Builds the tree (from the cache unless `fetch`), reloading the outline when `reloadData`. A
+    // cached tree is read at once; a fetch runs on a worker while the window goes on working, and
+    // the new tree takes the old one's place when it has arrived (TreeLoaded). Runs that are going
+    // on keep the snapshot they started with.
     void CreateNotebooksTree(bool fetch, bool reloadData);
+    bool IsTreeLoading() const;
 
     static QString HelpPageUrl();
+
+signals:
+    // A fetch has ended; the outline shows its tree (or the old one when nothing came).
+    void TreeLoaded();
 
 private:
     void CreatePanels();
     void ConnectMenus();
     void CreateTimer();
+    void TreeArrived(const std::shared_ptr<MONObject>& fresh, const MTreeBuildResult& result);
 
     QString m_AppFolder;
     QString m_WindowTitle;
     MONObject m_ObjectTree;
     std::unique_ptr<MMainWindow> m_Window;
     std::unique_ptr<MUpdateCheck> m_UpdateCheck;
+    MTreeLoader* m_TreeLoader = nullptr;
     QTimer m_Timer;
 
     // The thirteen feature panels, created in this order in CreatePanels; a null one is not built yet

@@ -32,6 +32,12 @@ QString NodeIconName(const MONObject& node, bool distinguishShared)
         if (!distinguishShared || node.userRole == QLatin1String("Owner"))
             return QStringLiteral("Notebook");
         return QStringLiteral("NotebookShared");
+    case 4:
+        return QStringLiteral("Page");
+    case 5:
+        return QStringLiteral("Paragraph");
+    case 6:
+        return QStringLiteral("RecognisedText");
     default:
         return QString();
     }
@@ -41,4 +47,37 @@ QIcon NodeIcon(const MONObject& node, bool distinguishShared)
 {
     const QString name = NodeIconName(node, distinguishShared);
     return name.isEmpty() ? QIcon() : ResourceIcon(name);
+}
+
+QIcon OutcomeIcon(MItemOutcome outcome)
+{
+    switch (outcome) {
+    case MItemOutcome::Sending:
+        return ResourceIcon(QStringLiteral("StatusSending"));
+    case MItemOutcome::Created:
+        return ResourceIcon(QStringLiteral("StatusCreated"));
+    case MItemOutcome::Reused:
+        return ResourceIcon(QStringLiteral("StatusReused"));
+    case MItemOutcome::Skipped:
+        return ResourceIcon(QStringLiteral("StatusSkipped"));
+    case MItemOutcome::Failed:
+        return ResourceIcon(QStringLiteral("StatusFailed"));
+    }
+    return QIcon();
+}
+
+QIcon OutcomeIcon(MNodeOutcome outcome)
+{
+    switch (outcome) {
+    case MNodeOutcome::Success:
+        return OutcomeIcon(MItemOutcome::Created);
+    case MNodeOutcome::Reused:
+        return OutcomeIcon(MItemOutcome::Reused);
+    case MNodeOutcome::Failed:
+        return OutcomeIcon(MItemOutcome::Failed);
+    case MNodeOutcome::None:
+    case MNodeOutcome::Size:
+        return QIcon();
+    }
+    return QIcon();
 }

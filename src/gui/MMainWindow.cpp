@@ -5,12 +5,14 @@
 #include "app/AppPaths.h"
 #include "app/MStrings.h"
 #include "panels/MPanelBase.h"
+#include "widgets/MCheckBoxStyle.h"
 
 #include <QApplication>
 #include <QButtonGroup>
 #include <QHeaderView>
 #include <QLabel>
 #include <QMenuBar>
+#include <QProgressBar>
 #include <QScreen>
 #include <QScrollArea>
 #include <QSplitter>
@@ -19,18 +21,60 @@
 #include <QToolButton>
 #include <QTreeView>
 #include <QVBoxLayout>
+#include <cmath>
 
 namespace {
 
-// The strip reads as a navigation column: flat buttons, the pressed one highlighted.
-constexpr const char* kStripStyle = R"(
-#featureStrip { background: palette(base); }
-#featureStrip QLabel[groupTitle="true"] { color: palette(dark); font-weight: bold; padding: 7px 8px 1px 8px; }
-#featureStrip QToolButton { text-align: left; padding: 2px 8px; border: none; border-radius: 5px; }
-#featureStrip QToolButton:hover:enabled { background: palette(alternate-base); }
-#featureStrip QToolButton:checked { background: palette(highlight); color: palette(highlighted-text); }
-#featureStrip QToolButton:disabled { color: palette(mid); }
-)";
+double Luminance(const QColor& colour)
+{
+    const auto channel = [](double c) { return c <= 0.03928 ? c / 12.92 : std::pow((c + 0.055) / 1.055, 2.4); };
+    return 0.2126 * channel(colour.redF()) + 0.7152 * channel(colour.greenF()) + 0.0722 * channel(colour.blueF());
+}
+
+double Contrast(const QColor& a, const QColor& b)
+{
+    const double la = Luminance(a);
+    const double lb = Luminance(b);
+    return (qMax(la, lb) + 0.05) / (qMin(la, lb) + 0.05);
+}
+
+QColor Blend(const QColor& from, const QColor& to, double share)
+{
+    return QColor::fromRgbF(float(from.redF() + (to.redF() - from.redF()) * share),
+        float(from.greenF() + (to.greenF() - from.greenF()) * share),
+        float(from.blueF() + (to.blueF() - from.blueF()) * share));
+}
+
+// `preferred` where it reads on `background`, else black or white, whichever reads better.
+QColor ReadableOn(const QColor& background, const QColor& preferred)
+{
+    if (Contrast(background, preferred) >= 4.5)
+        return preferred;
+    return Contrast(background, Qt::black) > Contrast(background, Qt::white) ? QColor(Qt::black) : QColor(Qt::white);
+}
+
+// The strip reads as a navigation column: flat buttons, the pressed one highlighted. Its colours
+// are taken from the active palette and written out, so that the pressed button looks the same
+// whether or not the window has the focus: some styles give inactive windows a pale highlight
+// that white text cannot be read on.
+QString FeatureStripStyle(const QPalette& palette)
+{
+    const auto active = [&palette](QPalette::ColorRole role) { return palette.color(QPalette::Active, role); };
+    const QColor base = active(QPalette::Base);
+    const QColor text = ReadableOn(base, active(QPalette::Text));
+    const QColor highlight = active(QPalette::Highlight);
+    return QStringLiteral(R"(
+#featureStrip { background: %1; }
+#featureStrip QLabel[groupTitle="true"] { color: %2; font-weight: bold; padding: 7px 8px 1px 8px; }
+#featureStrip QToolButton { text-align: left; padding: 2px 8px; border: none; border-radius: 5px; color: %3; }
+#featureStrip QToolButton:hover:enabled { background: %4; }
+#featureStrip QToolButton:checked { background: %5; color: %6; }
+#featureStrip QToolButton:disabled { color: %7; }
+)")
+        .arg(base.name(), Blend(text, base, 0.35).name(), text.name(), Blend(base, highlight, 0.15).name(),
+            highlight.name(), ReadableOn(highlight, active(QPalette::HighlightedText)).name(),
+            Blend(text, base, 0.55).name());
+}
 
 QLabel* GroupTitle(const QString& text, QWidget* parent)
 {
@@ -51,22 +95,13 @@ MMainWindow::MMainWindow(MONObject* root, QWidget* parent)
     setWindowTitle(QLatin1String(kApplicationName));
     setWindowIcon(ResourceIcon(QStringLiteral("Pagewright")));
 
-    mOutlineTree = new QTreeView(this);
-    mOutlineTree->setObjectName(QStringLiteral("mOutlineTree"));
-    mOutlineTree->setModel(m_TreeModel);
-    mOutlineTree->setHeaderHidden(true);
-    mOutlineTree->setUniformRowHeights(true);
-    mOutlineTree->setSelectionMode(QAbstractItemView::SingleSelection);
-    mOutlineTree->header()->setSectionResizeMode(QHeaderView::ResizeToContents);
-    mOutlineTree->header()->setStretchLastSection(true);
-    mOutlineTree->setMinimumWidth(220);
-
+    QWidget* outline = CreateOutline();
     mViewFeature = new QStackedWidget(this);
     mViewFeature->setObjectName(QStringLiteral("mViewFeature"));
 
     auto* splitter = new QSplitter(Qt::Horizontal, this);
     splitter->setChildrenCollapsible(false);
-    splitter->addWidget(mOutlineTree);
+    splitter->addWidget(outline);
     splitter->addWidget(CreateFeatureStrip());
     splitter->addWidget(mViewFeature);
     splitter->setStretchFactor(0, 0);
@@ -85,15 +120,75 @@ MMainWindow::MMainWindow(MONObject* root, QWidget* parent)
     const QSize available = screen() ? screen()->availableSize() : QSize(1280, 800);
     resize(qMin(1260, available.width()), qMin(780, available.height()));
     const int strip = splitter->widget(1)->minimumWidth();
-    const int outline = qMax(mOutlineTree->minimumWidth(), width() / 4);
-    splitter->setSizes({outline, strip, qMax(200, width() - outline - strip)});
+    const int outlineWidth = qMax(mOutlineTree->minimumWidth(), width() / 4);
+    splitter->setSizes({outlineWidth, strip, qMax(200, width() - outlineWidth - strip)});
+}
+
+QWidget* MMainWindow::CreateOutline()
+{
+    auto* box = new QWidget(this);
+    auto* layout = new QVBoxLayout(box);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+
+    mTreeLoading = new QWidget(box);
+    mTreeLoading->setObjectName(QStringLiteral("mTreeLoading"));
+    auto* loading = new QVBoxLayout(mTreeLoading);
+    loading->setContentsMargins(8, 6, 8, 6);
+    loading->setSpacing(4);
+    loading->addWidget(new QLabel(Localized("guiLoadingNotebooks"), mTreeLoading));
+    auto* busy = new QProgressBar(mTreeLoading);
+    busy->setRange(0, 0);
+    busy->setTextVisible(false);
+    busy->setMaximumHeight(busy->fontMetrics().height() / 2);
+    loading->addWidget(busy);
+    mTreeLoading->hide();
+    layout->addWidget(mTreeLoading);
+
+    mOutlineTree = new QTreeView(box);
+    mOutlineTree->setObjectName(QStringLiteral("mOutlineTree"));
+    mOutlineTree->setModel(m_TreeModel);
+    mOutlineTree->setHeaderHidden(true);
+    mOutlineTree->setUniformRowHeights(true);
+    mOutlineTree->setSelectionMode(QAbstractItemView::SingleSelection);
+    mOutlineTree->header()->setSectionResizeMode(QHeaderView::ResizeToContents);
+    mOutlineTree->header()->setStretchLastSection(true);
+    mOutlineTree->setMinimumWidth(220);
+    auto* checkStyle = new MCheckBoxStyle();
+    checkStyle->setParent(mOutlineTree);
+    mOutlineTree->setStyle(checkStyle);
+    layout->addWidget(mOutlineTree, 1);
+    return box;
+}
+
+void MMainWindow::SetTreeLoading(bool loading)
+{
+    mTreeLoading->setVisible(loading);
+    mOutlineTree->setEnabled(!loading);
+}
+
+bool MMainWindow::IsTreeLoading() const
+{
+    return !mTreeLoading->isHidden();
+}
+
+void MMainWindow::changeEvent(QEvent* event)
+{
+    QMainWindow::changeEvent(event);
+    if (m_FeatureStrip
+        && (event->type() == QEvent::PaletteChange || event->type() == QEvent::ApplicationPaletteChange)) {
+        const QString style = FeatureStripStyle(palette());
+        if (m_FeatureStrip->styleSheet() != style)
+            m_FeatureStrip->setStyleSheet(style);
+    }
 }
 
 QWidget* MMainWindow::CreateFeatureStrip()
 {
     auto* strip = new QWidget();
     strip->setObjectName(QStringLiteral("featureStrip"));
-    strip->setStyleSheet(QLatin1String(kStripStyle));
+    strip->setStyleSheet(FeatureStripStyle(palette()));
+    m_FeatureStrip = strip;
     auto* layout = new QVBoxLayout(strip);
     layout->setContentsMargins(6, 4, 6, 8);
     layout->setSpacing(1);
@@ -212,8 +307,6 @@ void MMainWindow::ShowStatus(const QString& text)
 {
     mMainStatusBar->setText(text);
     statusBar()->show();
-    // The tree is built on this thread, which stays busy until it is done: paint the text now.
-    statusBar()->repaint();
 }
 
 void MMainWindow::HideStatus()

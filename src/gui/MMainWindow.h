@@ -36,6 +36,10 @@ public:
     QAbstractButton* FeatureButton(const QString& buttonId) const { return m_Buttons.value(buttonId, nullptr); }
 
     QTreeView* OutlineTree() const { return mOutlineTree; }
+    // While the tree is fetched the outline says so above its rows and takes no clicks (its rows
+    // are about to be replaced); the rest of the window goes on working.
+    void SetTreeLoading(bool loading);
+    bool IsTreeLoading() const;
     MTreeModel* TreeModel() const { return m_TreeModel; }
     // The node of the selected row, or nullptr.
     MONObject* SelectedNode() const;
@@ -61,10 +65,14 @@ public:
 
 private:
     void CreateMenus();
+    QWidget* CreateOutline();
     QWidget* CreateFeatureStrip();
+    void changeEvent(QEvent* event) override;
 
     MTreeModel* m_TreeModel = nullptr;
     QTreeView* mOutlineTree = nullptr;
+    QWidget* mTreeLoading = nullptr;
+    QWidget* m_FeatureStrip = nullptr;
     QStackedWidget* mViewFeature = nullptr;
     QLabel* mMainStatusBar = nullptr;
     QButtonGroup* m_ButtonGroup = nullptr;

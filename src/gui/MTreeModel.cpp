@@ -4,69 +4,21 @@
 #include "model/MONObject.h"
 
 MTreeModel::MTreeModel(MONObject* root, QObject* parent)
-    : QAbstractItemModel(parent)
-    , m_Root(root)
+    : MNodeModel(root, parent)
 { }
-
-MONObject* MTreeModel::NodeAt(const QModelIndex& index) const
-{
-    return index.isValid() ? static_cast<MONObject*>(index.internalPointer()) : m_Root;
-}
-
-QModelIndex MTreeModel::IndexOf(const MONObject* node) const
-{
-    if (!node || node == m_Root || !node->parent())
-        return QModelIndex();
-    return createIndex(int(node->indexInParent()), 0, const_cast<MONObject*>(node));
-}
-
-void MTreeModel::Reload()
-{
-    beginResetModel();
-    endResetModel();
-}
 
 void MTreeModel::SetAllChecked(bool checked)
 {
-    if (!m_Root)
+    if (!Root())
         return;
-    m_Root->intValue = checked ? 1 : 0;
-    CheckChildrenCheckBox(m_Root);
-    EmitAllChanged(QModelIndex());
-}
-
-QModelIndex MTreeModel::index(int row, int column, const QModelIndex& parent) const
-{
-    const MONObject* node = NodeAt(parent);
-    if (!node || column != 0 || row < 0 || size_t(row) >= node->childCount())
-        return QModelIndex();
-    return createIndex(row, column, node->child(size_t(row)));
-}
-
-QModelIndex MTreeModel::parent(const QModelIndex& child) const
-{
-    const MONObject* node = NodeAt(child);
-    if (!child.isValid() || !node)
-        return QModelIndex();
-    return IndexOf(node->parent());
-}
-
-int MTreeModel::rowCount(const QModelIndex& parent) const
-{
-    if (parent.column() > 0)
-        return 0;
-    const MONObject* node = NodeAt(parent);
-    return node ? int(node->childCount()) : 0;
+    Root()->intValue = checked ? 1 : 0;
+    CheckChildrenCheckBox(Root());
+    EmitAllChanged(QModelIndex(), {Qt::CheckStateRole});
 }
 
 int MTreeModel::columnCount(const QModelIndex&) const
 {
     return 1;
-}
-
-bool MTreeModel::hasChildren(const QModelIndex& parent) const
-{
-    return rowCount(parent) > 0;
 }
 
 namespace {
@@ -109,7 +61,7 @@ bool MTreeModel::setData(const QModelIndex& index, const QVariant& value, int ro
     if (!node || role != Qt::CheckStateRole)
         return false;
     SetCheckState(node, value.toInt() == Qt::Checked ? 1 : 0);
-    EmitAllChanged(QModelIndex());
+    EmitAllChanged(QModelIndex(), {Qt::CheckStateRole});
     return true;
 }
 
@@ -118,14 +70,4 @@ Qt::ItemFlags MTreeModel::flags(const QModelIndex& index) const
     if (!index.isValid())
         return Qt::NoItemFlags;
     return Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemIsUserCheckable;
-}
-
-void MTreeModel::EmitAllChanged(const QModelIndex& parent)
-{
-    const int rows = rowCount(parent);
-    if (rows == 0)
-        return;
-    emit dataChanged(index(0, 0, parent), index(rows - 1, 0, parent), {Qt::CheckStateRole});
-    for (int row = 0; row < rows; ++row)
-        EmitAllChanged(index(row, 0, parent));
 }

@@ -7,6 +7,7 @@
 #include "app/GlobalSettings.h"
 #include "app/MStrings.h"
 #include "util/TextUtils.h"
+#include "widgets/MElidedLabel.h"
 
 #include <QFile>
 #include <QLabel>
@@ -72,7 +73,9 @@ MWinLogin::MWinLogin(bool logInOrOut, QWidget* parent)
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(0);
 
-    labelShowTitle = new QLabel(this);
+    // The title line shows the page's address until the page's own title arrives; a sign-in
+    // address is some two thousand characters long, and the window must keep its size.
+    labelShowTitle = new MElidedLabel(this);
     labelShowTitle->setObjectName(QStringLiteral("labelShowTitle"));
     labelShowTitle->setContentsMargins(12, 6, 12, 6);
     labelShowTitle->setTextInteractionFlags(Qt::TextSelectableByMouse);
@@ -99,7 +102,7 @@ MWinLogin::MWinLogin(bool logInOrOut, QWidget* parent)
     WebViewWin->setPage(page);
     layout->addWidget(WebViewWin, 1);
 
-    connect(WebViewWin, &QWebEngineView::titleChanged, labelShowTitle, &QLabel::setText);
+    connect(WebViewWin, &QWebEngineView::titleChanged, labelShowTitle, &MElidedLabel::SetFullText);
     connect(WebViewWin, &QWebEngineView::loadProgress, m_Progress, &QProgressBar::setValue);
     connect(WebViewWin, &QWebEngineView::loadStarted, m_Progress, [this] { m_Progress->setVisible(true); });
     connect(WebViewWin, &QWebEngineView::loadFinished, this, [this](bool) {
@@ -145,7 +148,7 @@ QString MWinLogin::StartPageHtml(const QString& pageName)
 
 QString MWinLogin::PageTitle() const
 {
-    return labelShowTitle->text();
+    return labelShowTitle->FullText();
 }
 
 void MWinLogin::Login()

@@ -4,7 +4,7 @@
 #include <QWebEnginePage>
 #include <functional>
 
-class QLabel;
+class MElidedLabel;
 class QProgressBar;
 class QTimer;
 class QWebEngineProfile;
@@ -64,7 +64,7 @@ private:
 
     QWebEngineProfile* m_Profile = nullptr;
     QWebEngineView* WebViewWin = nullptr;
-    QLabel* labelShowTitle = nullptr;
+    MElidedLabel* labelShowTitle = nullptr;
     QProgressBar* m_Progress = nullptr;
     QTimer* m_DisplayNameTimer = nullptr;
 };

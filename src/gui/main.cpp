@@ -11,6 +11,8 @@ int main(int argc, char* argv[])
     QCoreApplication::setApplicationName(QLatin1String(kApplicationName));
     QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
     QApplication app(argc, argv);
+    // The desktop entry's name: the desktop finds the window's icon and name through it.
+    QGuiApplication::setDesktopFileName(QStringLiteral("com.brindlecraft.Pagewright"));
     app.setApplicationVersion(ApplicationVersion());
     app.setQuitOnLastWindowClosed(true);
 

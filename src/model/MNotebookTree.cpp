@@ -47,16 +47,18 @@ MTreeBuildResult MNotebookTree::CreateNotebooksTree(bool forceFetch, bool reload
         m_Account.RefreshTokens(true);
         text = GetAllNotebooksJson();
         result.fetched = true;
-        if (IsNotebookList(text)) {
-            qint64 count = 0;
-            m_Account.GetAccountIdFromNotebookJson(text, count);
-            if (count == 0)
-                ShowMessageBox(QStringLiteral("There are no notebooks in this account!"));
-        }
+        // An answer that is no notebook list (an error text, an HTML page) has been shown in the
+        // alerts already; building from it would empty the outline and leave the error in the
+        // cache for the next start. The tree and the cache stay as they were.
+        if (!IsNotebookList(text))
+            return result;
+        qint64 count = 0;
+        m_Account.GetAccountIdFromNotebookJson(text, count);
+        if (count == 0)
+            ShowMessageBox(QStringLiteral("There are no notebooks in this account!"));
     }
     if (text.isEmpty())
         return result;
-    // An error text is cached and parsed too (it gives an empty tree), as the service answered it.
     WriteCache(m_CacheFile, text);
     m_Root.clear();
     result.built = true;

@@ -23,7 +23,8 @@ public:
 // What CreateNotebooksTree did.
 struct MTreeBuildResult
 {
-    bool built = false; // the root was emptied and refilled (false: no text, tree and cache untouched)
+    bool built = false; // the root was emptied and refilled (false: no text, or a fetched answer that was
+                        // no notebook list; tree and cache untouched)
     bool fetched = false; // the text came from the service rather than the cache
     bool isList = false; // the text was a notebook list (an error text builds an empty tree)
     qint64 notebooks = 0; // notebooks added under the root

@@ -64,6 +64,15 @@ void MONObject::clear()
     m_Children.clear();
 }
 
+void MONObject::swapChildren(MONObject& other)
+{
+    m_Children.swap(other.m_Children);
+    for (const auto& child : m_Children)
+        child->m_Parent = this;
+    for (const auto& child : other.m_Children)
+        child->m_Parent = &other;
+}
+
 std::unique_ptr<MONObject> MONObject::CloneTree() const
 {
     auto copy = std::make_unique<MONObject>(objType, objId, name, embedUrl, clientUrl, webUrl, contentUrl, selfUrl,

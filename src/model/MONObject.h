@@ -55,6 +55,9 @@ public:
     // intValue64.
     MONObject* copyAdd(const MONObject& source);
     void clear();
+    // Exchanges the children of the two nodes (their parent links follow), so that a tree built
+    // elsewhere can take the place of this one's in one step.
+    void swapChildren(MONObject& other);
 
     // A deep copy of this node and its subtree with every field: the snapshot a task walks, so a tree
     // refresh on the main thread never frees nodes under a running task.

@@ -1,6 +1,7 @@
-// pagewright-screenshots OUTDIR: signs in against an in-process emulator with the demo fixture and
-// saves PNGs of the main window (tree filled, a panel shown), the sign-in, options, about, chooser
-// and notebook-information windows. scripts/screenshot runs it under Xvfb, at 100% and 150%.
+// pagewright-screenshots OUTDIR [--dark]: signs in against an in-process emulator with the demo
+// fixture and saves PNGs of the main window (tree filled, a panel shown, an export during its run
+// and after it), the sign-in, options, about, chooser and notebook-information windows.
+// scripts/screenshot runs it under Xvfb, at 100% and 150%, and once more in a dark palette.
 #include "EmulatorSettings.h"
 
 #include "AppDelegate.h"
@@ -11,10 +12,16 @@
 #include "MWinLogin.h"
 #include "MWinNotebookInfo.h"
 #include "MWinOptons.h"
+#include "app/GlobalSettings.h"
+#include "panels/MViewExport.h"
 
 #include <QApplication>
 #include <QDir>
 #include <QElapsedTimer>
+#include <QLineEdit>
+#include <QPalette>
+#include <QPushButton>
+#include <QStyleFactory>
 #include <QTemporaryDir>
 #include <QThread>
 #include <QTreeView>
@@ -41,6 +48,68 @@ bool Save(QWidget* widget, const QDir& out, const char* name)
     return ok;
 }
 
+// A dark palette as desktops with a dark theme hand to Qt applications.
+QPalette DarkPalette()
+{
+    QPalette p;
+    const QColor window(0x2b, 0x2d, 0x31), base(0x1f, 0x20, 0x23), text(0xe6, 0xe6, 0xe6);
+    p.setColor(QPalette::Window, window);
+    p.setColor(QPalette::WindowText, text);
+    p.setColor(QPalette::Base, base);
+    p.setColor(QPalette::AlternateBase, QColor(0x26, 0x28, 0x2b));
+    p.setColor(QPalette::Text, text);
+    p.setColor(QPalette::Button, window);
+    p.setColor(QPalette::ButtonText, text);
+    p.setColor(QPalette::ToolTipBase, base);
+    p.setColor(QPalette::ToolTipText, text);
+    p.setColor(QPalette::PlaceholderText, QColor(0x8a, 0x8d, 0x93));
+    p.setColor(QPalette::Highlight, QColor(0x4d, 0x8d, 0xf0));
+    p.setColor(QPalette::HighlightedText, Qt::white);
+    p.setColor(QPalette::Link, QColor(0x8a, 0xb4, 0xf8));
+    p.setColor(QPalette::Light, QColor(0x45, 0x48, 0x4e));
+    p.setColor(QPalette::Midlight, QColor(0x3a, 0x3d, 0x42));
+    p.setColor(QPalette::Mid, QColor(0x55, 0x58, 0x5e));
+    p.setColor(QPalette::Dark, QColor(0x18, 0x19, 0x1b));
+    p.setColor(QPalette::Shadow, Qt::black);
+    for (const QPalette::ColorRole role : {QPalette::Text, QPalette::WindowText, QPalette::ButtonText})
+        p.setColor(QPalette::Disabled, role, QColor(0x7a, 0x7d, 0x83));
+    return p;
+}
+
+// Exports the first notebook to HTML files with every page's content answered slowly, and saves
+// the window once the run is well under way and again when it is over.
+int ShootExportRun(AppDelegate& delegate, MEmulator& emulator, const QDir& out)
+{
+    MMainWindow* window = delegate.window();
+    if (delegate.Root().childCount() == 0)
+        return 1;
+    delegate.window()->TreeModel()->SetAllChecked(false);
+    SetCheckState(delegate.Root().child(0), 1);
+    window->TreeModel()->Reload();
+    window->OutlineTree()->expandAll();
+    GlobalSettings().UploadInterval = 0;
+    GlobalSettings().DownloadInterval = 0;
+    emulator.AddFault(QStringLiteral("GET */content delay ms=450 count=-1"));
+    QTemporaryDir folder;
+    window->ShowButtonAndPanel(QStringLiteral("btnExportToHtml"));
+    auto* panel = qobject_cast<MViewExport*>(window->CurrentPanel());
+    if (!panel)
+        return 1;
+    panel->mFolder->setText(folder.path());
+    bool ended = false;
+    QObject::connect(panel, &MPanelBase::RunEnded, [&ended] { ended = true; });
+    panel->StartButton()->click();
+    Pause(2600);
+    int failures = Save(window, out, "export-running.png") ? 0 : 1;
+    QElapsedTimer timer;
+    timer.start();
+    while (!ended && timer.elapsed() < 60000)
+        Pause(100);
+    failures += Save(window, out, "export-finished.png") ? 0 : 1;
+    emulator.ClearFaults();
+    return failures;
+}
+
 } // namespace
 
 int main(int argc, char* argv[])
@@ -49,8 +118,12 @@ int main(int argc, char* argv[])
     QApplication app(argc, argv);
     app.setQuitOnLastWindowClosed(false);
     if (argc < 2) {
-        std::fprintf(stderr, "usage: pagewright-screenshots OUTDIR\n");
+        std::fprintf(stderr, "usage: pagewright-screenshots OUTDIR [--dark]\n");
         return 2;
+    }
+    if (argc > 2 && QByteArray(argv[2]) == "--dark") {
+        QApplication::setStyle(QStyleFactory::create(QStringLiteral("Fusion")));
+        QApplication::setPalette(DarkPalette());
     }
     const QDir out(QString::fromLocal8Bit(argv[1]));
     QDir().mkpath(out.path());
@@ -82,6 +155,10 @@ int main(int argc, char* argv[])
     if (!delegate.applicationDidFinishLaunching())
         return 1;
     MMainWindow* window = delegate.window();
+    QElapsedTimer loading;
+    loading.start();
+    while (delegate.IsTreeLoading() && loading.elapsed() < 30000)
+        Pause(50);
     window->OutlineTree()->expandAll();
     if (delegate.Root().childCount() > 0) {
         MONObject* first = delegate.Root().child(0);
@@ -94,6 +171,7 @@ int main(int argc, char* argv[])
     failures += Save(window, out, "import-enex.png") ? 0 : 1;
     window->ShowButtonAndPanel(QStringLiteral("btnExportToHtml"));
     failures += Save(window, out, "export.png") ? 0 : 1;
+    failures += ShootExportRun(delegate, *emulator, out);
 
     {
         MWinOptons options(window);
@@ -130,5 +208,6 @@ int main(int argc, char* argv[])
     window->close();
     std::fflush(stderr);
     // The emulator keeps client connections open for a while; leave without waiting for them.
+    std::fprintf(stderr, "%d screenshots failed\n", failures);
     std::_Exit(failures == 0 ? 0 : 1);
 }

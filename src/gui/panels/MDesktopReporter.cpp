@@ -35,3 +35,13 @@ void MDesktopReporter::Finish(const QString& text)
 {
     Post([&] { m_Panel->OnReportFinish(text); });
 }
+
+void MDesktopReporter::ShowProgress(const MTaskProgress& progress)
+{
+    Post([&] { m_Panel->OnReportProgress(progress); });
+}
+
+void MDesktopReporter::ReportItem(const MTaskItem& item)
+{
+    Post([&] { m_Panel->OnReportItem(item); });
+}

@@ -19,6 +19,8 @@ public:
     void Alert(const QString& text) override;
     bool Ask(const QString& text) override;
     void Finish(const QString& text) override;
+    void ShowProgress(const MTaskProgress& progress) override;
+    void ReportItem(const MTaskItem& item) override;
 
 private:
     template<class F> void Post(F&& work);

@@ -6,10 +6,15 @@
 #include "app/GlobalSettings.h"
 #include "app/MStrings.h"
 #include "model/MONObject.h"
+#include "tasks/TaskTexts.h"
+#include "widgets/MElidedLabel.h"
+#include "widgets/MResultModel.h"
+#include "widgets/MResultTable.h"
 
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPlainTextEdit>
+#include <QProgressBar>
 #include <QPushButton>
 #include <QStyle>
 #include <QThread>
@@ -43,18 +48,37 @@ MPanelBase::MPanelBase(const QString& title, QWidget* parent)
     mBtnStart->setMinimumWidth(110);
     connect(mBtnStart, &QPushButton::clicked, this, &MPanelBase::StartStopClicked);
     row->addWidget(mBtnStart);
-    mStatusBar = new QLabel(mStartRow);
+    // Statuses are often paths as deep as the notebooks: cut in the middle, the window keeps its size.
+    mStatusBar = new MElidedLabel(mStartRow, Qt::ElideMiddle);
     mStatusBar->setObjectName(QStringLiteral("mStatusBar"));
     mStatusBar->setTextInteractionFlags(Qt::TextSelectableByMouse);
     row->addWidget(mStatusBar, 1);
     layout->addWidget(mStartRow);
 
+    mProgressRow = new QWidget(this);
+    auto* progressRow = new QHBoxLayout(mProgressRow);
+    progressRow->setContentsMargins(0, 0, 0, 0);
+    mProgress = new QProgressBar(mProgressRow);
+    mProgress->setObjectName(QStringLiteral("mProgress"));
+    // The count stands beside the bar in words; a percentage inside it would say less.
+    mProgress->setTextVisible(false);
+    mProgress->setMaximumHeight(mProgress->fontMetrics().height());
+    progressRow->addWidget(mProgress, 1);
+    mProgressText = new QLabel(mProgressRow);
+    mProgressText->setObjectName(QStringLiteral("mProgressText"));
+    progressRow->addWidget(mProgressText);
+    mProgressRow->hide();
+    layout->addWidget(mProgressRow);
+
     mResult = new QPlainTextEdit(this);
     mResult->setObjectName(QStringLiteral("mResult"));
     mResult->setReadOnly(true);
     layout->addWidget(mResult, 1);
+    mResultTable = new MResultTable(this);
+    layout->addWidget(mResultTable, 1);
 
     ShowRunning(false);
+    ShowResultView();
 }
 
 MPanelBase::~MPanelBase() = default;
@@ -87,7 +111,7 @@ QString MPanelBase::Title() const
 
 QString MPanelBase::StatusText() const
 {
-    return mStatusBar->text();
+    return mStatusBar->FullText();
 }
 
 QString MPanelBase::ResultText() const
@@ -95,9 +119,28 @@ QString MPanelBase::ResultText() const
     return mResult->toPlainText();
 }
 
+QString MPanelBase::ProgressText() const
+{
+    return mProgressText->text();
+}
+
+void MPanelBase::UseResultTable()
+{
+    m_ListPanel = true;
+    ShowResultView();
+}
+
 void MPanelBase::SetResultAreaVisible(bool visible)
 {
-    mResult->setVisible(visible);
+    m_ResultAreaVisible = visible;
+    ShowResultView();
+}
+
+void MPanelBase::ShowResultView()
+{
+    const bool table = mResultTable->Model()->rowCount() > 0 || (m_ListPanel && mResult->document()->isEmpty());
+    mResultTable->setVisible(m_ResultAreaVisible && table);
+    mResult->setVisible(m_ResultAreaVisible && !table);
 }
 
 void MPanelBase::SetStartRowVisible(bool visible)
@@ -107,12 +150,37 @@ void MPanelBase::SetStartRowVisible(bool visible)
 
 void MPanelBase::SetStatus(const QString& text)
 {
-    mStatusBar->setText(text);
+    mStatusBar->SetFullText(text);
 }
 
 void MPanelBase::SetResult(const QString& text)
 {
     mResult->setPlainText(text);
+    ShowResultView();
+}
+
+void MPanelBase::ClearResults()
+{
+    mResultTable->Clear();
+    SetResult(QString());
+}
+
+void MPanelBase::OnReportProgress(const MTaskProgress& progress)
+{
+    if (progress.total > 0) {
+        mProgress->setRange(0, int(qMin<qint64>(progress.total, INT_MAX)));
+        mProgress->setValue(int(qMin(progress.done, progress.total)));
+    } else {
+        mProgress->setRange(0, 0); // busy: how many there are is not known yet
+    }
+    const bool counted = progress.total > 0 || progress.done > 0;
+    mProgressText->setText(counted ? ProgressLineText(progress) : TimeLeftText(progress));
+}
+
+void MPanelBase::OnReportItem(const MTaskItem& item)
+{
+    mResultTable->Report(item);
+    ShowResultView();
 }
 
 void MPanelBase::OnReportMessage(const QString& result, const QString& status)
@@ -152,6 +220,10 @@ bool MPanelBase::BeginRun(const QString& threadName, std::function<void(MTaskCon
     m_Running = true;
     m_Busy = true;
     ShowRunning(true);
+    ClearResults();
+    OnReportProgress(MTaskProgress());
+    mProgressRow->show();
+    ShowResultView();
 
     QThread* thread = QThread::create([context, work = std::move(work)] { work(*context); });
     thread->setObjectName(threadName);
@@ -166,6 +238,9 @@ void MPanelBase::EndRun()
     m_Running = false;
     m_Busy = false;
     ShowRunning(false);
+    mProgressRow->hide();
+    if (mResultTable->isVisibleTo(this))
+        mResultTable->ShowSummary();
     OnRunEnded();
     emit RunEnded();
 }

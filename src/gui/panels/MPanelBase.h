@@ -9,13 +9,19 @@
 
 class MONObject;
 class MDesktopReporter;
+class MElidedLabel;
+class MResultTable;
 class QLabel;
 class QPlainTextEdit;
+class QProgressBar;
 class QPushButton;
 class QVBoxLayout;
 
 // The frame every feature panel is built on: a title, the panel's own inputs, a start/stop button
-// with the platform's play and stop symbols, a status line and a result area.
+// with the platform's play and stop symbols, a status line, a progress bar while a run goes on
+// (done of total where the task knows the total, a busy bar where it does not, and the time still
+// needed where it can be told) and a result area: the running result text, or for panels that list
+// items the result table.
 //
 // A panel overrides StartRun(), checks its preconditions there and calls BeginRun() with the
 // thread's name and the work. The work runs on a new thread with an MTaskContext whose tree is a
@@ -24,7 +30,8 @@ class QVBoxLayout;
 // panel is idle again once the work has returned; the main thread never waits for it.
 //
 // Reporter calls arrive on the main thread through the virtual OnReport... functions; the defaults
-// put the result text into the result area and the status into the status line.
+// put the result text into the result area, the status into the status line, progress into the
+// bar and items into the table.
 class MPanelBase : public QWidget
 {
     Q_OBJECT
@@ -47,6 +54,10 @@ public:
     QString StatusText() const;
     QString ResultText() const;
     QPushButton* StartButton() const { return mBtnStart; }
+    QProgressBar* ProgressBar() const { return mProgress; }
+    // "12 of 40 · about 3 min left" beside the bar.
+    QString ProgressText() const;
+    MResultTable* ResultTable() const { return mResultTable; }
 
 signals:
     void RunEnded();
@@ -55,21 +66,29 @@ protected:
     // Where a panel adds its inputs (between the title and the start row).
     QVBoxLayout* ContentLayout() const { return m_Content; }
     QPlainTextEdit* ResultArea() const { return mResult; }
+    // Panels that list items show the result table in place of the text. A task that reports only
+    // text still has it shown until its first item arrives.
+    void UseResultTable();
     // Panels that show a list of their own hide the text area, or the whole start row.
     void SetResultAreaVisible(bool visible);
     void SetStartRowVisible(bool visible);
     void SetStatus(const QString& text);
     void SetResult(const QString& text);
+    // Empties the result text and table (at a start, or when the panel is shown afresh).
+    void ClearResults();
 
     // The start button was pressed while idle.
     virtual void StartRun() { }
-    // Starts `work` on a thread named `threadName`; false (and nothing started) while a run is busy.
+    // Starts `work` on a thread named `threadName` with the results emptied; false (and nothing
+    // started) while a run is busy.
     bool BeginRun(const QString& threadName, std::function<void(MTaskContext&)> work);
 
     // Reporter posts, on the main thread.
     virtual void OnReportMessage(const QString& result, const QString& status);
     virtual void OnReportStatus(const QString& status) { SetStatus(status); }
     virtual void OnReportFinish(const QString& text) { SetStatus(text); }
+    virtual void OnReportProgress(const MTaskProgress& progress);
+    virtual void OnReportItem(const MTaskItem& item);
     // The worker has returned; the panel is idle again.
     virtual void OnRunEnded() { }
 
@@ -78,6 +97,7 @@ private:
     void StartStopClicked();
     void EndRun();
     void ShowRunning(bool running);
+    void ShowResultView();
 
     static MONObject*& SharedTreeSlot();
 
@@ -85,8 +105,14 @@ private:
     QVBoxLayout* m_Content = nullptr;
     QWidget* mStartRow = nullptr;
     QPushButton* mBtnStart = nullptr;
-    QLabel* mStatusBar = nullptr;
+    MElidedLabel* mStatusBar = nullptr;
+    QWidget* mProgressRow = nullptr;
+    QProgressBar* mProgress = nullptr;
+    QLabel* mProgressText = nullptr;
     QPlainTextEdit* mResult = nullptr;
+    MResultTable* mResultTable = nullptr;
+    bool m_ListPanel = false;
+    bool m_ResultAreaVisible = true;
 
     std::atomic<bool> m_Running {false};
     bool m_Busy = false;

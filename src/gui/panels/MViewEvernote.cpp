@@ -56,11 +56,12 @@ MViewEvernote::MViewEvernote(QWidget* parent)
     mCheckHandleIndents = new QCheckBox(Localized("guiHandleIndents"), this);
     ContentLayout()->addWidget(mCheckCreateEvernoteTagSections);
     ContentLayout()->addWidget(mCheckHandleIndents);
+    UseResultTable();
 }
 
 void MViewEvernote::ClearAndReload()
 {
-    SetResult(QString());
+    ClearResults();
 }
 
 void MViewEvernote::ButtonChooseEvernoteEnexFileClick()
@@ -114,7 +115,7 @@ void MViewEvernote::StartRun()
     if (!target->sections)
         target->sections = std::make_unique<MONObject>();
     m_NewSectionCount = 0;
-    SetResult(QString());
+    ClearResults();
     SetStatus(Localized("strStartImport"));
     BeginRun(QStringLiteral("FeatureThreadImportEvernote"), [this, settings, target](MTaskContext& context) {
         MServiceSession session = SessionFor(context);

@@ -39,6 +39,7 @@ MViewExport::MViewExport(QWidget* parent)
     connect(open, &QPushButton::clicked, this, &MViewExport::ButtonGoToFolderClick);
     row->addWidget(open);
     ContentLayout()->addLayout(row);
+    UseResultTable();
     LoadConfig();
 }
 
@@ -75,7 +76,7 @@ void MViewExport::StartRun()
         ShowMessageBox(Localized(*problem));
         return;
     }
-    SetResult(QString());
+    ClearResults();
     SetStatus(Localized("strStartExport"));
     BeginRun(QStringLiteral("FeatureThread"), [folder](MTaskContext& context) {
         const std::optional<MExportKind> kind = ExportKindForFeature(context.feature);

@@ -15,6 +15,8 @@ public:
 
     QLineEdit* mFolder = nullptr;
 
+    void ClearAndReload() override { ClearResults(); }
+
 protected:
     void StartRun() override;
 

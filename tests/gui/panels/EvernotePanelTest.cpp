@@ -6,10 +6,13 @@
 #include "app/GlobalSettings.h"
 #include "app/MStrings.h"
 #include "panels/MViewEvernote.h"
+#include "widgets/MResultModel.h"
+#include "widgets/MResultTable.h"
 
 #include <QJsonArray>
 #include <QLabel>
 #include <QLineEdit>
+#include <QProgressBar>
 #include <QPushButton>
 #include <QSignalSpy>
 #include <gtest/gtest.h>
@@ -81,6 +84,76 @@ TEST(EvernotePanel, MissingFileOrTargetStopsBeforeARun)
     panel.ShowEvernoteFileInfo(dir.WriteFile(QStringLiteral("cut.enex"), "<en-export><note></note><note>"));
     EXPECT_EQ(panel.mTo->text(), QStringLiteral("2"));
     MPanelBase::SetSharedTree(nullptr);
+}
+
+// The panel, with every progress count it showed.
+class MWatchedEvernotePanel : public MViewEvernote
+{
+public:
+    QStringList seen;
+
+protected:
+    void OnReportProgress(const MTaskProgress& progress) override
+    {
+        MViewEvernote::OnReportProgress(progress);
+        // The count alone: the time left depends on what the request budget has seen so far.
+        const QString count = ProgressText().section(QStringLiteral(" · "), 0, 0);
+        if (!count.isEmpty() && (seen.isEmpty() || seen.last() != count))
+            seen.append(count);
+    }
+};
+
+TEST(EvernotePanel, TheRunCountsItsNotesOnTheBarAndListsThemWithReasonsAndASummary)
+{
+    GuiApp();
+    SetStringTableLanguage(QStringLiteral("en"));
+    GlobalSettings().UploadInterval = 0;
+    MServiceFixture f;
+    TheAccount().LoadConfig(f.SettingsFile());
+    auto tree = f.FetchTree();
+    MONObject* section
+        = const_cast<MONObject*>(MServiceFixture::FindPath(*tree, QStringLiteral("Travel Journal/Empty section")));
+    ASSERT_NE(section, nullptr);
+    section->intValue = 1;
+    MPanelBase::SetSharedTree(tree.get());
+    // The first page is answered with an error page.
+    ASSERT_FALSE(f.Emulator().AddFault(QStringLiteral("POST */pages html count=1")).has_value());
+
+    MWatchedEvernotePanel panel;
+    panel.show();
+    panel.ShowEvernoteFileInfo(f.Folder().WriteFile(QStringLiteral("notes.enex"), kEnex));
+    QProgressBar* bar = panel.ProgressBar();
+    QSignalSpy ended(&panel, &MPanelBase::RunEnded);
+    panel.StartButton()->click();
+    EXPECT_TRUE(bar->isVisible());
+    ASSERT_TRUE(WaitUntil([&] { return ended.count() == 1; }, 20000));
+    // The bar counted the notes of the chosen range, one by one.
+    EXPECT_EQ(panel.seen, QStringList({QStringLiteral("1 of 2"), QStringLiteral("2 of 2")}))
+        << panel.seen.join(QLatin1String(" | ")).toStdString();
+    EXPECT_EQ(bar->maximum(), 2);
+    EXPECT_EQ(bar->value(), 2);
+    EXPECT_FALSE(bar->isVisible()) << "the bar goes when the run is over";
+
+    MResultTable* table = panel.ResultTable();
+    const MResultModel* model = table->Model();
+    ASSERT_TRUE(table->isVisible());
+    ASSERT_EQ(model->rowCount(), 2);
+    EXPECT_EQ(model->index(0, MResultModel::TextColumn).data().toString(), QStringLiteral("1: First & best"));
+    EXPECT_EQ(model->index(0, MResultModel::StatusColumn).data().toString(), Localized("strFailure"));
+    EXPECT_TRUE(model->index(0, MResultModel::ReasonColumn).data().toString().startsWith(QLatin1String("HTTP 500")))
+        << model->index(0, MResultModel::ReasonColumn).data().toString().toStdString();
+    EXPECT_EQ(model->index(1, MResultModel::TextColumn).data().toString(), QStringLiteral("2: Second"));
+    EXPECT_EQ(model->index(1, MResultModel::StatusColumn).data().toString(), Localized("strSuccess"));
+    EXPECT_TRUE(model->index(1, MResultModel::ReasonColumn).data().toString().isEmpty());
+    const QIcon failed = model->index(0, MResultModel::StatusColumn).data(Qt::DecorationRole).value<QIcon>();
+    const QIcon created = model->index(1, MResultModel::StatusColumn).data(Qt::DecorationRole).value<QIcon>();
+    EXPECT_FALSE(failed.isNull());
+    EXPECT_NE(failed.pixmap(16).toImage(), created.pixmap(16).toImage());
+    EXPECT_EQ(table->SummaryText(), QStringLiteral("1 created, 1 failed"));
+    // The running text is still kept, with the totals as the runs have always written them.
+    EXPECT_TRUE(panel.ResultText().contains(QLatin1String("Total: 2, Success: 1, Failure: 1.")));
+    MPanelBase::SetSharedTree(nullptr);
+    GlobalSettings().UploadInterval = 3;
 }
 
 } // namespace

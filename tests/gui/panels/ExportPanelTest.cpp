@@ -8,13 +8,18 @@
 #include "app/GlobalSettings.h"
 #include "app/MConfig.h"
 #include "app/MStrings.h"
+#include "model/MOLONUtils.h"
 #include "panels/MViewExport.h"
+#include "widgets/MResultModel.h"
+#include "widgets/MResultTable.h"
 
 #include <QDir>
 #include <QDirIterator>
 #include <QLineEdit>
+#include <QProgressBar>
 #include <QPushButton>
 #include <QSignalSpy>
+#include <QTableView>
 #include <gtest/gtest.h>
 
 namespace {
@@ -27,6 +32,30 @@ QStringList FilesBelow(const QString& folder)
     files.sort();
     return files;
 }
+
+// The panel, with every progress count it showed.
+class MWatchedExportPanel : public MViewExport
+{
+public:
+    QStringList seen;
+
+protected:
+    void OnReportProgress(const MTaskProgress& progress) override
+    {
+        MViewExport::OnReportProgress(progress);
+        // The count alone: the time left depends on what the request budget has seen so far.
+        const QString count = ProgressText().section(QStringLiteral(" · "), 0, 0);
+        if (!count.isEmpty() && (seen.isEmpty() || seen.last() != count))
+            seen.append(count);
+    }
+};
+
+class MRecordingOpener final : public MLinkOpener
+{
+public:
+    void OpenLink(const QString& link) override { links.append(link); }
+    QStringList links;
+};
 
 class ExportPanel : public ::testing::Test
 {
@@ -103,6 +132,55 @@ TEST_F(ExportPanel, NoCheckedSectionOrNoFolderIsToldAndNothingStarts)
     panel.StartButton()->click();
     EXPECT_EQ(boxes->Messages(), QStringList({Localized("strSelectASection"), Localized("strSpecifyStoreFolder")}));
     EXPECT_FALSE(panel.IsBusy());
+}
+
+TEST_F(ExportPanel, TheRunShowsItsProgressAndAFileTableWithTheFailureAndItsReason)
+{
+    Check("Travel Journal/Lisbon 2024");
+    // The first page's content is refused; the other three are written.
+    ASSERT_FALSE(
+        f.Emulator()
+            .AddFault(QStringLiteral("GET */content error status=404 code=20102 message=Page+not+found count=1"))
+            .has_value());
+    MTempDir out;
+    MWatchedExportPanel panel;
+    panel.show();
+    panel.mFolder->setText(out.Path());
+    SetCurrentFeature(QStringLiteral("btnExportToTxt"));
+    ASSERT_TRUE(Run(panel));
+    SetCurrentFeature(QString());
+    EXPECT_FALSE(panel.ProgressBar()->isVisible());
+    // The walk counts its sections.
+    EXPECT_EQ(panel.seen, QStringList({QStringLiteral("0 of 1"), QStringLiteral("1 of 1")}))
+        << panel.seen.join(QLatin1String(" | ")).toStdString();
+
+    MResultTable* table = panel.ResultTable();
+    const MResultModel* model = table->Model();
+    ASSERT_TRUE(table->isVisible());
+    ASSERT_EQ(model->rowCount(), 4);
+    int failedRow = -1;
+    for (int row = 0; row < 4; ++row) {
+        if (model->Item(row).outcome == MItemOutcome::Failed)
+            failedRow = row;
+    }
+    ASSERT_NE(failedRow, -1);
+    EXPECT_EQ(model->index(failedRow, MResultModel::StatusColumn).data().toString(), Localized("strFailure"));
+    EXPECT_TRUE(model->index(failedRow, MResultModel::ReasonColumn).data().toString().contains(QLatin1String("404")));
+    EXPECT_TRUE(model->Item(failedRow).target.isEmpty()) << "no file to open for a page not written";
+    EXPECT_EQ(table->SummaryText(), QStringLiteral("3 created, 1 failed"));
+
+    // A double-click on a written page opens its file.
+    const int writtenRow = failedRow == 0 ? 1 : 0;
+    const QString file = model->Item(writtenRow).target;
+    EXPECT_TRUE(QFile::exists(file)) << file.toStdString();
+    auto opener = std::make_shared<MRecordingOpener>();
+    SetLinkOpener(opener);
+    QTableView* view = table->View();
+    const QPoint cell = view->visualRect(model->index(writtenRow, MResultModel::TextColumn)).center();
+    QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, cell);
+    QTest::mouseDClick(view->viewport(), Qt::LeftButton, {}, cell);
+    EXPECT_EQ(opener->links, QStringList {QUrl::fromLocalFile(file).toString()});
+    SetLinkOpener(nullptr);
 }
 
 } // namespace

@@ -5,8 +5,13 @@
 #include "app/MStrings.h"
 #include "model/MONObject.h"
 #include "panels/MPanelBase.h"
+#include "tasks/TaskTexts.h"
+#include "widgets/MResultModel.h"
+#include "widgets/MResultTable.h"
 
 #include <QMessageBox>
+#include <QPlainTextEdit>
+#include <QProgressBar>
 #include <QPushButton>
 #include <QStyle>
 #include <atomic>
@@ -26,6 +31,8 @@ public:
     QString threadName;
     std::shared_ptr<const MONObject> tree;
     using MPanelBase::BeginRun;
+    using MPanelBase::ResultArea;
+    using MPanelBase::UseResultTable;
 
 protected:
     void StartRun() override
@@ -197,4 +204,110 @@ TEST_F(PanelBaseTest, ClosingAQuestionWithoutChoosingAnswersNo)
     ASSERT_TRUE(WaitUntil([&] { return answer != 0; }));
     worker.join();
     EXPECT_EQ(answer, kAlertFirstButtonReturn);
+}
+
+TEST_F(PanelBaseTest, TheBarIsBusyUntilATotalIsKnownThenCountsAndTellsTheTimeLeft)
+{
+    std::atomic<int> step {0};
+    std::atomic<int> seen {0};
+    panel.work = [&](MTaskContext& context) {
+        const auto waitFor = [&](int n) {
+            seen = n;
+            while (step < n && context.IsRunning())
+                QThread::msleep(2);
+        };
+        waitFor(1);
+        context.reporter->ShowProgress({3, 0, -1});
+        waitFor(2);
+        context.reporter->ShowProgress({12, 40, 150});
+        waitFor(3);
+    };
+    panel.StartButton()->click();
+    QProgressBar* bar = panel.ProgressBar();
+    ASSERT_TRUE(WaitUntil([&] { return seen == 1; }));
+    EXPECT_TRUE(bar->isVisible());
+    EXPECT_EQ(bar->maximum(), 0) << "busy before the task says anything";
+    EXPECT_EQ(panel.ProgressText(), QString());
+    step = 1;
+    ASSERT_TRUE(WaitUntil([&] { return seen == 2; }));
+    EXPECT_EQ(bar->maximum(), 0) << "still busy: the total is not known";
+    EXPECT_EQ(panel.ProgressText(), QStringLiteral("3"));
+    step = 2;
+    ASSERT_TRUE(WaitUntil([&] { return seen == 3; }));
+    EXPECT_EQ(bar->maximum(), 40);
+    EXPECT_EQ(bar->value(), 12);
+    EXPECT_EQ(panel.ProgressText(), QStringLiteral("12 of 40 · about 3 min left"));
+    step = 3;
+    ASSERT_TRUE(WaitUntil([&] { return !panel.IsBusy(); }));
+    EXPECT_FALSE(bar->isVisible()) << "the bar goes when the run is over";
+}
+
+TEST_F(PanelBaseTest, ItemsFillTheTableRowByRowAndTheSummaryComesAtTheEnd)
+{
+    std::atomic<bool> release {false};
+    panel.UseResultTable();
+    panel.work = [&](MTaskContext& context) {
+        context.reporter->ShowMessage(QStringLiteral("1: First ..."), QStringLiteral("First"));
+        context.reporter->ReportItem({0, QStringLiteral("1: First"), MItemOutcome::Sending, {}, {}});
+        context.reporter->ReportItem({0, QStringLiteral("1: First"), MItemOutcome::Created, {}, {}});
+        context.reporter->ReportItem(
+            {1, QStringLiteral("2: Second"), MItemOutcome::Failed, QStringLiteral("413: the page is too large"), {}});
+        context.reporter->ReportItem({2, QStringLiteral("3: Third"), MItemOutcome::Reused, {}, {}});
+        while (!release)
+            QThread::msleep(2);
+    };
+    panel.StartButton()->click();
+    MResultTable* table = panel.ResultTable();
+    MResultModel* model = table->Model();
+    ASSERT_TRUE(WaitUntil([&] { return model->rowCount() == 3; }));
+    EXPECT_TRUE(table->isVisible());
+    EXPECT_FALSE(panel.ResultArea()->isVisible()) << "the table, not the text, once items arrive";
+    // The second report of an item replaced its row.
+    EXPECT_EQ(model->index(0, MResultModel::StatusColumn).data().toString(), Localized("strSuccess"));
+    EXPECT_EQ(model->index(1, MResultModel::StatusColumn).data().toString(), Localized("strFailure"));
+    EXPECT_EQ(model->index(1, MResultModel::TextColumn).data().toString(), QStringLiteral("2: Second"));
+    EXPECT_EQ(
+        model->index(1, MResultModel::ReasonColumn).data().toString(), QStringLiteral("413: the page is too large"));
+    EXPECT_EQ(model->index(2, MResultModel::StatusColumn).data().toString(), Localized("strExists"));
+    EXPECT_TRUE(table->SummaryText().isEmpty()) << "no summary while the run goes on";
+    release = true;
+    ASSERT_TRUE(WaitUntil([&] { return !panel.IsBusy(); }));
+    EXPECT_EQ(table->SummaryText(), QStringLiteral("1 created, 1 already there, 1 failed"));
+
+    // The next run starts with an empty table.
+    release = false;
+    panel.work = [&](MTaskContext&) {
+        while (!release)
+            QThread::msleep(2);
+    };
+    panel.StartButton()->click();
+    EXPECT_EQ(model->rowCount(), 0);
+    EXPECT_TRUE(table->SummaryText().isEmpty());
+    release = true;
+    ASSERT_TRUE(WaitUntil([&] { return !panel.IsBusy(); }));
+    EXPECT_EQ(table->SummaryText(), Localized("taskSummaryNothing"));
+}
+
+TEST_F(PanelBaseTest, ATaskThatReportsOnlyTextHasItShown)
+{
+    panel.UseResultTable();
+    panel.work = [](MTaskContext& context) {
+        context.reporter->ShowMessage(QStringLiteral("1: First ... Success"), QStringLiteral("First"));
+    };
+    panel.StartButton()->click();
+    ASSERT_TRUE(WaitUntil([&] { return !panel.IsBusy(); }));
+    EXPECT_TRUE(panel.ResultArea()->isVisible());
+    EXPECT_FALSE(panel.ResultTable()->isVisible());
+    EXPECT_EQ(panel.ResultText(), QStringLiteral("1: First ... Success"));
+}
+
+TEST_F(PanelBaseTest, ADeepPathInTheStatusLineLeavesThePanelsWidthAlone)
+{
+    const int before = panel.minimumSizeHint().width();
+    const QString path = QStringLiteral("/out/") + QString(2000, QLatin1Char('a')) + QStringLiteral("/page.txt");
+    panel.work = [&](MTaskContext& context) { context.reporter->ShowStatus(path); };
+    panel.StartButton()->click();
+    ASSERT_TRUE(WaitUntil([&] { return !panel.IsBusy(); }));
+    EXPECT_EQ(panel.StatusText(), path);
+    EXPECT_LE(panel.minimumSizeHint().width(), before);
 }

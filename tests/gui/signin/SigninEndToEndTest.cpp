@@ -14,10 +14,13 @@
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QProcess>
+#include <QScreen>
 #include <QStandardPaths>
 #include <QTest>
 #include <QWebEnginePage>
 #include <QWebEngineView>
+#include <csignal>
+#include <cstdlib>
 #include <gtest/gtest.h>
 
 namespace {
@@ -52,6 +55,12 @@ public:
         m_Process.waitForFinished(3000);
     }
     bool Ok() const { return !m_Display.isEmpty(); }
+    // Ends the server's process without waiting for it (at the program's exit).
+    void Kill() const
+    {
+        if (m_Process.processId() > 0)
+            ::kill(pid_t(m_Process.processId()), SIGTERM);
+    }
     QString Display() const { return QLatin1Char(':') + m_Display; }
 
 private:
@@ -61,7 +70,13 @@ private:
 
 MXServer* XServer()
 {
-    static MXServer* server = new MXServer();
+    static MXServer* server = [] {
+        auto* started = new MXServer();
+        // The application made on this server is never destroyed, and so neither is the server:
+        // without this, every run of the tests left an X server running.
+        std::atexit([] { XServer()->Kill(); });
+        return started;
+    }();
     return server;
 }
 
@@ -185,6 +200,7 @@ TEST_F(SigninEndToEnd, APersonalAccountSignsInThroughTheWebViewAndTheTreeIsShown
     EXPECT_EQ(saved.ReadValue(QStringLiteral("MSAccountType"), 0), 1);
 
     EXPECT_TRUE(app.window()->isVisible());
+    ASSERT_TRUE(WaitUntil([&] { return !app.IsTreeLoading(); })); // fetched on a worker
     ASSERT_GT(app.Root().childCount(), 0u);
     EXPECT_EQ(app.window()->TreeModel()->rowCount(), int(app.Root().childCount()));
     EXPECT_TRUE(QFile::exists(AppPaths().notebookCache));
@@ -239,8 +255,25 @@ TEST_F(SigninEndToEnd, TheOneNotePersonalKindSignsOutOfTheConsumerServiceFirst)
     EXPECT_EQ(TheAccount().MSAccountType(), MAccount::OneNotePersonal);
     EXPECT_TRUE(SawRequest(QStringLiteral("POST"), QStringLiteral("/oauth20_token.srf")));
     EXPECT_FALSE(TheAccount().UserId().isEmpty());
+    ASSERT_TRUE(WaitUntil([&] { return !app.IsTreeLoading(); }));
     EXPECT_GT(app.Root().childCount(), 0u);
     app.window()->close();
+}
+
+TEST_F(SigninEndToEnd, APageWithAVeryLongTitleDoesNotWidenTheWindow)
+{
+    MWinLogin login;
+    login.show();
+    ASSERT_TRUE(WaitUntil([&] { return !login.PageTitle().isEmpty(); }));
+    QTest::qWait(100);
+    const int before = login.frameGeometry().width();
+    // What the title line shows before the service's page has its own title: the whole address.
+    const QString title = QStringLiteral("https://login.example/authorize?") + QString(2000, QLatin1Char('a'));
+    login.WebView()->setHtml(QStringLiteral("<html><head><title>%1</title></head><body>x</body></html>").arg(title));
+    ASSERT_TRUE(WaitUntil([&] { return login.PageTitle() == title; }));
+    QTest::qWait(200);
+    EXPECT_LE(login.frameGeometry().width(), before);
+    EXPECT_LE(login.frameGeometry().right(), login.screen()->availableGeometry().right() + 1);
 }
 
 TEST_F(SigninEndToEnd, OnlyAnAddressLikeDisplayNameIsKept)

@@ -49,6 +49,7 @@ TEST(CachedStart, ASavedTokenAndACacheStartWithoutAnyRequest)
 
     // Without a cache the tree comes from the service and the cache is written.
     auto first = StartSignedIn(dir.Path(), loginWindows);
+    ASSERT_TRUE(WaitUntil([&] { return !first->IsTreeLoading(); }));
     ASSERT_FALSE(emulator->Requests().empty());
     ASSERT_TRUE(QFile::exists(AppPaths().notebookCache));
     const size_t notebooks = first->Root().childCount();

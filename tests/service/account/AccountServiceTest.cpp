@@ -272,18 +272,24 @@ TEST(NotebookTreeServiceTest, ANotebookThatFailsToExpandIsNamedAndTheOthersAreKe
     EXPECT_FALSE(cache.contains(QLatin1String("\"Travel Journal\"")));
 }
 
-TEST(NotebookTreeServiceTest, AnHtmlErrorPageOrBrokenJsonBuildsNoTreeAndDoesNotCrash)
+TEST(NotebookTreeServiceTest, AnHtmlErrorPageOrBrokenJsonKeepsTheLastTreeAndCache)
 {
     for (const char* fault :
         {"GET /v1.0/me/onenote/notebooks* html count=10", "GET /v1.0/me/onenote/notebooks* empty count=10"}) {
         MServiceFixture f;
-        ASSERT_FALSE(f.Emulator().AddFault(QString::fromLatin1(fault)).has_value());
-        MRecordingMessageBoxScope boxes;
         MONObject root;
         MNotebookTree tree(f.Account(), root, f.CacheFile());
+        ASSERT_TRUE(tree.CreateNotebooksTree(true, false).isList);
+        const QByteArray goodCache = ReadAll(f.CacheFile());
+        const size_t notebooks = root.childCount();
+        ASSERT_FALSE(f.Emulator().AddFault(QString::fromLatin1(fault)).has_value());
+        MRecordingMessageBoxScope boxes;
         const MTreeBuildResult result = tree.CreateNotebooksTree(true, false);
         EXPECT_FALSE(result.isList) << fault;
-        EXPECT_EQ(root.childCount(), 0u) << fault;
+        // The failed refresh leaves the tree and the cache of the last good answer.
+        EXPECT_FALSE(result.built) << fault;
+        EXPECT_EQ(root.childCount(), notebooks) << fault;
+        EXPECT_EQ(ReadAll(f.CacheFile()), goodCache) << fault;
     }
     MONObject root;
     EXPECT_EQ(

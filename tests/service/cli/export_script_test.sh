@@ -1,7 +1,8 @@
 #!/bin/sh
 # pagewright-cli export against pagewright-emulator with the demo fixture: sign in, export a notebook
 # to text and to HTML, and check one file per page with the page's content, the HTML page's image
-# beside it, a non-zero exit for an unknown path, and that a second run adds files beside the first.
+# beside it, a non-zero exit for an unknown path, that a second run adds files beside the first, and
+# that on a terminal the progress is a single line rewritten in place.
 # Usage: export_script_test.sh PAGEWRIGHT_CLI PAGEWRIGHT_EMULATOR FIXTURE
 set -eu
 
@@ -28,6 +29,17 @@ files=$(find "$work/txt" -type f -name '*.txt' | wc -l)
 [ "$pages" -eq "$files" ] || fail "the result list names $pages files but $files were written"
 grep -q "^Success	$lisbon/Costs so far.txt\$" "$work/txt.out" || fail "the result list lacks a page"
 grep -q "Lisbon 2024" "$work/txt.err" || fail "no progress on standard error"
+
+# On a terminal the progress is one line rewritten in place (util-linux script gives the terminal).
+if command -v script >/dev/null 2>&1; then
+    script -qefc "\"$cli\" --settings-dir \"$work/settings\" export --kind txt --out \"$work/tty\" --check \"Travel Journal/Lisbon 2024\" >\"$work/tty.out\"" "$work/tty.log" >/dev/null 2>&1 </dev/null \
+        || fail "export on a terminal"
+    grep -q "$(printf '\r\033\\[K')" "$work/tty.log" || fail "no progress line rewritten in place on the terminal"
+    # Between the lines script adds around it: the start message, the one rewritten line (which the
+    # finish text ends) and the line break script adds.
+    [ "$(sed '1d;$d' "$work/tty.log" | wc -l)" -le 3 ] || fail "the terminal got a line per step"
+    [ "$(grep -c "	" "$work/tty.out")" -ge 4 ] || fail "the results did not go to standard output"
+fi
 
 pw export --kind txt --out "$work/txt" --check "Travel Journal/Lisbon 2024" >"$work/txt2.out" 2>"$work/txt2.err" || fail "second export"
 [ -f "$lisbon/Day one: Alfama(1).txt" ] || fail "the second run did not write beside the first"

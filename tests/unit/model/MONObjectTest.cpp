@@ -92,6 +92,19 @@ TEST(TreeNode, CloneTreeCopiesEverythingAndIsIndependent)
     EXPECT_EQ(deep->parent()->parent()->name, S("Projects"));
 }
 
+TEST(TreeNode, SwappingChildrenMovesTheWholeTreeWithItsParentLinks)
+{
+    Tree t;
+    MONObject fresh;
+    fresh.addSubObject(MONObject::Notebook, S("n-new"), S("New"), {}, {}, {}, {}, {}, {}, {});
+    t.root.swapChildren(fresh);
+    ASSERT_EQ(t.root.childCount(), 1u);
+    EXPECT_EQ(t.root.child(0)->parent(), &t.root);
+    ASSERT_EQ(fresh.childCount(), 2u);
+    EXPECT_EQ(fresh.child(0)->parent(), &fresh);
+    EXPECT_EQ(MONObject::GetObjectByObjId(S("s-1"), &fresh)->parent()->parent(), &fresh);
+}
+
 TEST(TreeNode, FirstCheckedIsPreOrderAndSkipsUncheckedKinds)
 {
     Tree t;

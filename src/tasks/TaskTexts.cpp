@@ -1,0 +1,89 @@
+#include "TaskTexts.h"
+
+#include "app/MStrings.h"
+
+#include <QStringList>
+
+QString OutcomeText(MItemOutcome outcome)
+{
+    switch (outcome) {
+    case MItemOutcome::Sending:
+        return Localized("taskSending");
+    case MItemOutcome::Created:
+        return Localized("strSuccess");
+    case MItemOutcome::Reused:
+        return Localized("strExists");
+    case MItemOutcome::Skipped:
+        return Localized("taskSkipped");
+    case MItemOutcome::Failed:
+        return Localized("strFailure");
+    }
+    return QString();
+}
+
+void MOutcomeCounts::Add(MItemOutcome outcome)
+{
+    switch (outcome) {
+    case MItemOutcome::Created:
+        ++created;
+        break;
+    case MItemOutcome::Reused:
+        ++reused;
+        break;
+    case MItemOutcome::Skipped:
+        ++skipped;
+        break;
+    case MItemOutcome::Failed:
+        ++failed;
+        break;
+    case MItemOutcome::Sending:
+        break;
+    }
+}
+
+QString SummaryText(const MOutcomeCounts& counts)
+{
+    QStringList parts;
+    const auto add = [&parts](qint64 count, const char* key) {
+        if (count > 0)
+            parts.append(Localized(key).arg(count));
+    };
+    add(counts.created, "taskSummaryCreated");
+    add(counts.reused, "taskSummaryReused");
+    add(counts.skipped, "taskSummarySkipped");
+    add(counts.failed, "taskSummaryFailed");
+    return parts.isEmpty() ? Localized("taskSummaryNothing") : parts.join(Localized("taskListSeparator"));
+}
+
+QString DurationText(qint64 seconds)
+{
+    if (seconds < 60)
+        return Localized("taskSeconds").arg(qMax<qint64>(seconds, 1));
+    const qint64 minutes = (seconds + 59) / 60;
+    if (minutes < 60)
+        return Localized("taskMinutes").arg(minutes);
+    if (minutes % 60 == 0)
+        return Localized("taskHours").arg(minutes / 60);
+    return Localized("taskHoursMinutes").arg(minutes / 60).arg(minutes % 60);
+}
+
+QString ProgressCountText(const MTaskProgress& progress)
+{
+    if (progress.total <= 0)
+        return QString::number(progress.done);
+    return Localized("taskProgressOf").arg(progress.done).arg(progress.total);
+}
+
+QString TimeLeftText(const MTaskProgress& progress)
+{
+    if (progress.secondsLeft <= 0) // not known, or nothing to wait for
+        return QString();
+    return Localized("taskTimeLeft").arg(DurationText(progress.secondsLeft));
+}
+
+QString ProgressLineText(const MTaskProgress& progress)
+{
+    const QString left = TimeLeftText(progress);
+    const QString count = ProgressCountText(progress);
+    return left.isEmpty() ? count : count + QStringLiteral(" · ") + left;
+}
