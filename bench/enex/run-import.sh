@@ -34,3 +34,8 @@ awk -v b="$bytes" -v s="$elapsed" -v p="$peak" -v e="$emulator_rss" 'BEGIN {
     printf "ENEX %.0f MB imported in %.2f s: %.0f MB/s, peak resident memory of the import %.0f MB (emulator %.0f MB)\n",
         b / 1048576, s, b / 1048576 / s, p / 1024, e / 1024
 }'
+# The run ledger's share of that: two writes a note (a dry run writes none).
+if [ -x "$build/bench/enex/bench_ledger" ]; then
+    "$build/bench/enex/bench_ledger" --benchmark_format=csv 2>/dev/null | awk -F, '/BM_LedgerPerNote/ {
+        printf "run ledger: %.2f ms of wall time a note (%.2f ms CPU); a dry run keeps no ledger\n", $3 / 1000, $4 / 1000 }'
+fi

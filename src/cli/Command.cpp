@@ -7,7 +7,9 @@
 #include "Tree.h"
 #include "Whoami.h"
 #include "app/MStrings.h"
+#include "tasks/MRunReport.h"
 
+#include <csignal>
 #include <cstdio>
 
 void PrintOut(const QString& text)
@@ -91,4 +93,41 @@ int MCliCommand::Run(const QStringList& arguments)
         return kExitUsage;
     }
     return Execute(parser);
+}
+
+void PrintReportPath(MRunRecorder& recorder)
+{
+    const QString path = recorder.WriteReport();
+    if (path.isEmpty())
+        PrintErr(Localized("cliReportNotWritten").arg(recorder.WriteError()));
+    else
+        PrintErr(Localized("cliReportWritten").arg(path, MRunReport::HtmlPathFor(path)));
+}
+
+namespace {
+
+std::atomic<std::atomic<bool>*> g_StopFlag {nullptr};
+
+extern "C" void StopOnSignal(int signal)
+{
+    // Only lock-free atomic stores here: nothing else may run inside a signal handler.
+    if (std::atomic<bool>* running = g_StopFlag.load())
+        running->store(false);
+    std::signal(signal, SIG_DFL); // the second one ends the program
+}
+
+} // namespace
+
+MStopOnSignal::MStopOnSignal(std::atomic<bool>& running)
+{
+    g_StopFlag = &running;
+    std::signal(SIGINT, StopOnSignal);
+    std::signal(SIGTERM, StopOnSignal);
+}
+
+MStopOnSignal::~MStopOnSignal()
+{
+    std::signal(SIGINT, SIG_DFL);
+    std::signal(SIGTERM, SIG_DFL);
+    g_StopFlag = nullptr;
 }

@@ -5,6 +5,7 @@
 #include <QList>
 #include <QString>
 #include <QStringList>
+#include <atomic>
 #include <memory>
 #include <optional>
 
@@ -50,3 +51,18 @@ protected:
 // Output helpers: standard output for results, standard error for messages.
 void PrintOut(const QString& text);
 void PrintErr(const QString& text);
+
+class MRunRecorder;
+// "Report: <path>" on standard error once the run's report is written (or why it could not be).
+void PrintReportPath(MRunRecorder& recorder);
+
+// While it lives, Ctrl-C (SIGINT) and SIGTERM stop the run as the stop button does: the current
+// item ends, what was done is recorded and reported. A second Ctrl-C ends the program at once.
+class MStopOnSignal
+{
+public:
+    explicit MStopOnSignal(std::atomic<bool>& running);
+    ~MStopOnSignal();
+    MStopOnSignal(const MStopOnSignal&) = delete;
+    MStopOnSignal& operator=(const MStopOnSignal&) = delete;
+};

@@ -10,6 +10,7 @@
 #include "export/MExportTask.h"
 #include "model/MNotebookTree.h"
 #include "model/MONObject.h"
+#include "tasks/MRunReport.h"
 #include "util/FileUtils.h"
 
 namespace {
@@ -32,10 +33,11 @@ MCliExport::MCliExport()
     , m_Out(QStringLiteral("out"), Localized("cliExportOptionOut"), QStringLiteral("DIR"))
     , m_Check(QStringLiteral("check"), Localized("cliExportOptionCheck"), QStringLiteral("PATH"))
     , m_Refresh(QStringLiteral("refresh"), Localized("cliTreeOptionRefresh"))
+    , m_ReportFile(QStringLiteral("report"), Localized("cliOptionReport"), QStringLiteral("FILE"))
 {
     name = QStringLiteral("export");
     description = Localized("cliExportDescription");
-    options = {m_Kind, m_Out, m_Check, m_Refresh};
+    options = {m_Kind, m_Out, m_Check, m_Refresh, m_ReportFile};
 }
 
 std::optional<QString> MCliExport::CheckArguments(const QCommandLineParser& parser) const
@@ -79,8 +81,13 @@ int MCliExport::Execute(const QCommandLineParser& parser)
     const QString folder = parser.value(m_Out);
     const QString feature = *FeatureForKind(parser.value(m_Kind));
     std::atomic<bool> running {true};
+    MStopOnSignal stopOnSignal(running);
     MPacer pacer(GlobalSettings().UploadInterval.load(), GlobalSettings().DownloadInterval.load(), &running);
-    MCliReporter reporter;
+    MCliReporter cliReporter;
+    MRunRecorder reporter(&cliReporter, RunTaskName(feature), Localized("cliExportDescription"), &running);
+    reporter.SetSourceAndTarget(parser.values(m_Check).join(QStringLiteral(", ")), folder);
+    if (parser.isSet(m_ReportFile))
+        reporter.SetReportPath(parser.value(m_ReportFile));
     MTaskContext context;
     context.account = &account;
     context.tree = root;
@@ -99,6 +106,8 @@ int MCliExport::Execute(const QCommandLineParser& parser)
     task.ThreadRun();
 
     // Each file went out as a row on standard output while it was written.
-    const bool failed = reporter.Alerts() > 0 || task.ResourcesFailed() > 0 || reporter.Counts().failed > 0;
+    PrintReportPath(reporter);
+    const bool failed
+        = cliReporter.Alerts() > 0 || task.ResourcesFailed() > 0 || cliReporter.Counts().failed > 0 || !running.load();
     return failed ? kExitFailure : kExitSuccess;
 }

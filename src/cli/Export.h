@@ -21,4 +21,5 @@ private:
     const QCommandLineOption m_Out;
     const QCommandLineOption m_Check;
     const QCommandLineOption m_Refresh;
+    const QCommandLineOption m_ReportFile;
 };

@@ -8,12 +8,15 @@
 #include "app/GlobalSettings.h"
 #include "app/MStrings.h"
 #include "import/EvernoteImport.h"
+#include "import/MEnexReader.h"
 #include "model/MNotebookTree.h"
 #include "model/MONObject.h"
+#include "tasks/MRunReport.h"
 #include "tasks/MTaskContext.h"
 #include "util/FileUtils.h"
 #include "util/TextUtils.h"
 
+#include <QDateTime>
 #include <limits>
 
 namespace {
@@ -66,10 +69,14 @@ MCliImportEnex::MCliImportEnex()
     , m_To(QStringLiteral("to"), Localized("cliImportEnexOptionTo"), QStringLiteral("M"))
     , m_Indents(QStringLiteral("indents"), Localized("cliImportEnexOptionIndents"))
     , m_DryRun(QStringLiteral("dry-run"), Localized("cliImportEnexOptionDryRun"))
+    , m_Resume(QStringLiteral("resume"), Localized("cliOptionResume"))
+    , m_New(QStringLiteral("new"), Localized("cliOptionNew"))
+    , m_SkipImported(QStringLiteral("skip-imported"), Localized("cliOptionSkipImported"))
+    , m_Report(QStringLiteral("report"), Localized("cliOptionReport"), QStringLiteral("FILE"))
 {
     name = QStringLiteral("import-enex");
     description = Localized("cliImportEnexDescription");
-    options = {m_Section, m_TagSections, m_From, m_To, m_Indents, m_DryRun};
+    options = {m_Section, m_TagSections, m_From, m_To, m_Indents, m_DryRun, m_Resume, m_New, m_SkipImported, m_Report};
     positionals = {{QStringLiteral("FILE"), Localized("cliImportEnexArgFile"), QStringLiteral("FILE")}};
 }
 
@@ -79,6 +86,8 @@ std::optional<QString> MCliImportEnex::CheckArguments(const QCommandLineParser& 
         return error;
     if (parser.isSet(m_Section) == parser.isSet(m_TagSections))
         return Localized("cliImportEnexOneTarget");
+    if (parser.isSet(m_Resume) && (parser.isSet(m_New) || parser.isSet(m_SkipImported)))
+        return Localized("cliResumeAlone");
     for (const QCommandLineOption& option : {m_From, m_To}) {
         if (parser.isSet(option) && !ParseCount(parser.value(option)))
             return Localized("cliImportEnexBadNumber").arg(option.names().first());
@@ -135,9 +144,42 @@ int MCliImportEnex::Execute(const QCommandLineParser& parser)
     settings.createTagSections = tagMode;
     settings.handleIndents = parser.isSet(m_Indents);
     settings.parentUrlSaveTo = target.parentUrl;
+    if (!dryRun) {
+        // The notes are counted first: the progress, the time left and the report's totals need them.
+        settings.expectedNotes = CountEnexNotes(file).value_or(0);
+        settings.recordRun = true;
+        settings.runMode = parser.isSet(m_SkipImported) ? MRunMode::SkipImported : MRunMode::New;
+        const std::optional<MLedgerRun> unfinished = MRunJournal::FindUnfinished(EnexRunIdentity(settings));
+        if (parser.isSet(m_Resume)) {
+            if (unfinished) {
+                settings.runMode = MRunMode::Resume;
+                settings.resumeRun = unfinished->id;
+            } else if (const std::optional<MLedgerRun> latest = MRunJournal::FindLatest(EnexRunIdentity(settings))) {
+                // Done already: resuming must never import it a second time.
+                PrintErr(Localized("cliAlreadyFinished")
+                             .arg(QDateTime::fromMSecsSinceEpoch(latest->endedMs)
+                                      .toString(QStringLiteral("yyyy-MM-dd HH:mm"))));
+                return kExitSuccess;
+            } else {
+                PrintErr(Localized("cliNothingToResume"));
+            }
+        } else if (unfinished && !parser.isSet(m_New)) {
+            // Starting again would make every page of the interrupted run a second time.
+            PrintErr(Localized("cliUnfinishedRun")
+                         .arg(QDateTime::fromMSecsSinceEpoch(unfinished->startedMs)
+                                  .toString(QStringLiteral("yyyy-MM-dd HH:mm")),
+                             QString::number(MRunJournal::DoneItems(unfinished->id))));
+            return kExitUsage;
+        }
+    }
 
     std::atomic<bool> running {true};
-    MCliReporter reporter;
+    MStopOnSignal stopOnSignal(running);
+    MCliReporter cliReporter;
+    MRunRecorder reporter(&cliReporter, QStringLiteral("import-enex"), Localized("cliImportEnexDescription"), &running);
+    reporter.SetSourceAndTarget(file, path);
+    if (parser.isSet(m_Report))
+        reporter.SetReportPath(parser.value(m_Report));
     MPacer pacer(dryRun ? 0 : GlobalSettings().UploadInterval.load(), 0, &running);
     MTaskContext context;
     context.account = dryRun ? nullptr : &account;
@@ -148,7 +190,7 @@ int MCliImportEnex::Execute(const QCommandLineParser& parser)
 
     MServiceSession session(account, &running, [&reporter](const QString& status) { reporter.ShowStatus(status); });
     MServiceEnexSender serviceSender(session);
-    MDryRunEnexSender dryRunSender([&reporter](const QString& line) { reporter.PrintResult(line); });
+    MDryRunEnexSender dryRunSender([&cliReporter](const QString& line) { cliReporter.PrintResult(line); });
     dryRunSender.SetLabel(target.parentUrl, path);
     for (const auto& section : target.sections->children())
         dryRunSender.SetLabel(section->selfUrl, path + QLatin1Char('/') + section->name);
@@ -161,5 +203,8 @@ int MCliImportEnex::Execute(const QCommandLineParser& parser)
     }
     // The notes went out as rows while they were imported; the summary line closes the list.
     PrintOut(result.result.mid(result.result.lastIndexOf(QLatin1Char('\n')) + 1));
-    return result.brokeOff || result.failure > 0 ? kExitFailure : kExitSuccess;
+    if (!dryRun)
+        PrintReportPath(reporter);
+    const bool stopped = !running.load();
+    return result.brokeOff || result.failure > 0 || stopped ? kExitFailure : kExitSuccess;
 }

@@ -65,8 +65,13 @@ std::optional<QString> MExportTask::StartProblem(const MONObject* tree, const QS
 void MExportTask::ThreadRun()
 {
     RefreshTokens();
+    // A killed export leaves a record of what it wrote and what it was writing.
+    m_Journal = std::make_unique<MRunJournal>(
+        MRunJournal::MIdentity {QStringLiteral("export"), m_Context.feature, m_ExportFolder, Extension()},
+        MRunMode::New);
     if (m_Context.tree)
         WalkNotebooks(*m_Context.tree, m_ExportFolder);
+    m_Journal->End(!Running());
     if (m_Context.reporter)
         m_Context.reporter->Finish(Localized("strFinish"));
 }
@@ -121,11 +126,15 @@ qint64 MExportTask::ExportToFile_Pages(const MPageEntry& page, qint64 index, con
     const qsizetype lineStart = m_Result.size();
     m_Result += path;
     ShowToUI(path);
+    if (m_Journal)
+        m_Journal->Sending(m_Items.size(), page.id, page.title, path);
     QString failure;
     const QString html = GetPageContent(page.id, page.title, &failure);
     if (html.isEmpty() && !Running() && failure == Localized("reasonStopped")) {
         // Stopped while the page waited for its turn: it was never asked for.
         m_Result.truncate(lineStart);
+        if (m_Journal)
+            m_Journal->Outcome(m_Items.size(), MLedgerOutcome::Stopped);
         return 0;
     }
     m_PageResourcesFailed = 0;
@@ -163,6 +172,9 @@ void MExportTask::AddItem(const QString& path, bool written, const QString& reas
     // The line was started with the path when the item began.
     m_Result += QLatin1Char(' ') + OutcomeWords(written, reason) + QLatin1Char('\n');
     MExportItem item {path, written, reason};
+    if (m_Journal)
+        m_Journal->Outcome(m_Items.size(), item.Failed() ? MLedgerOutcome::Failed : MLedgerOutcome::Created, QString(),
+            written ? path : QString(), reason);
     if (m_Context.reporter) {
         MTaskItem row;
         row.index = m_Items.size();

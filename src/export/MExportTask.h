@@ -1,10 +1,12 @@
 #pragma once
 
 #include "tasks/MPageWalker.h"
+#include "tasks/MRunJournal.h"
 
 #include <QList>
 #include <QString>
 #include <atomic>
+#include <memory>
 #include <optional>
 
 class MONObject;
@@ -78,6 +80,7 @@ private:
     std::atomic<qint64> m_ResourcesFailed {0};
     QList<MExportItem> m_Items;
     qint64 m_SectionFileSize = 0;
+    std::unique_ptr<MRunJournal> m_Journal; // every file of the run, in the run ledger
     QString m_ResourceFailure; // the first image or attachment of the current page that was not saved
     int m_PageResourcesFailed = 0;
 };

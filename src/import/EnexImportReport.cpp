@@ -24,7 +24,7 @@ QString EnexNoteItemText(qint64 number, const QString& title)
 }
 
 void ReportEnexNote(const MTaskContext& context, const MEvernoteImportSettings& settings, qint64 number,
-    const QString& title, MItemOutcome outcome, const QString& reason)
+    const QString& title, MItemOutcome outcome, const QString& reason, const QString& link)
 {
     if (!context.reporter)
         return;
@@ -33,6 +33,7 @@ void ReportEnexNote(const MTaskContext& context, const MEvernoteImportSettings& 
     item.text = EnexNoteItemText(number, title);
     item.outcome = outcome;
     item.reason = reason;
+    item.target = link;
     context.reporter->ReportItem(item);
 }
 

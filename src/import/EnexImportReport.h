@@ -16,7 +16,7 @@ struct MTaskContext;
 QString EnexNoteItemText(qint64 number, const QString& title);
 // A row for the note numbered `number`, placed by its number within the run's range.
 void ReportEnexNote(const MTaskContext& context, const MEvernoteImportSettings& settings, qint64 number,
-    const QString& title, MItemOutcome outcome, const QString& reason = QString());
+    const QString& title, MItemOutcome outcome, const QString& reason = QString(), const QString& link = QString());
 // The notes of the range done so far, of as many as the range holds (not known while it is open-ended).
 void ReportEnexProgress(const MTaskContext& context, const MEvernoteImportSettings& settings, qint64 number);
 

@@ -1,6 +1,7 @@
 #include "EnexPageSender.h"
 
 #include "app/MStrings.h"
+#include "service/MServiceSession.h"
 #include "tasks/ContainerRequest.h"
 #include "util/Formats.h"
 
@@ -34,6 +35,20 @@ MCreationOutcome MServiceEnexSender::CreatePage(
     const QString& sectionUrl, const QString& title, const QString& html, const MResourceList& resources)
 {
     return CreateNewPageInOnlineOneNote(m_Session, sectionUrl, title, html, resources);
+}
+
+std::optional<QJsonObject> MServiceEnexSender::FindPage(
+    const QString& sectionUrl, const QString& title, QString* failure)
+{
+    return FindPageMadeInThisRun(
+        m_Session, MPageCreationPolicy::Enex().PagesUrl(m_Session.Account(), sectionUrl), title, failure);
+}
+
+void MServiceEnexSender::ContinueRun(qint64 runStartMs, const QStringList& createdPageIds)
+{
+    m_Session.SetRunStartMs(runStartMs);
+    for (const QString& id : createdPageIds)
+        m_Session.RememberCreated(id);
 }
 
 QString MDryRunEnexSender::CreateSection(const QString& parentUrl, const QString& name, QString* failure)

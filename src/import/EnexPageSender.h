@@ -3,6 +3,7 @@
 #include "MResourceObject.h"
 #include "tasks/PageRequest.h"
 
+#include <QJsonObject>
 #include <QList>
 #include <QMap>
 #include <QString>
@@ -28,6 +29,11 @@ public:
     virtual MCreationOutcome CreatePage(
         const QString& sectionUrl, const QString& title, const QString& html, const MResourceList& resources)
         = 0;
+    // A page of that title the run made in the section (the run was cut off while sending it): the
+    // page, an empty object when it is not there, absent when that cannot be told.
+    virtual std::optional<QJsonObject> FindPage(const QString& sectionUrl, const QString& title, QString* failure) = 0;
+    // A resumed run began with its first part and made these pages then.
+    virtual void ContinueRun(qint64 runStartMs, const QStringList& createdPageIds) = 0;
 };
 
 class MServiceEnexSender final : public MEnexPageSender
@@ -39,6 +45,8 @@ public:
     QString CreateSection(const QString& parentUrl, const QString& name, QString* failure) override;
     MCreationOutcome CreatePage(
         const QString& sectionUrl, const QString& title, const QString& html, const MResourceList& resources) override;
+    std::optional<QJsonObject> FindPage(const QString& sectionUrl, const QString& title, QString* failure) override;
+    void ContinueRun(qint64 runStartMs, const QStringList& createdPageIds) override;
 
 private:
     MServiceSession& m_Session;
@@ -57,6 +65,8 @@ public:
     QString CreateSection(const QString& parentUrl, const QString& name, QString* failure) override;
     MCreationOutcome CreatePage(
         const QString& sectionUrl, const QString& title, const QString& html, const MResourceList& resources) override;
+    std::optional<QJsonObject> FindPage(const QString&, const QString&, QString*) override { return QJsonObject(); }
+    void ContinueRun(qint64, const QStringList&) override { }
 
     qint64 Pages() const { return m_Pages; }
     qint64 BodyBytes() const { return m_BodyBytes; }

@@ -7,8 +7,14 @@
 #include "app/MStrings.h"
 #include "model/MONObject.h"
 #include "tasks/MTaskContext.h"
+#include "tasks/TaskTexts.h"
 #include "util/Formats.h"
+
 #include "util/TextUtils.h"
+#include <QCryptographicHash>
+#include <QDateTime>
+#include <QFileInfo>
+#include <QJsonDocument>
 
 namespace {
 
@@ -53,9 +59,58 @@ QString TagSectionUrl(const MTaskContext& context, MEnexPageSender& sender, cons
     return created;
 }
 
-void ImportNote(const MTaskContext& context, MEnexPageSender& sender, const MEvernoteImportSettings& settings,
-    MONObject& sections, const MEnexNote& note, qint64 number, MEvernoteImportResult& result)
+// The finished line of a note in the result text, with its reason when there is one.
+void FinishNoteLine(const MTaskContext& context, MEvernoteImportResult& result, const QString& text,
+    MItemOutcome outcome, const QString& reason, const QString& status)
 {
+    QString words = OutcomeText(outcome);
+    if (!reason.isEmpty())
+        words += QStringLiteral(" (%1)").arg(reason);
+    result.result += QStringLiteral("\n%1 ... %2").arg(text, words);
+    ++result.imported;
+    if (outcome == MItemOutcome::Created)
+        ++result.success;
+    else if (outcome == MItemOutcome::Skipped)
+        ++result.skipped;
+    else
+        ++result.failure;
+    Show(context, result.result, status);
+}
+
+// A note the ledger knows: made by this run before it was cut off, or imported by an earlier run and
+// skipped as asked. Returns true when nothing more is to be done with it.
+bool ImportedAlready(const MTaskContext& context, const MEvernoteImportSettings& settings, MRunJournal* journal,
+    const MRunJournal::MPrior& prior, const MEnexNote& note, qint64 number, MEvernoteImportResult& result)
+{
+    const qint64 index = number - std::max<qint64>(settings.from, 1);
+    const QString text = EnexNoteItemText(number, note.title);
+    if (prior.kind == MRunJournal::MPrior::Done) {
+        const QString reason = Localized("reasonMadeBeforeInterruption");
+        FinishNoteLine(context, result, text, MItemOutcome::Created, reason, note.title);
+        ReportEnexNote(context, settings, number, note.title, MItemOutcome::Created, reason, prior.item.link);
+        return true;
+    }
+    if (prior.kind == MRunJournal::MPrior::ImportedBefore) {
+        const QString when
+            = QDateTime::fromMSecsSinceEpoch(prior.item.updatedMs).toString(QStringLiteral("yyyy-MM-dd HH:mm"));
+        const QString reason = Localized("reasonImportedBefore").arg(when);
+        journal->Keep(index, prior.item, MLedgerOutcome::Skipped, reason);
+        FinishNoteLine(context, result, text, MItemOutcome::Skipped, reason, note.title);
+        ReportEnexNote(context, settings, number, note.title, MItemOutcome::Skipped, reason, prior.item.link);
+        return true;
+    }
+    return false;
+}
+
+void ImportNote(const MTaskContext& context, MEnexPageSender& sender, const MEvernoteImportSettings& settings,
+    MONObject& sections, MRunJournal* journal, const MEnexNote& note, qint64 number, MEvernoteImportResult& result)
+{
+    const qint64 index = number - std::max<qint64>(settings.from, 1);
+    const QString key = journal ? EnexNoteKey(note) : QString();
+    const MRunJournal::MPrior prior = journal ? journal->Prior(index, key) : MRunJournal::MPrior();
+    if (ImportedAlready(context, settings, journal, prior, note, number, result))
+        return;
+
     const MResourceList resources = RestoreImageAndGetHash(note);
     const QStringList warnings = EmptyResourceWarnings(resources);
     const qsizetype before = result.result.size();
@@ -71,29 +126,52 @@ void ImportNote(const MTaskContext& context, MEnexPageSender& sender, const MEve
         target = TagSectionUrl(context, sender, settings, sections, note.firstTag.value_or(kNoTag), result, &failure);
 
     MCreationOutcome outcome;
-    if (!target.isEmpty())
-        outcome = sender.CreatePage(target, note.title, html, resources);
-    else
+    std::optional<QJsonObject> found = QJsonObject();
+    if (!target.isEmpty() && prior.kind == MRunJournal::MPrior::Sent) {
+        // The run was cut off while this note was on its way: it may have arrived.
+        found = sender.FindPage(target, PageTitleOfHtml(html), &failure);
+        if (found && !found->isEmpty()) {
+            outcome.code = kCreationCreated;
+            outcome.id = found->value(QLatin1String("id")).toString();
+            outcome.answer = QString::fromUtf8(QJsonDocument(*found).toJson(QJsonDocument::Compact));
+            outcome.foundAfterLostAnswer = true;
+        } else if (!found) {
+            outcome.code = kCreationNoAnswer;
+            outcome.reason = Localized("reasonLostUnchecked").arg(Localized("reasonCutOffWhileSending"), failure);
+        }
+    }
+    if (target.isEmpty()) {
         outcome.reason = failure.isEmpty() ? Localized("reasonNoTarget") : failure;
+    } else if (found && found->isEmpty()) {
+        if (journal)
+            journal->Sending(index, key, note.title, target);
+        outcome = sender.CreatePage(target, note.title, html, resources);
+    }
     result.result.truncate(before);
+    const QString link = outcome.Created() ? PageLinkOfAnswer(outcome.answer) : QString();
     if (outcome.code == kCreationStopped) {
         // Stopped while it waited for its turn: it was never sent, and is not counted.
+        if (journal)
+            journal->Outcome(index, MLedgerOutcome::Stopped);
         ReportEnexNote(context, settings, number, note.title, MItemOutcome::Skipped, outcome.reason);
         Show(context, result.result, note.title);
         return;
     }
     const bool created = outcome.Created();
-    ++(created ? result.success : result.failure);
-    ++result.imported;
+    const QString reason = created ? (outcome.foundAfterLostAnswer && prior.kind == MRunJournal::MPrior::Sent
+                                   ? Localized("reasonFoundAfterInterruption")
+                                   : QString())
+                                   : outcome.reason;
+    if (journal)
+        journal->Outcome(index, created ? MLedgerOutcome::Created : MLedgerOutcome::Failed, outcome.id, link, reason);
 
     // The line shown while the page was sent is replaced by its finished form.
-    QString words = Localized(created ? "strSuccess" : "strFailure");
-    if (!created && !outcome.reason.isEmpty())
-        words += QStringLiteral(" (%1)").arg(outcome.reason);
-    result.result += QStringLiteral("\n%1 ... %2").arg(text, words);
+    FinishNoteLine(context, result, text, created ? MItemOutcome::Created : MItemOutcome::Failed,
+        created ? QString() : reason, note.title);
     AppendNoteWarnings(warnings, created, result);
+    const QString rowReason = created ? QStringList(warnings).join(QStringLiteral("; ")) : reason;
     ReportEnexNote(context, settings, number, note.title, created ? MItemOutcome::Created : MItemOutcome::Failed,
-        created ? warnings.join(QStringLiteral("; ")) : outcome.reason);
+        rowReason.isEmpty() ? reason : rowReason, link);
     Show(context, result.result, note.title);
     WaitUpload(context);
 }
@@ -136,10 +214,54 @@ QString GetSectionSelfUrl(const MONObject& container, const QString& name)
     return QStringLiteral("");
 }
 
+MRunJournal::MIdentity EnexRunIdentity(const MEvernoteImportSettings& settings)
+{
+    MRunJournal::MIdentity identity;
+    identity.task = QStringLiteral("import-enex");
+    const QFileInfo file(settings.enexFileName);
+    identity.source = QStringLiteral("%1|%2")
+                          .arg(file.canonicalFilePath().isEmpty() ? file.absoluteFilePath() : file.canonicalFilePath())
+                          .arg(file.size());
+    identity.target = settings.parentUrlSaveTo;
+    identity.settings = QStringLiteral("from=%1;to=%2;tags=%3;indents=%4")
+                            .arg(settings.from)
+                            .arg(settings.to)
+                            .arg(settings.createTagSections ? 1 : 0)
+                            .arg(settings.handleIndents ? 1 : 0);
+    return identity;
+}
+
+QString EnexNoteKey(const MEnexNote& note)
+{
+    QCryptographicHash hash(QCryptographicHash::Md5);
+    const QChar separator(0x1F);
+    hash.addData((note.title + separator + note.content + separator + note.created.value_or(QString()) + separator
+        + note.firstTag.value_or(QString()))
+                     .toUtf8());
+    for (const MEnexResource& resource : note.resources) {
+        hash.addData(resource.mime.toUtf8());
+        hash.addData(resource.data);
+    }
+    return QStringLiteral("note:") + QString::fromLatin1(hash.result().toHex());
+}
+
 MEvernoteImportResult ImportEvernoteFile(
     const MTaskContext& context, MEnexPageSender& sender, const MEvernoteImportSettings& settings, MONObject& sections)
 {
     MEvernoteImportResult result;
+    std::unique_ptr<MRunJournal> journal;
+    if (settings.recordRun) {
+        journal = std::make_unique<MRunJournal>(
+            EnexRunIdentity(settings), settings.runMode, settings.resumeRun, settings.ledgerPath);
+        if (!journal->IsOpen()) {
+            // The import goes on; only resuming it later is not possible.
+            if (context.reporter)
+                context.reporter->ShowStatus(Localized("msgLedgerUnavailable").arg(journal->Error()));
+            journal.reset();
+        } else if (journal->Mode() == MRunMode::Resume) {
+            sender.ContinueRun(journal->RunStartMs(), journal->CreatedPageIds());
+        }
+    }
     MEnexReader reader(settings.enexFileName);
     MEnexNote note;
     QString lastTitle;
@@ -177,19 +299,27 @@ MEvernoteImportResult ImportEvernoteFile(
         if (seen >= settings.to)
             break;
         lastTitle = note.title;
-        if (step == MEnexReader::Step::Skipped)
+        if (step == MEnexReader::Step::Skipped) {
             ReportSkippedNote(context, settings, note, number, reader.Problem(), result);
-        else
-            ImportNote(context, sender, settings, sections, note, number, result);
+            if (journal)
+                journal->Outcome(number - std::max<qint64>(settings.from, 1), MLedgerOutcome::Failed, QString(),
+                    QString(), reader.Problem().message);
+        } else {
+            ImportNote(context, sender, settings, sections, journal.get(), note, number, result);
+        }
         if (!context.IsRunning())
             break;
         ReportEnexProgress(context, settings, number);
         seen = number;
     }
-    result.result
-        += QStringLiteral("\n\nTotal: %1, Success: %2, Failure: %3.")
-               .arg(QString::number(result.imported), QString::number(result.success), QString::number(result.failure))
-        + EnexWarningsSummary(result);
+    if (journal)
+        journal->End(!context.IsRunning());
+    QString summary
+        = QStringLiteral("\n\nTotal: %1, Success: %2, Failure: %3")
+              .arg(QString::number(result.imported), QString::number(result.success), QString::number(result.failure));
+    if (result.skipped > 0)
+        summary += QStringLiteral(", Skipped: %1").arg(result.skipped);
+    result.result += summary + QLatin1Char('.') + EnexWarningsSummary(result);
     Show(context, result.result, lastTitle);
     return result;
 }

@@ -1,6 +1,8 @@
 #pragma once
 
 #include "EnexPageSender.h"
+#include "MEnexNote.h"
+#include "tasks/MRunJournal.h"
 
 #include <QString>
 #include <memory>
@@ -18,7 +20,18 @@ struct MEvernoteImportSettings
     bool handleIndents = false;
     QString parentUrlSaveTo; // the section, or in tag mode the notebook or section group
     qint64 expectedNotes = 0; // the notes in the file, when counted before (for the progress); 0: unknown
+    // The run ledger: a real import records every note (a dry run does not); a resumed run
+    // continues `resumeRun`.
+    bool recordRun = false;
+    MRunMode runMode = MRunMode::New;
+    qint64 resumeRun = 0;
+    QString ledgerPath; // "" for the application folder's
 };
+
+// What names a run of a file into a target with these settings, for the ledger.
+MRunJournal::MIdentity EnexRunIdentity(const MEvernoteImportSettings& settings);
+// What names a note in the ledger: a digest of everything that makes its page.
+QString EnexNoteKey(const MEnexNote& note);
 
 struct MEvernoteImportResult
 {
@@ -27,6 +40,7 @@ struct MEvernoteImportResult
     qint64 imported = 0;
     qint64 success = 0;
     qint64 failure = 0; // unreadable notes included
+    qint64 skipped = 0; // imported by an earlier run, and skipped as asked
     qint64 warnings = 0; // notes imported without some of their attachments (empty ones)
     qint64 newSectionCount = 0; // sections made for tags; the outline needs a rebuild when above 0
     QString result; // the result view's text

@@ -19,10 +19,11 @@ constexpr qint64 kSaveEveryMs = 2000;
 constexpr qint64 kDefaultLongestMs = 3600 * 1000;
 
 // A request is reckoned to leave a window a little after the window's length: the service counts
-// arrivals, and an arrival may lag the send by a few milliseconds more than the one before it.
+// arrivals, and an arrival may lag its send by more than the one before it did (a loaded machine, a
+// slow network): a twentieth of the window, between 50 and 250 ms.
 qint64 Margin(const MBudgetWindow& window)
 {
-    return std::min<qint64>(200, window.ms / 50);
+    return std::min<qint64>(250, std::max<qint64>(50, window.ms / 20));
 }
 
 } // namespace
@@ -126,6 +127,17 @@ void MRequestBudget::Release(const QString& account, qint64 slotMs)
     if (it != sent.end())
         sent.erase(it);
     m_Dirty = true;
+}
+
+void MRequestBudget::Restamp(const QString& account, qint64 slotMs, qint64 sentMs)
+{
+    const std::lock_guard lock(m_Mutex);
+    MSent& sent = m_Sent[account];
+    const auto it = std::find(sent.begin(), sent.end(), slotMs);
+    if (it == sent.end() || sentMs <= slotMs)
+        return;
+    sent.erase(it);
+    sent.insert(std::upper_bound(sent.begin(), sent.end(), sentMs), sentMs);
 }
 
 void MRequestBudget::Record(const QString& account, qint64 nowMs)

@@ -40,6 +40,9 @@ public:
     // Takes the next free slot for one request of `account` and counts it at once, so that two
     // workers never take the same one. Returns the time (ms since the epoch) the request may go.
     qint64 Reserve(const QString& account, qint64 nowMs);
+    // The request of a reserved slot went out later than planned (the wait overran): the later time
+    // is what the windows count from.
+    void Restamp(const QString& account, qint64 slotMs, qint64 sentMs);
     // Gives back a reserved slot that was not used (the run stopped while waiting for it).
     void Release(const QString& account, qint64 slotMs);
     // Counts a request sent without waiting for a slot.

@@ -103,6 +103,7 @@ bool MServiceSession::WaitForBudgetSlot()
             budget.Release(BudgetKey(), slot);
             return false;
         }
+        budget.Restamp(BudgetKey(), slot, NowMs());
     }
     budget.SaveSoon(NowMs());
     return true;

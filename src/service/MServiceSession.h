@@ -65,6 +65,8 @@ public:
     const std::atomic<bool>* RunningFlag() const { return m_Running; }
     // When the session (the run) began, ms since the epoch: what was created before is not ours.
     qint64 RunStartMs() const { return m_RunStartMs; }
+    // A run continued after an interruption began with its first part.
+    void SetRunStartMs(qint64 ms) { m_RunStartMs = ms; }
     const MRetryRules& Rules() const { return m_Rules; }
     void SetRules(const MRetryRules& rules) { m_Rules = rules; }
     // The rules new sessions start with (tests shorten the pauses; the program keeps the defaults).

@@ -6,11 +6,13 @@
 #include "app/GlobalSettings.h"
 #include "app/MStrings.h"
 #include "model/MONObject.h"
+#include "tasks/MRunReport.h"
 #include "tasks/TaskTexts.h"
 #include "widgets/MElidedLabel.h"
 #include "widgets/MResultModel.h"
 #include "widgets/MResultTable.h"
 
+#include <QDesktopServices>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPlainTextEdit>
@@ -18,6 +20,7 @@
 #include <QPushButton>
 #include <QStyle>
 #include <QThread>
+#include <QUrl>
 #include <QVBoxLayout>
 
 MPanelBase::MPanelBase(const QString& title, QWidget* parent)
@@ -53,6 +56,11 @@ MPanelBase::MPanelBase(const QString& title, QWidget* parent)
     mStatusBar->setObjectName(QStringLiteral("mStatusBar"));
     mStatusBar->setTextInteractionFlags(Qt::TextSelectableByMouse);
     row->addWidget(mStatusBar, 1);
+    mBtnReport = new QPushButton(Localized("guiOpenReport"), mStartRow);
+    mBtnReport->setObjectName(QStringLiteral("mBtnReport"));
+    mBtnReport->hide();
+    connect(mBtnReport, &QPushButton::clicked, this, &MPanelBase::OpenReport);
+    row->addWidget(mBtnReport);
     layout->addWidget(mStartRow);
 
     mProgressRow = new QWidget(this);
@@ -200,10 +208,13 @@ void MPanelBase::StartStopClicked()
     StartRun();
 }
 
-bool MPanelBase::BeginRun(const QString& threadName, std::function<void(MTaskContext&)> work)
+bool MPanelBase::BeginRun(
+    const QString& threadName, std::function<void(MTaskContext&)> work, const QString& source, const QString& target)
 {
     if (m_Busy)
         return false;
+    m_Recorder = std::make_shared<MRunRecorder>(m_Reporter.get(), RunTaskName(CurrentFeature()), Title(), &m_Running);
+    m_Recorder->SetSourceAndTarget(source, target);
     std::shared_ptr<const MONObject> snapshot
         = SharedTree() ? std::shared_ptr<const MONObject>(SharedTree()->CloneTree()) : std::make_shared<MONObject>();
     m_Pacer = std::make_unique<MPacer>(
@@ -211,7 +222,7 @@ bool MPanelBase::BeginRun(const QString& threadName, std::function<void(MTaskCon
     auto context = std::make_shared<MTaskContext>();
     context->account = &TheAccount();
     context->tree = std::move(snapshot);
-    context->reporter = m_Reporter.get();
+    context->reporter = m_Recorder.get();
     context->pacer = m_Pacer.get();
     context->running = &m_Running;
     context->feature = CurrentFeature();
@@ -223,9 +234,14 @@ bool MPanelBase::BeginRun(const QString& threadName, std::function<void(MTaskCon
     ClearResults();
     OnReportProgress(MTaskProgress());
     mProgressRow->show();
+    mBtnReport->hide();
     ShowResultView();
 
-    QThread* thread = QThread::create([context, work = std::move(work)] { work(*context); });
+    // A run that ends without its finish text (stopped early) still gets its report.
+    QThread* thread = QThread::create([context, recorder = m_Recorder, work = std::move(work)] {
+        work(*context);
+        recorder->WriteReport();
+    });
     thread->setObjectName(threadName);
     connect(thread, &QThread::finished, this, &MPanelBase::EndRun);
     connect(thread, &QThread::finished, thread, &QObject::deleteLater);
@@ -241,8 +257,16 @@ void MPanelBase::EndRun()
     mProgressRow->hide();
     if (mResultTable->isVisibleTo(this))
         mResultTable->ShowSummary();
+    m_LastReport = m_Recorder ? m_Recorder->ReportPath() : QString();
+    mBtnReport->setVisible(!m_LastReport.isEmpty());
     OnRunEnded();
     emit RunEnded();
+}
+
+void MPanelBase::OpenReport()
+{
+    if (!m_LastReport.isEmpty())
+        QDesktopServices::openUrl(QUrl::fromLocalFile(MRunReport::HtmlPathFor(m_LastReport)));
 }
 
 void MPanelBase::ShowRunning(bool running)

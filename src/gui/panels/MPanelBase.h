@@ -9,6 +9,7 @@
 
 class MONObject;
 class MDesktopReporter;
+class MRunRecorder;
 class MElidedLabel;
 class MResultTable;
 class QLabel;
@@ -58,6 +59,9 @@ public:
     // "12 of 40 · about 3 min left" beside the bar.
     QString ProgressText() const;
     MResultTable* ResultTable() const { return mResultTable; }
+    // The report of the last run that ended (CSV; the HTML page beside it), "" before one.
+    QString LastReportPath() const { return m_LastReport; }
+    QPushButton* OpenReportButton() const { return mBtnReport; }
 
 signals:
     void RunEnded();
@@ -80,8 +84,10 @@ protected:
     // The start button was pressed while idle.
     virtual void StartRun() { }
     // Starts `work` on a thread named `threadName` with the results emptied; false (and nothing
-    // started) while a run is busy.
-    bool BeginRun(const QString& threadName, std::function<void(MTaskContext&)> work);
+    // started) while a run is busy. Every run writes its report (the rows it reported) when it
+    // ends; `source` and `target` name what it worked on in the report's heading.
+    bool BeginRun(const QString& threadName, std::function<void(MTaskContext&)> work, const QString& source = QString(),
+        const QString& target = QString());
 
     // Reporter posts, on the main thread.
     virtual void OnReportMessage(const QString& result, const QString& status);
@@ -98,6 +104,7 @@ private:
     void EndRun();
     void ShowRunning(bool running);
     void ShowResultView();
+    void OpenReport();
 
     static MONObject*& SharedTreeSlot();
 
@@ -105,6 +112,7 @@ private:
     QVBoxLayout* m_Content = nullptr;
     QWidget* mStartRow = nullptr;
     QPushButton* mBtnStart = nullptr;
+    QPushButton* mBtnReport = nullptr;
     MElidedLabel* mStatusBar = nullptr;
     QWidget* mProgressRow = nullptr;
     QProgressBar* mProgress = nullptr;
@@ -118,4 +126,6 @@ private:
     bool m_Busy = false;
     std::unique_ptr<MDesktopReporter> m_Reporter;
     std::unique_ptr<MPacer> m_Pacer;
+    std::shared_ptr<MRunRecorder> m_Recorder;
+    QString m_LastReport;
 };

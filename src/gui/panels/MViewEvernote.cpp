@@ -1,6 +1,8 @@
 #include "MViewEvernote.h"
 
 #include "account/MAccount.h"
+#include "app/AppPaths.h"
+#include "app/MConfig.h"
 #include "app/MStrings.h"
 #include "import/EvernoteImport.h"
 #include "import/MEnexReader.h"
@@ -10,6 +12,7 @@
 #include "util/MessageBox.h"
 
 #include <QCheckBox>
+#include <QDateTime>
 #include <QFileDialog>
 #include <QFormLayout>
 #include <QHBoxLayout>
@@ -54,8 +57,19 @@ MViewEvernote::MViewEvernote(QWidget* parent)
 
     mCheckCreateEvernoteTagSections = new QCheckBox(Localized("guiCreateTagSections"), this);
     mCheckHandleIndents = new QCheckBox(Localized("guiHandleIndents"), this);
+    mCheckSkipImported = new QCheckBox(Localized("guiSkipImported"), this);
+    mCheckSkipImported->setObjectName(QStringLiteral("mCheckSkipImported"));
+    mCheckSkipImported->setToolTip(Localized("guiSkipImportedTip"));
+    mCheckSkipImported->setChecked(
+        MConfig(AppPaths().settingsFile).ReadValue(QStringLiteral("Evernote_SkipImported"), false));
+    connect(mCheckSkipImported, &QCheckBox::toggled, this, [](bool on) {
+        MConfig config(AppPaths().settingsFile);
+        config.WriteValue(QStringLiteral("Evernote_SkipImported"), on);
+        config.Save();
+    });
     ContentLayout()->addWidget(mCheckCreateEvernoteTagSections);
     ContentLayout()->addWidget(mCheckHandleIndents);
+    ContentLayout()->addWidget(mCheckSkipImported);
     UseResultTable();
 }
 
@@ -114,15 +128,30 @@ void MViewEvernote::StartRun()
     settings.parentUrlSaveTo = target->parentUrl;
     if (!target->sections)
         target->sections = std::make_unique<MONObject>();
+    settings.recordRun = true;
+    settings.runMode = mCheckSkipImported->isChecked() ? MRunMode::SkipImported : MRunMode::New;
+    if (const std::optional<MLedgerRun> unfinished = MRunJournal::FindUnfinished(EnexRunIdentity(settings))) {
+        // Starting again would make every page of the interrupted run a second time: ask.
+        const QString started
+            = QDateTime::fromMSecsSinceEpoch(unfinished->startedMs).toString(QStringLiteral("yyyy-MM-dd HH:mm"));
+        if (AskYesNo(Localized("msgResumeImport").arg(started, QString::number(MRunJournal::DoneItems(unfinished->id))))
+            == kAlertSecondButtonReturn) {
+            settings.runMode = MRunMode::Resume;
+            settings.resumeRun = unfinished->id;
+        }
+    }
     m_NewSectionCount = 0;
     ClearResults();
     SetStatus(Localized("strStartImport"));
-    BeginRun(QStringLiteral("FeatureThreadImportEvernote"), [this, settings, target](MTaskContext& context) {
-        MServiceSession session = SessionFor(context);
-        MServiceEnexSender sender(session);
-        const MEvernoteImportResult result = ThreadImportRun(context, sender, settings, *target->sections);
-        m_NewSectionCount = result.newSectionCount;
-    });
+    BeginRun(
+        QStringLiteral("FeatureThreadImportEvernote"),
+        [this, settings, target](MTaskContext& context) {
+            MServiceSession session = SessionFor(context);
+            MServiceEnexSender sender(session);
+            const MEvernoteImportResult result = ThreadImportRun(context, sender, settings, *target->sections);
+            m_NewSectionCount = result.newSectionCount;
+        },
+        settings.enexFileName, target->parentUrl);
 }
 
 void MViewEvernote::OnRunEnded()

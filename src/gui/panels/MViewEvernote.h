@@ -24,6 +24,7 @@ public:
     QLabel* mTotal = nullptr;
     QCheckBox* mCheckCreateEvernoteTagSections = nullptr;
     QCheckBox* mCheckHandleIndents = nullptr;
+    QCheckBox* mCheckSkipImported = nullptr;
 
 signals:
     // Sections were made for tags: the outline must be rebuilt from the service.

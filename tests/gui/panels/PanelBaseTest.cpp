@@ -1,10 +1,13 @@
 #include "../GuiTestSupport.h"
 
 #include "MDesktopMessageBox.h"
+#include "TempDir.h"
+#include "app/AppPaths.h"
 #include "app/GlobalSettings.h"
 #include "app/MStrings.h"
 #include "model/MONObject.h"
 #include "panels/MPanelBase.h"
+#include "tasks/MRunReport.h"
 #include "tasks/TaskTexts.h"
 #include "widgets/MResultModel.h"
 #include "widgets/MResultTable.h"
@@ -301,8 +304,35 @@ TEST_F(PanelBaseTest, ATaskThatReportsOnlyTextHasItShown)
     EXPECT_EQ(panel.ResultText(), QStringLiteral("1: First ... Success"));
 }
 
+TEST_F(PanelBaseTest, EveryRunWritesItsReportAndOffersToOpenIt)
+{
+    MTempDir folder;
+    InitAppPaths(folder.Path(), folder.FilePath(QStringLiteral("test.log")));
+    EXPECT_FALSE(panel.OpenReportButton()->isVisible());
+    panel.work = [&](MTaskContext& context) {
+        context.reporter->ReportItem({0, QStringLiteral("1: First"), MItemOutcome::Created, {}, {}});
+        context.reporter->ReportItem(
+            {1, QStringLiteral("2: Second"), MItemOutcome::Failed, QStringLiteral("HTTP 500"), {}});
+        context.reporter->ShowProgress({2, 3, -1});
+        // Ends without its finish text, as a run that was stopped does: it still gets its report.
+    };
+    panel.StartButton()->click();
+    ASSERT_TRUE(WaitUntil([&] { return !panel.IsBusy(); }));
+    const QString csv = panel.LastReportPath();
+    ASSERT_FALSE(csv.isEmpty());
+    EXPECT_TRUE(csv.startsWith(folder.FilePath(QStringLiteral("reports/"))));
+    EXPECT_TRUE(panel.OpenReportButton()->isVisible());
+    const QString text = QString::fromUtf8(ReadAll(csv));
+    EXPECT_TRUE(text.contains(QStringLiteral("2: Second,failed,,,HTTP 500")));
+    EXPECT_TRUE(QString::fromUtf8(ReadAll(MRunReport::HtmlPathFor(csv))).contains(QStringLiteral("Not attempted: 1")));
+}
+
 TEST_F(PanelBaseTest, ADeepPathInTheStatusLineLeavesThePanelsWidthAlone)
 {
+    // A run first, so that what a finished run shows (its report button) is in the width already.
+    panel.work = [](MTaskContext&) {};
+    panel.StartButton()->click();
+    ASSERT_TRUE(WaitUntil([&] { return !panel.IsBusy(); }));
     const int before = panel.minimumSizeHint().width();
     const QString path = QStringLiteral("/out/") + QString(2000, QLatin1Char('a')) + QStringLiteral("/page.txt");
     panel.work = [&](MTaskContext& context) { context.reporter->ShowStatus(path); };

@@ -36,8 +36,8 @@ if command -v script >/dev/null 2>&1; then
         || fail "export on a terminal"
     grep -q "$(printf '\r\033\\[K')" "$work/tty.log" || fail "no progress line rewritten in place on the terminal"
     # Between the lines script adds around it: the start message, the one rewritten line (which the
-    # finish text ends) and the line break script adds.
-    [ "$(sed '1d;$d' "$work/tty.log" | wc -l)" -le 3 ] || fail "the terminal got a line per step"
+    # finish text ends), the report's path and the line break script adds.
+    [ "$(sed '1d;$d' "$work/tty.log" | wc -l)" -le 4 ] || fail "the terminal got a line per step"
     [ "$(grep -c "	" "$work/tty.out")" -ge 4 ] || fail "the results did not go to standard output"
 fi
 

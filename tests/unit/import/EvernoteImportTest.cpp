@@ -60,6 +60,8 @@ public:
         outcome.code = kCreationCreated;
         return outcome;
     }
+    std::optional<QJsonObject> FindPage(const QString&, const QString&, QString*) override { return QJsonObject(); }
+    void ContinueRun(qint64, const QStringList&) override { }
     QList<MCall> Pages() const
     {
         QList<MCall> pages;

@@ -35,17 +35,28 @@ TEST(RequestBudget, ARequestThatWouldCrossAWindowWaitsUntilTheOldestHasLeftIt)
     budget.Configure(QStringLiteral("3/1s,5/10s"));
     const QString me = QStringLiteral("me");
     // Three go at once; the fourth waits for the first to leave the one-second window (plus the
-    // small margin that covers the trip to the service).
+    // margin that covers the trip to the service).
     for (int i = 0; i < 3; ++i)
         EXPECT_EQ(budget.Reserve(me, kStart), kStart);
-    EXPECT_EQ(budget.Reserve(me, kStart), kStart + 1000 + 20);
-    EXPECT_EQ(budget.Reserve(me, kStart), kStart + 1020);
+    EXPECT_EQ(budget.Reserve(me, kStart), kStart + 1000 + 50);
+    EXPECT_EQ(budget.Reserve(me, kStart), kStart + 1050);
     // The sixth crosses the ten-second window: it waits for the first to leave that.
-    EXPECT_EQ(budget.Reserve(me, kStart), kStart + 10000 + 200);
+    EXPECT_EQ(budget.Reserve(me, kStart), kStart + 10000 + 250);
     // Another account has limits of its own.
     EXPECT_EQ(budget.Reserve(QStringLiteral("other"), kStart), kStart);
     // Slots are taken in turn, so two workers never get the same one.
-    EXPECT_EQ(budget.FreeAt(me, kStart), kStart + 10200);
+    EXPECT_EQ(budget.FreeAt(me, kStart), kStart + 10250);
+}
+
+TEST(RequestBudget, ALateSendCountsFromWhenItWentOut)
+{
+    MRequestBudget budget;
+    budget.Configure(QStringLiteral("1/1s"));
+    const QString me = QStringLiteral("me");
+    EXPECT_EQ(budget.Reserve(me, kStart), kStart);
+    const qint64 slot = budget.Reserve(me, kStart);
+    budget.Restamp(me, slot, slot + 300); // the machine was busy: it went 300 ms late
+    EXPECT_EQ(budget.FreeAt(me, slot), slot + 300 + 1050);
 }
 
 TEST(RequestBudget, AnUnusedSlotIsGivenBackAndUnpacedRequestsStillCount)
@@ -56,9 +67,9 @@ TEST(RequestBudget, AnUnusedSlotIsGivenBackAndUnpacedRequestsStillCount)
     budget.Record(me, kStart); // the notebook tree, read outside a run
     EXPECT_EQ(budget.Reserve(me, kStart), kStart);
     const qint64 slot = budget.Reserve(me, kStart);
-    EXPECT_EQ(slot, kStart + 1020);
+    EXPECT_EQ(slot, kStart + 1050);
     budget.Release(me, slot); // the run stopped while it waited
-    EXPECT_EQ(budget.FreeAt(me, kStart + 1020), kStart + 1020);
+    EXPECT_EQ(budget.FreeAt(me, kStart + 1050), kStart + 1050);
     EXPECT_EQ(budget.SentWithin(me, 1000, kStart), 2);
 }
 
@@ -68,8 +79,8 @@ TEST(RequestBudget, TheEstimateIsTheLeastTimeTheWindowsAllow)
     budget.Configure(QStringLiteral("20/2s,60/10s"));
     // 60 go in the first ten seconds (20 every two, at most 60 in ten), the next after the first leaves.
     EXPECT_EQ(budget.EstimateMs(QStringLiteral("me"), 20, kStart), 0);
-    EXPECT_EQ(budget.EstimateMs(QStringLiteral("me"), 21, kStart), 2040);
-    EXPECT_EQ(budget.EstimateMs(QStringLiteral("me"), 61, kStart), 10200);
+    EXPECT_EQ(budget.EstimateMs(QStringLiteral("me"), 21, kStart), 2100);
+    EXPECT_EQ(budget.EstimateMs(QStringLiteral("me"), 61, kStart), 10250);
     // The estimate takes nothing.
     EXPECT_EQ(budget.FreeAt(QStringLiteral("me"), kStart), kStart);
     budget.Configure(QStringLiteral("off"));
@@ -94,7 +105,7 @@ TEST(RequestBudget, TheLastHourIsRememberedForTheNextStart)
     next.Configure(QStringLiteral("2/60s"));
     next.SetStoreFile(store);
     EXPECT_EQ(next.SentWithin(QStringLiteral("me"), 3600 * 1000, kStart + 5000), 2);
-    EXPECT_EQ(next.FreeAt(QStringLiteral("me"), kStart + 5000), kStart + 60200);
+    EXPECT_EQ(next.FreeAt(QStringLiteral("me"), kStart + 5000), kStart + 60250);
 }
 
 } // namespace

@@ -150,7 +150,7 @@ TEST_F(ServiceSessionTest, WithTheBudgetOnAThrottlingWaitLastsUntilTheBudgetFree
     EXPECT_TRUE(session.Send(Get(), MExpect::List).Ok());
     EXPECT_TRUE(session.Send(Get(), MExpect::List).Ok());
     // The refused one waits until a place is free in the window, then takes that place.
-    EXPECT_EQ(sent, (QList<qint64> {0, 0, 30200}));
+    EXPECT_EQ(sent, (QList<qint64> {0, 0, 30250}));
     EXPECT_TRUE(statuses.contains(QStringLiteral("Waiting 31 s: the service's request limit is reached")));
 }
 
@@ -161,7 +161,7 @@ TEST_F(ServiceSessionTest, TheBudgetPacesOneNoteRequestsOnlyAndShowsLongWaits)
     for (int i = 0; i < 3; ++i)
         session.Send(Get(), MExpect::List);
     session.Send(Get(QStringLiteral("https://g/v1.0/me/drive/items/A!1")), MExpect::Json);
-    EXPECT_EQ(sent, (QList<qint64> {0, 0, 10200, 10200}));
+    EXPECT_EQ(sent, (QList<qint64> {0, 0, 10250, 10250}));
     EXPECT_TRUE(statuses.contains(QStringLiteral("Waiting 11 s to stay within the service's request limit")));
 }
 

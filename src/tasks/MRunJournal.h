@@ -1,0 +1,89 @@
+#pragma once
+
+#include "MRunLedger.h"
+
+#include <QHash>
+#include <QString>
+#include <QStringList>
+#include <memory>
+
+// How an import run treats what runs before it did.
+enum class MRunMode {
+    New, // every item is sent
+    Resume, // continues an unfinished run: what it created is left be, what it was sending is looked for
+    SkipImported, // a new run that skips what any earlier run created from the same item into the same place
+};
+
+// What one run of an importer writes into the ledger, and what it reads back to resume. Items are
+// named by their place in the run and a key saying what they are (a note's digest, a file's path and
+// digest, a relative path). A journal whose ledger cannot be opened says so (Error) and records
+// nothing; the import goes on without it.
+class MRunJournal
+{
+public:
+    struct MIdentity
+    {
+        QString task;
+        QString source;
+        QString target;
+        QString settings;
+    };
+
+    // `resumeRun` is the run to continue in Resume mode (see FindUnfinished).
+    MRunJournal(const MIdentity& identity, MRunMode mode, qint64 resumeRun = 0, const QString& ledgerPath = QString());
+    ~MRunJournal();
+    MRunJournal(const MRunJournal&) = delete;
+    MRunJournal& operator=(const MRunJournal&) = delete;
+
+    // The newest unfinished run of this identity: what the panel offers and --resume continues.
+    static std::optional<MLedgerRun> FindUnfinished(const MIdentity& identity, const QString& ledgerPath = QString());
+    // The newest run of this identity, finished or not.
+    static std::optional<MLedgerRun> FindLatest(const MIdentity& identity, const QString& ledgerPath = QString());
+    // How much of a run is done, for the question that offers to resume it ("12 of 30").
+    static qint64 DoneItems(qint64 run, const QString& ledgerPath = QString());
+
+    bool IsOpen() const;
+    QString Error() const;
+    qint64 RunId() const { return m_Run; }
+    // When the run began: a resumed run began with its first part.
+    qint64 RunStartMs() const { return m_StartMs; }
+    MRunMode Mode() const { return m_Mode; }
+    // The pages this run created so far, in any of its parts.
+    QStringList CreatedPageIds() const;
+
+    // What is known of an item before it is sent.
+    struct MPrior
+    {
+        enum Kind {
+            None, // send it
+            Done, // this run created (or reused or skipped) it already
+            Sent, // this run was sending it when it was cut off: look for it before sending again
+            ImportedBefore, // an earlier run created it in the same place (SkipImported)
+        };
+        Kind kind = None;
+        MLedgerItem item;
+    };
+    MPrior Prior(qint64 index, const QString& key) const;
+
+    // Marks the item sent (before its request) and records its outcome (after the answer).
+    void Sending(qint64 index, const QString& key, const QString& title, const QString& target);
+    void Outcome(qint64 index, MLedgerOutcome outcome, const QString& pageId = QString(),
+        const QString& link = QString(), const QString& reason = QString());
+    // Copies an item over as it is (a Done or ImportedBefore item reported again in this run).
+    void Keep(qint64 index, const MLedgerItem& item, MLedgerOutcome outcome, const QString& reason = QString());
+
+    // The run is over: "finished", or "stopped" when it was stopped.
+    void End(bool stopped);
+
+private:
+    std::unique_ptr<MRunLedger> m_Ledger;
+    MIdentity m_Identity;
+    MRunMode m_Mode;
+    qint64 m_Run = 0;
+    qint64 m_StartMs = 0;
+    QHash<qint64, MLedgerItem> m_Open; // items marked sending, awaiting their outcome
+};
+
+// The address of a created page as the service gave it (its web address, else its client link);
+// "" when the answer names none.
+QString PageLinkOfAnswer(const QString& answer);

@@ -1,0 +1,281 @@
+// Durable runs against the emulator: an import stopped, cut off or failed part of the way resumes
+// without a page twice, skip-imported skips what arrived before, and every run's report adds up and
+// matches what the service holds.
+#include "../export/ExportServiceFixture.h"
+#include "import/EvernoteImport.h"
+#include "tasks/MRunLedger.h"
+#include "tasks/MRunReport.h"
+
+#include <QFile>
+#include <QJsonArray>
+
+namespace {
+
+QByteArray Enex(int notes)
+{
+    QByteArray xml = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<en-export>\n";
+    for (int i = 1; i <= notes; ++i)
+        xml += "<note><title>Note " + QByteArray::number(i) + "</title><content><![CDATA[<en-note><div>Body "
+            + QByteArray::number(i) + "</div></en-note>]]></content><created>20230105T101500Z</created></note>\n";
+    return xml + "</en-export>\n";
+}
+
+// Stops the run once it has seen `stopAfter` pages created, as the stop button would.
+class MStoppingReporter final : public MRecordingReporter
+{
+public:
+    std::atomic<bool>* running = nullptr;
+    int stopAfter = 0;
+    void ReportItem(const MTaskItem& item) override
+    {
+        MRecordingReporter::ReportItem(item);
+        if (item.outcome == MItemOutcome::Created && ++m_Created == stopAfter && running)
+            *running = false;
+    }
+
+private:
+    int m_Created = 0;
+};
+
+class ResumeAndReport : public ExportServiceTest
+{
+protected:
+    void SetUp() override
+    {
+        Start(QJsonArray {QJsonObject {{"name", "Book"}, {"sections", QJsonArray {QJsonObject {{"name", "Inbox"}}}}}});
+        Check("Book/Inbox");
+        settings.enexFileName = app.WriteFile(QStringLiteral("notes.enex"), Enex(30));
+        settings.from = 1;
+        settings.to = 30;
+        settings.expectedNotes = 30;
+        settings.recordRun = true;
+        settings.parentUrlSaveTo = ChooseEvernoteTarget(*tree, false).parentUrl;
+    }
+
+    struct MRun
+    {
+        MEvernoteImportResult result;
+        MRunReport report;
+        QString csv;
+    };
+
+    // One run through a recorder, as the panels and the command line run it; `stopAfter` pages
+    // created stops it.
+    MRun Import(MRunMode mode, qint64 resumeRun = 0, int stopAfter = 0)
+    {
+        settings.runMode = mode;
+        settings.resumeRun = resumeRun;
+        MStoppingReporter stopping;
+        stopping.running = &running;
+        stopping.stopAfter = stopAfter;
+        running = true;
+        MRunRecorder recorder(&stopping, QStringLiteral("import-enex"), QStringLiteral("test"), &running);
+        recorder.SetSourceAndTarget(settings.enexFileName, QStringLiteral("Book/Inbox"));
+        context.reporter = &recorder;
+        MRun run;
+        OnWorker([&] {
+            MServiceSession session = SessionFor(context);
+            MServiceEnexSender sender(session);
+            MONObject sections;
+            run.result = ThreadImportRun(context, sender, settings, sections);
+        });
+        run.report = recorder.Report();
+        run.csv = recorder.ReportPath();
+        return run;
+    }
+
+    std::optional<MLedgerRun> Unfinished() { return MRunJournal::FindUnfinished(EnexRunIdentity(settings)); }
+
+    QStringList Titles()
+    {
+        QStringList titles;
+        for (const QJsonValue& item : emulator->State().value(QStringLiteral("items")).toArray())
+            if (item.toObject().value(QStringLiteral("name")).toString() == QStringLiteral("Inbox.one"))
+                for (const QJsonValue& page : item.toObject().value(QStringLiteral("pages")).toArray())
+                    titles << page.toObject().value(QStringLiteral("title")).toString();
+        return titles;
+    }
+
+    static void ExpectEveryNoteOnce(const QStringList& titles, int notes)
+    {
+        EXPECT_EQ(titles.size(), notes);
+        for (int i = 1; i <= notes; ++i)
+            EXPECT_EQ(titles.count(QStringLiteral("Note %1").arg(i)), 1) << i;
+    }
+
+    MEvernoteImportSettings settings;
+};
+
+// The CSV as rows of fields (quoted fields with commas and doubled quotes, as written).
+QList<QStringList> ParseCsv(const QString& path)
+{
+    QFile file(path);
+    EXPECT_TRUE(file.open(QIODevice::ReadOnly)) << qPrintable(path);
+    QString text = QString::fromUtf8(file.readAll());
+    if (text.startsWith(QChar(0xFEFF)))
+        text.remove(0, 1);
+    QList<QStringList> rows;
+    QStringList row;
+    QString field;
+    bool quoted = false;
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const QChar c = text[i];
+        if (quoted) {
+            if (c == QLatin1Char('"') && i + 1 < text.size() && text[i + 1] == QLatin1Char('"')) {
+                field += c;
+                ++i;
+            } else if (c == QLatin1Char('"')) {
+                quoted = false;
+            } else {
+                field += c;
+            }
+        } else if (c == QLatin1Char('"')) {
+            quoted = true;
+        } else if (c == QLatin1Char(',')) {
+            row << field;
+            field.clear();
+        } else if (c == QLatin1Char('\n')) {
+            row << field;
+            field.clear();
+            rows << row;
+            row.clear();
+        } else if (c != QLatin1Char('\r')) {
+            field += c;
+        }
+    }
+    return rows;
+}
+
+TEST_F(ResumeAndReport, AStoppedImportResumesWithEveryNoteExactlyOnceAndReportsThatAddUp)
+{
+    MRun first = Import(MRunMode::New, 0, 12);
+    EXPECT_EQ(first.result.success, 12);
+    EXPECT_EQ(Titles().size(), 12);
+    // Its report: 12 created, 18 never attempted; it says it was stopped.
+    EXPECT_TRUE(first.report.stopped);
+    EXPECT_EQ(first.report.Counts().created, 12);
+    EXPECT_EQ(first.report.NotAttempted(), 18);
+    EXPECT_EQ(first.report.Items(), 30);
+
+    const std::optional<MLedgerRun> unfinished = Unfinished();
+    ASSERT_TRUE(unfinished);
+    EXPECT_EQ(MRunJournal::DoneItems(unfinished->id), 12);
+    MRun resumed = Import(MRunMode::Resume, unfinished->id);
+    ExpectEveryNoteOnce(Titles(), 30);
+    EXPECT_EQ(resumed.result.success, 30) << "the run, both parts, made 30 pages";
+    EXPECT_TRUE(resumed.result.result.contains(
+        QStringLiteral("12: Note 12 ... Success (made before the run was interrupted)")));
+    EXPECT_FALSE(Unfinished()) << "a finished run is never offered again";
+
+    // The finished run's CSV: a row a note, each created page one of the emulator's.
+    const QList<QStringList> csv = ParseCsv(resumed.csv);
+    ASSERT_EQ(csv.size(), 31);
+    EXPECT_EQ(csv[0], (QStringList {"index", "source", "title", "outcome", "target", "link", "reason"}));
+    QStringList titles;
+    for (qsizetype i = 1; i < csv.size(); ++i) {
+        EXPECT_EQ(csv[i][3], QStringLiteral("created"));
+        EXPECT_FALSE(csv[i][5].isEmpty()) << "each created page's link";
+        titles << csv[i][2].section(QStringLiteral(": "), 1);
+    }
+    QStringList inService = Titles();
+    titles.sort();
+    inService.sort();
+    EXPECT_EQ(titles, inService);
+    EXPECT_TRUE(QFile::exists(MRunReport::HtmlPathFor(resumed.csv)));
+}
+
+TEST_F(ResumeAndReport, AFailedNoteIsLeftForTheNextResumeWhichCreatesIt)
+{
+    MRun first = Import(MRunMode::New, 0, 12);
+    // Note 20 (the eighth page this part sends) is lost twice on its way and never arrives.
+    ASSERT_FALSE(emulator->AddFault(QStringLiteral("POST */pages drop after=7 count=2")).has_value());
+    MRun second = Import(MRunMode::Resume, Unfinished()->id);
+    EXPECT_EQ(Titles().size(), 29);
+    EXPECT_EQ(second.result.success, 29);
+    EXPECT_EQ(second.result.failure, 1);
+    EXPECT_TRUE(second.result.result.contains(QStringLiteral("20: Note 20 ... Failure (no answer: ")));
+    // Its report: the failure first in the page, the totals adding up to the 30 notes.
+    EXPECT_EQ(second.report.Counts().created + second.report.Counts().failed + second.report.NotAttempted(), 30);
+    EXPECT_EQ(second.report.Counts().failed, 1);
+    const QString html = QString::fromUtf8(second.report.Html());
+    EXPECT_LT(html.indexOf(QStringLiteral("Note 20")), html.indexOf(QStringLiteral("Note 1<")));
+
+    const std::optional<MLedgerRun> again = Unfinished();
+    ASSERT_TRUE(again) << "a run with a failed note may be resumed";
+    MRun third = Import(MRunMode::Resume, again->id);
+    ExpectEveryNoteOnce(Titles(), 30);
+    EXPECT_EQ(third.result.failure, 0);
+}
+
+TEST_F(ResumeAndReport, ANoteCutOffBetweenItsRequestAndItsAnswerIsFoundNotSentAgain)
+{
+    settings.to = 5;
+    settings.expectedNotes = 5;
+    Import(MRunMode::New);
+    ASSERT_EQ(Titles().size(), 5);
+    // What a kill between the fifth request and its answer leaves in the ledger: the page arrived,
+    // the note is still "sending", the run never ended.
+    const qint64 runId = [&] {
+        MRunLedger ledger(MRunLedger::DefaultPath());
+        const QList<MLedgerItem> items = ledger.Items(1);
+        EXPECT_EQ(items.size(), 5);
+        MLedgerItem cut = items.last();
+        cut.outcome = MLedgerOutcome::Sending;
+        cut.pageId.clear();
+        ledger.SetItem(cut);
+        ledger.ReopenRun(cut.run);
+        return cut.run;
+    }();
+    ASSERT_TRUE(Unfinished());
+    emulator->ClearRequests();
+    const MRun resumed = Import(MRunMode::Resume, runId);
+    ExpectEveryNoteOnce(Titles(), 5);
+    EXPECT_TRUE(RequestsTo(QStringLiteral("/pages?")).size() == 1u) << "one look in the section";
+    int posts = 0;
+    for (const MEmuLoggedRequest& request : emulator->Requests())
+        posts += request.method == QLatin1String("POST");
+    EXPECT_EQ(posts, 0);
+    EXPECT_TRUE(resumed.result.result.contains(QStringLiteral("5: Note 5 ... Success")));
+    EXPECT_FALSE(Unfinished()) << "the found note counts as done in the ledger";
+}
+
+TEST_F(ResumeAndReport, SkipImportedSkipsEveryNoteOfAFinishedImportAndWithoutItTheyAreMadeAgain)
+{
+    settings.to = 4;
+    settings.expectedNotes = 4;
+    Import(MRunMode::New);
+    ASSERT_EQ(Titles().size(), 4);
+
+    const MRun skipped = Import(MRunMode::SkipImported);
+    EXPECT_EQ(Titles().size(), 4) << "nothing made again";
+    EXPECT_EQ(skipped.result.skipped, 4);
+    EXPECT_TRUE(skipped.result.result.contains(QStringLiteral("Total: 4, Success: 0, Failure: 0, Skipped: 4.")));
+    EXPECT_EQ(skipped.report.Counts().skipped, 4);
+    for (const QStringList& row : ParseCsv(skipped.csv).mid(1)) {
+        EXPECT_EQ(row[3], QStringLiteral("skipped"));
+        EXPECT_TRUE(row[6].startsWith(QStringLiteral("imported before, on "))) << qPrintable(row[6]);
+    }
+
+    Import(MRunMode::New);
+    EXPECT_EQ(Titles().size(), 8) << "a new import of the same file makes its pages again, as asked";
+}
+
+TEST(RunReport, TheCsvQuotesWhatNeedsItAndTheHtmlEscapesEverything)
+{
+    MRunReport report;
+    report.task = QStringLiteral("import-enex");
+    report.title = QStringLiteral("Import <notes>");
+    report.source = QStringLiteral("a,b.enex");
+    report.rows = {{0, QStringLiteral("1: Say \"hi\", then <b>"), MItemOutcome::Failed, QStringLiteral("HTTP 500"), {}},
+        {1, QStringLiteral("2: Fine"), MItemOutcome::Created, {}, QStringLiteral("https://x/p?a=1&b=2")}};
+    report.expected = 3;
+    const QString csv = QString::fromUtf8(report.Csv());
+    EXPECT_TRUE(csv.contains(QStringLiteral("1,\"a,b.enex\",\"1: Say \"\"hi\"\", then <b>\",failed,,,HTTP 500\r\n")));
+    const QString html = QString::fromUtf8(report.Html());
+    EXPECT_FALSE(html.contains(QStringLiteral("<b>")));
+    EXPECT_TRUE(html.contains(QStringLiteral("href=\"https://x/p?a=1&amp;b=2\"")));
+    EXPECT_EQ(report.NotAttempted(), 1);
+    EXPECT_EQ(report.Counts().created + report.Counts().failed + report.NotAttempted(), report.Items());
+}
+
+} // namespace
