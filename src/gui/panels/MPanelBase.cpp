@@ -138,6 +138,12 @@ void MPanelBase::SetOwnResultView(QWidget* view)
     ShowResultView();
 }
 
+void MPanelBase::AddToStartRow(QWidget* widget)
+{
+    widget->setParent(mStartRow);
+    mStartRow->layout()->addWidget(widget);
+}
+
 void MPanelBase::SetResultAreaVisible(bool visible)
 {
     m_ResultAreaVisible = visible;

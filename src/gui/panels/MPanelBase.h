@@ -73,6 +73,8 @@ protected:
     // the text area is then never shown, and the result table only once a run has reported rows
     // (what could not be done), under the panel's own view.
     void SetOwnResultView(QWidget* view);
+    // A button of the panel's own at the right end of the start row (beside the status line).
+    void AddToStartRow(QWidget* widget);
     // Panels that show a list of their own hide the text area, or the whole start row.
     void SetResultAreaVisible(bool visible);
     void SetStartRowVisible(bool visible);

@@ -8,6 +8,7 @@
 #include "pagetasks/MListTagsTask.h"
 #include "pagetasks/MTagSummaryTask.h"
 #include "util/MessageBox.h"
+#include "widgets/MListLook.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -54,25 +55,23 @@ MSViewListTags::MSViewListTags(QWidget* parent)
 {
     ContentLayout()->addWidget(CreateToggles());
     ContentLayout()->addWidget(CreateFilters());
+    // The summary is made of what the list shows: its button sits with the run's.
+    mBtnTagSummary = new QPushButton(TagIcon(QStringLiteral("Tag")), Localized("guiTagSummary"), this);
+    mBtnTagSummary->setObjectName(QStringLiteral("mBtnTagSummary"));
+    mBtnTagSummary->setToolTip(Localized("guiTagSummaryTip"));
+    connect(mBtnTagSummary, &QPushButton::clicked, this, &MSViewListTags::ButtonSaveTagSummaryPageClick);
+    AddToStartRow(mBtnTagSummary);
 
     m_Model = new MTagTableModel(this);
     mTableViewImport = new QTableView(this);
     mTableViewImport->setObjectName(QStringLiteral("mTableViewImport"));
     mTableViewImport->setModel(m_Model);
-    mTableViewImport->setSelectionBehavior(QAbstractItemView::SelectRows);
-    mTableViewImport->setSelectionMode(QAbstractItemView::SingleSelection);
-    mTableViewImport->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    mTableViewImport->setAlternatingRowColors(true);
-    mTableViewImport->setShowGrid(false);
-    mTableViewImport->setWordWrap(false);
-    mTableViewImport->setTextElideMode(Qt::ElideMiddle);
-    mTableViewImport->verticalHeader()->hide();
-    mTableViewImport->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
-    mTableViewImport->verticalHeader()->setDefaultSectionSize(mTableViewImport->fontMetrics().height() + 8);
-    mTableViewImport->horizontalHeader()->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
-    mTableViewImport->horizontalHeader()->setHighlightSections(false);
+    ApplyListLook(mTableViewImport);
+    ElideAtEnd(mTableViewImport, MTagTableModel::NameColumn);
+    mTableViewImport->horizontalHeader()->setStretchLastSection(false);
     mTableViewImport->horizontalHeader()->setSectionResizeMode(MTagTableModel::NameColumn, QHeaderView::Stretch);
-    mTableViewImport->horizontalHeader()->setSectionResizeMode(MTagTableModel::PathColumn, QHeaderView::Stretch);
+    mTableViewImport->horizontalHeader()->setSectionResizeMode(MTagTableModel::PathColumn, QHeaderView::Interactive);
+    KeepColumnShare(mTableViewImport, MTagTableModel::PathColumn, 40);
     connect(mTableViewImport, &QTableView::activated, this, &MSViewListTags::RowActivated);
     SetOwnResultView(mTableViewImport);
 }
@@ -102,7 +101,7 @@ QWidget* MSViewListTags::CreateToggles()
         button->setObjectName(QStringLiteral("mBtnTag") + suffix);
         button->setProperty("tagName", names.at(i));
         button->setIcon(TagIcon(names.at(i)));
-        button->setIconSize(QSize(20, 20));
+        button->setIconSize(QSize(18, 18));
         button->setToolTip(Localized(QStringLiteral("guiTag") + suffix));
         button->setCheckable(true);
         button->setAutoRaise(true);
@@ -125,6 +124,7 @@ QWidget* MSViewListTags::CreateFilters()
     mFieldSearch = new QLineEdit(box);
     mFieldSearch->setObjectName(QStringLiteral("mFieldSearch"));
     mFieldSearch->setClearButtonEnabled(true);
+    mFieldSearch->setMinimumWidth(mFieldSearch->fontMetrics().averageCharWidth() * 16);
     row->addWidget(mFieldSearch, 1);
     row->addSpacing(12);
     mCheckToDoTagsOnly = new QCheckBox(Localized("guiTagToDoOnly"), box);
@@ -137,12 +137,6 @@ QWidget* MSViewListTags::CreateFilters()
     mComboBoxToDoShow->addItem(Localized("guiTagShowChecked"), QStringLiteral("Checked"));
     mComboBoxToDoShow->addItem(Localized("guiTagShowUnchecked"), QStringLiteral("Unchecked"));
     row->addWidget(mComboBoxToDoShow);
-    row->addSpacing(12);
-    mBtnTagSummary = new QPushButton(TagIcon(QStringLiteral("Tag")), Localized("guiTagSummary"), box);
-    mBtnTagSummary->setObjectName(QStringLiteral("mBtnTagSummary"));
-    mBtnTagSummary->setToolTip(Localized("guiTagSummaryTip"));
-    connect(mBtnTagSummary, &QPushButton::clicked, this, &MSViewListTags::ButtonSaveTagSummaryPageClick);
-    row->addWidget(mBtnTagSummary);
 
     connect(mCheckSearch, &QCheckBox::toggled, this, &MSViewListTags::TableReloadData);
     connect(mFieldSearch, &QLineEdit::textChanged, this, [this] {

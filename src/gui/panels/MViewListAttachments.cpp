@@ -8,6 +8,7 @@
 #include "pagetasks/MSaveAttachmentsTask.h"
 #include "tasks/TaskTexts.h"
 #include "util/MessageBox.h"
+#include "widgets/MListLook.h"
 #include "widgets/MResultTable.h"
 
 #include <QFileDialog>
@@ -40,12 +41,8 @@ private:
 MViewListAttachments::MViewListAttachments(QWidget* parent)
     : MPanelBase(Localized("guiTipListAttachments"), parent)
 {
-    auto* row = new QHBoxLayout();
-    mBtnTick = new QToolButton(this);
+    mBtnTick = new QPushButton(Localized("guiAttachmentsTick"), this);
     mBtnTick->setObjectName(QStringLiteral("mBtnTick"));
-    mBtnTick->setText(Localized("guiAttachmentsTick"));
-    mBtnTick->setPopupMode(QToolButton::InstantPopup);
-    mBtnTick->setToolButtonStyle(Qt::ToolButtonTextOnly);
     auto* menu = new QMenu(mBtnTick);
     mMenuItemCheckAll = menu->addAction(Localized("guiCheckAll"), this, [this] { CheckAll(1); });
     mMenuItemUncheckAll = menu->addAction(Localized("guiUncheckAll"), this, [this] { CheckAll(0); });
@@ -54,37 +51,36 @@ MViewListAttachments::MViewListAttachments(QWidget* parent)
     mMenuItemCheckByFileType
         = menu->addAction(Localized("guiCheckByFileType"), this, &MViewListAttachments::MenuItemCheckByFileTypeClick);
     mBtnTick->setMenu(menu);
-    row->addWidget(mBtnTick);
-    row->addStretch(1);
     mBtnSave
         = new QPushButton(style()->standardIcon(QStyle::SP_DialogSaveButton), Localized("guiSaveAttachments"), this);
     mBtnSave->setObjectName(QStringLiteral("mBtnSave"));
     connect(mBtnSave, &QPushButton::clicked, this, &MViewListAttachments::ButtonSaveClick);
-    row->addWidget(mBtnSave);
-    ContentLayout()->addLayout(row);
+    // The list's own actions sit with the listing's start button.
+    AddToStartRow(mBtnTick);
+    AddToStartRow(mBtnSave);
 
     m_Model = new MAttachmentTableModel(m_List, this);
     connect(m_Model, &MAttachmentTableModel::TicksChanged, this, &MViewListAttachments::ShowCounts);
     mTableView = new QTableView(this);
     mTableView->setObjectName(QStringLiteral("mTableView"));
     mTableView->setModel(m_Model);
-    mTableView->setSelectionBehavior(QAbstractItemView::SelectRows);
-    mTableView->setSelectionMode(QAbstractItemView::SingleSelection);
-    mTableView->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    mTableView->setAlternatingRowColors(true);
-    mTableView->setShowGrid(false);
-    mTableView->setWordWrap(false);
-    mTableView->setTextElideMode(Qt::ElideMiddle);
-    mTableView->verticalHeader()->hide();
-    mTableView->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
-    mTableView->verticalHeader()->setDefaultSectionSize(mTableView->fontMetrics().height() + 8);
+    ApplyListLook(mTableView);
+    ElideAtEnd(mTableView, MAttachmentTableModel::NameColumn);
     QHeaderView* header = mTableView->horizontalHeader();
-    header->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
-    header->setHighlightSections(false);
+    header->setStretchLastSection(false);
     header->setSectionResizeMode(MAttachmentTableModel::NameColumn, QHeaderView::Stretch);
-    header->setSectionResizeMode(MAttachmentTableModel::TypeColumn, QHeaderView::ResizeToContents);
-    header->setSectionResizeMode(MAttachmentTableModel::PathColumn, QHeaderView::Stretch);
-    header->setSectionResizeMode(MAttachmentTableModel::StatusColumn, QHeaderView::ResizeToContents);
+    header->setSectionResizeMode(MAttachmentTableModel::TypeColumn, QHeaderView::Interactive);
+    header->setSectionResizeMode(MAttachmentTableModel::PathColumn, QHeaderView::Interactive);
+    header->setSectionResizeMode(MAttachmentTableModel::StatusColumn, QHeaderView::Interactive);
+    // Widths known before any row arrives: a common type, and the longest status word with its badge.
+    const QFontMetrics metrics = mTableView->fontMetrics();
+    header->resizeSection(
+        MAttachmentTableModel::TypeColumn, metrics.horizontalAdvance(QStringLiteral("application/pdf")) + 16);
+    int statusWidth = metrics.horizontalAdvance(Localized("guiColumnStatus"));
+    for (const MItemOutcome outcome : {MItemOutcome::Sending, MItemOutcome::Created, MItemOutcome::Failed})
+        statusWidth = qMax(statusWidth, metrics.horizontalAdvance(OutcomeText(outcome)));
+    header->resizeSection(MAttachmentTableModel::StatusColumn, statusWidth + mTableView->iconSize().width() + 32);
+    KeepColumnShare(mTableView, MAttachmentTableModel::PathColumn, 28);
     connect(mTableView, &QTableView::activated, this, &MViewListAttachments::RowActivated);
     SetOwnResultView(mTableView);
 }
@@ -187,7 +183,7 @@ void MViewListAttachments::OnRunEnded()
     for (const MAAttachment& item : m_List)
         if (item.outcome && *item.outcome != MItemOutcome::Sending)
             counts.Add(*item.outcome);
-    SetStatus(QStringLiteral("%1 %2").arg(Localized("strFinish"), SummaryText(counts)));
+    SetStatus(QStringLiteral("%1 %2").arg(Localized("strFinish"), SummaryText(counts, "taskSummarySaved")));
 }
 
 void MViewListAttachments::ShowSaving(bool saving)

@@ -9,7 +9,6 @@ class MAttachmentTableModel;
 class QAction;
 class QPushButton;
 class QTableView;
-class QToolButton;
 
 // Attachments: the files attached to the pages of the checked sections, each with a check box, its
 // type, its page and what the last save made of it. The tick menu checks all, none, the reverse, or
@@ -23,7 +22,7 @@ public:
     explicit MViewListAttachments(QWidget* parent = nullptr);
 
     QTableView* mTableView = nullptr;
-    QToolButton* mBtnTick = nullptr;
+    QPushButton* mBtnTick = nullptr;
     QPushButton* mBtnSave = nullptr;
     QAction* mMenuItemCheckAll = nullptr;
     QAction* mMenuItemUncheckAll = nullptr;

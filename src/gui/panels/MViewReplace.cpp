@@ -3,6 +3,7 @@
 #include "app/MStrings.h"
 #include "pagetasks/MReplaceTask.h"
 #include "util/MessageBox.h"
+#include "widgets/MResultTable.h"
 
 #include <QCheckBox>
 #include <QGridLayout>
@@ -29,6 +30,7 @@ MViewReplace::MViewReplace(QWidget* parent)
     grid->addWidget(mCheckMatchCase, 2, 1);
     ContentLayout()->addLayout(grid);
     UseResultTable();
+    ResultTable()->SetCreatedKey("taskSummaryRetitled");
 }
 
 void MViewReplace::StartRun()

@@ -7,6 +7,7 @@
 #include "model/MOLONUtils.h"
 #include "pagetasks/MSearchTask.h"
 #include "util/MessageBox.h"
+#include "widgets/MListLook.h"
 #include "widgets/MOutlineModel.h"
 
 #include <QCheckBox>
@@ -74,7 +75,11 @@ MViewSearch::MViewSearch(QWidget* parent)
     mOutlineTree->setSelectionMode(QAbstractItemView::SingleSelection);
     mOutlineTree->setEditTriggers(QAbstractItemView::NoEditTriggers);
     mOutlineTree->setTextElideMode(Qt::ElideMiddle);
-    mOutlineTree->header()->setStretchLastSection(true);
+    ElideAtEnd(mOutlineTree, 0);
+    mOutlineTree->header()->setStretchLastSection(false);
+    mOutlineTree->header()->setSectionResizeMode(0, QHeaderView::Stretch);
+    mOutlineTree->header()->setSectionResizeMode(1, QHeaderView::Interactive);
+    KeepColumnShare(mOutlineTree, 1, 35);
     mOutlineTree->setToolTip(Localized("guiSearchHint"));
     connect(mOutlineTree, &QTreeView::activated, this, &MViewSearch::RowActivated);
     SetOwnResultView(mOutlineTree);
@@ -122,15 +127,17 @@ void MViewSearch::AddPageHit(const MSearchPageHit& hit)
 {
     ++m_ExportFilesCount;
     m_Model->AppendChildren(m_ObjectTree, 1, [&] {
-        MONObject* page = m_ObjectTree.addSubObject(kHitPage, hit.pageId, hit.title, QString(), hit.clientUrl,
-            QString(), QString(), QString(), QString(), QString());
+        // An untitled page keeps its empty title in the search; its row says what it is.
+        const QString name = hit.title.isEmpty() ? Localized("guiUntitledPage") : hit.title;
+        MONObject* page = m_ObjectTree.addSubObject(kHitPage, hit.pageId, name, QString(), hit.clientUrl, QString(),
+            QString(), QString(), QString(), QString());
         page->strValue = hit.sectionPath;
         for (const MSearchHit& element : hit.elements)
             page->addSubObject(element.kind, element.id, element.text, QString(), element.link, QString(), QString(),
                 QString(), QString(), QString());
     });
-    if (m_ObjectTree.childCount() == 1)
-        mOutlineTree->resizeColumnToContents(0);
+    // The paragraphs are what was looked for: a page's rows are shown open.
+    mOutlineTree->expand(m_Model->IndexOf(m_ObjectTree.children().back().get()));
 }
 
 void MViewSearch::RowActivated(const QModelIndex& index)

@@ -87,7 +87,7 @@ TEST_F(AttachmentsPanel, SavingKeepsEveryFileAndShowsEachRowsStatus)
     EXPECT_EQ(model->index(2, status).data().toString(), Localized("strFailure"));
     EXPECT_TRUE(model->index(2, status).data(Qt::ToolTipRole).toString().contains(QLatin1String("gone")));
     EXPECT_FALSE(model->index(2, status).data(Qt::DecorationRole).value<QIcon>().isNull());
-    EXPECT_EQ(panel.StatusText(), Localized("strFinish") + QStringLiteral(" 2 created, 1 failed"));
+    EXPECT_EQ(panel.StatusText(), Localized("strFinish") + QStringLiteral(" 2 saved, 1 failed"));
 
     // A double-click on a saved row opens its file.
     auto opener = std::make_shared<MRecordingLinkOpener>();

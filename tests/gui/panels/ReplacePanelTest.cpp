@@ -37,7 +37,7 @@ TEST_F(ReplacePanel, EachRetitledPageIsARowWithItsOldAndNewTitle)
     ASSERT_EQ(table->Model()->rowCount(), 1);
     EXPECT_EQ(table->Model()->Item(0).text, QStringLiteral("PACKING CHECKLIST → PACKING LIST"));
     EXPECT_EQ(table->Model()->index(0, MResultModel::StatusColumn).data().toString(), Localized("strSuccess"));
-    EXPECT_EQ(table->SummaryText(), QStringLiteral("1 created"));
+    EXPECT_EQ(table->SummaryText(), QStringLiteral("1 retitled"));
     EXPECT_EQ(panel.StatusText(), Localized("strFinish"));
 
     // With match case the text is literal: "LIST" is not "list".
