@@ -76,7 +76,8 @@ std::optional<QString> MSearchTask::StartProblem(const MONObject* tree, const QS
 {
     if (!tree || !MONObject::GetFirstCheckedSection(tree))
         return QStringLiteral("strSelectASection");
-    if (text.isEmpty())
+    // Blanks are no words: every page and paragraph would match them.
+    if (text.trimmed().isEmpty())
         return QString();
     return std::nullopt;
 }

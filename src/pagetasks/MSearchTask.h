@@ -55,8 +55,8 @@ class MSearchTask : public MPageWalker
 public:
     MSearchTask(const MTaskContext& context, MSearchOptions options, MSearchSink* sink);
 
-    // "strSelectASection" when nothing is checked; "" when there is nothing to search for (a run does
-    // nothing then); nothing when a run may start.
+    // "strSelectASection" when nothing is checked; "" when there is nothing to search for, no word in
+    // the text (a run does nothing then); nothing when a run may start.
     static std::optional<QString> StartProblem(const MONObject* tree, const QString& text);
 
     void ThreadRun();

@@ -68,7 +68,7 @@ TEST_F(SearchPanel, NothingCheckedIsToldAndNothingToLookForDoesNothing)
     panel.mSearch->setText(QStringLiteral("taxi"));
     panel.StartButton()->click();
     Check("Travel Journal/Archive/Field notes");
-    panel.mSearch->clear();
+    panel.mSearch->setText(QStringLiteral("   "));
     panel.StartButton()->click();
     EXPECT_EQ(boxes->Messages(), QStringList {Localized("strSelectASection")});
     EXPECT_FALSE(panel.IsBusy());
