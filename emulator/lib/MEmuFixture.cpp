@@ -6,13 +6,15 @@
 //    "files":[{"path":"Folder/Lost.onetmp", "size":2048}]}]}
 // A section: {"name", "size", "pages":[{"title", "created", "body", "resources":[{"name", "mime",
 // "base64" | "text" | "png":{"width", "height", "color"}}]}], "generatedPages":N}. A page body is page-creation HTML;
-// it is rendered as if posted.
+// it is rendered as if posted. A page may instead give {"title", "created", "html"}: the content as the
+// service wrote it, served exactly as written (its title, when not given, is read from its title element).
 #include "MEmuPageRenderer.h"
 #include "MEmuPng.h"
 #include "MEmuState.h"
 
 #include <QJsonArray>
 #include <QRandomGenerator>
+#include <QRegularExpression>
 #include <QUuid>
 
 namespace {
@@ -60,6 +62,10 @@ public:
         section.content = SectionBytes(name, s.value(QLatin1String("size")).toInteger(4096));
         for (const QJsonValue& p : s.value(QLatin1String("pages")).toArray()) {
             const QJsonObject page = p.toObject();
+            if (page.contains(QLatin1String("html"))) {
+                AddVerbatimPage(sectionId, page);
+                continue;
+            }
             std::map<QString, MEmuPart> parts;
             for (const QJsonValue& r : page.value(QLatin1String("resources")).toArray()) {
                 const QJsonObject res = r.toObject();
@@ -119,6 +125,23 @@ public:
     }
 
 private:
+    void AddVerbatimPage(const QString& sectionId, const QJsonObject& fixturePage)
+    {
+        const QString html = Str(fixturePage, "html");
+        QString title = Str(fixturePage, "title");
+        if (!fixturePage.contains(QLatin1String("title"))) {
+            static const QRegularExpression titleElement(QStringLiteral("<title>(.*?)</title>"),
+                QRegularExpression::DotMatchesEverythingOption | QRegularExpression::CaseInsensitiveOption);
+            title = titleElement.match(html).captured(1).trimmed();
+            title.replace(QLatin1String("&lt;"), QLatin1String("<")).replace(QLatin1String("&gt;"), QLatin1String(">"));
+            title.replace(QLatin1String("&amp;"), QLatin1String("&"));
+        }
+        const QDateTime created = QDateTime::fromString(Str(fixturePage, "created"), Qt::ISODate);
+        MEmuPage& page = m_State.AddPage(sectionId, title, created);
+        page.html = html.toUtf8();
+        page.verbatim = true;
+    }
+
     std::optional<QString> AddPage(
         const QString& sectionId, const QByteArray& html, const std::map<QString, MEmuPart>& parts)
     {

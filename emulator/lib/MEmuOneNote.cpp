@@ -368,6 +368,8 @@ private:
 
     MEmuResponse Content(const MEmuPage& page)
     {
+        if (page.verbatim)
+            return HtmlAnswer(200, page.html);
         QByteArray html = page.html;
         html.replace("{{base}}", m_Base.toUtf8());
         html.replace("{{docs}}", Docs(QStringLiteral("{{docs}}")).toUtf8());
@@ -380,6 +382,9 @@ private:
 
     MEmuResponse Patch(MEmuPage& page)
     {
+        if (!m_Request.Header(QStringLiteral("content-type")).startsWith(QLatin1String("application/json")))
+            return OneNoteError(
+                415, QStringLiteral("20004"), QStringLiteral("The changes must be sent as application/json."));
         const std::optional<QJsonDocument> body = ParseLenientJson(m_Request.body);
         if (!body || !body->isArray())
             return OneNoteError(

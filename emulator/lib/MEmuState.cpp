@@ -305,7 +305,7 @@ void MEmuState::ResolveFixtureLinks(const QString& sectionItemId)
     for (const QString& pageId : section->pages) {
         MEmuPage& page = m_Pages.at(pageId);
         QString html = QString::fromUtf8(page.html);
-        if (!html.contains(QLatin1String("{{link:")) && !html.contains(QLatin1String("{{para:")))
+        if (page.verbatim || (!html.contains(QLatin1String("{{link:")) && !html.contains(QLatin1String("{{para:"))))
             continue;
         QString out;
         qsizetype copied = 0;

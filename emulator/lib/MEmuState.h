@@ -33,6 +33,9 @@ struct MEmuPage
     // The page as the service renders it; "{{base}}" stands for the interface root the page is read
     // through (".../v1.0/me/onenote" and the like), so resource addresses fit the caller's interface.
     QByteArray html;
+    // Given by the fixture as the service wrote it and served exactly so: no "{{base}}" filled in,
+    // no ids taken out (real service output replayed).
+    bool verbatim = false;
     int serial = 0; // the number in the page's own GUID-form id
     QString guid; // braced: the GUID in the ids of the page's elements
 };

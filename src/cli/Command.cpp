@@ -1,9 +1,13 @@
 #include "Command.h"
 
+#include "Attachments.h"
 #include "Config.h"
 #include "Export.h"
 #include "ImportEnex.h"
+#include "Retitle.h"
+#include "Search.h"
 #include "Signin.h"
+#include "Tags.h"
 #include "Tree.h"
 #include "Whoami.h"
 #include "app/MStrings.h"
@@ -33,6 +37,10 @@ const QList<std::shared_ptr<MCliCommand>>& MCliCommand::All()
         std::make_shared<MCliExport>(),
         std::make_shared<MCliConfig>(),
         std::make_shared<MCliImportEnex>(),
+        std::make_shared<MCliSearch>(),
+        std::make_shared<MCliRetitle>(),
+        std::make_shared<MCliTags>(),
+        std::make_shared<MCliAttachments>(),
     };
     return commands;
 }

@@ -1,6 +1,7 @@
 #include "PageXml.h"
 
 #include "model/MOLONUtils.h"
+#include "util/HtmlText.h"
 
 #include <sstream>
 
@@ -33,4 +34,30 @@ QString SerializeProtected(const pugi::xml_document& document)
 QString SerializeUnprotected(const pugi::xml_document& document)
 {
     return UnprotectAmpersands(SerializeProtected(document));
+}
+
+namespace {
+
+void AppendText(const pugi::xml_node& node, QString& text)
+{
+    for (pugi::xml_node child = node.first_child(); child; child = child.next_sibling()) {
+        if (child.type() == pugi::node_pcdata || child.type() == pugi::node_cdata)
+            text += XmlText(child.value());
+        else if (child.type() == pugi::node_element)
+            AppendText(child, text);
+    }
+}
+
+} // namespace
+
+QString XmlWholeText(const pugi::xml_node& node)
+{
+    QString text;
+    AppendText(node, text);
+    return text;
+}
+
+QString ReadableXmlText(const QString& protectedText)
+{
+    return StripHtmlToText(UnprotectAmpersands(protectedText));
 }

@@ -17,3 +17,9 @@ QString LowerName(const pugi::xml_node& node);
 QString SerializeUnprotected(const pugi::xml_document& document);
 // The document as XML text as it stands (still protected), for searching in it.
 QString SerializeProtected(const pugi::xml_document& document);
+// The text of an element and of everything below it, in document order, as read from the parse
+// (still protected).
+QString XmlWholeText(const pugi::xml_node& node);
+// Protected text from the parse as a reader sees it: the ampersands back first, then what is left of
+// tags removed and entities decoded ("Fish &amp; chips" in the page reads "Fish & chips").
+QString ReadableXmlText(const QString& protectedText);

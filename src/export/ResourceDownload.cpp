@@ -5,11 +5,24 @@
 #include <QFile>
 #include <QFileInfo>
 
+namespace {
+
+// The part file beside `path`: never a file that is there already (it may be the user's).
+QString PartPathFor(const QString& path)
+{
+    QString partPath = path + QStringLiteral(".download");
+    for (int n = 1; QFileInfo::exists(partPath); ++n)
+        partPath = QStringLiteral("%1.%2.download").arg(path).arg(n);
+    return partPath;
+}
+
+} // namespace
+
 MDownloadOutcome DownloadToFile(MHttpRequest request, const QString& path,
-    const std::function<MServiceAnswer(const MHttpRequest&)>& send, qint64 expectedSize)
+    const std::function<MServiceAnswer(const MHttpRequest&)>& send, qint64 expectedSize, bool replaceExisting)
 {
     MDownloadOutcome outcome;
-    const QString partPath = path + QStringLiteral(".download");
+    const QString partPath = PartPathFor(path);
     request.bodyFile = partPath;
     const MServiceAnswer answer = send(request);
     if (!answer.Ok()) {
@@ -24,7 +37,7 @@ MDownloadOutcome DownloadToFile(MHttpRequest request, const QString& path,
         QFile::remove(partPath);
         return outcome;
     }
-    if (QFile::exists(path) && !QFile::remove(path)) {
+    if (QFile::exists(path) && (!replaceExisting || !QFile::remove(path))) {
         outcome.reason = Localized("reasonCannotWrite").arg(path);
         QFile::remove(partPath);
         return outcome;

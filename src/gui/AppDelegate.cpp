@@ -15,9 +15,13 @@
 #include "app/UpdateCheck.h"
 #include "model/MNotebookTree.h"
 #include "model/MOLONUtils.h"
+#include "panels/MSViewListTags.h"
 #include "panels/MViewAccount.h"
 #include "panels/MViewEvernote.h"
 #include "panels/MViewExport.h"
+#include "panels/MViewListAttachments.h"
+#include "panels/MViewReplace.h"
+#include "panels/MViewSearch.h"
 #include "util/FileUtils.h"
 #include "widgets/MCheckBoxStyle.h"
 
@@ -70,8 +74,7 @@ bool AppDelegate::applicationDidFinishLaunching()
     QApplication::setQuitOnLastWindowClosed(quitOnClose);
 
     ShowMenuItemLoginCaption();
-    if (!m_Window->ShowButtonAndPanel(QStringLiteral("btnListTags")))
-        m_Window->ShowButtonAndPanel(QStringLiteral("btnAccount")); // until the tag panel is built
+    m_Window->ShowButtonAndPanel(QStringLiteral("btnListTags"));
     m_Window->mMenuItemEnableLog->setChecked(GlobalSettings().EnableLog.load());
     CreateTimer();
     return true;
@@ -85,6 +88,10 @@ void AppDelegate::CreatePanels()
     connect(evernote, &MViewEvernote::SectionsCreated, this, [this] { CreateNotebooksTree(true, true); });
     m_ViewImportEvernote = evernote;
     m_ViewExport = new MViewExport();
+    m_ViewListTags = new MSViewListTags();
+    m_ViewListAttachments = new MViewListAttachments();
+    m_ViewReplace = new MViewReplace();
+    m_ViewSearch = new MViewSearch();
     m_Window->SetPanel(MPanelKind::ListTags, m_ViewListTags);
     m_Window->SetPanel(MPanelKind::ListAttachments, m_ViewListAttachments);
     m_Window->SetPanel(MPanelKind::Replace, m_ViewReplace);

@@ -2,6 +2,7 @@
 
 #include "model/MONObject.h"
 
+#include <QFile>
 #include <QHash>
 
 static void InitGuiResources()
@@ -19,6 +20,12 @@ QIcon ResourceIcon(const QString& name)
     const QIcon icon(QStringLiteral(":/icons/%1.svg").arg(name));
     cache.insert(name, icon);
     return icon;
+}
+
+bool ResourceIconExists(const QString& name)
+{
+    InitGuiResources();
+    return QFile::exists(QStringLiteral(":/icons/%1.svg").arg(name));
 }
 
 QString NodeIconName(const MONObject& node, bool distinguishShared)

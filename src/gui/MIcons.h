@@ -10,6 +10,8 @@ class MONObject;
 
 // The program's own icons (resources/icons, SVG so they stay crisp at every scale).
 QIcon ResourceIcon(const QString& name);
+// Whether resources/icons holds an icon of that name.
+bool ResourceIconExists(const QString& name);
 // "Section", "SectionGroup", "Notebook" (owned) or "NotebookShared" (any other notebook); for the
 // rows of search results "Page" (4), "Paragraph" (5) and "RecognisedText" (6).
 QString NodeIconName(const MONObject& node, bool distinguishShared = true);

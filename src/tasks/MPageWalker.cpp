@@ -177,7 +177,8 @@ void MPageWalker::EnterFolder(const QString&) { }
 
 QString MPageWalker::ChildPath(const QString& path, const QString& name) const
 {
-    return path + QLatin1Char('/') + name;
+    // A path to show starts with the notebook's name, not with a separator.
+    return path.isEmpty() ? name : path + QLatin1Char('/') + name;
 }
 
 void MPageWalker::OnSectionFailed(const MONObject&, const QString&, const QString&) { }

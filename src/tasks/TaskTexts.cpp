@@ -41,14 +41,14 @@ void MOutcomeCounts::Add(MItemOutcome outcome)
     }
 }
 
-QString SummaryText(const MOutcomeCounts& counts)
+QString SummaryText(const MOutcomeCounts& counts, const char* createdKey)
 {
     QStringList parts;
     const auto add = [&parts](qint64 count, const char* key) {
         if (count > 0)
             parts.append(Localized(key).arg(count));
     };
-    add(counts.created, "taskSummaryCreated");
+    add(counts.created, createdKey);
     add(counts.reused, "taskSummaryReused");
     add(counts.skipped, "taskSummarySkipped");
     add(counts.failed, "taskSummaryFailed");

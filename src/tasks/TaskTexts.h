@@ -24,8 +24,9 @@ struct MOutcomeCounts
     qint64 Total() const { return created + reused + skipped + failed; }
 };
 
-// "412 created, 3 failed": the counts that are not zero, in a fixed order.
-QString SummaryText(const MOutcomeCounts& counts);
+// "412 created, 3 failed": the counts that are not zero, in a fixed order. `createdKey` names what a
+// success did where "created" would say it wrongly ("taskSummaryRetitled": "12 retitled").
+QString SummaryText(const MOutcomeCounts& counts, const char* createdKey = "taskSummaryCreated");
 
 // "45 s", "3 min", "2 h 5 min": a time still needed, rounded up to what a person plans with.
 QString DurationText(qint64 seconds);

@@ -55,15 +55,44 @@ QString FromIcu(const icu::UnicodeString& s)
 
 } // namespace
 
-std::optional<QString> RegexReplaceAll(
-    const QString& text, const QString& pattern, const QString& replacement, bool matchCase)
+namespace {
+
+std::unique_ptr<icu::RegexPattern> CompilePattern(const QString& pattern, bool matchCase)
 {
     UErrorCode status = U_ZERO_ERROR;
     UParseError parseError;
     const uint32_t flags = matchCase ? 0 : UREGEX_CASE_INSENSITIVE;
     std::unique_ptr<icu::RegexPattern> compiled(icu::RegexPattern::compile(ToIcu(pattern), flags, parseError, status));
-    if (U_FAILURE(status) || !compiled)
+    if (U_FAILURE(status))
+        return nullptr;
+    return compiled;
+}
+
+} // namespace
+
+std::optional<bool> RegexFind(const QString& text, const QString& pattern, bool matchCase)
+{
+    const std::unique_ptr<icu::RegexPattern> compiled = CompilePattern(pattern, matchCase);
+    if (!compiled)
         return std::nullopt;
+    UErrorCode status = U_ZERO_ERROR;
+    const icu::UnicodeString input = ToIcu(text);
+    std::unique_ptr<icu::RegexMatcher> matcher(compiled->matcher(input, status));
+    if (U_FAILURE(status) || !matcher)
+        return std::nullopt;
+    const bool found = matcher->find(0, status);
+    if (U_FAILURE(status))
+        return std::nullopt;
+    return found;
+}
+
+std::optional<QString> RegexReplaceAll(
+    const QString& text, const QString& pattern, const QString& replacement, bool matchCase)
+{
+    const std::unique_ptr<icu::RegexPattern> compiled = CompilePattern(pattern, matchCase);
+    if (!compiled)
+        return std::nullopt;
+    UErrorCode status = U_ZERO_ERROR;
     const icu::UnicodeString input = ToIcu(text);
     std::unique_ptr<icu::RegexMatcher> matcher(compiled->matcher(input, status));
     if (U_FAILURE(status) || !matcher)

@@ -14,3 +14,6 @@ QString StripHtmlToText(const QString& text);
 // Case-insensitive unless matchCase. An invalid pattern gives no result.
 std::optional<QString> RegexReplaceAll(
     const QString& text, const QString& pattern, const QString& replacement, bool matchCase);
+// Whether an ICU pattern matches anywhere in the text (case-insensitive unless matchCase); absent for
+// an invalid pattern.
+std::optional<bool> RegexFind(const QString& text, const QString& pattern, bool matchCase);

@@ -1,6 +1,8 @@
 #include "TextUtils.h"
 
+#include <QStringDecoder>
 #include <QStringList>
+#include <cctype>
 
 QString GetStringBetween(const QString& text, const QString& start, const QString& end)
 {
@@ -126,4 +128,31 @@ bool StringContainsAllWords(const QString& text, const QString& query, bool matc
             return false;
     }
     return true;
+}
+
+std::optional<QString> RemovePercentEncoding(const QString& text)
+{
+    if (!text.contains(QLatin1Char('%')))
+        return text;
+    const QByteArray utf8 = text.toUtf8();
+    QByteArray bytes;
+    bytes.reserve(utf8.size());
+    for (qsizetype i = 0; i < utf8.size(); ++i) {
+        if (utf8.at(i) != '%') {
+            bytes += utf8.at(i);
+            continue;
+        }
+        bool ok = false;
+        const int value = i + 2 < utf8.size() ? utf8.mid(i + 1, 2).toInt(&ok, 16) : 0;
+        // toInt accepts a sign and blanks; an escape is exactly two hexadecimal digits.
+        if (!ok || !isxdigit(uchar(utf8.at(i + 1))) || !isxdigit(uchar(utf8.at(i + 2))))
+            return std::nullopt;
+        bytes += char(value);
+        i += 2;
+    }
+    QStringDecoder decoder(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+    QString decoded = decoder.decode(bytes);
+    if (decoder.hasError())
+        return std::nullopt;
+    return decoded;
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <optional>
 
 // Marker scanning and string tests. The program reads most service answers by scanning the text
 // between literal markers, so the behaviour at the edges (marker missing, marker empty) is what the
@@ -29,3 +30,7 @@ bool StringEquals(const QString& a, const QString& b);
 bool StringEqualsIgnoreCase(const QString& a, const QString& b);
 // Every space-separated word of `query` occurs in `text`; a query without words is true.
 bool StringContainsAllWords(const QString& text, const QString& query, bool matchCase);
+
+// Percent-escapes ("%41") turned back into the characters they stand for, read as UTF-8. Absent when
+// a "%" is not followed by two hexadecimal digits or the bytes are not UTF-8.
+std::optional<QString> RemovePercentEncoding(const QString& text);

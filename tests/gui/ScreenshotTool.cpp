@@ -1,6 +1,7 @@
 // pagewright-screenshots OUTDIR [--dark]: signs in against an in-process emulator with the demo
 // fixture and saves PNGs of the main window (tree filled, a panel shown, an export during its run
-// and after it), the sign-in, options, about, chooser and notebook-information windows.
+// and after it, the search, replace, tags and attachments panels after a run), the sign-in, options,
+// about, chooser and notebook-information windows.
 // scripts/screenshot runs it under Xvfb, at 100% and 150%, and once more in a dark palette.
 #include "EmulatorSettings.h"
 
@@ -13,9 +14,16 @@
 #include "MWinNotebookInfo.h"
 #include "MWinOptons.h"
 #include "app/GlobalSettings.h"
+#include "panels/MAttachmentTableModel.h"
+#include "panels/MSViewListTags.h"
 #include "panels/MViewExport.h"
+#include "panels/MViewListAttachments.h"
+#include "panels/MViewReplace.h"
+#include "panels/MViewSearch.h"
 
+#include <QAction>
 #include <QApplication>
+#include <QCheckBox>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QLineEdit>
@@ -26,6 +34,7 @@
 #include <QThread>
 #include <QTreeView>
 #include <cstdio>
+#include <functional>
 
 namespace {
 
@@ -110,6 +119,65 @@ int ShootExportRun(AppDelegate& delegate, MEmulator& emulator, const QDir& out)
     return failures;
 }
 
+// Runs the panel of `button` with what `prepare` sets, waits for the end and saves the window.
+int ShootPanelRun(
+    MMainWindow* window, const QString& button, const QDir& out, const char* name,
+    const std::function<void(MPanelBase*)>& prepare,
+    const std::function<void(MPanelBase*)>& start = [](MPanelBase* p) { p->StartButton()->click(); })
+{
+    window->ShowButtonAndPanel(button);
+    MPanelBase* panel = window->CurrentPanel();
+    if (!panel)
+        return 1;
+    prepare(panel);
+    bool ended = false;
+    const QMetaObject::Connection connection
+        = QObject::connect(panel, &MPanelBase::RunEnded, [&ended] { ended = true; });
+    start(panel);
+    QElapsedTimer timer;
+    timer.start();
+    while (!ended && timer.elapsed() < 60000)
+        Pause(100);
+    QObject::disconnect(connection);
+    return Save(window, out, name) ? 0 : 1;
+}
+
+// The four page tasks over the first notebook, each saved after its run.
+int ShootPageTasks(AppDelegate& delegate, const QDir& out)
+{
+    MMainWindow* window = delegate.window();
+    if (delegate.Root().childCount() == 0)
+        return 1;
+    window->TreeModel()->SetAllChecked(false);
+    SetCheckState(delegate.Root().child(0), 1);
+    window->TreeModel()->Reload();
+    window->OutlineTree()->expandAll();
+    int failures = ShootPanelRun(window, QStringLiteral("btnSearch"), out, "search.png", [](MPanelBase* p) {
+        auto* search = static_cast<MViewSearch*>(p);
+        search->mSearch->setText(QStringLiteral("train"));
+        search->mCheckSearchInPageTitle->setChecked(false);
+    });
+    failures += ShootPanelRun(window, QStringLiteral("btnReplace"), out, "replace.png", [](MPanelBase* p) {
+        auto* replace = static_cast<MViewReplace*>(p);
+        replace->mSearch->setText(QStringLiteral("page (\\d)"));
+        replace->mReplace->setText(QStringLiteral("page #$1"));
+    });
+    failures += ShootPanelRun(window, QStringLiteral("btnListTags"), out, "tags.png", [](MPanelBase*) {});
+    failures += ShootPanelRun(
+        window, QStringLiteral("btnListAttachments"), out, "attachments-listed.png", [](MPanelBase*) {});
+    QTemporaryDir folder;
+    failures += ShootPanelRun(
+        window, QStringLiteral("btnListAttachments"), out, "attachments-saved.png",
+        [](MPanelBase* p) {
+            auto* attachments = static_cast<MViewListAttachments*>(p);
+            attachments->mMenuItemUncheckAll->trigger();
+            attachments->TableModel()->setData(attachments->TableModel()->index(1, 0), Qt::Checked, Qt::CheckStateRole);
+            attachments->mMenuItemCheckByFileType->trigger();
+        },
+        [&folder](MPanelBase* p) { static_cast<MViewListAttachments*>(p)->RunThreadSave(folder.path()); });
+    return failures;
+}
+
 } // namespace
 
 int main(int argc, char* argv[])
@@ -172,6 +240,7 @@ int main(int argc, char* argv[])
     window->ShowButtonAndPanel(QStringLiteral("btnExportToHtml"));
     failures += Save(window, out, "export.png") ? 0 : 1;
     failures += ShootExportRun(delegate, *emulator, out);
+    failures += ShootPageTasks(delegate, out);
 
     {
         MWinOptons options(window);

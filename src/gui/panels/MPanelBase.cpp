@@ -138,6 +138,20 @@ void MPanelBase::UseResultTable()
     ShowResultView();
 }
 
+void MPanelBase::SetOwnResultView(QWidget* view)
+{
+    auto* layout = static_cast<QVBoxLayout*>(this->layout());
+    layout->insertWidget(layout->indexOf(mResult), view, 3);
+    m_OwnView = view;
+    ShowResultView();
+}
+
+void MPanelBase::AddToStartRow(QWidget* widget)
+{
+    widget->setParent(mStartRow);
+    mStartRow->layout()->addWidget(widget);
+}
+
 void MPanelBase::SetResultAreaVisible(bool visible)
 {
     m_ResultAreaVisible = visible;
@@ -146,6 +160,11 @@ void MPanelBase::SetResultAreaVisible(bool visible)
 
 void MPanelBase::ShowResultView()
 {
+    if (m_OwnView) {
+        mResultTable->setVisible(m_ResultAreaVisible && mResultTable->Model()->rowCount() > 0);
+        mResult->setVisible(false);
+        return;
+    }
     const bool table = mResultTable->Model()->rowCount() > 0 || (m_ListPanel && mResult->document()->isEmpty());
     mResultTable->setVisible(m_ResultAreaVisible && table);
     mResult->setVisible(m_ResultAreaVisible && !table);
@@ -200,12 +219,19 @@ void MPanelBase::OnReportMessage(const QString& result, const QString& status)
 void MPanelBase::StartStopClicked()
 {
     if (m_Busy) {
-        // The worker reads the flag before each item and ends by itself; it is not waited for.
-        m_Running = false;
-        mBtnStart->setEnabled(false);
+        StopRun();
         return;
     }
     StartRun();
+}
+
+void MPanelBase::StopRun()
+{
+    if (!m_Busy)
+        return;
+    // The worker reads the flag before each item and ends by itself; it is not waited for.
+    m_Running = false;
+    mBtnStart->setEnabled(false);
 }
 
 bool MPanelBase::BeginRun(

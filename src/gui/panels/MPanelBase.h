@@ -73,6 +73,12 @@ protected:
     // Panels that list items show the result table in place of the text. A task that reports only
     // text still has it shown until its first item arrives.
     void UseResultTable();
+    // Panels whose results are a list or outline of their own put it here, below the progress bar:
+    // the text area is then never shown, and the result table only once a run has reported rows
+    // (what could not be done), under the panel's own view.
+    void SetOwnResultView(QWidget* view);
+    // A button of the panel's own at the right end of the start row (beside the status line).
+    void AddToStartRow(QWidget* widget);
     // Panels that show a list of their own hide the text area, or the whole start row.
     void SetResultAreaVisible(bool visible);
     void SetStartRowVisible(bool visible);
@@ -88,6 +94,9 @@ protected:
     // ends; `source` and `target` name what it worked on in the report's heading.
     bool BeginRun(const QString& threadName, std::function<void(MTaskContext&)> work, const QString& source = QString(),
         const QString& target = QString());
+    // Asks the running work to stop (what the start button does while a run is busy); the panel is
+    // idle once the work has returned.
+    void StopRun();
 
     // Reporter posts, on the main thread.
     virtual void OnReportMessage(const QString& result, const QString& status);
@@ -119,6 +128,7 @@ private:
     QLabel* mProgressText = nullptr;
     QPlainTextEdit* mResult = nullptr;
     MResultTable* mResultTable = nullptr;
+    QWidget* m_OwnView = nullptr;
     bool m_ListPanel = false;
     bool m_ResultAreaVisible = true;
 

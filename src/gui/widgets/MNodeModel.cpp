@@ -33,6 +33,18 @@ void MNodeModel::ReplaceChildren(MONObject& fresh)
     endResetModel();
 }
 
+void MNodeModel::AppendChildren(MONObject& parent, int count, const std::function<void()>& add)
+{
+    if (count <= 0) {
+        add();
+        return;
+    }
+    const int first = int(parent.childCount());
+    beginInsertRows(IndexOf(&parent), first, first + count - 1);
+    add();
+    endInsertRows();
+}
+
 QModelIndex MNodeModel::index(int row, int column, const QModelIndex& parent) const
 {
     const MONObject* node = NodeAt(parent);

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QAbstractItemModel>
+#include <functional>
 
 class MONObject;
 
@@ -23,6 +24,9 @@ public:
     // Puts the children of `fresh` in place of the root's (the old ones go to `fresh`), telling the
     // views before and after, so that no view looks at a node that is gone.
     void ReplaceChildren(MONObject& fresh);
+    // Runs `add`, which appends `count` children to `parent`, telling the views before and after, so
+    // that rows arriving during a run keep what the views have expanded and selected.
+    void AppendChildren(MONObject& parent, int count, const std::function<void()>& add);
 
     QModelIndex index(int row, int column, const QModelIndex& parent = QModelIndex()) const override;
     QModelIndex parent(const QModelIndex& child) const override;

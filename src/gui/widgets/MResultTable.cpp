@@ -118,7 +118,7 @@ void MResultTable::FitColumns()
 
 void MResultTable::ShowSummary()
 {
-    mSummary->setText(::SummaryText(m_Model->Counts()));
+    mSummary->setText(::SummaryText(m_Model->Counts(), m_CreatedKey));
     mSummary->show();
 }
 

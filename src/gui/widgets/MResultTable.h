@@ -21,6 +21,8 @@ public:
     void Clear();
     // "412 created, 3 failed" under the table.
     void ShowSummary();
+    // The string key that words the successes in the summary (for runs that create nothing).
+    void SetCreatedKey(const char* key) { m_CreatedKey = key; }
     QString SummaryText() const;
 
     MResultModel* Model() const { return m_Model; }
@@ -42,6 +44,7 @@ private:
     QTableView* m_View = nullptr;
     QLabel* mSummary = nullptr;
     bool m_HaveReason = false;
+    const char* m_CreatedKey = "taskSummaryCreated";
 };
 
 // Opens what a result row names: a local file with its program, a link in OneNote or the browser.

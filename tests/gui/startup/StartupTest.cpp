@@ -116,7 +116,9 @@ TEST_F(StartupTest, ASavedAccountStartsFromTheCacheWithoutTheSignInWindow)
     ASSERT_EQ(app->Root().childCount(), 2u);
     EXPECT_EQ(app->window()->TreeModel()->rowCount(), 2);
     EXPECT_EQ(app->window()->mMenuItemLogin->text(), Localized("strReLogin"));
-    EXPECT_NE(app->window()->CurrentPanel(), nullptr);
+    // The tag list is what the window opens with.
+    EXPECT_EQ(app->window()->CurrentPanel(), app->window()->Panel(MPanelKind::ListTags));
+    EXPECT_EQ(CurrentFeature(), QStringLiteral("btnListTags"));
     EXPECT_TRUE(watcher.Seen().isEmpty()); // no request failed, nothing was shown
     EXPECT_TRUE(app->window()->MainStatusText().isEmpty());
 }

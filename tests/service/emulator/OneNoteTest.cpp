@@ -170,6 +170,38 @@ TEST_F(OneNoteTest, TitleUpdateAnswers204WithoutBodyAndAcceptsSingleQuotedJson)
     EXPECT_TRUE(Call("GET", Me() + QStringLiteral("/onenote/pages/%1/content").arg(id))
                     .Text()
                     .contains(QLatin1String("<title>Day one: \"Alfama\" &amp; more</title>")));
+    EXPECT_EQ(Json(Call("GET", Me() + QStringLiteral("/onenote/pages/%1").arg(id))).value(QLatin1String("title")),
+        QStringLiteral("Day one: \"Alfama\" & more"));
+    const MHttpResponse form = Call("PATCH", Me() + QStringLiteral("/onenote/pages/%1/content").arg(id),
+        "[{\"target\":\"title\",\"action\":\"replace\",\"content\":\"x\"}]", "text/plain");
+    EXPECT_EQ(form.status, 415) << "the changes are JSON or nothing";
+}
+
+TEST_F(OneNoteTest, AVerbatimFixturePageIsServedExactlyAsWritten)
+{
+    const QString section = IdOf(QStringLiteral("Travel Journal/Archive/Field notes"));
+    const QJsonArray pages = Json(Call("GET", Me() + QStringLiteral("/onenote/sections/%1/pages").arg(section)))
+                                 .value(QLatin1String("value"))
+                                 .toArray();
+    ASSERT_EQ(pages.size(), 3);
+    const QJsonObject replayed = pages[2].toObject();
+    EXPECT_EQ(replayed.value(QLatin1String("title")).toString(), QStringLiteral("Replayed: market day"));
+    const QString written = MServiceFixture::DemoFixture()
+                                .value(QLatin1String("accounts"))[0]
+                                .toObject()
+                                .value(QLatin1String("notebooks"))[0]
+                                .toObject()
+                                .value(QLatin1String("sectionGroups"))[0]
+                                .toObject()
+                                .value(QLatin1String("sections"))[1]
+                                .toObject()
+                                .value(QLatin1String("pages"))[2]
+                                .toObject()
+                                .value(QLatin1String("html"))
+                                .toString();
+    ASSERT_FALSE(written.isEmpty());
+    // Without includeIDs too: the page is what the service once wrote, ids and all.
+    EXPECT_EQ(Call("GET", replayed.value(QLatin1String("contentUrl")).toString()).Text(), written);
 }
 
 TEST_F(OneNoteTest, ContainerCreationFollowsTheNameRules)

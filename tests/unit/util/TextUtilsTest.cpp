@@ -78,3 +78,15 @@ TEST(StringTests, AllWordsSplitAtSingleSpaces)
     EXPECT_TRUE(StringContainsAllWords(S("Hello World"), S("   "), false));
     EXPECT_FALSE(StringContainsAllWords(S("Hello World"), S("hello moon"), false));
 }
+
+TEST(PercentEncoding, EscapesDecodeAsUtf8AndAnythingElseIsNoEncoding)
+{
+    EXPECT_EQ(RemovePercentEncoding(S("code %41%42")), S("code AB"));
+    EXPECT_EQ(RemovePercentEncoding(S("caf%C3%A9")), S("café"));
+    EXPECT_EQ(RemovePercentEncoding(S("no escapes at all")), S("no escapes at all"));
+    // A bare percent sign, half an escape, a sign in it or bytes that are not UTF-8.
+    EXPECT_FALSE(RemovePercentEncoding(S("20% off")).has_value());
+    EXPECT_FALSE(RemovePercentEncoding(S("ends in %4")).has_value());
+    EXPECT_FALSE(RemovePercentEncoding(S("%+1")).has_value());
+    EXPECT_FALSE(RemovePercentEncoding(S("%C3")).has_value());
+}

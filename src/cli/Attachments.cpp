@@ -1,0 +1,87 @@
+#include "Attachments.h"
+
+#include "CheckedRun.h"
+#include "app/MStrings.h"
+#include "pagetasks/MListAttachmentsTask.h"
+#include "pagetasks/MSaveAttachmentsTask.h"
+#include "util/FileUtils.h"
+
+namespace {
+
+const QString kList = QStringLiteral("list");
+const QString kSave = QStringLiteral("save");
+
+class MCollectingAttachmentSink final : public MAttachmentSink
+{
+public:
+    void AddAttachments(const QList<MAAttachment>& found) override { items.append(found); }
+    QList<MAAttachment> items;
+};
+
+bool Failed(MCliReporter& reporter)
+{
+    return reporter.Alerts() > 0 || reporter.Counts().failed > 0;
+}
+
+} // namespace
+
+MCliAttachments::MCliAttachments()
+    : m_Out(QStringLiteral("out"), Localized("cliAttachmentsOptionOut"), QStringLiteral("DIR"))
+    , m_Type(QStringLiteral("type"), Localized("cliAttachmentsOptionType"), QStringLiteral("MIME"))
+    , m_Check(MCheckedRun::CheckOption())
+    , m_Refresh(MCheckedRun::RefreshOption())
+{
+    name = QStringLiteral("attachments");
+    description = Localized("cliAttachmentsDescription");
+    options = {m_Out, m_Type, m_Check, m_Refresh};
+    positionals = {{QStringLiteral("action"), Localized("cliAttachmentsAction"), QStringLiteral("list|save")}};
+}
+
+std::optional<QString> MCliAttachments::CheckArguments(const QCommandLineParser& parser) const
+{
+    const QStringList arguments = parser.positionalArguments();
+    if (arguments.size() != 1 || (arguments.first() != kList && arguments.first() != kSave))
+        return Localized("cliAttachmentsNeedsAction");
+    if (arguments.first() == kSave && parser.value(m_Out).isEmpty())
+        return Localized("cliAttachmentsNeedsOut");
+    if (parser.values(m_Check).isEmpty())
+        return Localized("cliNeedsCheck").arg(name);
+    return std::nullopt;
+}
+
+int MCliAttachments::Execute(const QCommandLineParser& parser)
+{
+    MCheckedRun run;
+    if (!run.Prepare(parser.values(m_Check), parser.isSet(m_Refresh)))
+        return kExitFailure;
+    if (const std::optional<QString> problem = MListAttachmentsTask::StartProblem(&run.Root())) {
+        PrintErr(Localized(*problem));
+        return kExitFailure;
+    }
+    MCollectingAttachmentSink sink;
+    MListAttachmentsTask list(run.Context(), &sink);
+    list.ThreadRun();
+
+    if (parser.positionalArguments().first() == kList) {
+        for (const MAAttachment& item : sink.items)
+            run.Reporter().PrintResult(
+                QStringList {ResultField(item.name), ResultField(item.atype), ResultField(item.pageBreadcrumb)}.join(
+                    QLatin1Char('\t')));
+        return Failed(run.Reporter()) ? kExitFailure : kExitSuccess;
+    }
+
+    const QString folder = parser.value(m_Out);
+    CreateFolder(folder);
+    CheckTypes(sink.items, parser.values(m_Type));
+    if (const std::optional<QString> problem = MSaveAttachmentsTask::StartProblem(sink.items, folder)) {
+        // Nothing ticked is nothing to do; a folder that cannot be made is a failure.
+        if (!problem->isEmpty()) {
+            PrintErr(Localized(*problem));
+            return kExitFailure;
+        }
+        return Failed(run.Reporter()) ? kExitFailure : kExitSuccess;
+    }
+    MSaveAttachmentsTask save(run.Context(), sink.items, folder);
+    save.ThreadRun();
+    return Failed(run.Reporter()) ? kExitFailure : kExitSuccess;
+}

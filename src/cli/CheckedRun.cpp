@@ -1,0 +1,65 @@
+#include "CheckedRun.h"
+
+#include "Command.h"
+#include "OutlinePath.h"
+#include "account/MAccount.h"
+#include "app/AppPaths.h"
+#include "app/GlobalSettings.h"
+#include "app/MStrings.h"
+#include "model/MNotebookTree.h"
+#include "model/MONObject.h"
+
+QCommandLineOption MCheckedRun::CheckOption()
+{
+    return QCommandLineOption(QStringLiteral("check"), Localized("cliExportOptionCheck"), QStringLiteral("PATH"));
+}
+
+QCommandLineOption MCheckedRun::RefreshOption()
+{
+    return QCommandLineOption(QStringLiteral("refresh"), Localized("cliTreeOptionRefresh"));
+}
+
+MCheckedRun::MCheckedRun()
+    : m_Root(std::make_shared<MONObject>())
+    , m_Pacer(std::make_unique<MPacer>(
+          GlobalSettings().UploadInterval.load(), GlobalSettings().DownloadInterval.load(), &m_Running))
+{
+    m_Context.account = &TheAccount();
+    m_Context.tree = m_Root;
+    m_Context.reporter = &m_Reporter;
+    m_Context.pacer = m_Pacer.get();
+    m_Context.running = &m_Running;
+}
+
+bool MCheckedRun::Prepare(const QStringList& checks, bool refresh)
+{
+    MAccount& account = *m_Context.account;
+    if (account.OnlineOneNoteAccessToken().isEmpty() && account.OnlineOneNoteRefreshToken().isEmpty()) {
+        PrintErr(Localized("cliNotSignedIn"));
+        return false;
+    }
+    account.RefreshTokens(true);
+    MNotebookTree tree(account, *m_Root, AppPaths().notebookCache, &StderrTreeStatus());
+    const MTreeBuildResult built = tree.CreateNotebooksTree(refresh, false);
+    if (!built.built || !built.isList) {
+        PrintErr(Localized(built.built ? "cliTreeNoList" : "cliTreeNoAnswer"));
+        return false;
+    }
+    for (const QString& check : checks) {
+        MONObject* node = FindNodeByPathOrId(*m_Root, check);
+        if (!node) {
+            PrintErr(Localized("cliExportNoSuchNode").arg(check));
+            return false;
+        }
+        SetCheckState(node, 1);
+    }
+    return true;
+}
+
+QString ResultField(QString text)
+{
+    text.replace(QLatin1Char('\t'), QLatin1Char(' '));
+    text.replace(QLatin1Char('\r'), QLatin1Char(' '));
+    text.replace(QLatin1Char('\n'), QLatin1Char(' '));
+    return text;
+}

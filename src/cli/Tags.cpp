@@ -1,0 +1,91 @@
+#include "Tags.h"
+
+#include "CheckedRun.h"
+#include "OutlinePath.h"
+#include "app/MStrings.h"
+#include "model/MONObject.h"
+#include "pagetasks/MListTagsTask.h"
+#include "pagetasks/MTagSummaryTask.h"
+
+namespace {
+
+class MCollectingTagSink final : public MTagSink
+{
+public:
+    void AddTagItems(const QList<MTagItem>& found) override { items.append(found); }
+    QList<MTagItem> items;
+};
+
+} // namespace
+
+MCliTags::MCliTags()
+    : m_Tag(QStringLiteral("tag"), Localized("cliTagsOptionTag"), QStringLiteral("NAME"))
+    , m_Text(QStringLiteral("text"), Localized("cliTagsOptionText"), QStringLiteral("TEXT"))
+    , m_Todo(QStringLiteral("todo"), Localized("cliTagsOptionTodo"), QStringLiteral("checked|unchecked"))
+    , m_SummaryTo(QStringLiteral("summary-to"), Localized("cliTagsOptionSummaryTo"), QStringLiteral("PATH"))
+    , m_Check(MCheckedRun::CheckOption())
+    , m_Refresh(MCheckedRun::RefreshOption())
+{
+    name = QStringLiteral("tags");
+    description = Localized("cliTagsDescription");
+    options = {m_Tag, m_Text, m_Todo, m_SummaryTo, m_Check, m_Refresh};
+}
+
+std::optional<QString> MCliTags::CheckArguments(const QCommandLineParser& parser) const
+{
+    if (!parser.positionalArguments().isEmpty())
+        return Localized("cliWrongArgumentCount");
+    const QString todo = parser.value(m_Todo);
+    if (parser.isSet(m_Todo) && todo != QLatin1String("checked") && todo != QLatin1String("unchecked"))
+        return Localized("cliTagsBadTodo");
+    if (parser.values(m_Check).isEmpty())
+        return Localized("cliNeedsCheck").arg(name);
+    return std::nullopt;
+}
+
+int MCliTags::Execute(const QCommandLineParser& parser)
+{
+    MCheckedRun run;
+    if (!run.Prepare(parser.values(m_Check), parser.isSet(m_Refresh)))
+        return kExitFailure;
+    QString summarySection;
+    if (parser.isSet(m_SummaryTo)) {
+        const MONObject* node = FindNodeByPathOrId(run.Root(), parser.value(m_SummaryTo));
+        if (!node || node->objType != MONObject::Section) {
+            PrintErr(Localized(node ? "cliTagsNotASection" : "cliExportNoSuchNode").arg(parser.value(m_SummaryTo)));
+            return kExitFailure;
+        }
+        summarySection = node->objId;
+    }
+    if (const std::optional<QString> problem = MListTagsTask::StartProblem(&run.Root())) {
+        PrintErr(Localized(*problem));
+        return kExitFailure;
+    }
+
+    MCollectingTagSink sink;
+    MListTagsTask task(run.Context(), &sink);
+    task.ThreadRun();
+
+    MTagFilter filter;
+    const QStringList tags = parser.values(m_Tag);
+    filter.allTags = tags.isEmpty();
+    filter.tags = QSet<QString>(tags.begin(), tags.end());
+    filter.text = parser.value(m_Text);
+    filter.toDoOnly = parser.isSet(m_Todo);
+    filter.toDoShow
+        = parser.value(m_Todo) == QLatin1String("checked") ? QStringLiteral("Checked") : QStringLiteral("Unchecked");
+    const QList<MTagItem> shown = FillDisplayTagList(sink.items, filter);
+    for (const MTagItem& item : shown)
+        run.Reporter().PrintResult(QStringList {ResultField(item.iconName), ResultField(item.text),
+            ResultField(item.pageBreadcrumb), ResultField(item.link)}
+                                       .join(QLatin1Char('\t')));
+
+    if (!summarySection.isEmpty() && !shown.isEmpty()) {
+        MTagSummaryTask summary(run.Context(), summarySection, shown, false);
+        summary.ThreadRun();
+        if (!summary.Link().isEmpty())
+            run.Reporter().PrintResult(summary.Link());
+    }
+    const bool failed = run.Reporter().Alerts() > 0 || run.Reporter().Counts().failed > 0;
+    return failed ? kExitFailure : kExitSuccess;
+}

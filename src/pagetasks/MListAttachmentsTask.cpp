@@ -1,0 +1,100 @@
+#include "MListAttachmentsTask.h"
+
+#include "account/MAccount.h"
+#include "app/MStrings.h"
+#include "export/PageXml.h"
+#include "model/MOLONUtils.h"
+#include "model/MONObject.h"
+#include "util/HtmlText.h"
+
+namespace {
+
+QString Attribute(const pugi::xml_node& node, const char* name)
+{
+    return DecodeHtmlEntities(UnprotectAmpersands(XmlText(node.attribute(name).value())));
+}
+
+void Recurse(const pugi::xml_node& node, const MAAttachment& page, QList<MAAttachment>& items)
+{
+    for (pugi::xml_node child = node.first_child(); child; child = child.next_sibling()) {
+        if (child.type() != pugi::node_element)
+            continue;
+        if (child.attribute("data-attachment")) {
+            MAAttachment item = page;
+            item.name = Attribute(child, "data-attachment");
+            item.atype = Attribute(child, "type");
+            item.data = Attribute(child, "data");
+            items.append(item);
+        }
+        Recurse(child, page, items);
+    }
+}
+
+} // namespace
+
+MListAttachmentsTask::MListAttachmentsTask(const MTaskContext& context, MAttachmentSink* sink)
+    : MPageWalker(context, PagePolicyFor(MPageUser::Attachments))
+    , m_Sink(sink)
+    , m_Rows(context.reporter)
+{ }
+
+std::optional<QString> MListAttachmentsTask::StartProblem(const MONObject* tree)
+{
+    if (!tree || !MONObject::GetFirstCheckedSection(tree))
+        return QStringLiteral("strSelectASection");
+    return std::nullopt;
+}
+
+void MListAttachmentsTask::ThreadRun()
+{
+    if (m_Context.account)
+        m_Context.account->RefreshTokens(true);
+    Wait(MPacer::Kind::Download);
+    if (m_Context.tree)
+        WalkNotebooks(*m_Context.tree, QString());
+    if (m_Context.reporter)
+        m_Context.reporter->Finish(Localized("strFinish"));
+}
+
+qint64 MListAttachmentsTask::HandlePage(const MPageEntry& page, qint64, const QString& sectionPath)
+{
+    ShowToUI(page.title);
+    const QString breadcrumb = sectionPath + QLatin1Char('/') + page.title;
+    QString failure;
+    const QString html = GetPageContent(page.id, page.title, &failure);
+    if (html.isEmpty()) {
+        if (!(failure == Localized("reasonStopped") && !Running()))
+            m_Rows.Add(breadcrumb, MItemOutcome::Failed, failure.isEmpty() ? Localized("reasonEmptyAnswer") : failure);
+        return 1;
+    }
+    if (!html.contains(QLatin1String("data-attachment=")))
+        return 1;
+    const QList<MAAttachment> items = ListAttachmentsInAPageHtml(page.id, page.title, html, breadcrumb);
+    if (!items.isEmpty()) {
+        ++m_FilesCount;
+        if (m_Sink)
+            m_Sink->AddAttachments(items);
+    }
+    ShowToUI(breadcrumb);
+    return 1;
+}
+
+QList<MAAttachment> MListAttachmentsTask::ListAttachmentsInAPageHtml(
+    const QString& pageId, const QString& pageTitle, const QString& html, const QString& breadcrumb)
+{
+    pugi::xml_document document;
+    if (!ParseProtectedPageHtml(html, document))
+        return {};
+    MAAttachment page;
+    page.pageName = pageTitle;
+    page.pageId = pageId;
+    page.pageBreadcrumb = breadcrumb;
+    QList<MAAttachment> items;
+    Recurse(document, page, items);
+    return items;
+}
+
+void MListAttachmentsTask::OnSectionFailed(const MONObject&, const QString& sectionPath, const QString& reason)
+{
+    m_Rows.Add(sectionPath, MItemOutcome::Failed, reason);
+}

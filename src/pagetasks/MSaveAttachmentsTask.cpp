@@ -1,0 +1,111 @@
+#include "MSaveAttachmentsTask.h"
+
+#include "account/MAccount.h"
+#include "app/MStrings.h"
+#include "export/ResourceDownload.h"
+#include "service/ServiceCall.h"
+#include "util/FileUtils.h"
+
+#include <QFileInfo>
+
+namespace {
+
+constexpr int kDownloadTimeout = 30;
+
+// The first name not taken: "Page_a.pdf", "Page_a(1).pdf", ...
+QString FreePath(const QString& folder, const QString& fileName)
+{
+    const QString suffix = QFileInfo(fileName).suffix();
+    const QString postfix = suffix.isEmpty() ? QString() : QLatin1Char('.') + suffix;
+    return MUtils::getFilePathNewName(folder + QLatin1Char('/') + fileName, postfix);
+}
+
+} // namespace
+
+MSaveAttachmentsTask::MSaveAttachmentsTask(const MTaskContext& context, QList<MAAttachment> items, QString folder)
+    : m_Context(context)
+    , m_Items(std::move(items))
+    , m_Folder(std::move(folder))
+    , m_Session(SessionFor(context))
+    , m_Rows(context.reporter)
+{ }
+
+std::optional<QString> MSaveAttachmentsTask::StartProblem(const QList<MAAttachment>& items, const QString& folder)
+{
+    if (folder.isEmpty() || !QFileInfo(folder).isDir())
+        return QStringLiteral("strSpecifyStoreFolder");
+    const bool anyTicked
+        = std::any_of(items.begin(), items.end(), [](const MAAttachment& item) { return item.downloadIt; });
+    if (!anyTicked)
+        return QString();
+    return std::nullopt;
+}
+
+void MSaveAttachmentsTask::ThreadRun()
+{
+    m_Context.account->RefreshTokens(true);
+    if (m_Context.pacer)
+        m_Context.pacer->WaitDownload();
+    const qint64 total
+        = std::count_if(m_Items.begin(), m_Items.end(), [](const MAAttachment& item) { return item.downloadIt; });
+    qint64 done = 0;
+    for (qsizetype i = 0; i < m_Items.size() && Running(); ++i) {
+        if (!m_Items.at(i).downloadIt)
+            continue;
+        if (m_Context.reporter)
+            m_Context.reporter->ShowProgress(MTaskProgress {done, total, -1});
+        SaveItem(i);
+        ++done;
+        if (m_Context.pacer)
+            m_Context.pacer->WaitDownload();
+    }
+    if (m_Context.reporter) {
+        m_Context.reporter->ShowProgress(MTaskProgress {done, total, -1});
+        m_Context.reporter->Finish(Localized("strFinish"));
+    }
+}
+
+void MSaveAttachmentsTask::SaveItem(qsizetype index)
+{
+    MAAttachment& item = m_Items[index];
+    m_Context.account->RefreshTokens(false);
+    const QString path = FreePath(m_Folder, AttachmentFileName(item));
+    if (m_Context.reporter)
+        m_Context.reporter->ShowStatus(path);
+    item.outcome = MItemOutcome::Sending;
+    m_Rows.BeginAt(index, path);
+
+    QString failure;
+    const bool saved = DownloadAttachment(item.data, path, &failure);
+    if (!saved && !Running() && failure == Localized("reasonStopped")) {
+        item.outcome = MItemOutcome::Skipped;
+        item.reason = failure;
+        m_Rows.End(index, path, MItemOutcome::Skipped, failure);
+        return;
+    }
+    item.outcome = saved ? MItemOutcome::Created : MItemOutcome::Failed;
+    item.status = Localized(saved ? "strSuccess" : "strFailure");
+    item.reason = saved ? QString() : failure;
+    item.savedPath = saved ? path : QString();
+    m_Rows.End(index, path, *item.outcome, item.reason, item.savedPath);
+    if (m_Context.reporter)
+        m_Context.reporter->ShowStatus(item.status);
+}
+
+bool MSaveAttachmentsTask::DownloadAttachment(const QString& url, const QString& path, QString* failure)
+{
+    const MAccount& account = *m_Context.account;
+    if (account.OnlineOneNoteAccessToken().isEmpty() || account.UserId().isEmpty()) {
+        if (failure)
+            *failure = Localized("reasonNotSignedIn");
+        return false;
+    }
+    MServiceSession::Options options;
+    options.userContent = true;
+    const MDownloadOutcome outcome = DownloadToFile(
+        ServiceRequestEncoded("GET", url, kDownloadTimeout), path,
+        [&](const MHttpRequest& request) { return m_Session.Send(request, MExpect::Bytes, options); }, -1, false);
+    if (failure)
+        *failure = outcome.reason;
+    return outcome.saved;
+}

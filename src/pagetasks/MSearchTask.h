@@ -1,0 +1,87 @@
+#pragma once
+
+#include "tasks/MPageWalker.h"
+#include "tasks/MRunRows.h"
+
+#include <QList>
+#include <QString>
+#include <optional>
+
+// The kinds of result rows, as the outline's node types number them.
+enum MSearchHitKind : quint64 { kHitPage = 4, kHitParagraph = 5, kHitImageText = 6 };
+
+// A paragraph-like element or an image whose recognised text holds the search text.
+struct MSearchHit
+{
+    quint64 kind = kHitParagraph;
+    QString id; // the element's id attribute, "" when it has none
+    QString text; // the element's text, or the image's text
+    QString link; // the paragraph's client link, "" without an id
+};
+
+// A page that matched, with the elements that matched (content search only).
+struct MSearchPageHit
+{
+    QString pageId;
+    QString title;
+    QString clientUrl;
+    QString sectionPath;
+    QList<MSearchHit> elements;
+};
+
+// Where the hits go as they are found (the panel's outline, the command line's output). Called on
+// the worker thread; the desktop posts to the main thread and waits.
+class MSearchSink
+{
+public:
+    virtual ~MSearchSink() = default;
+    virtual void AddPageHit(const MSearchPageHit& hit) = 0;
+};
+
+struct MSearchOptions
+{
+    QString text;
+    bool matchCase = false;
+    bool inPageTitle = true; // titles only; otherwise the pages' content, down to their paragraphs
+};
+
+// Finds the pages of the checked sections whose title, or whose content, holds the search text. A
+// content search reads each page; a page matches when every word of the search text occurs in its
+// HTML, and then each paragraph, heading, list item and image text holding every word is listed
+// under it. The hits go to the sink; what could not be read (a page, a section's page list) is
+// reported as a failed row, so that a search that did not see everything does not look complete.
+class MSearchTask : public MPageWalker
+{
+public:
+    MSearchTask(const MTaskContext& context, MSearchOptions options, MSearchSink* sink);
+
+    // "strSelectASection" when nothing is checked; "" when there is nothing to search for, no word in
+    // the text (a run does nothing then); nothing when a run may start.
+    static std::optional<QString> StartProblem(const MONObject* tree, const QString& text);
+
+    void ThreadRun();
+
+    // The content search of one page; true when it matched.
+    bool SearchIn_APage(const MPageEntry& page, const QString& sectionPath);
+    // The elements of a page's HTML that hold every word of `search`; none when it is not XML.
+    static QList<MSearchHit> SearchIn_APageHtml(
+        const QString& html, const QString& pageClientUrl, const QString& search, bool matchCase);
+    // The title test of the title-only search: the search text as one piece of the title.
+    static bool TitleMatches(const QString& title, const QString& search, bool matchCase);
+
+    qint64 PagesFound() const { return m_PagesFound; }
+    const MRunRows& Rows() const { return m_Rows; }
+
+protected:
+    qint64 HandlePage(const MPageEntry& page, qint64 index, const QString& sectionPath) override;
+    void OnSectionFailed(const MONObject& section, const QString& sectionPath, const QString& reason) override;
+    qint64 RequestsPerPage() const override { return m_Options.inPageTitle ? 0 : 1; }
+
+private:
+    void Found(const MSearchPageHit& hit);
+
+    MSearchOptions m_Options;
+    MSearchSink* m_Sink;
+    MRunRows m_Rows;
+    qint64 m_PagesFound = 0;
+};

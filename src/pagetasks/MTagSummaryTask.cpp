@@ -1,0 +1,80 @@
+#include "MTagSummaryTask.h"
+
+#include "account/MAccount.h"
+#include "app/MStrings.h"
+#include "model/MOLONUtils.h"
+#include "model/MONObject.h"
+#include "tasks/PageRequest.h"
+#include "util/TextEscape.h"
+
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QSet>
+
+QString GenerateTagSummaryPageHtml(const QList<MTagItem>& shown)
+{
+    QString html = QStringLiteral("<!DOCTYPE html>\n <html><head><title>%1</title></head><body>\n")
+                       .arg(EscapeHtmlText(QString::fromLatin1(kTagSummaryTitle)));
+    QSet<QString> used;
+    for (const MTagItem& item : shown) {
+        // Elements without an id are told apart by their page and text.
+        const QString key = item.objectId.isEmpty() ? item.pageId + QLatin1Char('\n') + item.text : item.objectId;
+        if (used.contains(key))
+            continue;
+        used.insert(key);
+        html += QStringLiteral("\n<p data-tag=\"%1\"><a href=\"%2\">%3</a></p>")
+                    .arg(EscapeHtmlAttribute(item.dataTag), EscapeHtmlAttribute(item.link), EscapeHtmlText(item.text));
+    }
+    return html + QStringLiteral("\n</body></html>");
+}
+
+MTagSummaryTask::MTagSummaryTask(
+    const MTaskContext& context, QString sectionId, QList<MTagItem> shown, bool offerToOpen)
+    : m_Context(context)
+    , m_SectionId(std::move(sectionId))
+    , m_Shown(std::move(shown))
+    , m_Rows(context.reporter)
+    , m_OfferToOpen(offerToOpen)
+{ }
+
+std::optional<QString> MTagSummaryTask::StartProblem(const MONObject* tree, qsizetype shownCount)
+{
+    if (!tree || !MONObject::GetFirstCheckedSection(tree))
+        return QStringLiteral("strSelectASection");
+    if (shownCount == 0)
+        return QString();
+    return std::nullopt;
+}
+
+void MTagSummaryTask::ThreadRun()
+{
+    MTaskReporter* reporter = m_Context.reporter;
+    m_Context.account->RefreshTokens(false);
+    const QString title = QString::fromLatin1(kTagSummaryTitle);
+    const qint64 row = m_Rows.Begin(title);
+    MServiceSession session = SessionFor(m_Context);
+    const MCreationOutcome outcome = CreatePageInOnlineOneNote(
+        session, MPageCreationPolicy::NotesAndFiles(), m_SectionId, title, GenerateTagSummaryPageHtml(m_Shown), {});
+    if (!outcome.Created()) {
+        m_Rows.End(row, title, MItemOutcome::Failed, outcome.reason);
+        if (reporter) {
+            reporter->Alert(Localized("strCreateTagSummaryFailure"));
+            reporter->Finish(Localized("strFinish"));
+        }
+        return;
+    }
+    m_Created = true;
+    m_Link = QJsonDocument::fromJson(outcome.answer.toUtf8())
+                 .object()
+                 .value(QLatin1String("links"))
+                 .toObject()
+                 .value(QLatin1String("oneNoteClientUrl"))
+                 .toObject()
+                 .value(QLatin1String("href"))
+                 .toString();
+    m_Rows.End(row, title, MItemOutcome::Created, QString(), m_Link);
+    if (reporter && m_OfferToOpen && !m_Link.isEmpty() && reporter->Ask(Localized("askCreateTagSummary")))
+        OpenLinkInOneNote(m_Link);
+    if (reporter)
+        reporter->Finish(Localized("strFinish"));
+}

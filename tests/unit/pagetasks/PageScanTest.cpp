@@ -1,0 +1,225 @@
+// What the page tasks read out of one page's HTML: search hits, tag items, attachments.
+#include "app/MStrings.h"
+#include "pagetasks/MListAttachmentsTask.h"
+#include "pagetasks/MListTagsTask.h"
+#include "pagetasks/MSearchTask.h"
+#include "pagetasks/MTagSummaryTask.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+const QString kPageLink = QStringLiteral("onenote:https://d/Doc/S.one#P&section-id={S1}&page-id={P1}&end");
+
+QString Page(const QString& body)
+{
+    return QStringLiteral(
+        "<html><head><title>Trip</title><meta name=\"created\" content=\"2024-05-01T09:30:00.0000000\" "
+        "/></head><body><div id=\"div:{g}{1}\" data-id=\"_default\">%1</div></body></html>")
+        .arg(body);
+}
+
+QStringList Texts(const QList<MSearchHit>& hits)
+{
+    QStringList texts;
+    for (const MSearchHit& hit : hits)
+        texts.append(hit.text);
+    return texts;
+}
+
+} // namespace
+
+TEST(SearchScan, EveryWordInAnyOrderAndNotJustOne)
+{
+    const QString html = Page(QStringLiteral("<p id=\"p:{g}{2}\">An apple, red and ripe</p>"
+                                             "<p id=\"p:{g}{3}\">Only red here</p><h2>APPLE RED</h2>"));
+    const QList<MSearchHit> hits = MSearchTask::SearchIn_APageHtml(html, kPageLink, QStringLiteral("red apple"), false);
+    EXPECT_EQ(Texts(hits), QStringList({QStringLiteral("An apple, red and ripe"), QStringLiteral("APPLE RED")}));
+    ASSERT_EQ(hits.size(), 2);
+    EXPECT_EQ(hits[0].kind, kHitParagraph);
+    EXPECT_EQ(hits[0].id, QStringLiteral("p:{g}{2}"));
+    EXPECT_EQ(
+        hits[0].link, QStringLiteral("onenote:https://d/Doc/S.one#P&section-id={S1}&page-id={P1}&object-id=g&02"));
+    EXPECT_TRUE(hits[1].link.isEmpty()) << "an element without an id has no paragraph link";
+
+    EXPECT_EQ(MSearchTask::SearchIn_APageHtml(html, kPageLink, QStringLiteral("Red Apple"), true).size(), 0);
+}
+
+TEST(SearchScan, ElementTextsAreReadAsTheUserSeesThemWithPercentEscapesDecoded)
+{
+    const QString html
+        = Page(QStringLiteral("<p>Locker %41%42 code</p><p>Fish &amp; chips</p><p>Save 20% today</p>"
+                              "<li>Outer <p>inner note</p></li><img id=\"img:{g}{9}\" alt=\"TAXI RECEIPT 12 EUR\" />"));
+    EXPECT_EQ(Texts(MSearchTask::SearchIn_APageHtml(html, kPageLink, QStringLiteral("AB"), true)),
+        QStringList {QStringLiteral("Locker AB code")});
+    EXPECT_EQ(Texts(MSearchTask::SearchIn_APageHtml(html, kPageLink, QStringLiteral("&"), true)),
+        QStringList {QStringLiteral("Fish & chips")});
+    // A percent sign that is no escape leaves the text as it is, still found.
+    EXPECT_EQ(Texts(MSearchTask::SearchIn_APageHtml(html, kPageLink, QStringLiteral("20%"), true)),
+        QStringList {QStringLiteral("Save 20% today")});
+    // A list item holding a matching paragraph gives two rows; the page title is an element too.
+    EXPECT_EQ(Texts(MSearchTask::SearchIn_APageHtml(html, kPageLink, QStringLiteral("inner"), false)),
+        QStringList({QStringLiteral("Outer inner note"), QStringLiteral("inner note")}));
+    EXPECT_EQ(Texts(MSearchTask::SearchIn_APageHtml(html, kPageLink, QStringLiteral("trip"), false)),
+        QStringList {QStringLiteral("Trip")});
+
+    const QList<MSearchHit> image = MSearchTask::SearchIn_APageHtml(html, kPageLink, QStringLiteral("taxi"), false);
+    ASSERT_EQ(image.size(), 1);
+    EXPECT_EQ(image[0].kind, kHitImageText);
+    EXPECT_TRUE(image[0].link.contains(QLatin1String("object-id=g&09")));
+
+    EXPECT_TRUE(
+        MSearchTask::SearchIn_APageHtml(QStringLiteral("<p>not <b>xml</p>"), kPageLink, QStringLiteral("xml"), false)
+            .isEmpty());
+}
+
+TEST(SearchScan, TitlesMatchAsOnePieceInAnyCaseUnlessTheCaseMustMatch)
+{
+    EXPECT_TRUE(MSearchTask::TitleMatches(QStringLiteral("PACKING CHECKLIST"), QStringLiteral("packing"), false));
+    EXPECT_FALSE(MSearchTask::TitleMatches(QStringLiteral("PACKING CHECKLIST"), QStringLiteral("packing"), true));
+    EXPECT_FALSE(
+        MSearchTask::TitleMatches(QStringLiteral("PACKING CHECKLIST"), QStringLiteral("checklist packing"), false));
+}
+
+TEST(TagScan, AnElementWithTwoTagsGivesTwoItemsAndReadableText)
+{
+    const QString html
+        = Page(QStringLiteral("<p id=\"p:{g}{2}\" data-tag=\"to-do:completed,important\">Visa &amp; "
+                              "passport &lt;blue folder&gt;</p><div><p data-tag=\"to-do\">Nested</p></div>"));
+    const QList<MTagItem> items = MListTagsTask::ListTagsInAPageHtml(
+        kPageLink, QStringLiteral("P1"), QStringLiteral("Trip"), html, QStringLiteral("B/S/Trip"));
+    ASSERT_EQ(items.size(), 3);
+    EXPECT_EQ(items[0].name, QStringLiteral("to-do"));
+    EXPECT_TRUE(items[0].completed);
+    EXPECT_EQ(items[0].iconName, QStringLiteral("to-do-completed"));
+    EXPECT_EQ(items[0].symbol, 1);
+    EXPECT_EQ(items[1].name, QStringLiteral("important"));
+    EXPECT_FALSE(items[1].completed);
+    EXPECT_EQ(items[1].symbol, 0);
+    for (int i = 0; i < 2; ++i) {
+        EXPECT_EQ(items[i].dataTag, QStringLiteral("to-do:completed,important"));
+        EXPECT_EQ(items[i].text, QStringLiteral("Visa & passport <blue folder>"));
+        EXPECT_EQ(items[i].objectId, QStringLiteral("p:{g}{2}"));
+        EXPECT_TRUE(items[i].link.endsWith(QLatin1String("&object-id=g&02")));
+        EXPECT_EQ(items[i].pageBreadcrumb, QStringLiteral("B/S/Trip"));
+    }
+    EXPECT_EQ(items[2].text, QStringLiteral("Nested"));
+    EXPECT_EQ(items[2].link, kPageLink) << "without an id the page's link stands in";
+}
+
+namespace {
+
+MTagItem Tag(const char* dataTag, const char* text, const char* id)
+{
+    MTagItem element;
+    element.text = QString::fromUtf8(text);
+    element.objectId = QString::fromUtf8(id);
+    element.link = QStringLiteral("onenote:x&object-id=") + element.objectId;
+    return TagItemsOf(QString::fromUtf8(dataTag), element).first();
+}
+
+QStringList Shown(const QList<MTagItem>& items, const MTagFilter& filter)
+{
+    QStringList shown;
+    for (const MTagItem& item : FillDisplayTagList(items, filter))
+        shown.append(item.iconName + QLatin1Char(':') + item.text);
+    return shown;
+}
+
+} // namespace
+
+TEST(TagFilter, ToDoStateTagsAndTextNarrowTheSortedList)
+{
+    const QList<MTagItem> items {Tag("to-do:completed", "Booked", "1"), Tag("important", "Tram", "2"),
+        Tag("to-do", "Card", "3"), Tag("call-back", "Guesthouse", "4"), Tag("to-do", "Adapter", "5")};
+    MTagFilter all;
+    // Sorted by icon name, the order of collection kept among equals; a done to-do after the open.
+    EXPECT_EQ(Shown(items, all),
+        QStringList(
+            {"call-back:Guesthouse", "important:Tram", "to-do:Card", "to-do:Adapter", "to-do-completed:Booked"}));
+
+    MTagFilter open;
+    open.toDoOnly = true;
+    open.toDoShow = QStringLiteral("Unchecked");
+    EXPECT_EQ(Shown(items, open), QStringList({"call-back:Guesthouse", "to-do:Card", "to-do:Adapter"}));
+    open.toDoShow = QStringLiteral("Checked");
+    EXPECT_EQ(Shown(items, open), QStringList {"to-do-completed:Booked"});
+    open.toDoShow = QStringLiteral("All");
+    EXPECT_EQ(Shown(items, open).size(), 4) << "any other combo text shows both, still no important tag";
+
+    MTagFilter some;
+    some.allTags = false;
+    some.tags = {QStringLiteral("important"), QStringLiteral("call-back")};
+    some.text = QStringLiteral("TRAM");
+    EXPECT_EQ(Shown(items, some), QStringList {"important:Tram"});
+}
+
+TEST(TagSummary, EachElementOnceWithItsWholeTagValueEscaped)
+{
+    MTagItem element;
+    element.text = QStringLiteral("Fish & <chips>");
+    element.objectId = QStringLiteral("p:{g}{2}");
+    element.link = QStringLiteral("onenote:https://d/a'b.one#P&page-id={P}&object-id=g&02");
+    QList<MTagItem> shown = TagItemsOf(QStringLiteral("to-do:completed,important"), element);
+    shown.append(Tag("question", "Plug \"type F\"?", "p:{g}{3}"));
+    const QString html = GenerateTagSummaryPageHtml(shown);
+    EXPECT_TRUE(html.contains(QLatin1String("<title>Tag Summary</title>")));
+    EXPECT_EQ(html.count(QLatin1String("<p ")), 2);
+    EXPECT_TRUE(
+        html.contains(QLatin1String("<p data-tag=\"to-do:completed,important\"><a "
+                                    "href=\"onenote:https://d/a'b.one#P&amp;page-id={P}&amp;object-id=g&amp;02\">"
+                                    "Fish &amp; &lt;chips&gt;</a></p>")))
+        << html.toStdString();
+    EXPECT_TRUE(html.contains(QLatin1String(">Plug \"type F\"?</a>")));
+}
+
+TEST(AttachmentScan, EveryAttachedFileInDocumentOrderSameNamesIncluded)
+{
+    const QString html = Page(QStringLiteral(
+        "<p>First: <object data-attachment=\"receipt.pdf\" type=\"application/pdf\" data=\"https://g/r/1/$value\" "
+        "/></p>"
+        "<object data-attachment=\"receipt.pdf\" type=\"application/pdf\" data=\"https://g/r/2/$value\" />"
+        "<object data-attachment=\"R&amp;D.txt\" type=\"text/plain\" data=\"https://g/r/3/$value?a=1&amp;b=2\" />"));
+    const QList<MAAttachment> items = MListAttachmentsTask::ListAttachmentsInAPageHtml(
+        QStringLiteral("P1"), QStringLiteral("Trip"), html, QStringLiteral("B/S/Trip"));
+    ASSERT_EQ(items.size(), 3);
+    EXPECT_EQ(items[0].name, QStringLiteral("receipt.pdf"));
+    EXPECT_EQ(items[1].name, QStringLiteral("receipt.pdf"));
+    EXPECT_EQ(items[1].data, QStringLiteral("https://g/r/2/$value"));
+    EXPECT_EQ(items[2].name, QStringLiteral("R&D.txt"));
+    EXPECT_EQ(items[2].data, QStringLiteral("https://g/r/3/$value?a=1&b=2"));
+    EXPECT_EQ(items[2].atype, QStringLiteral("text/plain"));
+    for (const MAAttachment& item : items) {
+        EXPECT_TRUE(item.downloadIt);
+        EXPECT_TRUE(item.status.isEmpty());
+        EXPECT_EQ(item.pageBreadcrumb, QStringLiteral("B/S/Trip"));
+    }
+    EXPECT_EQ(AttachmentFileName(items[2]), QStringLiteral("Trip_R&D.txt"));
+}
+
+TEST(AttachmentTicks, ReverseCheckByTypeAndTypesGiven)
+{
+    QList<MAAttachment> items(4);
+    items[0].atype = items[1].atype = QStringLiteral("application/pdf");
+    items[2].atype = QStringLiteral("image/png");
+    items[3].atype = QStringLiteral("text/plain");
+
+    CheckAllItems(items, 2);
+    for (const MAAttachment& item : items)
+        EXPECT_FALSE(item.downloadIt) << "reverse on a fully ticked list unticks all";
+    CheckByFileType(items);
+    for (const MAAttachment& item : items)
+        EXPECT_FALSE(item.downloadIt) << "by type with nothing ticked changes nothing";
+
+    items[1].downloadIt = true;
+    items[3].downloadIt = true;
+    CheckByFileType(items);
+    EXPECT_TRUE(items[0].downloadIt);
+    EXPECT_FALSE(items[2].downloadIt);
+    EXPECT_TRUE(items[3].downloadIt);
+
+    CheckTypes(items, {QStringLiteral("IMAGE/PNG")});
+    EXPECT_EQ(std::count_if(items.begin(), items.end(), [](const MAAttachment& i) { return i.downloadIt; }), 1);
+    CheckTypes(items, {});
+    EXPECT_TRUE(std::all_of(items.begin(), items.end(), [](const MAAttachment& i) { return i.downloadIt; }));
+}
