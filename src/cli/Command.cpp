@@ -3,6 +3,8 @@
 #include "Config.h"
 #include "Export.h"
 #include "ImportEnex.h"
+#include "ImportFiles.h"
+#include "ImportTree.h"
 #include "Signin.h"
 #include "Tree.h"
 #include "Whoami.h"
@@ -31,6 +33,8 @@ const QList<std::shared_ptr<MCliCommand>>& MCliCommand::All()
         std::make_shared<MCliExport>(),
         std::make_shared<MCliConfig>(),
         std::make_shared<MCliImportEnex>(),
+        std::make_shared<MCliImportFiles>(),
+        std::make_shared<MCliImportTree>(),
     };
     return commands;
 }
