@@ -18,6 +18,8 @@
 #include "panels/MViewAccount.h"
 #include "panels/MViewEvernote.h"
 #include "panels/MViewExport.h"
+#include "panels/MViewImport.h"
+#include "panels/MViewImportTree.h"
 #include "util/FileUtils.h"
 #include "widgets/MCheckBoxStyle.h"
 
@@ -85,6 +87,10 @@ void AppDelegate::CreatePanels()
     connect(evernote, &MViewEvernote::SectionsCreated, this, [this] { CreateNotebooksTree(true, true); });
     m_ViewImportEvernote = evernote;
     m_ViewExport = new MViewExport();
+    m_ViewImport = new MViewImport();
+    auto* importTree = new MViewImportTree();
+    connect(importTree, &MViewImportTree::SectionsCreated, this, [this] { CreateNotebooksTree(true, true); });
+    m_ViewImportTree = importTree;
     m_Window->SetPanel(MPanelKind::ListTags, m_ViewListTags);
     m_Window->SetPanel(MPanelKind::ListAttachments, m_ViewListAttachments);
     m_Window->SetPanel(MPanelKind::Replace, m_ViewReplace);
