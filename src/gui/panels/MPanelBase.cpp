@@ -136,6 +136,13 @@ void MPanelBase::SetResultAreaVisible(bool visible)
     ShowResultView();
 }
 
+void MPanelBase::SetResultView(QWidget* view)
+{
+    SetResultAreaVisible(false);
+    layout()->addWidget(view);
+    static_cast<QVBoxLayout*>(layout())->setStretchFactor(view, 1);
+}
+
 void MPanelBase::ShowResultView()
 {
     const bool table = mResultTable->Model()->rowCount() > 0 || (m_ListPanel && mResult->document()->isEmpty());

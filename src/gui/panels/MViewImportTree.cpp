@@ -13,8 +13,10 @@
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QHeaderView>
+#include <QLabel>
 #include <QPushButton>
 #include <QTreeView>
+#include <QVBoxLayout>
 
 namespace {
 
@@ -58,15 +60,27 @@ MViewImportTree::MViewImportTree(QWidget* parent)
     MOutlineModel::Options columns;
     columns.nameTitle = Localized("guiColumnObject");
     m_Model = new MOutlineModel(&m_ObjectTree, columns, this);
-    mOutlineTree = new QTreeView(this);
+    auto* results = new QWidget(this);
+    auto* resultLayout = new QVBoxLayout(results);
+    resultLayout->setContentsMargins(0, 0, 0, 0);
+    resultLayout->setSpacing(4);
+    mOutlineTree = new QTreeView(results);
     mOutlineTree->setObjectName(QStringLiteral("mOutlineTree"));
     mOutlineTree->setModel(m_Model);
     mOutlineTree->setUniformRowHeights(true);
     mOutlineTree->setAlternatingRowColors(true);
     mOutlineTree->header()->setStretchLastSection(true);
     mOutlineTree->header()->setSectionResizeMode(0, QHeaderView::Interactive);
-    ContentLayout()->addWidget(mOutlineTree, 1);
-    SetResultAreaVisible(false);
+    resultLayout->addWidget(mOutlineTree, 1);
+    // The run's summary under the outline, as the result table has it.
+    mSummary = new QLabel(results);
+    mSummary->setObjectName(QStringLiteral("mResultSummary"));
+    QFont bold = mSummary->font();
+    bold.setBold(true);
+    mSummary->setFont(bold);
+    mSummary->hide();
+    resultLayout->addWidget(mSummary);
+    SetResultView(results);
 
     LoadConfig();
     // The plan follows what the boxes take; the encoding is only read when the run goes.
@@ -117,6 +131,7 @@ void MViewImportTree::Replan()
     MONObject fresh;
     ScanImportTree(m_Folders, fresh, Options());
     m_Model->ReplaceChildren(fresh);
+    mSummary->hide();
     mOutlineTree->expandAll();
     mOutlineTree->resizeColumnToContents(0);
 }
@@ -158,6 +173,7 @@ void MViewImportTree::StartRun()
         return;
     }
     InitONObjectState();
+    mSummary->hide();
     m_RunNodes = PlannedNodes(m_ObjectTree);
     m_Counts = MOutcomeCounts();
     m_NewSectionCount = 0;
@@ -211,13 +227,15 @@ void MViewImportTree::OnReportItem(const MTaskItem& item)
         mOutlineTree->scrollTo(m_Model->IndexOf(node));
 }
 
-void MViewImportTree::OnReportFinish(const QString& text)
+QString MViewImportTree::SummaryText() const
 {
-    SetStatus(QStringLiteral("%1 · %2").arg(text, SummaryText(m_Counts)));
+    return mSummary->isHidden() ? QString() : mSummary->text();
 }
 
 void MViewImportTree::OnRunEnded()
 {
+    mSummary->setText(::SummaryText(m_Counts));
+    mSummary->show();
     SetInputsEnabled(true);
     m_RunNodes.clear();
     if (m_NewSectionCount > 0)

@@ -10,6 +10,7 @@
 
 class MOutlineModel;
 class QCheckBox;
+class QLabel;
 class QPushButton;
 class QTreeView;
 
@@ -27,6 +28,8 @@ public:
     void PlanFolders(const QStringList& folders);
     const MONObject& PlannedTree() const { return m_ObjectTree; }
     MOutlineModel* OutlineModel() const { return m_Model; }
+    // "5 created, 3 already there" under the outline once a run is over; "" before.
+    QString SummaryText() const;
 
     QTreeView* mOutlineTree = nullptr;
     QCheckBox* mCheckTxtFiles = nullptr;
@@ -35,6 +38,7 @@ public:
     QCheckBox* mCheckUTF8Code = nullptr;
     QCheckBox* mCheckFirstSubIsNotebook = nullptr;
     QPushButton* mBtnAddFolders = nullptr;
+    QLabel* mSummary = nullptr;
 
 signals:
     // Notebooks, section groups or sections were made: the outline must be rebuilt from the service.
@@ -43,7 +47,6 @@ signals:
 protected:
     void StartRun() override;
     void OnReportItem(const MTaskItem& item) override;
-    void OnReportFinish(const QString& text) override;
     void OnRunEnded() override;
 
 private:

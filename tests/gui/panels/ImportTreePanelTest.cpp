@@ -126,7 +126,8 @@ TEST_F(ImportTreePanel, ARunShowsEachNodesOutcomeAndAsksForTheTreeWhenItMadeCont
     EXPECT_EQ(Outline(panel),
         QStringList({"A: Success", "  A: Success", "    one.txt: Success", "    two.html: Success", "B: Success"}));
     EXPECT_EQ(made.count(), 1);
-    EXPECT_TRUE(panel.StatusText().endsWith(QLatin1String("5 created"))) << qPrintable(panel.StatusText());
+    EXPECT_EQ(panel.SummaryText(), QStringLiteral("5 created"));
+    EXPECT_EQ(panel.StatusText(), Localized("strFinish"));
     EXPECT_TRUE(panel.mBtnAddFolders->isEnabled());
 
     Refetch();
@@ -136,6 +137,7 @@ TEST_F(ImportTreePanel, ARunShowsEachNodesOutcomeAndAsksForTheTreeWhenItMadeCont
         QStringList({"A: Already there", "  A: Already there", "    one.txt: Success", "    two.html: Success",
             "B: Already there"}));
     EXPECT_EQ(made.count(), 1) << "nothing new was made";
+    EXPECT_EQ(panel.SummaryText(), QStringLiteral("2 created, 3 already there"));
 }
 
 } // namespace
