@@ -154,7 +154,6 @@ void MViewImport::SetListEditable(bool editable)
 
 void MViewImport::StartRun()
 {
-    m_ThreadRunningFeature = CurrentFeature();
     MFileImportSettings settings;
     settings.kind = Kind();
     // Pictures are not read as text; the box shows what the run does.

@@ -55,5 +55,4 @@ private:
     void ButtonAddFolderClick(bool recurse);
 
     QList<MFileObject> m_Files;
-    QString m_ThreadRunningFeature;
 };

@@ -177,7 +177,6 @@ void MViewImportTree::StartRun()
     m_RunNodes = PlannedNodes(m_ObjectTree);
     m_Counts = MOutcomeCounts();
     m_NewSectionCount = 0;
-    m_ImportPagesCount = 0;
     // The run works on its own copy; the outline is changed only here, from the rows it reports.
     std::shared_ptr<MONObject> planned(m_ObjectTree.CloneTree());
     const bool utf8 = mCheckUTF8Code->isChecked();
@@ -203,9 +202,7 @@ void MViewImportTree::OnReportItem(const MTaskItem& item)
     case MItemOutcome::Created:
         node->intValue = kCreationCreated;
         node->strValue = item.reason; // what was missing beside the success, if anything
-        if (node->objType == kPageNode)
-            ++m_ImportPagesCount;
-        else
+        if (node->objType != kPageNode)
             ++m_NewSectionCount;
         break;
     case MItemOutcome::Reused:

@@ -26,7 +26,6 @@ public:
 
     // Plans the folders with the options as they are ticked (the dialog's work, without the dialog).
     void PlanFolders(const QStringList& folders);
-    const MONObject& PlannedTree() const { return m_ObjectTree; }
     MOutlineModel* OutlineModel() const { return m_Model; }
     // "5 created, 3 already there" under the outline once a run is over; "" before.
     QString SummaryText() const;
@@ -64,5 +63,4 @@ private:
     std::vector<MONObject*> m_RunNodes; // the planned nodes in the run's order (its rows' indexes)
     MOutcomeCounts m_Counts;
     qint64 m_NewSectionCount = 0;
-    qint64 m_ImportPagesCount = 0;
 };

@@ -22,7 +22,6 @@ public:
     void Report(const MTaskItem& item);
     // A row for an item that has no outcome yet; a later report of its index fills it in.
     void List(qint64 index, const QString& text, const QString& target = QString());
-    bool IsListed(int row) const { return m_Listed.at(row); }
     // Takes the rows out (row numbers as the model had them).
     void RemoveRows(QList<int> rows);
     void Clear();

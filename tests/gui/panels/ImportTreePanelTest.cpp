@@ -97,6 +97,10 @@ TEST_F(ImportTreePanel, TheOptionsAreKeptAndThePlanFollowsThem)
 
         panel.mCheckTxtFiles->setChecked(false);
         EXPECT_EQ(Outline(panel), QStringList({"A: ", "  A: ", "    two.html: ", "B: "}));
+        files.WriteFile(QStringLiteral("Chosen/A/two_files/shot.png"), "picture");
+        panel.mCheckSkipHTMLFilesSubFolder->setChecked(false);
+        EXPECT_EQ(Outline(panel), QStringList({"A: ", "  A: ", "    two.html: ", "  two_files: ", "B: "}));
+        panel.mCheckSkipHTMLFilesSubFolder->setChecked(true);
         panel.mCheckFirstSubIsNotebook->setChecked(true);
         EXPECT_EQ(Outline(panel), QStringList({"A: ", "B: "}))
             << "notebooks A and B; files at a notebook's level stay out";

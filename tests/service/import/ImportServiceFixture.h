@@ -116,32 +116,6 @@ protected:
         return lines;
     }
 
-    // The folders of the service (notebooks and section groups) as paths, sorted.
-    QStringList OnlineFolders() const
-    {
-        const QJsonArray items = emulator->State().value(QStringLiteral("items")).toArray();
-        QMap<QString, QJsonObject> byId;
-        for (const QJsonValue& item : items)
-            byId.insert(item.toObject().value(QStringLiteral("id")).toString(), item.toObject());
-        QStringList paths;
-        for (const QJsonObject& item : byId) {
-            const QString kind = item.value(QStringLiteral("kind")).toString();
-            if (kind != QLatin1String("folder") && kind != QLatin1String("notebook"))
-                continue;
-            QStringList path {item.value(QStringLiteral("name")).toString()};
-            bool inNotebook = kind == QLatin1String("notebook");
-            for (QJsonObject up = byId.value(item.value(QStringLiteral("parentId")).toString());
-                 !inNotebook && !up.isEmpty(); up = byId.value(up.value(QStringLiteral("parentId")).toString())) {
-                path.prepend(up.value(QStringLiteral("name")).toString());
-                inNotebook = up.value(QStringLiteral("kind")).toString() == QLatin1String("notebook");
-            }
-            if (inNotebook)
-                paths.append(path.join(QLatin1Char('/')));
-        }
-        paths.sort();
-        return paths;
-    }
-
     // The final rows the run reported: "Outcome text | reason".
     QStringList Rows() const
     {

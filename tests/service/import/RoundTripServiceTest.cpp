@@ -33,6 +33,12 @@ QStringList DigestsBelow(const QString& folder)
     return digests;
 }
 
+QStringList Sorted(QStringList list)
+{
+    list.sort();
+    return list;
+}
+
 // What a reader sees of a page: its text, each element's apart.
 QString Text(const QString& html)
 {
@@ -88,12 +94,8 @@ TEST_F(RoundTrip, HtmlPagesWithPicturesAndFilesComeBackAsTheyWentInThroughTheHtm
         "data=\"Budget &amp; plans.xlsx\"></object></body></html>");
 
     Tick(QStringLiteral("Book/Inbox"));
-    MFileImportSettings settings;
-    settings.kind = MFileImportKind::Html;
-    settings.sectionId = MFileImportTask::TargetSectionId(tree.get());
-    QList<MFileObject> list;
-    AddToFileList(list, dayOne);
-    AddToFileList(list, costs);
+    const MFileImportSettings settings {MFileImportKind::Html, false, MFileImportTask::TargetSectionId(tree.get())};
+    const QList<MFileObject> list {{dayOne}, {costs}};
     OnWorker([&] { MFileImportTask(context, settings, list).ThreadImportRun(); });
     ASSERT_EQ(Rows(), QStringList({"Success " + dayOne, "Success " + costs}));
 
@@ -105,10 +107,8 @@ TEST_F(RoundTrip, HtmlPagesWithPicturesAndFilesComeBackAsTheyWentInThroughTheHtm
         << qPrintable(dayOneOut);
     EXPECT_TRUE(Text(costsOut).contains(QStringLiteral("Running totals: 195 € so far."))) << qPrintable(costsOut);
     // Pictures and attached files, byte for byte, beside each page.
-    QStringList dayOneFiles {MD5String(castle), MD5String(tickets)};
-    QStringList costsFiles {MD5String(chart), MD5String(budget)};
-    dayOneFiles.sort();
-    costsFiles.sort();
+    const QStringList dayOneFiles = Sorted({MD5String(castle), MD5String(tickets)});
+    const QStringList costsFiles = Sorted({MD5String(chart), MD5String(budget)});
     EXPECT_EQ(DigestsBelow(inbox + QStringLiteral("/Day one.files")), dayOneFiles);
     EXPECT_EQ(DigestsBelow(inbox + QStringLiteral("/Costs.files")), costsFiles);
     EXPECT_TRUE(QFile::exists(inbox + QStringLiteral("/Costs.files/Budget & plans.xlsx")));
