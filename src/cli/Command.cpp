@@ -6,6 +6,8 @@
 #include "ImportEnex.h"
 #include "Retitle.h"
 #include "Search.h"
+#include "ImportFiles.h"
+#include "ImportTree.h"
 #include "Signin.h"
 #include "Tags.h"
 #include "Tree.h"
@@ -41,6 +43,8 @@ const QList<std::shared_ptr<MCliCommand>>& MCliCommand::All()
         std::make_shared<MCliRetitle>(),
         std::make_shared<MCliTags>(),
         std::make_shared<MCliAttachments>(),
+        std::make_shared<MCliImportFiles>(),
+        std::make_shared<MCliImportTree>(),
     };
     return commands;
 }

@@ -22,6 +22,8 @@
 #include "panels/MViewListAttachments.h"
 #include "panels/MViewReplace.h"
 #include "panels/MViewSearch.h"
+#include "panels/MViewImport.h"
+#include "panels/MViewImportTree.h"
 #include "util/FileUtils.h"
 #include "widgets/MCheckBoxStyle.h"
 
@@ -92,6 +94,10 @@ void AppDelegate::CreatePanels()
     m_ViewListAttachments = new MViewListAttachments();
     m_ViewReplace = new MViewReplace();
     m_ViewSearch = new MViewSearch();
+    m_ViewImport = new MViewImport();
+    auto* importTree = new MViewImportTree();
+    connect(importTree, &MViewImportTree::SectionsCreated, this, [this] { CreateNotebooksTree(true, true); });
+    m_ViewImportTree = importTree;
     m_Window->SetPanel(MPanelKind::ListTags, m_ViewListTags);
     m_Window->SetPanel(MPanelKind::ListAttachments, m_ViewListAttachments);
     m_Window->SetPanel(MPanelKind::Replace, m_ViewReplace);

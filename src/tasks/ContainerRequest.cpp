@@ -49,12 +49,15 @@ bool CreateUnder(MServiceSession& session, const QString& url, MONObject& node, 
     const char* logKind)
 {
     MCreationOutcome outcome;
-    if (session.Account().OnlineOneNoteAccessToken().isEmpty())
+    if (session.Account().OnlineOneNoteAccessToken().isEmpty()) {
         outcome.code = kCreationNoToken;
-    else if (url.isEmpty())
+        outcome.reason = Localized("reasonNotSignedIn");
+    } else if (url.isEmpty()) {
         outcome.code = kCreationNoTarget;
-    else
+        outcome.reason = Localized("reasonNoTarget");
+    } else {
         outcome = CreateContainer(session, url, node.name);
+    }
     if (outcome.code == kCreationCreated) {
         ReadUrlInto(outcome.answer, kSelfKey, node.selfUrl);
         if (isSection) {

@@ -31,6 +31,9 @@ struct MTaskItem
     MItemOutcome outcome = MItemOutcome::Sending;
     QString reason; // why it failed, or a warning beside a success
     QString target; // what the row opens: a local file or the created page's link; may be empty
+    // The creation's outcome code where the run records one (1 created, 2 reused, negative for the
+    // failures of page and container creation); 0 otherwise.
+    qint64 code = 0;
 };
 
 // How a running task tells its front end what happens. A task never touches a widget: the desktop

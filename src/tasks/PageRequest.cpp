@@ -42,7 +42,7 @@ MPageBody BuildPageBody(const QString& html, const QList<MPagePart>& parts)
 {
     MPageBody result;
     const QByteArray htmlBytes = html.toUtf8();
-    if (parts.isEmpty()) {
+    if (parts.isEmpty() && htmlBytes.size() <= kPlainBodyMaxBytes) {
         result.contentType = "text/html";
         result.body = htmlBytes;
         return result;
@@ -65,7 +65,7 @@ MPageBody BuildPageBody(const QString& html, const QList<MPagePart>& parts)
 qint64 PageBodySize(const QString& html, const QList<MPagePart>& parts)
 {
     qint64 size = html.toUtf8().size();
-    if (parts.isEmpty())
+    if (parts.isEmpty() && size <= kPlainBodyMaxBytes)
         return size;
     size += PresentationHeader().size() + 2 + ClosingBoundary().size();
     for (const MPagePart& part : parts)
@@ -248,6 +248,46 @@ QString MimeTypeOfFileOrOctetStream(const QString& path)
     return MimeTypeForExtension(QFileInfo(path).suffix()).value_or(QStringLiteral("application/octet-stream"));
 }
 
+QString ImageMimeFromLeadingBytes(const QString& path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return QString();
+    const QByteArray head = file.read(2);
+    if (head.size() < 2)
+        return QString();
+    static const struct
+    {
+        unsigned char first;
+        unsigned char second;
+        const char* mime;
+    } kSignatures[] = {
+        {0x0A, 0x05, "image/pcx"},
+        {0x38, 0x42, "image/psd"},
+        {0x47, 0x49, "image/gif"},
+        {0x49, 0x49, "image/tiff"},
+        {0x42, 0x4D, "image/bmp"},
+        {0x89, 0x50, "image/png"},
+        {0x59, 0xA6, "image/ras"},
+        {0xFF, 0xD8, "image/jpg"},
+        {0x01, 0xDA, "image/sgi"},
+    };
+    for (const auto& signature : kSignatures) {
+        if (static_cast<unsigned char>(head.at(0)) == signature.first
+            && static_cast<unsigned char>(head.at(1)) == signature.second)
+            return QString::fromLatin1(signature.mime);
+    }
+    return QString();
+}
+
+QString GetFileMime(const QString& path)
+{
+    if (const std::optional<QString> mime = MimeTypeForExtension(QFileInfo(path).suffix()))
+        return *mime;
+    const QString image = ImageMimeFromLeadingBytes(path);
+    return image.isEmpty() ? QStringLiteral("application/octet-stream") : image;
+}
+
 MPageCreationPolicy MPageCreationPolicy::Enex()
 {
     return MPageCreationPolicy {Importer::Enex};
@@ -255,7 +295,7 @@ MPageCreationPolicy MPageCreationPolicy::Enex()
 
 MPageCreationPolicy MPageCreationPolicy::NotesAndFiles()
 {
-    return MPageCreationPolicy {Importer::NotesAndFiles};
+    return MPageCreationPolicy {Importer::NotesAndFiles, GetFileMime};
 }
 
 MPageCreationPolicy MPageCreationPolicy::FolderTree()
@@ -293,7 +333,7 @@ QList<MPagePart> PartsFromAttachments(const QMap<QString, QString>& attachments,
     QList<MPagePart> parts;
     for (auto it = attachments.constBegin(); it != attachments.constEnd(); ++it) {
         QFile file(it.value());
-        if (!file.open(QIODevice::ReadOnly))
+        if (!QFileInfo(it.value()).isFile() || !file.open(QIODevice::ReadOnly))
             continue;
         parts.append(MPagePart {it.key(), policy.mimeForFile(it.value()).toUtf8(), file.readAll()});
     }

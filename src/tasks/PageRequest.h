@@ -28,6 +28,11 @@ inline constexpr qint64 kLargeBodyBytes = 1048576; // past this a page gets the 
 inline constexpr int kCreationTimeoutSeconds = 120;
 inline constexpr int kLargeBodyTimeoutSeconds = 240;
 inline constexpr int kLookupTimeoutSeconds = 30;
+// The service's documented limits for a page creation: a plain "text/html" body up to 4 MB (larger
+// pages must be multipart), each data part up to 25 MB, the whole request up to 70 MB.
+inline constexpr qint64 kPlainBodyMaxBytes = 4 * 1024 * 1024;
+inline constexpr qint64 kMaxPartBytes = 25 * 1024 * 1024;
+inline constexpr qint64 kMaxRequestBytes = 70 * 1024 * 1024;
 
 struct MPageBody
 {
@@ -37,7 +42,8 @@ struct MPageBody
 };
 
 // Plain "text/html" without parts; otherwise multipart with the "Presentation" part first, one part
-// per data part in the given order, and the closing boundary line last.
+// per data part in the given order, and the closing boundary line last. A page too large for a plain
+// body goes as multipart with its "Presentation" part alone.
 MPageBody BuildPageBody(const QString& html, const QList<MPagePart>& parts);
 // The size BuildPageBody would give, without assembling it (for previews of large imports).
 qint64 PageBodySize(const QString& html, const QList<MPagePart>& parts);
@@ -54,6 +60,7 @@ enum MCreationCode : int {
     kCreationNoAnswer = -3,
     kCreationServiceError = -4,
     kCreationStopped = -5, // the run was stopped before the request went out
+    kCreationNotSent = -6, // the page cannot be made from its file (unreadable, too large): nothing was sent
 };
 
 struct MCreationOutcome
@@ -81,6 +88,12 @@ MCreationOutcome JudgeCreationAnswer(const MServiceAnswer& answer);
 // extension not in the table.
 std::optional<QString> MimeTypeForExtension(const QString& extension);
 QString MimeTypeOfFileOrOctetStream(const QString& path);
+// An image told by its first two bytes (PNG, JPEG, GIF, BMP, TIFF, PSD, PCX, SGI, Sun raster); "" for
+// anything else or a file that cannot be read.
+QString ImageMimeFromLeadingBytes(const QString& path);
+// The notes-and-files importer's rule: the extension table, then the leading bytes, then
+// "application/octet-stream".
+QString GetFileMime(const QString& path);
 
 // Where the three importers differ.
 struct MPageCreationPolicy

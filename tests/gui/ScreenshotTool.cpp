@@ -1,7 +1,7 @@
 // pagewright-screenshots OUTDIR [--dark]: signs in against an in-process emulator with the demo
 // fixture and saves PNGs of the main window (tree filled, a panel shown, an export during its run
-// and after it, the search, replace, tags and attachments panels after a run), the sign-in, options,
-// about, chooser and notebook-information windows.
+// and after it, the search, replace, tags and attachments panels after a run, the file and folder-tree
+// imports before and after their runs), the sign-in, options, about, chooser and notebook-information windows.
 // scripts/screenshot runs it under Xvfb, at 100% and 150%, and once more in a dark palette.
 #include "EmulatorSettings.h"
 
@@ -20,12 +20,16 @@
 #include "panels/MViewListAttachments.h"
 #include "panels/MViewReplace.h"
 #include "panels/MViewSearch.h"
+#include "panels/MViewImport.h"
+#include "panels/MViewImportTree.h"
 
 #include <QAction>
 #include <QApplication>
 #include <QCheckBox>
 #include <QDir>
 #include <QElapsedTimer>
+#include <QFile>
+#include <QFileInfo>
 #include <QLineEdit>
 #include <QPalette>
 #include <QPushButton>
@@ -178,6 +182,77 @@ int ShootPageTasks(AppDelegate& delegate, const QDir& out)
     return failures;
 }
 
+QString WriteFile(const QTemporaryDir& dir, const QString& name, const QByteArray& bytes)
+{
+    const QString path = dir.filePath(name);
+    QDir().mkpath(QFileInfo(path).path());
+    QFile file(path);
+    if (file.open(QIODevice::WriteOnly))
+        file.write(bytes);
+    return path;
+}
+
+// Waits until the panel's run has ended (a minute at most).
+void WaitForRun(MPanelBase* panel)
+{
+    QElapsedTimer timer;
+    timer.start();
+    while (panel->IsBusy() && timer.elapsed() < 60000)
+        Pause(100);
+}
+
+// Imports a few text and HTML files into the first section, one of them refused by the service,
+// and saves the panel with its rows; then plans and imports a folder tree into the first notebook.
+int ShootImportRuns(AppDelegate& delegate, MEmulator& emulator, const QDir& out)
+{
+    MMainWindow* window = delegate.window();
+    if (delegate.Root().childCount() == 0)
+        return 1;
+    window->TreeModel()->SetAllChecked(false);
+    MONObject* notebook = delegate.Root().child(0);
+    SetCheckState(notebook->childCount() ? notebook->child(0) : notebook, 1);
+    window->TreeModel()->Reload();
+    GlobalSettings().UploadInterval = 0;
+    QTemporaryDir folder;
+    const QStringList files {WriteFile(folder, QStringLiteral("Notes/Fish & Chips.txt"), "Fish & Chips\n"),
+        WriteFile(folder, QStringLiteral("Notes/Meeting notes 2024-05-02.txt"), "Agenda\n"),
+        WriteFile(folder, QStringLiteral("Notes/Reading list — 书单.txt"), "Books\n"),
+        WriteFile(folder, QStringLiteral("Notes/Shopping.txt"), "Milk\n")};
+    emulator.AddFault(
+        QStringLiteral("POST */pages error status=400 code=20117 message=The+page+was+refused count=1 after=1"));
+    window->ShowButtonAndPanel(QStringLiteral("btnImportTxt"));
+    auto* panel = qobject_cast<MViewImport*>(window->CurrentPanel());
+    if (!panel)
+        return 1;
+    panel->AddFiles(files);
+    int failures = Save(window, out, "import-files.png") ? 0 : 1;
+    panel->StartButton()->click();
+    WaitForRun(panel);
+    failures += Save(window, out, "import-files-finished.png") ? 0 : 1;
+    emulator.ClearFaults();
+
+    WriteFile(folder, QStringLiteral("Tree/Recipes 2024/Bread.txt"), "Flour, water, salt\n");
+    WriteFile(
+        folder, QStringLiteral("Tree/Recipes 2024/Soup.html"), "<html><head></head><body><p>Soup</p></body></html>");
+    WriteFile(
+        folder, QStringLiteral("Tree/Travel/Lisbon/Day one.html"), "<html><head></head><body>Day one</body></html>");
+    WriteFile(folder, QStringLiteral("Tree/Travel/Lisbon/Day one_files/shot.png"), "\x89PNG");
+    QDir().mkpath(folder.filePath(QStringLiteral("Tree/Ideas")));
+    window->TreeModel()->SetAllChecked(false);
+    SetCheckState(notebook, 1);
+    window->TreeModel()->Reload();
+    window->ShowButtonAndPanel(QStringLiteral("btnImportTree"));
+    auto* tree = qobject_cast<MViewImportTree*>(window->CurrentPanel());
+    if (!tree)
+        return failures + 1;
+    tree->PlanFolders({folder.filePath(QStringLiteral("Tree"))});
+    failures += Save(window, out, "import-tree.png") ? 0 : 1;
+    tree->StartButton()->click();
+    WaitForRun(tree);
+    failures += Save(window, out, "import-tree-finished.png") ? 0 : 1;
+    return failures;
+}
+
 } // namespace
 
 int main(int argc, char* argv[])
@@ -241,6 +316,7 @@ int main(int argc, char* argv[])
     failures += Save(window, out, "export.png") ? 0 : 1;
     failures += ShootExportRun(delegate, *emulator, out);
     failures += ShootPageTasks(delegate, out);
+    failures += ShootImportRuns(delegate, *emulator, out);
 
     {
         MWinOptons options(window);

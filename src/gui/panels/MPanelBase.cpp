@@ -158,6 +158,13 @@ void MPanelBase::SetResultAreaVisible(bool visible)
     ShowResultView();
 }
 
+void MPanelBase::SetResultView(QWidget* view)
+{
+    SetResultAreaVisible(false);
+    layout()->addWidget(view);
+    static_cast<QVBoxLayout*>(layout())->setStretchFactor(view, 1);
+}
+
 void MPanelBase::ShowResultView()
 {
     if (m_OwnView) {

@@ -81,6 +81,9 @@ protected:
     void AddToStartRow(QWidget* widget);
     // Panels that show a list of their own hide the text area, or the whole start row.
     void SetResultAreaVisible(bool visible);
+    // Panels whose results are a view of their own (an outline) show it in the result area's place,
+    // under the start row; the text area and the table are hidden.
+    void SetResultView(QWidget* view);
     void SetStartRowVisible(bool visible);
     void SetStatus(const QString& text);
     void SetResult(const QString& text);

@@ -3,29 +3,66 @@
 #include "MIcons.h"
 #include "app/MStrings.h"
 
+#include <algorithm>
+#include <functional>
+
 MResultModel::MResultModel(QObject* parent)
     : QAbstractTableModel(parent)
 { }
 
 void MResultModel::Report(const MTaskItem& item)
 {
+    Put(item, false);
+}
+
+void MResultModel::List(qint64 index, const QString& text, const QString& target)
+{
+    MTaskItem item;
+    item.index = index;
+    item.text = text;
+    item.target = target;
+    Put(item, true);
+}
+
+void MResultModel::Put(const MTaskItem& item, bool listed)
+{
     const auto found = m_RowOfIndex.constFind(item.index);
     if (found != m_RowOfIndex.constEnd()) {
         m_Items[*found] = item;
+        m_Listed[*found] = listed;
         emit dataChanged(index(*found, 0), index(*found, ColumnCount - 1));
         return;
     }
     const int row = int(m_Items.size());
     beginInsertRows(QModelIndex(), row, row);
     m_Items.append(item);
+    m_Listed.append(listed);
     m_RowOfIndex.insert(item.index, row);
     endInsertRows();
+}
+
+void MResultModel::RemoveRows(QList<int> rows)
+{
+    std::sort(rows.begin(), rows.end(), std::greater<int>());
+    rows.erase(std::unique(rows.begin(), rows.end()), rows.end());
+    for (const int row : rows) {
+        if (row < 0 || row >= m_Items.size())
+            continue;
+        beginRemoveRows(QModelIndex(), row, row);
+        m_Items.removeAt(row);
+        m_Listed.removeAt(row);
+        endRemoveRows();
+    }
+    m_RowOfIndex.clear();
+    for (int row = 0; row < m_Items.size(); ++row)
+        m_RowOfIndex.insert(m_Items.at(row).index, row);
 }
 
 void MResultModel::Clear()
 {
     beginResetModel();
     m_Items.clear();
+    m_Listed.clear();
     m_RowOfIndex.clear();
     endResetModel();
 }
@@ -33,8 +70,10 @@ void MResultModel::Clear()
 MOutcomeCounts MResultModel::Counts() const
 {
     MOutcomeCounts counts;
-    for (const MTaskItem& item : m_Items)
-        counts.Add(item.outcome);
+    for (int row = 0; row < m_Items.size(); ++row) {
+        if (!m_Listed.at(row))
+            counts.Add(m_Items.at(row).outcome);
+    }
     return counts;
 }
 
@@ -55,6 +94,8 @@ QVariant MResultModel::data(const QModelIndex& index, int role) const
     const MTaskItem& item = m_Items.at(index.row());
     switch (index.column()) {
     case StatusColumn:
+        if (m_Listed.at(index.row()))
+            break;
         if (role == Qt::DisplayRole)
             return OutcomeText(item.outcome);
         if (role == Qt::DecorationRole)

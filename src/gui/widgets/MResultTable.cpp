@@ -4,6 +4,7 @@
 #include "model/MOLONUtils.h"
 
 #include <QHeaderView>
+#include <QItemSelectionModel>
 #include <QLabel>
 #include <QResizeEvent>
 #include <QScrollBar>
@@ -11,6 +12,7 @@
 #include <QTableView>
 #include <QUrl>
 #include <QVBoxLayout>
+#include <algorithm>
 
 namespace {
 
@@ -90,6 +92,25 @@ void MResultTable::Report(const MTaskItem& item)
     }
     if (atEnd)
         m_View->scrollToBottom();
+}
+
+void MResultTable::List(qint64 index, const QString& text, const QString& target)
+{
+    m_Model->List(index, text, target);
+}
+
+void MResultTable::SetMultiSelection(bool multi)
+{
+    m_View->setSelectionMode(multi ? QAbstractItemView::ExtendedSelection : QAbstractItemView::SingleSelection);
+}
+
+QList<int> MResultTable::SelectedRows() const
+{
+    QList<int> rows;
+    for (const QModelIndex& index : m_View->selectionModel()->selectedRows())
+        rows.append(index.row());
+    std::sort(rows.begin(), rows.end());
+    return rows;
 }
 
 void MResultTable::Clear()

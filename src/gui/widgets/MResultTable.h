@@ -18,7 +18,13 @@ public:
     explicit MResultTable(QWidget* parent = nullptr);
 
     void Report(const MTaskItem& item);
+    // A row listed before the run (see MResultModel::List).
+    void List(qint64 index, const QString& text, const QString& target = QString());
     void Clear();
+    // Lets the user select several rows (to remove them, say).
+    void SetMultiSelection(bool multi);
+    // The selected rows, in row order.
+    QList<int> SelectedRows() const;
     // "412 created, 3 failed" under the table.
     void ShowSummary();
     // The string key that words the successes in the summary (for runs that create nothing).

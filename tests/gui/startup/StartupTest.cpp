@@ -12,6 +12,7 @@
 #include "model/MOLONUtils.h"
 #include "panels/MPanelBase.h"
 
+#include <QAbstractButton>
 #include <QAction>
 #include <QTreeView>
 #include <gtest/gtest.h>
@@ -119,6 +120,11 @@ TEST_F(StartupTest, ASavedAccountStartsFromTheCacheWithoutTheSignInWindow)
     // The tag list is what the window opens with.
     EXPECT_EQ(app->window()->CurrentPanel(), app->window()->Panel(MPanelKind::ListTags));
     EXPECT_EQ(CurrentFeature(), QStringLiteral("btnListTags"));
+    EXPECT_NE(app->window()->CurrentPanel(), nullptr);
+    // Every import has its panel.
+    for (const char* id : {"btnImportEvernote", "btnImportNotes", "btnImportGoogleKeep", "btnImportTxt",
+             "btnImportHtml", "btnImportImages", "btnImportTree"})
+        EXPECT_TRUE(app->window()->FeatureButton(QLatin1String(id))->isEnabled()) << id;
     EXPECT_TRUE(watcher.Seen().isEmpty()); // no request failed, nothing was shown
     EXPECT_TRUE(app->window()->MainStatusText().isEmpty());
 }

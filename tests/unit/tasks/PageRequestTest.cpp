@@ -97,6 +97,18 @@ TEST(PageBody, TimeoutRisesOnlyPastOneMebibyte)
     EXPECT_EQ(BuildPageRequest(QStringLiteral("https://h/p"), QStringLiteral("<html/>"), {part}).timeoutSeconds, 240);
 }
 
+TEST(PageBody, APageTooLargeForAPlainBodyGoesAsMultipartWithItsPresentationAlone)
+{
+    const QString plain(kPlainBodyMaxBytes, QLatin1Char('x'));
+    EXPECT_FALSE(BuildPageBody(plain, {}).multipart);
+    const MPageBody large = BuildPageBody(plain + QLatin1Char('x'), {});
+    EXPECT_TRUE(large.multipart);
+    EXPECT_TRUE(
+        large.body.startsWith("--ZephAppPartBoundary\r\nContent-Disposition: form-data; name=\"Presentation\""));
+    EXPECT_TRUE(large.body.endsWith("x\r\n--ZephAppPartBoundary--\r\n"));
+    EXPECT_EQ(PageBodySize(plain + QLatin1Char('x'), {}), large.body.size());
+}
+
 TEST(PageBody, UrlIsEncodedWithTheQuerySet)
 {
     const MHttpRequest request

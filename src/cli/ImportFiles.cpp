@@ -1,0 +1,131 @@
+#include "ImportFiles.h"
+
+#include "CliReporter.h"
+#include "OutlinePath.h"
+
+#include "account/MAccount.h"
+#include "app/AppPaths.h"
+#include "app/GlobalSettings.h"
+#include "app/MStrings.h"
+#include "import/FileImport.h"
+#include "model/MNotebookTree.h"
+#include "model/MONObject.h"
+#include "tasks/MTaskContext.h"
+
+#include <QFileInfo>
+
+namespace {
+
+std::optional<MFileImportKind> KindNamed(const QString& name)
+{
+    static const QList<std::pair<QString, MFileImportKind>> kKinds {
+        {QStringLiteral("notes"), MFileImportKind::Notes},
+        {QStringLiteral("keep"), MFileImportKind::GoogleKeep},
+        {QStringLiteral("txt"), MFileImportKind::Text},
+        {QStringLiteral("html"), MFileImportKind::Html},
+        {QStringLiteral("images"), MFileImportKind::Images},
+    };
+    for (const auto& [word, kind] : kKinds) {
+        if (word == name)
+            return kind;
+    }
+    return std::nullopt;
+}
+
+void ClearTicks(MONObject& node)
+{
+    node.intValue = 0;
+    for (const auto& child : node.children())
+        ClearTicks(*child);
+}
+
+} // namespace
+
+MCliImportFiles::MCliImportFiles()
+    : m_Kind(
+        QStringLiteral("kind"), Localized("cliImportFilesOptionKind"), QStringLiteral("notes|keep|txt|html|images"))
+    , m_Section(QStringLiteral("section"), Localized("cliImportFilesOptionSection"), QStringLiteral("PATH"))
+    , m_Utf8(QStringLiteral("utf8"), Localized("cliImportOptionUtf8"))
+{
+    name = QStringLiteral("import-files");
+    description = Localized("cliImportFilesDescription");
+    options = {m_Kind, m_Section, m_Utf8};
+    positionals = {{QStringLiteral("FILE"), Localized("cliImportFilesArgFiles"), QStringLiteral("FILE|FOLDER...")}};
+}
+
+std::optional<QString> MCliImportFiles::CheckArguments(const QCommandLineParser& parser) const
+{
+    if (parser.positionalArguments().isEmpty())
+        return Localized("cliImportNeedsFiles");
+    if (!KindNamed(parser.value(m_Kind)))
+        return Localized("cliImportFilesNeedsKind");
+    if (parser.value(m_Section).isEmpty())
+        return Localized("cliImportFilesNeedsSection");
+    return std::nullopt;
+}
+
+int MCliImportFiles::Execute(const QCommandLineParser& parser)
+{
+    const MFileImportKind kind = *KindNamed(parser.value(m_Kind));
+    // Every name is checked before anything is sent: a typing error costs no half-done import.
+    QList<MFileObject> files;
+    for (const QString& argument : parser.positionalArguments()) {
+        const QFileInfo info(argument);
+        if (info.isDir())
+            LoopGetAFolderFiles(files, kind, info.absoluteFilePath(), true);
+        else if (info.isFile())
+            AddToFileList(files, info.absoluteFilePath());
+        else {
+            PrintErr(Localized("cliImportNoSuchPath").arg(argument));
+            return kExitFailure;
+        }
+    }
+    if (files.isEmpty()) {
+        PrintErr(Localized("cliImportFilesNone"));
+        return kExitFailure;
+    }
+
+    MAccount& account = TheAccount();
+    if (account.OnlineOneNoteAccessToken().isEmpty() && account.OnlineOneNoteRefreshToken().isEmpty()) {
+        PrintErr(Localized("cliNotSignedIn"));
+        return kExitFailure;
+    }
+    account.RefreshTokens(true);
+    auto root = std::make_shared<MONObject>();
+    MNotebookTree tree(account, *root, AppPaths().notebookCache, &QuietTreeStatus());
+    const MTreeBuildResult built = tree.CreateNotebooksTree(false, false);
+    if (!built.built || !built.isList) {
+        PrintErr(Localized(built.built ? "cliTreeNoList" : "cliTreeNoAnswer"));
+        return kExitFailure;
+    }
+    const QString path = parser.value(m_Section);
+    MONObject* section = FindNodeByPathOrId(*root, path);
+    if (!section || section->objType != MONObject::Section) {
+        PrintErr(Localized("cliImportFilesNoSection").arg(path));
+        return kExitFailure;
+    }
+    ClearTicks(*root);
+    section->intValue = 1;
+
+    std::atomic<bool> running {true};
+    MCliReporter reporter;
+    MPacer pacer(GlobalSettings().UploadInterval.load(), 0, &running);
+    MTaskContext context;
+    context.account = &account;
+    context.tree = root;
+    context.reporter = &reporter;
+    context.pacer = &pacer;
+    context.running = &running;
+    context.feature = FeatureForFileImportKind(kind);
+
+    MFileImportSettings settings;
+    settings.kind = kind;
+    settings.utf8 = parser.isSet(m_Utf8);
+    settings.sectionId = MFileImportTask::TargetSectionId(root.get());
+    PrintErr(Localized("strStartImport"));
+    MFileImportTask task(context, settings, files);
+    task.ThreadImportRun();
+    // Each file went out as a line while it was imported; the summary closes the list.
+    reporter.PrintResult(SummaryText(reporter.Counts()));
+    return reporter.Counts().failed > 0 ? kExitFailure : kExitSuccess;
+}

@@ -1,0 +1,127 @@
+#include "ImportTree.h"
+
+#include "CliReporter.h"
+#include "OutlinePath.h"
+
+#include "account/MAccount.h"
+#include "app/AppPaths.h"
+#include "app/GlobalSettings.h"
+#include "app/MStrings.h"
+#include "import/TreeImport.h"
+#include "model/MNotebookTree.h"
+#include "model/MONObject.h"
+#include "tasks/MTaskContext.h"
+
+#include <QFileInfo>
+
+namespace {
+
+void ClearTicks(MONObject& node)
+{
+    node.intValue = 0;
+    for (const auto& child : node.children())
+        ClearTicks(*child);
+}
+
+// The tree from the service: which containers are there already decides what is made, so a cached
+// one, perhaps from before the last import, will not do.
+std::shared_ptr<MONObject> FetchTree(MAccount& account)
+{
+    auto root = std::make_shared<MONObject>();
+    MNotebookTree tree(account, *root, AppPaths().notebookCache, &QuietTreeStatus());
+    const MTreeBuildResult built = tree.CreateNotebooksTree(true, false);
+    if (!built.built || !built.isList) {
+        PrintErr(Localized(built.built ? "cliTreeNoList" : "cliTreeNoAnswer"));
+        return nullptr;
+    }
+    return root;
+}
+
+} // namespace
+
+MCliImportTree::MCliImportTree()
+    : m_Notebook(QStringLiteral("notebook"), Localized("cliImportTreeOptionNotebook"), QStringLiteral("PATH"))
+    , m_FirstLevelNotebooks(QStringLiteral("first-level-notebooks"), Localized("cliImportTreeOptionFirstLevel"))
+    , m_NoTxt(QStringLiteral("no-txt"), Localized("cliImportTreeOptionNoTxt"))
+    , m_NoHtml(QStringLiteral("no-html"), Localized("cliImportTreeOptionNoHtml"))
+    , m_KeepFilesFolders(QStringLiteral("keep-html-files-folders"), Localized("cliImportTreeOptionKeepFilesFolders"))
+    , m_Utf8(QStringLiteral("utf8"), Localized("cliImportOptionUtf8"))
+{
+    name = QStringLiteral("import-tree");
+    description = Localized("cliImportTreeDescription");
+    options = {m_Notebook, m_FirstLevelNotebooks, m_NoTxt, m_NoHtml, m_KeepFilesFolders, m_Utf8};
+    positionals = {{QStringLiteral("FOLDER"), Localized("cliImportTreeArgFolders"), QStringLiteral("FOLDER...")}};
+}
+
+std::optional<QString> MCliImportTree::CheckArguments(const QCommandLineParser& parser) const
+{
+    if (parser.positionalArguments().isEmpty())
+        return Localized("cliImportNeedsFiles");
+    if (parser.isSet(m_Notebook) == parser.isSet(m_FirstLevelNotebooks))
+        return Localized("cliImportTreeOneTarget");
+    return std::nullopt;
+}
+
+int MCliImportTree::Execute(const QCommandLineParser& parser)
+{
+    QStringList folders;
+    for (const QString& argument : parser.positionalArguments()) {
+        const QFileInfo info(argument);
+        if (!info.isDir()) {
+            PrintErr(Localized("cliImportTreeNotAFolder").arg(argument));
+            return kExitFailure;
+        }
+        folders.append(info.absoluteFilePath());
+    }
+    MImportTreeOptions options;
+    options.txtFiles = !parser.isSet(m_NoTxt);
+    options.htmlFiles = !parser.isSet(m_NoHtml);
+    options.skipHtmlFilesSubFolders = !parser.isSet(m_KeepFilesFolders);
+    options.firstSubIsNotebook = parser.isSet(m_FirstLevelNotebooks);
+    auto planned = std::make_unique<MONObject>();
+    ScanImportTree(folders, *planned, options);
+    if (planned->childCount() == 0) {
+        PrintErr(Localized("cliImportTreeNothing").arg(folders.join(QStringLiteral(", "))));
+        return kExitSuccess;
+    }
+
+    MAccount& account = TheAccount();
+    if (account.OnlineOneNoteAccessToken().isEmpty() && account.OnlineOneNoteRefreshToken().isEmpty()) {
+        PrintErr(Localized("cliNotSignedIn"));
+        return kExitFailure;
+    }
+    account.RefreshTokens(true);
+    const std::shared_ptr<MONObject> root = FetchTree(account);
+    if (!root)
+        return kExitFailure;
+    ClearTicks(*root);
+    if (!options.firstSubIsNotebook) {
+        const QString path = parser.value(m_Notebook);
+        MONObject* notebook = FindNodeByPathOrId(*root, path);
+        if (!notebook || notebook->objType != MONObject::Notebook) {
+            PrintErr(Localized("cliImportTreeNoNotebook").arg(path));
+            return kExitFailure;
+        }
+        notebook->intValue = 1;
+    }
+
+    std::atomic<bool> running {true};
+    MCliReporter reporter;
+    MPacer pacer(GlobalSettings().UploadInterval.load(), 0, &running);
+    MTaskContext context;
+    context.account = &account;
+    context.tree = root;
+    context.reporter = &reporter;
+    context.pacer = &pacer;
+    context.running = &running;
+    context.feature = QStringLiteral("btnImportTree");
+
+    PrintErr(Localized("strStartImport"));
+    MTreeImportTask task(context, std::move(planned), options.firstSubIsNotebook, parser.isSet(m_Utf8));
+    task.ThreadImportRun();
+    // The outline the next command reads shows what was made.
+    if (task.NewSectionCount() > 0)
+        FetchTree(account);
+    reporter.PrintResult(SummaryText(reporter.Counts()));
+    return reporter.Counts().failed > 0 ? kExitFailure : kExitSuccess;
+}

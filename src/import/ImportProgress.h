@@ -1,0 +1,9 @@
+#pragma once
+
+#include <QtGlobal>
+
+struct MTaskContext;
+
+// How far an import of `total` items has come, with the time the rest still needs: one request an
+// item at the request budget's pace, and never faster than the upload pause after each.
+void ReportImportProgress(const MTaskContext& context, qint64 done, qint64 total);

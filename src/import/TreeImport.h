@@ -1,0 +1,65 @@
+#pragma once
+
+#include "FolderTreeScan.h"
+#include "service/MServiceSession.h"
+#include "tasks/MTaskContext.h"
+#include "tasks/TaskTexts.h"
+
+#include <QHash>
+#include <memory>
+#include <optional>
+
+class MONObject;
+
+// The folder-tree import: the planned tree's folders as notebooks, section groups and sections —
+// the ones that are there already (same name, ignoring case) used as they are, the others made —
+// and its files as new pages.
+class MTreeImportTask
+{
+public:
+    // `planned` is the run's own copy of the planned tree. Without `firstSubIsNotebook` the tree's
+    // top folders go into the first ticked notebook of the context's tree.
+    MTreeImportTask(
+        const MTaskContext& context, std::unique_ptr<MONObject> planned, bool firstSubIsNotebook, bool utf8);
+
+    // The localized key of the reason a run cannot start ("strSelectASection"), or nothing.
+    static std::optional<QString> StartProblem(const MONObject* tree, bool firstSubIsNotebook);
+
+    // The worker's body: the token refresh, the containers and pages in outline order, then the
+    // finish text. Every planned node is a row, numbered in outline order.
+    void ThreadImportRun();
+
+    // Read after the run.
+    const MONObject& Planned() const { return *m_Planned; }
+    qint64 NewSectionCount() const { return m_NewSectionCount; }
+    qint64 ImportPagesCount() const { return m_ImportPagesCount; }
+    const MOutcomeCounts& Counts() const { return m_Counts; }
+
+private:
+    void Import_NB_SG_S(const MONObject* onlineParent, MONObject& localParent);
+    void Import_Pages(MONObject& section);
+    // One container: its Sending row, the one of that name found online or made, its outcome row.
+    // True when the container can take its children.
+    bool ImportContainer(const MONObject* onlineParent, MONObject& node);
+    // One page: its Sending row, its page built and sent, its outcome row. True when created.
+    bool Import_APage(const MONObject& section, MONObject& page);
+    // The nodes below a container that could not be made, each a skipped row.
+    void SkipBelow(const MONObject& node, const QString& reason);
+
+    void Report(const MONObject& node, MItemOutcome outcome, const QString& reason = QString(), qint64 code = 0);
+    void Advance();
+    void Status(const QString& text);
+    void RefreshTokens();
+
+    MTaskContext m_Context;
+    std::unique_ptr<MONObject> m_Planned;
+    bool m_FirstSubIsNotebook;
+    bool m_Utf8;
+    MServiceSession m_Session;
+    QHash<const MONObject*, qint64> m_Index; // a node's place in outline order: its row's index
+    qint64 m_Total = 0;
+    qint64 m_Done = 0;
+    qint64 m_NewSectionCount = 0;
+    qint64 m_ImportPagesCount = 0;
+    MOutcomeCounts m_Counts;
+};

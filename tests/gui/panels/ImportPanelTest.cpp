@@ -1,0 +1,156 @@
+#include "../GuiTestSupport.h"
+
+#include "MFeatureButtons.h"
+#include "RecordingMessageBox.h"
+#include "ServiceFixture.h"
+#include "account/MAccount.h"
+#include "app/AppPaths.h"
+#include "app/GlobalSettings.h"
+#include "app/MStrings.h"
+#include "panels/MViewImport.h"
+#include "tasks/PageRequest.h"
+#include "widgets/MResultModel.h"
+#include "widgets/MResultTable.h"
+
+#include <QCheckBox>
+#include <QItemSelectionModel>
+#include <QPushButton>
+#include <QSignalSpy>
+#include <QTableView>
+#include <gtest/gtest.h>
+
+namespace {
+
+class ImportPanel : public ::testing::Test
+{
+protected:
+    ImportPanel()
+    {
+        GuiApp();
+        SetStringTableLanguage(QStringLiteral("en"));
+        InitAppPaths(f.AppFolder(), f.Folder().FilePath(QStringLiteral("Pagewright.log")));
+        GlobalSettings().UploadInterval = 0;
+        tree = f.FetchTree();
+        MPanelBase::SetSharedTree(tree.get());
+    }
+    ~ImportPanel() override
+    {
+        MPanelBase::SetSharedTree(nullptr);
+        GlobalSettings().UploadInterval = 3;
+    }
+
+    void Tick(const char* path)
+    {
+        auto* node = const_cast<MONObject*>(MServiceFixture::FindPath(*tree, QString::fromUtf8(path)));
+        ASSERT_NE(node, nullptr);
+        SetCheckState(node, 1);
+    }
+
+    // The rows as "status | text | reason".
+    static QStringList Rows(const MViewImport& panel)
+    {
+        const MResultModel* model = panel.ResultTable()->Model();
+        QStringList rows;
+        for (int row = 0; row < model->rowCount(); ++row) {
+            rows.append(model->index(row, MResultModel::StatusColumn).data().toString() + QStringLiteral(" | ")
+                + model->index(row, MResultModel::TextColumn).data().toString() + QStringLiteral(" | ")
+                + model->index(row, MResultModel::ReasonColumn).data().toString());
+        }
+        return rows;
+    }
+
+    bool Run(MViewImport& panel)
+    {
+        QSignalSpy ended(&panel, &MPanelBase::RunEnded);
+        panel.StartButton()->click();
+        return WaitUntil([&] { return ended.count() == 1; }, 30000);
+    }
+
+    MServiceFixture f;
+    MTempDir files;
+    std::shared_ptr<MONObject> tree;
+};
+
+TEST_F(ImportPanel, TheListTakesEachFileOnceAndTheWebButtonsFollowTheFeature)
+{
+    MViewImport panel;
+    panel.show();
+    SetCurrentFeature(QStringLiteral("btnImportNotes"));
+    panel.ClearAndReload();
+    EXPECT_TRUE(panel.mBtnExportMacNotes->isVisible());
+    EXPECT_FALSE(panel.mBtnExportGoogleKeep->isVisible());
+    SetCurrentFeature(QStringLiteral("btnImportGoogleKeep"));
+    panel.ClearAndReload();
+    EXPECT_FALSE(panel.mBtnExportMacNotes->isVisible());
+    EXPECT_TRUE(panel.mBtnExportGoogleKeep->isVisible());
+
+    SetCurrentFeature(QStringLiteral("btnImportTxt"));
+    panel.ClearAndReload();
+    const QString a = files.WriteFile(QStringLiteral("in/a.txt"), "a");
+    const QString b = files.WriteFile(QStringLiteral("in/B.TXT"), "b");
+    files.WriteFile(QStringLiteral("in/sub/c.txt"), "c");
+    files.WriteFile(QStringLiteral("in/page.html"), "<p>not for this feature</p>");
+    panel.AddFiles({a, a});
+    panel.AddFolders({files.FilePath(QStringLiteral("in"))}, true);
+    // Listed, not yet imported: no status.
+    EXPECT_EQ(Rows(panel).mid(0, 2), QStringList({" | " + a + " | ", " | " + b + " | "}));
+    ASSERT_EQ(panel.Files().size(), 3);
+
+    QTableView* view = panel.ResultTable()->View();
+    for (const int row : {0, 2})
+        view->selectionModel()->select(
+            view->model()->index(row, 0), QItemSelectionModel::Select | QItemSelectionModel::Rows);
+    panel.mBtnRemoveSelections->click();
+    ASSERT_EQ(panel.Files().size(), 1);
+    EXPECT_EQ(panel.Files().first().name, b);
+    EXPECT_EQ(panel.ResultTable()->Model()->rowCount(), 1);
+    panel.mBtnClear->click();
+    EXPECT_EQ(panel.ResultTable()->Model()->rowCount(), 0);
+}
+
+TEST_F(ImportPanel, ARunFillsEveryRowWithItsOutcomeAndReason)
+{
+    Tick("Travel Journal/Empty section");
+    ASSERT_FALSE(
+        f.Emulator().AddFault(QStringLiteral("POST */pages error status=400 code=20117 message=Bad+page count=1")));
+    MViewImport panel;
+    panel.show();
+    SetCurrentFeature(QStringLiteral("btnImportTxt"));
+    panel.ClearAndReload();
+    const QString first = files.WriteFile(QStringLiteral("First.txt"), "1");
+    const QString second = files.WriteFile(QStringLiteral("Fish & Chips.txt"), "Fish & Chips");
+    panel.AddFiles({first, second});
+    ASSERT_TRUE(Run(panel));
+
+    const QStringList rows = Rows(panel);
+    ASSERT_EQ(rows.size(), 2);
+    EXPECT_TRUE(rows.at(0).startsWith(QStringLiteral("Failure | %1 | -4: HTTP 400").arg(first)))
+        << qPrintable(rows.at(0));
+    EXPECT_EQ(rows.at(1), QStringLiteral("Success | %1 | ").arg(second));
+    EXPECT_EQ(panel.ResultTable()->SummaryText(), QStringLiteral("1 created, 1 failed"));
+    EXPECT_EQ(panel.Files().at(0).state, kCreationServiceError);
+    EXPECT_EQ(panel.Files().at(1).state, kCreationCreated);
+    EXPECT_TRUE(panel.mBtnAddFiles->isEnabled());
+    EXPECT_EQ(panel.StatusText(), Localized("strFinish"));
+
+    // Started again, the list is the same and every row is done afresh.
+    ASSERT_TRUE(Run(panel));
+    EXPECT_EQ(Rows(panel).at(0), QStringLiteral("Success | %1 | ").arg(first));
+    EXPECT_EQ(panel.ResultTable()->SummaryText(), QStringLiteral("2 created"));
+}
+
+TEST_F(ImportPanel, NoTickedSectionOrNoFilesStopsBeforeARunAndPicturesAreNotReadAsText)
+{
+    MRecordingMessageBoxScope boxes;
+    MViewImport panel;
+    SetCurrentFeature(QStringLiteral("btnImportImages"));
+    panel.ClearAndReload();
+    panel.StartButton()->click();
+    Tick("Travel Journal/Empty section");
+    panel.StartButton()->click();
+    EXPECT_EQ(boxes->Messages(), QStringList({Localized("strSelectASection"), Localized("strAddFilesFirst")}));
+    EXPECT_FALSE(panel.IsBusy());
+    EXPECT_TRUE(panel.mCheckUTF8Code->isChecked());
+}
+
+} // namespace

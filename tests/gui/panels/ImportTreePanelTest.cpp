@@ -1,0 +1,147 @@
+#include "../GuiTestSupport.h"
+
+#include "RecordingMessageBox.h"
+#include "ServiceFixture.h"
+#include "account/MAccount.h"
+#include "app/AppPaths.h"
+#include "app/GlobalSettings.h"
+#include "app/MConfig.h"
+#include "app/MStrings.h"
+#include "panels/MViewImportTree.h"
+#include "widgets/MOutlineModel.h"
+
+#include <QCheckBox>
+#include <QDir>
+#include <QPushButton>
+#include <QSignalSpy>
+#include <QTreeView>
+#include <gtest/gtest.h>
+
+namespace {
+
+class ImportTreePanel : public ::testing::Test
+{
+protected:
+    ImportTreePanel()
+    {
+        GuiApp();
+        SetStringTableLanguage(QStringLiteral("en"));
+        InitAppPaths(f.AppFolder(), f.Folder().FilePath(QStringLiteral("Pagewright.log")));
+        GlobalSettings().UploadInterval = 0;
+        Refetch();
+        files.WriteFile(QStringLiteral("Chosen/A/one.txt"), "1");
+        files.WriteFile(QStringLiteral("Chosen/A/two.html"), "<html><head></head><body>2</body></html>");
+        QDir().mkpath(files.FilePath(QStringLiteral("Chosen/B")));
+    }
+    ~ImportTreePanel() override
+    {
+        MPanelBase::SetSharedTree(nullptr);
+        GlobalSettings().UploadInterval = 3;
+    }
+
+    // What the controller does when a run made containers.
+    void Refetch()
+    {
+        tree = f.FetchTree();
+        MPanelBase::SetSharedTree(tree.get());
+    }
+
+    void Tick(const char* path)
+    {
+        auto* node = const_cast<MONObject*>(MServiceFixture::FindPath(*tree, QString::fromUtf8(path)));
+        ASSERT_NE(node, nullptr);
+        SetCheckState(node, 1);
+    }
+
+    // The outline as "name: status" lines, indented by depth.
+    static QStringList Outline(const MViewImportTree& panel)
+    {
+        QStringList lines;
+        const MOutlineModel* model = panel.OutlineModel();
+        const std::function<void(const QModelIndex&, int)> walk = [&](const QModelIndex& parent, int depth) {
+            for (int row = 0; row < model->rowCount(parent); ++row) {
+                const QModelIndex name = model->index(row, 0, parent);
+                const QString status = model->index(row, model->StatusColumn(), parent).data().toString();
+                lines.append(
+                    QString(depth * 2, QLatin1Char(' ')) + name.data().toString() + QStringLiteral(": ") + status);
+                walk(name, depth + 1);
+            }
+        };
+        walk(QModelIndex(), 0);
+        return lines;
+    }
+
+    bool Run(MViewImportTree& panel)
+    {
+        QSignalSpy ended(&panel, &MPanelBase::RunEnded);
+        panel.StartButton()->click();
+        return WaitUntil([&] { return ended.count() == 1; }, 30000);
+    }
+
+    MServiceFixture f;
+    MTempDir files;
+    std::shared_ptr<MONObject> tree;
+};
+
+TEST_F(ImportTreePanel, TheOptionsAreKeptAndThePlanFollowsThem)
+{
+    {
+        MViewImportTree panel;
+        EXPECT_TRUE(panel.mCheckTxtFiles->isChecked());
+        EXPECT_TRUE(panel.mCheckHTMLFiles->isChecked());
+        EXPECT_TRUE(panel.mCheckSkipHTMLFilesSubFolder->isChecked());
+        EXPECT_FALSE(panel.mCheckFirstSubIsNotebook->isChecked());
+        panel.PlanFolders({files.FilePath(QStringLiteral("Chosen"))});
+        EXPECT_EQ(Outline(panel), QStringList({"A: ", "  A: ", "    one.txt: ", "    two.html: ", "B: "}));
+        EXPECT_FALSE(panel.OutlineModel()->index(0, 0).data(Qt::DecorationRole).isNull());
+
+        panel.mCheckTxtFiles->setChecked(false);
+        EXPECT_EQ(Outline(panel), QStringList({"A: ", "  A: ", "    two.html: ", "B: "}));
+        files.WriteFile(QStringLiteral("Chosen/A/two_files/shot.png"), "picture");
+        panel.mCheckSkipHTMLFilesSubFolder->setChecked(false);
+        EXPECT_EQ(Outline(panel), QStringList({"A: ", "  A: ", "    two.html: ", "  two_files: ", "B: "}));
+        panel.mCheckSkipHTMLFilesSubFolder->setChecked(true);
+        panel.mCheckFirstSubIsNotebook->setChecked(true);
+        EXPECT_EQ(Outline(panel), QStringList({"A: ", "B: "}))
+            << "notebooks A and B; files at a notebook's level stay out";
+        panel.StartButton()->click(); // the run starts (no notebook is needed) and the options are written
+        ASSERT_TRUE(WaitUntil([&] { return !panel.IsBusy(); }, 30000));
+    }
+    MConfig config(AppPaths().settingsFile);
+    EXPECT_FALSE(config.ReadValue(QStringLiteral("ImportTree_TxtFiles"), true));
+    EXPECT_TRUE(config.ReadValue(QStringLiteral("ImportTree_FirstSubIsNotebook"), false));
+    MViewImportTree again;
+    EXPECT_FALSE(again.mCheckTxtFiles->isChecked());
+    EXPECT_TRUE(again.mCheckFirstSubIsNotebook->isChecked());
+}
+
+TEST_F(ImportTreePanel, ARunShowsEachNodesOutcomeAndAsksForTheTreeWhenItMadeContainers)
+{
+    MRecordingMessageBoxScope boxes;
+    MViewImportTree panel;
+    panel.show();
+    panel.PlanFolders({files.FilePath(QStringLiteral("Chosen"))});
+    panel.StartButton()->click();
+    EXPECT_EQ(boxes->Messages(), QStringList({Localized("strSelectASection")}));
+
+    Tick("Recipes");
+    QSignalSpy made(&panel, &MViewImportTree::SectionsCreated);
+    ASSERT_TRUE(Run(panel));
+    EXPECT_EQ(Outline(panel),
+        QStringList({"A: Success", "  A: Success", "    one.txt: Success", "    two.html: Success", "B: Success"}));
+    EXPECT_EQ(made.count(), 1);
+    EXPECT_EQ(panel.SummaryText(), QStringLiteral("5 created"));
+    EXPECT_EQ(panel.StatusText(), Localized("strFinish"));
+    EXPECT_TRUE(panel.mBtnAddFolders->isEnabled());
+
+    Refetch();
+    Tick("Recipes");
+    ASSERT_TRUE(Run(panel));
+    EXPECT_EQ(Outline(panel),
+        QStringList({"A: Already there", "  A: Already there", "    one.txt: Success", "    two.html: Success",
+            "B: Already there"}));
+    EXPECT_EQ(made.count(), 1) << "nothing new was made";
+    EXPECT_EQ(panel.SummaryText(), QStringLiteral("2 created, 3 already there"));
+}
+
+} // namespace
