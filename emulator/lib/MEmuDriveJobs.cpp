@@ -23,8 +23,8 @@ MEmuResponse JobNotFound(const char* what)
         404, QStringLiteral("itemNotFound"), QStringLiteral("The %1 was not found.").arg(QLatin1String(what)));
 }
 
-// The copy is made when its last "inProgress" answer has been given, so that a client that does not
-// follow the monitor sees no copy at once.
+// The copy is made when its last "inProgress" answer has been given (at once when there are none),
+// so that a client that does not follow the monitor sees no copy at once.
 void Complete(MEmulator::Impl& emu, MEmulator::Impl::CopyJob& job)
 {
     MEmuState& state = emu.state;
@@ -182,6 +182,9 @@ MEmuResponse StartCopyJob(MEmulator::Impl& emu, const MEmuAccount& account, cons
     job.parentId = parentId;
     job.name = name;
     job.pollsLeft = std::max(0, emu.state.limits.copyMonitorPolls);
+    // Without "inProgress" answers to give, the copy is there as the answer goes out.
+    if (job.pollsLeft == 0)
+        Complete(emu, job);
     const QString token = emu.state.NewToken("copy");
     emu.copyJobs.emplace(token, job);
     MEmuResponse r = JsonAnswer(202, {});
