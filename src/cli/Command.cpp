@@ -1,9 +1,13 @@
 #include "Command.h"
 
 #include "Config.h"
+#include "CopySections.h"
 #include "Export.h"
 #include "ImportEnex.h"
+#include "Lost.h"
+#include "Restore.h"
 #include "Signin.h"
+#include "Sizes.h"
 #include "Tree.h"
 #include "Whoami.h"
 #include "app/MStrings.h"
@@ -31,6 +35,10 @@ const QList<std::shared_ptr<MCliCommand>>& MCliCommand::All()
         std::make_shared<MCliExport>(),
         std::make_shared<MCliConfig>(),
         std::make_shared<MCliImportEnex>(),
+        std::make_shared<MCliLost>(),
+        std::make_shared<MCliCopySections>(),
+        std::make_shared<MCliRestore>(),
+        std::make_shared<MCliSizes>(),
     };
     return commands;
 }

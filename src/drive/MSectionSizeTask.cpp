@@ -52,7 +52,6 @@ void MSectionSizeTask::ListSectionSize_NB_SG_S(
         if (child.intValue == 0)
             continue;
         const QString childPath = path.isEmpty() ? child.name : path + QLatin1Char('/') + child.name;
-        ShowStatus(m_LastAdded);
         if (child.objType == MONObject::Notebook)
             SizeNotebook(child, viewParent, childPath);
         else if (child.objType == MONObject::SectionGroup || child.objType == MONObject::Section)
@@ -63,7 +62,6 @@ void MSectionSizeTask::ListSectionSize_NB_SG_S(
 void MSectionSizeTask::SizeNotebook(const MONObject& notebook, MONObject& viewParent, const QString& path)
 {
     MONObject* row = viewParent.addSubObject(MONObject::Notebook, {}, notebook.name, {}, {}, {}, {}, {}, {}, {});
-    m_LastAdded = notebook.name;
     const qint64 index = BeginItem(path);
     if (!StringEqualsIgnoreCase(notebook.userRole, QStringLiteral("Owner"))) {
         // Shared with this account: its files lie in another account's OneDrive.
@@ -121,7 +119,6 @@ void MSectionSizeTask::SizeInListing(
     // Files and folders alike: a section's file is found whatever the case of its name.
     const QString id = listing ? listing->FolderId(lookedFor, size, false) : QString();
     MONObject* row = viewParent.addSubObject(child.objType, id, child.name, {}, {}, {}, {}, {}, {}, {});
-    m_LastAdded = child.name;
     const qint64 item = BeginItem(path);
     if (id.isEmpty()) {
         row->strValue = QStringLiteral("Not found");

@@ -32,7 +32,6 @@ private:
         const MONObject& child, MONObject& viewParent, const MFolderListing* listing, const QString& path);
     void ReadFailed(MONObject& row, const QString& path, const QString& reason);
 
-    QString m_LastAdded;
     qint64 m_ReadsFailed = 0;
     qint64 m_Done = 0;
     qint64 m_Total = 0;
