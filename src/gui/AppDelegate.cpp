@@ -16,8 +16,12 @@
 #include "model/MNotebookTree.h"
 #include "model/MOLONUtils.h"
 #include "panels/MViewAccount.h"
+#include "panels/MViewCopySections.h"
 #include "panels/MViewEvernote.h"
 #include "panels/MViewExport.h"
+#include "panels/MViewFindLost.h"
+#include "panels/MViewRestore.h"
+#include "panels/MViewSectionSize.h"
 #include "util/FileUtils.h"
 #include "widgets/MCheckBoxStyle.h"
 
@@ -85,6 +89,10 @@ void AppDelegate::CreatePanels()
     connect(evernote, &MViewEvernote::SectionsCreated, this, [this] { CreateNotebooksTree(true, true); });
     m_ViewImportEvernote = evernote;
     m_ViewExport = new MViewExport();
+    m_ViewFindLost = new MViewFindLost();
+    m_ViewSectionSize = new MViewSectionSize();
+    m_ViewCopySections = new MViewCopySections();
+    m_ViewRestore = new MViewRestore();
     m_Window->SetPanel(MPanelKind::ListTags, m_ViewListTags);
     m_Window->SetPanel(MPanelKind::ListAttachments, m_ViewListAttachments);
     m_Window->SetPanel(MPanelKind::Replace, m_ViewReplace);

@@ -143,6 +143,13 @@ void MPanelBase::ShowResultView()
     mResult->setVisible(m_ResultAreaVisible && !table);
 }
 
+void MPanelBase::SetResultWidget(QWidget* widget)
+{
+    auto* main = static_cast<QVBoxLayout*>(layout());
+    main->insertWidget(main->indexOf(mResultTable) + 1, widget, 1);
+    SetResultAreaVisible(false);
+}
+
 void MPanelBase::SetStartRowVisible(bool visible)
 {
     mStartRow->setVisible(visible);
@@ -192,12 +199,19 @@ void MPanelBase::OnReportMessage(const QString& result, const QString& status)
 void MPanelBase::StartStopClicked()
 {
     if (m_Busy) {
-        // The worker reads the flag before each item and ends by itself; it is not waited for.
-        m_Running = false;
-        mBtnStart->setEnabled(false);
+        StopRun();
         return;
     }
     StartRun();
+}
+
+void MPanelBase::StopRun()
+{
+    if (!m_Busy)
+        return;
+    // The worker reads the flag before each item and ends by itself; it is not waited for.
+    m_Running = false;
+    mBtnStart->setEnabled(false);
 }
 
 bool MPanelBase::BeginRun(const QString& threadName, std::function<void(MTaskContext&)> work)
@@ -227,6 +241,7 @@ bool MPanelBase::BeginRun(const QString& threadName, std::function<void(MTaskCon
 
     QThread* thread = QThread::create([context, work = std::move(work)] { work(*context); });
     thread->setObjectName(threadName);
+    m_ThreadName = threadName;
     connect(thread, &QThread::finished, this, &MPanelBase::EndRun);
     connect(thread, &QThread::finished, thread, &QObject::deleteLater);
     thread->start();

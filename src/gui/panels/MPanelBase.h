@@ -52,6 +52,8 @@ public:
     // True from BeginRun until the worker has returned (a stopped run is still busy until then).
     bool IsBusy() const { return m_Busy; }
     QString StatusText() const;
+    // The name of the thread the last run went on ("FeatureThread", ...).
+    QString RunThreadName() const { return m_ThreadName; }
     QString ResultText() const;
     QPushButton* StartButton() const { return mBtnStart; }
     QProgressBar* ProgressBar() const { return mProgress; }
@@ -71,6 +73,9 @@ protected:
     void UseResultTable();
     // Panels that show a list of their own hide the text area, or the whole start row.
     void SetResultAreaVisible(bool visible);
+    // Puts a view of the panel's own (an outline) where the results go, below the start row and the
+    // progress bar, in place of the text area and the table.
+    void SetResultWidget(QWidget* widget);
     void SetStartRowVisible(bool visible);
     void SetStatus(const QString& text);
     void SetResult(const QString& text);
@@ -82,6 +87,8 @@ protected:
     // Starts `work` on a thread named `threadName` with the results emptied; false (and nothing
     // started) while a run is busy.
     bool BeginRun(const QString& threadName, std::function<void(MTaskContext&)> work);
+    // Asks a busy run to stop, as the stop button does.
+    void StopRun();
 
     // Reporter posts, on the main thread.
     virtual void OnReportMessage(const QString& result, const QString& status);
@@ -116,6 +123,7 @@ private:
 
     std::atomic<bool> m_Running {false};
     bool m_Busy = false;
+    QString m_ThreadName;
     std::unique_ptr<MDesktopReporter> m_Reporter;
     std::unique_ptr<MPacer> m_Pacer;
 };
