@@ -256,7 +256,10 @@ bool MCopySectionsTask::CopyASection(MONObject& node, const QString& sourceSecti
         }
         node.objId = copy.resourceId;
     }
-    node.strValue = Localized("strSuccess");
+    // A name that had to be numbered is worth seeing.
+    node.strValue = sectionNewFileName.compare(node.name + QStringLiteral(".one"), Qt::CaseInsensitive) == 0
+        ? Localized("strSuccess")
+        : Localized("msgSavedAs").arg(sectionNewFileName);
     node.intValue = MDriveStatus::kSuccess;
     return true;
 }

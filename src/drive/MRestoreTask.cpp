@@ -184,6 +184,9 @@ bool MRestoreTask::UploadASectionFileToOneDrive(
         return false;
     }
     node.objId = outcome.id;
-    node.strValue = Localized("strSuccess");
+    // A name that had to be numbered is worth seeing.
+    node.strValue = name.compare(node.name + QStringLiteral(".one"), Qt::CaseInsensitive) == 0
+        ? Localized("strSuccess")
+        : Localized("msgSavedAs").arg(name);
     return true;
 }

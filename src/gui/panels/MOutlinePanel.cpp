@@ -33,7 +33,6 @@ MOutlinePanel::MOutlinePanel(const QString& title, MOutlineModel::Options option
     : MPanelBase(title, parent)
     , m_Poster(std::make_unique<MPoster>(this))
 {
-    const int columns = 1 + int(options.columns.size());
     mOutlineTree = new QTreeView(this);
     mOutlineTree->setObjectName(QStringLiteral("mOutlineTree"));
     mOutlineTree->setUniformRowHeights(true);
@@ -41,13 +40,12 @@ MOutlinePanel::MOutlinePanel(const QString& title, MOutlineModel::Options option
     mOutlineTree->setSelectionMode(QAbstractItemView::ExtendedSelection);
     m_Model = new MOutlineModel(&m_ObjectTree, std::move(options), this);
     mOutlineTree->setModel(m_Model);
+    // Names and folders are short; statuses may carry a whole reason: the status takes the rest.
     QHeaderView* header = mOutlineTree->header();
-    header->setStretchLastSection(false);
-    header->setSectionResizeMode(0, QHeaderView::Stretch);
-    for (int column = 1; column < m_Model->columnCount(); ++column) {
-        header->setSectionResizeMode(column, QHeaderView::Interactive);
-        header->resizeSection(column, column < columns ? 260 : 240);
-    }
+    header->setStretchLastSection(true);
+    const int em = mOutlineTree->fontMetrics().horizontalAdvance(QLatin1Char('M'));
+    for (int column = 0; column + 1 < m_Model->columnCount(); ++column)
+        header->resizeSection(column, column == 0 ? 24 * em : 16 * em);
     SetResultWidget(mOutlineTree);
 }
 

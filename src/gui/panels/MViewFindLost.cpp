@@ -49,6 +49,7 @@ MViewFindLost::MViewFindLost(QWidget* parent)
     row->addStretch(1);
     ContentLayout()->addLayout(row);
 
+    OutlineTree()->setRootIsDecorated(false); // a flat list
     OutlineTree()->setContextMenuPolicy(Qt::CustomContextMenu);
     connect(OutlineTree(), &QTreeView::customContextMenuRequested, this,
         [this, menu](const QPoint& at) { menu->popup(OutlineTree()->viewport()->mapToGlobal(at)); });

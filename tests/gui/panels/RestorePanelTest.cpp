@@ -47,8 +47,8 @@ TEST_F(RestorePanel, TheListIsBuiltFromFilesAndFoldersAndEveryRowShowsWhatBecame
     const QString success = Localized("strSuccess");
     EXPECT_EQ(Rows(*panel.OutlineModel()),
         QStringList({QStringLiteral("Archive | "), QStringLiteral("  Alpha | ") + success,
-            QStringLiteral("  2019 | ") + success, QStringLiteral("  Sub | ") + success,
-            QStringLiteral("    Gamma | ") + success}));
+            QStringLiteral("  2019 | ") + Localized("msgSavedAs").arg(QStringLiteral("2019 (1).one")),
+            QStringLiteral("  Sub | ") + success, QStringLiteral("    Gamma | ") + success}));
     // Archive held a section 2019 already: the local one went beside it.
     QStringList names;
     for (const QJsonValue& item : f.Emulator().State().value(QLatin1String("items")).toArray())
