@@ -1,11 +1,14 @@
 // The OneDrive interface of Graph (…/drive): items, children listings in pages, folder creation,
-// copying, simple upload and the pre-authenticated download addresses.
+// copying (in the background, see MEmuDriveJobs.cpp), simple upload, upload sessions and the
+// pre-authenticated download addresses.
 #include "MEmuInternal.h"
 
 #include <QCryptographicHash>
 #include <QJsonArray>
 
 namespace {
+
+constexpr qsizetype kHashedBytes = 64 * 1024 * 1024;
 
 class Drive
 {
@@ -32,6 +35,10 @@ public:
         if (s.size() == 4 && s[1].endsWith(QLatin1Char(':')) && s[2].endsWith(QLatin1Char(':'))
             && s[3] == QLatin1String("content") && m == QLatin1String("PUT"))
             return Upload(s[1].chopped(1), s[2].chopped(1));
+        // Upload session: items/{parent-id}:/{file name}:/createUploadSession
+        if (s.size() == 4 && s[1].endsWith(QLatin1Char(':')) && s[2].endsWith(QLatin1Char(':'))
+            && s[3] == QLatin1String("createUploadSession") && m == QLatin1String("POST"))
+            return CreateUploadSession(s[1].chopped(1), s[2].chopped(1));
         MEmuItem* item = Mine(s[1]);
         if (!item)
             return NotFound();
@@ -45,6 +52,9 @@ public:
             return Redirect(DownloadUrl(*item));
         return NotAllowed();
     }
+
+    // The item as the service writes it, with the fields `select` names (all when empty).
+    QByteArray ItemJson(const MEmuItem& item, const QStringList& select);
 
 private:
     MEmuResponse NotFound()
@@ -79,51 +89,6 @@ private:
     }
 
     static QString Time(const QDateTime& t) { return t.toUTC().toString(QStringLiteral("yyyy-MM-ddTHH:mm:ss.zzzZ")); }
-
-    QByteArray ItemJson(const MEmuItem& item, const QStringList& select)
-    {
-        auto wanted = [&](const char* field) { return select.isEmpty() || select.contains(QLatin1String(field)); };
-        MJsonWriter w;
-        w.BeginObject();
-        // A download address comes first, as the service writes it, and only for files.
-        if (item.kind == MEmuItem::File && wanted("@microsoft.graph.downloadUrl"))
-            w.Field("@microsoft.graph.downloadUrl", DownloadUrl(item));
-        if (wanted("createdDateTime"))
-            w.Field("createdDateTime", Time(item.created));
-        if (wanted("id"))
-            w.Field("id", item.id);
-        if (wanted("lastModifiedDateTime"))
-            w.Field("lastModifiedDateTime", Time(item.modified));
-        if (wanted("name"))
-            w.Field("name", item.parentId.isEmpty() ? QStringLiteral("root") : item.name);
-        if (wanted("size"))
-            w.Field("size", Size(item));
-        if (wanted("webUrl"))
-            w.Field("webUrl",
-                m_Request.origin
-                    + QStringLiteral("/redir.aspx?cid=%1&resid=%2").arg(m_Account.cid.toLower(), UrlEncode(item.id)));
-        if (wanted("parentReference") && !item.parentId.isEmpty()) {
-            w.Key("parentReference").BeginObject();
-            w.Field("driveId", m_Account.cid.toLower()).Field("driveType", QStringLiteral("personal"));
-            w.Field("id", item.parentId).Field("path", m_State.ParentPath(item.id));
-            w.EndObject();
-        }
-        if (item.kind == MEmuItem::File && wanted("file")) {
-            w.Key("file").BeginObject().Field("mimeType", item.mimeType);
-            w.Key("hashes").BeginObject().Field("sha1Hash",
-                QString::fromLatin1(
-                    QCryptographicHash::hash(item.content, QCryptographicHash::Sha1).toHex().toUpper()));
-            w.EndObject().EndObject();
-        }
-        if (item.kind == MEmuItem::Folder && wanted("folder"))
-            w.Key("folder").BeginObject().Field("childCount", qint64(item.children.size())).EndObject();
-        if (item.kind == MEmuItem::Notebook && wanted("package"))
-            w.Key("package").BeginObject().Field("type", QStringLiteral("oneNote")).EndObject();
-        if (item.parentId.isEmpty() && wanted("root"))
-            w.Key("root").BeginObject().EndObject();
-        w.EndObject();
-        return w.Text();
-    }
 
     qint64 Size(const MEmuItem& item)
     {
@@ -220,14 +185,31 @@ private:
         const QString name = o.value(QLatin1String("name")).toString(item.name);
         if (auto error = ClashOrBadName(parent->id, name))
             return *error;
-        // The service copies in the background; here the copy exists when the answer arrives, and the
-        // monitor address reports it completed.
-        const QString itemId = item.id;
-        const QString copyId = m_State.CopyItem(itemId, parent->id, name).id;
-        MEmuResponse r = JsonAnswer(202, {});
-        r.contentType.clear();
-        r.headers.emplace_back("Location", (m_Request.origin + QStringLiteral("/_monitor/") + copyId).toUtf8());
-        return r;
+        // The service copies in the background: 202 and the address of a monitor to ask.
+        return StartCopyJob(m_Emu, m_Account, m_Request, item.id, parent->id, name);
+    }
+
+    MEmuResponse CreateUploadSession(const QString& parentId, const QString& name)
+    {
+        MEmuItem* parent = Mine(parentId);
+        if (!parent || parent->kind == MEmuItem::File)
+            return NotFound();
+        QString behaviour = QStringLiteral("replace");
+        if (!m_Request.body.trimmed().isEmpty()) {
+            const std::optional<QJsonDocument> body = ParseLenientJson(m_Request.body);
+            if (!body || !body->isObject())
+                return GraphError(400, QStringLiteral("invalidRequest"), QStringLiteral("Invalid request body."));
+            const QJsonObject item = body->object().value(QLatin1String("item")).toObject();
+            behaviour = item.value(QLatin1String("@microsoft.graph.conflictBehavior")).toString(behaviour);
+        }
+        MEmuItem* existing = m_State.ChildNamed(parent->id, name);
+        if (existing && behaviour == QLatin1String("fail"))
+            return GraphError(
+                409, QStringLiteral("nameAlreadyExists"), QStringLiteral("The specified item name already exists."));
+        if (!existing)
+            if (auto error = ClashOrBadName(parent->id, name))
+                return *error;
+        return StartUploadJob(m_Emu, m_Account, m_Request, parent->id, name, behaviour);
     }
 
     MEmuResponse Upload(const QString& parentId, const QString& name)
@@ -242,6 +224,9 @@ private:
         if (!existing)
             if (auto error = ClashOrBadName(parent->id, name))
                 return *error;
+        if (m_Request.body.size() > m_State.limits.maxSimpleUploadBytes)
+            return GraphError(413, QStringLiteral("invalidRequest"),
+                QStringLiteral("The request is larger than one upload takes; use an upload session."));
         MEmuItem& file = existing ? *existing : m_State.AddItem(m_Account.key, parent->id, MEmuItem::File, name);
         file.content = m_Request.body;
         file.modified = QDateTime::currentDateTimeUtc();
@@ -255,6 +240,56 @@ private:
     QString m_Base;
 };
 
+QByteArray Drive::ItemJson(const MEmuItem& item, const QStringList& select)
+{
+    auto wanted = [&](const char* field) { return select.isEmpty() || select.contains(QLatin1String(field)); };
+    MJsonWriter w;
+    w.BeginObject();
+    // A download address comes first, as the service writes it, and only for files.
+    if (item.kind == MEmuItem::File && wanted("@microsoft.graph.downloadUrl"))
+        w.Field("@microsoft.graph.downloadUrl", DownloadUrl(item));
+    if (wanted("createdDateTime"))
+        w.Field("createdDateTime", Time(item.created));
+    if (wanted("id"))
+        w.Field("id", item.id);
+    if (wanted("lastModifiedDateTime"))
+        w.Field("lastModifiedDateTime", Time(item.modified));
+    if (wanted("name"))
+        w.Field("name", item.parentId.isEmpty() ? QStringLiteral("root") : item.name);
+    if (wanted("size"))
+        w.Field("size", Size(item));
+    if (wanted("webUrl"))
+        w.Field("webUrl",
+            m_Request.origin
+                + QStringLiteral("/redir.aspx?cid=%1&resid=%2").arg(m_Account.cid.toLower(), UrlEncode(item.id)));
+    if (wanted("parentReference") && !item.parentId.isEmpty()) {
+        w.Key("parentReference").BeginObject();
+        w.Field("driveId", m_Account.cid.toLower()).Field("driveType", QStringLiteral("personal"));
+        w.Field("id", item.parentId).Field("path", m_State.ParentPath(item.id));
+        w.EndObject();
+    }
+    if (item.kind == MEmuItem::File && wanted("file")) {
+        w.Key("file").BeginObject().Field("mimeType", item.mimeType);
+        // Hashing a file of gigabytes for every listing would stall the emulator; the application
+        // reads no hashes, so large files go without.
+        if (item.content.size() <= kHashedBytes) {
+            w.Key("hashes").BeginObject().Field("sha1Hash",
+                QString::fromLatin1(
+                    QCryptographicHash::hash(item.content, QCryptographicHash::Sha1).toHex().toUpper()));
+            w.EndObject();
+        }
+        w.EndObject();
+    }
+    if (item.kind == MEmuItem::Folder && wanted("folder"))
+        w.Key("folder").BeginObject().Field("childCount", qint64(item.children.size())).EndObject();
+    if (item.kind == MEmuItem::Notebook && wanted("package"))
+        w.Key("package").BeginObject().Field("type", QStringLiteral("oneNote")).EndObject();
+    if (item.parentId.isEmpty() && wanted("root"))
+        w.Key("root").BeginObject().EndObject();
+    w.EndObject();
+    return w.Text();
+}
+
 } // namespace
 
 MEmuResponse HandleDrive(MEmulator::Impl& emu, MEmuAccount& account, const MEmuRequest& request,
@@ -263,14 +298,13 @@ MEmuResponse HandleDrive(MEmulator::Impl& emu, MEmuAccount& account, const MEmuR
     return Drive(emu, account, request, base).Handle(segments);
 }
 
+QByteArray DriveItemJson(MEmulator::Impl& emu, MEmuAccount& account, const MEmuRequest& request, const MEmuItem& item)
+{
+    return Drive(emu, account, request, QString()).ItemJson(item, {});
+}
+
 MEmuResponse HandleDownload(MEmulator::Impl& emu, const MEmuRequest& request)
 {
-    if (request.path.startsWith(QLatin1String("/_monitor/"))) {
-        MJsonWriter w;
-        w.BeginObject().Field("status", QStringLiteral("completed")).Field("percentageComplete", 100);
-        w.Field("resourceId", request.path.mid(10)).EndObject();
-        return JsonAnswer(200, w.Text());
-    }
     // Pre-authenticated: no bearer token, only the token in the address, valid for a limited time.
     auto it = emu.downloadAddresses.find(request.path.mid(11));
     if (it == emu.downloadAddresses.end() || it->second.expires <= QDateTime::currentDateTimeUtc())

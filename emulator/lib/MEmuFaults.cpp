@@ -13,9 +13,9 @@ bool Matches(const QString& pattern, const QString& path)
 
 std::optional<MEmuFault::Kind> KindNamed(const QString& name)
 {
-    static const std::pair<const char*, MEmuFault::Kind> kinds[]
-        = {{"delay", MEmuFault::Delay}, {"drop", MEmuFault::Drop}, {"error", MEmuFault::Error},
-            {"html", MEmuFault::Html}, {"throttle", MEmuFault::Throttle}, {"empty", MEmuFault::Empty}};
+    static const std::pair<const char*, MEmuFault::Kind> kinds[] = {{"delay", MEmuFault::Delay},
+        {"drop", MEmuFault::Drop}, {"error", MEmuFault::Error}, {"html", MEmuFault::Html},
+        {"throttle", MEmuFault::Throttle}, {"empty", MEmuFault::Empty}, {"failed", MEmuFault::Failed}};
     for (const auto& [text, kind] : kinds)
         if (name == QLatin1String(text))
             return kind;
@@ -44,6 +44,10 @@ std::optional<MEmuFault> ParseFault(const QString& rule, QString* error)
         fault.status = 400;
         fault.code = QStringLiteral("20102");
         fault.message = QStringLiteral("The requested resource does not exist.");
+    }
+    if (fault.kind == MEmuFault::Failed) {
+        fault.code = QStringLiteral("generalException");
+        fault.message = QStringLiteral("The copy could not be completed.");
     }
     for (qsizetype i = 3; i < words.size(); ++i) {
         const QString key = words[i].section(QLatin1Char('='), 0, 0);

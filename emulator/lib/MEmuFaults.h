@@ -16,10 +16,11 @@
 //     html                 status 500 with an HTML error page
 //     throttle retryAfter=N               429 with code "20166" and Retry-After N (none for 0)
 //     empty                status 200 with an empty body
+//     failed code=C message=M   on a copy's monitor address: the copy fails with that error
 // and for every kind: count=N (default 1), and after=N to let the first N matching requests through.
 struct MEmuFault
 {
-    enum Kind { Delay, Drop, Error, Html, Throttle, Empty };
+    enum Kind { Delay, Drop, Error, Html, Throttle, Empty, Failed };
     QString method;
     QString pattern;
     Kind kind = Error;

@@ -3,7 +3,9 @@
 //  "accounts":[{"key":"personal", "kind":"personal|work|china", "displayName", "mail", "id", "cid",
 //    "notebooks":[{"name", "sections":[...], "sectionGroups":[{"name", "sections", "sectionGroups"}]}],
 //    "sharedNotebooks":[{"owner":"work", "name":"Team Notebook", "userRole":"Contributor"}],
-//    "files":[{"path":"Folder/Lost.onetmp", "size":2048}]}]}
+//    "files":[{"path":"Folder/Lost.onetmp", "size":2048}, {"folder":"Photos", "generatedFiles":230}]}]}
+// "limits" may set "childrenPageSize", "maxSimpleUploadBytes" and "copyMonitorPolls" (how often a
+// copy's monitor says "inProgress" before the copy is made).
 // A section: {"name", "size", "pages":[{"title", "created", "body", "resources":[{"name", "mime",
 // "base64" | "text" | "png":{"width", "height", "color"}}]}], "generatedPages":N}. A page body is page-creation HTML;
 // it is rendered as if posted. A page may instead give {"title", "created", "html"}: the content as the
@@ -110,15 +112,28 @@ public:
         return std::nullopt;
     }
 
+    // {"path":"A/B/Lost.onetmp", "size":N}, or {"folder":"A/Photos", "generatedFiles":N} for a folder
+    // of N small files "File 0001.jpg", ... (for listings longer than one page).
     void File(const MEmuAccount& account, const QJsonObject& f)
     {
-        const QStringList path = Str(f, "path").split(QLatin1Char('/'), Qt::SkipEmptyParts);
+        const bool generated = f.contains(QLatin1String("generatedFiles"));
+        QStringList path = Str(f, generated ? "folder" : "path").split(QLatin1Char('/'), Qt::SkipEmptyParts);
         if (path.isEmpty())
             return;
+        if (generated)
+            path.append(QString());
         QString parentId = account.rootId;
         for (qsizetype i = 0; i + 1 < path.size(); ++i) {
             MEmuItem* folder = m_State.ChildNamed(parentId, path[i]);
             parentId = folder ? folder->id : m_State.AddItem(account.key, parentId, MEmuItem::Folder, path[i]).id;
+        }
+        if (generated) {
+            const int count = f.value(QLatin1String("generatedFiles")).toInt();
+            for (int n = 1; n <= count; ++n) {
+                const QString name = QStringLiteral("File %1.jpg").arg(n, 4, 10, QLatin1Char('0'));
+                m_State.AddItem(account.key, parentId, MEmuItem::File, name).content = SectionBytes(name, 512);
+            }
+            return;
         }
         MEmuItem& file = m_State.AddItem(account.key, parentId, MEmuItem::File, path.last());
         file.content = SectionBytes(path.last(), f.value(QLatin1String("size")).toInteger(2048));
@@ -182,6 +197,8 @@ std::optional<QString> MEmuState::LoadFixture(const QJsonObject& fixture)
     limits.maxRequestBytes = l.value(QLatin1String("maxRequestBytes")).toInteger(limits.maxRequestBytes);
     limits.maxPartBytes = l.value(QLatin1String("maxPartBytes")).toInteger(limits.maxPartBytes);
     limits.childrenPageSize = l.value(QLatin1String("childrenPageSize")).toInt(limits.childrenPageSize);
+    limits.maxSimpleUploadBytes = l.value(QLatin1String("maxSimpleUploadBytes")).toInteger(limits.maxSimpleUploadBytes);
+    limits.copyMonitorPolls = l.value(QLatin1String("copyMonitorPolls")).toInt(limits.copyMonitorPolls);
 
     Loader loader(*this);
     const QJsonArray accounts = fixture.value(QLatin1String("accounts")).toArray();

@@ -89,6 +89,34 @@ struct MEmulator::Impl
     };
     std::map<QString, Download> downloadAddresses; // the token in a pre-authenticated address
     qint64 downloadLifetime = 3600; // seconds a download address stays valid
+    // Copies in the background, each behind its monitor address.
+    struct CopyJob
+    {
+        enum State { InProgress, Completed, Failed };
+        QString accountKey;
+        QString sourceId;
+        QString parentId;
+        QString name;
+        int pollsLeft = 0;
+        int polls = 0;
+        State state = InProgress;
+        QString resourceId;
+        QString errorCode;
+        QString errorMessage;
+    };
+    std::map<QString, CopyJob> copyJobs; // by the token in the monitor address
+    // Upload sessions, each behind its upload address.
+    struct UploadJob
+    {
+        QString accountKey;
+        QString parentId;
+        QString name;
+        QString conflictBehavior;
+        qint64 total = -1; // the file's size, from the first fragment's Content-Range
+        QByteArray received;
+        QDateTime expires;
+    };
+    std::map<QString, UploadJob> uploadJobs; // by the token in the upload address
 
     mutable std::mutex logMutex;
     std::vector<MEmuLoggedRequest> log;
@@ -124,3 +152,13 @@ MEmuResponse HandleOneNote(MEmulator::Impl& emu, MEmuAccount& account, const MEm
 MEmuResponse HandleDrive(MEmulator::Impl& emu, MEmuAccount& account, const MEmuRequest& request,
     const QStringList& segments, const QString& base);
 MEmuResponse HandleDownload(MEmulator::Impl& emu, const MEmuRequest& request);
+// An item's JSON as the drive interface writes it.
+QByteArray DriveItemJson(MEmulator::Impl& emu, MEmuAccount& account, const MEmuRequest& request, const MEmuItem& item);
+// The background work of the drive: copy monitors (/_monitor/...) and upload sessions (/_upload/...).
+// A "failed" fault on a monitor address makes that copy fail with the fault's code and message.
+MEmuResponse HandleDriveJob(MEmulator::Impl& emu, const MEmuRequest& request, const std::optional<MEmuFault>& failCopy);
+// The answers that open them, for the drive's handler (the caller holds stateMutex).
+MEmuResponse StartCopyJob(MEmulator::Impl& emu, const MEmuAccount& account, const MEmuRequest& request,
+    const QString& sourceId, const QString& parentId, const QString& name);
+MEmuResponse StartUploadJob(MEmulator::Impl& emu, const MEmuAccount& account, const MEmuRequest& request,
+    const QString& parentId, const QString& name, const QString& conflictBehavior);

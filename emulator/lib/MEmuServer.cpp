@@ -83,6 +83,7 @@ MEmuResponse FaultAnswer(const MEmuFault& fault)
         return r;
     }
     case MEmuFault::Error:
+    case MEmuFault::Failed: // away from a monitor address, a plain error
         return GraphError(fault.status, fault.code, fault.message);
     case MEmuFault::Html:
         return HtmlAnswer(500,
@@ -296,11 +297,18 @@ MEmuResponse MEmulator::Impl::Dispatch(const MEmuRequest& request)
     if (HandleInspection(*this, request, response))
         return response;
     Log(*this, request);
+    const bool job
+        = request.path.startsWith(QLatin1String("/_monitor/")) || request.path.startsWith(QLatin1String("/_upload/"));
+    std::optional<MEmuFault> failCopy;
     if (std::optional<MEmuFault> fault = faults.Take(request.method, request.path)) {
-        MEmuResponse answer = FaultAnswer(*fault);
-        if (fault->kind != MEmuFault::Delay)
-            return answer;
-        response.delayMs = answer.delayMs; // then answer normally
+        if (fault->kind == MEmuFault::Failed && job) {
+            failCopy = fault; // the monitor answers, and says the copy failed
+        } else {
+            MEmuResponse answer = FaultAnswer(*fault);
+            if (fault->kind != MEmuFault::Delay)
+                return answer;
+            response.delayMs = answer.delayMs; // then answer normally
+        }
     }
     const int delay = response.delayMs;
     const std::lock_guard lock(stateMutex);
@@ -308,7 +316,12 @@ MEmuResponse MEmulator::Impl::Dispatch(const MEmuRequest& request)
         response.delayMs = delay;
         return response;
     }
-    if (request.path.startsWith(QLatin1String("/_download/")) || request.path.startsWith(QLatin1String("/_monitor/"))) {
+    if (job) {
+        response = HandleDriveJob(*this, request, failCopy);
+        response.delayMs = delay;
+        return response;
+    }
+    if (request.path.startsWith(QLatin1String("/_download/"))) {
         response = HandleDownload(*this, request);
         response.delayMs = delay;
         return response;
@@ -528,6 +541,8 @@ void MEmulator::Impl::ResetAll()
         refreshTokens.clear();
         codes.clear();
         downloadAddresses.clear();
+        copyJobs.clear();
+        uploadJobs.clear();
     }
     faults.Clear();
     const std::lock_guard lock(logMutex);

@@ -83,6 +83,8 @@ struct MEmuLimits
     qint64 maxPartBytes = 25 * 1024 * 1024; // documented size guidance per data part
     int maxTop = 100;
     int childrenPageSize = 200;
+    qint64 maxSimpleUploadBytes = 250LL * 1000 * 1000; // documented limit of a one-request upload
+    int copyMonitorPolls = 1; // how often a copy's monitor says "inProgress" before it is done
 };
 
 class MEmuState

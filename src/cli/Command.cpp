@@ -2,13 +2,17 @@
 
 #include "Attachments.h"
 #include "Config.h"
+#include "CopySections.h"
 #include "Export.h"
 #include "ImportEnex.h"
-#include "Retitle.h"
-#include "Search.h"
 #include "ImportFiles.h"
 #include "ImportTree.h"
+#include "Lost.h"
+#include "Restore.h"
+#include "Retitle.h"
+#include "Search.h"
 #include "Signin.h"
+#include "Sizes.h"
 #include "Tags.h"
 #include "Tree.h"
 #include "Whoami.h"
@@ -45,6 +49,10 @@ const QList<std::shared_ptr<MCliCommand>>& MCliCommand::All()
         std::make_shared<MCliAttachments>(),
         std::make_shared<MCliImportFiles>(),
         std::make_shared<MCliImportTree>(),
+        std::make_shared<MCliLost>(),
+        std::make_shared<MCliCopySections>(),
+        std::make_shared<MCliRestore>(),
+        std::make_shared<MCliSizes>(),
     };
     return commands;
 }

@@ -19,7 +19,7 @@ QString PartPathFor(const QString& path)
 } // namespace
 
 MDownloadOutcome DownloadToFile(MHttpRequest request, const QString& path,
-    const std::function<MServiceAnswer(const MHttpRequest&)>& send, qint64 expectedSize, bool replaceExisting)
+    const std::function<MServiceAnswer(const MHttpRequest&)>& send, qint64 expectedSize, MExistingFile existing)
 {
     MDownloadOutcome outcome;
     const QString partPath = PartPathFor(path);
@@ -37,11 +37,17 @@ MDownloadOutcome DownloadToFile(MHttpRequest request, const QString& path,
         QFile::remove(partPath);
         return outcome;
     }
-    if (QFile::exists(path) && (!replaceExisting || !QFile::remove(path))) {
+    if (existing == MExistingFile::Keep && QFileInfo::exists(path)) {
+        outcome.reason = Localized("reasonFileExists").arg(path);
+        QFile::remove(partPath);
+        return outcome;
+    }
+    if (existing == MExistingFile::Replace && QFile::exists(path) && !QFile::remove(path)) {
         outcome.reason = Localized("reasonCannotWrite").arg(path);
         QFile::remove(partPath);
         return outcome;
     }
+    // Never over a file: rename refuses a name that exists, even one made since the check above.
     outcome.saved = QFile::rename(partPath, path);
     if (!outcome.saved) {
         outcome.reason = Localized("reasonCannotWrite").arg(path);

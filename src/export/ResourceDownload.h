@@ -13,15 +13,20 @@ struct MDownloadOutcome
     QString reason; // why nothing was saved, in words a user can read
 };
 
+// What a download does with a file already at its path.
+enum class MExistingFile {
+    Replace,
+    Keep, // the download fails and the file stays as it is
+};
+
 // Streams the answer to `request` into a temporary file beside `path` and moves it into place only
 // when it arrived whole and is the file asked for (a 2xx answer that is not the service's error
 // object, and of `expectedSize` bytes when that is known), so an error answer never lands under the
-// user's file name and a failed download leaves no part file behind. A file already at `path` is
-// replaced, unless `replaceExisting` is false: then the download fails rather than take its place.
-// `send` sends the request and judges its answer (a service session, as a rule).
+// user's file name and a failed download leaves no part file behind. `send` sends the request and
+// judges its answer (a service session, as a rule).
 MDownloadOutcome DownloadToFile(MHttpRequest request, const QString& path,
     const std::function<MServiceAnswer(const MHttpRequest&)>& send, qint64 expectedSize = -1,
-    bool replaceExisting = true);
+    MExistingFile existing = MExistingFile::Replace);
 
 // Writes `text` as UTF-8 to a new file; false when the file exists already or any step fails.
 bool WriteNewTextFile(const QString& path, const QString& text);

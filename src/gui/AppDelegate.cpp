@@ -17,13 +17,17 @@
 #include "model/MOLONUtils.h"
 #include "panels/MSViewListTags.h"
 #include "panels/MViewAccount.h"
+#include "panels/MViewCopySections.h"
 #include "panels/MViewEvernote.h"
 #include "panels/MViewExport.h"
-#include "panels/MViewListAttachments.h"
-#include "panels/MViewReplace.h"
-#include "panels/MViewSearch.h"
+#include "panels/MViewFindLost.h"
 #include "panels/MViewImport.h"
 #include "panels/MViewImportTree.h"
+#include "panels/MViewListAttachments.h"
+#include "panels/MViewReplace.h"
+#include "panels/MViewRestore.h"
+#include "panels/MViewSearch.h"
+#include "panels/MViewSectionSize.h"
 #include "util/FileUtils.h"
 #include "widgets/MCheckBoxStyle.h"
 
@@ -98,6 +102,10 @@ void AppDelegate::CreatePanels()
     auto* importTree = new MViewImportTree();
     connect(importTree, &MViewImportTree::SectionsCreated, this, [this] { CreateNotebooksTree(true, true); });
     m_ViewImportTree = importTree;
+    m_ViewFindLost = new MViewFindLost();
+    m_ViewSectionSize = new MViewSectionSize();
+    m_ViewCopySections = new MViewCopySections();
+    m_ViewRestore = new MViewRestore();
     m_Window->SetPanel(MPanelKind::ListTags, m_ViewListTags);
     m_Window->SetPanel(MPanelKind::ListAttachments, m_ViewListAttachments);
     m_Window->SetPanel(MPanelKind::Replace, m_ViewReplace);

@@ -104,7 +104,8 @@ bool MSaveAttachmentsTask::DownloadAttachment(const QString& url, const QString&
     options.userContent = true;
     const MDownloadOutcome outcome = DownloadToFile(
         ServiceRequestEncoded("GET", url, kDownloadTimeout), path,
-        [&](const MHttpRequest& request) { return m_Session.Send(request, MExpect::Bytes, options); }, -1, false);
+        [&](const MHttpRequest& request) { return m_Session.Send(request, MExpect::Bytes, options); }, -1,
+        MExistingFile::Keep);
     if (failure)
         *failure = outcome.reason;
     return outcome.saved;

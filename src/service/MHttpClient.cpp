@@ -68,6 +68,26 @@ size_t WriteHeader(char* data, size_t size, size_t count, void* user)
     return bytes;
 }
 
+// The request body read from a file, a piece at a time, as libcurl asks for it.
+struct MUpload
+{
+    QFile file;
+    qint64 left = 0;
+};
+
+size_t ReadUpload(char* buffer, size_t size, size_t count, void* user)
+{
+    auto* upload = static_cast<MUpload*>(user);
+    const qint64 wanted = std::min<qint64>(upload->left, static_cast<qint64>(size * count));
+    if (wanted <= 0)
+        return 0;
+    const qint64 read = upload->file.read(buffer, wanted);
+    if (read <= 0)
+        return CURL_READFUNC_ABORT; // the file ended early or cannot be read: no partial body goes out
+    upload->left -= read;
+    return static_cast<size_t>(read);
+}
+
 struct MHeaderList
 {
     curl_slist* list = nullptr;
@@ -75,9 +95,18 @@ struct MHeaderList
     void Append(const QByteArray& line) { list = curl_slist_append(list, line.constData()); }
 };
 
-void SetMethodAndBody(CURL* curl, const MHttpRequest& request)
+void SetMethodAndBody(CURL* curl, const MHttpRequest& request, MUpload* upload)
 {
     const QByteArray method = request.method.toUpper();
+    if (upload) {
+        curl_easy_setopt(curl, CURLOPT_UPLOAD, 1L);
+        curl_easy_setopt(curl, CURLOPT_READFUNCTION, &ReadUpload);
+        curl_easy_setopt(curl, CURLOPT_READDATA, upload);
+        curl_easy_setopt(curl, CURLOPT_INFILESIZE_LARGE, static_cast<curl_off_t>(upload->left));
+        if (method != "PUT")
+            curl_easy_setopt(curl, CURLOPT_CUSTOMREQUEST, method.constData());
+        return;
+    }
     if (method == "GET" && request.body.isEmpty()) {
         curl_easy_setopt(curl, CURLOPT_HTTPGET, 1L);
         return;
@@ -165,10 +194,23 @@ MHttpResponse MHttpClient::Send(const MHttpRequest& request)
         transfer.file = file.get();
     }
 
+    std::unique_ptr<MUpload> upload;
+    if (!request.uploadFile.isEmpty()) {
+        upload = std::make_unique<MUpload>();
+        upload->file.setFileName(request.uploadFile);
+        upload->left = request.uploadLength;
+        if (!upload->file.open(QIODevice::ReadOnly) || !upload->file.seek(request.uploadOffset)
+            || upload->file.size() < request.uploadOffset + request.uploadLength) {
+            response.sent = true;
+            response.transportError = QStringLiteral("cannot read %1").arg(request.uploadFile);
+            return response;
+        }
+    }
+
     const QByteArray url = request.url.toUtf8();
     curl_easy_setopt(curl, CURLOPT_URL, url.constData());
     SetCommonOptions(curl, request);
-    SetMethodAndBody(curl, request);
+    SetMethodAndBody(curl, request, upload.get());
 
     MHeaderList headers;
     for (const auto& [name, value] : request.headers)
@@ -193,6 +235,8 @@ MHttpResponse MHttpClient::Send(const MHttpRequest& request)
         response.transportError = QString::fromUtf8(errorText[0] ? errorText : curl_easy_strerror(result));
         if (transfer.writeFailed)
             response.transportError = QStringLiteral("cannot write %1").arg(request.bodyFile);
+        if (result == CURLE_ABORTED_BY_CALLBACK && upload)
+            response.transportError = QStringLiteral("cannot read %1").arg(request.uploadFile);
         if (file) {
             // A half-written download must never pass for the file it was meant to be.
             file->close();

@@ -18,6 +18,12 @@ struct MHttpRequest
     // When set, the answer body streams into this file (created or truncated) instead of memory, and
     // MHttpResponse::body holds only its first 64 KiB, enough to recognise a service error text.
     QString bodyFile;
+    // When set, the request body is read from this file while it is sent, `uploadLength` bytes from
+    // `uploadOffset` on, and `body` is not used: a file of any size goes out in bounded memory. A
+    // file that cannot be read, or ends early, ends the request without an answer.
+    QString uploadFile;
+    qint64 uploadOffset = 0;
+    qint64 uploadLength = 0;
 };
 
 struct MHttpResponse

@@ -54,6 +54,40 @@ QJsonArray Entries(const QJsonObject& listing)
     return listing.value(QLatin1String("value")).toArray();
 }
 
+// A children listing with every page of it: the "@odata.nextLink" of each page is followed, and the
+// entries are merged into one {"value":[...]}. Absent when any page cannot be read.
+std::optional<QByteArray> ReadWholeListing(
+    MServiceSession& session, const QString& url, MOneDriveReadPolicy policy, QString* failure)
+{
+    std::optional<QByteArray> page
+        = Read(session, ServiceRequestEncoded("GET", url, kReadTimeout), MExpect::List, policy, failure);
+    if (!page)
+        return std::nullopt;
+    QJsonObject listing = QJsonDocument::fromJson(*page).object();
+    QString next = listing.value(QLatin1String("@odata.nextLink")).toString();
+    if (next.isEmpty())
+        return page; // one page: the answer as it came
+    // A listing cut into pages: a lookup that saw only the first page would miss a section file
+    // beyond it, and a later upload under a "free" name would replace the user's file.
+    QJsonArray entries = Entries(listing);
+    for (int pages = 1; !next.isEmpty() && pages < kMostListingPages; ++pages) {
+        // The next link is a complete, already encoded address.
+        page = Read(session, ServiceRequest("GET", next, kReadTimeout), MExpect::List, policy, failure);
+        if (!page)
+            return std::nullopt; // a partial listing would pass for the whole folder
+        const QJsonObject more = QJsonDocument::fromJson(*page).object();
+        for (const QJsonValue& entry : Entries(more))
+            entries.append(entry);
+        const QString following = more.value(QLatin1String("@odata.nextLink")).toString();
+        next = following == next ? QString() : following;
+    }
+    if (!next.isEmpty())
+        return std::nullopt;
+    QJsonObject merged;
+    merged.insert(QLatin1String("value"), entries);
+    return QJsonDocument(merged).toJson(QJsonDocument::Compact);
+}
+
 } // namespace
 
 QString MOLODUtils::ConvertOneNoteAPIID2OneDriveID(const QString& oneNoteApiId)
@@ -90,33 +124,16 @@ std::optional<QByteArray> MOLODUtils::GetAOneDriveFolderChildrenJson(
     const QString url = ItemUrl(session.Account(), folderId, "/children");
     if (url.isEmpty())
         return std::nullopt;
-    std::optional<QByteArray> page
-        = Read(session, ServiceRequestEncoded("GET", url, kReadTimeout), MExpect::List, policy, failure);
-    if (!page)
+    return ReadWholeListing(session, url, policy, failure);
+}
+
+std::optional<QByteArray> MOLODUtils::GetOneDriveRootChildrenJson(
+    MServiceSession& session, MOneDriveReadPolicy policy, QString* failure)
+{
+    const std::optional<QString> api = session.Account().APIUrl();
+    if (!api)
         return std::nullopt;
-    QJsonObject listing = QJsonDocument::fromJson(*page).object();
-    QString next = listing.value(QLatin1String("@odata.nextLink")).toString();
-    if (next.isEmpty())
-        return page; // one page: the answer as it came
-    // A listing cut into pages: a lookup that saw only the first page would miss a section file
-    // beyond it, and a later upload under a "free" name would replace the user's file.
-    QJsonArray entries = Entries(listing);
-    for (int pages = 1; !next.isEmpty() && pages < kMostListingPages; ++pages) {
-        // The next link is a complete, already encoded address.
-        page = Read(session, ServiceRequest("GET", next, kReadTimeout), MExpect::List, policy, failure);
-        if (!page)
-            return std::nullopt; // a partial listing would pass for the whole folder
-        const QJsonObject more = QJsonDocument::fromJson(*page).object();
-        for (const QJsonValue& entry : Entries(more))
-            entries.append(entry);
-        const QString following = more.value(QLatin1String("@odata.nextLink")).toString();
-        next = following == next ? QString() : following;
-    }
-    if (!next.isEmpty())
-        return std::nullopt;
-    QJsonObject merged;
-    merged.insert(QLatin1String("value"), entries);
-    return QJsonDocument(merged).toJson(QJsonDocument::Compact);
+    return ReadWholeListing(session, *api + QStringLiteral("/drive/root/children"), policy, failure);
 }
 
 QString MOLODUtils::GetSectionGroupFolderInOneDrive(
@@ -168,11 +185,12 @@ bool MOLODUtils::CreateNewFolderInOneDrive(
         node.intValue = -1;
         return false;
     }
-    const QString body = account.MSAccountType() == MAccount::OneNotePersonal
-        ? QStringLiteral("{'name':'%1'}").arg(node.name)
-        : QStringLiteral("{'name':'%1', 'folder': { }}").arg(node.name);
+    // Written as JSON, so that a name with a quote or a backslash in it arrives as the user wrote it.
+    QJsonObject body {{QStringLiteral("name"), node.name}};
+    if (account.MSAccountType() != MAccount::OneNotePersonal)
+        body.insert(QStringLiteral("folder"), QJsonObject());
     MHttpRequest request = ServiceRequestEncoded("POST", url, kCreateFolderTimeout);
-    SetRequestBody(request, "application/json", body.toUtf8());
+    SetRequestBody(request, "application/json", QJsonDocument(body).toJson(QJsonDocument::Compact));
     const MServiceAnswer answer = session.Send(request, MExpect::Created);
     if (answer.failure == MAnswerFailure::NotSent || answer.failure == MAnswerFailure::Stopped) {
         node.intValue = -1;

@@ -45,6 +45,9 @@ public:
     // any page cannot be read.
     static std::optional<QByteArray> GetAOneDriveFolderChildrenJson(
         MServiceSession& session, const QString& folderId, MOneDriveReadPolicy policy = {}, QString* failure = nullptr);
+    // The drive root's children, every page of them, in the same form.
+    static std::optional<QByteArray> GetOneDriveRootChildrenJson(
+        MServiceSession& session, MOneDriveReadPolicy policy = {}, QString* failure = nullptr);
 
     // The first entry whose name matches ignoring case: its id, and its "size" in `fileSize` (0
     // when none matches); "" when none does.

@@ -1,7 +1,8 @@
 // pagewright-screenshots OUTDIR [--dark]: signs in against an in-process emulator with the demo
 // fixture and saves PNGs of the main window (tree filled, a panel shown, an export during its run
 // and after it, the search, replace, tags and attachments panels after a run, the file and folder-tree
-// imports before and after their runs), the sign-in, options, about, chooser and notebook-information windows.
+// imports before and after their runs, the four section-file panels after a run), the sign-in,
+// options, about, chooser and notebook-information windows.
 // scripts/screenshot runs it under Xvfb, at 100% and 150%, and once more in a dark palette.
 #include "EmulatorSettings.h"
 
@@ -16,13 +17,19 @@
 #include "app/GlobalSettings.h"
 #include "panels/MAttachmentTableModel.h"
 #include "panels/MSViewListTags.h"
+#include "panels/MViewCopySections.h"
 #include "panels/MViewExport.h"
-#include "panels/MViewListAttachments.h"
-#include "panels/MViewReplace.h"
-#include "panels/MViewSearch.h"
+#include "panels/MViewFindLost.h"
 #include "panels/MViewImport.h"
 #include "panels/MViewImportTree.h"
+#include "panels/MViewListAttachments.h"
+#include "panels/MViewReplace.h"
+#include "panels/MViewRestore.h"
+#include "panels/MViewSearch.h"
+#include "panels/MViewSectionSize.h"
+#include "util/MessageBox.h"
 
+#include <QAbstractButton>
 #include <QAction>
 #include <QApplication>
 #include <QCheckBox>
@@ -253,6 +260,107 @@ int ShootImportRuns(AppDelegate& delegate, MEmulator& emulator, const QDir& out)
     return failures;
 }
 
+// Messages of a run (the copy's closing note) are not shown while the windows are shot.
+class MSilentMessageBox final : public MMessageBoxHandler
+{
+public:
+    void ShowMessage(const QString&) override { }
+    int AskYesNo(const QString&) override { return kAlertFirstButtonReturn; }
+};
+
+// Starts the run of the panel shown and waits until it has ended.
+bool RunShownPanel(MMainWindow* window, QAbstractButton* button)
+{
+    auto* panel = qobject_cast<MPanelBase*>(window->CurrentPanel());
+    if (!panel)
+        return false;
+    bool ended = false;
+    const QMetaObject::Connection connection
+        = QObject::connect(panel, &MPanelBase::RunEnded, [&ended] { ended = true; });
+    button->click();
+    QElapsedTimer timer;
+    timer.start();
+    while (!ended && timer.elapsed() < 60000)
+        Pause(100);
+    QObject::disconnect(connection);
+    return ended;
+}
+
+// The four panels on section files after a run each: the lost sections found (one saved), the sizes
+// of a notebook and a shared one, a copy whose first section the service fails, and a restore of a
+// file and a folder beside what is there.
+int ShootDrivePanels(AppDelegate& delegate, MEmulator& emulator, const QDir& out)
+{
+    MMainWindow* window = delegate.window();
+    if (delegate.Root().childCount() < 3)
+        return 1;
+    SetMessageBoxHandler(std::make_shared<MSilentMessageBox>());
+    GlobalSettings().UploadInterval = 0;
+    GlobalSettings().DownloadInterval = 0;
+    int failures = 0;
+    QTemporaryDir local;
+
+    window->ShowButtonAndPanel(QStringLiteral("btnFindLost"));
+    auto* lost = qobject_cast<MViewFindLost*>(window->CurrentPanel());
+    if (lost && RunShownPanel(window, lost->StartButton())) {
+        lost->checkAllItems(0);
+        lost->OutlineModel()->setData(lost->OutlineModel()->index(1, 0), Qt::Checked, Qt::CheckStateRole);
+        lost->ChooseSaveFolder = [&local] { return local.path(); };
+        RunShownPanel(window, lost->mBtnSave);
+    }
+    failures += Save(window, out, "findlost-finished.png") ? 0 : 1;
+
+    MTreeModel* model = window->TreeModel();
+    const auto checkOnly = [&](const QList<MONObject*>& nodes) {
+        model->SetAllChecked(false);
+        for (MONObject* node : nodes)
+            SetCheckState(node, 1);
+        model->Reload();
+        window->OutlineTree()->expandAll();
+    };
+    MONObject* journal = delegate.Root().child(0);
+    MONObject* recipes = delegate.Root().child(1);
+    MONObject* shared = delegate.Root().child(delegate.Root().childCount() - 1);
+    checkOnly({journal, shared});
+    window->ShowButtonAndPanel(QStringLiteral("btnSectionSize"));
+    if (auto* sizes = qobject_cast<MViewSectionSize*>(window->CurrentPanel()))
+        RunShownPanel(window, sizes->StartButton());
+    failures += Save(window, out, "sizes-finished.png") ? 0 : 1;
+
+    checkOnly({journal->child(0), journal->child(1)});
+    emulator.AddFault(
+        QStringLiteral("GET /_monitor/* failed code=quotaLimitReached message=There+is+not+enough+space count=1"));
+    window->ShowButtonAndPanel(QStringLiteral("btnCopySections"));
+    if (auto* copy = qobject_cast<MViewCopySections*>(window->CurrentPanel())) {
+        copy->ChooseTarget = [recipes] { return recipes->objId; };
+        RunShownPanel(window, copy->StartButton());
+    }
+    failures += Save(window, out, "copy-finished.png") ? 0 : 1;
+    emulator.ClearFaults();
+
+    checkOnly({journal});
+    QDir(local.path()).mkpath(QStringLiteral("Trip/Day trips"));
+    for (const char* name : {"Lisbon 2024.one", "Trip/Porto.one", "Trip/Day trips/Sintra.one"}) {
+        QFile file(QDir(local.path()).filePath(QLatin1String(name)));
+        if (file.open(QIODevice::WriteOnly))
+            file.write(QByteArray(48 * 1024, 'x'));
+    }
+    window->ShowButtonAndPanel(QStringLiteral("btnRestore"));
+    if (auto* restore = qobject_cast<MViewRestore*>(window->CurrentPanel())) {
+        restore->ChooseFiles
+            = [&local] { return QStringList {QDir(local.path()).filePath(QStringLiteral("Lisbon 2024.one"))}; };
+        restore->ChooseFolder = [&local] { return QDir(local.path()).filePath(QStringLiteral("Trip")); };
+        restore->mBtnAddFiles->click();
+        restore->OutlineTree()->setCurrentIndex(QModelIndex());
+        restore->mBtnAddFolder->click();
+        failures += Save(window, out, "restore-list.png") ? 0 : 1;
+        RunShownPanel(window, restore->StartButton());
+    }
+    failures += Save(window, out, "restore-finished.png") ? 0 : 1;
+    SetMessageBoxHandler(nullptr);
+    return failures;
+}
+
 } // namespace
 
 int main(int argc, char* argv[])
@@ -317,6 +425,7 @@ int main(int argc, char* argv[])
     failures += ShootExportRun(delegate, *emulator, out);
     failures += ShootPageTasks(delegate, out);
     failures += ShootImportRuns(delegate, *emulator, out);
+    failures += ShootDrivePanels(delegate, *emulator, out);
 
     {
         MWinOptons options(window);

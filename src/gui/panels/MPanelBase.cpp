@@ -158,13 +158,6 @@ void MPanelBase::SetResultAreaVisible(bool visible)
     ShowResultView();
 }
 
-void MPanelBase::SetResultView(QWidget* view)
-{
-    SetResultAreaVisible(false);
-    layout()->addWidget(view);
-    static_cast<QVBoxLayout*>(layout())->setStretchFactor(view, 1);
-}
-
 void MPanelBase::ShowResultView()
 {
     if (m_OwnView) {
@@ -276,6 +269,7 @@ bool MPanelBase::BeginRun(
         recorder->WriteReport();
     });
     thread->setObjectName(threadName);
+    m_ThreadName = threadName;
     connect(thread, &QThread::finished, this, &MPanelBase::EndRun);
     connect(thread, &QThread::finished, thread, &QObject::deleteLater);
     thread->start();

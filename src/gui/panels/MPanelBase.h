@@ -53,6 +53,8 @@ public:
     // True from BeginRun until the worker has returned (a stopped run is still busy until then).
     bool IsBusy() const { return m_Busy; }
     QString StatusText() const;
+    // The name of the thread the last run went on ("FeatureThread", ...).
+    QString RunThreadName() const { return m_ThreadName; }
     QString ResultText() const;
     QPushButton* StartButton() const { return mBtnStart; }
     QProgressBar* ProgressBar() const { return mProgress; }
@@ -81,9 +83,6 @@ protected:
     void AddToStartRow(QWidget* widget);
     // Panels that show a list of their own hide the text area, or the whole start row.
     void SetResultAreaVisible(bool visible);
-    // Panels whose results are a view of their own (an outline) show it in the result area's place,
-    // under the start row; the text area and the table are hidden.
-    void SetResultView(QWidget* view);
     void SetStartRowVisible(bool visible);
     void SetStatus(const QString& text);
     void SetResult(const QString& text);
@@ -137,6 +136,7 @@ private:
 
     std::atomic<bool> m_Running {false};
     bool m_Busy = false;
+    QString m_ThreadName;
     std::unique_ptr<MDesktopReporter> m_Reporter;
     std::unique_ptr<MPacer> m_Pacer;
     std::shared_ptr<MRunRecorder> m_Recorder;

@@ -80,7 +80,8 @@ MViewImportTree::MViewImportTree(QWidget* parent)
     mSummary->setFont(bold);
     mSummary->hide();
     resultLayout->addWidget(mSummary);
-    SetResultView(results);
+    SetOwnResultView(results);
+    SetResultAreaVisible(false); // every row is in the outline
 
     LoadConfig();
     // The plan follows what the boxes take; the encoding is only read when the run goes.

@@ -46,7 +46,7 @@ QVariant MOutlineModel::data(const QModelIndex& index, int role) const
         switch (role) {
         case Qt::DisplayRole:
         case Qt::ToolTipRole:
-            return node->name;
+            return m_Options.nameText ? m_Options.nameText(*node) : node->name;
         case Qt::DecorationRole: {
             const QString name = m_Options.iconName ? m_Options.iconName(*node) : NodeIconName(*node);
             return name.isEmpty() ? QVariant() : QVariant(ResourceIcon(name));

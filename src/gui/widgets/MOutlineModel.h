@@ -31,6 +31,8 @@ public:
         MNodeTwo two = MNodeTwo::Exists; // what an outcome of 2 means
         // The icon name of a node (resources/icons); by default the node type's.
         std::function<QString(const MONObject&)> iconName;
+        // The text of the name column; by default the node's name.
+        std::function<QString(const MONObject&)> nameText;
     };
 
     MOutlineModel(MONObject* root, Options options, QObject* parent = nullptr);

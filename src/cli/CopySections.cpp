@@ -1,0 +1,55 @@
+#include "CopySections.h"
+
+#include "CliReporter.h"
+#include "DriveRun.h"
+#include "OutlinePath.h"
+#include "app/MStrings.h"
+#include "drive/MCopySectionsTask.h"
+#include "model/MONObject.h"
+
+MCliCopySections::MCliCopySections()
+    : m_To(QStringLiteral("to"), Localized("cliCopyOptionTo"), QStringLiteral("PATH"))
+    , m_Check(QStringLiteral("check"), Localized("cliExportOptionCheck"), QStringLiteral("PATH"))
+    , m_Refresh(QStringLiteral("refresh"), Localized("cliTreeOptionRefresh"))
+{
+    name = QStringLiteral("copy-sections");
+    description = Localized("cliCopyDescription");
+    options = {m_To, m_Check, m_Refresh};
+}
+
+std::optional<QString> MCliCopySections::CheckArguments(const QCommandLineParser& parser) const
+{
+    if (!parser.positionalArguments().isEmpty())
+        return Localized("cliWrongArgumentCount");
+    if (parser.value(m_To).isEmpty())
+        return Localized("cliNeedsTarget");
+    if (parser.values(m_Check).isEmpty())
+        return Localized("cliExportNeedsCheck");
+    return std::nullopt;
+}
+
+int MCliCopySections::Execute(const QCommandLineParser& parser)
+{
+    MCliDriveRun run;
+    if (!run.CheckAccount())
+        return kExitFailure;
+    const std::shared_ptr<MONObject> root = run.LoadTree(parser.isSet(m_Refresh));
+    if (!root || !MCliDriveRun::CheckNodes(*root, parser.values(m_Check)))
+        return kExitFailure;
+    const MONObject* target = FindNodeByPathOrId(*root, parser.value(m_To));
+    if (!target || (target->objType != MONObject::Notebook && target->objType != MONObject::SectionGroup)) {
+        PrintErr(Localized("cliNoSuchContainer").arg(parser.value(m_To)));
+        return kExitFailure;
+    }
+    if (const std::optional<QString> problem = MCopySectionsTask::StartProblem(root.get())) {
+        PrintErr(Localized(*problem));
+        return kExitFailure;
+    }
+    MCliReporter reporter;
+    MCopySectionsTask task(run.Context(root, reporter), target->objId);
+    PrintErr(Localized("strStart"));
+    task.ThreadViewRun();
+    if (task.CopySuccessCount() > 0)
+        PrintErr(Localized("msgFinishCopySections"));
+    return DriveExitStatus(reporter.Counts().failed, reporter.Alerts());
+}

@@ -1,0 +1,68 @@
+#include "DriveRun.h"
+
+#include "Command.h"
+#include "OutlinePath.h"
+#include "account/MAccount.h"
+#include "app/AppPaths.h"
+#include "app/GlobalSettings.h"
+#include "app/MStrings.h"
+#include "drive/MDriveTask.h"
+#include "model/MNotebookTree.h"
+#include "model/MONObject.h"
+
+bool MCliDriveRun::CheckAccount()
+{
+    MAccount& account = TheAccount();
+    if (account.OnlineOneNoteAccessToken().isEmpty() && account.OnlineOneNoteRefreshToken().isEmpty()) {
+        PrintErr(Localized("cliNotSignedIn"));
+        return false;
+    }
+    if (!MDriveTask::SupportsAccountType(account.MSAccountType())) {
+        PrintErr(Localized("msgNotSupportAccountType"));
+        return false;
+    }
+    account.RefreshTokens(true);
+    return true;
+}
+
+std::shared_ptr<MONObject> MCliDriveRun::LoadTree(bool refresh)
+{
+    auto root = std::make_shared<MONObject>();
+    MNotebookTree tree(TheAccount(), *root, AppPaths().notebookCache, &StderrTreeStatus());
+    const MTreeBuildResult built = tree.CreateNotebooksTree(refresh, false);
+    if (!built.built || !built.isList) {
+        PrintErr(Localized(built.built ? "cliTreeNoList" : "cliTreeNoAnswer"));
+        return nullptr;
+    }
+    return root;
+}
+
+bool MCliDriveRun::CheckNodes(MONObject& root, const QStringList& pathsOrIds)
+{
+    for (const QString& check : pathsOrIds) {
+        MONObject* node = FindNodeByPathOrId(root, check);
+        if (!node) {
+            PrintErr(Localized("cliExportNoSuchNode").arg(check));
+            return false;
+        }
+        SetCheckState(node, 1);
+    }
+    return true;
+}
+
+MTaskContext& MCliDriveRun::Context(std::shared_ptr<const MONObject> tree, MTaskReporter& reporter)
+{
+    m_Pacer = std::make_unique<MPacer>(
+        GlobalSettings().UploadInterval.load(), GlobalSettings().DownloadInterval.load(), &m_Running);
+    m_Context.account = &TheAccount();
+    m_Context.tree = std::move(tree);
+    m_Context.reporter = &reporter;
+    m_Context.pacer = m_Pacer.get();
+    m_Context.running = &m_Running;
+    return m_Context;
+}
+
+int DriveExitStatus(qint64 failedItems, int alerts)
+{
+    return failedItems > 0 || alerts > 0 ? kExitFailure : kExitSuccess;
+}

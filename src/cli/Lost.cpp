@@ -1,0 +1,69 @@
+#include "Lost.h"
+
+#include "CliReporter.h"
+#include "DriveRun.h"
+#include "app/MStrings.h"
+#include "drive/MFindLostTask.h"
+#include "model/MONObject.h"
+#include "util/FileUtils.h"
+
+MCliLost::MCliLost()
+    : m_Out(QStringLiteral("out"), Localized("cliLostOptionOut"), QStringLiteral("DIR"))
+    , m_Id(QStringLiteral("id"), Localized("cliLostOptionId"), QStringLiteral("ID"))
+{
+    name = QStringLiteral("lost");
+    description = Localized("cliLostDescription");
+    options = {m_Out, m_Id};
+    positionals = {{QStringLiteral("action"), Localized("cliLostArgAction"), QStringLiteral("list|save")}};
+}
+
+std::optional<QString> MCliLost::CheckArguments(const QCommandLineParser& parser) const
+{
+    const QStringList args = parser.positionalArguments();
+    if (args.size() != 1 || (args[0] != QLatin1String("list") && args[0] != QLatin1String("save")))
+        return Localized("cliLostNeedsAction");
+    if (args[0] == QLatin1String("save") && parser.value(m_Out).isEmpty())
+        return Localized("strSpecifyStoreFolder");
+    return std::nullopt;
+}
+
+int MCliLost::Execute(const QCommandLineParser& parser)
+{
+    MCliDriveRun run;
+    if (!run.CheckAccount())
+        return kExitFailure;
+    const bool save = parser.positionalArguments().value(0) == QLatin1String("save");
+
+    // The search's rows are its failures; standard output is kept for the list itself.
+    MCliReporter searchReporter(stderr, save ? stdout : stderr);
+    MFindLostTask search(run.Context(std::make_shared<MONObject>(), searchReporter));
+    search.ThreadRun();
+    const int searchStatus = DriveExitStatus(search.Counts().failed, searchReporter.Alerts());
+    if (!save) {
+        for (const auto& found : search.Tree().children())
+            PrintOut(found->objId + QLatin1Char('\t') + LostSectionFolder(*found) + QLatin1Char('/') + found->name);
+        return searchStatus;
+    }
+
+    auto found = std::make_shared<MONObject>();
+    std::unique_ptr<MONObject> copy = search.Tree().CloneTree();
+    found->swapChildren(*copy);
+    const QStringList ids = parser.values(m_Id);
+    for (const QString& id : ids) {
+        if (!MONObject::GetObjectByObjId(id, found.get())) {
+            PrintErr(Localized("cliLostNoSuchId").arg(id));
+            return kExitFailure;
+        }
+    }
+    if (!ids.isEmpty()) {
+        for (const auto& node : found->children())
+            node->boolValue = ids.contains(node->objId, Qt::CaseInsensitive);
+    }
+    const QString folder = parser.value(m_Out);
+    CreateFolder(folder);
+    MCliReporter reporter;
+    MSaveLostTask task(run.Context(std::make_shared<MONObject>(), reporter), *found, folder);
+    task.ThreadRunSave();
+    const int saveStatus = DriveExitStatus(reporter.Counts().failed, reporter.Alerts());
+    return searchStatus != kExitSuccess ? searchStatus : saveStatus;
+}

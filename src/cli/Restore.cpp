@@ -1,0 +1,65 @@
+#include "Restore.h"
+
+#include "CliReporter.h"
+#include "DriveRun.h"
+#include "OutlinePath.h"
+#include "app/MStrings.h"
+#include "drive/MRestoreTask.h"
+#include "drive/RestoreTree.h"
+#include "model/MONObject.h"
+
+#include <QFileInfo>
+
+MCliRestore::MCliRestore()
+    : m_To(QStringLiteral("to"), Localized("cliRestoreOptionTo"), QStringLiteral("PATH"))
+    , m_Refresh(QStringLiteral("refresh"), Localized("cliTreeOptionRefresh"))
+{
+    name = QStringLiteral("restore");
+    description = Localized("cliRestoreDescription");
+    options = {m_To, m_Refresh};
+    positionals = {{QStringLiteral("files"), Localized("cliRestoreArgFiles"), QStringLiteral("FILE|FOLDER...")}};
+}
+
+std::optional<QString> MCliRestore::CheckArguments(const QCommandLineParser& parser) const
+{
+    if (parser.positionalArguments().isEmpty())
+        return Localized("cliWrongArgumentCount");
+    if (parser.value(m_To).isEmpty())
+        return Localized("cliNeedsTarget");
+    for (const QString& path : parser.positionalArguments()) {
+        const QFileInfo info(path);
+        if (!info.exists())
+            return Localized("cliNoSuchFile").arg(path);
+        if (info.isFile() && !IsSectionFileName(info.fileName()))
+            return Localized("cliNotASectionFile").arg(path);
+    }
+    return std::nullopt;
+}
+
+int MCliRestore::Execute(const QCommandLineParser& parser)
+{
+    MCliDriveRun run;
+    if (!run.CheckAccount())
+        return kExitFailure;
+    const std::shared_ptr<MONObject> root = run.LoadTree(parser.isSet(m_Refresh));
+    if (!root)
+        return kExitFailure;
+    const MONObject* target = FindNodeByPathOrId(*root, parser.value(m_To));
+    if (!target || (target->objType != MONObject::Notebook && target->objType != MONObject::SectionGroup)) {
+        PrintErr(Localized("cliNoSuchContainer").arg(parser.value(m_To)));
+        return kExitFailure;
+    }
+    MONObject list;
+    MONObject* into = AddTreeRoot(list, *target);
+    for (const QString& path : parser.positionalArguments()) {
+        if (QFileInfo(path).isDir())
+            LoopGetAFolderFiles(path, *into);
+        else
+            AddSectionFile(*into, path);
+    }
+    MCliReporter reporter;
+    MRestoreTask task(run.Context(root, reporter), list);
+    PrintErr(Localized("strStart"));
+    task.ThreadViewRun();
+    return DriveExitStatus(reporter.Counts().failed, reporter.Alerts());
+}

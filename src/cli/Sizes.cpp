@@ -1,0 +1,71 @@
+#include "Sizes.h"
+
+#include "CliReporter.h"
+#include "DriveRun.h"
+#include "app/MStrings.h"
+#include "drive/MSectionSizeTask.h"
+#include "model/MNodeStatus.h"
+#include "model/MONObject.h"
+
+namespace {
+
+// The report's lines say what the rows would.
+class MRowlessReporter final : public MCliReporter
+{
+public:
+    void ReportItem(const MTaskItem&) override { }
+};
+
+void AddLines(const MONObject& node, const QString& path, QStringList& lines)
+{
+    for (const auto& child : node.children()) {
+        const QString childPath = path.isEmpty() ? child->name : path + QLatin1Char('/') + child->name;
+        const QString bytes = child->intValue == 2 ? QString::number(child->intValue64) : QString();
+        lines << childPath + QLatin1Char('\t') + bytes + QLatin1Char('\t') + NodeStatus(*child, MNodeTwo::Size).text;
+        AddLines(*child, childPath, lines);
+    }
+}
+
+} // namespace
+
+QStringList SizeLines(const MONObject& root)
+{
+    QStringList lines;
+    AddLines(root, QString(), lines);
+    return lines;
+}
+
+MCliSizes::MCliSizes()
+    : m_Check(QStringLiteral("check"), Localized("cliExportOptionCheck"), QStringLiteral("PATH"))
+    , m_Refresh(QStringLiteral("refresh"), Localized("cliTreeOptionRefresh"))
+{
+    name = QStringLiteral("sizes");
+    description = Localized("cliSizesDescription");
+    options = {m_Check, m_Refresh};
+}
+
+std::optional<QString> MCliSizes::CheckArguments(const QCommandLineParser& parser) const
+{
+    if (!parser.positionalArguments().isEmpty())
+        return Localized("cliWrongArgumentCount");
+    if (parser.values(m_Check).isEmpty())
+        return Localized("cliExportNeedsCheck");
+    return std::nullopt;
+}
+
+int MCliSizes::Execute(const QCommandLineParser& parser)
+{
+    MCliDriveRun run;
+    if (!run.CheckAccount())
+        return kExitFailure;
+    const std::shared_ptr<MONObject> root = run.LoadTree(parser.isSet(m_Refresh));
+    if (!root || !MCliDriveRun::CheckNodes(*root, parser.values(m_Check)))
+        return kExitFailure;
+    // The rows come out as the report's lines at the end.
+    MRowlessReporter reporter;
+    MSectionSizeTask task(run.Context(root, reporter));
+    task.ThreadViewRun();
+    for (const QString& line : SizeLines(task.Tree()))
+        PrintOut(line);
+    return DriveExitStatus(task.Counts().failed, reporter.Alerts());
+}

@@ -1,0 +1,41 @@
+#include "DriveItems.h"
+
+#include "account/MAccount.h"
+#include "service/MOLODUtils.h"
+#include "service/ServiceText.h"
+#include "util/TextUtils.h"
+
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QUrl>
+
+QString DriveItemAddress(const MAccount& account, const QString& itemId, const QString& suffix)
+{
+    const std::optional<QString> api = account.APIUrl();
+    if (!api)
+        return QString();
+    return UrlQueryEncode(*api + QStringLiteral("/drive/items/") + itemId + suffix);
+}
+
+QString DriveChildAddress(const MAccount& account, const QString& parentId, const QString& name, const QString& action)
+{
+    const QString parent = DriveItemAddress(account, parentId);
+    if (parent.isEmpty())
+        return QString();
+    return parent + QStringLiteral(":/") + QString::fromLatin1(QUrl::toPercentEncoding(name)) + QLatin1Char(':')
+        + UrlQueryEncode(action);
+}
+
+std::optional<QJsonObject> FindItemInFolder(
+    MServiceSession& session, const QString& folderId, const QString& name, QString* failure)
+{
+    const std::optional<QByteArray> listing
+        = MOLODUtils::GetAOneDriveFolderChildrenJson(session, folderId, {}, failure);
+    if (!listing)
+        return std::nullopt;
+    for (const QJsonValue& entry : QJsonDocument::fromJson(*listing).object().value(QLatin1String("value")).toArray()) {
+        if (StringEqualsIgnoreCase(entry.toObject().value(QLatin1String("name")).toString(), name))
+            return entry.toObject();
+    }
+    return QJsonObject();
+}

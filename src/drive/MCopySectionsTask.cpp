@@ -1,0 +1,285 @@
+#include "MCopySectionsTask.h"
+
+#include "DriveItems.h"
+#include "account/MAccount.h"
+#include "app/Log.h"
+#include "app/MStrings.h"
+#include "service/MOLODUtils.h"
+#include "service/ServiceCall.h"
+
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QLoggingCategory>
+
+Q_LOGGING_CATEGORY(lcCopy, "pagewright.copy", QtWarningMsg)
+
+namespace {
+
+constexpr int kCopyTimeout = 120;
+
+qint64 CountChecked(const MONObject& node)
+{
+    qint64 count = 0;
+    for (const auto& child : node.children()) {
+        if (child->intValue == 0)
+            continue;
+        if (child->objType == MONObject::SectionGroup || child->objType == MONObject::Section)
+            ++count;
+        count += CountChecked(*child);
+    }
+    return count;
+}
+
+QString NotFound()
+{
+    return QStringLiteral("Not found");
+}
+
+} // namespace
+
+MCopySectionsTask::MCopySectionsTask(
+    const MTaskContext& context, QString targetId, MOutlineSink* outline, MCopyRules rules)
+    : MDriveTask(context, outline)
+    , m_TargetId(std::move(targetId))
+    , m_Rules(rules)
+{ }
+
+std::optional<QString> MCopySectionsTask::StartProblem(const MONObject* tree)
+{
+    if (!tree || !MONObject::GetFirstCheckedNotebook(tree))
+        return QStringLiteral("strSelectASection");
+    return std::nullopt;
+}
+
+void MCopySectionsTask::ThreadViewRun()
+{
+    RefreshTokens();
+    const MONObject* target = MONObject::GetObjectByObjId(m_TargetId, m_Context.tree.get());
+    QString failure;
+    const QString t = MOLODUtils::ConvertOneNoteAPIID2OneDriveID_Really(m_Session, m_TargetId, &failure);
+    MONObject* result = m_Tree.addSubObject(target ? target->objType : quint64(MONObject::Notebook), t,
+        target ? target->name : m_TargetId, {}, {}, {}, {}, {}, {}, {});
+    ShowOutline(true);
+    ShowStatus(QString());
+
+    std::optional<QByteArray> children;
+    if (!t.isEmpty())
+        children = MOLODUtils::GetAOneDriveFolderChildrenJson(m_Session, t, {}, &failure);
+    if (!children) {
+        // Without the target's folder nothing can be copied: said on its row, not passed over.
+        result->strValue = failure.isEmpty() ? NotFound() : failure;
+        result->intValue = MDriveStatus::kServiceError;
+        const QString text = result->name;
+        EndItem(BeginItem(text), text, MItemOutcome::Failed, result->strValue);
+        if (!failure.isEmpty())
+            Alert(QStringLiteral("Retrieve files of '%1'  error: %2").arg(result->name, failure));
+        Finish();
+        return;
+    }
+    m_Total = CountChecked(*m_Context.tree);
+    ShowProgress(0, m_Total);
+    MFolderListing listing = MFolderListing::FromJson(*children);
+    CopySections_NB_SG_S(*m_Context.tree, *result, listing, result->name);
+    Finish();
+}
+
+void MCopySectionsTask::CopySections_NB_SG_S(
+    const MONObject& source, MONObject& resultParent, MFolderListing& listing, const QString& path)
+{
+    for (const auto& childPtr : source.children()) {
+        if (!Running())
+            return;
+        RefreshTokens();
+        const MONObject& child = *childPtr;
+        if (child.intValue == 0)
+            continue;
+        const QString p = path + QLatin1Char('/') + child.name;
+        ShowStatus(p);
+        switch (child.objType) {
+        case MONObject::Notebook:
+            CopySections_NB_SG_S(child, resultParent, listing, path);
+            break;
+        case MONObject::SectionGroup:
+            CopyGroup(child, resultParent, listing, p);
+            break;
+        case MONObject::Section:
+            CopySection(child, resultParent, listing, p);
+            break;
+        default:
+            break;
+        }
+    }
+}
+
+void MCopySectionsTask::CopyGroup(
+    const MONObject& group, MONObject& resultParent, MFolderListing& listing, const QString& path)
+{
+    qint64 size = 0;
+    const QString existing = listing.FolderId(group.name, size);
+    MONObject* node
+        = resultParent.addSubObject(MONObject::SectionGroup, existing, group.name, {}, {}, {}, {}, {}, {}, {});
+    const qint64 row = BeginItem(path);
+    ShowOutline();
+
+    std::optional<QByteArray> children;
+    QString failure;
+    MItemOutcome outcome = MItemOutcome::Failed;
+    if (existing.isEmpty()) {
+        if (MOLODUtils::CreateNewFolderInOneDrive(m_Session, *node, resultParent.objId)) {
+            ++m_CopySuccessCount;
+            listing.AddFolder(group.name, node->objId);
+            children = QByteArray(R"({"value":[]})"); // a folder just made holds nothing
+            outcome = MItemOutcome::Created;
+        } else {
+            failure = node->strValue.isEmpty() ? Localized("reasonNoAnswer").arg(Localized("reasonNoDetail"))
+                                               : node->strValue;
+        }
+    } else {
+        // A folder of that name is there (perhaps in another case): the group's sections join it.
+        node->intValue = MDriveStatus::kTwo;
+        children = MOLODUtils::GetAOneDriveFolderChildrenJson(m_Session, existing, {}, &failure);
+        if (children) {
+            outcome = MItemOutcome::Reused;
+        } else {
+            node->intValue = MDriveStatus::kServiceError;
+            node->strValue = failure;
+            Alert(QStringLiteral("Retrieve files of '%1'  error: %2").arg(path, failure));
+        }
+    }
+    EndItem(row, path, outcome, outcome == MItemOutcome::Failed ? failure : QString());
+    ShowOutline();
+    Progress();
+    if (children) {
+        MFolderListing inner = MFolderListing::FromJson(*children);
+        CopySections_NB_SG_S(group, *node, inner, path);
+    } else {
+        SkipBelow(group, path, Localized("reasonFolderFailed").arg(group.name));
+    }
+    Wait(MPacer::Kind::Upload);
+}
+
+void MCopySectionsTask::SkipBelow(const MONObject& group, const QString& path, const QString& reason)
+{
+    for (const auto& child : group.children()) {
+        if (child->intValue == 0)
+            continue;
+        const QString p = path + QLatin1Char('/') + child->name;
+        EndItem(BeginItem(p), p, MItemOutcome::Skipped, reason);
+        Progress();
+        SkipBelow(*child, p, reason);
+    }
+}
+
+void MCopySectionsTask::CopySection(
+    const MONObject& section, MONObject& resultParent, MFolderListing& listing, const QString& path)
+{
+    QString failure;
+    const QString s = MOLODUtils::ConvertOneNoteAPIID2OneDriveID_Really(m_Session, section.objId, &failure);
+    const QString n = listing.UniqueSectionFileName(section.name);
+    MONObject* node = resultParent.addSubObject(MONObject::Section, {}, section.name, {}, {}, {}, {}, {}, {}, {});
+    const qint64 row = BeginItem(path);
+    ShowOutline();
+    if (s.isEmpty()) {
+        node->strValue = failure.isEmpty() ? NotFound() : failure;
+        node->intValue = MDriveStatus::kServiceError;
+        EndItem(row, path, MItemOutcome::Failed, node->strValue);
+    } else {
+        const bool copied = CopyASection(*node, s, resultParent.objId, n, path);
+        // Taken from now on, whatever became of it: a copy the service is still making will need it.
+        listing.AddFile(n, node->objId, 0);
+        if (copied)
+            ++m_CopySuccessCount;
+        EndItem(row, path, copied ? MItemOutcome::Created : MItemOutcome::Failed, copied ? QString() : node->strValue);
+        Wait(MPacer::Kind::Upload);
+    }
+    ShowOutline();
+    Progress();
+}
+
+bool MCopySectionsTask::CopyASection(MONObject& node, const QString& sourceSectionId,
+    const QString& parentOneDriveApiId, const QString& sectionNewFileName, const QString& path)
+{
+    const MAccount& account = *m_Context.account;
+    if (account.OnlineOneNoteAccessToken().isEmpty()) {
+        node.intValue = MDriveStatus::kNoToken;
+        return false;
+    }
+    // A real JSON body: a name with a quote in it reaches the service as written.
+    QJsonObject body {{QStringLiteral("name"), sectionNewFileName}};
+    if (account.MSAccountType() != MAccount::OneNotePersonal)
+        body.insert(QStringLiteral("parentReference"), QJsonObject {{QStringLiteral("id"), parentOneDriveApiId}});
+    MHttpRequest request
+        = ServiceRequest("POST", DriveItemAddress(account, sourceSectionId, QStringLiteral("/copy")), kCopyTimeout);
+    SetRequestBody(request, "application/json", QJsonDocument(body).toJson(QJsonDocument::Compact));
+
+    // A lost answer: the copy may be under way. The name is free no more once it is, and the service
+    // refuses a second item of one name, so after a look the request may go once more.
+    MServiceSession::Options once;
+    once.resendWhenLost = false;
+    MServiceAnswer answer;
+    bool lostBefore = false;
+    for (int attempt = 0; attempt < 2; ++attempt) {
+        answer = m_Session.Send(request, MExpect::Success, once);
+        if (answer.failure != MAnswerFailure::Transport)
+            break;
+        lostBefore = true;
+        if (!m_Session.Pause(m_Session.Rules().lostCreationSettleMs, {}))
+            break;
+        if (ConfirmInFolder(node, parentOneDriveApiId, sectionNewFileName))
+            return true;
+    }
+    if (!answer.Ok()) {
+        node.intValue = FailureCode(answer);
+        node.strValue = answer.errorMessage.isEmpty() ? answer.reason : answer.errorMessage;
+        if (answer.failure == MAnswerFailure::Service) {
+            qCWarning(lcCopy).noquote() << QStringLiteral("CreateNewFolderInOneDrive error: %1").arg(node.strValue);
+            WriteLog(QStringLiteral("%1,%2,%3").arg(QStringLiteral("Create Section Group"), node.name, node.strValue));
+        }
+        return false;
+    }
+    const QJsonObject item = answer.Object();
+    if (answer.Status() != 202 && !item.value(QLatin1String("id")).toString().isEmpty()) {
+        node.objId = item.value(QLatin1String("id")).toString(); // copied at once
+    } else {
+        const QString monitor = QString::fromUtf8(answer.response.Header("Location"));
+        if (monitor.isEmpty())
+            return ConfirmInFolder(node, parentOneDriveApiId, sectionNewFileName);
+        const MCopyOutcome copy = FollowCopy(m_Session, monitor, m_Rules,
+            [&](int percent) { ShowStatus(QStringLiteral("%1 ... %2%").arg(path).arg(percent)); });
+        if (!copy.done) {
+            // After a lost answer the first request may have made the copy this one then failed on.
+            if (lostBefore && ConfirmInFolder(node, parentOneDriveApiId, sectionNewFileName))
+                return true;
+            node.intValue = MDriveStatus::kServiceError;
+            node.strValue = copy.reason;
+            return false;
+        }
+        node.objId = copy.resourceId;
+    }
+    // A name that had to be numbered is worth seeing.
+    node.strValue = sectionNewFileName.compare(node.name + QStringLiteral(".one"), Qt::CaseInsensitive) == 0
+        ? Localized("strSuccess")
+        : Localized("msgSavedAs").arg(sectionNewFileName);
+    node.intValue = MDriveStatus::kSuccess;
+    return true;
+}
+
+bool MCopySectionsTask::ConfirmInFolder(MONObject& node, const QString& parentId, const QString& name)
+{
+    QString failure;
+    const std::optional<QJsonObject> found = FindItemInFolder(m_Session, parentId, name, &failure);
+    if (found && !found->isEmpty()) {
+        node.objId = found->value(QLatin1String("id")).toString();
+        node.strValue = Localized("strSuccess");
+        node.intValue = MDriveStatus::kSuccess;
+        return true;
+    }
+    node.intValue = found ? MDriveStatus::kServiceError : MDriveStatus::kNoAnswer;
+    node.strValue = found ? Localized("reasonCopyNotSeen").arg(name) : failure;
+    return false;
+}
+
+void MCopySectionsTask::Progress()
+{
+    ShowProgress(++m_Done, m_Total);
+}

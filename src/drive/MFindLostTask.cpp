@@ -1,0 +1,258 @@
+#include "MFindLostTask.h"
+
+#include "account/MAccount.h"
+#include "app/MStrings.h"
+#include "export/ResourceDownload.h"
+#include "service/MOLODUtils.h"
+#include "service/ServiceCall.h"
+#include "util/FileUtils.h"
+#include "util/TextUtils.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+
+namespace {
+
+constexpr int kReadTimeout = 30;
+
+QString RootStatus()
+{
+    return QStringLiteral("root ...");
+}
+
+// The request's time bounds the whole transfer: a large file gets time in proportion to its size
+// (256 KiB a second at the least).
+int DownloadTimeout(qint64 size)
+{
+    return int(std::min<qint64>(kReadTimeout + size / (256 * 1024), 24 * 3600));
+}
+
+bool IsLostSectionName(const QString& name)
+{
+    return StringEqualsIgnoreCase(QFileInfo(name).suffix(), QStringLiteral("onetmp"));
+}
+
+// The texts of a row's status column name the step that failed; the reason says why.
+QString WithReason(const QString& text, const QString& reason)
+{
+    return reason.isEmpty() ? text : QStringLiteral("%1 (%2)").arg(text, reason);
+}
+
+QString WithoutExtension(const QString& name)
+{
+    const qsizetype dot = name.lastIndexOf(QLatin1Char('.'));
+    return dot > 0 ? name.left(dot) : name;
+}
+
+} // namespace
+
+QString LostSectionFolder(const MONObject& found)
+{
+    return GetStringBetween(found.clientUrl, QStringLiteral("root:"), QString());
+}
+
+QString LostSectionFileName(const MONObject& found)
+{
+    return MakeSafeFileName(QStringLiteral("%1_%2.one").arg(WithoutExtension(found.selfUrl), found.objId));
+}
+
+MFindLostTask::MFindLostTask(const MTaskContext& context, MOutlineSink* outline)
+    : MDriveTask(context, outline)
+{ }
+
+void MFindLostTask::ThreadRun()
+{
+    RefreshTokens();
+    SearchIn_OneDrive();
+    Finish();
+}
+
+void MFindLostTask::SearchIn_OneDrive()
+{
+    if (m_Context.account->OnlineOneNoteAccessToken().isEmpty()) {
+        ListingFailed(RootStatus(), Localized("reasonNotSignedIn"));
+        return;
+    }
+    ShowStatus(RootStatus());
+    QString failure;
+    const std::optional<QByteArray> body = MOLODUtils::GetOneDriveRootChildrenJson(m_Session, {}, &failure);
+    if (!body) {
+        ListingFailed(RootStatus(), failure);
+        return;
+    }
+    ShowProgress(++m_FoldersRead, 0);
+    Wait(MPacer::Kind::Upload);
+    SearchIn_RootJson(*body, RootStatus());
+}
+
+void MFindLostTask::SearchIn_RootJson(const QByteArray& body, const QString&)
+{
+    const QJsonArray entries = QJsonDocument::fromJson(body).object().value(QLatin1String("value")).toArray();
+    for (const QJsonValue& value : entries) {
+        if (!Running())
+            return;
+        RefreshTokens();
+        const QJsonObject entry = value.toObject();
+        const QString name = entry.value(QLatin1String("name")).toString();
+        const QString id = entry.value(QLatin1String("id")).toString();
+        const QString parentPath
+            = entry.value(QLatin1String("parentReference")).toObject().value(QLatin1String("path")).toString();
+        if (entry.contains(QLatin1String("folder"))) {
+            SearchIn_AFolder(id, parentPath + QLatin1Char('/') + name);
+            continue;
+        }
+        if (!entry.contains(QLatin1String("file")) || !IsLostSectionName(name))
+            continue;
+        MONObject* found = m_Tree.addSubObject(MONObject::Section, id, name, {}, parentPath,
+            entry.value(QLatin1String("webUrl")).toString(), {}, WithoutExtension(name) + QStringLiteral(".one"), {},
+            {});
+        found->boolValue = true;
+        ++m_ExportFilesCount;
+        ShowOutline();
+        ShowStatus(name);
+    }
+}
+
+void MFindLostTask::SearchIn_AFolder(const QString& folderId, const QString& path)
+{
+    if (m_Context.account->OnlineOneNoteAccessToken().isEmpty())
+        return;
+    const QString shown = GetStringBetween(path, QStringLiteral("root:"), QString());
+    ShowStatus(shown);
+    QString failure;
+    const std::optional<QByteArray> body
+        = MOLODUtils::GetAOneDriveFolderChildrenJson(m_Session, folderId, {}, &failure);
+    if (!body) {
+        if (Running())
+            ListingFailed(shown, failure);
+        return;
+    }
+    ShowProgress(++m_FoldersRead, 0);
+    Wait(MPacer::Kind::Upload);
+    SearchIn_RootJson(*body, path);
+}
+
+void MFindLostTask::ListingFailed(const QString& path, const QString& reason)
+{
+    Alert(QStringLiteral("Retrieve files of '%1'  error: %2").arg(path, reason));
+    const QString text = Localized("msgFolderNotListed").arg(path);
+    EndItem(BeginItem(text), text, MItemOutcome::Failed, reason);
+}
+
+MSaveLostTask::MSaveLostTask(const MTaskContext& context, const MONObject& found, QString folder, MOutlineSink* outline)
+    : MDriveTask(context, outline)
+    , m_Folder(std::move(folder))
+{
+    for (const auto& node : found.children()) {
+        MONObject* copy = m_Tree.copyAdd(*node);
+        copy->strValue.clear();
+        copy->intValue = MDriveStatus::kNone;
+    }
+}
+
+void MSaveLostTask::ThreadRunSave()
+{
+    qint64 total = 0;
+    for (const auto& node : m_Tree.children())
+        total += node->boolValue ? 1 : 0;
+    qint64 done = 0;
+    ShowProgress(0, total);
+    ShowOutline(true);
+    for (const auto& child : m_Tree.children()) {
+        if (!Running())
+            break;
+        MONObject& node = *child;
+        if (!node.boolValue)
+            continue;
+        RefreshTokens();
+        // A name taken by a file already there gets a number: the user's files are never replaced.
+        const QString path
+            = MUtils::getFilePathNewName(QDir(m_Folder).filePath(LostSectionFileName(node)), QStringLiteral(".one"));
+        const qint64 row = BeginItem(path);
+        ShowStatus(path);
+        qint64 size = -1;
+        QString failure;
+        const bool saved = get_File_DownloadUrl(node, size, &failure) && DownloadFile(node, path, size, &failure);
+        if (saved) {
+            node.strValue = Localized("strSuccess");
+            node.intValue = MDriveStatus::kSuccess;
+            ++m_Saved;
+            EndItem(row, path, MItemOutcome::Created, {}, path);
+        } else {
+            if (node.intValue == MDriveStatus::kNone)
+                node.intValue = MDriveStatus::kServiceError;
+            EndItem(row, path, MItemOutcome::Failed, failure);
+        }
+        ShowOutline();
+        ShowStatus(node.strValue);
+        ShowProgress(++done, total);
+        Wait(MPacer::Kind::Download);
+    }
+    Finish();
+}
+
+bool MSaveLostTask::get_File_DownloadUrl(MONObject& node, qint64& size, QString* failure)
+{
+    const MAccount& account = *m_Context.account;
+    if (account.OnlineOneNoteAccessToken().isEmpty()) {
+        node.strValue = QStringLiteral("Get Url: lost token.");
+        node.intValue = MDriveStatus::kNoToken;
+        *failure = Localized("reasonNotSignedIn");
+        return false;
+    }
+    node.strValue = QStringLiteral("Get Url");
+    ShowOutline();
+    const QString url = QStringLiteral("%1/drive/items/%2?select=id,size,@microsoft.graph.downloadUrl")
+                            .arg(account.APIUrl().value_or(QString()), node.objId);
+    const MServiceAnswer answer = m_Session.Get(url, kReadTimeout, MExpect::Json);
+    if (!answer.Ok()) {
+        node.strValue = answer.errorCode.isEmpty() ? WithReason(QStringLiteral("Get url failure"), answer.reason)
+                                                   : QStringLiteral("Get url error: %1").arg(answer.errorCode);
+        node.intValue = FailureCode(answer);
+        *failure = answer.reason;
+        return false;
+    }
+    Wait(MPacer::Kind::Upload);
+    const QJsonObject item = answer.Object();
+    size = item.contains(QLatin1String("size")) ? item.value(QLatin1String("size")).toInteger() : -1;
+    // Addresses have come with blanks around them; the blanks are no part of the address.
+    node.webUrl = item.value(QLatin1String("@microsoft.graph.downloadUrl")).toString().trimmed();
+    if (node.webUrl.isEmpty()) {
+        node.strValue = QStringLiteral("Not find url");
+        node.intValue = MDriveStatus::kServiceError;
+        *failure = Localized("reasonNoDownloadAddress");
+        return false;
+    }
+    return true;
+}
+
+bool MSaveLostTask::DownloadFile(MONObject& node, const QString& path, qint64 size, QString* failure)
+{
+    const MAccount& account = *m_Context.account;
+    if (account.OnlineOneNoteAccessToken().isEmpty() || account.UserId().isEmpty()) {
+        node.strValue = QStringLiteral("No token");
+        node.intValue = MDriveStatus::kNoToken;
+        *failure = Localized("reasonNotSignedIn");
+        return false;
+    }
+    node.strValue = QStringLiteral("Downloading");
+    ShowOutline();
+    // The download address carries its own authorization: no bearer token goes with it.
+    MServiceSession::Options options;
+    options.authorized = false;
+    options.userContent = true;
+    const MDownloadOutcome outcome = DownloadToFile(
+        ServiceRequestEncoded("GET", node.webUrl, DownloadTimeout(size)), path,
+        [&](const MHttpRequest& request) { return m_Session.Send(request, MExpect::Bytes, options); }, size,
+        MExistingFile::Keep);
+    if (outcome.saved)
+        return true;
+    node.strValue = outcome.errorCode.isEmpty() ? WithReason(QStringLiteral("Download failure"), outcome.reason)
+                                                : QStringLiteral("Download error: %1").arg(outcome.errorCode);
+    node.intValue = outcome.errorCode.isEmpty() ? MDriveStatus::kNoAnswer : MDriveStatus::kServiceError;
+    *failure = outcome.reason;
+    return false;
+}

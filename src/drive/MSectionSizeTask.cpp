@@ -1,0 +1,153 @@
+#include "MSectionSizeTask.h"
+
+#include "app/MStrings.h"
+#include "service/MOLODUtils.h"
+#include "util/TextUtils.h"
+
+#include <QJsonDocument>
+#include <QJsonObject>
+
+namespace {
+
+qint64 CountChecked(const MONObject& node)
+{
+    qint64 count = 0;
+    for (const auto& child : node.children()) {
+        if (child->intValue != 0)
+            count += 1 + CountChecked(*child);
+    }
+    return count;
+}
+
+} // namespace
+
+MSectionSizeTask::MSectionSizeTask(const MTaskContext& context, MOutlineSink* outline)
+    : MDriveTask(context, outline)
+{ }
+
+std::optional<QString> MSectionSizeTask::StartProblem(const MONObject* tree)
+{
+    if (!tree || !MONObject::GetFirstCheckedNotebook(tree))
+        return QStringLiteral("strSelectASection");
+    return std::nullopt;
+}
+
+void MSectionSizeTask::ThreadViewRun()
+{
+    RefreshTokens();
+    m_Total = CountChecked(*m_Context.tree);
+    ShowProgress(0, m_Total);
+    ListSectionSize_NB_SG_S(*m_Context.tree, m_Tree, nullptr, QString());
+    Finish();
+}
+
+void MSectionSizeTask::ListSectionSize_NB_SG_S(
+    const MONObject& node, MONObject& viewParent, const MFolderListing* listing, const QString& path)
+{
+    for (const auto& childPtr : node.children()) {
+        if (!Running())
+            return;
+        RefreshTokens();
+        const MONObject& child = *childPtr;
+        if (child.intValue == 0)
+            continue;
+        const QString childPath = path.isEmpty() ? child.name : path + QLatin1Char('/') + child.name;
+        if (child.objType == MONObject::Notebook)
+            SizeNotebook(child, viewParent, childPath);
+        else if (child.objType == MONObject::SectionGroup || child.objType == MONObject::Section)
+            SizeInListing(child, viewParent, listing, childPath);
+    }
+}
+
+void MSectionSizeTask::SizeNotebook(const MONObject& notebook, MONObject& viewParent, const QString& path)
+{
+    MONObject* row = viewParent.addSubObject(MONObject::Notebook, {}, notebook.name, {}, {}, {}, {}, {}, {}, {});
+    const qint64 index = BeginItem(path);
+    if (!StringEqualsIgnoreCase(notebook.userRole, QStringLiteral("Owner"))) {
+        // Shared with this account: its files lie in another account's OneDrive.
+        row->strValue = QStringLiteral("Non-creator");
+        EndItem(index, path, MItemOutcome::Skipped, row->strValue);
+        ShowStatus(QString());
+        ShowOutline();
+        ShowProgress(++m_Done, m_Total);
+        return;
+    }
+    // One read gives both the id OneDrive confirms and the size.
+    const QString driveId = MOLODUtils::ConvertOneNoteAPIID2OneDriveID(notebook.objId);
+    QString failure;
+    std::optional<QByteArray> info;
+    if (!driveId.isEmpty())
+        info = MOLODUtils::GetAOneDriveItemInfoJson(m_Session, driveId, true, {}, &failure);
+    const QJsonObject item = info ? QJsonDocument::fromJson(*info).object() : QJsonObject();
+    const QString id = item.value(QLatin1String("id")).toString();
+    if (id.isEmpty()) {
+        if (info || driveId.isEmpty()) {
+            row->strValue = QStringLiteral("Not found");
+            EndItem(index, path, MItemOutcome::Skipped, row->strValue);
+        } else {
+            // Not left out: a notebook missing from the list would pass for one that takes no room.
+            ReadFailed(*row, path, failure);
+            EndItem(index, path, MItemOutcome::Failed, failure);
+        }
+        ShowOutline();
+        ShowProgress(++m_Done, m_Total);
+        return;
+    }
+    row->objId = id;
+    row->intValue = MDriveStatus::kTwo;
+    row->intValue64 = item.value(QLatin1String("size")).toInteger();
+    EndItem(index, path, MItemOutcome::Created);
+    ShowOutline();
+    ShowProgress(++m_Done, m_Total);
+    ShowStatus(QStringLiteral("%1 ...").arg(path));
+    const std::optional<QByteArray> children = MOLODUtils::GetAOneDriveFolderChildrenJson(m_Session, id, {}, &failure);
+    if (children) {
+        const MFolderListing listing = MFolderListing::FromJson(*children);
+        ListSectionSize_NB_SG_S(notebook, *row, &listing, path);
+    } else {
+        ReadFailed(*row, path, failure);
+    }
+    Wait(MPacer::Kind::Upload);
+}
+
+void MSectionSizeTask::SizeInListing(
+    const MONObject& child, MONObject& viewParent, const MFolderListing* listing, const QString& path)
+{
+    const bool group = child.objType == MONObject::SectionGroup;
+    const QString lookedFor = group ? child.name : child.name + QStringLiteral(".one");
+    qint64 size = 0;
+    // Files and folders alike: a section's file is found whatever the case of its name.
+    const QString id = listing ? listing->FolderId(lookedFor, size, false) : QString();
+    MONObject* row = viewParent.addSubObject(child.objType, id, child.name, {}, {}, {}, {}, {}, {}, {});
+    const qint64 item = BeginItem(path);
+    if (id.isEmpty()) {
+        row->strValue = QStringLiteral("Not found");
+        EndItem(item, path, MItemOutcome::Skipped, row->strValue);
+    } else {
+        row->intValue = MDriveStatus::kTwo;
+        row->intValue64 = size;
+        EndItem(item, path, MItemOutcome::Created);
+    }
+    ShowOutline();
+    ShowProgress(++m_Done, m_Total);
+    ShowStatus(group ? QStringLiteral("%1 ...").arg(path) : path);
+    if (!group || id.isEmpty())
+        return;
+    QString failure;
+    const std::optional<QByteArray> children = MOLODUtils::GetAOneDriveFolderChildrenJson(m_Session, id, {}, &failure);
+    if (children) {
+        const MFolderListing inner = MFolderListing::FromJson(*children);
+        ListSectionSize_NB_SG_S(child, *row, &inner, path);
+    } else {
+        ReadFailed(*row, path, failure);
+    }
+    Wait(MPacer::Kind::Upload);
+}
+
+void MSectionSizeTask::ReadFailed(MONObject& row, const QString& path, const QString& reason)
+{
+    ++m_ReadsFailed;
+    row.strValue = reason;
+    row.intValue = MDriveStatus::kServiceError;
+    Alert(QStringLiteral("Retrieve files of '%1'  error: %2").arg(path, reason));
+}

@@ -1,0 +1,38 @@
+#pragma once
+
+#include "MDriveTask.h"
+#include "MFolderListing.h"
+
+#include <QString>
+#include <optional>
+
+// How much OneDrive storage the checked notebooks, section groups and sections take, as OneDrive
+// reports it (a folder's size is the total of what it holds). The tree mirrors the checked part of
+// the notebook tree: a row with its size (intValue 2, intValue64 the bytes), "Non-creator" for a
+// notebook another account owns (not entered), "Not found" for a group or section without its
+// folder or file (a group not found is not entered), or the reason a read failed.
+class MSectionSizeTask : public MDriveTask
+{
+public:
+    explicit MSectionSizeTask(const MTaskContext& context, MOutlineSink* outline = nullptr);
+
+    static std::optional<QString> StartProblem(const MONObject* tree);
+
+    // The worker's body: the walk, then the finish text.
+    void ThreadViewRun();
+
+    // Rows whose item could not be read (a service error or no answer).
+    qint64 ReadsFailed() const { return m_ReadsFailed; }
+
+private:
+    void ListSectionSize_NB_SG_S(
+        const MONObject& node, MONObject& viewParent, const MFolderListing* listing, const QString& path);
+    void SizeNotebook(const MONObject& notebook, MONObject& viewParent, const QString& path);
+    void SizeInListing(
+        const MONObject& child, MONObject& viewParent, const MFolderListing* listing, const QString& path);
+    void ReadFailed(MONObject& row, const QString& path, const QString& reason);
+
+    qint64 m_ReadsFailed = 0;
+    qint64 m_Done = 0;
+    qint64 m_Total = 0;
+};

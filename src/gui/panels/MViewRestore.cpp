@@ -1,0 +1,156 @@
+#include "MViewRestore.h"
+
+#include "app/MStrings.h"
+#include "drive/MRestoreTask.h"
+#include "drive/RestoreTree.h"
+#include "util/MessageBox.h"
+
+#include <QFileDialog>
+#include <QHBoxLayout>
+#include <QPushButton>
+#include <QStyle>
+#include <QTreeView>
+#include <QVBoxLayout>
+#include <algorithm>
+
+namespace {
+
+// The node's number as the outline counts its rows (1 for the first); 0 when it is not below `root`.
+qint64 PreorderNumber(const MONObject& root, const MONObject* node)
+{
+    qint64 counted = 0;
+    const std::function<bool(const MONObject&)> find = [&](const MONObject& parent) {
+        for (const auto& child : parent.children()) {
+            ++counted;
+            if (child.get() == node || find(*child))
+                return true;
+        }
+        return false;
+    };
+    return find(root) ? counted : 0;
+}
+
+} // namespace
+
+MViewRestore::MViewRestore(QWidget* parent)
+    : MOutlinePanel(Localized("guiTipRestore"), MOutlineModel::Options {}, parent)
+{
+    auto* row = new QHBoxLayout();
+    const auto button
+        = [&](const char* key, const char* name, QStyle::StandardPixmap icon, void (MViewRestore::*click)()) {
+              auto* b = new QPushButton(style()->standardIcon(icon), Localized(key), this);
+              b->setObjectName(QLatin1String(name));
+              connect(b, &QPushButton::clicked, this, click);
+              row->addWidget(b);
+              return b;
+          };
+    mBtnAddFiles = button("guiAddFiles", "mBtnAddFiles", QStyle::SP_FileIcon, &MViewRestore::buttonAddFilesClick);
+    mBtnAddFolder
+        = button("guiAddFolder", "mBtnAddFolder", QStyle::SP_DirIcon, &MViewRestore::buttonAddAFolderWithSubsClick);
+    mBtnRemove = button(
+        "guiRemoveRows", "mBtnRemove", QStyle::SP_DialogDiscardButton, &MViewRestore::buttonRemoveSelectionsClick);
+    mBtnClear = button("guiClearList", "mBtnClear", QStyle::SP_DialogResetButton, &MViewRestore::buttonClearClick);
+    row->addStretch(1);
+    ContentLayout()->addLayout(row);
+
+    ChooseFiles = [this] {
+        return QFileDialog::getOpenFileNames(
+            this, Localized("msgChooseFiles"), QString(), Localized("guiSectionFilesFilter"));
+    };
+    ChooseFolder = [this] {
+        return QFileDialog::getExistingDirectory(
+            this, Localized("msgChooseFolder"), QString(), QFileDialog::ShowDirsOnly);
+    };
+}
+
+MONObject* MViewRestore::ReceivingNode()
+{
+    const MONObject* target = MONObject::GetFirstCheckedSectionGroup(SharedTree());
+    if (!target)
+        target = MONObject::GetFirstCheckedNotebook(SharedTree());
+    if (!target && Tree().childCount() == 0) {
+        ShowMessageBox(Localized("strSelectASection"));
+        return nullptr;
+    }
+    const QModelIndex current = OutlineTree()->currentIndex();
+    MONObject* selected = current.isValid() ? OutlineModel()->NodeAt(current) : nullptr;
+    return getSelectedOrAddRoot(Tree(), selected, target);
+}
+
+void MViewRestore::buttonAddFilesClick()
+{
+    MONObject* into = ReceivingNode();
+    if (!into)
+        return;
+    for (const QString& path : ChooseFiles ? ChooseFiles() : QStringList()) {
+        if (IsSectionFileName(path))
+            AddSectionFile(*into, path);
+    }
+    ReloadOutline();
+}
+
+void MViewRestore::buttonAddAFolderWithSubsClick()
+{
+    MONObject* into = ReceivingNode();
+    if (!into)
+        return;
+    const QString folder = ChooseFolder ? ChooseFolder() : QString();
+    if (!folder.isEmpty())
+        LoopGetAFolderFiles(folder, *into);
+    ReloadOutline();
+}
+
+void MViewRestore::buttonRemoveSelectionsClick()
+{
+    // Deepest first, so that no node goes before one below it that is still to go.
+    QList<MONObject*> nodes;
+    for (const QModelIndex& index : OutlineTree()->selectionModel()->selectedRows())
+        nodes.append(OutlineModel()->NodeAt(index));
+    const auto depth = [](const MONObject* node) {
+        int d = 0;
+        for (; node->parent(); node = node->parent())
+            ++d;
+        return d;
+    };
+    std::sort(nodes.begin(), nodes.end(), [&](const MONObject* a, const MONObject* b) {
+        return depth(a) != depth(b) ? depth(a) > depth(b) : a->indexInParent() > b->indexInParent();
+    });
+    for (MONObject* node : nodes) {
+        qint64 current = 0;
+        const qint64 number = PreorderNumber(Tree(), node);
+        if (number > 0)
+            MONObject::delObjectByIndex(number, &Tree(), current);
+    }
+    ReloadOutline();
+}
+
+void MViewRestore::buttonClearClick()
+{
+    ClearTree();
+}
+
+void MViewRestore::StartRun()
+{
+    if (!CheckAccountType())
+        return;
+    if (const std::optional<QString> problem = MRestoreTask::StartProblem(ObjectTree())) {
+        ShowMessageBox(Localized(*problem));
+        return;
+    }
+    std::shared_ptr<const MONObject> list(ObjectTree().CloneTree());
+    MOutlineSink* sink = Sink();
+    EnableEditing(false);
+    BeginRun(QStringLiteral("TreeThreadRestore"),
+        [list, sink](MTaskContext& context) { MRestoreTask(context, *list, sink).ThreadViewRun(); });
+}
+
+void MViewRestore::OnRunEnded()
+{
+    EnableEditing(true);
+}
+
+void MViewRestore::EnableEditing(bool enabled)
+{
+    for (QPushButton* button : {mBtnAddFiles, mBtnAddFolder, mBtnRemove, mBtnClear})
+        button->setEnabled(enabled);
+}
