@@ -29,13 +29,6 @@ std::optional<qint64> ParseCount(const QString& text)
     return ok && value >= 0 ? std::optional<qint64>(value) : std::nullopt;
 }
 
-void ClearTicks(MONObject& node)
-{
-    node.intValue = 0;
-    for (const auto& child : node.children())
-        ClearTicks(*child);
-}
-
 // The outline has no check boxes here: the path ticks its node, and in tag mode the node's own
 // sections, so the target is chosen exactly as the panel chooses it.
 void TickTarget(MONObject& root, MONObject& target, bool tagMode)

@@ -33,13 +33,6 @@ std::optional<MFileImportKind> KindNamed(const QString& name)
     return std::nullopt;
 }
 
-void ClearTicks(MONObject& node)
-{
-    node.intValue = 0;
-    for (const auto& child : node.children())
-        ClearTicks(*child);
-}
-
 } // namespace
 
 MCliImportFiles::MCliImportFiles()
@@ -87,19 +80,13 @@ int MCliImportFiles::Execute(const QCommandLineParser& parser)
         return kExitFailure;
     }
 
-    MAccount& account = TheAccount();
-    if (account.OnlineOneNoteAccessToken().isEmpty() && account.OnlineOneNoteRefreshToken().isEmpty()) {
-        PrintErr(Localized("cliNotSignedIn"));
+    MAccount* const signedIn = SignedInAccount();
+    if (!signedIn)
         return kExitFailure;
-    }
-    account.RefreshTokens(true);
-    auto root = std::make_shared<MONObject>();
-    MNotebookTree tree(account, *root, AppPaths().notebookCache, &QuietTreeStatus());
-    const MTreeBuildResult built = tree.CreateNotebooksTree(false, false);
-    if (!built.built || !built.isList) {
-        PrintErr(Localized(built.built ? "cliTreeNoList" : "cliTreeNoAnswer"));
+    MAccount& account = *signedIn;
+    const std::shared_ptr<MONObject> root = LoadNotebookTree(account, false);
+    if (!root)
         return kExitFailure;
-    }
     const QString path = parser.value(m_Section);
     MONObject* section = FindNodeByPathOrId(*root, path);
     if (!section || section->objType != MONObject::Section) {

@@ -15,30 +15,7 @@
 
 #include <QFileInfo>
 
-namespace {
-
-void ClearTicks(MONObject& node)
-{
-    node.intValue = 0;
-    for (const auto& child : node.children())
-        ClearTicks(*child);
-}
-
-// The tree from the service: which containers are there already decides what is made, so a cached
-// one, perhaps from before the last import, will not do.
-std::shared_ptr<MONObject> FetchTree(MAccount& account)
-{
-    auto root = std::make_shared<MONObject>();
-    MNotebookTree tree(account, *root, AppPaths().notebookCache, &QuietTreeStatus());
-    const MTreeBuildResult built = tree.CreateNotebooksTree(true, false);
-    if (!built.built || !built.isList) {
-        PrintErr(Localized(built.built ? "cliTreeNoList" : "cliTreeNoAnswer"));
-        return nullptr;
-    }
-    return root;
-}
-
-} // namespace
+namespace { } // namespace
 
 MCliImportTree::MCliImportTree()
     : m_Notebook(QStringLiteral("notebook"), Localized("cliImportTreeOptionNotebook"), QStringLiteral("PATH"))
@@ -87,13 +64,13 @@ int MCliImportTree::Execute(const QCommandLineParser& parser)
         return kExitSuccess;
     }
 
-    MAccount& account = TheAccount();
-    if (account.OnlineOneNoteAccessToken().isEmpty() && account.OnlineOneNoteRefreshToken().isEmpty()) {
-        PrintErr(Localized("cliNotSignedIn"));
+    MAccount* const signedIn = SignedInAccount();
+    if (!signedIn)
         return kExitFailure;
-    }
-    account.RefreshTokens(true);
-    const std::shared_ptr<MONObject> root = FetchTree(account);
+    MAccount& account = *signedIn;
+    // The tree from the service: which containers are there already decides what is made, so a
+    // cached one, perhaps from before the last import, will not do.
+    const std::shared_ptr<MONObject> root = LoadNotebookTree(account, true);
     if (!root)
         return kExitFailure;
     ClearTicks(*root);
@@ -132,7 +109,7 @@ int MCliImportTree::Execute(const QCommandLineParser& parser)
     task.ThreadImportRun();
     // The outline the next command reads shows what was made.
     if (task.NewSectionCount() > 0)
-        FetchTree(account);
+        LoadNotebookTree(account, true);
     run.Printer().PrintResult(SummaryText(run.Printer().Counts()));
     return run.End();
 }

@@ -1,6 +1,12 @@
 #include "RunOptions.h"
 
+#include "CliReporter.h"
+#include "OutlinePath.h"
+#include "account/MAccount.h"
+#include "app/AppPaths.h"
 #include "app/MStrings.h"
+#include "model/MNotebookTree.h"
+#include "model/MONObject.h"
 
 #include <QDateTime>
 
@@ -75,4 +81,34 @@ int MCliRun::End()
 {
     PrintReportPath(m_Recorder);
     return m_Printer.Counts().failed > 0 || Stopped() ? kExitFailure : kExitSuccess;
+}
+
+MAccount* SignedInAccount()
+{
+    MAccount& account = TheAccount();
+    if (account.OnlineOneNoteAccessToken().isEmpty() && account.OnlineOneNoteRefreshToken().isEmpty()) {
+        PrintErr(Localized("cliNotSignedIn"));
+        return nullptr;
+    }
+    account.RefreshTokens(true);
+    return &account;
+}
+
+std::shared_ptr<MONObject> LoadNotebookTree(MAccount& account, bool refresh)
+{
+    auto root = std::make_shared<MONObject>();
+    MNotebookTree tree(account, *root, AppPaths().notebookCache, &QuietTreeStatus());
+    const MTreeBuildResult built = tree.CreateNotebooksTree(refresh, false);
+    if (!built.built || !built.isList) {
+        PrintErr(Localized(built.built ? "cliTreeNoList" : "cliTreeNoAnswer"));
+        return nullptr;
+    }
+    return root;
+}
+
+void ClearTicks(MONObject& node)
+{
+    node.intValue = 0;
+    for (const auto& child : node.children())
+        ClearTicks(*child);
 }

@@ -9,6 +9,7 @@
 #include <QCommandLineOption>
 #include <QCommandLineParser>
 #include <atomic>
+#include <memory>
 #include <optional>
 
 // The options of a recorded import: --resume | --new, --skip-imported; and --report FILE, which
@@ -63,3 +64,14 @@ private:
     MCliReporter m_Printer;
     MRunRecorder m_Recorder;
 };
+
+class MAccount;
+class MONObject;
+
+// The signed-in account with fresh tokens; null (after saying so) when nobody is signed in.
+MAccount* SignedInAccount();
+// The notebook tree from the cache (or the service when there is none, or with `refresh`); null
+// (after saying why) when there is no usable tree.
+std::shared_ptr<MONObject> LoadNotebookTree(MAccount& account, bool refresh);
+// Unticks every node below `node` and the node itself.
+void ClearTicks(MONObject& node);

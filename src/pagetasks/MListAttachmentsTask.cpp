@@ -40,33 +40,19 @@ MListAttachmentsTask::MListAttachmentsTask(const MTaskContext& context, MAttachm
 
 std::optional<QString> MListAttachmentsTask::StartProblem(const MONObject* tree)
 {
-    if (!tree || !MONObject::GetFirstCheckedSection(tree))
-        return QStringLiteral("strSelectASection");
-    return std::nullopt;
+    return NoCheckedSection(tree);
 }
 
 void MListAttachmentsTask::ThreadRun()
 {
-    if (m_Context.account)
-        m_Context.account->RefreshTokens(true);
-    Wait(MPacer::Kind::Download);
-    if (m_Context.tree)
-        WalkNotebooks(*m_Context.tree, QString());
-    if (m_Context.reporter)
-        m_Context.reporter->Finish(Localized("strFinish"));
+    WalkCheckedTree();
 }
 
 qint64 MListAttachmentsTask::HandlePage(const MPageEntry& page, qint64, const QString& sectionPath)
 {
     ShowToUI(page.title);
     const QString breadcrumb = sectionPath + QLatin1Char('/') + page.title;
-    QString failure;
-    const QString html = GetPageContent(page.id, page.title, &failure);
-    if (html.isEmpty()) {
-        if (!(failure == Localized("reasonStopped") && !Running()))
-            m_Rows.Add(breadcrumb, MItemOutcome::Failed, failure.isEmpty() ? Localized("reasonEmptyAnswer") : failure);
-        return 1;
-    }
+    const QString html = ReadPageOrReport(page, sectionPath, m_Rows);
     if (!html.contains(QLatin1String("data-attachment=")))
         return 1;
     const QList<MAAttachment> items = ListAttachmentsInAPageHtml(page.id, page.title, html, breadcrumb);

@@ -36,33 +36,19 @@ MListTagsTask::MListTagsTask(const MTaskContext& context, MTagSink* sink)
 
 std::optional<QString> MListTagsTask::StartProblem(const MONObject* tree)
 {
-    if (!tree || !MONObject::GetFirstCheckedSection(tree))
-        return QStringLiteral("strSelectASection");
-    return std::nullopt;
+    return NoCheckedSection(tree);
 }
 
 void MListTagsTask::ThreadRun()
 {
-    if (m_Context.account)
-        m_Context.account->RefreshTokens(true);
-    Wait(MPacer::Kind::Download);
-    if (m_Context.tree)
-        WalkNotebooks(*m_Context.tree, QString());
-    if (m_Context.reporter)
-        m_Context.reporter->Finish(Localized("strFinish"));
+    WalkCheckedTree();
 }
 
 qint64 MListTagsTask::HandlePage(const MPageEntry& page, qint64, const QString& sectionPath)
 {
     ShowToUI(page.title);
     const QString breadcrumb = sectionPath + QLatin1Char('/') + page.title;
-    QString failure;
-    const QString html = GetPageContent(page.id, page.title, &failure);
-    if (html.isEmpty()) {
-        if (!(failure == Localized("reasonStopped") && !Running()))
-            m_Rows.Add(breadcrumb, MItemOutcome::Failed, failure.isEmpty() ? Localized("reasonEmptyAnswer") : failure);
-        return 1;
-    }
+    const QString html = ReadPageOrReport(page, sectionPath, m_Rows);
     if (!html.contains(QLatin1String("data-tag=")))
         return 1;
     // The page list already gave the page's client link; it is asked for only when it did not.

@@ -31,8 +31,8 @@ MReplaceTask::MReplaceTask(const MTaskContext& context, MReplaceOptions options)
 
 std::optional<QString> MReplaceTask::StartProblem(const MONObject* tree, const QString& search)
 {
-    if (!tree || !MONObject::GetFirstCheckedSection(tree))
-        return QStringLiteral("strSelectASection");
+    if (const std::optional<QString> problem = MPageWalker::NoCheckedSection(tree))
+        return problem;
     if (search.isEmpty())
         return QString();
     return std::nullopt;

@@ -74,8 +74,8 @@ MSearchTask::MSearchTask(const MTaskContext& context, MSearchOptions options, MS
 
 std::optional<QString> MSearchTask::StartProblem(const MONObject* tree, const QString& text)
 {
-    if (!tree || !MONObject::GetFirstCheckedSection(tree))
-        return QStringLiteral("strSelectASection");
+    if (const std::optional<QString> problem = NoCheckedSection(tree))
+        return problem;
     // Blanks are no words: every page and paragraph would match them.
     if (text.trimmed().isEmpty())
         return QString();
@@ -112,12 +112,8 @@ qint64 MSearchTask::HandlePage(const MPageEntry& page, qint64, const QString& se
 bool MSearchTask::SearchIn_APage(const MPageEntry& page, const QString& sectionPath)
 {
     const QString breadcrumb = sectionPath + QLatin1Char('/') + page.title;
-    QString failure;
-    const QString html = GetPageContent(page.id, page.title, &failure);
+    const QString html = ReadPageOrReport(page, sectionPath, m_Rows);
     if (html.isEmpty()) {
-        // A page the run was stopped before reading is no failure of the page.
-        if (!(failure == Localized("reasonStopped") && !Running()))
-            m_Rows.Add(breadcrumb, MItemOutcome::Failed, failure.isEmpty() ? Localized("reasonEmptyAnswer") : failure);
         Wait(MPacer::Kind::Download);
         return false;
     }

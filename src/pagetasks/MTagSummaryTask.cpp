@@ -2,6 +2,7 @@
 
 #include "account/MAccount.h"
 #include "app/MStrings.h"
+#include "tasks/MPageWalker.h"
 #include "model/MOLONUtils.h"
 #include "model/MONObject.h"
 #include "tasks/PageRequest.h"
@@ -39,8 +40,8 @@ MTagSummaryTask::MTagSummaryTask(
 
 std::optional<QString> MTagSummaryTask::StartProblem(const MONObject* tree, qsizetype shownCount)
 {
-    if (!tree || !MONObject::GetFirstCheckedSection(tree))
-        return QStringLiteral("strSelectASection");
+    if (const std::optional<QString> problem = MPageWalker::NoCheckedSection(tree))
+        return problem;
     if (shownCount == 0)
         return QString();
     return std::nullopt;

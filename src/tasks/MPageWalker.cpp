@@ -1,7 +1,10 @@
 #include "MPageWalker.h"
 
+#include "MRunRows.h"
+
 #include "account/MAccount.h"
 #include "app/Log.h"
+#include "app/MStrings.h"
 #include "model/MONObject.h"
 #include "service/MRequestBudget.h"
 #include "service/ServiceCall.h"
@@ -224,4 +227,34 @@ void MPageWalker::RefreshTokens()
 {
     if (m_Context.account)
         m_Context.account->RefreshTokens(false);
+}
+
+QString MPageWalker::ReadPageOrReport(const MPageEntry& page, const QString& sectionPath, MRunRows& rows)
+{
+    QString failure;
+    const QString html = GetPageContent(page.id, page.title, &failure);
+    // A page the run was stopped before reading is no failure of the page.
+    if (html.isEmpty() && !(failure == Localized("reasonStopped") && !Running())) {
+        rows.Add(sectionPath + QLatin1Char('/') + page.title, MItemOutcome::Failed,
+            failure.isEmpty() ? Localized("reasonEmptyAnswer") : failure);
+    }
+    return html;
+}
+
+std::optional<QString> MPageWalker::NoCheckedSection(const MONObject* tree)
+{
+    if (!tree || !MONObject::GetFirstCheckedSection(tree))
+        return QStringLiteral("strSelectASection");
+    return std::nullopt;
+}
+
+void MPageWalker::WalkCheckedTree()
+{
+    if (m_Context.account)
+        m_Context.account->RefreshTokens(true);
+    Wait(MPacer::Kind::Download);
+    if (m_Context.tree)
+        WalkNotebooks(*m_Context.tree, QString());
+    if (m_Context.reporter)
+        m_Context.reporter->Finish(Localized("strFinish"));
 }

@@ -7,8 +7,10 @@
 #include "service/MServiceSession.h"
 
 #include <QString>
+#include <optional>
 
 class MONObject;
+class MRunRows;
 
 // What every page-by-page feature does: walk the checked nodes of the tree snapshot in outline
 // order, list each checked section's pages in blocks of 100 until a block comes back short, and hand
@@ -34,6 +36,14 @@ public:
     QString GetPageContent(const QString& pageId, const QString& title, QString* failure = nullptr);
     // The page's desktop-client link, or "".
     QString GetPageOneNoteClientUrl(const QString& pageId);
+    // The page's content; "" when it could not be read, and then the page is a failed row of `rows`
+    // ("sectionPath/title" with the reason) unless the run was stopped before it was read.
+    QString ReadPageOrReport(const MPageEntry& page, const QString& sectionPath, MRunRows& rows);
+
+    // "strSelectASection" when no section of `tree` is checked: what every page task asks first.
+    static std::optional<QString> NoCheckedSection(const MONObject* tree);
+    // A page task's run over the checked tree: fresh tokens, every checked section, the finish text.
+    void WalkCheckedTree();
 
     const MPagePolicy& Policy() const { return m_Policy; }
     const QString& ResultText() const { return m_Result; }

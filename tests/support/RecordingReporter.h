@@ -5,6 +5,7 @@
 
 #include <QList>
 #include <QStringList>
+#include <atomic>
 #include <mutex>
 
 // What a task reported, in order, for assertions.
@@ -61,4 +62,21 @@ protected:
 private:
     std::atomic<int> m_Upload {0};
     std::atomic<int> m_Download {0};
+};
+
+// Stops the run once it has seen `stopAfter` rows of created items, as the stop button would.
+class MStoppingReporter final : public MRecordingReporter
+{
+public:
+    std::atomic<bool>* running = nullptr;
+    int stopAfter = 0;
+    void ReportItem(const MTaskItem& item) override
+    {
+        MRecordingReporter::ReportItem(item);
+        if (item.outcome == MItemOutcome::Created && ++m_Created == stopAfter && running)
+            *running = false;
+    }
+
+private:
+    int m_Created = 0;
 };

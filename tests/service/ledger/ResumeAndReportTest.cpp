@@ -20,23 +20,6 @@ QByteArray Enex(int notes)
     return xml + "</en-export>\n";
 }
 
-// Stops the run once it has seen `stopAfter` pages created, as the stop button would.
-class MStoppingReporter final : public MRecordingReporter
-{
-public:
-    std::atomic<bool>* running = nullptr;
-    int stopAfter = 0;
-    void ReportItem(const MTaskItem& item) override
-    {
-        MRecordingReporter::ReportItem(item);
-        if (item.outcome == MItemOutcome::Created && ++m_Created == stopAfter && running)
-            *running = false;
-    }
-
-private:
-    int m_Created = 0;
-};
-
 class ResumeAndReport : public ExportServiceTest
 {
 protected:
