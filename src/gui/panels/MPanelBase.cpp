@@ -327,11 +327,11 @@ MRunRecording MPanelBase::ChooseRecording(const MRunJournal::MIdentity& identity
     return recording;
 }
 
-QCheckBox* MPanelBase::MakeSkipImportedBox(const QString& settingsKey)
+QCheckBox* MPanelBase::MakeSkipImportedBox(const QString& settingsKey, const char* label, const char* tip)
 {
-    auto* box = new QCheckBox(Localized("guiSkipImported"), this);
+    auto* box = new QCheckBox(Localized(label), this);
     box->setObjectName(QStringLiteral("mCheckSkipImported"));
-    box->setToolTip(Localized("guiSkipImportedTip"));
+    box->setToolTip(Localized(tip));
     box->setChecked(MConfig(AppPaths().settingsFile).ReadValue(settingsKey, false));
     connect(box, &QCheckBox::toggled, this, [settingsKey](bool on) {
         MConfig config(AppPaths().settingsFile);

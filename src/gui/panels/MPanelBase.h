@@ -95,8 +95,9 @@ protected:
     // How an import of `identity` is recorded: an unfinished run of it is offered for resuming (the
     // user says yes or no), else a new run that skips what earlier runs imported when `skipImported`.
     MRunRecording ChooseRecording(const MRunJournal::MIdentity& identity, bool skipImported);
-    // The "Skip what was imported before" box of an import panel, its state kept under `settingsKey`.
-    QCheckBox* MakeSkipImportedBox(const QString& settingsKey);
+    // The "Skip ... imported before" box of an import panel (`label` and `tip` are string keys), its
+    // state kept under `settingsKey`.
+    QCheckBox* MakeSkipImportedBox(const QString& settingsKey, const char* label, const char* tip);
 
     // The start button was pressed while idle.
     virtual void StartRun() { }

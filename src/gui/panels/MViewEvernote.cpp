@@ -57,7 +57,8 @@ MViewEvernote::MViewEvernote(QWidget* parent)
 
     mCheckCreateEvernoteTagSections = new QCheckBox(Localized("guiCreateTagSections"), this);
     mCheckHandleIndents = new QCheckBox(Localized("guiHandleIndents"), this);
-    mCheckSkipImported = MakeSkipImportedBox(QStringLiteral("Evernote_SkipImported"));
+    mCheckSkipImported
+        = MakeSkipImportedBox(QStringLiteral("Evernote_SkipImported"), "guiSkipImported", "guiSkipImportedTip");
     ContentLayout()->addWidget(mCheckCreateEvernoteTagSections);
     ContentLayout()->addWidget(mCheckHandleIndents);
     ContentLayout()->addWidget(mCheckSkipImported);

@@ -44,7 +44,8 @@ MViewImport::MViewImport(QWidget* parent)
     mCheckUTF8Code = new QCheckBox(Localized("guiReadAsUtf8"), this);
     mCheckUTF8Code->setObjectName(QStringLiteral("mCheckUTF8Code"));
     options->addWidget(mCheckUTF8Code);
-    mCheckSkipImported = MakeSkipImportedBox(QStringLiteral("Import_SkipImported"));
+    mCheckSkipImported
+        = MakeSkipImportedBox(QStringLiteral("Import_SkipImported"), "guiSkipFilesImported", "guiSkipFilesImportedTip");
     options->addWidget(mCheckSkipImported);
     options->addStretch(1);
     const QIcon web = style()->standardIcon(QStyle::SP_DialogHelpButton);

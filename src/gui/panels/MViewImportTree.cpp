@@ -54,7 +54,8 @@ MViewImportTree::MViewImportTree(QWidget* parent)
     options->addWidget(mCheckSkipHTMLFilesSubFolder, 1, 0, 1, 2);
     options->addWidget(mCheckFirstSubIsNotebook, 2, 0, 1, 2);
     options->addWidget(mCheckUTF8Code, 3, 0, 1, 2);
-    mCheckSkipImported = MakeSkipImportedBox(QStringLiteral("ImportTree_SkipImported"));
+    mCheckSkipImported = MakeSkipImportedBox(
+        QStringLiteral("ImportTree_SkipImported"), "guiSkipFilesImported", "guiSkipFilesImportedTip");
     options->addWidget(mCheckSkipImported, 4, 0, 1, 2);
     options->setColumnStretch(2, 1);
     ContentLayout()->addLayout(options);
