@@ -2,9 +2,9 @@
 
 #include "account/MAccount.h"
 #include "app/MStrings.h"
-#include "tasks/MPageWalker.h"
 #include "model/MOLONUtils.h"
 #include "model/MONObject.h"
+#include "tasks/MPageWalker.h"
 #include "tasks/PageRequest.h"
 #include "util/TextEscape.h"
 
