@@ -51,7 +51,7 @@ std::optional<QString> MCliAttachments::CheckArguments(const QCommandLineParser&
 
 int MCliAttachments::Execute(const QCommandLineParser& parser)
 {
-    MCheckedRun run;
+    MCheckedRun run(name);
     if (!run.Prepare(parser.values(m_Check), parser.isSet(m_Refresh)))
         return kExitFailure;
     if (const std::optional<QString> problem = MListAttachmentsTask::StartProblem(&run.Root())) {
@@ -67,7 +67,7 @@ int MCliAttachments::Execute(const QCommandLineParser& parser)
             run.Reporter().PrintResult(
                 QStringList {ResultField(item.name), ResultField(item.atype), ResultField(item.pageBreadcrumb)}.join(
                     QLatin1Char('\t')));
-        return Failed(run.Reporter()) ? kExitFailure : kExitSuccess;
+        return run.End(Failed(run.Reporter()));
     }
 
     const QString folder = parser.value(m_Out);
@@ -79,9 +79,9 @@ int MCliAttachments::Execute(const QCommandLineParser& parser)
             PrintErr(Localized(*problem));
             return kExitFailure;
         }
-        return Failed(run.Reporter()) ? kExitFailure : kExitSuccess;
+        return run.End(Failed(run.Reporter()));
     }
     MSaveAttachmentsTask save(run.Context(), sink.items, folder);
     save.ThreadRun();
-    return Failed(run.Reporter()) ? kExitFailure : kExitSuccess;
+    return run.End(Failed(run.Reporter()));
 }

@@ -19,14 +19,15 @@ QCommandLineOption MCheckedRun::RefreshOption()
     return QCommandLineOption(QStringLiteral("refresh"), Localized("cliTreeOptionRefresh"));
 }
 
-MCheckedRun::MCheckedRun()
+MCheckedRun::MCheckedRun(const QString& task)
     : m_Root(std::make_shared<MONObject>())
     , m_Pacer(std::make_unique<MPacer>(
           GlobalSettings().UploadInterval.load(), GlobalSettings().DownloadInterval.load(), &m_Running))
+    , m_Recorder(&m_Reporter, task, task, &m_Running)
 {
     m_Context.account = &TheAccount();
     m_Context.tree = m_Root;
-    m_Context.reporter = &m_Reporter;
+    m_Context.reporter = &m_Recorder;
     m_Context.pacer = m_Pacer.get();
     m_Context.running = &m_Running;
 }
@@ -54,6 +55,12 @@ bool MCheckedRun::Prepare(const QStringList& checks, bool refresh)
         SetCheckState(node, 1);
     }
     return true;
+}
+
+int MCheckedRun::End(bool failed)
+{
+    PrintReportPath(m_Recorder);
+    return failed || !m_Running.load() ? kExitFailure : kExitSuccess;
 }
 
 QString ResultField(QString text)

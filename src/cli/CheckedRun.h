@@ -1,7 +1,9 @@
 #pragma once
 
 #include "CliReporter.h"
+#include "Command.h"
 #include "tasks/MPacer.h"
+#include "tasks/MRunReport.h"
 #include "tasks/MTaskContext.h"
 
 #include <QCommandLineOption>
@@ -22,7 +24,8 @@ public:
     static QCommandLineOption CheckOption();
     static QCommandLineOption RefreshOption();
 
-    MCheckedRun();
+    // `task` names the run in its report (search, retitle, ...).
+    explicit MCheckedRun(const QString& task);
 
     // Signs in and builds the tree; false (after saying why) when there is no account or tree, or a
     // path names nothing.
@@ -30,14 +33,19 @@ public:
 
     MTaskContext& Context() { return m_Context; }
     MCliReporter& Reporter() { return m_Reporter; }
+    // Writes the run's report, says where it went, and gives the exit status: failure when `failed`
+    // or when the run was stopped.
+    int End(bool failed);
     MONObject& Root() { return *m_Root; }
     MAccount& Account() { return *m_Context.account; }
 
 private:
     std::atomic<bool> m_Running {true};
+    MStopOnSignal m_StopOnSignal {m_Running};
     std::shared_ptr<MONObject> m_Root;
     std::unique_ptr<MPacer> m_Pacer;
     MCliReporter m_Reporter;
+    MRunRecorder m_Recorder;
     MTaskContext m_Context;
 };
 

@@ -30,7 +30,7 @@ std::optional<QString> MCliCopySections::CheckArguments(const QCommandLineParser
 
 int MCliCopySections::Execute(const QCommandLineParser& parser)
 {
-    MCliDriveRun run;
+    MCliDriveRun run(name);
     if (!run.CheckAccount())
         return kExitFailure;
     const std::shared_ptr<MONObject> root = run.LoadTree(parser.isSet(m_Refresh));
@@ -51,5 +51,5 @@ int MCliCopySections::Execute(const QCommandLineParser& parser)
     task.ThreadViewRun();
     if (task.CopySuccessCount() > 0)
         PrintErr(Localized("msgFinishCopySections"));
-    return DriveExitStatus(reporter.Counts().failed, reporter.Alerts());
+    return run.End(DriveExitStatus(reporter.Counts().failed, reporter.Alerts()));
 }

@@ -50,13 +50,25 @@ bool MCliDriveRun::CheckNodes(MONObject& root, const QStringList& pathsOrIds)
     return true;
 }
 
+MCliDriveRun::MCliDriveRun(const QString& task)
+    : m_Task(task)
+{ }
+
+int MCliDriveRun::End(int status)
+{
+    for (const auto& recorder : m_Recorders)
+        PrintReportPath(*recorder);
+    return m_Running.load() ? status : kExitFailure;
+}
+
 MTaskContext& MCliDriveRun::Context(std::shared_ptr<const MONObject> tree, MTaskReporter& reporter)
 {
+    m_Recorders.push_back(std::make_unique<MRunRecorder>(&reporter, m_Task, m_Task, &m_Running));
     m_Pacer = std::make_unique<MPacer>(
         GlobalSettings().UploadInterval.load(), GlobalSettings().DownloadInterval.load(), &m_Running);
     m_Context.account = &TheAccount();
     m_Context.tree = std::move(tree);
-    m_Context.reporter = &reporter;
+    m_Context.reporter = m_Recorders.back().get();
     m_Context.pacer = m_Pacer.get();
     m_Context.running = &m_Running;
     return m_Context;

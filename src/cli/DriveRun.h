@@ -1,5 +1,7 @@
 #pragma once
 
+#include "Command.h"
+#include "tasks/MRunReport.h"
 #include "tasks/MTaskContext.h"
 
 #include <QString>
@@ -7,6 +9,7 @@
 #include <atomic>
 #include <memory>
 #include <optional>
+#include <vector>
 
 class MONObject;
 class MTaskReporter;
@@ -16,6 +19,9 @@ class MTaskReporter;
 class MCliDriveRun
 {
 public:
+    // `task` names the run in its report (lost, copy-sections, ...).
+    explicit MCliDriveRun(const QString& task);
+
     // Refreshes the tokens when they are due. Without a sign-in, or for an account whose notebooks
     // are no OneDrive files, says why and returns false.
     bool CheckAccount();
@@ -24,11 +30,17 @@ public:
     // Checks each node named (a path of names or an id); false (and said which) for one not found.
     static bool CheckNodes(MONObject& root, const QStringList& pathsOrIds);
 
-    // A context for a run over `tree`, reporting to `reporter`, at the configured intervals.
+    // A context for a run over `tree`, reporting to `reporter` (and to the run's report), at the
+    // configured intervals.
     MTaskContext& Context(std::shared_ptr<const MONObject> tree, MTaskReporter& reporter);
+    // Writes the reports of the runs and says where they went; `status`, or failure when stopped.
+    int End(int status);
 
 private:
+    QString m_Task;
     std::atomic<bool> m_Running {true};
+    MStopOnSignal m_StopOnSignal {m_Running};
+    std::vector<std::unique_ptr<MRunRecorder>> m_Recorders;
     std::unique_ptr<MPacer> m_Pacer;
     MTaskContext m_Context;
 };

@@ -2,6 +2,7 @@
 
 #include "CliReporter.h"
 #include "OutlinePath.h"
+#include "RunOptions.h"
 
 #include "account/MAccount.h"
 #include "app/AppPaths.h"
@@ -69,14 +70,11 @@ MCliImportEnex::MCliImportEnex()
     , m_To(QStringLiteral("to"), Localized("cliImportEnexOptionTo"), QStringLiteral("M"))
     , m_Indents(QStringLiteral("indents"), Localized("cliImportEnexOptionIndents"))
     , m_DryRun(QStringLiteral("dry-run"), Localized("cliImportEnexOptionDryRun"))
-    , m_Resume(QStringLiteral("resume"), Localized("cliOptionResume"))
-    , m_New(QStringLiteral("new"), Localized("cliOptionNew"))
-    , m_SkipImported(QStringLiteral("skip-imported"), Localized("cliOptionSkipImported"))
-    , m_Report(QStringLiteral("report"), Localized("cliOptionReport"), QStringLiteral("FILE"))
 {
     name = QStringLiteral("import-enex");
     description = Localized("cliImportEnexDescription");
-    options = {m_Section, m_TagSections, m_From, m_To, m_Indents, m_DryRun, m_Resume, m_New, m_SkipImported, m_Report};
+    options = {m_Section, m_TagSections, m_From, m_To, m_Indents, m_DryRun};
+    options += m_RunOptions.ImportOptions();
     positionals = {{QStringLiteral("FILE"), Localized("cliImportEnexArgFile"), QStringLiteral("FILE")}};
 }
 
@@ -86,8 +84,8 @@ std::optional<QString> MCliImportEnex::CheckArguments(const QCommandLineParser& 
         return error;
     if (parser.isSet(m_Section) == parser.isSet(m_TagSections))
         return Localized("cliImportEnexOneTarget");
-    if (parser.isSet(m_Resume) && (parser.isSet(m_New) || parser.isSet(m_SkipImported)))
-        return Localized("cliResumeAlone");
+    if (const auto problem = m_RunOptions.Problem(parser))
+        return problem;
     for (const QCommandLineOption& option : {m_From, m_To}) {
         if (parser.isSet(option) && !ParseCount(parser.value(option)))
             return Localized("cliImportEnexBadNumber").arg(option.names().first());
@@ -147,39 +145,16 @@ int MCliImportEnex::Execute(const QCommandLineParser& parser)
     if (!dryRun) {
         // The notes are counted first: the progress, the time left and the report's totals need them.
         settings.expectedNotes = CountEnexNotes(file).value_or(0);
-        settings.recordRun = true;
-        settings.runMode = parser.isSet(m_SkipImported) ? MRunMode::SkipImported : MRunMode::New;
-        const std::optional<MLedgerRun> unfinished = MRunJournal::FindUnfinished(EnexRunIdentity(settings));
-        if (parser.isSet(m_Resume)) {
-            if (unfinished) {
-                settings.runMode = MRunMode::Resume;
-                settings.resumeRun = unfinished->id;
-            } else if (const std::optional<MLedgerRun> latest = MRunJournal::FindLatest(EnexRunIdentity(settings))) {
-                // Done already: resuming must never import it a second time.
-                PrintErr(Localized("cliAlreadyFinished")
-                             .arg(QDateTime::fromMSecsSinceEpoch(latest->endedMs)
-                                      .toString(QStringLiteral("yyyy-MM-dd HH:mm"))));
-                return kExitSuccess;
-            } else {
-                PrintErr(Localized("cliNothingToResume"));
-            }
-        } else if (unfinished && !parser.isSet(m_New)) {
-            // Starting again would make every page of the interrupted run a second time.
-            PrintErr(Localized("cliUnfinishedRun")
-                         .arg(QDateTime::fromMSecsSinceEpoch(unfinished->startedMs)
-                                  .toString(QStringLiteral("yyyy-MM-dd HH:mm")),
-                             QString::number(MRunJournal::DoneItems(unfinished->id))));
-            return kExitUsage;
-        }
+        if (const std::optional<int> exit = m_RunOptions.Choose(parser, EnexRunIdentity(settings), settings.run))
+            return *exit;
     }
 
-    std::atomic<bool> running {true};
-    MStopOnSignal stopOnSignal(running);
-    MCliReporter cliReporter;
-    MRunRecorder reporter(&cliReporter, QStringLiteral("import-enex"), Localized("cliImportEnexDescription"), &running);
-    reporter.SetSourceAndTarget(file, path);
-    if (parser.isSet(m_Report))
-        reporter.SetReportPath(parser.value(m_Report));
+    MCliRun run(QStringLiteral("import-enex"), Localized("cliImportEnexDescription"));
+    run.UseReportOption(parser, m_RunOptions.ReportOption());
+    run.Reporter().SetSourceAndTarget(file, path);
+    MRunRecorder& reporter = run.Reporter();
+    MCliReporter& cliReporter = run.Printer();
+    std::atomic<bool>& running = run.Running();
     MPacer pacer(dryRun ? 0 : GlobalSettings().UploadInterval.load(), 0, &running);
     MTaskContext context;
     context.account = dryRun ? nullptr : &account;

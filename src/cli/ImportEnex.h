@@ -1,6 +1,7 @@
 #pragma once
 
 #include "Command.h"
+#include "RunOptions.h"
 
 class MONObject;
 
@@ -29,8 +30,5 @@ private:
     const QCommandLineOption m_To;
     const QCommandLineOption m_Indents;
     const QCommandLineOption m_DryRun;
-    const QCommandLineOption m_Resume;
-    const QCommandLineOption m_New;
-    const QCommandLineOption m_SkipImported;
-    const QCommandLineOption m_Report;
+    const MRunOptions m_RunOptions;
 };

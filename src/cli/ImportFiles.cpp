@@ -2,6 +2,7 @@
 
 #include "CliReporter.h"
 #include "OutlinePath.h"
+#include "RunOptions.h"
 
 #include "account/MAccount.h"
 #include "app/AppPaths.h"
@@ -50,6 +51,7 @@ MCliImportFiles::MCliImportFiles()
     name = QStringLiteral("import-files");
     description = Localized("cliImportFilesDescription");
     options = {m_Kind, m_Section, m_Utf8};
+    options += m_RunOptions.ImportOptions();
     positionals = {{QStringLiteral("FILE"), Localized("cliImportFilesArgFiles"), QStringLiteral("FILE|FOLDER...")}};
 }
 
@@ -61,7 +63,7 @@ std::optional<QString> MCliImportFiles::CheckArguments(const QCommandLineParser&
         return Localized("cliImportFilesNeedsKind");
     if (parser.value(m_Section).isEmpty())
         return Localized("cliImportFilesNeedsSection");
-    return std::nullopt;
+    return m_RunOptions.Problem(parser);
 }
 
 int MCliImportFiles::Execute(const QCommandLineParser& parser)
@@ -107,25 +109,30 @@ int MCliImportFiles::Execute(const QCommandLineParser& parser)
     ClearTicks(*root);
     section->intValue = 1;
 
-    std::atomic<bool> running {true};
-    MCliReporter reporter;
-    MPacer pacer(GlobalSettings().UploadInterval.load(), 0, &running);
-    MTaskContext context;
-    context.account = &account;
-    context.tree = root;
-    context.reporter = &reporter;
-    context.pacer = &pacer;
-    context.running = &running;
-    context.feature = FeatureForFileImportKind(kind);
-
     MFileImportSettings settings;
     settings.kind = kind;
     settings.utf8 = parser.isSet(m_Utf8);
     settings.sectionId = MFileImportTask::TargetSectionId(root.get());
+    if (const std::optional<int> exit
+        = m_RunOptions.Choose(parser, FileImportRunIdentity(settings, files), settings.run))
+        return *exit;
+
+    MCliRun run(QStringLiteral("import-files"), Localized("cliImportFilesDescription"));
+    run.UseReportOption(parser, m_RunOptions.ReportOption());
+    run.Reporter().SetSourceAndTarget(SourceListName(parser.positionalArguments()), path);
+    MPacer pacer(GlobalSettings().UploadInterval.load(), 0, &run.Running());
+    MTaskContext context;
+    context.account = &account;
+    context.tree = root;
+    context.reporter = &run.Reporter();
+    context.pacer = &pacer;
+    context.running = &run.Running();
+    context.feature = FeatureForFileImportKind(kind);
+
     PrintErr(Localized("strStartImport"));
     MFileImportTask task(context, settings, files);
     task.ThreadImportRun();
     // Each file went out as a line while it was imported; the summary closes the list.
-    reporter.PrintResult(SummaryText(reporter.Counts()));
-    return reporter.Counts().failed > 0 ? kExitFailure : kExitSuccess;
+    run.Printer().PrintResult(SummaryText(run.Printer().Counts()));
+    return run.End();
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "Command.h"
+#include "RunOptions.h"
 
 // import-files --kind notes|keep|txt|html|images [--utf8] --section PATH FILE|FOLDER...: one page per
 // file into the section at PATH (a folder is scanned with its subfolders for the kind's extensions).
@@ -19,4 +20,5 @@ private:
     const QCommandLineOption m_Kind;
     const QCommandLineOption m_Section;
     const QCommandLineOption m_Utf8;
+    const MRunOptions m_RunOptions;
 };

@@ -2,6 +2,7 @@
 
 #include "CliReporter.h"
 #include "OutlinePath.h"
+#include "RunOptions.h"
 
 #include "account/MAccount.h"
 #include "app/AppPaths.h"
@@ -50,6 +51,7 @@ MCliImportTree::MCliImportTree()
     name = QStringLiteral("import-tree");
     description = Localized("cliImportTreeDescription");
     options = {m_Notebook, m_FirstLevelNotebooks, m_NoTxt, m_NoHtml, m_KeepFilesFolders, m_Utf8};
+    options += m_RunOptions.ImportOptions();
     positionals = {{QStringLiteral("FOLDER"), Localized("cliImportTreeArgFolders"), QStringLiteral("FOLDER...")}};
 }
 
@@ -59,7 +61,7 @@ std::optional<QString> MCliImportTree::CheckArguments(const QCommandLineParser& 
         return Localized("cliImportNeedsFiles");
     if (parser.isSet(m_Notebook) == parser.isSet(m_FirstLevelNotebooks))
         return Localized("cliImportTreeOneTarget");
-    return std::nullopt;
+    return m_RunOptions.Problem(parser);
 }
 
 int MCliImportTree::Execute(const QCommandLineParser& parser)
@@ -105,23 +107,32 @@ int MCliImportTree::Execute(const QCommandLineParser& parser)
         notebook->intValue = 1;
     }
 
-    std::atomic<bool> running {true};
-    MCliReporter reporter;
-    MPacer pacer(GlobalSettings().UploadInterval.load(), 0, &running);
+    const bool utf8 = parser.isSet(m_Utf8);
+    MRunRecording recording;
+    if (const std::optional<int> exit = m_RunOptions.Choose(
+            parser, MTreeImportTask::RunIdentity(*planned, root.get(), options.firstSubIsNotebook, utf8), recording))
+        return *exit;
+
+    MCliRun run(QStringLiteral("import-tree"), Localized("cliImportTreeDescription"));
+    run.UseReportOption(parser, m_RunOptions.ReportOption());
+    run.Reporter().SetSourceAndTarget(
+        folders.join(QStringLiteral(", ")), options.firstSubIsNotebook ? QString() : parser.value(m_Notebook));
+    MPacer pacer(GlobalSettings().UploadInterval.load(), 0, &run.Running());
     MTaskContext context;
     context.account = &account;
     context.tree = root;
-    context.reporter = &reporter;
+    context.reporter = &run.Reporter();
     context.pacer = &pacer;
-    context.running = &running;
+    context.running = &run.Running();
     context.feature = QStringLiteral("btnImportTree");
 
     PrintErr(Localized("strStartImport"));
-    MTreeImportTask task(context, std::move(planned), options.firstSubIsNotebook, parser.isSet(m_Utf8));
+    MTreeImportTask task(context, std::move(planned), options.firstSubIsNotebook, utf8);
+    task.SetRecording(recording);
     task.ThreadImportRun();
     // The outline the next command reads shows what was made.
     if (task.NewSectionCount() > 0)
         FetchTree(account);
-    reporter.PrintResult(SummaryText(reporter.Counts()));
-    return reporter.Counts().failed > 0 ? kExitFailure : kExitSuccess;
+    run.Printer().PrintResult(SummaryText(run.Printer().Counts()));
+    return run.End();
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "Command.h"
+#include "RunOptions.h"
 
 // import-tree FOLDER... (--notebook PATH | --first-level-notebooks) [--no-txt] [--no-html]
 // [--keep-html-files-folders] [--utf8]: the subfolders of each FOLDER as section groups and sections
@@ -23,4 +24,5 @@ private:
     const QCommandLineOption m_NoHtml;
     const QCommandLineOption m_KeepFilesFolders;
     const QCommandLineOption m_Utf8;
+    const MRunOptions m_RunOptions;
 };

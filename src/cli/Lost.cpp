@@ -29,7 +29,7 @@ std::optional<QString> MCliLost::CheckArguments(const QCommandLineParser& parser
 
 int MCliLost::Execute(const QCommandLineParser& parser)
 {
-    MCliDriveRun run;
+    MCliDriveRun run(name);
     if (!run.CheckAccount())
         return kExitFailure;
     const bool save = parser.positionalArguments().value(0) == QLatin1String("save");
@@ -42,7 +42,7 @@ int MCliLost::Execute(const QCommandLineParser& parser)
     if (!save) {
         for (const auto& found : search.Tree().children())
             PrintOut(found->objId + QLatin1Char('\t') + LostSectionFolder(*found) + QLatin1Char('/') + found->name);
-        return searchStatus;
+        return run.End(searchStatus);
     }
 
     auto found = std::make_shared<MONObject>();
@@ -65,5 +65,5 @@ int MCliLost::Execute(const QCommandLineParser& parser)
     MSaveLostTask task(run.Context(std::make_shared<MONObject>(), reporter), *found, folder);
     task.ThreadRunSave();
     const int saveStatus = DriveExitStatus(reporter.Counts().failed, reporter.Alerts());
-    return searchStatus != kExitSuccess ? searchStatus : saveStatus;
+    return run.End(searchStatus != kExitSuccess ? searchStatus : saveStatus);
 }

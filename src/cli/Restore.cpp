@@ -38,7 +38,7 @@ std::optional<QString> MCliRestore::CheckArguments(const QCommandLineParser& par
 
 int MCliRestore::Execute(const QCommandLineParser& parser)
 {
-    MCliDriveRun run;
+    MCliDriveRun run(name);
     if (!run.CheckAccount())
         return kExitFailure;
     const std::shared_ptr<MONObject> root = run.LoadTree(parser.isSet(m_Refresh));
@@ -61,5 +61,5 @@ int MCliRestore::Execute(const QCommandLineParser& parser)
     MRestoreTask task(run.Context(root, reporter), list);
     PrintErr(Localized("strStart"));
     task.ThreadViewRun();
-    return DriveExitStatus(reporter.Counts().failed, reporter.Alerts());
+    return run.End(DriveExitStatus(reporter.Counts().failed, reporter.Alerts()));
 }

@@ -30,7 +30,7 @@ std::optional<QString> MCliRetitle::CheckArguments(const QCommandLineParser& par
 
 int MCliRetitle::Execute(const QCommandLineParser& parser)
 {
-    MCheckedRun run;
+    MCheckedRun run(name);
     if (!run.Prepare(parser.values(m_Check), parser.isSet(m_Refresh)))
         return kExitFailure;
     if (const std::optional<QString> problem = MReplaceTask::StartProblem(&run.Root(), parser.value(m_Find))) {
@@ -40,6 +40,5 @@ int MCliRetitle::Execute(const QCommandLineParser& parser)
     const MReplaceOptions options {parser.value(m_Find), parser.value(m_Replace), parser.isSet(m_MatchCase)};
     MReplaceTask task(run.Context(), options);
     task.ThreadRun();
-    const bool failed = run.Reporter().Alerts() > 0 || run.Reporter().Counts().failed > 0;
-    return failed ? kExitFailure : kExitSuccess;
+    return run.End(run.Reporter().Alerts() > 0 || run.Reporter().Counts().failed > 0);
 }

@@ -71,7 +71,7 @@ std::optional<QString> MCliSearch::CheckArguments(const QCommandLineParser& pars
 
 int MCliSearch::Execute(const QCommandLineParser& parser)
 {
-    MCheckedRun run;
+    MCheckedRun run(name);
     if (!run.Prepare(parser.values(m_Check), parser.isSet(m_Refresh)))
         return kExitFailure;
     if (const std::optional<QString> problem
@@ -84,6 +84,5 @@ int MCliSearch::Execute(const QCommandLineParser& parser)
     MCliSearchSink sink(run.Reporter());
     MSearchTask task(run.Context(), options, &sink);
     task.ThreadRun();
-    const bool failed = run.Reporter().Alerts() > 0 || run.Reporter().Counts().failed > 0;
-    return failed ? kExitFailure : kExitSuccess;
+    return run.End(run.Reporter().Alerts() > 0 || run.Reporter().Counts().failed > 0);
 }

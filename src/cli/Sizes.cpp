@@ -55,7 +55,7 @@ std::optional<QString> MCliSizes::CheckArguments(const QCommandLineParser& parse
 
 int MCliSizes::Execute(const QCommandLineParser& parser)
 {
-    MCliDriveRun run;
+    MCliDriveRun run(name);
     if (!run.CheckAccount())
         return kExitFailure;
     const std::shared_ptr<MONObject> root = run.LoadTree(parser.isSet(m_Refresh));
@@ -67,5 +67,5 @@ int MCliSizes::Execute(const QCommandLineParser& parser)
     task.ThreadViewRun();
     for (const QString& line : SizeLines(task.Tree()))
         PrintOut(line);
-    return DriveExitStatus(task.Counts().failed, reporter.Alerts());
+    return run.End(DriveExitStatus(task.Counts().failed, reporter.Alerts()));
 }

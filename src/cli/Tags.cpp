@@ -45,7 +45,7 @@ std::optional<QString> MCliTags::CheckArguments(const QCommandLineParser& parser
 
 int MCliTags::Execute(const QCommandLineParser& parser)
 {
-    MCheckedRun run;
+    MCheckedRun run(name);
     if (!run.Prepare(parser.values(m_Check), parser.isSet(m_Refresh)))
         return kExitFailure;
     QString summarySection;
@@ -86,6 +86,5 @@ int MCliTags::Execute(const QCommandLineParser& parser)
         if (!summary.Link().isEmpty())
             run.Reporter().PrintResult(summary.Link());
     }
-    const bool failed = run.Reporter().Alerts() > 0 || run.Reporter().Counts().failed > 0;
-    return failed ? kExitFailure : kExitSuccess;
+    return run.End(run.Reporter().Alerts() > 0 || run.Reporter().Counts().failed > 0);
 }

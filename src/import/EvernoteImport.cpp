@@ -77,40 +77,10 @@ void FinishNoteLine(const MTaskContext& context, MEvernoteImportResult& result, 
     Show(context, result.result, status);
 }
 
-// A note the ledger knows: made by this run before it was cut off, or imported by an earlier run and
-// skipped as asked. Returns true when nothing more is to be done with it.
-bool ImportedAlready(const MTaskContext& context, const MEvernoteImportSettings& settings, MRunJournal* journal,
-    const MRunJournal::MPrior& prior, const MEnexNote& note, qint64 number, MEvernoteImportResult& result)
-{
-    const qint64 index = number - std::max<qint64>(settings.from, 1);
-    const QString text = EnexNoteItemText(number, note.title);
-    if (prior.kind == MRunJournal::MPrior::Done) {
-        const QString reason = Localized("reasonMadeBeforeInterruption");
-        FinishNoteLine(context, result, text, MItemOutcome::Created, reason, note.title);
-        ReportEnexNote(context, settings, number, note.title, MItemOutcome::Created, reason, prior.item.link);
-        return true;
-    }
-    if (prior.kind == MRunJournal::MPrior::ImportedBefore) {
-        const QString when
-            = QDateTime::fromMSecsSinceEpoch(prior.item.updatedMs).toString(QStringLiteral("yyyy-MM-dd HH:mm"));
-        const QString reason = Localized("reasonImportedBefore").arg(when);
-        journal->Keep(index, prior.item, MLedgerOutcome::Skipped, reason);
-        FinishNoteLine(context, result, text, MItemOutcome::Skipped, reason, note.title);
-        ReportEnexNote(context, settings, number, note.title, MItemOutcome::Skipped, reason, prior.item.link);
-        return true;
-    }
-    return false;
-}
-
 void ImportNote(const MTaskContext& context, MEnexPageSender& sender, const MEvernoteImportSettings& settings,
     MONObject& sections, MRunJournal* journal, const MEnexNote& note, qint64 number, MEvernoteImportResult& result)
 {
     const qint64 index = number - std::max<qint64>(settings.from, 1);
-    const QString key = journal ? EnexNoteKey(note) : QString();
-    const MRunJournal::MPrior prior = journal ? journal->Prior(index, key) : MRunJournal::MPrior();
-    if (ImportedAlready(context, settings, journal, prior, note, number, result))
-        return;
-
     const MResourceList resources = RestoreImageAndGetHash(note);
     const QStringList warnings = EmptyResourceWarnings(resources);
     const qsizetype before = result.result.size();
@@ -124,56 +94,36 @@ void ImportNote(const MTaskContext& context, MEnexPageSender& sender, const MEve
     QString failure;
     if (settings.createTagSections)
         target = TagSectionUrl(context, sender, settings, sections, note.firstTag.value_or(kNoTag), result, &failure);
-
-    MCreationOutcome outcome;
-    std::optional<QJsonObject> found = QJsonObject();
-    if (!target.isEmpty() && prior.kind == MRunJournal::MPrior::Sent) {
-        // The run was cut off while this note was on its way: it may have arrived.
-        found = sender.FindPage(target, PageTitleOfHtml(html), &failure);
-        if (found && !found->isEmpty()) {
-            outcome.code = kCreationCreated;
-            outcome.id = found->value(QLatin1String("id")).toString();
-            outcome.answer = QString::fromUtf8(QJsonDocument(*found).toJson(QJsonDocument::Compact));
-            outcome.foundAfterLostAnswer = true;
-        } else if (!found) {
-            outcome.code = kCreationNoAnswer;
-            outcome.reason = Localized("reasonLostUnchecked").arg(Localized("reasonCutOffWhileSending"), failure);
-        }
-    }
+    MRunItemResult item;
     if (target.isEmpty()) {
-        outcome.reason = failure.isEmpty() ? Localized("reasonNoTarget") : failure;
-    } else if (found && found->isEmpty()) {
-        if (journal)
-            journal->Sending(index, key, note.title, target);
-        outcome = sender.CreatePage(target, note.title, html, resources);
+        item.reason = failure.isEmpty() ? Localized("reasonNoTarget") : failure;
+    } else {
+        item = SendRunItem(
+            journal, index, journal ? EnexNoteKey(note) : QString(), note.title, target,
+            [&](QString* lookupFailure) { return sender.FindPage(target, PageTitleOfHtml(html), lookupFailure); },
+            [&] { return sender.CreatePage(target, note.title, html, resources); });
     }
     result.result.truncate(before);
-    const QString link = outcome.Created() ? PageLinkOfAnswer(outcome.answer) : QString();
-    if (outcome.code == kCreationStopped) {
+    if (item.outcome == MItemOutcome::Skipped && item.prior != MRunJournal::MPrior::ImportedBefore) {
         // Stopped while it waited for its turn: it was never sent, and is not counted.
-        if (journal)
-            journal->Outcome(index, MLedgerOutcome::Stopped);
-        ReportEnexNote(context, settings, number, note.title, MItemOutcome::Skipped, outcome.reason);
+        ReportEnexNote(context, settings, number, note.title, MItemOutcome::Skipped, item.reason);
         Show(context, result.result, note.title);
         return;
     }
-    const bool created = outcome.Created();
-    const QString reason = created ? (outcome.foundAfterLostAnswer && prior.kind == MRunJournal::MPrior::Sent
-                                   ? Localized("reasonFoundAfterInterruption")
-                                   : QString())
-                                   : outcome.reason;
-    if (journal)
-        journal->Outcome(index, created ? MLedgerOutcome::Created : MLedgerOutcome::Failed, outcome.id, link, reason);
-
+    // What this run made before it was interrupted, or an earlier run made, is told as such.
+    const bool fromLedger
+        = item.prior == MRunJournal::MPrior::Done || item.prior == MRunJournal::MPrior::ImportedBefore;
+    const bool created = item.outcome == MItemOutcome::Created;
     // The line shown while the page was sent is replaced by its finished form.
-    FinishNoteLine(context, result, text, created ? MItemOutcome::Created : MItemOutcome::Failed,
-        created ? QString() : reason, note.title);
-    AppendNoteWarnings(warnings, created, result);
-    const QString rowReason = created ? QStringList(warnings).join(QStringLiteral("; ")) : reason;
-    ReportEnexNote(context, settings, number, note.title, created ? MItemOutcome::Created : MItemOutcome::Failed,
-        rowReason.isEmpty() ? reason : rowReason, link);
+    FinishNoteLine(context, result, text, item.outcome, created && !fromLedger ? QString() : item.reason, note.title);
+    if (!fromLedger)
+        AppendNoteWarnings(warnings, created, result);
+    const QString rowReason = created && !fromLedger ? QStringList(warnings).join(QStringLiteral("; ")) : item.reason;
+    ReportEnexNote(
+        context, settings, number, note.title, item.outcome, rowReason.isEmpty() ? item.reason : rowReason, item.link);
     Show(context, result.result, note.title);
-    WaitUpload(context);
+    if (!fromLedger)
+        WaitUpload(context);
 }
 
 } // namespace
@@ -249,19 +199,10 @@ MEvernoteImportResult ImportEvernoteFile(
     const MTaskContext& context, MEnexPageSender& sender, const MEvernoteImportSettings& settings, MONObject& sections)
 {
     MEvernoteImportResult result;
-    std::unique_ptr<MRunJournal> journal;
-    if (settings.recordRun) {
-        journal = std::make_unique<MRunJournal>(
-            EnexRunIdentity(settings), settings.runMode, settings.resumeRun, settings.ledgerPath);
-        if (!journal->IsOpen()) {
-            // The import goes on; only resuming it later is not possible.
-            if (context.reporter)
-                context.reporter->ShowStatus(Localized("msgLedgerUnavailable").arg(journal->Error()));
-            journal.reset();
-        } else if (journal->Mode() == MRunMode::Resume) {
-            sender.ContinueRun(journal->RunStartMs(), journal->CreatedPageIds());
-        }
-    }
+    const std::unique_ptr<MRunJournal> journal
+        = OpenRunJournal(EnexRunIdentity(settings), settings.run, context.reporter);
+    if (journal && journal->Mode() == MRunMode::Resume)
+        sender.ContinueRun(journal->RunStartMs(), journal->CreatedPageIds());
     MEnexReader reader(settings.enexFileName);
     MEnexNote note;
     QString lastTitle;

@@ -20,12 +20,7 @@ struct MEvernoteImportSettings
     bool handleIndents = false;
     QString parentUrlSaveTo; // the section, or in tag mode the notebook or section group
     qint64 expectedNotes = 0; // the notes in the file, when counted before (for the progress); 0: unknown
-    // The run ledger: a real import records every note (a dry run does not); a resumed run
-    // continues `resumeRun`.
-    bool recordRun = false;
-    MRunMode runMode = MRunMode::New;
-    qint64 resumeRun = 0;
-    QString ledgerPath; // "" for the application folder's
+    MRunRecording run; // a real import records every note in the run ledger (a dry run does not)
 };
 
 // What names a run of a file into a target with these settings, for the ledger.

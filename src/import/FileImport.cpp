@@ -5,6 +5,7 @@
 #include "account/MAccount.h"
 #include "app/MStrings.h"
 #include "model/MONObject.h"
+#include "tasks/PageRequest.h"
 #include "util/Formats.h"
 
 #include <QDir>
@@ -95,6 +96,9 @@ void MFileImportTask::ThreadImportRun()
         file.reason.clear();
     }
     const qint64 total = m_Files.size();
+    m_Journal = OpenRunJournal(FileImportRunIdentity(m_Settings, m_Files), m_Settings.run, m_Context.reporter);
+    if (m_Journal && m_Journal->Mode() == MRunMode::Resume)
+        ContinueRunIn(m_Session, *m_Journal);
     ReportImportProgress(m_Context, 0, total);
     for (qint64 index = 0; index < total && m_Context.IsRunning(); ++index) {
         if (m_Context.account)
@@ -106,6 +110,8 @@ void MFileImportTask::ThreadImportRun()
         if (m_Context.pacer)
             m_Context.pacer->WaitUpload();
     }
+    if (m_Journal)
+        m_Journal->End(!m_Context.IsRunning());
     if (m_Context.reporter)
         m_Context.reporter->Finish(Localized("strFinish"));
 }
@@ -115,15 +121,38 @@ bool MFileImportTask::ImportFile(qint64 index)
     MFileObject& file = m_Files[index];
     Report(index, MItemOutcome::Sending);
     const MLocalPage page = BuildFileImportPage(m_Settings.kind, file.name, m_Settings.utf8, CurrentDate());
-    const MLocalPageOutcome outcome
-        = SendLocalPage(m_Session, MPageCreationPolicy::NotesAndFiles(), m_Settings.sectionId, file.name, page);
-    const MCreationOutcome& creation = outcome.creation;
-    file.state = creation.code;
+    const MPageCreationPolicy policy = MPageCreationPolicy::NotesAndFiles();
+    std::optional<MLocalPageOutcome> sent;
+    const MRunItemResult item = SendRunItem(
+        m_Journal.get(), index, m_Journal ? FileItemKey(file.name) : QString(), QFileInfo(file.name).fileName(),
+        m_Settings.sectionId,
+        [&](QString* failure) {
+            return FindPageMadeInThisRun(m_Session, policy.PagesUrl(m_Session.Account(), m_Settings.sectionId),
+                PageTitleOfHtml(page.html), failure);
+        },
+        [&] {
+            sent = SendLocalPage(m_Session, policy, m_Settings.sectionId, file.name, page);
+            return sent->creation;
+        });
+    const MCreationOutcome& creation = item.creation;
+    file.state = item.outcome == MItemOutcome::Skipped ? 0 : creation.code; // skipped: neither imported nor failed
     file.message = creation.code == kCreationServiceError ? creation.message : QString();
-    file.reason = ItemReasonOf(outcome);
-    const MItemOutcome item = ItemOutcomeOf(creation);
-    if (item == MItemOutcome::Skipped)
-        file.state = 0; // stopped before it went out: not imported, not failed
-    Report(index, item, file.reason, creation.code);
-    return creation.Created();
+    file.reason = sent ? ItemReasonOf(*sent) : item.reason;
+    if (item.prior == MRunJournal::MPrior::ImportedBefore)
+        file.message = item.reason;
+    Report(index, item.outcome, file.reason.isEmpty() ? item.reason : file.reason, creation.code);
+    return item.outcome == MItemOutcome::Created;
+}
+
+MRunJournal::MIdentity FileImportRunIdentity(const MFileImportSettings& settings, const QList<MFileObject>& files)
+{
+    QStringList paths;
+    for (const MFileObject& file : files)
+        paths.append(file.name);
+    MRunJournal::MIdentity identity;
+    identity.task = QStringLiteral("import-files");
+    identity.source = SourceListName(paths);
+    identity.target = settings.sectionId;
+    identity.settings = QStringLiteral("kind=%1;utf8=%2").arg(int(settings.kind)).arg(settings.utf8 ? 1 : 0);
+    return identity;
 }

@@ -3,6 +3,7 @@
 #include "FilePages.h"
 #include "MFileObject.h"
 #include "service/MServiceSession.h"
+#include "tasks/MRunJournal.h"
 #include "tasks/MTaskContext.h"
 #include "tasks/TaskTexts.h"
 
@@ -32,7 +33,11 @@ struct MFileImportSettings
     MFileImportKind kind = MFileImportKind::Text;
     bool utf8 = false;
     QString sectionId; // the first ticked section's id
+    MRunRecording run; // a run records each file in the run ledger when asked
 };
+
+// What names a run of these files into that section with these settings, for the ledger.
+MRunJournal::MIdentity FileImportRunIdentity(const MFileImportSettings& settings, const QList<MFileObject>& files);
 
 class MFileImportTask
 {
@@ -60,5 +65,6 @@ private:
     MFileImportSettings m_Settings;
     QList<MFileObject> m_Files;
     MServiceSession m_Session;
+    std::unique_ptr<MRunJournal> m_Journal;
     MOutcomeCounts m_Counts;
 };

@@ -25,6 +25,21 @@ MTreeImportTask::MTreeImportTask(
     m_Total = qint64(nodes.size());
 }
 
+MRunJournal::MIdentity MTreeImportTask::RunIdentity(
+    const MONObject& planned, const MONObject* tree, bool firstSubIsNotebook, bool utf8)
+{
+    QStringList folders;
+    for (const auto& child : planned.children())
+        folders.append(child->contentUrl);
+    const MONObject* notebook = tree && !firstSubIsNotebook ? MONObject::GetFirstCheckedNotebook(tree) : nullptr;
+    MRunJournal::MIdentity identity;
+    identity.task = QStringLiteral("import-tree");
+    identity.source = SourceListName(folders);
+    identity.target = notebook ? notebook->selfUrl : QStringLiteral("notebooks");
+    identity.settings = QStringLiteral("utf8=%1").arg(utf8 ? 1 : 0);
+    return identity;
+}
+
 std::optional<QString> MTreeImportTask::StartProblem(const MONObject* tree, bool firstSubIsNotebook)
 {
     if (!firstSubIsNotebook && (!tree || !MONObject::GetFirstCheckedNotebook(tree)))
@@ -72,8 +87,14 @@ void MTreeImportTask::ThreadImportRun()
     const MONObject* target = nullptr;
     if (!m_FirstSubIsNotebook && m_Context.tree)
         target = MONObject::GetFirstCheckedNotebook(m_Context.tree.get());
+    m_Journal = OpenRunJournal(
+        RunIdentity(*m_Planned, m_Context.tree.get(), m_FirstSubIsNotebook, m_Utf8), m_Recording, m_Context.reporter);
+    if (m_Journal && m_Journal->Mode() == MRunMode::Resume)
+        ContinueRunIn(m_Session, *m_Journal);
     if (m_FirstSubIsNotebook || target)
         Import_NB_SG_S(target, *m_Planned);
+    if (m_Journal)
+        m_Journal->End(!m_Context.IsRunning());
     if (m_Context.reporter)
         m_Context.reporter->Finish(Localized("strFinish"));
 }
@@ -115,18 +136,33 @@ bool MTreeImportTask::ImportContainer(const MONObject* onlineParent, MONObject& 
     const MONObject* existing = nullptr;
     if (m_Context.tree && (node.objType == MONObject::Notebook || !parentUrl.isEmpty()))
         existing = m_Context.tree->GetObjectByName(node.name, parentUrl, node.objType, true);
-    if (existing) {
-        node.selfUrl = existing->selfUrl;
-        node.sectionGroupsUrl = existing->sectionGroupsUrl;
-        node.sectionsUrl = existing->sectionsUrl;
-        node.pagesUrl = existing->pagesUrl;
+    static const MONObject kNoParent;
+    const MONObject& parent = onlineParent ? *onlineParent : kNoParent;
+    std::optional<QJsonObject> found;
+    if (!existing && m_Journal && m_Journal->Mode() == MRunMode::Resume) {
+        // The interrupted run may have made it after the tree was read: names are unique, so the
+        // one of that name is it.
+        const QString collection = node.objType == MONObject::Notebook
+            ? m_Session.Account().BaseUrl() + QStringLiteral("/notebooks")
+            : node.objType == MONObject::SectionGroup ? parent.sectionGroupsUrl
+                                                      : parent.sectionsUrl;
+        QString failure;
+        found = FindContainerNamed(m_Session, collection, node.name, &failure);
+        if (found && !found->isEmpty())
+            ReadContainerUrls(*found, node);
+    }
+    if (existing || (found && !found->isEmpty())) {
+        if (existing) {
+            node.selfUrl = existing->selfUrl;
+            node.sectionGroupsUrl = existing->sectionGroupsUrl;
+            node.sectionsUrl = existing->sectionsUrl;
+            node.pagesUrl = existing->pagesUrl;
+        }
         node.intValue = kCreationReused;
         Report(node, MItemOutcome::Reused, QString(), kCreationReused);
         Advance();
         return true;
     }
-    static const MONObject kNoParent;
-    const MONObject& parent = onlineParent ? *onlineParent : kNoParent;
     bool created = false;
     if (node.objType == MONObject::Notebook)
         created = CreateNewNotebookInOnlineOneNote(m_Session, node);
@@ -177,15 +213,25 @@ bool MTreeImportTask::Import_APage(const MONObject& section, MONObject& page)
 {
     Report(page, MItemOutcome::Sending);
     const MLocalPage local = BuildTreeImportPage(page.contentUrl, m_Utf8, CurrentDate());
-    const MLocalPageOutcome outcome
-        = SendLocalPage(m_Session, MPageCreationPolicy::FolderTree(), section.pagesUrl, page.name, local);
-    const MCreationOutcome& creation = outcome.creation;
-    const MItemOutcome item = ItemOutcomeOf(creation);
-    page.intValue = item == MItemOutcome::Skipped ? 0 : creation.code;
-    page.strValue = creation.Created() ? Localized("strSuccess")
-        : creation.message.isEmpty()   ? creation.reason
-                                       : creation.message;
-    Report(page, item, ItemReasonOf(outcome), creation.code);
+    const MPageCreationPolicy policy = MPageCreationPolicy::FolderTree();
+    std::optional<MLocalPageOutcome> sent;
+    const MRunItemResult item = SendRunItem(
+        m_Journal.get(), m_Index.value(&page, -1), QStringLiteral("tree:") + PlannedPath(page), page.name,
+        section.pagesUrl,
+        [&](QString* failure) {
+            return FindPageMadeInThisRun(m_Session, policy.PagesUrl(m_Session.Account(), section.pagesUrl),
+                PageTitleOfHtml(local.html), failure);
+        },
+        [&] {
+            sent = SendLocalPage(m_Session, policy, section.pagesUrl, page.name, local);
+            return sent->creation;
+        });
+    const MCreationOutcome& creation = item.creation;
+    page.intValue = item.outcome == MItemOutcome::Skipped ? 0 : creation.code;
+    page.strValue = item.outcome == MItemOutcome::Created && item.reason.isEmpty() ? Localized("strSuccess")
+        : creation.message.isEmpty()                                               ? item.reason
+                                                                                   : creation.message;
+    Report(page, item.outcome, sent ? ItemReasonOf(*sent) : item.reason, creation.code);
     Advance();
-    return creation.Created();
+    return item.outcome == MItemOutcome::Created;
 }

@@ -2,6 +2,7 @@
 
 #include "FolderTreeScan.h"
 #include "service/MServiceSession.h"
+#include "tasks/MRunJournal.h"
 #include "tasks/MTaskContext.h"
 #include "tasks/TaskTexts.h"
 
@@ -21,6 +22,13 @@ public:
     // top folders go into the first ticked notebook of the context's tree.
     MTreeImportTask(
         const MTaskContext& context, std::unique_ptr<MONObject> planned, bool firstSubIsNotebook, bool utf8);
+
+    // What names a run of this planned tree into the target (the first ticked notebook of `tree`, or
+    // new notebooks), for the ledger.
+    static MRunJournal::MIdentity RunIdentity(
+        const MONObject& planned, const MONObject* tree, bool firstSubIsNotebook, bool utf8);
+    // The run records its pages in the run ledger as `run` asks (by default it does not).
+    void SetRecording(const MRunRecording& run) { m_Recording = run; }
 
     // The localized key of the reason a run cannot start ("strSelectASection"), or nothing.
     static std::optional<QString> StartProblem(const MONObject* tree, bool firstSubIsNotebook);
@@ -56,6 +64,8 @@ private:
     bool m_FirstSubIsNotebook;
     bool m_Utf8;
     MServiceSession m_Session;
+    MRunRecording m_Recording;
+    std::unique_ptr<MRunJournal> m_Journal;
     QHash<const MONObject*, qint64> m_Index; // a node's place in outline order: its row's index
     qint64 m_Total = 0;
     qint64 m_Done = 0;

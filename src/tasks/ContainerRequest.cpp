@@ -85,8 +85,7 @@ QString ReadUrlField(const QString& answer, const QString& key)
     return GetStringBetween(rest, QStringLiteral("\""), QStringLiteral("\""));
 }
 
-// The item of the collection at `url` named `name` (ignoring case, as the service compares names).
-static std::optional<QJsonObject> FindContainerNamed(
+std::optional<QJsonObject> FindContainerNamed(
     MServiceSession& session, const QString& url, const QString& name, QString* failure)
 {
     const MServiceAnswer answer = session.Get(url, kLookupTimeoutSeconds, MExpect::List);
@@ -103,6 +102,19 @@ static std::optional<QJsonObject> FindContainerNamed(
             return item;
     }
     return QJsonObject();
+}
+
+void ReadContainerUrls(const QJsonObject& item, MONObject& node)
+{
+    const auto read = [&item](const char* key, QString& field) {
+        const QString value = item.value(QLatin1String(key)).toString();
+        if (!value.isEmpty())
+            field = value;
+    };
+    read("self", node.selfUrl);
+    read("pagesUrl", node.pagesUrl);
+    read("sectionsUrl", node.sectionsUrl);
+    read("sectionGroupsUrl", node.sectionGroupsUrl);
 }
 
 MCreationOutcome CreateContainer(MServiceSession& session, const QString& url, const QString& name)

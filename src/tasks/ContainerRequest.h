@@ -3,7 +3,9 @@
 #include "PageRequest.h"
 
 #include <QByteArray>
+#include <QJsonObject>
 #include <QString>
+#include <optional>
 
 class MAccount;
 class MONObject;
@@ -16,6 +18,14 @@ class MServiceSession;
 QByteArray ContainerBody(int accountType, const QString& name);
 // The text between the first two double quotes after `key` in an answer; "" when the key is missing.
 QString ReadUrlField(const QString& answer, const QString& key);
+
+// The item of the collection at `url` named `name` (ignoring case, as the service compares names):
+// an empty object when there is none, nothing when the collection cannot be read (`failure` says why).
+std::optional<QJsonObject> FindContainerNamed(
+    MServiceSession& session, const QString& url, const QString& name, QString* failure);
+// Fills the node's addresses (self, its sections and groups, or its pages) from the service's
+// description of it.
+void ReadContainerUrls(const QJsonObject& item, MONObject& node);
 
 // One creation: the request to `url` (the collection, before encoding) with the JSON body, judged
 // like a page. Checks only the token; the callers check their targets. When the answer is lost, the

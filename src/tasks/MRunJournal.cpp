@@ -1,6 +1,12 @@
 #include "MRunJournal.h"
 
+#include "app/MStrings.h"
+#include "service/MServiceSession.h"
 #include "util/MSleeper.h"
+
+#include <QCryptographicHash>
+#include <QDateTime>
+#include <QFile>
 
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -170,4 +176,122 @@ QString PageLinkOfAnswer(const QString& answer)
     if (!web.isEmpty())
         return web;
     return links.value(QLatin1String("oneNoteClientUrl")).toObject().value(QLatin1String("href")).toString();
+}
+
+std::unique_ptr<MRunJournal> OpenRunJournal(
+    const MRunJournal::MIdentity& identity, const MRunRecording& recording, MTaskReporter* reporter)
+{
+    if (!recording.record)
+        return nullptr;
+    auto journal = std::make_unique<MRunJournal>(identity, recording.mode, recording.resumeRun, recording.ledgerPath);
+    if (journal->IsOpen())
+        return journal;
+    if (reporter)
+        reporter->ShowStatus(Localized("msgLedgerUnavailable").arg(journal->Error()));
+    return nullptr;
+}
+
+MRunItemResult SendRunItem(MRunJournal* journal, qint64 index, const QString& key, const QString& title,
+    const QString& target, const MRunItemFinder& find, const std::function<MCreationOutcome()>& send)
+{
+    MRunItemResult result;
+    const MRunJournal::MPrior prior = journal ? journal->Prior(index, key) : MRunJournal::MPrior();
+    result.prior = prior.kind;
+    if (prior.kind == MRunJournal::MPrior::Done) {
+        result.outcome = MItemOutcome::Created;
+        result.creation.code = kCreationCreated;
+        result.creation.id = prior.item.pageId;
+        result.link = prior.item.link;
+        result.reason = Localized("reasonMadeBeforeInterruption");
+        return result;
+    }
+    if (prior.kind == MRunJournal::MPrior::ImportedBefore) {
+        const QString when
+            = QDateTime::fromMSecsSinceEpoch(prior.item.updatedMs).toString(QStringLiteral("yyyy-MM-dd HH:mm"));
+        result.outcome = MItemOutcome::Skipped;
+        result.creation.code = kCreationNotSent;
+        result.link = prior.item.link;
+        result.reason = Localized("reasonImportedBefore").arg(when);
+        journal->Keep(index, prior.item, MLedgerOutcome::Skipped, result.reason);
+        return result;
+    }
+
+    MCreationOutcome& outcome = result.creation;
+    bool sent = false;
+    if (prior.kind == MRunJournal::MPrior::Sent && find) {
+        // The run was cut off while this item was on its way: it may have arrived.
+        QString failure;
+        const std::optional<QJsonObject> found = find(&failure);
+        if (found && !found->isEmpty()) {
+            outcome.code = kCreationCreated;
+            outcome.id = found->value(QLatin1String("id")).toString();
+            outcome.answer = QString::fromUtf8(QJsonDocument(*found).toJson(QJsonDocument::Compact));
+            outcome.foundAfterLostAnswer = true;
+        } else if (!found) {
+            outcome.code = kCreationNoAnswer;
+            outcome.reason = Localized("reasonLostUnchecked").arg(Localized("reasonCutOffWhileSending"), failure);
+        } else {
+            sent = true;
+        }
+    } else {
+        sent = true;
+    }
+    if (sent) {
+        if (journal)
+            journal->Sending(index, key, title, target);
+        outcome = send();
+    }
+    if (outcome.code == kCreationStopped) {
+        // Stopped while it waited for its turn: it was never sent.
+        if (journal)
+            journal->Outcome(index, MLedgerOutcome::Stopped);
+        result.outcome = MItemOutcome::Skipped;
+        result.reason = outcome.reason;
+        return result;
+    }
+    if (outcome.Created()) {
+        result.outcome = MItemOutcome::Created;
+        result.link = PageLinkOfAnswer(outcome.answer);
+        if (outcome.foundAfterLostAnswer && prior.kind == MRunJournal::MPrior::Sent)
+            result.reason = Localized("reasonFoundAfterInterruption");
+    } else {
+        result.outcome = MItemOutcome::Failed;
+        result.reason = outcome.reason;
+    }
+    if (journal) {
+        journal->Outcome(index,
+            result.outcome == MItemOutcome::Created ? MLedgerOutcome::Created : MLedgerOutcome::Failed, outcome.id,
+            result.link, result.reason);
+    }
+    return result;
+}
+
+void ContinueRunIn(MServiceSession& session, const MRunJournal& journal)
+{
+    session.SetRunStartMs(journal.RunStartMs());
+    for (const QString& id : journal.CreatedPageIds())
+        session.RememberCreated(id);
+}
+
+QString FileItemKey(const QString& path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return QString();
+    QCryptographicHash hash(QCryptographicHash::Md5);
+    hash.addData(path.toUtf8());
+    hash.addData(QByteArrayView("\x1f"));
+    if (!hash.addData(&file))
+        return QString();
+    return QStringLiteral("file:") + QString::fromLatin1(hash.result().toHex());
+}
+
+QString SourceListName(const QStringList& paths)
+{
+    if (paths.size() == 1)
+        return paths.first();
+    QStringList sorted = paths;
+    sorted.sort();
+    const QByteArray digest = QCryptographicHash::hash(sorted.join(QChar(0x1F)).toUtf8(), QCryptographicHash::Md5);
+    return QStringLiteral("%1 items: %2").arg(paths.size()).arg(QString::fromLatin1(digest.toHex()));
 }

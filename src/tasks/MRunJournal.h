@@ -1,11 +1,16 @@
 #pragma once
 
 #include "MRunLedger.h"
+#include "MTaskReporter.h"
+#include "PageRequest.h"
 
 #include <QHash>
+#include <QJsonObject>
 #include <QString>
 #include <QStringList>
+#include <functional>
 #include <memory>
+#include <optional>
 
 // How an import run treats what runs before it did.
 enum class MRunMode {
@@ -87,3 +92,48 @@ private:
 // The address of a created page as the service gave it (its web address, else its client link);
 // "" when the answer names none.
 QString PageLinkOfAnswer(const QString& answer);
+
+// How a run is recorded: whether, in what mode, and in which ledger.
+struct MRunRecording
+{
+    bool record = false; // off for dry runs: nothing is written
+    MRunMode mode = MRunMode::New;
+    qint64 resumeRun = 0; // the run to continue in Resume mode
+    QString ledgerPath; // "" for the application folder's ledger
+};
+
+// The journal of a run as `recording` asks; nothing when recording is off, or when the ledger cannot
+// be opened (said on the status line: the run goes on, only resuming it later is not possible).
+std::unique_ptr<MRunJournal> OpenRunJournal(
+    const MRunJournal::MIdentity& identity, const MRunRecording& recording, MTaskReporter* reporter);
+
+class MServiceSession;
+// A resumed run goes on in the session: the pages it made count as its own, and the lookups of what
+// was in flight when it was cut off look back to its start.
+void ContinueRunIn(MServiceSession& session, const MRunJournal& journal);
+
+// "file:<digest>" of a file's path and content (read in blocks); "" when it cannot be read.
+QString FileItemKey(const QString& path);
+// A short, stable name for a list of sources: the one path, or "N items: <digest of the paths>".
+QString SourceListName(const QStringList& paths);
+
+// What became of one item of a recorded run.
+struct MRunItemResult
+{
+    MItemOutcome outcome = MItemOutcome::Failed;
+    MCreationOutcome creation; // as sent, or as found after an interruption
+    QString reason; // the row's reason: why it failed, or why it was not sent
+    QString link; // the created page's address
+    MRunJournal::MPrior::Kind prior = MRunJournal::MPrior::None;
+};
+
+// Looks for the item in its target (the run was cut off while sending it): the page when it is there,
+// an empty object when it is not, nothing when that cannot be told (`failure` says why).
+using MRunItemFinder = std::function<std::optional<QJsonObject>(QString* failure)>;
+
+// One item of an import through its journal (which may be null: the item is simply sent). What the
+// run made before it was interrupted is not sent again; what an earlier run made is skipped in
+// SkipImported mode; what the run was sending when it was cut off is looked for with `find` first;
+// everything else is marked sending, sent with `send`, and given its outcome.
+MRunItemResult SendRunItem(MRunJournal* journal, qint64 index, const QString& key, const QString& title,
+    const QString& target, const MRunItemFinder& find, const std::function<MCreationOutcome()>& send);

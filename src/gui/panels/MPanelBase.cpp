@@ -3,15 +3,20 @@
 #include "MDesktopReporter.h"
 #include "MFeatureButtons.h"
 #include "account/MAccount.h"
+#include "app/AppPaths.h"
 #include "app/GlobalSettings.h"
+#include "app/MConfig.h"
 #include "app/MStrings.h"
 #include "model/MONObject.h"
 #include "tasks/MRunReport.h"
 #include "tasks/TaskTexts.h"
+#include "util/MessageBox.h"
 #include "widgets/MElidedLabel.h"
 #include "widgets/MResultModel.h"
 #include "widgets/MResultTable.h"
 
+#include <QCheckBox>
+#include <QDateTime>
 #include <QDesktopServices>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -302,4 +307,36 @@ void MPanelBase::ShowRunning(bool running)
     mBtnStart->setIcon(style()->standardIcon(symbol));
     mBtnStart->setText(Localized(running ? "guiStop" : "guiStart"));
     mBtnStart->setEnabled(true);
+}
+
+MRunRecording MPanelBase::ChooseRecording(const MRunJournal::MIdentity& identity, bool skipImported)
+{
+    MRunRecording recording;
+    recording.record = true;
+    recording.mode = skipImported ? MRunMode::SkipImported : MRunMode::New;
+    if (const std::optional<MLedgerRun> unfinished = MRunJournal::FindUnfinished(identity)) {
+        // Starting again would make every page of the interrupted run a second time: ask.
+        const QString started
+            = QDateTime::fromMSecsSinceEpoch(unfinished->startedMs).toString(QStringLiteral("yyyy-MM-dd HH:mm"));
+        if (AskYesNo(Localized("msgResumeImport").arg(started, QString::number(MRunJournal::DoneItems(unfinished->id))))
+            == kAlertSecondButtonReturn) {
+            recording.mode = MRunMode::Resume;
+            recording.resumeRun = unfinished->id;
+        }
+    }
+    return recording;
+}
+
+QCheckBox* MPanelBase::MakeSkipImportedBox(const QString& settingsKey)
+{
+    auto* box = new QCheckBox(Localized("guiSkipImported"), this);
+    box->setObjectName(QStringLiteral("mCheckSkipImported"));
+    box->setToolTip(Localized("guiSkipImportedTip"));
+    box->setChecked(MConfig(AppPaths().settingsFile).ReadValue(settingsKey, false));
+    connect(box, &QCheckBox::toggled, this, [settingsKey](bool on) {
+        MConfig config(AppPaths().settingsFile);
+        config.WriteValue(settingsKey, on);
+        config.Save();
+    });
+    return box;
 }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "tasks/MRunJournal.h"
+
 #include "tasks/MTaskContext.h"
 
 #include <QWidget>
@@ -13,6 +15,7 @@ class MRunRecorder;
 class MElidedLabel;
 class MResultTable;
 class QLabel;
+class QCheckBox;
 class QPlainTextEdit;
 class QProgressBar;
 class QPushButton;
@@ -88,6 +91,12 @@ protected:
     void SetResult(const QString& text);
     // Empties the result text and table (at a start, or when the panel is shown afresh).
     void ClearResults();
+
+    // How an import of `identity` is recorded: an unfinished run of it is offered for resuming (the
+    // user says yes or no), else a new run that skips what earlier runs imported when `skipImported`.
+    MRunRecording ChooseRecording(const MRunJournal::MIdentity& identity, bool skipImported);
+    // The "Skip what was imported before" box of an import panel, its state kept under `settingsKey`.
+    QCheckBox* MakeSkipImportedBox(const QString& settingsKey);
 
     // The start button was pressed while idle.
     virtual void StartRun() { }

@@ -57,16 +57,7 @@ MViewEvernote::MViewEvernote(QWidget* parent)
 
     mCheckCreateEvernoteTagSections = new QCheckBox(Localized("guiCreateTagSections"), this);
     mCheckHandleIndents = new QCheckBox(Localized("guiHandleIndents"), this);
-    mCheckSkipImported = new QCheckBox(Localized("guiSkipImported"), this);
-    mCheckSkipImported->setObjectName(QStringLiteral("mCheckSkipImported"));
-    mCheckSkipImported->setToolTip(Localized("guiSkipImportedTip"));
-    mCheckSkipImported->setChecked(
-        MConfig(AppPaths().settingsFile).ReadValue(QStringLiteral("Evernote_SkipImported"), false));
-    connect(mCheckSkipImported, &QCheckBox::toggled, this, [](bool on) {
-        MConfig config(AppPaths().settingsFile);
-        config.WriteValue(QStringLiteral("Evernote_SkipImported"), on);
-        config.Save();
-    });
+    mCheckSkipImported = MakeSkipImportedBox(QStringLiteral("Evernote_SkipImported"));
     ContentLayout()->addWidget(mCheckCreateEvernoteTagSections);
     ContentLayout()->addWidget(mCheckHandleIndents);
     ContentLayout()->addWidget(mCheckSkipImported);
@@ -128,18 +119,7 @@ void MViewEvernote::StartRun()
     settings.parentUrlSaveTo = target->parentUrl;
     if (!target->sections)
         target->sections = std::make_unique<MONObject>();
-    settings.recordRun = true;
-    settings.runMode = mCheckSkipImported->isChecked() ? MRunMode::SkipImported : MRunMode::New;
-    if (const std::optional<MLedgerRun> unfinished = MRunJournal::FindUnfinished(EnexRunIdentity(settings))) {
-        // Starting again would make every page of the interrupted run a second time: ask.
-        const QString started
-            = QDateTime::fromMSecsSinceEpoch(unfinished->startedMs).toString(QStringLiteral("yyyy-MM-dd HH:mm"));
-        if (AskYesNo(Localized("msgResumeImport").arg(started, QString::number(MRunJournal::DoneItems(unfinished->id))))
-            == kAlertSecondButtonReturn) {
-            settings.runMode = MRunMode::Resume;
-            settings.resumeRun = unfinished->id;
-        }
-    }
+    settings.run = ChooseRecording(EnexRunIdentity(settings), mCheckSkipImported->isChecked());
     m_NewSectionCount = 0;
     ClearResults();
     SetStatus(Localized("strStartImport"));

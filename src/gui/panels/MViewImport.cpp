@@ -44,6 +44,8 @@ MViewImport::MViewImport(QWidget* parent)
     mCheckUTF8Code = new QCheckBox(Localized("guiReadAsUtf8"), this);
     mCheckUTF8Code->setObjectName(QStringLiteral("mCheckUTF8Code"));
     options->addWidget(mCheckUTF8Code);
+    mCheckSkipImported = MakeSkipImportedBox(QStringLiteral("Import_SkipImported"));
+    options->addWidget(mCheckSkipImported);
     options->addStretch(1);
     const QIcon web = style()->standardIcon(QStyle::SP_DialogHelpButton);
     mBtnExportMacNotes = new QPushButton(web, Localized("guiHowToExportNotes"), this);
@@ -148,7 +150,8 @@ void MViewImport::SetListEditable(bool editable)
 {
     for (QWidget* w : {static_cast<QWidget*>(mBtnAddFiles), static_cast<QWidget*>(mBtnAddFolder),
              static_cast<QWidget*>(mBtnAddFolderWithSubs), static_cast<QWidget*>(mBtnClear),
-             static_cast<QWidget*>(mBtnRemoveSelections), static_cast<QWidget*>(mCheckUTF8Code)})
+             static_cast<QWidget*>(mBtnRemoveSelections), static_cast<QWidget*>(mCheckUTF8Code),
+             static_cast<QWidget*>(mCheckSkipImported)})
         w->setEnabled(editable);
 }
 
@@ -174,6 +177,7 @@ void MViewImport::StartRun()
         file.message.clear();
         file.reason.clear();
     }
+    settings.run = ChooseRecording(FileImportRunIdentity(settings, m_Files), mCheckSkipImported->isChecked());
     const QList<MFileObject> files = m_Files;
     if (!BeginRun(QStringLiteral("FeatureThreadImport"), [settings, files](MTaskContext& context) {
             MFileImportTask task(context, settings, files);

@@ -34,6 +34,7 @@ public:
     QPushButton* mBtnAddFolderWithSubs = nullptr;
     QPushButton* mBtnClear = nullptr;
     QPushButton* mBtnRemoveSelections = nullptr;
+    QCheckBox* mCheckSkipImported = nullptr;
     QCheckBox* mCheckUTF8Code = nullptr;
     QPushButton* mBtnExportMacNotes = nullptr;
     QPushButton* mBtnExportGoogleKeep = nullptr;

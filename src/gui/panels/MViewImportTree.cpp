@@ -54,6 +54,8 @@ MViewImportTree::MViewImportTree(QWidget* parent)
     options->addWidget(mCheckSkipHTMLFilesSubFolder, 1, 0, 1, 2);
     options->addWidget(mCheckFirstSubIsNotebook, 2, 0, 1, 2);
     options->addWidget(mCheckUTF8Code, 3, 0, 1, 2);
+    mCheckSkipImported = MakeSkipImportedBox(QStringLiteral("ImportTree_SkipImported"));
+    options->addWidget(mCheckSkipImported, 4, 0, 1, 2);
     options->setColumnStretch(2, 1);
     ContentLayout()->addLayout(options);
 
@@ -157,7 +159,8 @@ void MViewImportTree::SetInputsEnabled(bool enabled)
 {
     for (QWidget* w : {static_cast<QWidget*>(mBtnAddFolders), static_cast<QWidget*>(mCheckTxtFiles),
              static_cast<QWidget*>(mCheckHTMLFiles), static_cast<QWidget*>(mCheckSkipHTMLFilesSubFolder),
-             static_cast<QWidget*>(mCheckFirstSubIsNotebook), static_cast<QWidget*>(mCheckUTF8Code)})
+             static_cast<QWidget*>(mCheckFirstSubIsNotebook), static_cast<QWidget*>(mCheckUTF8Code),
+             static_cast<QWidget*>(mCheckSkipImported)})
         w->setEnabled(enabled);
 }
 
@@ -181,10 +184,15 @@ void MViewImportTree::StartRun()
     // The run works on its own copy; the outline is changed only here, from the rows it reports.
     std::shared_ptr<MONObject> planned(m_ObjectTree.CloneTree());
     const bool utf8 = mCheckUTF8Code->isChecked();
-    if (!BeginRun(QStringLiteral("TreeThreadImport"), [planned, firstSubIsNotebook, utf8](MTaskContext& context) {
-            MTreeImportTask task(context, planned->CloneTree(), firstSubIsNotebook, utf8);
-            task.ThreadImportRun();
-        }))
+    const MRunRecording recording
+        = ChooseRecording(MTreeImportTask::RunIdentity(*planned, SharedTree(), firstSubIsNotebook, utf8),
+            mCheckSkipImported->isChecked());
+    if (!BeginRun(
+            QStringLiteral("TreeThreadImport"), [planned, firstSubIsNotebook, utf8, recording](MTaskContext& context) {
+                MTreeImportTask task(context, planned->CloneTree(), firstSubIsNotebook, utf8);
+                task.SetRecording(recording);
+                task.ThreadImportRun();
+            }))
         return;
     SetStatus(Localized("strStartImport"));
     SetInputsEnabled(false);

@@ -34,6 +34,7 @@ public:
     QCheckBox* mCheckTxtFiles = nullptr;
     QCheckBox* mCheckHTMLFiles = nullptr;
     QCheckBox* mCheckSkipHTMLFilesSubFolder = nullptr;
+    QCheckBox* mCheckSkipImported = nullptr;
     QCheckBox* mCheckUTF8Code = nullptr;
     QCheckBox* mCheckFirstSubIsNotebook = nullptr;
     QPushButton* mBtnAddFolders = nullptr;

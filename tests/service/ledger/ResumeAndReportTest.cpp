@@ -48,7 +48,7 @@ protected:
         settings.from = 1;
         settings.to = 30;
         settings.expectedNotes = 30;
-        settings.recordRun = true;
+        settings.run.record = true;
         settings.parentUrlSaveTo = ChooseEvernoteTarget(*tree, false).parentUrl;
     }
 
@@ -63,8 +63,8 @@ protected:
     // created stops it.
     MRun Import(MRunMode mode, qint64 resumeRun = 0, int stopAfter = 0)
     {
-        settings.runMode = mode;
-        settings.resumeRun = resumeRun;
+        settings.run.mode = mode;
+        settings.run.resumeRun = resumeRun;
         MStoppingReporter stopping;
         stopping.running = &running;
         stopping.stopAfter = stopAfter;

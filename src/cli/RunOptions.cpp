@@ -1,0 +1,78 @@
+#include "RunOptions.h"
+
+#include "app/MStrings.h"
+
+#include <QDateTime>
+
+namespace {
+
+QString When(qint64 ms)
+{
+    return QDateTime::fromMSecsSinceEpoch(ms).toString(QStringLiteral("yyyy-MM-dd HH:mm"));
+}
+
+} // namespace
+
+MRunOptions::MRunOptions()
+    : m_Resume(QStringLiteral("resume"), Localized("cliOptionResume"))
+    , m_New(QStringLiteral("new"), Localized("cliOptionNew"))
+    , m_SkipImported(QStringLiteral("skip-imported"), Localized("cliOptionSkipImported"))
+    , m_Report(QStringLiteral("report"), Localized("cliOptionReport"), QStringLiteral("FILE"))
+{ }
+
+QList<QCommandLineOption> MRunOptions::ImportOptions() const
+{
+    return {m_Resume, m_New, m_SkipImported, m_Report};
+}
+
+std::optional<QString> MRunOptions::Problem(const QCommandLineParser& parser) const
+{
+    if (parser.isSet(m_Resume) && (parser.isSet(m_New) || parser.isSet(m_SkipImported)))
+        return Localized("cliResumeAlone");
+    return std::nullopt;
+}
+
+std::optional<int> MRunOptions::Choose(
+    const QCommandLineParser& parser, const MRunJournal::MIdentity& identity, MRunRecording& recording) const
+{
+    recording.record = true;
+    recording.mode = parser.isSet(m_SkipImported) ? MRunMode::SkipImported : MRunMode::New;
+    const std::optional<MLedgerRun> unfinished = MRunJournal::FindUnfinished(identity, recording.ledgerPath);
+    if (parser.isSet(m_Resume)) {
+        if (unfinished) {
+            recording.mode = MRunMode::Resume;
+            recording.resumeRun = unfinished->id;
+        } else if (const std::optional<MLedgerRun> latest = MRunJournal::FindLatest(identity, recording.ledgerPath)) {
+            // Done already: resuming must never import it a second time.
+            PrintErr(Localized("cliAlreadyFinished").arg(When(latest->endedMs)));
+            return kExitSuccess;
+        } else {
+            PrintErr(Localized("cliNothingToResume"));
+        }
+    } else if (unfinished && !parser.isSet(m_New)) {
+        // Starting again would make every page of the interrupted run a second time.
+        PrintErr(Localized("cliUnfinishedRun")
+                     .arg(When(unfinished->startedMs),
+                         QString::number(MRunJournal::DoneItems(unfinished->id, recording.ledgerPath))));
+        return kExitUsage;
+    }
+    return std::nullopt;
+}
+
+MCliRun::MCliRun(const QString& task, const QString& title, FILE* results)
+    : m_StopOnSignal(m_Running)
+    , m_Printer(stderr, results)
+    , m_Recorder(&m_Printer, task, title, &m_Running)
+{ }
+
+void MCliRun::UseReportOption(const QCommandLineParser& parser, const QCommandLineOption& report)
+{
+    if (parser.isSet(report))
+        m_Recorder.SetReportPath(parser.value(report));
+}
+
+int MCliRun::End()
+{
+    PrintReportPath(m_Recorder);
+    return m_Printer.Counts().failed > 0 || Stopped() ? kExitFailure : kExitSuccess;
+}

@@ -1,0 +1,65 @@
+#pragma once
+
+#include "CliReporter.h"
+#include "Command.h"
+
+#include "tasks/MRunJournal.h"
+#include "tasks/MRunReport.h"
+
+#include <QCommandLineOption>
+#include <QCommandLineParser>
+#include <atomic>
+#include <optional>
+
+// The options of a recorded import: --resume | --new, --skip-imported; and --report FILE, which
+// every command that runs items takes.
+class MRunOptions
+{
+public:
+    MRunOptions();
+
+    // --resume, --new and --skip-imported (an import's), and --report.
+    QList<QCommandLineOption> ImportOptions() const;
+    QCommandLineOption ReportOption() const { return m_Report; }
+    // --resume goes alone: a message when it is given with --new or --skip-imported.
+    std::optional<QString> Problem(const QCommandLineParser& parser) const;
+
+    // How the run of `identity` is recorded, by the options and the runs before it: an unfinished
+    // run is continued only with --resume and started afresh only with --new (starting again without
+    // a word would make every page of it a second time). An exit status when the command ends here:
+    // a refusal, or --resume of a run that finished (nothing is sent again).
+    std::optional<int> Choose(
+        const QCommandLineParser& parser, const MRunJournal::MIdentity& identity, MRunRecording& recording) const;
+
+private:
+    QCommandLineOption m_Resume;
+    QCommandLineOption m_New;
+    QCommandLineOption m_SkipImported;
+    QCommandLineOption m_Report;
+};
+
+// What every run of the command line shares: the running flag that Ctrl-C clears, the reporter that
+// prints rows and progress, and the recorder that keeps them for the run's report.
+class MCliRun
+{
+public:
+    // `task` names the run in the report (export, import-files, ...), `title` heads it.
+    MCliRun(const QString& task, const QString& title, FILE* results = stdout);
+
+    // --report FILE when it was given.
+    void UseReportOption(const QCommandLineParser& parser, const QCommandLineOption& report);
+
+    std::atomic<bool>& Running() { return m_Running; }
+    MCliReporter& Printer() { return m_Printer; }
+    MRunRecorder& Reporter() { return m_Recorder; }
+    bool Stopped() const { return !m_Running.load(); }
+    // Writes the report and prints where it went; the exit status the run deserves: failure when an
+    // item failed or the run was stopped.
+    int End();
+
+private:
+    std::atomic<bool> m_Running {true};
+    MStopOnSignal m_StopOnSignal;
+    MCliReporter m_Printer;
+    MRunRecorder m_Recorder;
+};
