@@ -1,5 +1,5 @@
 // pagewright-emulator --port 0 --fixture FILE [--auto-consent] [--state-out FILE] [--fault RULE]...
-//     [--throttle WINDOWS]
+//     [--throttle WINDOWS] [--item-limit N]
 // Serves the identity platform, Graph and the maker's web server on 127.0.0.1 until it is stopped
 // (SIGINT or SIGTERM); prints "listening on http://127.0.0.1:PORT" as its first line.
 #include "MEmulator.h"
@@ -46,7 +46,12 @@ int main(int argc, char* argv[])
                        "the documented ones are \"120/60s,400/3600s\"), or \"off\". Over them OneNote answers 429 "
                        "with code 20166 and OneDrive 429 with Retry-After."),
         QStringLiteral("WINDOWS"));
-    parser.addOptions({port, fixture, autoConsent, stateOut, fault, throttle});
+    const QCommandLineOption itemLimit(QStringLiteral("item-limit"),
+        QStringLiteral("The large-library limit: over this many OneNote items (notebooks, section groups, sections) "
+                       "an account's expanded notebook list answers 403 with code 10008, as documented; 0 for none. "
+                       "Default: the fixture's \"itemLimit\", else 5000."),
+        QStringLiteral("N"));
+    parser.addOptions({port, fixture, autoConsent, stateOut, fault, throttle, itemLimit});
     parser.process(app);
 
     if (!parser.isSet(fixture)) {
@@ -62,6 +67,14 @@ int main(int argc, char* argv[])
     }
     options.autoConsent = parser.isSet(autoConsent);
     options.throttle = parser.value(throttle);
+    if (parser.isSet(itemLimit)) {
+        bool limitOk = false;
+        options.itemLimit = parser.value(itemLimit).toLongLong(&limitOk);
+        if (!limitOk || *options.itemLimit < 0) {
+            std::fprintf(stderr, "pagewright-emulator: --item-limit needs a count of 0 or more\n");
+            return 2;
+        }
+    }
     bool ok = false;
     options.port = parser.value(port).toInt(&ok);
     if (!ok || options.port < 0 || options.port > 65535) {

@@ -1,11 +1,18 @@
 // Loading the emulated world from a fixture file. The format is the emulator's own:
-// {"tokenLifetime":3599, "makerVersion":"2.0.0.0", "throttle":false|true|"10/2s,30/10s", "limits":{...},
+// {"tokenLifetime":3599, "makerVersion":"2.0.0.0", "throttle":false|true|"10/2s,30/10s", "itemLimit":5000,
+//  "limits":{...},
 //  "accounts":[{"key":"personal", "kind":"personal|work|china", "displayName", "mail", "id", "cid",
 //    "notebooks":[{"name", "sections":[...], "sectionGroups":[{"name", "sections", "sectionGroups"}]}],
+//    "generatedNotebooks":{"count":20, "generatedSections":500, "generatedSectionGroups":{"count":2, ...}},
 //    "sharedNotebooks":[{"owner":"work", "name":"Team Notebook", "userRole":"Contributor"}],
 //    "files":[{"path":"Folder/Lost.onetmp", "size":2048}, {"folder":"Photos", "generatedFiles":230}]}]}
 // "limits" may set "childrenPageSize", "maxSimpleUploadBytes" and "copyMonitorPolls" (how often a
-// copy's monitor says "inProgress" before the copy is made).
+// copy's monitor says "inProgress" before the copy is made). "itemLimit" is the large-library limit
+// (0: none): an account holding more OneNote items answers the expanded notebook list with 403/10008.
+// Big libraries need not be written out: a notebook or section group may add "generatedSections":N
+// (empty sections "Section 0001", ...) and "generatedSectionGroups":{"count":N, ...} (groups "Group 01",
+// ..., each filled by the rest of the object as a container of its own); an account may add
+// "generatedNotebooks":{"count":N, ...} (notebooks "Notebook 01", ..., filled the same way).
 // A section: {"name", "size", "pages":[{"title", "created", "body", "resources":[{"name", "mime",
 // "base64" | "text" | "png":{"width", "height", "color"}}]}], "generatedPages":N}. A page body is page-creation HTML;
 // it is rendered as if posted. A page may instead give {"title", "created", "html"}: the content as the
@@ -109,6 +116,26 @@ public:
             if (auto error = Container(accountKey, groupId, group))
                 return error;
         }
+        return Generated(accountKey, id, o);
+    }
+
+    // The generated part of a container, after what the fixture wrote out.
+    std::optional<QString> Generated(const QString& accountKey, const QString& id, const QJsonObject& o)
+    {
+        const int sections = o.value(QLatin1String("generatedSections")).toInt(0);
+        for (int n = 1; n <= sections; ++n) {
+            const QString name = QStringLiteral("Section %1").arg(n, 4, 10, QLatin1Char('0'));
+            m_State.AddItem(accountKey, id, MEmuItem::File, name + QStringLiteral(".one")).content
+                = SectionBytes(name, 1024);
+        }
+        const QJsonObject groups = o.value(QLatin1String("generatedSectionGroups")).toObject();
+        const int count = groups.value(QLatin1String("count")).toInt(0);
+        for (int n = 1; n <= count; ++n) {
+            const QString name = QStringLiteral("Group %1").arg(n, 2, 10, QLatin1Char('0'));
+            const QString groupId = m_State.AddItem(accountKey, id, MEmuItem::Folder, name).id;
+            if (auto error = Generated(accountKey, groupId, groups))
+                return error;
+        }
         return std::nullopt;
     }
 
@@ -193,6 +220,9 @@ std::optional<QString> MEmuState::LoadFixture(const QJsonObject& fixture)
                 : limitsOn.toBool(false)                    ? QString::fromLatin1(MEmuThrottle::kDocumented)
                                                             : QStringLiteral("off")))
         return error;
+    limits.oneNoteItems = fixture.value(QLatin1String("itemLimit")).toInteger(MEmuLimits::kDocumentedOneNoteItems);
+    if (limits.oneNoteItems < 0)
+        return QStringLiteral("the item limit is a count of OneNote items, 0 for none");
     const QJsonObject l = fixture.value(QLatin1String("limits")).toObject();
     limits.maxRequestBytes = l.value(QLatin1String("maxRequestBytes")).toInteger(limits.maxRequestBytes);
     limits.maxPartBytes = l.value(QLatin1String("maxPartBytes")).toInteger(limits.maxPartBytes);
@@ -239,6 +269,13 @@ std::optional<QString> MEmuState::LoadFixture(const QJsonObject& fixture)
             notebook.isDefault = nb.value(QLatin1String("isDefault")).toBool(false);
             const QString notebookId = notebook.id;
             if (auto error = loader.Container(account.key, notebookId, nb))
+                return error;
+        }
+        const QJsonObject generated = a.value(QLatin1String("generatedNotebooks")).toObject();
+        for (int n = 1, count = generated.value(QLatin1String("count")).toInt(0); n <= count; ++n) {
+            const QString name = QStringLiteral("Notebook %1").arg(n, 2, 10, QLatin1Char('0'));
+            const QString notebookId = AddItem(account.key, documentsId, MEmuItem::Notebook, name).id;
+            if (auto error = loader.Generated(account.key, notebookId, generated))
                 return error;
         }
         for (const QJsonValue& f : a.value(QLatin1String("files")).toArray())

@@ -306,6 +306,17 @@ bool HandleInspection(MEmulator::Impl& emu, const MEmuRequest& request, MEmuResp
             response = GraphError(400, QStringLiteral("BadRequest"), *error);
         else
             response = JsonAnswer(204, {});
+    } else if (what == QLatin1String("item-limit") && request.method == QLatin1String("POST")) {
+        bool ok = false;
+        const qint64 items = QString::fromUtf8(request.body).trimmed().toLongLong(&ok);
+        if (!ok || items < 0) {
+            response = GraphError(400, QStringLiteral("BadRequest"),
+                QStringLiteral("The item limit is a count of OneNote items, 0 for none."));
+        } else {
+            const std::lock_guard lock(emu.stateMutex);
+            emu.state.limits.oneNoteItems = items;
+            response = JsonAnswer(204, {});
+        }
     } else if (what == QLatin1String("faults") && request.method == QLatin1String("DELETE")) {
         emu.faults.Clear();
         response = JsonAnswer(204, {});

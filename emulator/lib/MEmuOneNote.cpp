@@ -5,6 +5,7 @@
 #include "MEmuPageRenderer.h"
 
 #include <QJsonArray>
+#include <QLocale>
 #include <QRegularExpression>
 #include <QUuid>
 
@@ -241,6 +242,21 @@ private:
 
     MEmuResponse NotebookList()
     {
+        // The documented large-library limit: the expanded list is refused for an account that holds
+        // too many OneNote items, while the plain list and the reads of one notebook or group still
+        // answer (the way such an account's tree can be read at all).
+        const Expand e = Expansion();
+        const qint64 limit = m_State.limits.oneNoteItems;
+        if ((e.sections || e.groups) && limit > 0 && m_State.OneNoteItemCount(m_Account) > limit) {
+            const QString count = QLocale(QLocale::English).toString(limit);
+            return OneNoteError(403, QStringLiteral("10008"),
+                QStringLiteral("One or more of the document libraries on the user or group's OneDrive contains more "
+                               "than %1 OneNote items (notebooks, sections, section groups) and cannot be queried "
+                               "using the API. Please make sure that none of the user or group's document libraries "
+                               "contains more than %1 OneNote items. Please follow the link below for instructions "
+                               "on how to remedy this situation.")
+                    .arg(count));
+        }
         std::vector<QByteArray> values;
         for (const QString& id : m_State.NotebookIds(m_Account))
             values.push_back(Container(*m_State.Item(id), true));

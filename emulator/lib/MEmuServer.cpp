@@ -423,6 +423,8 @@ std::optional<QString> MEmulator::Start()
         if (!emu.options.throttle.isEmpty())
             if (auto error = emu.state.throttle.Configure(emu.options.throttle))
                 return error;
+        if (emu.options.itemLimit)
+            emu.state.limits.oneNoteItems = *emu.options.itemLimit;
         emu.clientIds = {QStringLiteral("3f6c2a71-9d4e-4b8a-a1c5-7e20d9b64f13"),
             QStringLiteral("b82e5d40-6a17-4c93-8f2e-1d9a7c35e608")};
         for (const QJsonValue& id : emu.options.fixture.value(QLatin1String("clientIds")).toArray())
@@ -537,6 +539,8 @@ void MEmulator::Impl::ResetAll()
         state.LoadFixture(options.fixture);
         if (!options.throttle.isEmpty())
             state.throttle.Configure(options.throttle);
+        if (options.itemLimit)
+            state.limits.oneNoteItems = *options.itemLimit;
         accessTokens.clear();
         refreshTokens.clear();
         codes.clear();
@@ -582,6 +586,12 @@ std::optional<QString> MEmulator::SetThrottle(const QString& windows)
 {
     const std::lock_guard lock(m_Impl->stateMutex);
     return m_Impl->state.throttle.Configure(windows);
+}
+
+void MEmulator::SetItemLimit(qint64 items)
+{
+    const std::lock_guard lock(m_Impl->stateMutex);
+    m_Impl->state.limits.oneNoteItems = std::max<qint64>(items, 0);
 }
 
 QJsonObject LoadFixtureFile(const QString& path, QString* error)

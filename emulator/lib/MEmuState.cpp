@@ -180,6 +180,28 @@ std::vector<QString> MEmuState::NotebookIds(const MEmuAccount& account) const
     return ids;
 }
 
+qint64 MEmuState::OneNoteItemCount(const MEmuAccount& account) const
+{
+    // Notebooks may stand in any folder of the drive; inside one, every folder is a section group.
+    qint64 count = 0;
+    std::vector<std::pair<QString, bool>> open {{account.rootId, false}}; // item, inside a notebook
+    while (!open.empty()) {
+        const auto [id, inNotebook] = open.back();
+        open.pop_back();
+        const auto found = m_Items.find(id);
+        if (found == m_Items.end())
+            continue;
+        const MEmuItem& item = found->second;
+        const bool oneNote
+            = item.kind == MEmuItem::Notebook || (inNotebook && (item.kind == MEmuItem::Folder || item.IsSection()));
+        if (oneNote)
+            ++count;
+        for (const QString& child : item.children)
+            open.emplace_back(child, inNotebook || item.kind == MEmuItem::Notebook);
+    }
+    return count;
+}
+
 MEmuAccount* MEmuState::Owner(const QString& itemId)
 {
     MEmuItem* item = Item(itemId);

@@ -85,6 +85,11 @@ struct MEmuLimits
     int childrenPageSize = 200;
     qint64 maxSimpleUploadBytes = 250LL * 1000 * 1000; // documented limit of a one-request upload
     int copyMonitorPolls = 1; // how often a copy's monitor says "inProgress" before it is done
+    // The documented large-library limit: an account whose drive holds more OneNote items (notebooks,
+    // section groups, sections) than this answers the expanded notebook list with 403 and code
+    // "10008". 0: no limit.
+    qint64 oneNoteItems = kDocumentedOneNoteItems;
+    static constexpr qint64 kDocumentedOneNoteItems = 5000;
 };
 
 class MEmuState
@@ -115,6 +120,8 @@ public:
     std::vector<QString> NotebookIds(const MEmuAccount& account) const;
     // The account whose drive holds the item.
     MEmuAccount* Owner(const QString& itemId);
+    // How many OneNote items (notebooks, section groups, sections) the account's own drive holds.
+    qint64 OneNoteItemCount(const MEmuAccount& account) const;
     // The notebook an item lies in, or "" for an item outside every notebook.
     QString NotebookOf(const QString& itemId);
     // "/drive/root:/Documents/Notebook" for an item's parent.

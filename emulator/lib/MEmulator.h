@@ -37,6 +37,8 @@ public:
         bool autoConsent = false;
         int port = 0; // 0: any free port
         QString throttle; // request limits over the fixture's ("10/2s,30/10s", "off"); "" keeps the fixture's
+        // The large-library limit over the fixture's "itemLimit" (0: none); absent keeps the fixture's.
+        std::optional<qint64> itemLimit;
     };
 
     explicit MEmulator(Options options);
@@ -78,6 +80,9 @@ public:
     void SetThrottling(bool on);
     // Sets the request limits: "COUNT/SECONDSs,..." or "off"; an error text when it cannot be read.
     std::optional<QString> SetThrottle(const QString& windows);
+    // Sets the large-library limit: over this many OneNote items the expanded notebook list answers
+    // 403 with code "10008"; 0 for none.
+    void SetItemLimit(qint64 items);
 
     struct Impl;
 

@@ -2,10 +2,10 @@
 
 #include "MONObject.h"
 #include "account/MAccount.h"
+#include "app/MStrings.h"
 #include "service/ServiceCall.h"
 #include "util/FileUtils.h"
 #include "util/MessageBox.h"
-#include "util/TextUtils.h"
 
 #include <QFile>
 #include <QJsonArray>
@@ -37,6 +37,10 @@ MNotebookTree::MNotebookTree(MAccount& account, MONObject& root, QString cacheFi
     , m_Root(root)
     , m_CacheFile(std::move(cacheFile))
     , m_Status(status)
+    , m_Session(account, nullptr, [status](const QString& text) {
+        if (status)
+            status->ShowStatus(text);
+    })
 { }
 
 MTreeBuildResult MNotebookTree::CreateNotebooksTree(bool forceFetch, bool reloadData)
@@ -46,6 +50,9 @@ MTreeBuildResult MNotebookTree::CreateNotebooksTree(bool forceFetch, bool reload
     if (forceFetch || text.isEmpty()) {
         m_Account.RefreshTokens(true);
         text = GetAllNotebooksJson();
+        result.stepByStep = m_Fetch.stepByStep;
+        result.tooManyItems = m_Fetch.tooManyItems;
+        result.incomplete = m_Fetch.incomplete;
         result.fetched = true;
         // An answer that is no notebook list (an error text, an HTML page) has been shown in the
         // alerts already; building from it would empty the outline and leave the error in the
@@ -71,13 +78,21 @@ MTreeBuildResult MNotebookTree::CreateNotebooksTree(bool forceFetch, bool reload
 
 QString MNotebookTree::GetAllNotebooksJson()
 {
+    m_Fetch = MTreeBuildResult();
     ShowStatus(QStringLiteral("Get all notebooks information at once ..."));
-    QString text = GetNotebooksJsonAtOnce();
-    if (text.isEmpty() || !IsNotebookList(text)) {
-        ShowMessageBox(QStringLiteral("First attempt to get the notebook list failed!\n\n%1\n\nTry second time!\n"
-                                      "This time will take a bit longer, please be patient.")
-                           .arg(text));
-        ShowStatus(QStringLiteral("Get all notebooks information step by step ..."));
+    const MServiceAnswer once = Fetch(m_Account.BaseUrl() + QStringLiteral("/notebooks") + kExpandAll, MExpect::List);
+    QString text = once.Text();
+    if (!once.Ok() || !IsNotebookList(text)) {
+        m_Fetch.stepByStep = true;
+        // A library over the service's item limit is no failure to alarm anyone with: the service
+        // has said why, and the status line tells the user while the notebooks come one by one.
+        m_Fetch.tooManyItems = once.errorCode == QLatin1String("10008");
+        if (!m_Fetch.tooManyItems) {
+            ShowMessageBox(QStringLiteral("First attempt to get the notebook list failed!\n\n%1\n\nTry second time!\n"
+                                          "This time will take a bit longer, please be patient.")
+                               .arg(text.isEmpty() ? once.reason : text));
+            ShowStatus(QStringLiteral("Get all notebooks information step by step ..."));
+        }
         text = GetNotebooksJsonStepByStep();
     }
     HideStatus();
@@ -86,26 +101,28 @@ QString MNotebookTree::GetAllNotebooksJson()
 
 QString MNotebookTree::GetNotebooksJsonAtOnce()
 {
-    return Fetch(m_Account.BaseUrl() + QStringLiteral("/notebooks") + kExpandAll);
+    return FetchText(m_Account.BaseUrl() + QStringLiteral("/notebooks") + kExpandAll, MExpect::List);
 }
 
 QString MNotebookTree::GetNotebooksJsonStepByStep()
 {
-    const QString list = GetJson_AllNotebooksOnly();
-    if (IsNotebookList(list))
+    const MServiceAnswer answer = Fetch(m_Account.BaseUrl() + QStringLiteral("/notebooks"), MExpect::List);
+    const QString list = answer.Text();
+    if (answer.Ok() && IsNotebookList(list))
         return GetJson_AllNotebooks_Loop(list);
-    ShowMessageBox(QStringLiteral("Second attempt to get the notebook list failed!\n\n%1").arg(list));
+    ShowMessageBox(QStringLiteral("Second attempt to get the notebook list failed!\n\n%1")
+                       .arg(list.isEmpty() ? answer.reason : list));
     return list;
 }
 
 QString MNotebookTree::GetJson_AllNotebooksOnly()
 {
-    return Fetch(m_Account.BaseUrl() + QStringLiteral("/notebooks"));
+    return FetchText(m_Account.BaseUrl() + QStringLiteral("/notebooks"), MExpect::List);
 }
 
 QString MNotebookTree::GetJson_AllNotebooks_ANotebook(const QString& notebookId)
 {
-    return Fetch(m_Account.BaseUrl() + QStringLiteral("/notebooks/") + notebookId + kExpandAll);
+    return FetchText(m_Account.BaseUrl() + QStringLiteral("/notebooks/") + notebookId + kExpandAll, MExpect::Json);
 }
 
 QString MNotebookTree::GetJson_AllNotebooks_Loop(const QString& notebookListJson)
@@ -114,35 +131,47 @@ QString MNotebookTree::GetJson_AllNotebooks_Loop(const QString& notebookListJson
         return QStringLiteral("");
     const QJsonArray notebooks
         = QJsonDocument::fromJson(notebookListJson.toUtf8()).object().value(QLatin1String("value")).toArray();
+    // An account without notebooks: its list is the whole answer (an empty tree, and the alert saying so).
+    if (notebooks.isEmpty())
+        return notebookListJson;
     const QString nameKey = NameKey(m_Account.MSAccountType());
     QStringList joined;
-    QStringList failed;
+    qsizetype done = 0;
     for (const QJsonValue& value : notebooks) {
         const QJsonObject notebook = value.toObject();
         const QString name = notebook.value(nameKey).toString();
-        const QString text = GetJson_AllNotebooks_ANotebook(notebook.value(QLatin1String("id")).toString());
-        if (!text.isEmpty() && !StringContainsIgnoreCase(QStringLiteral("\"error\":"), text))
-            joined.append(text);
-        else
-            failed.append(name);
+        if (m_Fetch.tooManyItems)
+            ShowStatus(
+                Localized("msgTreeTooManyItems").arg(QString::number(++done), QString::number(notebooks.size()), name));
+        const MServiceAnswer answer = Fetch(m_Account.BaseUrl() + QStringLiteral("/notebooks/")
+                + notebook.value(QLatin1String("id")).toString() + kExpandAll,
+            MExpect::Json);
+        if (answer.Ok()) {
+            joined.append(answer.Text());
+            continue;
+        }
+        // Leaving the notebook out would look as if it were gone: it stays, with what the list said
+        // of it, and the user is told that its contents could not be read.
+        joined.append(QString::fromUtf8(QJsonDocument(notebook).toJson(QJsonDocument::Compact)));
+        m_Fetch.incomplete.append(QStringLiteral("%1: %2").arg(name, answer.reason));
     }
-    if (!failed.isEmpty())
-        ShowMessageBox(
-            QStringLiteral("Get follow notebook information error:\n%1").arg(failed.join(QStringLiteral(", "))));
-    if (joined.isEmpty())
-        return QStringLiteral("");
+    if (!m_Fetch.incomplete.isEmpty())
+        ShowMessageBox(Localized("msgTreeNotebooksIncomplete").arg(m_Fetch.incomplete.join(QLatin1Char('\n'))));
     return QStringLiteral("{\"value\": [%1]}").arg(joined.join(QStringLiteral(", ")));
 }
 
-QString MNotebookTree::Fetch(const QString& url)
+MServiceAnswer MNotebookTree::Fetch(const QString& url, MExpect expect)
 {
-    const MHttpResponse response = SendAuthorized(m_Account, ServiceRequest("GET", url, kTreeReadTimeout));
-    if (response.HasBody())
-        return response.Text();
-    // No data at all: perhaps the token ran out meanwhile; refresh it quietly for the next attempt.
-    if (response.sent)
+    MServiceAnswer answer = m_Session.Send(ServiceRequest("GET", url, kTreeReadTimeout), expect);
+    // No answer at all: perhaps the token ran out meanwhile; refresh it quietly for the next attempt.
+    if (answer.failure == MAnswerFailure::Transport)
         m_Account.RefreshTokens(false);
-    return QStringLiteral("");
+    return answer;
+}
+
+QString MNotebookTree::FetchText(const QString& url, MExpect expect)
+{
+    return Fetch(url, expect).Text();
 }
 
 void MNotebookTree::ShowStatus(const QString& text)

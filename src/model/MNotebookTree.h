@@ -1,7 +1,10 @@
 #pragma once
 
+#include "service/MServiceSession.h"
+
 #include <QJsonObject>
 #include <QString>
+#include <QStringList>
 
 class MAccount;
 class MONObject;
@@ -28,12 +31,16 @@ struct MTreeBuildResult
     bool fetched = false; // the text came from the service rather than the cache
     bool isList = false; // the text was a notebook list (an error text builds an empty tree)
     qint64 notebooks = 0; // notebooks added under the root
+    bool stepByStep = false; // the one-request list failed and the notebooks were read one by one
+    bool tooManyItems = false; // ... because the account holds more OneNote items than the service lists at once
+    QStringList incomplete; // notebooks whose contents could not be read ("name: reason")
 };
 
 // The account's notebooks, section groups and sections, fetched as one JSON text (in one request, or
 // notebook by notebook when that fails), kept in the cache file and parsed into the root's children.
 // Runs on the thread that calls it and blocks it while the requests run (30 seconds each at most).
-// Pages are not part of this tree.
+// The requests go through a service session of its own: its answers are judged, its OneNote
+// requests paced by the request budget and throttling waited out. Pages are not part of this tree.
 class MNotebookTree
 {
 public:
@@ -47,7 +54,8 @@ public:
     QString GetNotebooksJsonAtOnce();
     QString GetNotebooksJsonStepByStep();
     QString GetJson_AllNotebooksOnly();
-    // The expanded notebooks of a list joined into one list; failures are named in one alert.
+    // The expanded notebooks of a list joined into one list. A notebook that cannot be expanded keeps
+    // its entry of the list (without contents); such notebooks are named with their reasons in one alert.
     QString GetJson_AllNotebooks_Loop(const QString& notebookListJson);
     QString GetJson_AllNotebooks_ANotebook(const QString& notebookId);
 
@@ -59,8 +67,12 @@ public:
     // "name" for the OneNote personal account, "displayName" for the Graph accounts.
     static QString NameKey(int accountType);
 
+    // What the last GetAllNotebooksJson found out about the way it had to go.
+    const MTreeBuildResult& LastFetch() const { return m_Fetch; }
+
 private:
-    QString Fetch(const QString& url);
+    MServiceAnswer Fetch(const QString& url, MExpect expect);
+    QString FetchText(const QString& url, MExpect expect);
     void ShowStatus(const QString& text);
     void HideStatus();
 
@@ -68,4 +80,6 @@ private:
     MONObject& m_Root;
     QString m_CacheFile;
     MTreeStatusSink* m_Status;
+    MServiceSession m_Session;
+    MTreeBuildResult m_Fetch;
 };

@@ -4,6 +4,7 @@
 #include "ServiceFixture.h"
 #include "TempDir.h"
 #include "app/MConfig.h"
+#include "app/MStrings.h"
 #include "model/MNotebookTree.h"
 #include "service/MHttpClient.h"
 #include "service/MOLODUtils.h"
@@ -246,12 +247,12 @@ TEST(AccountServiceTest, ARequestEndsAtItsTimeoutWhenTheServiceDoesNotAnswer)
     EXPECT_LT(timer.elapsed(), 3500) << "the wait outlasted the request's timeout";
 }
 
-TEST(NotebookTreeServiceTest, ANotebookThatFailsToExpandIsNamedAndTheOthersAreKept)
+TEST(NotebookTreeServiceTest, ANotebookThatFailsToExpandStaysWithWhatTheListSaidAndIsNamedWithItsReason)
 {
     MServiceFixture f;
     const QString travel = MServiceFixture::FindPath(*f.FetchTree(), QStringLiteral("Travel Journal"))->objId;
     ASSERT_FALSE(f.Emulator()
-                     .AddFault(QStringLiteral("GET /v1.0/me/onenote/notebooks error status=504 code=10002"))
+                     .AddFault(QStringLiteral("GET /v1.0/me/onenote/notebooks error status=500 code=10001"))
                      .has_value());
     ASSERT_FALSE(
         f.Emulator()
@@ -262,14 +263,23 @@ TEST(NotebookTreeServiceTest, ANotebookThatFailsToExpandIsNamedAndTheOthersAreKe
     MNotebookTree tree(f.Account(), root, f.CacheFile());
     const MTreeBuildResult result = tree.CreateNotebooksTree(true, false);
     EXPECT_TRUE(result.built);
-    EXPECT_EQ(root.childCount(), 2u);
-    EXPECT_EQ(MServiceFixture::FindPath(root, QStringLiteral("Travel Journal")), nullptr);
+    EXPECT_TRUE(result.stepByStep);
+    EXPECT_TRUE(boxes->Messages().value(0).startsWith(QLatin1String("First attempt to get the notebook list failed!")));
+    EXPECT_FALSE(result.tooManyItems);
+    EXPECT_EQ(root.childCount(), 3u) << "a notebook that could not be read was left out as if it were gone";
+    const MONObject* kept = MServiceFixture::FindPath(root, QStringLiteral("Travel Journal"));
+    ASSERT_NE(kept, nullptr);
+    EXPECT_EQ(kept->objId, travel);
+    EXPECT_EQ(kept->childCount(), 0u);
+    EXPECT_NE(MServiceFixture::FindPath(root, QStringLiteral("Recipes/Baking")), nullptr);
+    ASSERT_EQ(result.incomplete.size(), 1);
+    EXPECT_TRUE(result.incomplete[0].startsWith(QLatin1String("Travel Journal: "))) << qPrintable(result.incomplete[0]);
+    EXPECT_TRUE(result.incomplete[0].contains(QLatin1String("20102"))) << qPrintable(result.incomplete[0]);
     ASSERT_FALSE(boxes->Messages().isEmpty());
-    EXPECT_EQ(boxes->Messages().last(), QStringLiteral("Get follow notebook information error:\nTravel Journal"))
-        << boxes->Messages().join(QLatin1String(" | ")).toStdString();
+    EXPECT_EQ(boxes->Messages().last(), Localized("msgTreeNotebooksIncomplete").arg(result.incomplete[0]));
     const QString cache = QString::fromUtf8(ReadAll(f.CacheFile()));
     EXPECT_TRUE(cache.contains(QLatin1String("\"Recipes\"")));
-    EXPECT_FALSE(cache.contains(QLatin1String("\"Travel Journal\"")));
+    EXPECT_TRUE(cache.contains(QLatin1String("\"Travel Journal\"")));
 }
 
 TEST(NotebookTreeServiceTest, AnHtmlErrorPageOrBrokenJsonKeepsTheLastTreeAndCache)

@@ -49,6 +49,38 @@ TEST_F(OneNoteTest, ExpandedListingsInBothSpellingsHoldEveryLevelAndThePlainOneN
     EXPECT_TRUE(plain.Text().contains(QLatin1String("\"sectionsUrl\":\"")));
 }
 
+TEST_F(OneNoteTest, OverTheItemLimitOnlyTheExpandedListIsRefusedWithTheDocumentedError)
+{
+    const QString expanded = Me() + QStringLiteral("/onenote/notebooks?$expand=") + kExpand;
+    ASSERT_EQ(Call("GET", expanded).status, 200) << "the demo is far below the documented 5,000";
+    // Set as the command line and a fixture's "itemLimit" set it; the demo's account holds more than 5.
+    ASSERT_EQ(Call("POST", QStringLiteral("/_emulator/item-limit"), "5", "text/plain", false).status, 204);
+    const MHttpResponse refused = Call("GET", expanded);
+    EXPECT_EQ(refused.status, 403);
+    const QJsonObject error = Json(refused).value(QLatin1String("error")).toObject();
+    EXPECT_EQ(error.value(QLatin1String("code")).toString(), QStringLiteral("10008"));
+    EXPECT_TRUE(error.value(QLatin1String("message")).toString().contains(QLatin1String("more than 5 OneNote items")));
+    EXPECT_EQ(Call("GET", Me() + QStringLiteral("/onenote/notebooks?expand=sections")).status, 403);
+
+    // The step-by-step reads still answer: the plain list, one notebook expanded, a group's contents.
+    const MHttpResponse plain = Call("GET", Me() + QStringLiteral("/onenote/notebooks"));
+    ASSERT_EQ(plain.status, 200);
+    const QString travel
+        = Json(plain).value(QLatin1String("value")).toArray()[0].toObject().value(QLatin1String("id")).toString();
+    const MHttpResponse one
+        = Call("GET", Me() + QStringLiteral("/onenote/notebooks/") + travel + QStringLiteral("?expand=") + kExpand);
+    ASSERT_EQ(one.status, 200);
+    const QString group
+        = Json(one).value(QLatin1String("sectionGroups")).toArray()[0].toObject().value(QLatin1String("id")).toString();
+    EXPECT_EQ(
+        Call("GET", Me() + QStringLiteral("/onenote/sectionGroups/") + group + QStringLiteral("/sections")).status,
+        200);
+
+    EXPECT_EQ(Call("POST", QStringLiteral("/_emulator/item-limit"), "many", "text/plain", false).status, 400);
+    m_Fixture.Emulator().SetItemLimit(0);
+    EXPECT_EQ(Call("GET", expanded).status, 200) << "0 is no limit";
+}
+
 TEST_F(OneNoteTest, LegacyInterfaceNamesItemsWithName)
 {
     const MHttpResponse r = Call("GET", QStringLiteral("/api/v1.0/me/notes/notebooks"));
