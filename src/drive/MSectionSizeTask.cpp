@@ -62,6 +62,7 @@ void MSectionSizeTask::ListSectionSize_NB_SG_S(
 void MSectionSizeTask::SizeNotebook(const MONObject& notebook, MONObject& viewParent, const QString& path)
 {
     MONObject* row = viewParent.addSubObject(MONObject::Notebook, {}, notebook.name, {}, {}, {}, {}, {}, {}, {});
+    row->userRole = notebook.userRole; // the outline shows a shared notebook as one
     const qint64 index = BeginItem(path);
     if (!StringEqualsIgnoreCase(notebook.userRole, QStringLiteral("Owner"))) {
         // Shared with this account: its files lie in another account's OneDrive.

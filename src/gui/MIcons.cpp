@@ -36,7 +36,8 @@ QString NodeIconName(const MONObject& node, bool distinguishShared)
     case MONObject::SectionGroup:
         return QStringLiteral("SectionGroup");
     case MONObject::Notebook:
-        if (!distinguishShared || node.userRole == QLatin1String("Owner"))
+        // A notebook the service gave no role for (a panel's own copy, a planned one) is no shared one.
+        if (!distinguishShared || node.userRole.isEmpty() || node.userRole == QLatin1String("Owner"))
             return QStringLiteral("Notebook");
         return QStringLiteral("NotebookShared");
     case 4:
