@@ -1,5 +1,7 @@
 #include "Attachments.h"
 
+#include "RunOptions.h"
+
 #include "CheckedRun.h"
 #include "app/MStrings.h"
 #include "pagetasks/MListAttachmentsTask.h"
@@ -33,7 +35,7 @@ MCliAttachments::MCliAttachments()
 {
     name = QStringLiteral("attachments");
     description = Localized("cliAttachmentsDescription");
-    options = {m_Out, m_Type, m_Check, m_Refresh};
+    options = {m_Out, m_Type, m_Check, m_Refresh, ReportOption()};
     positionals = {{QStringLiteral("action"), Localized("cliAttachmentsAction"), QStringLiteral("list|save")}};
 }
 
@@ -52,6 +54,7 @@ std::optional<QString> MCliAttachments::CheckArguments(const QCommandLineParser&
 int MCliAttachments::Execute(const QCommandLineParser& parser)
 {
     MCheckedRun run(name);
+    run.UseReport(parser.value(QStringLiteral("report")));
     if (!run.Prepare(parser.values(m_Check), parser.isSet(m_Refresh)))
         return kExitFailure;
     if (const std::optional<QString> problem = MListAttachmentsTask::StartProblem(&run.Root())) {

@@ -57,6 +57,12 @@ bool MCheckedRun::Prepare(const QStringList& checks, bool refresh)
     return true;
 }
 
+void MCheckedRun::UseReport(const QString& path)
+{
+    if (!path.isEmpty())
+        m_Recorder.SetReportPath(path);
+}
+
 int MCheckedRun::End(bool failed)
 {
     PrintReportPath(m_Recorder);

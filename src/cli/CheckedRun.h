@@ -33,6 +33,8 @@ public:
 
     MTaskContext& Context() { return m_Context; }
     MCliReporter& Reporter() { return m_Reporter; }
+    // --report FILE, when given: the report goes there.
+    void UseReport(const QString& path);
     // Writes the run's report, says where it went, and gives the exit status: failure when `failed`
     // or when the run was stopped.
     int End(bool failed);

@@ -1,5 +1,7 @@
 #include "CopySections.h"
 
+#include "RunOptions.h"
+
 #include "CliReporter.h"
 #include "DriveRun.h"
 #include "OutlinePath.h"
@@ -14,7 +16,7 @@ MCliCopySections::MCliCopySections()
 {
     name = QStringLiteral("copy-sections");
     description = Localized("cliCopyDescription");
-    options = {m_To, m_Check, m_Refresh};
+    options = {m_To, m_Check, m_Refresh, ReportOption()};
 }
 
 std::optional<QString> MCliCopySections::CheckArguments(const QCommandLineParser& parser) const
@@ -31,6 +33,7 @@ std::optional<QString> MCliCopySections::CheckArguments(const QCommandLineParser
 int MCliCopySections::Execute(const QCommandLineParser& parser)
 {
     MCliDriveRun run(name);
+    run.UseReport(parser.value(QStringLiteral("report")));
     if (!run.CheckAccount())
         return kExitFailure;
     const std::shared_ptr<MONObject> root = run.LoadTree(parser.isSet(m_Refresh));

@@ -64,6 +64,10 @@ int MCliDriveRun::End(int status)
 MTaskContext& MCliDriveRun::Context(std::shared_ptr<const MONObject> tree, MTaskReporter& reporter)
 {
     m_Recorders.push_back(std::make_unique<MRunRecorder>(&reporter, m_Task, m_Task, &m_Running));
+    // Set before the run: it writes its report when it finishes. A later run's report replaces an
+    // earlier one's there.
+    if (!m_ReportPath.isEmpty())
+        m_Recorders.back()->SetReportPath(m_ReportPath);
     m_Pacer = std::make_unique<MPacer>(
         GlobalSettings().UploadInterval.load(), GlobalSettings().DownloadInterval.load(), &m_Running);
     m_Context.account = &TheAccount();

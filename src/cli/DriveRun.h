@@ -33,11 +33,15 @@ public:
     // A context for a run over `tree`, reporting to `reporter` (and to the run's report), at the
     // configured intervals.
     MTaskContext& Context(std::shared_ptr<const MONObject> tree, MTaskReporter& reporter);
+    // --report FILE, when given, before Context: the last run's report goes there (lost save: the
+    // saving's).
+    void UseReport(const QString& path) { m_ReportPath = path; }
     // Writes the reports of the runs and says where they went; `status`, or failure when stopped.
     int End(int status);
 
 private:
     QString m_Task;
+    QString m_ReportPath;
     std::atomic<bool> m_Running {true};
     MStopOnSignal m_StopOnSignal {m_Running};
     std::vector<std::unique_ptr<MRunRecorder>> m_Recorders;

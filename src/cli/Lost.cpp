@@ -1,5 +1,7 @@
 #include "Lost.h"
 
+#include "RunOptions.h"
+
 #include "CliReporter.h"
 #include "DriveRun.h"
 #include "app/MStrings.h"
@@ -13,7 +15,7 @@ MCliLost::MCliLost()
 {
     name = QStringLiteral("lost");
     description = Localized("cliLostDescription");
-    options = {m_Out, m_Id};
+    options = {m_Out, m_Id, ReportOption()};
     positionals = {{QStringLiteral("action"), Localized("cliLostArgAction"), QStringLiteral("list|save")}};
 }
 
@@ -30,6 +32,7 @@ std::optional<QString> MCliLost::CheckArguments(const QCommandLineParser& parser
 int MCliLost::Execute(const QCommandLineParser& parser)
 {
     MCliDriveRun run(name);
+    run.UseReport(parser.value(QStringLiteral("report")));
     if (!run.CheckAccount())
         return kExitFailure;
     const bool save = parser.positionalArguments().value(0) == QLatin1String("save");

@@ -1,5 +1,7 @@
 #include "Restore.h"
 
+#include "RunOptions.h"
+
 #include "CliReporter.h"
 #include "DriveRun.h"
 #include "OutlinePath.h"
@@ -16,7 +18,7 @@ MCliRestore::MCliRestore()
 {
     name = QStringLiteral("restore");
     description = Localized("cliRestoreDescription");
-    options = {m_To, m_Refresh};
+    options = {m_To, m_Refresh, ReportOption()};
     positionals = {{QStringLiteral("files"), Localized("cliRestoreArgFiles"), QStringLiteral("FILE|FOLDER...")}};
 }
 
@@ -39,6 +41,7 @@ std::optional<QString> MCliRestore::CheckArguments(const QCommandLineParser& par
 int MCliRestore::Execute(const QCommandLineParser& parser)
 {
     MCliDriveRun run(name);
+    run.UseReport(parser.value(QStringLiteral("report")));
     if (!run.CheckAccount())
         return kExitFailure;
     const std::shared_ptr<MONObject> root = run.LoadTree(parser.isSet(m_Refresh));

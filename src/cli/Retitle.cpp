@@ -1,5 +1,7 @@
 #include "Retitle.h"
 
+#include "RunOptions.h"
+
 #include "CheckedRun.h"
 #include "app/MStrings.h"
 #include "pagetasks/MReplaceTask.h"
@@ -13,7 +15,7 @@ MCliRetitle::MCliRetitle()
 {
     name = QStringLiteral("retitle");
     description = Localized("cliRetitleDescription");
-    options = {m_Find, m_Replace, m_MatchCase, m_Check, m_Refresh};
+    options = {m_Find, m_Replace, m_MatchCase, m_Check, m_Refresh, ReportOption()};
 }
 
 std::optional<QString> MCliRetitle::CheckArguments(const QCommandLineParser& parser) const
@@ -31,6 +33,7 @@ std::optional<QString> MCliRetitle::CheckArguments(const QCommandLineParser& par
 int MCliRetitle::Execute(const QCommandLineParser& parser)
 {
     MCheckedRun run(name);
+    run.UseReport(parser.value(QStringLiteral("report")));
     if (!run.Prepare(parser.values(m_Check), parser.isSet(m_Refresh)))
         return kExitFailure;
     if (const std::optional<QString> problem = MReplaceTask::StartProblem(&run.Root(), parser.value(m_Find))) {

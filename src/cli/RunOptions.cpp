@@ -19,11 +19,16 @@ QString When(qint64 ms)
 
 } // namespace
 
+QCommandLineOption ReportOption()
+{
+    return QCommandLineOption(QStringLiteral("report"), Localized("cliOptionReport"), QStringLiteral("FILE"));
+}
+
 MRunOptions::MRunOptions()
     : m_Resume(QStringLiteral("resume"), Localized("cliOptionResume"))
     , m_New(QStringLiteral("new"), Localized("cliOptionNew"))
     , m_SkipImported(QStringLiteral("skip-imported"), Localized("cliOptionSkipImported"))
-    , m_Report(QStringLiteral("report"), Localized("cliOptionReport"), QStringLiteral("FILE"))
+    , m_Report(::ReportOption())
 { }
 
 QList<QCommandLineOption> MRunOptions::ImportOptions() const

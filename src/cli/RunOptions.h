@@ -12,6 +12,9 @@
 #include <memory>
 #include <optional>
 
+// --report FILE: where the run's report goes instead of the application folder's reports.
+QCommandLineOption ReportOption();
+
 // The options of a recorded import: --resume | --new, --skip-imported; and --report FILE, which
 // every command that runs items takes.
 class MRunOptions

@@ -1,5 +1,7 @@
 #include "Search.h"
 
+#include "RunOptions.h"
+
 #include "CheckedRun.h"
 #include "app/MStrings.h"
 #include "pagetasks/MSearchTask.h"
@@ -54,7 +56,7 @@ MCliSearch::MCliSearch()
 {
     name = QStringLiteral("search");
     description = Localized("cliSearchDescription");
-    options = {m_TitleOnly, m_MatchCase, m_Check, m_Refresh};
+    options = {m_TitleOnly, m_MatchCase, m_Check, m_Refresh, ReportOption()};
     positionals = {{QStringLiteral("text"), Localized("cliSearchText"), QStringLiteral("TEXT")}};
 }
 
@@ -72,6 +74,7 @@ std::optional<QString> MCliSearch::CheckArguments(const QCommandLineParser& pars
 int MCliSearch::Execute(const QCommandLineParser& parser)
 {
     MCheckedRun run(name);
+    run.UseReport(parser.value(QStringLiteral("report")));
     if (!run.Prepare(parser.values(m_Check), parser.isSet(m_Refresh)))
         return kExitFailure;
     if (const std::optional<QString> problem

@@ -1,5 +1,7 @@
 #include "Sizes.h"
 
+#include "RunOptions.h"
+
 #include "CliReporter.h"
 #include "DriveRun.h"
 #include "app/MStrings.h"
@@ -41,7 +43,7 @@ MCliSizes::MCliSizes()
 {
     name = QStringLiteral("sizes");
     description = Localized("cliSizesDescription");
-    options = {m_Check, m_Refresh};
+    options = {m_Check, m_Refresh, ReportOption()};
 }
 
 std::optional<QString> MCliSizes::CheckArguments(const QCommandLineParser& parser) const
@@ -56,6 +58,7 @@ std::optional<QString> MCliSizes::CheckArguments(const QCommandLineParser& parse
 int MCliSizes::Execute(const QCommandLineParser& parser)
 {
     MCliDriveRun run(name);
+    run.UseReport(parser.value(QStringLiteral("report")));
     if (!run.CheckAccount())
         return kExitFailure;
     const std::shared_ptr<MONObject> root = run.LoadTree(parser.isSet(m_Refresh));

@@ -1,5 +1,7 @@
 #include "Tags.h"
 
+#include "RunOptions.h"
+
 #include "CheckedRun.h"
 #include "OutlinePath.h"
 #include "app/MStrings.h"
@@ -28,7 +30,7 @@ MCliTags::MCliTags()
 {
     name = QStringLiteral("tags");
     description = Localized("cliTagsDescription");
-    options = {m_Tag, m_Text, m_Todo, m_SummaryTo, m_Check, m_Refresh};
+    options = {m_Tag, m_Text, m_Todo, m_SummaryTo, m_Check, m_Refresh, ReportOption()};
 }
 
 std::optional<QString> MCliTags::CheckArguments(const QCommandLineParser& parser) const
@@ -46,6 +48,7 @@ std::optional<QString> MCliTags::CheckArguments(const QCommandLineParser& parser
 int MCliTags::Execute(const QCommandLineParser& parser)
 {
     MCheckedRun run(name);
+    run.UseReport(parser.value(QStringLiteral("report")));
     if (!run.Prepare(parser.values(m_Check), parser.isSet(m_Refresh)))
         return kExitFailure;
     QString summarySection;

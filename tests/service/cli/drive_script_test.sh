@@ -32,7 +32,10 @@ pw lost save --out "$work/saved" --id "$id" >"$work/save2.out" 2>"$work/save2.er
 [ "$(find "$work/saved" -type f | wc -l)" -eq 2 ] || fail "the second save did not go beside the first"
 if pw lost save --out "$work/saved" --id "no-such-id" >"$work/bad.out" 2>"$work/bad.err"; then fail "an unknown id was saved"; fi
 
-pw sizes --check "Travel Journal" >"$work/sizes.out" 2>"$work/sizes.err" || fail "sizes"
+pw sizes --check "Travel Journal" --report "$work/sizes.csv" >"$work/sizes.out" 2>"$work/sizes.err" || fail "sizes"
+grep -q "Travel Journal/Archive/Older/Oldest/2009" "$work/sizes.csv" || fail "the size report's CSV has no row for a section"
+[ -s "$work/sizes.html" ] || fail "no HTML report beside the CSV"
+grep -q "^Report: $work/sizes.csv" "$work/sizes.err" || fail "the report's path is not told"
 grep -q "^Travel Journal/Lisbon 2024${tab}4096${tab}" "$work/sizes.out" || fail "no size for a section"
 grep -q "^Travel Journal/Archive/Older/Oldest/2009${tab}4096${tab}" "$work/sizes.out" || fail "no size deep down"
 total=$(grep "^Travel Journal${tab}" "$work/sizes.out" | cut -f 2)
