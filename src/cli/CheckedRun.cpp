@@ -2,6 +2,7 @@
 
 #include "Command.h"
 #include "OutlinePath.h"
+#include "RunOptions.h"
 #include "account/MAccount.h"
 #include "app/AppPaths.h"
 #include "app/GlobalSettings.h"
@@ -34,27 +35,14 @@ MCheckedRun::MCheckedRun(const QString& task)
 
 bool MCheckedRun::Prepare(const QStringList& checks, bool refresh)
 {
-    MAccount& account = *m_Context.account;
-    if (account.OnlineOneNoteAccessToken().isEmpty() && account.OnlineOneNoteRefreshToken().isEmpty()) {
-        PrintErr(Localized("cliNotSignedIn"));
+    MAccount* const account = SignedInAccount();
+    if (!account)
         return false;
-    }
-    account.RefreshTokens(true);
-    MNotebookTree tree(account, *m_Root, AppPaths().notebookCache, &StderrTreeStatus());
-    const MTreeBuildResult built = tree.CreateNotebooksTree(refresh, false);
-    if (!built.built || !built.isList) {
-        PrintErr(Localized(built.built ? "cliTreeNoList" : "cliTreeNoAnswer"));
+    const std::shared_ptr<MONObject> root = LoadNotebookTree(*account, refresh, &StderrTreeStatus());
+    if (!root)
         return false;
-    }
-    for (const QString& check : checks) {
-        MONObject* node = FindNodeByPathOrId(*m_Root, check);
-        if (!node) {
-            PrintErr(Localized("cliExportNoSuchNode").arg(check));
-            return false;
-        }
-        SetCheckState(node, 1);
-    }
-    return true;
+    m_Root->swapChildren(*root);
+    return CheckPaths(*m_Root, checks);
 }
 
 void MCheckedRun::UseReport(const QString& path)

@@ -2,6 +2,7 @@
 
 #include "Command.h"
 #include "OutlinePath.h"
+#include "RunOptions.h"
 #include "account/MAccount.h"
 #include "app/AppPaths.h"
 #include "app/GlobalSettings.h"
@@ -12,42 +13,22 @@
 
 bool MCliDriveRun::CheckAccount()
 {
-    MAccount& account = TheAccount();
-    if (account.OnlineOneNoteAccessToken().isEmpty() && account.OnlineOneNoteRefreshToken().isEmpty()) {
-        PrintErr(Localized("cliNotSignedIn"));
-        return false;
-    }
-    if (!MDriveTask::SupportsAccountType(account.MSAccountType())) {
+    MAccount* const account = SignedInAccount();
+    if (account && !MDriveTask::SupportsAccountType(account->MSAccountType())) {
         PrintErr(Localized("msgNotSupportAccountType"));
         return false;
     }
-    account.RefreshTokens(true);
-    return true;
+    return account != nullptr;
 }
 
 std::shared_ptr<MONObject> MCliDriveRun::LoadTree(bool refresh)
 {
-    auto root = std::make_shared<MONObject>();
-    MNotebookTree tree(TheAccount(), *root, AppPaths().notebookCache, &StderrTreeStatus());
-    const MTreeBuildResult built = tree.CreateNotebooksTree(refresh, false);
-    if (!built.built || !built.isList) {
-        PrintErr(Localized(built.built ? "cliTreeNoList" : "cliTreeNoAnswer"));
-        return nullptr;
-    }
-    return root;
+    return LoadNotebookTree(TheAccount(), refresh, &StderrTreeStatus());
 }
 
 bool MCliDriveRun::CheckNodes(MONObject& root, const QStringList& pathsOrIds)
 {
-    for (const QString& check : pathsOrIds) {
-        MONObject* node = FindNodeByPathOrId(root, check);
-        if (!node) {
-            PrintErr(Localized("cliExportNoSuchNode").arg(check));
-            return false;
-        }
-        SetCheckState(node, 1);
-    }
-    return true;
+    return CheckPaths(root, pathsOrIds);
 }
 
 MCliDriveRun::MCliDriveRun(const QString& task)

@@ -99,16 +99,29 @@ MAccount* SignedInAccount()
     return &account;
 }
 
-std::shared_ptr<MONObject> LoadNotebookTree(MAccount& account, bool refresh)
+std::shared_ptr<MONObject> LoadNotebookTree(MAccount& account, bool refresh, MTreeStatusSink* status)
 {
     auto root = std::make_shared<MONObject>();
-    MNotebookTree tree(account, *root, AppPaths().notebookCache, &QuietTreeStatus());
+    MNotebookTree tree(account, *root, AppPaths().notebookCache, status ? status : &QuietTreeStatus());
     const MTreeBuildResult built = tree.CreateNotebooksTree(refresh, false);
     if (!built.built || !built.isList) {
         PrintErr(Localized(built.built ? "cliTreeNoList" : "cliTreeNoAnswer"));
         return nullptr;
     }
     return root;
+}
+
+bool CheckPaths(MONObject& root, const QStringList& pathsOrIds)
+{
+    for (const QString& check : pathsOrIds) {
+        MONObject* node = FindNodeByPathOrId(root, check);
+        if (!node) {
+            PrintErr(Localized("cliExportNoSuchNode").arg(check));
+            return false;
+        }
+        SetCheckState(node, 1);
+    }
+    return true;
 }
 
 void ClearTicks(MONObject& node)
