@@ -101,6 +101,31 @@ MDecodedText DecodeByDetection(const QByteArray& bytes)
     return Failed(MTextFailure::NotText);
 }
 
+// UTF-16 without its mark, told by where its zero bytes fall: every character below U+0100 (Latin
+// letters, digits, blanks, line breaks) has one, in the high byte of its pair. ASCII text written so
+// is valid UTF-8 byte for byte and would be read as text full of NULs; ICU's detection does not
+// propose UTF-16 without a mark. Text with zero bytes on both sides of its pairs is something else.
+std::optional<QStringConverter::Encoding> Utf16ByZeroBytes(QByteArrayView bytes)
+{
+    if (bytes.size() < 2 || bytes.size() % 2 != 0)
+        return std::nullopt;
+    qsizetype evenZeros = 0;
+    qsizetype oddZeros = 0;
+    for (qsizetype i = 0; i < bytes.size(); i += 2) {
+        evenZeros += bytes[i] == '\0' ? 1 : 0;
+        oddZeros += bytes[i + 1] == '\0' ? 1 : 0;
+    }
+    const qsizetype pairs = bytes.size() / 2;
+    // A tenth of the characters below U+0100 is plenty even for CJK text with its digits and blanks;
+    // the other side may hold zeros only for the few characters like U+4E00 whose low byte is zero.
+    const auto side = [pairs](qsizetype zeros, qsizetype other) { return zeros * 10 >= pairs && other * 10 < zeros; };
+    if (side(oddZeros, evenZeros))
+        return QStringConverter::Utf16LE;
+    if (side(evenZeros, oddZeros))
+        return QStringConverter::Utf16BE;
+    return std::nullopt;
+}
+
 } // namespace
 
 MDecodedText DecodeText(const QByteArray& bytes, bool utf8)
@@ -119,6 +144,10 @@ MDecodedText DecodeText(const QByteArray& bytes, bool utf8)
         if (std::optional<QString> text = DecodeStrictly(encoding, view.sliced(2)))
             return Decoded(std::move(*text), name);
         return Failed(MTextFailure::NotText);
+    }
+    if (const std::optional<QStringConverter::Encoding> utf16 = Utf16ByZeroBytes(view)) {
+        if (std::optional<QString> text = DecodeStrictly(*utf16, view))
+            return Decoded(std::move(*text), *utf16 == QStringConverter::Utf16LE ? "UTF-16LE" : "UTF-16BE");
     }
     // Bytes that are valid UTF-8 are UTF-8 in practice: no other encoding's text of any length
     // happens to form its sequences.

@@ -5,9 +5,10 @@
 #include <optional>
 
 // Text files arrive from Windows, Chinese and Japanese systems as often as in UTF-8. A file's bytes
-// become text by the first rule that holds: its byte-order mark (UTF-8, UTF-16 LE or BE); UTF-8 when
-// asked for, or when the bytes are valid UTF-8; otherwise the encodings ICU's charset detection
-// names, most likely first, the first that converts every byte. A file that none of these read, or
+// become text by the first rule that holds: its byte-order mark (UTF-8, UTF-16 LE or BE); UTF-16 LE or
+// BE without a mark, told by the zero bytes of its characters below U+0100; UTF-8 when asked for, or
+// when the bytes are valid UTF-8; otherwise the encodings ICU's charset detection names, most likely
+// first, the first that converts every byte. A file that none of these read, or
 // whose text holds NUL characters (a binary file), is not text, and the result says so.
 
 enum class MTextFailure {

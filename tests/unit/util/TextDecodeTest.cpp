@@ -43,6 +43,20 @@ TEST(TextDecodeTest, ByteOrderMarksDecideFirstEvenWhenUtf8IsAskedFor)
     }
 }
 
+TEST(TextDecodeTest, Utf16WithoutAMarkIsToldByWhereItsZeroBytesFall)
+{
+    const QString mixed = QStringLiteral("Notes 2024: 你好 world\r\n一二三, line two\r\n");
+    for (const bool little : {true, false}) {
+        for (const QString& text : {kWestern, mixed, QStringLiteral("a")}) {
+            for (const bool utf8 : {false, true}) {
+                const MDecodedText decoded = DecodeText(Utf16(text, little).mid(2), utf8);
+                EXPECT_EQ(decoded.text, text) << little << utf8 << qPrintable(text);
+                EXPECT_EQ(decoded.encoding, little ? "UTF-16LE" : "UTF-16BE");
+            }
+        }
+    }
+}
+
 TEST(TextDecodeTest, FilesFromWindowsChineseAndJapaneseSystemsArriveReadable)
 {
     const MDecodedText chinese = DecodeText(kChineseGbk, false);
