@@ -4,7 +4,10 @@
 #include "export/PageXml.h"
 #include "model/MOLONUtils.h"
 #include "model/MONObject.h"
+#include "util/HtmlText.h"
 #include "util/TextUtils.h"
+
+#include <QRegularExpression>
 
 namespace {
 
@@ -14,6 +17,25 @@ bool IsParagraphLike(const QString& name)
         QStringLiteral("h3"), QStringLiteral("h4"), QStringLiteral("h5"), QStringLiteral("h6"), QStringLiteral("p"),
         QStringLiteral("li")};
     return names.contains(name);
+}
+
+// Elements whose text runs on with the text around them ("<b>car</b>pet" reads "carpet"); every
+// other element stands apart from its neighbours.
+bool IsInline(const QString& name)
+{
+    static const QStringList names {QStringLiteral("a"), QStringLiteral("abbr"), QStringLiteral("b"),
+        QStringLiteral("big"), QStringLiteral("cite"), QStringLiteral("code"), QStringLiteral("del"),
+        QStringLiteral("em"), QStringLiteral("font"), QStringLiteral("i"), QStringLiteral("ins"),
+        QStringLiteral("mark"), QStringLiteral("s"), QStringLiteral("small"), QStringLiteral("span"),
+        QStringLiteral("strike"), QStringLiteral("strong"), QStringLiteral("sub"), QStringLiteral("sup"),
+        QStringLiteral("u")};
+    return names.contains(name);
+}
+
+// Elements that hold no text a reader sees.
+bool IsHidden(const QString& name)
+{
+    return name == QLatin1String("style") || name == QLatin1String("script");
 }
 
 // The text an element is compared as: readable, with percent-escapes ("%41") decoded. A text that is
@@ -30,6 +52,7 @@ struct MScan
     QString search;
     bool matchCase = false;
     QList<MSearchHit> hits;
+    QString pageText; // what a reader of the page sees, block by block
 
     void Consider(const pugi::xml_node& element, quint64 kind, const QString& text)
     {
@@ -48,17 +71,31 @@ struct MScan
     void Recurse(const pugi::xml_node& node)
     {
         for (pugi::xml_node child = node.first_child(); child; child = child.next_sibling()) {
+            if (child.type() == pugi::node_pcdata || child.type() == pugi::node_cdata) {
+                pageText += ComparableText(XmlText(child.value()));
+                continue;
+            }
             if (child.type() != pugi::node_element)
                 continue;
             const QString name = LowerName(child);
+            if (IsHidden(name))
+                continue;
+            const bool block = !IsInline(name);
+            if (block)
+                pageText += QLatin1Char('\n');
             if (IsParagraphLike(name)) {
                 Consider(child, kHitParagraph, ComparableText(XmlWholeText(child)));
             } else if (name == QLatin1String("img")) {
-                if (const pugi::xml_attribute alt = child.attribute("alt"))
-                    Consider(child, kHitImageText, ComparableText(XmlText(alt.value())));
+                if (const pugi::xml_attribute alt = child.attribute("alt")) {
+                    const QString text = ComparableText(XmlText(alt.value()));
+                    Consider(child, kHitImageText, text);
+                    pageText += text;
+                }
             }
             // A matching list item that holds a matching paragraph gives two rows.
             Recurse(child);
+            if (block)
+                pageText += QLatin1Char('\n');
         }
     }
 };
@@ -117,28 +154,35 @@ bool MSearchTask::SearchIn_APage(const MPageEntry& page, const QString& sectionP
         Wait(MPacer::Kind::Download);
         return false;
     }
-    // The raw HTML is tested, tags and attributes included: "div" finds every page.
-    const bool matched = StringContainsAllWords(html, m_Options.text, m_Options.matchCase);
-    if (matched) {
+    // The page's text is searched, never its markup: "div" or "Calibri" finds no page by its tags.
+    MSearchPageScan scan = SearchIn_APageHtml(html, page.clientUrl, m_Options.text, m_Options.matchCase);
+    if (scan.matched) {
         ShowToUI(page.title);
-        MSearchPageHit hit {page.id, page.title, page.clientUrl, sectionPath, {}};
-        hit.elements = SearchIn_APageHtml(html, page.clientUrl, m_Options.text, m_Options.matchCase);
-        Found(hit);
+        Found(MSearchPageHit {page.id, page.title, page.clientUrl, sectionPath, std::move(scan.elements)});
         ShowToUI(breadcrumb);
     }
     Wait(MPacer::Kind::Download);
-    return matched;
+    return scan.matched;
 }
 
-QList<MSearchHit> MSearchTask::SearchIn_APageHtml(
+MSearchPageScan MSearchTask::SearchIn_APageHtml(
     const QString& html, const QString& pageClientUrl, const QString& search, bool matchCase)
 {
+    MSearchPageScan result;
     pugi::xml_document document;
-    if (!ParseProtectedPageHtml(html, document))
-        return {};
-    MScan scan {pageClientUrl, search, matchCase, {}};
+    if (!ParseProtectedPageHtml(html, document)) {
+        static const QRegularExpression kHidden(QStringLiteral("<(style|script)\\b.*?</\\1\\s*>"),
+            QRegularExpression::CaseInsensitiveOption | QRegularExpression::DotMatchesEverythingOption);
+        const QString text = StripHtmlToText(QString(html).remove(kHidden));
+        result.matched = StringContainsAllWords(RemovePercentEncoding(text).value_or(text), search, matchCase);
+        return result;
+    }
+    MScan scan {pageClientUrl, search, matchCase, {}, {}};
     scan.Recurse(document);
-    return scan.hits;
+    result.matched = StringContainsAllWords(scan.pageText, search, matchCase);
+    if (result.matched)
+        result.elements = std::move(scan.hits);
+    return result;
 }
 
 void MSearchTask::Found(const MSearchPageHit& hit)

@@ -29,6 +29,14 @@ struct MSearchPageHit
     QList<MSearchHit> elements;
 };
 
+// What the content search makes of one page: whether its text holds every word, and the elements
+// that do.
+struct MSearchPageScan
+{
+    bool matched = false;
+    QList<MSearchHit> elements;
+};
+
 // Where the hits go as they are found (the panel's outline, the command line's output). Called on
 // the worker thread; the desktop posts to the main thread and waits.
 class MSearchSink
@@ -47,9 +55,10 @@ struct MSearchOptions
 
 // Finds the pages of the checked sections whose title, or whose content, holds the search text. A
 // content search reads each page; a page matches when every word of the search text occurs in its
-// HTML, and then each paragraph, heading, list item and image text holding every word is listed
-// under it. The hits go to the sink; what could not be read (a page, a section's page list) is
-// reported as a failed row, so that a search that did not see everything does not look complete.
+// text (what a reader sees: element text, image text; never tag names, attributes or styles), and
+// then each paragraph, heading, list item and image text holding every word is listed under it. The hits go to the
+// sink; what could not be read (a page, a section's page list) is reported as a failed row, so that a search that did
+// not see everything does not look complete.
 class MSearchTask : public MPageWalker
 {
 public:
@@ -63,8 +72,9 @@ public:
 
     // The content search of one page; true when it matched.
     bool SearchIn_APage(const MPageEntry& page, const QString& sectionPath);
-    // The elements of a page's HTML that hold every word of `search`; none when it is not XML.
-    static QList<MSearchHit> SearchIn_APageHtml(
+    // Whether the page's text holds every word of `search`, and the elements of its HTML that do (none
+    // when it is not XML: its text is then what is left with the markup taken out).
+    static MSearchPageScan SearchIn_APageHtml(
         const QString& html, const QString& pageClientUrl, const QString& search, bool matchCase);
     // The title test of the title-only search: the search text as one piece of the title.
     static bool TitleMatches(const QString& title, const QString& search, bool matchCase);

@@ -38,20 +38,24 @@ QStringList ElementTexts(const MSearchPageHit& hit)
     return texts;
 }
 
-TEST_F(SearchService, ContentSearchTestsTheRawPageThenListsTheElementsHoldingEveryWord)
+TEST_F(SearchService, ContentSearchReadsThePagesTextNotItsMarkupThenListsTheElementsHoldingEveryWord)
 {
     Start(QJsonArray {Notebook("Book", {Section("S", SearchPages())})});
     Check("Book/S");
 
-    MRecordingSearchSink div;
-    OnWorker([&] { MSearchTask(context, MSearchOptions {"div", false, false}, &div).ThreadRun(); });
-    EXPECT_EQ(div.Titles(), QStringList({"Fruit", "Codes A-Z", "Plain", "SHOUTING TITLE"}))
-        << "the raw HTML holds a div on every page";
-    for (const MSearchPageHit& hit : div.hits) {
-        EXPECT_TRUE(hit.elements.isEmpty());
-        EXPECT_EQ(hit.sectionPath, QStringLiteral("Book/S"));
-        EXPECT_TRUE(hit.clientUrl.startsWith(QLatin1String("onenote:https://")));
+    // Every page the service gives back is made of divs, styles and data attributes.
+    for (const char* markup : {"div", "style", "data-id", "lang"}) {
+        MRecordingSearchSink none;
+        OnWorker([&] { MSearchTask(context, MSearchOptions {markup, false, false}, &none).ThreadRun(); });
+        EXPECT_TRUE(none.hits.isEmpty()) << markup;
     }
+    // The words may lie in different paragraphs: the page is a hit, no paragraph is.
+    MRecordingSearchSink across;
+    OnWorker([&] { MSearchTask(context, MSearchOptions {"here apple", false, false}, &across).ThreadRun(); });
+    ASSERT_EQ(across.Titles(), QStringList {"Fruit"});
+    EXPECT_TRUE(across.hits[0].elements.isEmpty());
+    EXPECT_EQ(across.hits[0].sectionPath, QStringLiteral("Book/S"));
+    EXPECT_TRUE(across.hits[0].clientUrl.startsWith(QLatin1String("onenote:https://")));
 
     MRecordingSearchSink fruit;
     OnWorker([&] { MSearchTask(context, MSearchOptions {"red apple", false, false}, &fruit).ThreadRun(); });
@@ -91,7 +95,7 @@ TEST_F(SearchService, APageThatCannotBeReadIsAFailedRowAndTheOthersAreStillSearc
     ASSERT_FALSE(emulator->AddFault(QStringLiteral("GET */content error status=404 code=20102 message=Page+gone")));
     ASSERT_FALSE(emulator->AddFault(QStringLiteral("GET */sections/*/pages error status=403 code=40004 after=1")));
     MRecordingSearchSink sink;
-    MSearchTask task(context, MSearchOptions {"div", false, false}, &sink);
+    MSearchTask task(context, MSearchOptions {"e", false, false}, &sink); // on every page
     OnWorker([&] { task.ThreadRun(); });
     EXPECT_EQ(sink.Titles(), QStringList({"Codes A-Z", "Plain", "SHOUTING TITLE"}));
     const QList<MTaskItem> rows = FinalRows();

@@ -19,10 +19,10 @@ QString Page(const QString& body)
         .arg(body);
 }
 
-QStringList Texts(const QList<MSearchHit>& hits)
+QStringList Texts(const MSearchPageScan& scan)
 {
     QStringList texts;
-    for (const MSearchHit& hit : hits)
+    for (const MSearchHit& hit : scan.elements)
         texts.append(hit.text);
     return texts;
 }
@@ -33,8 +33,10 @@ TEST(SearchScan, EveryWordInAnyOrderAndNotJustOne)
 {
     const QString html = Page(QStringLiteral("<p id=\"p:{g}{2}\">An apple, red and ripe</p>"
                                              "<p id=\"p:{g}{3}\">Only red here</p><h2>APPLE RED</h2>"));
-    const QList<MSearchHit> hits = MSearchTask::SearchIn_APageHtml(html, kPageLink, QStringLiteral("red apple"), false);
-    EXPECT_EQ(Texts(hits), QStringList({QStringLiteral("An apple, red and ripe"), QStringLiteral("APPLE RED")}));
+    const MSearchPageScan scan = MSearchTask::SearchIn_APageHtml(html, kPageLink, QStringLiteral("red apple"), false);
+    EXPECT_TRUE(scan.matched);
+    EXPECT_EQ(Texts(scan), QStringList({QStringLiteral("An apple, red and ripe"), QStringLiteral("APPLE RED")}));
+    const QList<MSearchHit>& hits = scan.elements;
     ASSERT_EQ(hits.size(), 2);
     EXPECT_EQ(hits[0].kind, kHitParagraph);
     EXPECT_EQ(hits[0].id, QStringLiteral("p:{g}{2}"));
@@ -42,7 +44,44 @@ TEST(SearchScan, EveryWordInAnyOrderAndNotJustOne)
         hits[0].link, QStringLiteral("onenote:https://d/Doc/S.one#P&section-id={S1}&page-id={P1}&object-id=g&02"));
     EXPECT_TRUE(hits[1].link.isEmpty()) << "an element without an id has no paragraph link";
 
-    EXPECT_EQ(MSearchTask::SearchIn_APageHtml(html, kPageLink, QStringLiteral("Red Apple"), true).size(), 0);
+    EXPECT_FALSE(MSearchTask::SearchIn_APageHtml(html, kPageLink, QStringLiteral("Red Apple"), true).matched);
+}
+
+TEST(SearchScan, APageMatchesByItsTextAloneNeverByItsMarkup)
+{
+    const QString html = Page(QStringLiteral(
+        "<style>p { color: navy }</style><p style=\"font-family:Calibri\" data-tag=\"to-do\">Buy <span>car</span>pet "
+        "and <b>tea</b></p><p>lamp</p><p>shade</p><img src=\"https://x/resources/9/$value\" alt=\"TAXI 12 EUR\" />"));
+    const struct
+    {
+        const char* search;
+        bool matched;
+    } cases[] = {
+        {"div", false},
+        {"span", false},
+        {"style", false},
+        {"Calibri", false},
+        {"navy", false},
+        {"to-do", false},
+        {"resources", false},
+        {"_default", false},
+        {"carpet tea", true},
+        {"lampshade", false},
+        {"shade lamp", true},
+        {"taxi eur", true},
+        {"Trip", true},
+        {"tea coffee", false},
+        {"created", false},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(
+            MSearchTask::SearchIn_APageHtml(html, kPageLink, QString::fromUtf8(c.search), false).matched, c.matched)
+            << c.search;
+    }
+    // A page that is not XML is read with its markup taken out.
+    const QString broken = QStringLiteral("<p class=\"x\">not <b>xml</p><style>b { }</style>");
+    EXPECT_TRUE(MSearchTask::SearchIn_APageHtml(broken, kPageLink, QStringLiteral("not xml"), false).matched);
+    EXPECT_FALSE(MSearchTask::SearchIn_APageHtml(broken, kPageLink, QStringLiteral("class"), false).matched);
 }
 
 TEST(SearchScan, ElementTextsAreReadAsTheUserSeesThemWithPercentEscapesDecoded)
@@ -63,14 +102,15 @@ TEST(SearchScan, ElementTextsAreReadAsTheUserSeesThemWithPercentEscapesDecoded)
     EXPECT_EQ(Texts(MSearchTask::SearchIn_APageHtml(html, kPageLink, QStringLiteral("trip"), false)),
         QStringList {QStringLiteral("Trip")});
 
-    const QList<MSearchHit> image = MSearchTask::SearchIn_APageHtml(html, kPageLink, QStringLiteral("taxi"), false);
+    const QList<MSearchHit> image
+        = MSearchTask::SearchIn_APageHtml(html, kPageLink, QStringLiteral("taxi"), false).elements;
     ASSERT_EQ(image.size(), 1);
     EXPECT_EQ(image[0].kind, kHitImageText);
     EXPECT_TRUE(image[0].link.contains(QLatin1String("object-id=g&09")));
 
     EXPECT_TRUE(
         MSearchTask::SearchIn_APageHtml(QStringLiteral("<p>not <b>xml</p>"), kPageLink, QStringLiteral("xml"), false)
-            .isEmpty());
+            .elements.isEmpty());
 }
 
 TEST(SearchScan, TitlesMatchAsOnePieceInAnyCaseUnlessTheCaseMustMatch)
