@@ -29,18 +29,12 @@ std::optional<qint64> ParseCount(const QString& text)
     return ok && value >= 0 ? std::optional<qint64>(value) : std::nullopt;
 }
 
-// The outline has no check boxes here: the path ticks its node, and in tag mode the node's own
-// sections, so the target is chosen exactly as the panel chooses it.
-void TickTarget(MONObject& root, MONObject& target, bool tagMode)
+// The outline has no check boxes here: the path ticks its node, so the target is chosen exactly as
+// the panel chooses it.
+void TickTarget(MONObject& root, MONObject& target)
 {
     ClearTicks(root);
     target.intValue = 1;
-    if (!tagMode)
-        return;
-    for (const auto& child : target.children()) {
-        if (child->objType == MONObject::Section)
-            child->intValue = 1;
-    }
 }
 
 // The tree from the cache, fetched when there is none; false without a usable tree.
@@ -117,7 +111,7 @@ int MCliImportEnex::Execute(const QCommandLineParser& parser)
     MONObject* node = LoadTree(account, root, !dryRun && signedIn) ? FindNodeByPathOrId(root, path) : nullptr;
     const quint64 wanted = tagMode ? MONObject::Notebook : MONObject::Section;
     if (node && (node->objType == wanted || (tagMode && node->objType == MONObject::SectionGroup))) {
-        TickTarget(root, *node, tagMode);
+        TickTarget(root, *node);
         target = ChooseEvernoteTarget(root, tagMode);
     } else if (dryRun) {
         target.parentUrl = QStringLiteral("dry-run:") + path;

@@ -143,8 +143,10 @@ MEvernoteTarget ChooseEvernoteTarget(const MONObject& root, bool createTagSectio
     if (!parent)
         return target;
     target.parentUrl = parent->selfUrl;
+    // Every section of the parent, ticked or not: the service allows one section of a name (letter case
+    // aside), so a tag's section that is there already must be the one used.
     for (const auto& child : parent->children()) {
-        if (child->objType == MONObject::Section && child->intValue != 0)
+        if (child->objType == MONObject::Section)
             target.sections->copyAdd(*child);
     }
     return target;

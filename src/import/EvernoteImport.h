@@ -42,8 +42,8 @@ struct MEvernoteImportResult
 };
 
 // Where a run sends its pages, chosen from the ticked tree: the first ticked section, or in tag mode
-// the first ticked section group (else notebook) with its ticked direct child sections copied into
-// `sections`. An empty URL means there is no target.
+// the first ticked section group (else notebook) with all its direct child sections, ticked or not,
+// copied into `sections`. An empty URL means there is no target.
 struct MEvernoteTarget
 {
     QString parentUrl;

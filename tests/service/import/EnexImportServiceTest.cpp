@@ -262,25 +262,32 @@ TEST_F(EnexImportService, TagSectionsAreReusedCreatedAndFoldedByCase)
 {
     MONObject* notebook = Node({"Travel Journal"});
     notebook->intValue = 1;
-    Node({"Travel Journal", "Packing lists"})->intValue = 1; // ticked: reused
-    // "Empty section" is not ticked, so a tag of that name gets a second section of the name... which
-    // the service refuses as a duplicate; the note counts as a failure.
+    Node({"Travel Journal", "Packing lists"})->intValue = 1;
+    // "Empty section" is not ticked: the notebook's section of that name is reused all the same.
     settings.from = 1;
     settings.to = 100;
     const MEvernoteImportResult result
         = Import(Enex({Note("a", {"packing LISTS"}), Note("b", {"Trips", "Other"}), Note("c"), Note("d", {"TRIPS"}),
-                     Note("e", {"Empty section"}), Note("f")}),
+                     Note("e", {"empty SECTION"}), Note("f")}),
             true);
 
     EXPECT_EQ(PageTitles(QStringLiteral("Packing lists")).mid(3), QStringList {"a"}); // after the fixture's 3
     EXPECT_EQ(PageTitles(QStringLiteral("Trips")), (QStringList {"b", "d"}));
     EXPECT_EQ(PageTitles(QStringLiteral("NoTag")), (QStringList {"c", "f"}));
-    EXPECT_EQ(Posts(QStringLiteral("/sections")).size(), 3u); // Trips, NoTag, and the refused duplicate
+    EXPECT_EQ(PageTitles(QStringLiteral("Empty section")), QStringList {"e"});
+    int emptySections = 0;
+    for (const QJsonValue& item : emulator->State().value(QStringLiteral("items")).toArray())
+        emptySections += item.toObject()
+                             .value(QStringLiteral("name"))
+                             .toString()
+                             .compare(QStringLiteral("Empty section.one"), Qt::CaseInsensitive)
+            == 0;
+    EXPECT_EQ(emptySections, 1);
+    EXPECT_EQ(Posts(QStringLiteral("/sections")).size(), 2u); // Trips and NoTag
     EXPECT_EQ(result.newSectionCount, 2);
-    EXPECT_EQ(result.success, 5);
-    EXPECT_EQ(result.failure, 1);
-    EXPECT_TRUE(result.result.contains(QStringLiteral("5: e ... Failure")));
-    EXPECT_EQ(pacer.UploadWaits(), 6 + 3); // after every page and every attempt at a section
+    EXPECT_EQ(result.success, 6);
+    EXPECT_EQ(result.failure, 0);
+    EXPECT_EQ(pacer.UploadWaits(), 6 + 2); // after every page and every attempt at a section
 }
 
 TEST_F(EnexImportService, TheMultipartBodyNamesEveryResourceByItsHash)

@@ -234,7 +234,7 @@ TEST(EvernoteTarget, SectionModeTakesTheFirstTickedSection)
     EXPECT_EQ(ChooseEvernoteTarget(root, false).parentUrl, QStringLiteral("https://h/sections/1-b"));
 }
 
-TEST(EvernoteTarget, TagModePrefersAGroupAndCopiesOnlyItsTickedSections)
+TEST(EvernoteTarget, TagModePrefersAGroupAndCopiesAllItsSectionsTickedOrNot)
 {
     MONObject root;
     MONObject* notebook = root.addSubObject(MONObject::Notebook, "1-nb", "NB", "", "", "", "", "https://h/nb", "", "");
@@ -248,9 +248,9 @@ TEST(EvernoteTarget, TagModePrefersAGroupAndCopiesOnlyItsTickedSections)
     ticked->intValue = 1;
     const MEvernoteTarget target = ChooseEvernoteTarget(root, true);
     EXPECT_EQ(target.parentUrl, QStringLiteral("https://h/g"));
-    ASSERT_EQ(target.sections->childCount(), 1);
+    ASSERT_EQ(target.sections->childCount(), 2);
     EXPECT_EQ(GetSectionSelfUrl(*target.sections, QStringLiteral("HOME")), QStringLiteral("https://h/t"));
-    EXPECT_EQ(GetSectionSelfUrl(*target.sections, QStringLiteral("Work")), QString());
+    EXPECT_EQ(GetSectionSelfUrl(*target.sections, QStringLiteral("work")), QStringLiteral("https://h/u"));
 }
 
 TEST(EvernoteDryRun, DescribesSectionsPagesAndPartsWithoutSending)
