@@ -23,6 +23,13 @@ void MAttachmentTableModel::RowChanged(int row)
     emit dataChanged(index(row, 0), index(row, ColumnCount - 1));
 }
 
+void MAttachmentTableModel::Clear()
+{
+    beginResetModel();
+    m_Items.clear();
+    endResetModel();
+}
+
 void MAttachmentTableModel::AllChanged()
 {
     if (!m_Items.isEmpty())

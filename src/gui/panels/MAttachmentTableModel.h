@@ -19,6 +19,8 @@ public:
     void Appended(int count);
     void RowChanged(int row);
     void AllChanged();
+    // Empties the list (a new listing replaces the last one).
+    void Clear();
 
     int rowCount(const QModelIndex& parent = QModelIndex()) const override;
     int columnCount(const QModelIndex& parent = QModelIndex()) const override;

@@ -91,6 +91,9 @@ void MViewListAttachments::StartRun()
         ShowMessageBox(Localized(*problem));
         return;
     }
+    // A listing shows what the pages hold now: added to the last one, every file would be listed
+    // (and saved) twice.
+    m_Model->Clear();
     m_FilesCount = 0;
     m_Saving = false;
     auto sink = std::make_shared<MAttachmentPanelSink>(this);

@@ -14,7 +14,7 @@ class QTableView;
 // type, its page and what the last save made of it. The tick menu checks all, none, the reverse, or
 // every file of a type already ticked; "Save ticked…" asks for a folder and saves the ticked files
 // there without overwriting any (pressed again while it saves, it stops after the current file). A
-// second listing adds to the list.
+// new listing replaces the last one.
 class MViewListAttachments : public MPanelBase
 {
     Q_OBJECT

@@ -50,10 +50,11 @@ TEST_F(AttachmentsPanel, TheTickMenuChecksAllNoneTheReverseAndByFileType)
     EXPECT_EQ(Ticks(panel), QStringLiteral("---"));
     EXPECT_EQ(panel.StatusText(), Localized("guiAttachmentsListed").arg(QStringLiteral("3"), QStringLiteral("0")));
 
-    // A second listing adds its items after the first's.
+    // A second listing replaces the first, ticks and all.
     ASSERT_TRUE(Run(panel));
-    EXPECT_EQ(panel.List().size(), 6);
-    EXPECT_EQ(model->rowCount(), 6);
+    EXPECT_EQ(panel.List().size(), 3);
+    EXPECT_EQ(model->rowCount(), 3);
+    EXPECT_EQ(Ticks(panel), QStringLiteral("xxx"));
 }
 
 TEST_F(AttachmentsPanel, SavingKeepsEveryFileAndShowsEachRowsStatus)
@@ -62,6 +63,7 @@ TEST_F(AttachmentsPanel, SavingKeepsEveryFileAndShowsEachRowsStatus)
     MViewListAttachments panel;
     panel.show();
     ASSERT_TRUE(Run(panel));
+    ASSERT_TRUE(Run(panel)); // listed twice: each file is still saved once
     MTempDir out;
     QFile mine(out.FilePath(QStringLiteral("Receipts_receipt.pdf")));
     ASSERT_TRUE(mine.open(QIODevice::WriteOnly));
@@ -76,6 +78,7 @@ TEST_F(AttachmentsPanel, SavingKeepsEveryFileAndShowsEachRowsStatus)
     ASSERT_TRUE(WaitUntil([&] { return ended.count() == 1; }, 30000));
     EXPECT_TRUE(QFile::exists(out.FilePath(QStringLiteral("Receipts_receipt(1).pdf"))));
     EXPECT_TRUE(QFile::exists(out.FilePath(QStringLiteral("Receipts_receipt(2).pdf"))));
+    EXPECT_FALSE(QFile::exists(out.FilePath(QStringLiteral("Receipts_receipt(3).pdf"))));
     EXPECT_FALSE(QFile::exists(out.FilePath(QStringLiteral("Receipts_timetable.txt"))));
     QFile kept(out.FilePath(QStringLiteral("Receipts_receipt.pdf")));
     ASSERT_TRUE(kept.open(QIODevice::ReadOnly));
