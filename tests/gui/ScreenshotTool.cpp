@@ -349,7 +349,7 @@ int ShootDrivePanels(AppDelegate& delegate, MEmulator& emulator, const QDir& out
     if (auto* restore = qobject_cast<MViewRestore*>(window->CurrentPanel())) {
         restore->ChooseFiles
             = [&local] { return QStringList {QDir(local.path()).filePath(QStringLiteral("Lisbon 2024.one"))}; };
-        restore->ChooseFolder = [&local] { return QDir(local.path()).filePath(QStringLiteral("Trip")); };
+        restore->ChooseFolders = [&local] { return QStringList {QDir(local.path()).filePath(QStringLiteral("Trip"))}; };
         restore->mBtnAddFiles->click();
         restore->OutlineTree()->setCurrentIndex(QModelIndex());
         restore->mBtnAddFolder->click();

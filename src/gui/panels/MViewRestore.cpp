@@ -1,5 +1,6 @@
 #include "MViewRestore.h"
 
+#include "MFolderChooser.h"
 #include "app/MStrings.h"
 #include "drive/MRestoreTask.h"
 #include "drive/RestoreTree.h"
@@ -57,10 +58,7 @@ MViewRestore::MViewRestore(QWidget* parent)
         return QFileDialog::getOpenFileNames(
             this, Localized("msgChooseFiles"), QString(), Localized("guiSectionFilesFilter"));
     };
-    ChooseFolder = [this] {
-        return QFileDialog::getExistingDirectory(
-            this, Localized("msgChooseFolder"), QString(), QFileDialog::ShowDirsOnly);
-    };
+    ChooseFolders = [this] { return ::ChooseFolders(this, Localized("msgChooseFolder")); };
 }
 
 MONObject* MViewRestore::ReceivingNode()
@@ -94,8 +92,7 @@ void MViewRestore::buttonAddAFolderWithSubsClick()
     MONObject* into = ReceivingNode();
     if (!into)
         return;
-    const QString folder = ChooseFolder ? ChooseFolder() : QString();
-    if (!folder.isEmpty())
+    for (const QString& folder : ChooseFolders ? ChooseFolders() : QStringList())
         LoopGetAFolderFiles(folder, *into);
     ReloadOutline();
 }

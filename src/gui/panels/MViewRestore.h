@@ -21,9 +21,10 @@ public:
     QPushButton* mBtnAddFolder = nullptr;
     QPushButton* mBtnRemove = nullptr;
     QPushButton* mBtnClear = nullptr;
-    // Ask for files and for a folder; empty when the user cancels. Tests replace them.
+    // Ask for files and for folders (several at once, as the import panels do); empty when the user
+    // cancels. Tests replace them.
     std::function<QStringList()> ChooseFiles;
-    std::function<QString()> ChooseFolder;
+    std::function<QStringList()> ChooseFolders;
 
     void buttonAddFilesClick();
     void buttonAddAFolderWithSubsClick();

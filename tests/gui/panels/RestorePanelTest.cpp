@@ -18,25 +18,30 @@ TEST_F(RestorePanel, TheListIsBuiltFromFilesAndFoldersAndEveryRowShowsWhatBecame
     const QString notes = local.WriteFile(QStringLiteral("notes.txt"), "not a section");
     local.WriteFile(QStringLiteral("Tree/Sub/Gamma.ONE"), "gamma");
     local.WriteFile(QStringLiteral("Tree/2019.one"), "a second 2019");
+    local.WriteFile(QStringLiteral("More/Delta.one"), "delta");
     Check("Travel Journal/Archive");
 
     MViewRestore panel;
     panel.show();
     panel.ChooseFiles = [&] { return QStringList({a, b, notes}); };
-    panel.ChooseFolder = [&] { return local.FilePath(QStringLiteral("Tree")); };
+    // Several folders at once, as the import panels take them.
+    panel.ChooseFolders = [&] {
+        return QStringList({local.FilePath(QStringLiteral("Tree")), local.FilePath(QStringLiteral("More"))});
+    };
     panel.mBtnAddFiles->click();
     panel.OutlineTree()->setCurrentIndex(QModelIndex());
     panel.mBtnAddFolder->click();
     EXPECT_EQ(Rows(*panel.OutlineModel()),
         QStringList({QStringLiteral("Archive | "), QStringLiteral("  Alpha | "), QStringLiteral("  Beta | "),
-            QStringLiteral("  2019 | "), QStringLiteral("  Sub | "), QStringLiteral("    Gamma | ")}));
+            QStringLiteral("  2019 | "), QStringLiteral("  Sub | "), QStringLiteral("    Gamma | "),
+            QStringLiteral("  Delta | ")}));
 
     // Beta goes again.
     const QModelIndex beta = panel.OutlineModel()->index(1, 0, panel.OutlineModel()->index(0, 0));
     panel.OutlineTree()->selectionModel()->select(
         beta, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
     panel.mBtnRemove->click();
-    ASSERT_EQ(panel.OutlineModel()->rowCount(panel.OutlineModel()->index(0, 0)), 3);
+    ASSERT_EQ(panel.OutlineModel()->rowCount(panel.OutlineModel()->index(0, 0)), 4);
 
     QSignalSpy ended(&panel, &MPanelBase::RunEnded);
     panel.StartButton()->click();
@@ -48,7 +53,8 @@ TEST_F(RestorePanel, TheListIsBuiltFromFilesAndFoldersAndEveryRowShowsWhatBecame
     EXPECT_EQ(Rows(*panel.OutlineModel()),
         QStringList({QStringLiteral("Archive | "), QStringLiteral("  Alpha | ") + success,
             QStringLiteral("  2019 | ") + Localized("msgSavedAs").arg(QStringLiteral("2019 (1).one")),
-            QStringLiteral("  Sub | ") + success, QStringLiteral("    Gamma | ") + success}));
+            QStringLiteral("  Sub | ") + success, QStringLiteral("    Gamma | ") + success,
+            QStringLiteral("  Delta | ") + success}));
     // Archive held a section 2019 already: the local one went beside it.
     QStringList names;
     for (const QJsonValue& item : f.Emulator().State().value(QLatin1String("items")).toArray())
