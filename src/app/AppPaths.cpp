@@ -1,7 +1,7 @@
 #include "AppPaths.h"
 
 #include "GlobalSettings.h"
-#include "util/FileUtils.h"
+#include "PrivateFiles.h"
 
 #include <QDir>
 #include <QStandardPaths>
@@ -37,13 +37,15 @@ void InitAppPaths(const QString& appFolder, const QString& logFile)
 {
     MAppPaths& paths = Paths();
     paths.appFolder = appFolder.isEmpty() ? DefaultAppFolder() : QDir::cleanPath(appFolder);
-    CreateFolder(paths.appFolder); // a failure shows later as settings that do not stick
+    CreatePrivateFolder(paths.appFolder); // a failure shows later as settings that do not stick
     const QDir dir(paths.appFolder);
     paths.settingsFile = dir.filePath(QStringLiteral("zephapp.plist"));
     paths.notebookCache = dir.filePath(QStringLiteral("notebooks.json"));
     paths.updateInfoFile = dir.filePath(QStringLiteral("updateinfo.txt"));
     paths.logFile = logFile.isEmpty() ? DefaultLogFile() : logFile;
     LoadGlobalSettings();
+    // After the settings: the log (when it is on) tells what an earlier version had left open.
+    NarrowAppFolder();
 }
 
 QString ApplicationVersion()

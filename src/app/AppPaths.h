@@ -17,8 +17,9 @@ struct MAppPaths
 
 const MAppPaths& AppPaths();
 
-// Builds the paths and creates the application folder, then loads the process-wide settings
-// and the stored account. `appFolder` replaces the platform folder (the command line's
+// Builds the paths and creates the application folder (owner-only, PrivateFiles.h), then loads the
+// process-wide settings and the stored account, and narrows what an earlier version left wider. `appFolder` replaces
+// the platform folder (the command line's
 // --settings-dir, tests); the log stays in the Documents folder unless `logFile` is given too.
 void InitAppPaths(const QString& appFolder = QString(), const QString& logFile = QString());
 

@@ -2,6 +2,7 @@
 
 #include "AppPaths.h"
 #include "GlobalSettings.h"
+#include "PrivateFiles.h"
 #include "util/MClock.h"
 
 #include <QFile>
@@ -17,7 +18,7 @@ void WriteLog(bool enabled, bool withTime, const QString& text)
     static std::mutex mutex;
     const std::lock_guard lock(mutex);
     QFile file(AppPaths().logFile);
-    if (file.open(QIODevice::WriteOnly | QIODevice::Append))
+    if (OpenPrivately(file, QIODevice::WriteOnly | QIODevice::Append))
         file.write(entry.toUtf8()); // a failed log write is not reported
 }
 

@@ -1,5 +1,6 @@
 #include "MConfig.h"
 
+#include "PrivateFiles.h"
 #include "PropertyList.h"
 #include "util/FileUtils.h"
 
@@ -115,9 +116,8 @@ bool MConfig::Save()
     // Written to a temporary file and renamed over the old one: a crash or a full disk mid-write
     // must never leave a truncated settings file, which would lose the tokens.
     QSaveFile file(m_FilePath);
-    if (!file.open(QIODevice::WriteOnly))
+    if (!OpenPrivately(file, QIODevice::WriteOnly))
         return false;
-    file.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner);
     if (file.write(SerializePropertyList(onDisk)) < 0)
         return false;
     if (!file.commit())

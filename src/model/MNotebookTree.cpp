@@ -3,6 +3,7 @@
 #include "MONObject.h"
 #include "account/MAccount.h"
 #include "app/MStrings.h"
+#include "app/PrivateFiles.h"
 #include "service/ServiceCall.h"
 #include "util/FileUtils.h"
 #include "util/MessageBox.h"
@@ -26,7 +27,7 @@ bool IsNotebookList(const QString& text)
 void WriteCache(const QString& path, const QString& text)
 {
     QFile file(path);
-    if (file.open(QIODevice::WriteOnly | QIODevice::Truncate))
+    if (OpenPrivately(file, QIODevice::WriteOnly | QIODevice::Truncate))
         file.write(text.toUtf8());
 }
 

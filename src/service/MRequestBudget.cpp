@@ -2,6 +2,7 @@
 
 #include "app/AppPaths.h"
 #include "app/GlobalSettings.h"
+#include "app/PrivateFiles.h"
 #include "util/MSleeper.h"
 
 #include <QDir>
@@ -242,7 +243,7 @@ void MRequestBudget::Save()
     }
     // A lost write costs only pacing on the next start, never data: nothing to report.
     QSaveFile file(path);
-    if (file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size())
+    if (OpenPrivately(file, QIODevice::WriteOnly) && file.write(bytes) == bytes.size())
         file.commit();
 }
 

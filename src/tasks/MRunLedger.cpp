@@ -1,9 +1,12 @@
 #include "MRunLedger.h"
 
 #include "app/AppPaths.h"
+#include "app/PrivateFiles.h"
 #include "util/MSleeper.h"
 
 #include <QDir>
+#include <QFile>
+#include <QFileInfo>
 #include <QSqlDatabase>
 #include <QSqlError>
 #include <QSqlQuery>
@@ -85,6 +88,12 @@ MRunLedger::MRunLedger(const QString& path)
     if (!db.isValid()) {
         m_Error = QStringLiteral("the SQLite driver of Qt is missing");
         return;
+    }
+    // SQLite makes its side files (write-ahead log, shared memory) with the database's own mode: a
+    // database that starts owner-only keeps them so too.
+    if (!QFileInfo::exists(path)) {
+        QFile file(path);
+        OpenPrivately(file, QIODevice::WriteOnly | QIODevice::NewOnly);
     }
     db.setDatabaseName(path);
     if (!db.open()) {

@@ -2,6 +2,7 @@
 
 #include "app/AppPaths.h"
 #include "app/MStrings.h"
+#include "app/PrivateFiles.h"
 #include "util/TextEscape.h"
 
 #include <QDir>
@@ -55,7 +56,7 @@ QString LinkCell(const QString& link)
 bool WriteFile(const QString& path, const QByteArray& bytes, QString* error)
 {
     QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit()) {
+    if (!OpenForWriting(file, QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit()) {
         *error = Localized("reasonCannotWrite").arg(path);
         return false;
     }
@@ -165,7 +166,7 @@ QString MRunReport::DefaultCsvPath(const QString& task, const QDateTime& started
 
 std::optional<QString> MRunReport::Write(const QString& csvPath) const
 {
-    QDir().mkpath(QFileInfo(csvPath).absolutePath());
+    CreateFolderFor(QFileInfo(csvPath).absolutePath());
     QString error;
     if (!WriteFile(csvPath, Csv(), &error) || !WriteFile(HtmlPathFor(csvPath), Html(), &error))
         return error;
