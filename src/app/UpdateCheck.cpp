@@ -2,6 +2,7 @@
 
 #include "GlobalSettings.h"
 #include "MConfig.h"
+#include "PrivateFiles.h"
 #include "service/MHttpClient.h"
 #include "util/IdleTime.h"
 #include "util/MClock.h"
@@ -58,6 +59,8 @@ MUpdateCheckHooks WithDefaults(MUpdateCheckHooks hooks)
 {
     if (!hooks.idleSeconds)
         hooks.idleSeconds = [] { return GetSystemIdleSeconds(); };
+    if (!hooks.taskRunning)
+        hooks.taskRunning = [] { return false; };
     if (!hooks.download)
         hooks.download = DownloadOnThread;
     if (!hooks.systemLog)
@@ -111,13 +114,27 @@ QString MUpdateCheck::ProductPageUrl() const
     return m_MakerWeb + QStringLiteral("/a/addins/pagewright.html");
 }
 
+bool MUpdateCheck::UserAway(long long idleSeconds) const
+{
+    const long long idle = m_Hooks.idleSeconds();
+    // Where the idle time cannot be read (a Wayland session, no screen-saver extension) waiting for
+    // it would mean never checking: the check goes by the day rule alone, out of a running task's way.
+    if (idle < 0)
+        return !m_Hooks.taskRunning();
+    return idle >= idleSeconds;
+}
+
 bool MUpdateCheck::DownloadStep()
 {
-    if (m_Hooks.idleSeconds() < kDownloadIdleSeconds || IsToday(GlobalSettings().OneAppUpdate_Last()))
+    if (!UserAway(kDownloadIdleSeconds) || IsToday(GlobalSettings().OneAppUpdate_Last()))
         return false;
     // The day is taken when the download starts, so a failing server is asked once a day only.
     GlobalSettings().SetOneAppUpdate_Last(MClock::Now());
     const QString temp = m_InfoFile + QStringLiteral(".download");
+    // Made here, owner-only like the rest of the application folder; the download fills it.
+    QFile made(temp);
+    OpenPrivately(made, QIODevice::WriteOnly | QIODevice::Truncate);
+    made.close();
     // The completion runs on the download's thread and may outlive this object: it captures copies.
     m_Hooks.download(InfoUrl(), temp,
         [info = m_InfoFile, settings = m_SettingsFile, log = m_Hooks.systemLog, temp](
@@ -145,7 +162,7 @@ void MUpdateCheck::DownloadFinished(const QString& infoFile, const QString& sett
 
 bool MUpdateCheck::AnnounceStep()
 {
-    if (m_Hooks.idleSeconds() < kAnnounceIdleSeconds || !QFile::exists(m_InfoFile) || IsToday(m_LastExamination))
+    if (!UserAway(kAnnounceIdleSeconds) || !QFile::exists(m_InfoFile) || IsToday(m_LastExamination))
         return false;
     m_LastExamination = MClock::Now();
     QFile file(m_InfoFile);

@@ -18,7 +18,8 @@ bool IsNewerVersion(const QString& candidate, const QString& own);
 // ShowMessageBox); the desktop replaces `openPage` and tests replace the rest.
 struct MUpdateCheckHooks
 {
-    std::function<long long()> idleSeconds;
+    std::function<long long()> idleSeconds; // -1 when the system cannot tell
+    std::function<bool()> taskRunning; // a feature run is going on
     // Starts fetching `url` into `file` in the background; calls `done` on that thread with an error
     // text ("" on success) once the file is written or the fetch has failed.
     std::function<void(const QString& url, const QString& file, std::function<void(const QString& error)> done)>
@@ -30,7 +31,9 @@ struct MUpdateCheckHooks
 
 // The daily look for a newer version, in two steps run on every tick of the one-second timer: the
 // download of the one-line version file (at most once a day, only while the user is away), and the
-// examination of the local copy (at most once a day, on the main thread).
+// examination of the local copy (at most once a day, on the main thread). Where the idle time cannot
+// be read both go by the day rule alone (the first tick after start-up, then once a day), and never
+// while a task runs.
 class MUpdateCheck
 {
 public:
@@ -52,6 +55,7 @@ public:
     QString ProductPageUrl() const;
 
 private:
+    bool UserAway(long long idleSeconds) const;
     static void DownloadFinished(const QString& infoFile, const QString& settingsFile, const QString& tempFile,
         const QString& error, const std::function<void(const QString&)>& systemLog);
 

@@ -141,7 +141,8 @@ void AppDelegate::CreateTimer()
 {
     m_UpdateCheck = std::make_unique<MUpdateCheck>(TheAccount().Endpoints().makerWeb, AppPaths().updateInfoFile,
         AppPaths().settingsFile, ApplicationVersion(),
-        MUpdateCheckHooks {.openPage = [](const QString& url) { OpenInBrowser(url); }});
+        MUpdateCheckHooks {.taskRunning = [] { return MPanelBase::AnyBusy(); },
+            .openPage = [](const QString& url) { OpenInBrowser(url); }});
     m_Timer.setInterval(1000);
     connect(&m_Timer, &QTimer::timeout, this, &AppDelegate::TimerRun);
     m_Timer.start();

@@ -102,6 +102,12 @@ MONObject*& MPanelBase::SharedTreeSlot()
     return root;
 }
 
+int& MPanelBase::BusyCount()
+{
+    static int busy = 0;
+    return busy;
+}
+
 void MPanelBase::SetSharedTree(MONObject* root)
 {
     SharedTreeSlot() = root;
@@ -261,6 +267,7 @@ bool MPanelBase::BeginRun(
     SetStatus(Localized("strStart"));
     m_Running = true;
     m_Busy = true;
+    ++BusyCount();
     ShowRunning(true);
     ClearResults();
     OnReportProgress(MTaskProgress());
@@ -284,6 +291,8 @@ bool MPanelBase::BeginRun(
 void MPanelBase::EndRun()
 {
     m_Running = false;
+    if (m_Busy)
+        --BusyCount();
     m_Busy = false;
     ShowRunning(false);
     mProgressRow->hide();

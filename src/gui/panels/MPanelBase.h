@@ -55,6 +55,8 @@ public:
     bool IsRunning() const { return m_Running.load(); }
     // True from BeginRun until the worker has returned (a stopped run is still busy until then).
     bool IsBusy() const { return m_Busy; }
+    // True while any panel's run is busy (read on the main thread).
+    static bool AnyBusy() { return BusyCount() > 0; }
     QString StatusText() const;
     // The name of the thread the last run went on ("FeatureThread", ...).
     QString RunThreadName() const { return m_ThreadName; }
@@ -128,6 +130,7 @@ private:
     void OpenReport();
 
     static MONObject*& SharedTreeSlot();
+    static int& BusyCount();
 
     QLabel* mTitle = nullptr;
     QVBoxLayout* m_Content = nullptr;

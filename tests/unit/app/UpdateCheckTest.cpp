@@ -45,6 +45,7 @@ protected:
     {
         MUpdateCheckHooks hooks;
         hooks.idleSeconds = [this] { return idle; };
+        hooks.taskRunning = [this] { return task; };
         hooks.download = [this](const QString& url, const QString& file, auto done) {
             urls.append(url);
             if (error.isEmpty())
@@ -62,6 +63,7 @@ protected:
     MFixedClockScope clock;
     MTempDir dir;
     long long idle = 60;
+    bool task = false;
     QByteArray body = "2.0.0.0\n";
     QString error;
     QStringList urls, logs, announcements, pages;
@@ -83,18 +85,33 @@ TEST_F(UpdateCheckTest, DownloadsOncePerDayAndRemembersTheDay)
     EXPECT_TRUE(check.DownloadStep());
 }
 
-TEST_F(UpdateCheckTest, AUserWhoIsNeverIdleGetsNoCheck)
+TEST_F(UpdateCheckTest, ANeverIdleUserGetsNoCheckWhereasAnUnknownIdleTimeGoesByTheDayOutsideTasks)
 {
-    idle = 19;
-    MUpdateCheck check = Make();
-    dir.WriteFile(QStringLiteral("updateinfo.txt"), "9.0.0.0");
-    for (int tick = 0; tick < 5; ++tick)
-        check.TimerRun();
-    EXPECT_TRUE(urls.isEmpty());
-    EXPECT_TRUE(announcements.isEmpty());
-    idle = -1; // no display: the idle time is unknown
-    check.TimerRun();
-    EXPECT_TRUE(urls.isEmpty());
+    // -1: the idle time cannot be read (a Wayland session, no screen-saver extension).
+    const struct
+    {
+        long long idle;
+        bool task;
+        bool checked;
+    } cases[] = {{19, false, false}, {19, true, false}, {-1, true, false}, {-1, false, true}, {60, true, true}};
+    for (const auto& c : cases) {
+        idle = c.idle;
+        task = c.task;
+        urls.clear();
+        announcements.clear();
+        GlobalSettings().SetOneAppUpdate_Last(clock->CurrentTime().addSecs(-86400));
+        GlobalSettings().SetCheckedUpdateVersion_Last(QStringLiteral("1.0.0.0"));
+        MUpdateCheck check = Make();
+        for (int tick = 0; tick < 5; ++tick)
+            check.TimerRun();
+        EXPECT_EQ(urls.size(), c.checked ? 1 : 0) << c.idle << c.task;
+        EXPECT_EQ(announcements.size(), c.checked ? 1 : 0) << c.idle << c.task;
+        if (c.idle < 0 && !c.task) {
+            clock->AdvanceSeconds(86400);
+            check.TimerRun();
+            EXPECT_EQ(urls.size(), 2) << "and once a day after";
+        }
+    }
 }
 
 TEST_F(UpdateCheckTest, AFailedDownloadIsLoggedNotRetriedTodayAndKeepsTheOldCopy)
