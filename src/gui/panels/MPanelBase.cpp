@@ -30,6 +30,7 @@
 
 MPanelBase::MPanelBase(const QString& title, QWidget* parent)
     : QWidget(parent)
+    , m_StartText(Localized("strStart"))
     , m_Reporter(std::make_unique<MDesktopReporter>(this))
 {
     auto* layout = new QVBoxLayout(this);
@@ -264,7 +265,7 @@ bool MPanelBase::BeginRun(
     context->running = &m_Running;
     context->feature = CurrentFeature();
 
-    SetStatus(Localized("strStart"));
+    SetStatus(m_StartText);
     m_Running = true;
     m_Busy = true;
     ++BusyCount();

@@ -74,6 +74,8 @@ signals:
     void RunEnded();
 
 protected:
+    // The status a run starts with; the localized "strStart" unless the panel has its own.
+    void SetStartText(const QString& text) { m_StartText = text; }
     // Where a panel adds its inputs (between the title and the start row).
     QVBoxLayout* ContentLayout() const { return m_Content; }
     QPlainTextEdit* ResultArea() const { return mResult; }
@@ -150,6 +152,7 @@ private:
     std::atomic<bool> m_Running {false};
     bool m_Busy = false;
     QString m_ThreadName;
+    QString m_StartText;
     std::unique_ptr<MDesktopReporter> m_Reporter;
     std::unique_ptr<MPacer> m_Pacer;
     std::shared_ptr<MRunRecorder> m_Recorder;

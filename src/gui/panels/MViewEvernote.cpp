@@ -24,6 +24,7 @@
 MViewEvernote::MViewEvernote(QWidget* parent)
     : MPanelBase(Localized("guiTipImportEvernote"), parent)
 {
+    SetStartText(Localized("strStartImport"));
     auto* form = new QFormLayout();
     form->setLabelAlignment(Qt::AlignRight | Qt::AlignVCenter);
     auto* fileRow = new QHBoxLayout();
@@ -72,8 +73,8 @@ void MViewEvernote::ClearAndReload()
 
 void MViewEvernote::ButtonChooseEvernoteEnexFileClick()
 {
-    const QString path = QFileDialog::getOpenFileName(
-        this, Localized("guiChooseEnexFile"), QString(), QStringLiteral("Evernote export (*.enex)"));
+    const QString path
+        = QFileDialog::getOpenFileName(this, Localized("guiChooseEnexFile"), QString(), Localized("guiEnexFilter"));
     mEvernoteEnexFile->setText(path);
     ShowEvernoteFileInfo(path);
 }
@@ -122,8 +123,6 @@ void MViewEvernote::StartRun()
         target->sections = std::make_unique<MONObject>();
     settings.run = ChooseRecording(EnexRunIdentity(settings), mCheckSkipImported->isChecked());
     m_NewSectionCount = 0;
-    ClearResults();
-    SetStatus(Localized("strStartImport"));
     BeginRun(
         QStringLiteral("FeatureThreadImportEvernote"),
         [this, settings, target](MTaskContext& context) {

@@ -24,6 +24,7 @@ const QString kExportFolderKey = QStringLiteral("Export_Folder");
 MViewExport::MViewExport(QWidget* parent)
     : MPanelBase(Localized("guiTipExportToTxt"), parent)
 {
+    SetStartText(Localized("strStartExport"));
     auto* row = new QHBoxLayout();
     row->addWidget(new QLabel(Localized("guiExportFolder"), this));
     mFolder = new QLineEdit(this);
@@ -76,8 +77,6 @@ void MViewExport::StartRun()
         ShowMessageBox(Localized(*problem));
         return;
     }
-    ClearResults();
-    SetStatus(Localized("strStartExport"));
     BeginRun(QStringLiteral("FeatureThread"), [folder](MTaskContext& context) {
         const std::optional<MExportKind> kind = ExportKindForFeature(context.feature);
         MExportTask task(context, kind.value_or(MExportKind::Text), folder);

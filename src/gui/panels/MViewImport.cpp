@@ -20,6 +20,7 @@
 MViewImport::MViewImport(QWidget* parent)
     : MPanelBase(Localized("guiTipImportTxt"), parent)
 {
+    SetStartText(Localized("strStartImport"));
     auto* row = new QHBoxLayout();
     const auto button = [this, row](const char* key, const char* objectName) {
         auto* b = new QPushButton(Localized(key), this);
@@ -187,7 +188,6 @@ void MViewImport::StartRun()
         return;
     // The run starts with the results emptied: the list is shown again, every file waiting.
     ShowFileList();
-    SetStatus(Localized("strStartImport"));
     SetListEditable(false);
 }
 

@@ -30,6 +30,7 @@ const QString kFirstSubIsNotebookKey = QStringLiteral("ImportTree_FirstSubIsNote
 MViewImportTree::MViewImportTree(QWidget* parent)
     : MPanelBase(Localized("guiTipImportTree"), parent)
 {
+    SetStartText(Localized("strStartImport"));
     auto* top = new QHBoxLayout();
     mBtnAddFolders = new QPushButton(Localized("guiAddFolders"), this);
     mBtnAddFolders->setObjectName(QStringLiteral("mBtnAddFolders"));
@@ -195,7 +196,6 @@ void MViewImportTree::StartRun()
                 task.ThreadImportRun();
             }))
         return;
-    SetStatus(Localized("strStartImport"));
     SetInputsEnabled(false);
 }
 

@@ -49,6 +49,7 @@ TEST(EvernotePanel, FileInfoFillsTheRangeAndARunImportsIntoTheCheckedSection)
 
     QSignalSpy ended(&panel, &MPanelBase::RunEnded);
     panel.StartButton()->click();
+    EXPECT_EQ(panel.StatusText(), Localized("strStartImport")) << "the panel's own start text";
     ASSERT_TRUE(WaitUntil([&] { return ended.count() == 1; }, 20000));
     EXPECT_TRUE(panel.ResultText().contains(QLatin1String("Total: 2, Success: 2, Failure: 0.")))
         << panel.ResultText().toStdString();

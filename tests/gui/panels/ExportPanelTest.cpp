@@ -89,6 +89,7 @@ protected:
     {
         QSignalSpy ended(&panel, &MPanelBase::RunEnded);
         panel.StartButton()->click();
+        EXPECT_EQ(panel.StatusText(), Localized("strStartExport")) << "the panel's own start text";
         return WaitUntil([&] { return ended.count() == 1; }, 30000);
     }
 
