@@ -46,25 +46,29 @@ std::optional<QString> MRunOptions::Problem(const QCommandLineParser& parser) co
 std::optional<int> MRunOptions::Choose(
     const QCommandLineParser& parser, const MRunJournal::MIdentity& identity, MRunRecording& recording) const
 {
-    recording.record = true;
-    recording.mode = parser.isSet(m_SkipImported) ? MRunMode::SkipImported : MRunMode::New;
-    const std::optional<MLedgerRun> unfinished = MRunJournal::FindUnfinished(identity, recording.ledgerPath);
-    if (parser.isSet(m_Resume)) {
-        if (unfinished) {
-            recording.mode = MRunMode::Resume;
-            recording.resumeRun = unfinished->id;
-        } else if (const std::optional<MLedgerRun> latest = MRunJournal::FindLatest(identity, recording.ledgerPath)) {
-            // Done already: resuming must never import it a second time.
-            PrintErr(Localized("cliAlreadyFinished").arg(When(latest->endedMs)));
-            return kExitSuccess;
-        } else {
+    const MRunRequest request = parser.isSet(m_Resume) ? MRunRequest::Resume
+        : parser.isSet(m_New)                          ? MRunRequest::New
+        : parser.isSet(m_SkipImported)                 ? MRunRequest::SkipImported
+                                                       : MRunRequest::Default;
+    const MRunChoice choice = ChooseRun(identity, request, recording.ledgerPath);
+    recording = choice.recording;
+    switch (choice.kind) {
+    case MRunChoice::Kind::Start:
+        if (request == MRunRequest::Resume && recording.mode != MRunMode::Resume)
             PrintErr(Localized("cliNothingToResume"));
-        }
-    } else if (unfinished && !parser.isSet(m_New)) {
+        return std::nullopt;
+    case MRunChoice::Kind::AlreadyDone:
+        PrintErr(Localized("cliAlreadyFinished").arg(When(choice.earlier.endedMs)));
+        return kExitSuccess;
+    case MRunChoice::Kind::AskUnfinished:
         // Starting again would make every page of the interrupted run a second time.
         PrintErr(Localized("cliUnfinishedRun")
-                     .arg(When(unfinished->startedMs),
-                         QString::number(MRunJournal::DoneItems(unfinished->id, recording.ledgerPath))));
+                     .arg(When(choice.earlier.startedMs),
+                         QString::number(MRunJournal::DoneItems(choice.earlier.id, recording.ledgerPath))));
+        return kExitUsage;
+    case MRunChoice::Kind::AskFinished:
+        // Nobody is there to answer: the run that would make every page a second time is refused.
+        PrintErr(Localized("cliFinishedRun").arg(EarlierRunText(choice.earlier, recording.ledgerPath)));
         return kExitUsage;
     }
     return std::nullopt;

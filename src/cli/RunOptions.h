@@ -29,9 +29,10 @@ public:
     std::optional<QString> Problem(const QCommandLineParser& parser) const;
 
     // How the run of `identity` is recorded, by the options and the runs before it: an unfinished
-    // run is continued only with --resume and started afresh only with --new (starting again without
-    // a word would make every page of it a second time). An exit status when the command ends here:
-    // a refusal, or --resume of a run that finished (nothing is sent again).
+    // run is continued only with --resume and started afresh only with --new, and a finished one is
+    // repeated only with --new or --skip-imported (starting again without a word would make its pages
+    // a second time). An exit status when the command ends here: a refusal, or --resume of a run that
+    // finished (nothing is sent again).
     std::optional<int> Choose(
         const QCommandLineParser& parser, const MRunJournal::MIdentity& identity, MRunRecording& recording) const;
 

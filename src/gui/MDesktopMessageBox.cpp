@@ -43,6 +43,25 @@ int MDesktopMessageBox::AskYesNo(const QString& text)
     return answer;
 }
 
+int MDesktopMessageBox::AskChoice(const QString& text, const QStringList& answers)
+{
+    int answer = -1;
+    RunOnMainThread([&text, &answers, &answer] {
+        QMessageBox box(
+            QMessageBox::Question, QLatin1String(kApplicationName), text, QMessageBox::NoButton, DialogParent());
+        QList<QPushButton*> buttons;
+        for (const QString& label : answers)
+            buttons.append(box.addButton(label, QMessageBox::AcceptRole));
+        if (buttons.isEmpty())
+            return;
+        box.setDefaultButton(buttons.first());
+        box.setEscapeButton(buttons.last());
+        box.exec();
+        answer = int(buttons.indexOf(static_cast<QPushButton*>(box.clickedButton())));
+    });
+    return answer;
+}
+
 void MDesktopLinkOpener::OpenLink(const QString& link)
 {
     const QString target = link;

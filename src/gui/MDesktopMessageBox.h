@@ -10,6 +10,8 @@ class MDesktopMessageBox final : public MMessageBoxHandler
 public:
     void ShowMessage(const QString& text) override;
     int AskYesNo(const QString& text) override;
+    // The last answer is the one Escape gives.
+    int AskChoice(const QString& text, const QStringList& answers) override;
 };
 
 // "onenote:" links to the registered desktop client; where none is registered, the https part opens

@@ -66,6 +66,33 @@ qint64 MRunJournal::DoneItems(qint64 run, const QString& ledgerPath)
     return std::count_if(items.begin(), items.end(), [](const MLedgerItem& item) { return IsDone(item.outcome); });
 }
 
+MOutcomeCounts MRunJournal::Counts(qint64 run, const QString& ledgerPath)
+{
+    MOutcomeCounts counts;
+    const MRunLedger ledger(LedgerPath(ledgerPath));
+    for (const MLedgerItem& item : ledger.Items(run)) {
+        switch (item.outcome) {
+        case MLedgerOutcome::Created:
+            counts.Add(MItemOutcome::Created);
+            break;
+        case MLedgerOutcome::Reused:
+            counts.Add(MItemOutcome::Reused);
+            break;
+        case MLedgerOutcome::Skipped:
+            counts.Add(MItemOutcome::Skipped);
+            break;
+        case MLedgerOutcome::Failed:
+            counts.Add(MItemOutcome::Failed);
+            break;
+        case MLedgerOutcome::NotYet:
+        case MLedgerOutcome::Sending:
+        case MLedgerOutcome::Stopped:
+            break;
+        }
+    }
+    return counts;
+}
+
 bool MRunJournal::IsOpen() const
 {
     return m_Ledger->IsOpen() && m_Run > 0;
@@ -176,6 +203,41 @@ QString PageLinkOfAnswer(const QString& answer)
     if (!web.isEmpty())
         return web;
     return links.value(QLatin1String("oneNoteClientUrl")).toObject().value(QLatin1String("href")).toString();
+}
+
+MRunChoice ChooseRun(const MRunJournal::MIdentity& identity, MRunRequest request, const QString& ledgerPath)
+{
+    MRunChoice choice;
+    choice.recording.record = true;
+    choice.recording.ledgerPath = ledgerPath;
+    choice.recording.mode = request == MRunRequest::SkipImported ? MRunMode::SkipImported : MRunMode::New;
+    if (request == MRunRequest::New)
+        return choice;
+    if (const std::optional<MLedgerRun> unfinished = MRunJournal::FindUnfinished(identity, ledgerPath)) {
+        choice.earlier = *unfinished;
+        if (request == MRunRequest::Resume) {
+            choice.recording.mode = MRunMode::Resume;
+            choice.recording.resumeRun = unfinished->id;
+        } else {
+            choice.kind = MRunChoice::Kind::AskUnfinished;
+        }
+        return choice;
+    }
+    if (request == MRunRequest::SkipImported)
+        return choice;
+    if (const std::optional<MLedgerRun> latest = MRunJournal::FindLatest(identity, ledgerPath)) {
+        choice.earlier = *latest;
+        choice.kind = request == MRunRequest::Resume ? MRunChoice::Kind::AlreadyDone : MRunChoice::Kind::AskFinished;
+    }
+    return choice;
+}
+
+QString EarlierRunText(const MLedgerRun& run, const QString& ledgerPath)
+{
+    const qint64 when = run.endedMs > 0 ? run.endedMs : run.startedMs;
+    return QStringLiteral("%1 (%2)").arg(
+        QDateTime::fromMSecsSinceEpoch(when).toString(QStringLiteral("yyyy-MM-dd HH:mm")),
+        SummaryText(MRunJournal::Counts(run.id, ledgerPath)));
 }
 
 std::unique_ptr<MRunJournal> OpenRunJournal(

@@ -3,6 +3,7 @@
 #include "MRunLedger.h"
 #include "MTaskReporter.h"
 #include "PageRequest.h"
+#include "TaskTexts.h"
 
 #include <QHash>
 #include <QJsonObject>
@@ -46,6 +47,8 @@ public:
     static std::optional<MLedgerRun> FindLatest(const MIdentity& identity, const QString& ledgerPath = QString());
     // How much of a run is done, for the question that offers to resume it ("12 of 30").
     static qint64 DoneItems(qint64 run, const QString& ledgerPath = QString());
+    // How its items ended (those still open are not counted).
+    static MOutcomeCounts Counts(qint64 run, const QString& ledgerPath = QString());
 
     bool IsOpen() const;
     QString Error() const;
@@ -101,6 +104,35 @@ struct MRunRecording
     qint64 resumeRun = 0; // the run to continue in Resume mode
     QString ledgerPath; // "" for the application folder's ledger
 };
+
+// What the user asked of an import before it starts: the command line's options, a panel's box.
+enum class MRunRequest {
+    Default, // nothing said
+    Resume,
+    New, // everything again
+    SkipImported, // leave out what earlier runs imported
+};
+
+// The one decision the front ends of every importer make before a run, from the ledger: how the run
+// is recorded, or what the user must be asked first. An import of the same source into the same
+// target is never repeated without a word: an unfinished one would be doubled in part, a finished
+// one whole.
+struct MRunChoice
+{
+    enum class Kind {
+        Start, // go on, recorded as `recording` says
+        AskUnfinished, // the same import was not finished: resume it, or start it again
+        AskFinished, // the same import finished: import again, leave out what it imported, or nothing
+        AlreadyDone, // resuming was asked of an import that finished: nothing is sent again
+    };
+    Kind kind = Kind::Start;
+    MRunRecording recording; // recorded; in the mode asked for, or New
+    MLedgerRun earlier; // the run a question or refusal is about
+};
+MRunChoice ChooseRun(
+    const MRunJournal::MIdentity& identity, MRunRequest request, const QString& ledgerPath = QString());
+// "2024-05-01 10:15 (12 created, 1 failed)": an earlier run as questions and refusals name it.
+QString EarlierRunText(const MLedgerRun& run, const QString& ledgerPath = QString());
 
 // The journal of a run as `recording` asks; nothing when recording is off, or when the ledger cannot
 // be opened (said on the status line: the run goes on, only resuming it later is not possible).

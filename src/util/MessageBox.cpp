@@ -38,3 +38,8 @@ int AskYesNo(const QString& text)
 {
     return std::atomic_load(&Slot())->AskYesNo(text);
 }
+
+int AskChoice(const QString& text, const QStringList& answers)
+{
+    return std::atomic_load(&Slot())->AskChoice(text, answers);
+}

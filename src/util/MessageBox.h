@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 #include <memory>
 
 // Answer codes of AskYesNo: the first button is "NO", the second "YES". Only the second is consent.
@@ -16,6 +17,14 @@ public:
     virtual void ShowMessage(const QString& text) = 0;
     // Returns kAlertFirstButtonReturn ("NO") or kAlertSecondButtonReturn ("YES").
     virtual int AskYesNo(const QString& text) = 0;
+    // A question with more than two answers, one button each in the given order; the index of the
+    // answer given, or -1 when the question was dismissed. Where nobody can answer, nothing is chosen.
+    virtual int AskChoice(const QString& text, const QStringList& answers)
+    {
+        Q_UNUSED(answers)
+        ShowMessage(text);
+        return -1;
+    }
 };
 
 // Installs the handler for the whole process; nullptr restores the default, which writes to
@@ -24,3 +33,4 @@ void SetMessageBoxHandler(std::shared_ptr<MMessageBoxHandler> handler);
 
 void ShowMessageBox(const QString& text);
 int AskYesNo(const QString& text);
+int AskChoice(const QString& text, const QStringList& answers);

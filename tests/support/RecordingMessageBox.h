@@ -20,6 +20,12 @@ public:
         m_Questions.append(text);
         return m_Answer ? kAlertSecondButtonReturn : kAlertFirstButtonReturn;
     }
+    int AskChoice(const QString& text, const QStringList& answers) override
+    {
+        const std::lock_guard lock(m_Mutex);
+        m_Questions.append(text + QStringLiteral(" [") + answers.join(QStringLiteral(" | ")) + QLatin1Char(']'));
+        return m_Choice;
+    }
     QStringList Messages() const
     {
         const std::lock_guard lock(m_Mutex);
@@ -31,12 +37,14 @@ public:
         return m_Questions;
     }
     void SetAnswer(bool yes) { m_Answer = yes; }
+    void SetChoice(int index) { m_Choice = index; }
 
 private:
     mutable std::mutex m_Mutex;
     QStringList m_Messages;
     QStringList m_Questions;
     bool m_Answer = false;
+    int m_Choice = -1;
 };
 
 // Installs a recording handler for one scope.

@@ -319,20 +319,26 @@ void MPanelBase::ShowRunning(bool running)
     mBtnStart->setEnabled(true);
 }
 
-MRunRecording MPanelBase::ChooseRecording(const MRunJournal::MIdentity& identity, bool skipImported)
+std::optional<MRunRecording> MPanelBase::ChooseRecording(const MRunJournal::MIdentity& identity, bool skipImported)
 {
-    MRunRecording recording;
-    recording.record = true;
-    recording.mode = skipImported ? MRunMode::SkipImported : MRunMode::New;
-    if (const std::optional<MLedgerRun> unfinished = MRunJournal::FindUnfinished(identity)) {
+    MRunChoice choice = ChooseRun(identity, skipImported ? MRunRequest::SkipImported : MRunRequest::Default);
+    MRunRecording& recording = choice.recording;
+    if (choice.kind == MRunChoice::Kind::AskUnfinished) {
         // Starting again would make every page of the interrupted run a second time: ask.
         const QString started
-            = QDateTime::fromMSecsSinceEpoch(unfinished->startedMs).toString(QStringLiteral("yyyy-MM-dd HH:mm"));
-        if (AskYesNo(Localized("msgResumeImport").arg(started, QString::number(MRunJournal::DoneItems(unfinished->id))))
+            = QDateTime::fromMSecsSinceEpoch(choice.earlier.startedMs).toString(QStringLiteral("yyyy-MM-dd HH:mm"));
+        if (AskYesNo(
+                Localized("msgResumeImport").arg(started, QString::number(MRunJournal::DoneItems(choice.earlier.id))))
             == kAlertSecondButtonReturn) {
             recording.mode = MRunMode::Resume;
-            recording.resumeRun = unfinished->id;
+            recording.resumeRun = choice.earlier.id;
         }
+    } else if (choice.kind == MRunChoice::Kind::AskFinished) {
+        const int answer = AskChoice(Localized("msgImportedBefore").arg(EarlierRunText(choice.earlier)),
+            {Localized("guiImportAgain"), Localized("guiImportOnlyNew"), Localized("guiCancel")});
+        if (answer != 0 && answer != 1)
+            return std::nullopt;
+        recording.mode = answer == 0 ? MRunMode::New : MRunMode::SkipImported;
     }
     return recording;
 }

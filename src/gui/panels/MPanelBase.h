@@ -97,8 +97,10 @@ protected:
     void ClearResults();
 
     // How an import of `identity` is recorded: an unfinished run of it is offered for resuming (the
-    // user says yes or no), else a new run that skips what earlier runs imported when `skipImported`.
-    MRunRecording ChooseRecording(const MRunJournal::MIdentity& identity, bool skipImported);
+    // user says yes or no); a finished one is repeated only as the user answers (everything again,
+    // only what it did not import, or not at all) unless `skipImported` has said so already; else a
+    // new run, skipping what earlier runs imported when `skipImported`. Nothing when the user declined.
+    std::optional<MRunRecording> ChooseRecording(const MRunJournal::MIdentity& identity, bool skipImported);
     // The "Skip ... imported before" box of an import panel (`label` and `tip` are string keys), its
     // state kept under `settingsKey`.
     QCheckBox* MakeSkipImportedBox(const QString& settingsKey, const char* label, const char* tip);

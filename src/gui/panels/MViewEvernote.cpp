@@ -121,7 +121,11 @@ void MViewEvernote::StartRun()
     settings.parentUrlSaveTo = target->parentUrl;
     if (!target->sections)
         target->sections = std::make_unique<MONObject>();
-    settings.run = ChooseRecording(EnexRunIdentity(settings), mCheckSkipImported->isChecked());
+    const std::optional<MRunRecording> recording
+        = ChooseRecording(EnexRunIdentity(settings), mCheckSkipImported->isChecked());
+    if (!recording)
+        return;
+    settings.run = *recording;
     m_NewSectionCount = 0;
     BeginRun(
         QStringLiteral("FeatureThreadImportEvernote"),

@@ -174,12 +174,16 @@ void MViewImport::StartRun()
         ShowMessageBox(Localized("strAddFilesFirst"));
         return;
     }
+    const std::optional<MRunRecording> recording
+        = ChooseRecording(FileImportRunIdentity(settings, m_Files), mCheckSkipImported->isChecked());
+    if (!recording)
+        return;
+    settings.run = *recording;
     for (MFileObject& file : m_Files) {
         file.state = 0;
         file.message.clear();
         file.reason.clear();
     }
-    settings.run = ChooseRecording(FileImportRunIdentity(settings, m_Files), mCheckSkipImported->isChecked());
     const QList<MFileObject> files = m_Files;
     if (!BeginRun(QStringLiteral("FeatureThreadImport"), [settings, files](MTaskContext& context) {
             MFileImportTask task(context, settings, files);

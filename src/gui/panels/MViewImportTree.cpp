@@ -178,6 +178,13 @@ void MViewImportTree::StartRun()
         ShowMessageBox(Localized("strAddFoldersFirst"));
         return;
     }
+    const bool utf8 = mCheckUTF8Code->isChecked();
+    const std::optional<MRunRecording> chosen
+        = ChooseRecording(MTreeImportTask::RunIdentity(m_ObjectTree, SharedTree(), firstSubIsNotebook, utf8),
+            mCheckSkipImported->isChecked());
+    if (!chosen)
+        return;
+    const MRunRecording recording = *chosen;
     InitONObjectState();
     mSummary->hide();
     m_RunNodes = PlannedNodes(m_ObjectTree);
@@ -185,10 +192,6 @@ void MViewImportTree::StartRun()
     m_NewSectionCount = 0;
     // The run works on its own copy; the outline is changed only here, from the rows it reports.
     std::shared_ptr<MONObject> planned(m_ObjectTree.CloneTree());
-    const bool utf8 = mCheckUTF8Code->isChecked();
-    const MRunRecording recording
-        = ChooseRecording(MTreeImportTask::RunIdentity(*planned, SharedTree(), firstSubIsNotebook, utf8),
-            mCheckSkipImported->isChecked());
     if (!BeginRun(
             QStringLiteral("TreeThreadImport"), [planned, firstSubIsNotebook, utf8, recording](MTaskContext& context) {
                 MTreeImportTask task(context, planned->CloneTree(), firstSubIsNotebook, utf8);

@@ -14,6 +14,7 @@
 
 #include <QCheckBox>
 #include <QItemSelectionModel>
+#include <QJsonArray>
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QTableView>
@@ -137,6 +138,46 @@ TEST_F(ImportPanel, ARunFillsEveryRowWithItsOutcomeAndReason)
     ASSERT_TRUE(Run(panel));
     EXPECT_EQ(Rows(panel).at(0), QStringLiteral("Success | %1 | ").arg(first));
     EXPECT_EQ(panel.ResultTable()->SummaryText(), QStringLiteral("2 created"));
+}
+
+TEST_F(ImportPanel, AFinishedImportStartedAgainAsksEverythingOnlyWhatIsNewOrNothing)
+{
+    MRecordingMessageBoxScope boxes;
+    Tick("Travel Journal/Empty section");
+    MViewImport panel;
+    panel.show();
+    SetCurrentFeature(QStringLiteral("btnImportTxt"));
+    panel.ClearAndReload();
+    panel.AddFiles({files.WriteFile(QStringLiteral("a.txt"), "a"), files.WriteFile(QStringLiteral("b.txt"), "b")});
+    ASSERT_TRUE(Run(panel));
+    const auto pages = [&] {
+        QStringList titles;
+        for (const QJsonValue& item : f.Emulator().State().value(QLatin1String("items")).toArray())
+            if (item.toObject().value(QLatin1String("name")).toString() == QLatin1String("Empty section.one"))
+                for (const QJsonValue& page : item.toObject().value(QLatin1String("pages")).toArray())
+                    titles << page.toObject().value(QLatin1String("title")).toString();
+        return titles;
+    };
+    ASSERT_EQ(pages(), QStringList({"a", "b"}));
+
+    // Dismissed: nothing starts.
+    panel.StartButton()->click();
+    EXPECT_FALSE(panel.IsBusy());
+    ASSERT_EQ(boxes->Questions().size(), 1);
+    EXPECT_TRUE(boxes->Questions().at(0).contains(QLatin1String("(2 created)")));
+    EXPECT_TRUE(boxes->Questions().at(0).endsWith(
+        QStringLiteral("[%1 | %2 | %3]")
+            .arg(Localized("guiImportAgain"), Localized("guiImportOnlyNew"), Localized("guiCancel"))));
+    // Only what is new: both were imported before.
+    boxes->SetChoice(1);
+    ASSERT_TRUE(Run(panel));
+    EXPECT_EQ(panel.ResultTable()->SummaryText(), QStringLiteral("2 skipped"));
+    EXPECT_EQ(pages(), QStringList({"a", "b"}));
+    // Everything again, as asked; the question names the run before, which skipped both.
+    boxes->SetChoice(0);
+    ASSERT_TRUE(Run(panel));
+    EXPECT_TRUE(boxes->Questions().at(2).contains(QLatin1String("(2 skipped)")));
+    EXPECT_EQ(pages(), QStringList({"a", "b", "a", "b"}));
 }
 
 TEST_F(ImportPanel, NoTickedSectionOrNoFilesStopsBeforeARunAndPicturesAreNotReadAsText)

@@ -136,7 +136,10 @@ TEST_F(ImportTreePanel, ARunShowsEachNodesOutcomeAndAsksForTheTreeWhenItMadeCont
 
     Refetch();
     Tick("Recipes");
+    boxes->SetChoice(0); // the finished import again, everything, as the user answers
     ASSERT_TRUE(Run(panel));
+    ASSERT_EQ(boxes->Questions().size(), 1);
+    EXPECT_TRUE(boxes->Questions().first().contains(QLatin1String("(2 created)"))); // the pages
     EXPECT_EQ(Outline(panel),
         QStringList({"A: Already there", "  A: Already there", "    one.txt: Success", "    two.html: Success",
             "B: Already there"}));

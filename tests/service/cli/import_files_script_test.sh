@@ -65,8 +65,17 @@ if grep -q 'Day one_files' "$work/tree1.out"; then fail "the picture folder was 
 grep -q '^5 created$' "$work/tree1.out" || fail "the tree summary is wrong"
 state | grep -q '"name":"Trip.one"' || fail "the section is not in the service"
 
-# Again: every container is there already, the pages are made again.
-pw import-tree "$work/tree" --notebook "Recipes" >"$work/tree2.out" 2>"$work/tree2.err" || fail "second import-tree"
+# Again without a word: refused (exit 2) with the earlier run named, and nothing sent.
+sent=$(posts /pages)
+status=0; pw import-tree "$work/tree" --notebook "Recipes" >"$work/again.out" 2>"$work/again.err" || status=$?
+[ "$status" -eq 2 ] || fail "a finished import was repeated without being asked (exit $status)"
+grep -q "(2 created)" "$work/again.err" || fail "the refusal does not name the earlier run's counts"
+grep -q -- "--new" "$work/again.err" && grep -q -- "--skip-imported" "$work/again.err" || fail "the refusal offers no way on"
+[ "$(posts /pages)" = "$sent" ] || fail "the refused import sent pages"
+[ "$(state | grep -o '"title":"Day one"' | wc -l)" -eq 1 ] || fail "the page is not there exactly once"
+
+# With --new: every container is there already, the pages are made again.
+pw import-tree "$work/tree" --notebook "Recipes" --new >"$work/tree2.out" 2>"$work/tree2.err" || fail "second import-tree"
 grep -q '^Already there	Trip$' "$work/tree2.out" || fail "the group was not reused"
 grep -q '^Already there	Empty$' "$work/tree2.out" || fail "the section was not reused"
 grep -q '^2 created, 3 already there$' "$work/tree2.out" || fail "the second summary is wrong"

@@ -106,6 +106,11 @@ pw import-enex "$work/n8.enex" --section "Travel Journal/Archive/2019" --skip-im
     || fail "the import with --skip-imported failed"
 [ "$(titles '2019' | wc -l)" -eq "$before" ] || fail "--skip-imported made pages"
 grep -q "Skipped: 8\." "$work/skip.out" || fail "the summary does not count the skipped notes"
+# Without --new or --skip-imported a finished import is refused, naming the run before it.
+status=0; pw import-enex "$work/n8.enex" --section "Travel Journal/Archive/2019" >"$work/again2.out" 2>"$work/again2.err" || status=$?
+[ "$status" -eq 2 ] || fail "a finished import was repeated without being asked (exit $status)"
+grep -q "(8 skipped)" "$work/again2.err" || fail "the refusal does not name the earlier run and its counts"
+[ "$(titles '2019' | grep -c '^Note ')" -eq 8 ] || fail "the refused import made pages"
 
 cat "$work/rounds.out"
 echo "resume script test passed"
