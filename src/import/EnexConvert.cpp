@@ -8,6 +8,7 @@
 #include "util/TextEscape.h"
 #include "util/TextUtils.h"
 
+#include <QMap>
 #include <QSet>
 #include <QTimeZone>
 
@@ -190,6 +191,39 @@ QString ReplaceEnMediaImagesAttachments(const QString& enml, const MResourceList
     return text;
 }
 
+QString PairRewrittenHashes(const QString& enml, const MResourceList& resources)
+{
+    QSet<QString> named;
+    QMap<QString, QString> dangling; // hash -> the tag's type
+    for (qsizetype start = enml.indexOf(kEnMediaStart); start >= 0; start = enml.indexOf(kEnMediaStart, start + 1)) {
+        const qsizetype gt = enml.indexOf(QLatin1Char('>'), start);
+        if (gt < 0)
+            break;
+        const QString attributes = enml.mid(start, gt - start);
+        const QString hash = GetStringBetween(attributes, QStringLiteral("hash=\""), kQuote);
+        if (hash.isEmpty())
+            continue;
+        named.insert(hash);
+        if (!getResouceObjFromListByHash(resources, hash))
+            dangling.insert(hash, GetStringBetween(attributes, QStringLiteral("type=\""), kQuote));
+    }
+    const MResourceObject* unnamed = nullptr;
+    QSet<QString> unnamedHashes;
+    for (const MResourceObject& resource : resources) {
+        // Cached image addresses name their resource already (ReplaceImgs runs first).
+        if (resource.bytes.isEmpty() || named.contains(resource.hashValue)
+            || enml.contains(QStringLiteral("name:") + resource.hashValue))
+            continue;
+        unnamedHashes.insert(resource.hashValue);
+        unnamed = &resource;
+    }
+    if (dangling.size() != 1 || unnamedHashes.size() != 1 || dangling.first() != unnamed->mime)
+        return enml;
+    QString text = enml;
+    return text.replace(
+        QStringLiteral("hash=\"%1\"").arg(dangling.firstKey()), QStringLiteral("hash=\"%1\"").arg(unnamed->hashValue));
+}
+
 QString ReplaceCDataWithText(const QString& enml)
 {
     static const QString kOpen = QStringLiteral("<![CDATA[");
@@ -319,6 +353,7 @@ QString ConvertNoteToPageHtml(
     if (handleIndents)
         enml = HandleIndentWithSpaces(enml);
     enml = ReplaceImgs(enml, resources);
+    enml = PairRewrittenHashes(enml, resources);
     enml = ReplaceEnMediaImagesAttachments(enml, resources);
     enml = ReplaceEnCrypt(enml);
     const QString body = AppendUnreferencedResources(ConvertEnNoteToBody(enml), resources);

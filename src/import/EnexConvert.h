@@ -30,8 +30,15 @@ QString HandleIndentWithSpaces(const QString& enml);
 // the resource is empty and so not sent).
 QString ReplaceImgs(const QString& enml, const MResourceList& resources);
 // en-media elements become img (images) or object (anything else) elements naming the part; those
-// naming an empty resource are removed.
+// naming an empty resource are removed. One naming no resource at all names its hash, which the page
+// request then shows as a "Missing attachment" line (WithoutMissingParts).
 QString ReplaceEnMediaImagesAttachments(const QString& enml, const MResourceList& resources);
+// An exporter that rewrote a resource's hash (Evernote 10 does) leaves one en-media tag naming no
+// resource and one resource that nothing names. When there is exactly one of each and their types
+// agree, they are the same file: the tag is made to name the resource. Otherwise nothing changes: every
+// dangling tag becomes a "Missing attachment" line when the page is sent, and every unnamed resource
+// goes at the end of the page.
+QString PairRewrittenHashes(const QString& enml, const MResourceList& resources);
 // CDATA sections in the ENML (a section nested in the note's own, as Evernote writes it) become
 // escaped text, so that what they hold shows on the page.
 QString ReplaceCDataWithText(const QString& enml);

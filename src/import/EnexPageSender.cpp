@@ -75,7 +75,7 @@ MCreationOutcome MDryRunEnexSender::CreatePage(
         return outcome;
     }
     const QList<MPagePart> parts = PartsFromResources(resources);
-    const qint64 size = PageBodySize(html, parts);
+    const qint64 size = PageBodySize(WithoutMissingParts(html, parts, {}, &outcome.missingParts), parts);
     ++m_Pages;
     m_BodyBytes += size;
     m_Print(QStringLiteral("page: %1 -> %2 (%3, %4 parts)")

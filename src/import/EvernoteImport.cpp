@@ -82,7 +82,7 @@ void ImportNote(const MTaskContext& context, MEnexPageSender& sender, const MEve
 {
     const qint64 index = number - std::max<qint64>(settings.from, 1);
     const MResourceList resources = RestoreImageAndGetHash(note);
-    const QStringList warnings = EmptyResourceWarnings(resources);
+    QStringList warnings = EmptyResourceWarnings(resources);
     const qsizetype before = result.result.size();
     const QString text = EnexNoteItemText(number, note.title);
     result.result += QStringLiteral("\n%1 ...").arg(text);
@@ -110,6 +110,9 @@ void ImportNote(const MTaskContext& context, MEnexPageSender& sender, const MEve
         Show(context, result.result, note.title);
         return;
     }
+    // A reference to a resource the note lacks went as a line on the page: the note is imported, with
+    // a warning naming what is missing.
+    warnings += item.creation.missingParts;
     // What this run made before it was interrupted, or an earlier run made, is told as such.
     const bool fromLedger
         = item.prior == MRunJournal::MPrior::Done || item.prior == MRunJournal::MPrior::ImportedBefore;

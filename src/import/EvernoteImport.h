@@ -36,7 +36,7 @@ struct MEvernoteImportResult
     qint64 success = 0;
     qint64 failure = 0; // unreadable notes included
     qint64 skipped = 0; // imported by an earlier run, and skipped as asked
-    qint64 warnings = 0; // notes imported without some of their attachments (empty ones)
+    qint64 warnings = 0; // notes imported without some of their attachments (empty or missing ones)
     qint64 newSectionCount = 0; // sections made for tags; the outline needs a rebuild when above 0
     QString result; // the result view's text
 };

@@ -132,8 +132,32 @@ QStringList CandidatePaths(const QString& value, const QString& folder, bool dec
     return paths;
 }
 
+// A value that names a file on this machine: no scheme (a drive letter aside), not a network path.
+bool IsLocalReference(const QString& value)
+{
+    if (value.isEmpty() || value.startsWith(QLatin1String("//")) || value.startsWith(QLatin1Char('#')))
+        return false;
+    static const QRegularExpression kSeparator(QStringLiteral("[/\\\\]"));
+    const qsizetype colon = value.indexOf(QLatin1Char(':'));
+    const qsizetype slash = value.indexOf(kSeparator);
+    return colon < 0 || (slash >= 0 && slash < colon) || colon == 1;
+}
+
+// The name of the element whose tag `text` ends inside ("img" for "<p><img alt=x "), lower case.
+QString OpenTagName(const QString& text)
+{
+    const qsizetype lt = text.lastIndexOf(QLatin1Char('<'));
+    if (lt < 0)
+        return QString();
+    qsizetype end = lt + 1;
+    while (end < text.size() && text.at(end).isLetterOrNumber())
+        ++end;
+    return text.mid(lt + 1, end - lt - 1).toLower();
+}
+
 // One kind of reference ("src=" or "data=") rewritten through the text, as the two steps share it.
-// A "src=" value becomes a part only when its file is there, a "data=" value always.
+// A "src=" value becomes a part when its file is there, and a picture's also when it is not (the page
+// then shows that it is missing rather than a broken address); a "data=" value always.
 QString RewriteReferences(
     const QString& html, const QString& attribute, const QString& folder, MAttachmentMap& attachments, bool isSrc)
 {
@@ -158,7 +182,9 @@ QString RewriteReferences(
                     break;
                 }
             }
-            if (found || !isSrc)
+            const bool missingPicture = isSrc && !found && IsLocalReference(written)
+                && OpenTagName(output.right(256) + rest.left(at)) == QLatin1String("img");
+            if (found || !isSrc || missingPicture)
                 value = PartReference(AddPart(found.value_or(paths.first()), attachments));
         }
         // A value stays as written unless it became a part: decoding a web address would change

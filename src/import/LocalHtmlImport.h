@@ -17,7 +17,8 @@ using MAttachmentMap = QMap<QString, QString>;
 // a quoted value, at the white space or ">" that ends an unquoted one; -1 when the text ends first.
 qsizetype GetTagNameEndPos(const QString& text, qsizetype start);
 
-// Every "src=" value naming a local file that exists becomes a part. `folder` is the HTML file's.
+// Every "src=" value naming a local file that exists becomes a part, and so does a picture's whose file
+// is missing (the page request shows it as missing). `folder` is the HTML file's.
 QString ConvertAttachmentsToHtml_Img(const QString& html, const QString& folder, MAttachmentMap& attachments);
 // Every "data=" value that is not a web address becomes a part, whether or not the file is there
 // (the page request leaves out parts whose files are missing).

@@ -37,16 +37,21 @@ MLocalPageOutcome SendLocalPage(MServiceSession& session, const MPageCreationPol
         outcome.reason = page.failure;
         return result;
     }
-    for (const QString& path : page.attachments) {
-        if (!QFileInfo(path).isFile())
-            result.missing.append(QDir::toNativeSeparators(path));
+    // A part whose file is missing is named on the page by what it was.
+    QMap<QString, QString> labels;
+    for (auto it = page.attachments.constBegin(); it != page.attachments.constEnd(); ++it) {
+        if (QFileInfo(it.value()).isFile())
+            continue;
+        result.missing.append(QDir::toNativeSeparators(it.value()));
+        labels.insert(
+            it.key(), QStringLiteral("%1, %2").arg(policy.mimeForFile(it.value()), QFileInfo(it.value()).fileName()));
     }
     if (const std::optional<QString> problem = AttachmentSizeProblem(page.html, page.attachments)) {
         outcome.reason = *problem;
         return result;
     }
     outcome = CreatePageInOnlineOneNote(
-        session, policy, target, name, page.html, PartsFromAttachments(page.attachments, policy));
+        session, policy, target, name, page.html, PartsFromAttachments(page.attachments, policy), labels);
     return result;
 }
 

@@ -20,7 +20,7 @@ std::optional<QString> AttachmentSizeProblem(const QString& html, const MAttachm
 struct MLocalPageOutcome
 {
     MCreationOutcome creation;
-    QStringList missing; // attached files that were not there to send
+    QStringList missing; // attached files that were not there to send (each a line on the page instead)
 };
 
 // Checks the page (its failure, the size limits), reads its parts and creates it through the

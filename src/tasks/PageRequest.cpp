@@ -8,6 +8,7 @@
 #include "service/ServiceText.h"
 #include "util/FileUtils.h"
 #include "util/HtmlText.h"
+#include "util/TextEscape.h"
 #include "util/TextUtils.h"
 
 #include <QDebug>
@@ -16,6 +17,8 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QRegularExpression>
+#include <QSet>
 
 namespace {
 
@@ -37,6 +40,46 @@ QByteArray ClosingBoundary()
 }
 
 } // namespace
+
+QString WithoutMissingParts(
+    const QString& html, const QList<MPagePart>& parts, const QMap<QString, QString>& labels, QStringList* missing)
+{
+    if (!html.contains(QLatin1String("name:"), Qt::CaseInsensitive))
+        return html;
+    QSet<QString> sent;
+    for (const MPagePart& part : parts)
+        sent.insert(part.name);
+    // A start tag with an src or data attribute naming a part, and an object's closing tag right after.
+    static const QRegularExpression kReference(
+        QStringLiteral("<[A-Za-z][A-Za-z0-9]*(?:\\s[^>]*?)?\\s(?:src|data)\\s*=\\s*([\"'])name:([^\"']*)\\1[^>]*>"
+                       "(\\s*</object\\s*>)?"),
+        QRegularExpression::CaseInsensitiveOption);
+    static const QRegularExpression kType(
+        QStringLiteral("\\stype\\s*=\\s*([\"'])([^\"']*)\\1"), QRegularExpression::CaseInsensitiveOption);
+    QString out;
+    qsizetype copied = 0;
+    for (const QRegularExpressionMatch& match : kReference.globalMatch(html)) {
+        const QString name = match.captured(2);
+        if (sent.contains(name))
+            continue;
+        QString what = labels.value(name);
+        if (what.isEmpty()) {
+            const QString type = kType.match(match.captured(0)).captured(2);
+            const QString shortName = name.size() > 8 ? name.left(8) + QChar(0x2026) : name;
+            what = type.isEmpty() ? shortName : QStringLiteral("%1, %2").arg(type, shortName);
+        }
+        const QString line = Localized("strMissingAttachment").arg(what);
+        if (missing)
+            missing->append(line);
+        out += QStringView(html).mid(copied, match.capturedStart() - copied);
+        out += QStringLiteral("<p style=\"color:#808080\">%1</p>").arg(EscapeHtmlText(line));
+        copied = match.capturedEnd();
+    }
+    if (copied == 0)
+        return html;
+    out += QStringView(html).mid(copied);
+    return out;
+}
 
 MPageBody BuildPageBody(const QString& html, const QList<MPagePart>& parts)
 {
@@ -341,7 +384,8 @@ QList<MPagePart> PartsFromAttachments(const QMap<QString, QString>& attachments,
 }
 
 MCreationOutcome CreatePageInOnlineOneNote(MServiceSession& session, const MPageCreationPolicy& policy,
-    const QString& target, const QString& name, const QString& html, const QList<MPagePart>& parts)
+    const QString& target, const QString& name, const QString& pageHtml, const QList<MPagePart>& parts,
+    const QMap<QString, QString>& partLabels)
 {
     MCreationOutcome outcome;
     const MAccount& account = session.Account();
@@ -355,10 +399,13 @@ MCreationOutcome CreatePageInOnlineOneNote(MServiceSession& session, const MPage
         outcome.reason = Localized("reasonNoTarget");
         return outcome;
     }
+    QStringList missing;
+    const QString html = WithoutMissingParts(pageHtml, parts, partLabels, &missing);
     const QString pagesUrl = policy.PagesUrl(account, target);
     const QString title = PageTitleOfHtml(html);
     outcome = SendCreation(session, BuildPageRequest(pagesUrl, html, parts),
         [&](QString* failure) { return FindPageMadeInThisRun(session, pagesUrl, title, failure); });
+    outcome.missingParts = missing;
     if (outcome.Created()) {
         session.RememberCreated(outcome.id);
         return outcome;

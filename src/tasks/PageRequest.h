@@ -41,6 +41,14 @@ struct MPageBody
     bool multipart = false;
 };
 
+// The page HTML with every element that names a part missing from `parts` ("name:…" in an src or data
+// attribute) replaced by a visible line, "Missing attachment (image/jpeg, 33c6ed66…)": the service
+// refuses a whole page (400, 20008) for one such reference, text and all. `labels` says what a part
+// stands for where its name tells nothing (a local file's part is a UUID); otherwise the line gives
+// the element's type and the start of the name (an ENEX hash). `missing` receives each line made.
+QString WithoutMissingParts(const QString& html, const QList<MPagePart>& parts,
+    const QMap<QString, QString>& labels = {}, QStringList* missing = nullptr);
+
 // Plain "text/html" without parts; otherwise multipart with the "Presentation" part first, one part
 // per data part in the given order, and the closing boundary line last. A page too large for a plain
 // body goes as multipart with its "Presentation" part alone.
@@ -74,6 +82,8 @@ struct MCreationOutcome
     // The answer to the creation was lost, and the item was then found in the service: it was created
     // by the request whose answer did not arrive.
     bool foundAfterLostAnswer = false;
+    // Parts the page named that the request could not carry: each went as a line on the page instead.
+    QStringList missingParts;
     bool Created() const { return code == kCreationCreated; }
 };
 
@@ -120,13 +130,15 @@ struct MPageCreationPolicy
 // vanished files are left out.
 QList<MPagePart> PartsFromAttachments(const QMap<QString, QString>& attachments, const MPageCreationPolicy& policy);
 
-// The whole request: token and target checks, sending through the run's session (which paces it and
+// The whole request: token and target checks, references to missing parts made lines
+// (WithoutMissingParts, with `partLabels`), sending through the run's session (which paces it and
 // waits out throttling), judging, and the log line on an error answer. When the answer is lost (a
 // time-out, a dropped connection) the page is not blindly sent again: the section is first looked
 // at for a page of that title written since the run began; found, it counts as created; not found, the
 // page is sent once more.
 MCreationOutcome CreatePageInOnlineOneNote(MServiceSession& session, const MPageCreationPolicy& policy,
-    const QString& target, const QString& name, const QString& html, const QList<MPagePart>& parts);
+    const QString& target, const QString& name, const QString& html, const QList<MPagePart>& parts,
+    const QMap<QString, QString>& partLabels = {});
 
 // The title a page's HTML gives it: the text of its title element, entities decoded.
 QString PageTitleOfHtml(const QString& html);

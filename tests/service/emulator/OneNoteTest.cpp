@@ -182,6 +182,11 @@ TEST_F(OneNoteTest, MalformedAndOversizeBodiesGetTheDocumentedErrors)
         = Call("POST", pages, Multipart("b", {{"Presentation", "text/html", "<img src=\"name:nothere\"/>"}}),
             "multipart/form-data; boundary=b");
     EXPECT_EQ(missingPart.status, 400);
+    EXPECT_TRUE(missingPart.Text().contains(QLatin1String("\"code\":\"20008\""))) << "as the service answers";
+    const MHttpResponse plainMissingPart
+        = Call("POST", pages, "<p>text</p><object data=\"name:nothere\" data-attachment=\"a.pdf\"/>", "text/html");
+    EXPECT_EQ(plainMissingPart.status, 400);
+    EXPECT_TRUE(plainMissingPart.Text().contains(QLatin1String("\"code\":\"20008\"")));
     const MHttpResponse wrongType = Call("POST", pages, "<p>x</p>", "application/json");
     EXPECT_EQ(wrongType.status, 415);
     EXPECT_EQ(Json(Call("GET", pages)).value(QLatin1String("value")).toArray().size(), 0) << "a refused page was kept";

@@ -397,6 +397,43 @@ TEST_F(EnexImportService, AWildFileImportsEveryReadableNoteWithAllItsResources)
     EXPECT_TRUE(four.contains(QStringLiteral("hint: pet")));
 }
 
+TEST_F(EnexImportService, ANoteWithAMissingOrRehashedAttachmentArrivesOnceWithItsText)
+{
+    Node({"Travel Journal", "Empty section"})->intValue = 1;
+    settings.from = 1;
+    settings.to = 10;
+    // The attachment was lost before the export; the second note's hash was rewritten by Evernote
+    // 10.58 and its data has no encoding attribute.
+    const QByteArray lost = "<note><title>Lost</title><content><![CDATA[<en-note><div>Body of Lost</div>"
+                            "<en-media hash=\"33c6ed66a1b2c3d4e5f60718293a4b5c\" type=\"image/jpeg\"/>"
+                            "</en-note>]]></content></note>";
+    const QByteArray rehashed
+        = "<note><title>Json</title><content><![CDATA[<en-note><div>Body of Json</div><en-media "
+          "hash=\"ac91cc69aaaabbbbccccddddeeeeffff\" type=\"application/json\"/></en-note>]]></content>"
+          "<resource><data>eyAidGVzdCI6IDEyMyB9</data><mime>application/json</mime><width>0</width><height>0</height>"
+          "<resource-attributes><file-name>test.json</file-name><attachment>false</attachment>"
+          "</resource-attributes></resource></note>";
+    const MEvernoteImportResult result = Import(Enex({lost, rehashed}), false);
+    EXPECT_EQ(result.success, 2);
+    EXPECT_EQ(result.failure, 0);
+    EXPECT_EQ(result.warnings, 1);
+    const QString line = QStringLiteral("Missing attachment (image/jpeg, 33c6ed66…)");
+    EXPECT_TRUE(result.result.contains(QStringLiteral("1: Lost ... Success\n    ") + line))
+        << qPrintable(result.result);
+
+    EXPECT_EQ(PageTitles(QStringLiteral("Empty section")), QStringList({"Lost", "Json"}));
+    QMap<QString, QString> html;
+    for (const QJsonValue& item : emulator->State().value(QStringLiteral("items")).toArray())
+        for (const QJsonValue& page : item.toObject().value(QStringLiteral("pages")).toArray())
+            html.insert(page.toObject().value(QStringLiteral("title")).toString(),
+                page.toObject().value(QStringLiteral("html")).toString());
+    EXPECT_TRUE(html.value(QStringLiteral("Lost")).contains(QStringLiteral("Body of Lost")));
+    EXPECT_TRUE(html.value(QStringLiteral("Lost")).contains(line));
+    EXPECT_TRUE(html.value(QStringLiteral("Json")).contains(QStringLiteral("Body of Json")));
+    EXPECT_EQ(html.value(QStringLiteral("Json")).count(QStringLiteral("data-attachment=\"test.json\"")), 1);
+    EXPECT_FALSE(html.value(QStringLiteral("Json")).contains(QStringLiteral("Missing attachment")));
+}
+
 TEST_F(EnexImportService, TitlesAndSectionNamesArriveAsWritten)
 {
     Node({"Recipes"})->intValue = 1;

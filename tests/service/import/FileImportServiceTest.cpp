@@ -144,3 +144,28 @@ TEST_F(FileImportService, FailuresShowTheirCodeAndReasonAndTheRunGoesOn)
 }
 
 } // namespace
+
+TEST_F(FileImportService, AnHtmlPageWhoseFilesAreMissingArrivesOnceWithItsTextAndALineForEach)
+{
+    files.WriteFile(QStringLiteral("page/shown.png"), kPng);
+    const QString page = files.WriteFile(QStringLiteral("page/Trip.html"),
+        "<html><head></head><body><p>Day one</p><img src=\"shown.png\"><img src=\"pics/gone%20away.png\">"
+        "<object data=\"files/tickets.pdf\" data-attachment=\"tickets.pdf\"></object><p>Day two</p></body></html>");
+    const MFileObject row = Run(MFileImportKind::Html, {page}).first();
+    EXPECT_EQ(row.state, kCreationCreated);
+    const QStringList rows = Rows();
+    ASSERT_EQ(rows.size(), 1);
+    EXPECT_TRUE(rows.first().startsWith(QStringLiteral("Success %1 | ").arg(page))) << qPrintable(rows.first());
+    EXPECT_TRUE(rows.first().contains(QStringLiteral("gone away.png"))) << "the warning names the missing file";
+
+    ASSERT_EQ(Online().first(), QStringLiteral("Book/Inbox: Trip"));
+    const QJsonArray items = emulator->State().value(QStringLiteral("items")).toArray();
+    QString html;
+    for (const QJsonValue& item : items)
+        for (const QJsonValue& stored : item.toObject().value(QStringLiteral("pages")).toArray())
+            html += stored.toObject().value(QStringLiteral("html")).toString();
+    for (const char* text : {"Day one", "Day two", "Missing attachment (image/png, gone away.png)",
+             "Missing attachment (application/pdf, tickets.pdf)"})
+        EXPECT_TRUE(html.contains(QString::fromUtf8(text))) << text << qPrintable(html);
+    EXPECT_EQ(html.count(QStringLiteral("data-src-type=\"image/png\"")), 1) << "the picture that is there";
+}

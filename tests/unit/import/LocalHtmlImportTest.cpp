@@ -47,29 +47,33 @@ TEST(LocalHtmlImportTest, AttributeValuesEndAtTheirQuoteOrAtSpaceAndTagEnd)
     EXPECT_EQ(GetTagNameEndPos(QStringLiteral("src="), 4), -1);
 }
 
-TEST(LocalHtmlImportTest, LocalPicturesBecomePartsAndWebOrMissingOnesStayAsWritten)
+TEST(LocalHtmlImportTest, LocalPicturesBecomePartsMissingOnesTooAndWebOnesStayAsWritten)
 {
     MSavedPage page;
     const QString photo = page.File(QStringLiteral("pics/my photo.png"));
     const QString logo = page.File(QStringLiteral("logo.gif"));
     const QString html = page.Convert(QStringLiteral(
         "<p><img src='http://example.com/a%20b.png?x=%22q%22'> <IMG SRC=https://cdn.example/z.png width=3>"
-        "<img src=\"pics\\my%20photo.png\"><img src=\"missing%20one.png\"><img src=\"%1\" /></p>")
+        "<img src=\"pics\\my%20photo.png\"><img src=\"missing%20one.png\"><img src=\"%1\" /></p>"
+        "<script src=\"gone.js\"></script><img src=\"data:image/gif;base64,R0lG\">")
                                           .arg(logo));
     // Web addresses are re-quoted, not decoded: the address must still point where it pointed.
     EXPECT_TRUE(html.contains(QStringLiteral("src=\"http://example.com/a%20b.png?x=%22q%22\">"))) << qPrintable(html);
     EXPECT_TRUE(html.contains(QStringLiteral("SRC=\"https://cdn.example/z.png\" width=3>")));
-    // A missing file is no part.
-    EXPECT_TRUE(html.contains(QStringLiteral("src=\"missing%20one.png\">")));
+    // A missing script is no part; inline data stays inline.
+    EXPECT_TRUE(html.contains(QStringLiteral("<script src=\"gone.js\">")));
+    EXPECT_TRUE(html.contains(QStringLiteral("src=\"data:image/gif;base64,R0lG\">")));
     // A backslash and an escaped blank are looked up with a slash and a real blank; an absolute
-    // path as it is.
+    // path as it is. A missing picture is a part whose file is not there: the page request shows a
+    // line for it instead of a broken address.
     const QStringList parts = PartNames(html);
-    ASSERT_EQ(parts.size(), 2);
-    EXPECT_EQ(page.attachments.size(), 2);
+    ASSERT_EQ(parts.size(), 3);
+    EXPECT_EQ(page.attachments.size(), 3);
     EXPECT_EQ(page.attachments.value(parts.at(0)), photo);
-    EXPECT_EQ(page.attachments.value(parts.at(1)), logo);
+    EXPECT_EQ(page.attachments.value(parts.at(1)), page.dir.FilePath(QStringLiteral("missing one.png")));
+    EXPECT_EQ(page.attachments.value(parts.at(2)), logo);
     EXPECT_TRUE(html.contains(QStringLiteral("<img src=\"name:%1\"><img").arg(parts.at(0))));
-    EXPECT_NE(parts.at(0), parts.at(1));
+    EXPECT_NE(parts.at(0), parts.at(2));
 }
 
 TEST(LocalHtmlImportTest, DataValuesBecomePartsWhetherOrNotTheFileIsThere)
