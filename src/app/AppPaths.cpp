@@ -39,9 +39,9 @@ void InitAppPaths(const QString& appFolder, const QString& logFile)
     paths.appFolder = appFolder.isEmpty() ? DefaultAppFolder() : QDir::cleanPath(appFolder);
     CreatePrivateFolder(paths.appFolder); // a failure shows later as settings that do not stick
     const QDir dir(paths.appFolder);
-    paths.settingsFile = dir.filePath(QStringLiteral("zephapp.plist"));
-    paths.notebookCache = dir.filePath(QStringLiteral("notebooks.json"));
-    paths.updateInfoFile = dir.filePath(QStringLiteral("updateinfo.txt"));
+    paths.settingsFile = dir.filePath(QLatin1String(kSettingsFileName));
+    paths.notebookCache = dir.filePath(QLatin1String(kNotebookCacheName));
+    paths.updateInfoFile = dir.filePath(QLatin1String(kUpdateInfoName));
     paths.logFile = logFile.isEmpty() ? DefaultLogFile() : logFile;
     LoadGlobalSettings();
     // After the settings: the log (when it is on) tells what an earlier version had left open.

@@ -5,6 +5,15 @@
 inline constexpr const char* kApplicationName = "Pagewright";
 inline constexpr const char* kMakerName = "Brindlecraft";
 
+// What the program keeps in its application folder, by name. Side files begin with their file's name
+// ("runs.sqlite-wal", "updateinfo.txt.download"); the reports folder holds nothing but reports.
+inline constexpr const char* kSettingsFileName = "zephapp.plist";
+inline constexpr const char* kNotebookCacheName = "notebooks.json";
+inline constexpr const char* kUpdateInfoName = "updateinfo.txt";
+inline constexpr const char* kLedgerName = "runs.sqlite";
+inline constexpr const char* kRequestBudgetName = "requestbudget.json";
+inline constexpr const char* kReportsFolderName = "reports";
+
 // Where the program keeps its files. Set once at start-up, before any worker runs.
 struct MAppPaths
 {

@@ -7,6 +7,7 @@
 #include <QDirIterator>
 #include <QFile>
 #include <QFileInfo>
+#include <algorithm>
 
 namespace {
 
@@ -93,13 +94,29 @@ int NarrowAppFolder()
     const QString folder = AppPaths().appFolder;
     if (folder.isEmpty() || !QFileInfo(folder).isDir())
         return 0;
+    // Only what the program keeps there: a folder given on the command line may hold the user's own
+    // files (a script that must stay executable, say).
+    static const char* const kOurs[]
+        = {kSettingsFileName, kNotebookCacheName, kUpdateInfoName, kLedgerName, kRequestBudgetName};
+    const auto isOurs = [](const QFileInfo& entry) {
+        if (entry.isDir())
+            return entry.fileName() == QLatin1String(kReportsFolderName);
+        return std::any_of(std::begin(kOurs), std::end(kOurs),
+            [&](const char* known) { return entry.fileName().startsWith(QLatin1String(known)); });
+    };
     int narrowed = Narrow(QFileInfo(folder)) ? 1 : 0;
-    QDirIterator it(
-        folder, QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot, QDirIterator::Subdirectories);
-    while (it.hasNext()) {
-        const QFileInfo info(it.next());
-        if (!info.isSymLink() && Narrow(info))
-            ++narrowed;
+    const QDir::Filters all = QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot;
+    for (const QFileInfo& entry : QDir(folder).entryInfoList(all)) {
+        if (entry.isSymLink() || !isOurs(entry))
+            continue;
+        narrowed += Narrow(entry) ? 1 : 0;
+        if (!entry.isDir())
+            continue;
+        QDirIterator it(entry.filePath(), all, QDirIterator::Subdirectories);
+        while (it.hasNext()) {
+            const QFileInfo inside(it.next());
+            narrowed += !inside.isSymLink() && Narrow(inside) ? 1 : 0;
+        }
     }
     return narrowed;
 }

@@ -25,6 +25,7 @@ bool OpenPrivately(QFileDevice& file, QIODevice::OpenMode mode);
 bool CreateFolderFor(const QString& folder);
 bool OpenForWriting(QFileDevice& file, QIODevice::OpenMode mode);
 
-// Narrows whatever in the application folder an earlier version left wider (folders to 0700, files
-// to 0600), logging each; the number narrowed. Links are left alone: what they point at is not ours.
+// Narrows what an earlier version left wider in the application folder (the folder, the files named in
+// AppPaths.h with their side files, the reports folder and all in it: folders to 0700, files to 0600),
+// logging each; the number narrowed. Anything else there, and links, are left alone.
 int NarrowAppFolder();

@@ -276,7 +276,7 @@ void MRequestBudget::Follow(const QString& appFolder, const QString& windowsText
     if (reconfigure)
         Configure(windowsText);
     if (reload)
-        SetStoreFile(appFolder.isEmpty() ? QString() : QDir(appFolder).filePath(QStringLiteral("requestbudget.json")));
+        SetStoreFile(appFolder.isEmpty() ? QString() : QDir(appFolder).filePath(QLatin1String(kRequestBudgetName)));
 }
 
 MRequestBudget& TheRequestBudget()

@@ -74,7 +74,7 @@ bool IsDone(MLedgerOutcome outcome)
 QString MRunLedger::DefaultPath()
 {
     const QString folder = AppPaths().appFolder;
-    return folder.isEmpty() ? QString() : QDir(folder).filePath(QStringLiteral("runs.sqlite"));
+    return folder.isEmpty() ? QString() : QDir(folder).filePath(QLatin1String(kLedgerName));
 }
 
 MRunLedger::MRunLedger(const QString& path)

@@ -155,7 +155,7 @@ QString MRunReport::DefaultCsvPath(const QString& task, const QDateTime& started
 {
     if (AppPaths().appFolder.isEmpty())
         return QString();
-    const QString folder = QDir(AppPaths().appFolder).filePath(QStringLiteral("reports"));
+    const QString folder = QDir(AppPaths().appFolder).filePath(QLatin1String(kReportsFolderName));
     const QString base = QStringLiteral("%1-%2").arg(task, started.toString(QStringLiteral("yyyyMMdd-HHmmss")));
     QString path = QDir(folder).filePath(base + QStringLiteral(".csv"));
     // Two runs in one second keep two reports.

@@ -1,11 +1,9 @@
-// The application folder is the user's alone: whatever an import and an export write there (ledger
-// and its SQLite side files, notebook cache, reports, request budget, settings) is owner-only, while
-// the export's own files keep the user's umask.
+// What an import and an export write in the application folder is the owner's alone; the export's
+// own files keep the umask; an older, wider folder is narrowed once at start-up.
 #include "../export/ExportServiceFixture.h"
 #include "app/GlobalSettings.h"
 #include "app/Log.h"
 #include "app/MConfig.h"
-#include "app/PrivateFiles.h"
 #include "export/MExportTask.h"
 #include "import/EvernoteImport.h"
 #include "model/MNotebookTree.h"
@@ -18,69 +16,40 @@
 
 namespace {
 
-class PrivateFolder : public ExportServiceTest
+// "0600 relative/path" for everything below `folder`, links included as links.
+QStringList Modes(const QString& folder)
 {
-protected:
-    PrivateFolder()
-        : m_Umask(umask(022))
-    { }
-    ~PrivateFolder() override
-    {
-        umask(m_Umask);
-        GlobalSettings().SetRequestBudget(QStringLiteral("off"));
-        GlobalSettings().EnableLog = false;
+    QStringList modes;
+    QDirIterator it(folder, QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot, QDirIterator::Subdirectories);
+    while (it.hasNext()) {
+        const QString path = it.next();
+        struct stat info
+        { };
+        lstat(QFile::encodeName(path).constData(), &info);
+        modes << QStringLiteral("%1 %2")
+                     .arg(info.st_mode & 0777, 4, 8, QLatin1Char('0'))
+                     .arg(QDir(folder).relativeFilePath(path));
     }
+    modes.sort();
+    return modes;
+}
 
-    // "0600 path" for every item below `folder` (relative paths), sorted.
-    static QStringList Modes(const QString& folder)
-    {
-        QStringList modes;
-        QDirIterator it(folder, QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot,
-            QDirIterator::Subdirectories);
-        while (it.hasNext()) {
-            const QString path = it.next();
-            struct stat info
-            { };
-            if (lstat(QFile::encodeName(path).constData(), &info) != 0)
-                continue;
-            modes << QStringLiteral("%1 %2")
-                         .arg(info.st_mode & 07777, 4, 8, QLatin1Char('0'))
-                         .arg(QDir(folder).relativeFilePath(path));
-        }
-        modes.sort();
-        return modes;
-    }
-
-private:
-    mode_t m_Umask;
-};
+using PrivateFolder = ExportServiceTest;
 
 } // namespace
 
 TEST_F(PrivateFolder, AnImportAndAnExportLeaveNothingInTheApplicationFolderThatOthersCanRead)
 {
-    Start(QJsonArray {QJsonObject {{"name", "Book"},
-        {"sections",
-            QJsonArray {
-                QJsonObject {{"name", "Inbox"}, {"pages", QJsonArray {Page(QStringLiteral("Kept"), "<p>x</p>")}}}}}}});
-    // The application's own paths make the folder (and its parents) on a machine where new files are
-    // readable by everyone.
-    const QString folder = app.FilePath(QStringLiteral("share/Brindlecraft/Pagewright"));
-    InitAppPaths(folder, app.FilePath(QStringLiteral("Documents/Pagewright.log")));
-    QDir().mkpath(app.FilePath(QStringLiteral("Documents")));
-    GlobalSettings().EnableLog = true;
+    const mode_t umaskBefore = umask(022);
+    Start(QJsonArray {QJsonObject {{"name", "Book"}, {"sections", QJsonArray {QJsonObject {{"name", "Inbox"}}}}}});
+    InitAppPaths(app.FilePath(QStringLiteral("share/Brindlecraft/Pagewright")), out.FilePath(QStringLiteral("x.log")));
     GlobalSettings().SetRequestBudget(QStringLiteral("1000/60s"));
-    MConfig settings(AppPaths().settingsFile);
-    settings.WriteValue(QStringLiteral("Export_Folder"), out.Path());
-    settings.Save();
+    MConfig(AppPaths().settingsFile).Save();
     OnWorker([&] { MNotebookTree(*account, *tree, AppPaths().notebookCache).CreateNotebooksTree(true, false); });
     Check(QStringLiteral("Book/Inbox"));
-
     MEvernoteImportSettings enex;
-    enex.enexFileName = out.WriteFile(QStringLiteral("in/notes.enex"),
-        "<en-export><note><title>New</title><content><![CDATA[<en-note><div>Body</div></en-note>]]></content>"
-        "</note></en-export>");
-    enex.from = 1;
+    enex.enexFileName = out.WriteFile(QStringLiteral("n.enex"),
+        "<en-export><note><title>N</title><content><![CDATA[<en-note>x</en-note>]]></content></note></en-export>");
     enex.to = 1;
     enex.parentUrlSaveTo = ChooseEvernoteTarget(*tree, false).parentUrl;
     enex.run.record = true;
@@ -95,61 +64,53 @@ TEST_F(PrivateFolder, AnImportAndAnExportLeaveNothingInTheApplicationFolderThatO
         MExportTask(context, MExportKind::Text, out.FilePath(QStringLiteral("export"))).ThreadRun();
         TheRequestBudget().Save();
     });
-    WriteLog(QStringLiteral("done"));
-
-    // The ledger open and written, as while a run goes on: its side files are there.
-    MRunLedger ledger(MRunLedger::DefaultPath());
+    WriteLog(true, true, QStringLiteral("done"));
+    MRunLedger ledger(MRunLedger::DefaultPath()); // open and written, as during a run: its side files are there
     ASSERT_GT(ledger.BeginRun(QStringLiteral("t"), QStringLiteral("s"), QStringLiteral("t"), QStringLiteral("")), 0);
+
     const QStringList modes = Modes(app.FilePath(QStringLiteral("share")));
-    for (const char* name : {"runs.sqlite", "runs.sqlite-wal", "runs.sqlite-shm", "notebooks.json",
-             "requestbudget.json", "zephapp.plist", "reports"})
-        EXPECT_TRUE(modes.filter(QStringLiteral("Pagewright/%1").arg(QLatin1String(name))).size() >= 1) << name;
-    for (const QString& line : modes) {
-        const bool isFolder = QFileInfo(app.FilePath(QStringLiteral("share/") + line.mid(5))).isDir();
-        EXPECT_TRUE(line.startsWith(isFolder ? QLatin1String("0700 ") : QLatin1String("0600 "))) << qPrintable(line);
-    }
-    EXPECT_EQ(Modes(app.FilePath(QStringLiteral("Documents"))), QStringList {"0600 Pagewright.log"});
+    for (const char* name : {"runs.sqlite-wal", "runs.sqlite-shm", "notebooks.json", "requestbudget.json",
+             "zephapp.plist", "reports/import-enex-"})
+        EXPECT_FALSE(modes.filter(QLatin1String(name)).isEmpty()) << name;
+    for (const QString& line : modes)
+        EXPECT_TRUE(line.startsWith(QFileInfo(app.FilePath(QStringLiteral("share/") + line.mid(5))).isDir()
+                ? QLatin1String("0700 ")
+                : QLatin1String("0600 ")))
+            << qPrintable(line);
+    EXPECT_TRUE(Modes(out.Path()).contains(QStringLiteral("0600 x.log")));
     // What the user asked for elsewhere keeps the umask.
-    const QStringList exported = Modes(out.FilePath(QStringLiteral("export")));
-    ASSERT_FALSE(exported.isEmpty());
-    for (const QString& line : exported)
+    for (const QString& line : Modes(out.FilePath(QStringLiteral("export"))))
         EXPECT_TRUE(line.startsWith(QLatin1String("0755 ")) || line.startsWith(QLatin1String("0644 ")))
             << qPrintable(line);
+    umask(umaskBefore);
+    GlobalSettings().SetRequestBudget(QStringLiteral("off"));
 }
 
 TEST(PrivateFolderOfAnEarlierVersion, IsNarrowedOnceAtStartUpWithALogLine)
 {
     const MTempDir dir;
-    const QString folder = dir.FilePath(QStringLiteral("Pagewright"));
-    const QString outside = dir.WriteFile(QStringLiteral("mine.txt"), "the user's");
+    const QString mine = dir.WriteFile(QStringLiteral("mine.txt"), "the user's");
     dir.WriteFile(QStringLiteral("Pagewright/runs.sqlite"), "");
-    dir.WriteFile(QStringLiteral("Pagewright/reports/import-20240101.csv"), "a,b\n");
-    MConfig enable(dir.FilePath(QStringLiteral("Pagewright/zephapp.plist")));
-    enable.WriteValue(QStringLiteral("EnableLog"), true);
-    enable.Save();
-    const auto wide = QFileDevice::Permissions(0x7755); // 0755, as Qt spells it
-    const auto readable = QFileDevice::Permissions(0x6644); // 0644
+    dir.WriteFile(QStringLiteral("Pagewright/reports/r.csv"), "");
+    MConfig settings(dir.FilePath(QStringLiteral("Pagewright/zephapp.plist")));
+    settings.WriteValue(QStringLiteral("EnableLog"), true);
+    settings.Save();
     for (const char* path : {"Pagewright", "Pagewright/reports"})
-        QFile::setPermissions(dir.FilePath(QLatin1String(path)), wide);
-    for (const char* path : {"Pagewright/runs.sqlite", "Pagewright/reports/import-20240101.csv", "mine.txt"})
-        QFile::setPermissions(dir.FilePath(QLatin1String(path)), readable);
-    QFile::link(outside, dir.FilePath(QStringLiteral("Pagewright/link.txt")));
+        QFile::setPermissions(dir.FilePath(QLatin1String(path)), QFileDevice::Permissions(0x7755)); // 0755
+    for (const char* path : {"Pagewright/runs.sqlite", "Pagewright/reports/r.csv", "mine.txt"})
+        QFile::setPermissions(dir.FilePath(QLatin1String(path)), QFileDevice::Permissions(0x6644)); // 0644
+    QFile::link(mine, dir.FilePath(QStringLiteral("Pagewright/link.txt")));
+    const QString script = dir.WriteFile(QStringLiteral("Pagewright/backup.sh"), "#!/bin/sh\n"); // the user's own
+    QFile::setPermissions(script, QFileDevice::Permissions(0x7755));
 
     const QString log = dir.FilePath(QStringLiteral("Pagewright.log"));
-    InitAppPaths(folder, log);
-    EXPECT_EQ(ReadAll(log).count("Narrowed "), 4);
-    EXPECT_TRUE(ReadAll(log).contains("runs.sqlite from 0644 to 0600"));
-    InitAppPaths(folder, log);
-    EXPECT_EQ(ReadAll(log).count("Narrowed "), 4) << "once";
+    for (int start = 0; start < 2; ++start)
+        InitAppPaths(dir.FilePath(QStringLiteral("Pagewright")), log);
     GlobalSettings().EnableLog = false;
-
-    // Group and others lose everything; the owner keeps what it had.
-    const auto othersAndGroup
-        = [&](const char* path) { return int(QFile::permissions(dir.FilePath(QLatin1String(path)))) & 0xff; };
-    for (const char* path :
-        {"Pagewright", "Pagewright/reports", "Pagewright/runs.sqlite", "Pagewright/reports/import-20240101.csv"})
-        EXPECT_EQ(othersAndGroup(path), 0) << path;
-    EXPECT_EQ(
-        int(QFile::permissions(dir.FilePath(QStringLiteral("Pagewright/runs.sqlite")))) & 0xf000, int(kPrivateFile));
-    EXPECT_EQ(othersAndGroup("mine.txt"), 0x44) << "a link's file is not the application's";
+    EXPECT_EQ(ReadAll(log).count("Narrowed "), 4) << "once, at the first start";
+    EXPECT_TRUE(ReadAll(log).contains("runs.sqlite from 0644 to 0600"));
+    EXPECT_EQ(Modes(dir.Path()),
+        QStringList({"0600 Pagewright.log", "0600 Pagewright/reports/r.csv", "0600 Pagewright/runs.sqlite",
+            "0600 Pagewright/zephapp.plist", "0644 mine.txt", "0700 Pagewright", "0700 Pagewright/reports",
+            "0755 Pagewright/backup.sh", "0777 Pagewright/link.txt"}));
 }

@@ -282,37 +282,15 @@ TEST(EnexPage, IndentsOnlyWhenAsked)
     EXPECT_TRUE(ConvertNoteToPageHtml(note, {}, true, QDateTime::currentDateTime()).contains(QStringLiteral("&nbsp;")));
 }
 
-TEST(EnexMissing, ADanglingReferenceBecomesALineAndTheNoteKeepsItsText)
+TEST(EnexMissing, ADanglingReferenceIsALineAndARewrittenHashIsPairedOnlyWithTheOneUnnamedResourceOfItsType)
 {
     SetStringTableLanguage(QStringLiteral("en"));
-    MEnexNote note;
-    note.resources = {Resource("image/png", "shown-png")};
-    const MResourceList list = RestoreImageAndGetHash(note);
-    note.content
-        = Enml(QStringLiteral("<div>keep <![CDATA[if (a < b) { x(); }]]> this</div>"
-                              "<div><en-media hash=\"33c6ed66a1b2c3d4e5f60718293a4b5c\" type=\"image/jpeg\"/></div>"
-                              "<en-media hash=\"%1\" type=\"image/png\"/>")
-                   .arg(list.at(0).hashValue));
-    QStringList missing;
-    const QString page = WithoutMissingParts(
-        ConvertNoteToPageHtml(note, list, false, QDateTime::currentDateTime()), PartsFromResources(list), {}, &missing);
-    const QString line = QStringLiteral("Missing attachment (image/jpeg, 33c6ed66…)");
-    EXPECT_EQ(missing, QStringList {line});
-    EXPECT_TRUE(page.contains(QStringLiteral("<div><p style=\"color:#808080\">%1</p></div>").arg(line)))
-        << qPrintable(page);
-    EXPECT_FALSE(page.contains(QStringLiteral("name:33c6ed66")));
-    EXPECT_TRUE(page.contains(QStringLiteral("<div>keep if (a &lt; b) { x(); } this</div>")));
-    EXPECT_TRUE(page.contains(QStringLiteral("<img src=\"name:%1\"").arg(list.at(0).hashValue)));
-}
-
-TEST(EnexMissing, ARewrittenHashIsPairedOnlyWithTheOneUnnamedResourceOfItsType)
-{
     // As Evernote 10.58 writes it: no encoding attribute, and a hash that is not the MD5 of the bytes.
     const MTempDir dir;
     const QString file = dir.WriteFile(QStringLiteral("n.enex"),
-        "<en-export><note><title>T</title><content><![CDATA[<en-note><div>text</div>"
-        "<en-media hash=\"ac91cc69aaaabbbbccccddddeeeeffff\" type=\"application/json\"/></en-note>]]></content>"
-        "<resource><data>eyAidGVzdCI6IDEyMyB9</data><mime>application/json</mime><width>0</width>"
+        "<en-export><note><title>T</title><content><![CDATA[<en-note><div>keep <![CDATA[if (a < b) x();]]]]><![CDATA[> "
+        "this</div><en-media hash=\"ac91cc69aaaabbbbccccddddeeeeffff\" type=\"application/json\"/></en-note>]]>"
+        "</content><resource><data>eyAidGVzdCI6IDEyMyB9</data><mime>application/json</mime><width>0</width>"
         "<height>0</height><resource-attributes><file-name>test.json</file-name><attachment>false</attachment>"
         "</resource-attributes></resource></note></en-export>");
     MEnexNote note;
@@ -320,12 +298,17 @@ TEST(EnexMissing, ARewrittenHashIsPairedOnlyWithTheOneUnnamedResourceOfItsType)
     ASSERT_EQ(reader.NextNote(note), MEnexReader::Step::Note);
     const MResourceList list = RestoreImageAndGetHash(note);
     ASSERT_EQ(list.at(0).bytes, QByteArray("{ \"test\": 123 }"));
+    const QString jpeg = QStringLiteral("Missing attachment (image/jpeg, 33c6ed66…)");
     const struct
     {
-        const char* extraTag; // a second en-media, or none
-        int lines; // Missing attachment lines
-    } cases[] = {{"", 0}, {"<en-media hash=\"99990000\" type=\"image/jpeg\"/>", 2},
-        {"<en-media hash=\"99990000\" type=\"application/json\"/>", 2}};
+        const char* extraTag; // a second en-media naming no resource, or none
+        QStringList lines; // the Missing attachment lines
+    } cases[] = {{"", {}},
+        {"<en-media hash=\"33c6ed66a1b2c3d4e5f6\" type=\"image/jpeg\"/>",
+            {QStringLiteral("Missing attachment (application/json, ac91cc69…)"), jpeg}},
+        {"<en-media hash=\"99990000\" type=\"application/json\"/>",
+            {QStringLiteral("Missing attachment (application/json, ac91cc69…)"),
+                QStringLiteral("Missing attachment (application/json, 99990000)")}}};
     for (const auto& c : cases) {
         MEnexNote variant = note;
         variant.content.replace(QStringLiteral("</en-note>"), QLatin1String(c.extraTag) + QStringLiteral("</en-note>"));
@@ -333,11 +316,14 @@ TEST(EnexMissing, ARewrittenHashIsPairedOnlyWithTheOneUnnamedResourceOfItsType)
         const QString page
             = WithoutMissingParts(ConvertNoteToPageHtml(variant, list, false, QDateTime::currentDateTime()),
                 PartsFromResources(list), {}, &missing);
-        EXPECT_EQ(missing.size(), c.lines) << c.extraTag;
-        // Paired, the resource stands where the tag was; otherwise it goes at the end, once either way.
-        const QString object = QStringLiteral("<object data=\"name:%1\" data-attachment=\"test.json\"")
-                                   .arg(QStringLiteral("ece7798fd1b3ac73b19f554ff6982012"));
+        EXPECT_EQ(missing, c.lines) << c.extraTag;
+        for (const QString& line : c.lines)
+            EXPECT_TRUE(page.contains(QStringLiteral("<p style=\"color:#808080\">%1</p>").arg(line)));
+        EXPECT_TRUE(page.contains(QStringLiteral("<div>keep if (a &lt; b) x(); this</div>"))) << qPrintable(page);
+        // Paired, the resource stands where the tag was; otherwise it goes at the end; once either way.
+        const QString object = QStringLiteral("<object data=\"name:ece7798fd1b3ac73b19f554ff6982012\" "
+                                              "data-attachment=\"test.json\"");
         EXPECT_EQ(page.count(object), 1) << qPrintable(page);
-        EXPECT_EQ(page.contains(QStringLiteral("<div>") + object), c.lines != 0) << c.extraTag;
+        EXPECT_EQ(page.contains(QStringLiteral("<div>") + object), !c.lines.isEmpty()) << c.extraTag;
     }
 }
