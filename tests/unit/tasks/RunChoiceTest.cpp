@@ -53,8 +53,9 @@ TEST(RunChoice, AnImportIsNeverRepeatedWithoutAWordAndResumedOnlyWhenUnfinished)
         EXPECT_EQ(choice.kind, c.kind) << label;
         EXPECT_EQ(choice.recording.mode, c.mode) << label;
         EXPECT_EQ(choice.recording.resumeRun, c.mode == MRunMode::Resume ? choice.earlier.id : 0) << label;
-        if (c.kind == K::AskFinished)
+        if (c.kind == K::AskFinished) {
             EXPECT_TRUE(EarlierRunText(choice.earlier, path).endsWith(QStringLiteral(" (2 created, 1 skipped)")));
+        }
         MRunJournal::MIdentity elsewhere = identity; // another target is another import
         elsewhere.target = QStringLiteral("2-section");
         EXPECT_EQ(ChooseRun(elsewhere, c.request, path).kind, K::Start) << label;
