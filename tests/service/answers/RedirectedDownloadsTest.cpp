@@ -55,6 +55,14 @@ TEST_F(RedirectedDownloads, BackupLostSectionAndAttachmentArriveWholeAndTheOther
     const QString downloads = emulator->DownloadOrigin();
     ASSERT_FALSE(downloads.isEmpty());
     Check("Book/Trip");
+    // The tree was read from answers that came gzipped, chunked and pretty-printed.
+    MHttpRequest notebooks;
+    notebooks.url = service->Origin() + QStringLiteral("/v1.0/me/onenote/notebooks");
+    notebooks.headers.append({"Authorization", "Bearer " + service->Account().OnlineOneNoteAccessToken().toUtf8()});
+    MHttpResponse list;
+    OnWorker([&] { list = MHttpClient::ForCurrentThread().Send(notebooks); });
+    EXPECT_EQ(list.Header("Content-Encoding") + ' ' + list.Header("Transfer-Encoding"), QByteArray("gzip chunked"));
+    EXPECT_TRUE(list.body.value_or(QByteArray()).startsWith("{\r\n  \"value\": ["));
 
     OnWorker(
         [&] { MExportTask(context, MExportKind::SectionFile, out.FilePath(QStringLiteral("backup"))).ThreadRun(); });
