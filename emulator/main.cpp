@@ -1,7 +1,8 @@
 // pagewright-emulator --port 0 --fixture FILE [--auto-consent] [--state-out FILE] [--fault RULE]...
-//     [--throttle WINDOWS] [--item-limit N]
+//     [--throttle WINDOWS] [--item-limit N] [--answer-style plain|varied]
 // Serves the identity platform, Graph and the maker's web server on 127.0.0.1 until it is stopped
-// (SIGINT or SIGTERM); prints "listening on http://127.0.0.1:PORT" as its first line.
+// (SIGINT or SIGTERM); prints "listening on http://127.0.0.1:PORT" as its first line, and in the
+// varied style "downloads on http://127.0.0.1:PORT" as its second.
 #include "MEmulator.h"
 
 #include <QCommandLineParser>
@@ -51,7 +52,14 @@ int main(int argc, char* argv[])
                        "an account's expanded notebook list answers 403 with code 10008, as documented; 0 for none. "
                        "Default: the fixture's \"itemLimit\", else 5000."),
         QStringLiteral("N"));
-    parser.addOptions({port, fixture, autoConsent, stateOut, fault, throttle, itemLimit});
+    const QCommandLineOption answerStyle(QStringLiteral("answer-style"),
+        QStringLiteral("\"plain\": compact JSON in the documented member order, every answer from one origin. "
+                       "\"varied\": as the real services answer: JSON pretty-printed with CRLF, members in another "
+                       "order, \"/\" and non-ASCII escaped, Graph's extra fields, gzip when accepted, chunked "
+                       "transfer, downloads redirected to a second origin. Default: the fixture's \"answerStyle\", "
+                       "else plain."),
+        QStringLiteral("STYLE"));
+    parser.addOptions({port, fixture, autoConsent, stateOut, fault, throttle, itemLimit, answerStyle});
     parser.process(app);
 
     if (!parser.isSet(fixture)) {
@@ -67,6 +75,7 @@ int main(int argc, char* argv[])
     }
     options.autoConsent = parser.isSet(autoConsent);
     options.throttle = parser.value(throttle);
+    options.answerStyle = parser.value(answerStyle);
     if (parser.isSet(itemLimit)) {
         bool limitOk = false;
         options.itemLimit = parser.value(itemLimit).toLongLong(&limitOk);
@@ -92,6 +101,8 @@ int main(int argc, char* argv[])
         return 1;
     }
     std::printf("listening on %s\n", qPrintable(emulator.Origin()));
+    if (emulator.Varied())
+        std::printf("downloads on %s\n", qPrintable(emulator.DownloadOrigin()));
     std::fflush(stdout);
 
     std::signal(SIGINT, OnSignal);

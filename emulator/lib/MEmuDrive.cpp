@@ -81,12 +81,7 @@ private:
         return select.isEmpty() ? QStringList() : select.split(QLatin1Char(','), Qt::SkipEmptyParts);
     }
 
-    QString DownloadUrl(const MEmuItem& item)
-    {
-        const QString token = m_State.NewToken("dl");
-        m_Emu.downloadAddresses[token] = {item.id, QDateTime::currentDateTimeUtc().addSecs(m_Emu.downloadLifetime)};
-        return m_Request.origin + QStringLiteral("/_download/") + token;
-    }
+    QString DownloadUrl(const MEmuItem& item) { return m_Emu.DownloadAddress(m_Request, item.id); }
 
     static QString Time(const QDateTime& t) { return t.toUTC().toString(QStringLiteral("yyyy-MM-ddTHH:mm:ss.zzzZ")); }
 
@@ -309,10 +304,18 @@ MEmuResponse HandleDownload(MEmulator::Impl& emu, const MEmuRequest& request)
     auto it = emu.downloadAddresses.find(request.path.mid(11));
     if (it == emu.downloadAddresses.end() || it->second.expires <= QDateTime::currentDateTimeUtc())
         return GraphError(401, QStringLiteral("unauthenticated"), QStringLiteral("The download address has expired."));
+    MEmuResponse r;
+    if (!it->second.resourceId.isEmpty()) {
+        const MEmuResource* resource = emu.state.Resource(it->second.resourceId);
+        if (!resource)
+            return GraphError(404, QStringLiteral("itemNotFound"), QStringLiteral("The item no longer exists."));
+        r.contentType = resource->mime.toUtf8();
+        r.body = resource->bytes;
+        return r;
+    }
     const MEmuItem* item = emu.state.Item(it->second.itemId);
     if (!item)
         return GraphError(404, QStringLiteral("itemNotFound"), QStringLiteral("The item no longer exists."));
-    MEmuResponse r;
     r.contentType = item->mimeType.toUtf8();
     r.body = item->content;
     return r;

@@ -1,6 +1,6 @@
 // Loading the emulated world from a fixture file. The format is the emulator's own:
 // {"tokenLifetime":3599, "makerVersion":"2.0.0.0", "throttle":false|true|"10/2s,30/10s", "itemLimit":5000,
-//  "limits":{...},
+//  "answerStyle":"plain"|"varied", "limits":{...},
 //  "accounts":[{"key":"personal", "kind":"personal|work|china", "displayName", "mail", "id", "cid",
 //    "notebooks":[{"name", "sections":[...], "sectionGroups":[{"name", "sections", "sectionGroups"}]}],
 //    "generatedNotebooks":{"count":20, "generatedSections":500, "generatedSectionGroups":{"count":2, ...}},

@@ -24,6 +24,7 @@ struct MEmuRequest
     std::multimap<QString, QString> headers; // lower-case names
     QByteArray body;
     QString origin; // "http://127.0.0.1:PORT", from the Host header
+    bool atDownloadOrigin = false; // received by the varied style's second origin
 
     QString Query(const QString& name) const; // "" when absent
     bool HasQuery(const QString& name) const;
@@ -52,6 +53,10 @@ MEmuResponse OneNoteError(int status, const QString& code, const QString& messag
 // The identity platform's form: {"error":"invalid_grant","error_description":...,"error_codes":[...]}.
 MEmuResponse IdentityError(int status, const QString& error, const QString& description, int code);
 
+// The answer in the varied style: JSON restyled (Graph's extra fields on Graph's answers), a text
+// body gzipped when the request accepts it. The sending makes every varied answer chunked.
+MEmuResponse StyleAnswer(const MEmuRequest& request, MEmuResponse answer);
+
 QString UrlEncode(const QString& text);
 std::vector<std::pair<QString, QString>> ParseForm(const QByteArray& body);
 QString FormValue(const std::vector<std::pair<QString, QString>>& form, const QString& name);
@@ -75,6 +80,8 @@ struct MEmulator::Impl
 {
     Options options;
     std::shared_ptr<MEmuServerHost> host;
+    std::shared_ptr<MEmuServerHost> downloadHost; // the varied style's second origin
+    bool varied = false; // the answer style, fixed when the emulator starts
     QSet<QString> clientIds;
 
     mutable std::mutex stateMutex; // guards everything below up to the request log
@@ -85,6 +92,7 @@ struct MEmulator::Impl
     struct Download
     {
         QString itemId;
+        QString resourceId; // a OneNote resource's bytes instead of a drive item's
         QDateTime expires;
     };
     std::map<QString, Download> downloadAddresses; // the token in a pre-authenticated address
@@ -139,6 +147,9 @@ struct MEmulator::Impl
     qint64 Throttled(const QString& accountKey, const char* service);
 
     MEmuResponse Dispatch(const MEmuRequest& request);
+    // A pre-authenticated address of a drive item's bytes (or of a OneNote resource's), valid for
+    // `downloadLifetime`: on the second origin in the varied style. The caller holds stateMutex.
+    QString DownloadAddress(const MEmuRequest& request, const QString& itemId, const QString& resourceId = {});
 };
 
 // The handler families; each answers the paths it knows and returns false for others.

@@ -40,6 +40,22 @@ private:
 
 QByteArray JsonQuote(const QString& text);
 
+// How an answer's JSON is written. The plain style is MJsonWriter's; the real services write the same
+// data in other forms, each of which a client must read alike.
+struct MJsonStyle
+{
+    bool pretty = false; // indented, with CRLF line ends
+    bool escapeAll = false; // "/" as "\/" and every character beyond ASCII as \uXXXX
+    bool reorder = false; // every object's members in the reverse of the order they were written
+    // Graph's extra fields: "@odata.context" on the answer's object (this value; none when empty),
+    // "@odata.etag" on every entity, "innerError" in an error object that has none.
+    QString odataContext;
+    bool extraFields = false;
+};
+
+// The same JSON in `style`; the text unchanged when it is not JSON.
+QByteArray RestyleJson(const QByteArray& json, const MJsonStyle& style);
+
 // The services' readers accept more than strict JSON: the application sends bodies such as
 // {'name':'New', 'folder': { }}. Single-quoted strings are read as strings; anything else must be
 // JSON. Absent for text that is not readable either way.

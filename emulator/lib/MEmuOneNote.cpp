@@ -69,6 +69,11 @@ public:
             const MEmuResource* resource = m_State.Resource(s[1]);
             if (!resource)
                 return OneNoteError(404, QStringLiteral("20102"), kNotFound);
+            // Not documented for resources: the varied style answers them as the drive answers an
+            // item's content, with a redirect to a pre-authenticated address on another origin,
+            // so that a client is seen to follow it and to keep its token behind.
+            if (m_Emu.varied)
+                return Redirect(m_Emu.DownloadAddress(m_Request, QString(), s[1]));
             MEmuResponse r;
             r.contentType = resource->mime.toUtf8();
             r.body = resource->bytes;

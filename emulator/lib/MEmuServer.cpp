@@ -21,6 +21,10 @@ namespace {
 // Multipart bodies are kept as sent, so that the request log shows them and the OneNote handler can
 // judge their structure itself; the server library would otherwise take them apart.
 constexpr const char* kRawContentType = "X-Emulator-Content-Type";
+// In the varied style the emulator compresses answers itself (gzip, as the services do); the server
+// library must not see what the client accepts, or it would compress them a second time.
+constexpr const char* kRawAcceptEncoding = "X-Emulator-Accept-Encoding";
+constexpr qsizetype kChunkBytes = 4096;
 
 MEmuRequest ToRequest(const httplib::Request& req)
 {
@@ -45,6 +49,8 @@ MEmuRequest ToRequest(const httplib::Request& req)
             key = QStringLiteral("content-type");
         else if (key == QLatin1String("content-type") && req.has_header(kRawContentType))
             continue;
+        else if (key == QLatin1String("x-emulator-accept-encoding"))
+            key = QStringLiteral("accept-encoding");
         r.headers.emplace(key, QString::fromStdString(value));
     }
     r.body = QByteArray::fromStdString(req.body);
@@ -57,6 +63,7 @@ void Log(MEmulator::Impl& emu, const MEmuRequest& request)
     if (request.path.startsWith(QLatin1String("/_emulator/")))
         return;
     MEmuLoggedRequest entry;
+    entry.origin = request.origin;
     entry.method = request.method;
     entry.path = request.target;
     entry.headers = request.headers;
@@ -107,8 +114,11 @@ MEmuResponse FaultAnswer(const MEmuFault& fault)
     return {};
 }
 
-void Send(MEmulator::Impl& emu, const MEmuResponse& answer, httplib::Response& res)
+void Send(MEmulator::Impl& emu, const MEmuRequest& request, MEmuResponse answer, httplib::Response& res)
 {
+    const bool varied = emu.varied && !request.path.startsWith(QLatin1String("/_emulator/"));
+    if (varied)
+        answer = StyleAnswer(request, std::move(answer));
     if (answer.delayMs > 0) {
         std::unique_lock lock(emu.stopMutex);
         emu.stopped.wait_for(lock, std::chrono::milliseconds(answer.delayMs), [&] { return emu.stopping.load(); });
@@ -127,10 +137,60 @@ void Send(MEmulator::Impl& emu, const MEmuResponse& answer, httplib::Response& r
             });
         return;
     }
-    if (answer.body.isEmpty() && answer.status != 200)
+    if (answer.body.isEmpty() && answer.status != 200) {
         res.body.clear();
-    else
+    } else if (varied && !answer.body.isEmpty() && request.method != QLatin1String("HEAD")) {
+        // Chunked transfer, no Content-Length: the length is known only from the chunks.
+        auto body = std::make_shared<QByteArray>(std::move(answer.body));
+        res.set_chunked_content_provider(
+            answer.contentType.toStdString(), [body](size_t offset, httplib::DataSink& sink) {
+                const auto at = qsizetype(offset);
+                if (at >= body->size()) {
+                    sink.done();
+                    return true;
+                }
+                const qsizetype size = std::min(kChunkBytes, body->size() - at);
+                return sink.write(body->constData() + at, size_t(size));
+            });
+    } else {
         res.set_content(answer.body.toStdString(), answer.contentType.toStdString());
+    }
+}
+
+std::shared_ptr<MEmuServerHost> Listen(const httplib::Server::Handler& handler,
+    const httplib::Server::HandlerWithResponse& preRouting, int port, int threads)
+{
+    auto host = std::make_shared<MEmuServerHost>();
+    host->server.set_pre_routing_handler(preRouting);
+    host->server.new_task_queue = [threads] { return new httplib::ThreadPool(threads); };
+    host->server.set_keep_alive_max_count(1000000);
+    // Small answers go out at once (headers and body are separate writes), and an idle kept-alive
+    // connection is closed after a second, so that stopping never waits long for a client.
+    host->server.set_tcp_nodelay(true);
+    host->server.set_keep_alive_timeout(1);
+    host->server.set_read_timeout(60);
+    host->server.set_write_timeout(60);
+    host->server.Get(".*", handler);
+    host->server.Post(".*", handler);
+    host->server.Put(".*", handler);
+    host->server.Patch(".*", handler);
+    host->server.Delete(".*", handler);
+    host->port = port == 0 ? host->server.bind_to_any_port("127.0.0.1")
+                           : (host->server.bind_to_port("127.0.0.1", port) ? port : -1);
+    if (host->port <= 0)
+        return nullptr;
+    host->thread = std::thread([host] { host->server.listen_after_bind(); });
+    return host;
+}
+
+void Shut(std::shared_ptr<MEmuServerHost>& host)
+{
+    if (!host)
+        return;
+    host->server.stop();
+    if (host->thread.joinable())
+        host->thread.join();
+    host.reset();
 }
 
 } // namespace
@@ -312,6 +372,13 @@ MEmuResponse MEmulator::Impl::Dispatch(const MEmuRequest& request)
     }
     const int delay = response.delayMs;
     const std::lock_guard lock(stateMutex);
+    // The second origin serves the pre-authenticated addresses and nothing else, as a download
+    // host of the service does.
+    if (request.atDownloadOrigin && !request.path.startsWith(QLatin1String("/_download/"))) {
+        response = HtmlAnswer(404, "<html><head><title>404 Not Found</title></head><body></body></html>");
+        response.delayMs = delay;
+        return response;
+    }
     if (HandleIdentity(*this, request, response) || HandleMakerWeb(*this, request, response)) {
         response.delayMs = delay;
         return response;
@@ -430,39 +497,45 @@ std::optional<QString> MEmulator::Start()
         for (const QJsonValue& id : emu.options.fixture.value(QLatin1String("clientIds")).toArray())
             emu.clientIds.insert(id.toString());
     }
-    auto host = std::make_shared<MEmuServerHost>();
-    host->server.new_task_queue = [] { return new httplib::ThreadPool(24); };
-    host->server.set_keep_alive_max_count(1000000);
-    // Small answers go out at once (headers and body are separate writes), and an idle kept-alive
-    // connection is closed after a second, so that stopping never waits long for a client.
-    host->server.set_tcp_nodelay(true);
-    host->server.set_keep_alive_timeout(1);
-    host->server.set_read_timeout(60);
-    host->server.set_write_timeout(60);
-    host->server.set_pre_routing_handler([](const httplib::Request& req, httplib::Response&) {
+    const QString style = emu.options.answerStyle.isEmpty()
+        ? emu.options.fixture.value(QLatin1String("answerStyle")).toString(QStringLiteral("plain"))
+        : emu.options.answerStyle;
+    if (style != QLatin1String("plain") && style != QLatin1String("varied"))
+        return QStringLiteral("the answer style is \"plain\" or \"varied\", not \"%1\"").arg(style);
+    emu.varied = style == QLatin1String("varied");
+    auto handler = [&emu](bool downloads) {
+        return [&emu, downloads](const httplib::Request& req, httplib::Response& res) {
+            MEmuRequest request = ToRequest(req);
+            request.atDownloadOrigin = downloads;
+            Send(emu, request, emu.Dispatch(request), res);
+        };
+    };
+    const auto preRouting = [&emu](const httplib::Request& req, httplib::Response&) {
+        auto& raw = const_cast<httplib::Request&>(req);
         const std::string type = req.get_header_value("Content-Type");
         if (type.rfind("multipart/", 0) == 0) {
-            auto& raw = const_cast<httplib::Request&>(req);
             raw.headers.erase("Content-Type");
             raw.headers.emplace(kRawContentType, type);
             raw.headers.emplace("Content-Type", "application/octet-stream");
         }
+        if (emu.varied && req.has_header("Accept-Encoding")) {
+            const std::string accepted = req.get_header_value("Accept-Encoding");
+            raw.headers.erase("Accept-Encoding");
+            raw.headers.emplace(kRawAcceptEncoding, accepted);
+        }
         return httplib::Server::HandlerResponse::Unhandled;
-    });
-    auto handler
-        = [&emu](const httplib::Request& req, httplib::Response& res) { Send(emu, emu.Dispatch(ToRequest(req)), res); };
-    host->server.Get(".*", handler);
-    host->server.Post(".*", handler);
-    host->server.Put(".*", handler);
-    host->server.Patch(".*", handler);
-    host->server.Delete(".*", handler);
+    };
     const int port = emu.options.port;
-    host->port = port == 0 ? host->server.bind_to_any_port("127.0.0.1")
-                           : (host->server.bind_to_port("127.0.0.1", port) ? port : -1);
-    if (host->port <= 0)
+    emu.host = Listen(handler(false), preRouting, port, 24);
+    if (!emu.host)
         return QStringLiteral("cannot listen on 127.0.0.1:%1").arg(port);
-    host->thread = std::thread([host] { host->server.listen_after_bind(); });
-    emu.host = host;
+    if (emu.varied) {
+        emu.downloadHost = Listen(handler(true), preRouting, 0, 4);
+        if (!emu.downloadHost) {
+            Stop();
+            return QStringLiteral("cannot listen on a second port of 127.0.0.1 for downloads");
+        }
+    }
     return std::nullopt;
 }
 
@@ -476,10 +549,8 @@ void MEmulator::Stop()
         emu.stopping = true;
     }
     emu.stopped.notify_all();
-    emu.host->server.stop();
-    if (emu.host->thread.joinable())
-        emu.host->thread.join();
-    emu.host.reset();
+    Shut(emu.host);
+    Shut(emu.downloadHost);
     emu.stopping = false;
 }
 
@@ -491,6 +562,25 @@ int MEmulator::Port() const
 QString MEmulator::Origin() const
 {
     return QStringLiteral("http://127.0.0.1:%1").arg(Port());
+}
+
+QString MEmulator::DownloadOrigin() const
+{
+    return m_Impl->downloadHost ? QStringLiteral("http://127.0.0.1:%1").arg(m_Impl->downloadHost->port) : QString();
+}
+
+bool MEmulator::Varied() const
+{
+    return m_Impl->varied;
+}
+
+QString MEmulator::Impl::DownloadAddress(const MEmuRequest& request, const QString& itemId, const QString& resourceId)
+{
+    const QString token = state.NewToken("dl");
+    downloadAddresses[token] = {itemId, resourceId, QDateTime::currentDateTimeUtc().addSecs(downloadLifetime)};
+    const QString origin
+        = downloadHost ? QStringLiteral("http://127.0.0.1:%1").arg(downloadHost->port) : request.origin;
+    return origin + QStringLiteral("/_download/") + token;
 }
 
 std::optional<QString> MEmulator::AddFault(const QString& rule)

@@ -11,6 +11,7 @@
 // One request as the emulator received it.
 struct MEmuLoggedRequest
 {
+    QString origin; // the origin that received it: Origin(), or DownloadOrigin() for a download
     QString method;
     QString path; // with the query, as sent
     std::multimap<QString, QString> headers; // names in lower case
@@ -39,6 +40,10 @@ public:
         QString throttle; // request limits over the fixture's ("10/2s,30/10s", "off"); "" keeps the fixture's
         // The large-library limit over the fixture's "itemLimit" (0: none); absent keeps the fixture's.
         std::optional<qint64> itemLimit;
+        // How answers are written, over the fixture's "answerStyle"; "" keeps the fixture's. "plain":
+        // compact JSON in the documented member order, one origin. "varied": as the real services
+        // send them (see MEmuStyle.cpp), with downloads on a second origin.
+        QString answerStyle;
     };
 
     explicit MEmulator(Options options);
@@ -51,6 +56,10 @@ public:
     void Stop();
     int Port() const;
     QString Origin() const; // "http://127.0.0.1:PORT"
+    // The second origin that serves the pre-authenticated download addresses in the varied style
+    // (another port of 127.0.0.1); "" in the plain style, where Origin() serves them.
+    QString DownloadOrigin() const;
+    bool Varied() const;
 
     // Fault rules (see MEmuFaults.h for the text form); an error text for a rule that cannot be read.
     std::optional<QString> AddFault(const QString& rule);

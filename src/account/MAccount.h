@@ -28,8 +28,8 @@ struct MEndpoints
     static QString HostOf(const QString& origin);
 };
 
-// What a token answer holds, read by scanning for the literal markers (the answers are not parsed
-// as JSON). `expiresIn` is absent when the answer has no lifetime field.
+// What a token answer holds; each field is null when the answer does not hold it (an error answer,
+// a text that is not JSON). `expiresIn` is absent when the answer has no lifetime field.
 struct MTokenAnswer
 {
     QString accessToken;
@@ -38,6 +38,14 @@ struct MTokenAnswer
     QString userId; // only the OneNote personal account's answer carries one
 };
 MTokenAnswer ParseTokenAnswer(const QString& text);
+
+// What Graph's /me answer says of the signed-in user; null fields when it does not say it.
+struct MUserAnswer
+{
+    QString id;
+    QString userPrincipalName;
+};
+MUserAnswer ParseUserAnswer(const QString& text);
 
 // The value of `fieldName` in an address: the text after "<fieldName>=" up to the next "&", or to
 // the end when that gives nothing; "" when the address does not hold the field.

@@ -1,16 +1,16 @@
-// Token exchange, refresh and the user's identity. The token answers are read by their literal
-// markers; every failure message names its step by the number of exclamation marks.
+// Token exchange, refresh and the user's identity. Every failure message names its step by the
+// number of exclamation marks.
 
 #include "MAccount.h"
 
 #include "model/MOLONUtils.h"
+#include "service/AnswerJson.h"
 #include "service/ServiceCall.h"
 #include "util/MClock.h"
 #include "util/MessageBox.h"
 #include "util/TextUtils.h"
 
 #include <QJsonArray>
-#include <QJsonDocument>
 #include <QJsonObject>
 
 namespace {
@@ -40,15 +40,24 @@ void ShowIf(bool show, const QString& text)
 
 MTokenAnswer ParseTokenAnswer(const QString& text)
 {
-    const QString quote = QStringLiteral("\"");
+    const QJsonObject object = AnswerObject(text.toUtf8()).value_or(QJsonObject());
     MTokenAnswer answer;
-    answer.accessToken = GetStringBetween(text, QStringLiteral("\"access_token\":\""), quote);
-    answer.refreshToken = GetStringBetween(text, QStringLiteral("\"refresh_token\":\""), quote);
-    answer.userId = GetStringBetween(text, QStringLiteral("\"user_id\":\""), quote);
-    const QString lifetime = GetStringBetween(text, QStringLiteral("\"expires_in\":"), QStringLiteral(","));
-    if (!lifetime.isEmpty())
-        answer.expiresIn = lifetime.trimmed().toLongLong();
+    answer.accessToken = object.value(QLatin1String("access_token")).toString();
+    answer.refreshToken = object.value(QLatin1String("refresh_token")).toString();
+    answer.userId = object.value(QLatin1String("user_id")).toString();
+    // A number as a rule; the consumer service has written it as text.
+    const QJsonValue lifetime = object.value(QLatin1String("expires_in"));
+    if (lifetime.isDouble())
+        answer.expiresIn = lifetime.toInteger();
+    else if (lifetime.isString())
+        answer.expiresIn = lifetime.toString().trimmed().toLongLong();
     return answer;
+}
+
+MUserAnswer ParseUserAnswer(const QString& text)
+{
+    const QJsonObject object = AnswerObject(text.toUtf8()).value_or(QJsonObject());
+    return {object.value(QLatin1String("id")).toString(), object.value(QLatin1String("userPrincipalName")).toString()};
 }
 
 void MAccount::ApplyTokenAnswer(const MTokenAnswer& answer, bool keepRefreshTokenWhenAbsent)
@@ -165,14 +174,11 @@ void MAccount::RetrieveUserIdByToken(bool showFailures)
         ShowIf(showFailures, QStringLiteral("Get Microsoft user information failure!"));
         return;
     }
-    const QString text = response.Text();
-    const QString quote = QStringLiteral("\"");
-    const QString userId = GetStringBetween(text, QStringLiteral("\"id\":\""), quote);
-    const QString name = GetStringBetween(text, QStringLiteral("\"userPrincipalName\":\""), quote);
-    setUserId(userId.isNull() ? QStringLiteral("") : userId);
-    setUserPrincipalName(name.isNull() ? QStringLiteral("") : name);
+    const MUserAnswer user = ParseUserAnswer(response.Text());
+    setUserId(user.id.isNull() ? QStringLiteral("") : user.id);
+    setUserPrincipalName(user.userPrincipalName.isNull() ? QStringLiteral("") : user.userPrincipalName);
     SaveConfig();
-    ShowIf(showFailures && userId.isEmpty(), QStringLiteral("Get Microsoft user information failure!!"));
+    ShowIf(showFailures && user.id.isEmpty(), QStringLiteral("Get Microsoft user information failure!!"));
 }
 
 void MAccount::RetrieveClientUrlAccountIdByToken(bool showFailures)
@@ -196,7 +202,7 @@ void MAccount::RetrieveClientUrlAccountIdByToken(bool showFailures)
     SaveConfig();
     if (!showFailures || !accountId.isEmpty())
         return;
-    const bool isList = text->contains(QLatin1String("\"value\":"));
+    const bool isList = ReadList(text->toUtf8()).has_value();
     if (isList && count == 0)
         ShowMessageBox(QStringLiteral("Error: There are no notebooks in this account!"));
     else if (isList)
@@ -209,21 +215,15 @@ QString MAccount::GetAccountIdFromNotebookJson(const QString& json, qint64& note
 {
     if (json.isEmpty())
         return QStringLiteral("");
-    const QJsonArray notebooks
-        = QJsonDocument::fromJson(json.toUtf8()).object().value(QLatin1String("value")).toArray();
+    const std::optional<QJsonArray> list = ReadList(json.toUtf8());
+    const QJsonArray notebooks = list.value_or(QJsonArray());
     notebooksCount = notebooks.size();
     const QString documentsHost = MEndpoints::HostOf(Endpoints().consumerDocuments);
     for (const QJsonValue& value : notebooks) {
         const QJsonObject notebook = value.toObject();
         if (notebook.value(QLatin1String("isShared")).toBool(false))
             continue;
-        const QString link = notebook.value(QLatin1String("links"))
-                                 .toObject()
-                                 .value(QLatin1String("oneNoteClientUrl"))
-                                 .toObject()
-                                 .value(QLatin1String("href"))
-                                 .toString();
-        return AccountIdFromClientUrl(link, documentsHost);
+        return AccountIdFromClientUrl(LinkHref(notebook, QLatin1String("oneNoteClientUrl")), documentsHost);
     }
     return QStringLiteral("");
 }

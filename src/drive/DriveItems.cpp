@@ -1,12 +1,12 @@
 #include "DriveItems.h"
 
 #include "account/MAccount.h"
+#include "service/AnswerJson.h"
 #include "service/MOLODUtils.h"
 #include "service/ServiceText.h"
 #include "util/TextUtils.h"
 
 #include <QJsonArray>
-#include <QJsonDocument>
 #include <QUrl>
 
 QString DriveItemAddress(const MAccount& account, const QString& itemId, const QString& suffix)
@@ -33,7 +33,7 @@ std::optional<QJsonObject> FindItemInFolder(
         = MOLODUtils::GetAOneDriveFolderChildrenJson(session, folderId, {}, failure);
     if (!listing)
         return std::nullopt;
-    for (const QJsonValue& entry : QJsonDocument::fromJson(*listing).object().value(QLatin1String("value")).toArray()) {
+    for (const QJsonValue& entry : ReadList(*listing).value_or(QJsonArray())) {
         if (StringEqualsIgnoreCase(entry.toObject().value(QLatin1String("name")).toString(), name))
             return entry.toObject();
     }

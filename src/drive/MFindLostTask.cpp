@@ -3,6 +3,7 @@
 #include "account/MAccount.h"
 #include "app/MStrings.h"
 #include "export/ResourceDownload.h"
+#include "service/AnswerJson.h"
 #include "service/MOLODUtils.h"
 #include "service/ServiceCall.h"
 #include "util/FileUtils.h"
@@ -11,7 +12,6 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QJsonArray>
-#include <QJsonDocument>
 #include <QJsonObject>
 
 namespace {
@@ -90,7 +90,7 @@ void MFindLostTask::SearchIn_OneDrive()
 
 void MFindLostTask::SearchIn_RootJson(const QByteArray& body, const QString&)
 {
-    const QJsonArray entries = QJsonDocument::fromJson(body).object().value(QLatin1String("value")).toArray();
+    const QJsonArray entries = ReadList(body).value_or(QJsonArray());
     for (const QJsonValue& value : entries) {
         if (!Running())
             return;
@@ -243,7 +243,6 @@ bool MSaveLostTask::DownloadFile(MONObject& node, const QString& path, qint64 si
     // The download address carries its own authorization: no bearer token goes with it.
     MServiceSession::Options options;
     options.authorized = false;
-    options.userContent = true;
     const MDownloadOutcome outcome = DownloadToFile(
         ServiceRequestEncoded("GET", node.webUrl, DownloadTimeout(size)), path,
         [&](const MHttpRequest& request) { return m_Session.Send(request, MExpect::Bytes, options); }, size,

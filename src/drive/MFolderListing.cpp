@@ -1,9 +1,9 @@
 #include "MFolderListing.h"
 
+#include "service/AnswerJson.h"
 #include "service/MOLODUtils.h"
 
 #include <QJsonArray>
-#include <QJsonDocument>
 
 namespace {
 
@@ -18,7 +18,7 @@ void Append(QJsonObject& listing, const QJsonObject& entry)
 
 MFolderListing MFolderListing::FromJson(const QByteArray& json)
 {
-    return MFolderListing(QJsonDocument::fromJson(json).object());
+    return MFolderListing(AnswerObject(json).value_or(QJsonObject()));
 }
 
 QString MFolderListing::FolderId(const QString& name, qint64& size, bool foldersOnly) const

@@ -1,10 +1,10 @@
 #include "MSectionSizeTask.h"
 
 #include "app/MStrings.h"
+#include "service/AnswerJson.h"
 #include "service/MOLODUtils.h"
 #include "util/TextUtils.h"
 
-#include <QJsonDocument>
 #include <QJsonObject>
 
 namespace {
@@ -79,7 +79,7 @@ void MSectionSizeTask::SizeNotebook(const MONObject& notebook, MONObject& viewPa
     std::optional<QByteArray> info;
     if (!driveId.isEmpty())
         info = MOLODUtils::GetAOneDriveItemInfoJson(m_Session, driveId, true, {}, &failure);
-    const QJsonObject item = info ? QJsonDocument::fromJson(*info).object() : QJsonObject();
+    const QJsonObject item = info ? AnswerObject(*info).value_or(QJsonObject()) : QJsonObject();
     const QString id = item.value(QLatin1String("id")).toString();
     if (id.isEmpty()) {
         if (info || driveId.isEmpty()) {

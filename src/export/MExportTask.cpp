@@ -234,7 +234,6 @@ bool MExportTask::DownloadAttachment(const QString& url, const QString& download
         return false;
     }
     MServiceSession::Options options;
-    options.userContent = true;
     const MDownloadOutcome outcome
         = DownloadToFile(ServiceRequestEncoded("GET", url, kDownloadTimeout), downloadedFileName,
             [&](const MHttpRequest& request) { return m_Session.Send(request, MExpect::Bytes, options); });
@@ -321,7 +320,6 @@ bool MExportTask::downloadOneDriveFile(const QString& downloadUrl, const QString
     // The download addresses of OneDrive are pre-authorized: no bearer token goes with them.
     MServiceSession::Options options;
     options.authorized = false;
-    options.userContent = true;
     const MDownloadOutcome outcome = DownloadToFile(
         ServiceRequestEncoded("GET", downloadUrl, SectionFileTimeout(m_SectionFileSize)), downloadFileName,
         [&](const MHttpRequest& request) { return m_Session.Send(request, MExpect::Bytes, options); },

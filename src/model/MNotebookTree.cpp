@@ -4,6 +4,7 @@
 #include "account/MAccount.h"
 #include "app/MStrings.h"
 #include "app/PrivateFiles.h"
+#include "service/AnswerJson.h"
 #include "service/ServiceCall.h"
 #include "util/FileUtils.h"
 #include "util/MessageBox.h"
@@ -21,7 +22,7 @@ const QString kExpandAll
 
 bool IsNotebookList(const QString& text)
 {
-    return text.contains(QLatin1String("\"value\":"));
+    return ReadList(text.toUtf8()).has_value();
 }
 
 void WriteCache(const QString& path, const QString& text)
@@ -130,8 +131,7 @@ QString MNotebookTree::GetJson_AllNotebooks_Loop(const QString& notebookListJson
 {
     if (notebookListJson.isEmpty())
         return QStringLiteral("");
-    const QJsonArray notebooks
-        = QJsonDocument::fromJson(notebookListJson.toUtf8()).object().value(QLatin1String("value")).toArray();
+    const QJsonArray notebooks = ReadList(notebookListJson.toUtf8()).value_or(QJsonArray());
     // An account without notebooks: its list is the whole answer (an empty tree, and the alert saying so).
     if (notebooks.isEmpty())
         return notebookListJson;

@@ -5,25 +5,15 @@
 
 #include "MONObject.h"
 #include "account/MAccount.h"
+#include "service/AnswerJson.h"
 
 #include <QJsonArray>
-#include <QJsonDocument>
 
 namespace {
 
 QString Text(const QJsonObject& object, QLatin1String key)
 {
     return object.value(key).toString();
-}
-
-QString Href(const QJsonObject& notebook, QLatin1String link)
-{
-    return notebook.value(QLatin1String("links"))
-        .toObject()
-        .value(link)
-        .toObject()
-        .value(QLatin1String("href"))
-        .toString();
 }
 
 // The service writes a JSON boolean; a text "true" counts as well.
@@ -48,16 +38,15 @@ qint64 MNotebookTree::ListJasonToVTSNotebook(const QString& json, MONObject& roo
 {
     if (json.isEmpty())
         return 0;
-    const QJsonArray notebooks
-        = QJsonDocument::fromJson(json.toUtf8()).object().value(QLatin1String("value")).toArray();
+    const QJsonArray notebooks = ReadList(json.toUtf8()).value_or(QJsonArray());
     const QString nameKey = NameKey(accountType);
     qint64 added = 0;
     for (const QJsonValue& value : notebooks) {
         const QJsonObject nb = value.toObject();
         const QString self = Text(nb, QLatin1String("self"));
         MONObject* node = root.addSubObject(MONObject::Notebook, Text(nb, QLatin1String("id")),
-            nb.value(nameKey).toString(), QStringLiteral(""), Href(nb, QLatin1String("oneNoteClientUrl")),
-            Href(nb, QLatin1String("oneNoteWebUrl")), QStringLiteral(""), self, QStringLiteral(""), self);
+            nb.value(nameKey).toString(), QStringLiteral(""), LinkHref(nb, QLatin1String("oneNoteClientUrl")),
+            LinkHref(nb, QLatin1String("oneNoteWebUrl")), QStringLiteral(""), self, QStringLiteral(""), self);
         node->sectionGroupsUrl = Text(nb, QLatin1String("sectionGroupsUrl"));
         node->sectionsUrl = Text(nb, QLatin1String("sectionsUrl"));
         node->isDefault = IsTrue(nb.value(QLatin1String("isDefault")));

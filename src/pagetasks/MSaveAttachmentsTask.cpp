@@ -101,7 +101,6 @@ bool MSaveAttachmentsTask::DownloadAttachment(const QString& url, const QString&
         return false;
     }
     MServiceSession::Options options;
-    options.userContent = true;
     const MDownloadOutcome outcome = DownloadToFile(
         ServiceRequestEncoded("GET", url, kDownloadTimeout), path,
         [&](const MHttpRequest& request) { return m_Session.Send(request, MExpect::Bytes, options); }, -1,

@@ -4,11 +4,11 @@
 #include "app/MStrings.h"
 #include "model/MOLONUtils.h"
 #include "model/MONObject.h"
+#include "service/AnswerJson.h"
 #include "tasks/MPageWalker.h"
 #include "tasks/PageRequest.h"
 #include "util/TextEscape.h"
 
-#include <QJsonDocument>
 #include <QJsonObject>
 #include <QSet>
 
@@ -65,14 +65,7 @@ void MTagSummaryTask::ThreadRun()
         return;
     }
     m_Created = true;
-    m_Link = QJsonDocument::fromJson(outcome.answer.toUtf8())
-                 .object()
-                 .value(QLatin1String("links"))
-                 .toObject()
-                 .value(QLatin1String("oneNoteClientUrl"))
-                 .toObject()
-                 .value(QLatin1String("href"))
-                 .toString();
+    m_Link = LinkHref(AnswerObject(outcome.answer.toUtf8()).value_or(QJsonObject()), QLatin1String("oneNoteClientUrl"));
     m_Rows.End(row, title, MItemOutcome::Created, QString(), m_Link);
     if (reporter && m_OfferToOpen && !m_Link.isEmpty() && reporter->Ask(Localized("askCreateTagSummary")))
         OpenLinkInOneNote(m_Link);

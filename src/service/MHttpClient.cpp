@@ -128,6 +128,10 @@ void SetCommonOptions(CURL* curl, const MHttpRequest& request)
     curl_easy_setopt(curl, CURLOPT_NOSIGNAL, 1L); // timeouts must not use signals in a threaded program
     curl_easy_setopt(curl, CURLOPT_FOLLOWLOCATION, 1L);
     curl_easy_setopt(curl, CURLOPT_MAXREDIRS, 10L);
+    // The bearer token stays with the origin it was meant for. A download's redirect points at a
+    // pre-authenticated address on another host; libcurl leaves an Authorization header of our own
+    // out of a request to another host (7.58), port or scheme (7.83) unless this is set.
+    curl_easy_setopt(curl, CURLOPT_UNRESTRICTED_AUTH, 0L);
     curl_easy_setopt(curl, CURLOPT_ACCEPT_ENCODING, ""); // every encoding this libcurl can decode
     curl_easy_setopt(curl, CURLOPT_TCP_KEEPALIVE, 1L);
     curl_easy_setopt(curl, CURLOPT_HTTP_VERSION, static_cast<long>(CURL_HTTP_VERSION_2TLS));

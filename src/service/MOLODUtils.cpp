@@ -1,5 +1,6 @@
 #include "MOLODUtils.h"
 
+#include "AnswerJson.h"
 #include "MServiceSession.h"
 #include "ServiceCall.h"
 #include "ServiceText.h"
@@ -63,7 +64,7 @@ std::optional<QByteArray> ReadWholeListing(
         = Read(session, ServiceRequestEncoded("GET", url, kReadTimeout), MExpect::List, policy, failure);
     if (!page)
         return std::nullopt;
-    QJsonObject listing = QJsonDocument::fromJson(*page).object();
+    const QJsonObject listing = AnswerObject(*page).value_or(QJsonObject());
     QString next = listing.value(QLatin1String("@odata.nextLink")).toString();
     if (next.isEmpty())
         return page; // one page: the answer as it came
@@ -75,7 +76,7 @@ std::optional<QByteArray> ReadWholeListing(
         page = Read(session, ServiceRequest("GET", next, kReadTimeout), MExpect::List, policy, failure);
         if (!page)
             return std::nullopt; // a partial listing would pass for the whole folder
-        const QJsonObject more = QJsonDocument::fromJson(*page).object();
+        const QJsonObject more = AnswerObject(*page).value_or(QJsonObject());
         for (const QJsonValue& entry : Entries(more))
             entries.append(entry);
         const QString following = more.value(QLatin1String("@odata.nextLink")).toString();
@@ -105,7 +106,7 @@ QString MOLODUtils::ConvertOneNoteAPIID2OneDriveID_Really(
     const std::optional<QByteArray> item = GetAOneDriveItemInfoJson(session, driveId, true, {}, failure);
     if (!item)
         return QStringLiteral("");
-    return QJsonDocument::fromJson(*item).object().value(QLatin1String("id")).toString();
+    return AnswerObject(*item).value_or(QJsonObject()).value(QLatin1String("id")).toString();
 }
 
 std::optional<QByteArray> MOLODUtils::GetAOneDriveItemInfoJson(

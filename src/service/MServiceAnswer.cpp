@@ -1,24 +1,16 @@
 #include "MServiceAnswer.h"
 
-#include "ServiceText.h"
+#include "AnswerJson.h"
 #include "app/MStrings.h"
 #include "util/HtmlText.h"
 #include "util/TextUtils.h"
 
 #include <QDateTime>
-#include <QJsonArray>
-#include <QJsonDocument>
 #include <QLocale>
 
 namespace {
 
 constexpr int kShownBodyCharacters = 160;
-
-// The service's error object is the whole answer; user content that quotes one is not an error.
-bool StartsWithErrorObject(const QByteArray& body)
-{
-    return body.left(64).trimmed().startsWith("{\"error\":");
-}
 
 QString StatusWords(const MHttpResponse& response)
 {
@@ -63,16 +55,16 @@ bool CarriesExpected(const MServiceAnswer& answer, MExpect expect, QString* miss
     case MExpect::Created:
         break;
     }
-    const QJsonDocument doc = QJsonDocument::fromJson(body);
-    if (!doc.isObject()) {
+    const std::optional<QJsonObject> object = AnswerObject(body);
+    if (!object) {
         *missing = Localized("reasonNotJson");
         return false;
     }
-    if (expect == MExpect::List && !doc.object().value(QLatin1String("value")).isArray()) {
+    if (expect == MExpect::List && !object->value(QLatin1String("value")).isArray()) {
         *missing = Localized("reasonNotList");
         return false;
     }
-    if (expect == MExpect::Created && doc.object().value(QLatin1String("id")).toString().isEmpty()) {
+    if (expect == MExpect::Created && object->value(QLatin1String("id")).toString().isEmpty()) {
         *missing = Localized("reasonNoId");
         return false;
     }
@@ -83,10 +75,15 @@ bool CarriesExpected(const MServiceAnswer& answer, MExpect expect, QString* miss
 
 QJsonObject MServiceAnswer::Object() const
 {
-    return response.body ? QJsonDocument::fromJson(*response.body).object() : QJsonObject();
+    return response.body ? AnswerObject(*response.body).value_or(QJsonObject()) : QJsonObject();
 }
 
-MServiceAnswer JudgeAnswer(MHttpResponse response, MExpect expect, bool dataIsUserContent)
+QJsonArray MServiceAnswer::List() const
+{
+    return response.body ? ReadList(*response.body).value_or(QJsonArray()) : QJsonArray();
+}
+
+MServiceAnswer JudgeAnswer(MHttpResponse response, MExpect expect)
 {
     MServiceAnswer answer;
     answer.response = std::move(response);
@@ -98,12 +95,9 @@ MServiceAnswer JudgeAnswer(MHttpResponse response, MExpect expect, bool dataIsUs
         return Failed(std::move(answer), MAnswerFailure::Transport, Localized("reasonNoAnswer").arg(detail));
     }
 
-    const QString text = r.Text();
-    const bool errorObject
-        = dataIsUserContent ? StartsWithErrorObject(*r.body) && IsServiceError(text) : IsServiceError(text);
-    if (errorObject) {
-        answer.errorCode = ServiceErrorCode(text).value_or(QString());
-        answer.errorMessage = StripHtmlToText(ServiceErrorMessage(text));
+    if (const std::optional<MServiceError> error = ReadServiceError(*r.body)) {
+        answer.errorCode = error->code;
+        answer.errorMessage = StripHtmlToText(error->message);
         QString reason = StatusWords(r);
         if (!answer.errorCode.isEmpty())
             reason += QStringLiteral(", ") + answer.errorCode;
@@ -112,7 +106,7 @@ MServiceAnswer JudgeAnswer(MHttpResponse response, MExpect expect, bool dataIsUs
         return Failed(std::move(answer), MAnswerFailure::Service, reason);
     }
     if (r.status < 200 || r.status >= 300) {
-        const QString gist = BodyGist(text);
+        const QString gist = BodyGist(r.Text());
         const QString reason = gist.isEmpty() ? StatusWords(r) : StatusWords(r) + QStringLiteral(": ") + gist;
         return Failed(std::move(answer), MAnswerFailure::Service, reason);
     }

@@ -2,6 +2,7 @@
 
 #include "MHttpClient.h"
 
+#include <QJsonArray>
 #include <QJsonObject>
 #include <QString>
 #include <optional>
@@ -42,15 +43,16 @@ struct MServiceAnswer
     QByteArray Body() const { return response.body.value_or(QByteArray()); }
     // The answer's JSON object (empty when it is not one).
     QJsonObject Object() const;
+    // The entries of a list answer (empty when it is no list).
+    QJsonArray List() const;
     // The error code when there is one, else the reason: what the Parts' one-word messages show.
     QString CodeOrReason() const { return errorCode.isEmpty() ? reason : errorCode; }
 };
 
 // Judges an answer. An answer is the service's data only when its status is 2xx, it is not the
-// service's error object, and it carries what `expect` asks for. `dataIsUserContent` is for answers
-// whose body is the user's own text or file (page content, downloads): there only an answer that IS
-// an error object counts as one, so that a page that merely quotes an error text is not lost.
-MServiceAnswer JudgeAnswer(MHttpResponse response, MExpect expect, bool dataIsUserContent = false);
+// service's error object, and it carries what `expect` asks for. Only an answer that IS an error
+// object counts as one, so that a page or file that merely quotes an error text is not lost.
+MServiceAnswer JudgeAnswer(MHttpResponse response, MExpect expect);
 
 // An answer that asks the caller to wait and try again: 429, 503, 504, or a throttling code.
 bool IsThrottled(const MServiceAnswer& answer);

@@ -141,7 +141,7 @@ MServiceAnswer MServiceSession::Send(MHttpRequest request, MExpect expect, const
             return stopped;
 
         qCDebug(lcSession).noquote() << NowMs() << request.method << request.url.left(120);
-        MServiceAnswer answer = JudgeAnswer(SendOnce(request, options.authorized), expect, options.userContent);
+        MServiceAnswer answer = JudgeAnswer(SendOnce(request, options.authorized), expect);
         if (answer.Ok() || answer.failure == MAnswerFailure::NotSent)
             return answer;
 

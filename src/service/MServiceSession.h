@@ -45,7 +45,6 @@ public:
     struct Options
     {
         bool authorized = true; // false for pre-authorized download addresses
-        bool userContent = false; // the body is the user's page or file (see JudgeAnswer)
         // A lost answer (no answer at all) sends the request again: reads, and requests that do the
         // same however often they go. Creations are looked up first by their callers instead.
         std::optional<bool> resendWhenLost; // default: true for GET, PATCH and PUT

@@ -1,5 +1,6 @@
 #include "ServiceCall.h"
 
+#include "AnswerJson.h"
 #include "MRequestBudget.h"
 #include "MServiceSession.h"
 #include "ServiceText.h"
@@ -52,8 +53,8 @@ std::optional<QString> GetAuthorizedText(const MAccount& account, const QString&
 
 bool MarkTokenExpiredOnInvalidToken(MAccount& account, const QString& text)
 {
-    const std::optional<QString> code = ServiceErrorCode(text);
-    if (!code || !StringEqualsIgnoreCase(*code, QStringLiteral("InvalidAuthenticationToken")))
+    const std::optional<MServiceError> error = ReadServiceError(text.toUtf8());
+    if (!error || !StringEqualsIgnoreCase(error->code, QStringLiteral("InvalidAuthenticationToken")))
         return false;
     account.setTokenExpires_in(0);
     return true;

@@ -1,7 +1,5 @@
 #include "ServiceText.h"
 
-#include "util/TextUtils.h"
-
 namespace {
 
 bool StaysInQuery(char c)
@@ -53,25 +51,4 @@ QString UrlQueryEncode(const QString& url)
         out.append(kHex[byte & 0x0F]);
     }
     return QString::fromLatin1(out);
-}
-
-std::optional<QString> ServiceErrorCode(const QString& text)
-{
-    if (!IsServiceError(text))
-        return std::nullopt;
-    const QString code = GetStringBetween(text, QStringLiteral("{\"code\":\""), QStringLiteral("\""));
-    return code.isNull() ? QStringLiteral("") : code;
-}
-
-bool IsServiceError(const QString& text)
-{
-    return text.contains(QLatin1String("{\"error\":{\"code\":"));
-}
-
-QString ServiceErrorMessage(const QString& text)
-{
-    QString message = GetStringBetween(text, QStringLiteral("\"message\": \""), QStringLiteral("\""));
-    if (message.isEmpty())
-        message = GetStringBetween(text, QStringLiteral("\"message\":\""), QStringLiteral("\""));
-    return message.isNull() ? QStringLiteral("") : message;
 }

@@ -4,6 +4,7 @@
 #include "app/Log.h"
 #include "app/MStrings.h"
 #include "model/MONObject.h"
+#include "service/AnswerJson.h"
 #include "service/MServiceSession.h"
 #include "service/ServiceCall.h"
 #include "util/HtmlText.h"
@@ -12,18 +13,16 @@
 
 #include <QDebug>
 #include <QJsonArray>
-#include <QJsonDocument>
 #include <QJsonObject>
 
 namespace {
 
-const QString kSelfKey = QStringLiteral("\"self\":");
+const QLatin1String kSelfKey("self");
 
-void ReadUrlInto(const QString& answer, const QString& key, QString& field)
+void ReadUrlInto(const QString& answer, QLatin1String key, QString& field)
 {
-    if (!answer.contains(key))
-        return;
-    field = ReadUrlField(answer, key);
+    if (const QString url = ReadUrlField(answer, key); !url.isEmpty())
+        field = url;
 }
 
 // The folder importer's bookkeeping for one creation: code and text on the node, and on a service
@@ -61,10 +60,10 @@ bool CreateUnder(MServiceSession& session, const QString& url, MONObject& node, 
     if (outcome.code == kCreationCreated) {
         ReadUrlInto(outcome.answer, kSelfKey, node.selfUrl);
         if (isSection) {
-            ReadUrlInto(outcome.answer, QStringLiteral("\"pagesUrl\":"), node.pagesUrl);
+            ReadUrlInto(outcome.answer, QLatin1String("pagesUrl"), node.pagesUrl);
         } else {
-            ReadUrlInto(outcome.answer, QStringLiteral("\"sectionGroupsUrl\":"), node.sectionGroupsUrl);
-            ReadUrlInto(outcome.answer, QStringLiteral("\"sectionsUrl\":"), node.sectionsUrl);
+            ReadUrlInto(outcome.answer, QLatin1String("sectionGroupsUrl"), node.sectionGroupsUrl);
+            ReadUrlInto(outcome.answer, QLatin1String("sectionsUrl"), node.sectionsUrl);
         }
     }
     return RecordOnNode(node, outcome, operation, logKind);
@@ -79,10 +78,9 @@ QByteArray ContainerBody(int accountType, const QString& name)
     return QStringLiteral("{\"%1\":\"%2\"}").arg(key, EscapeJsonString(name)).toUtf8();
 }
 
-QString ReadUrlField(const QString& answer, const QString& key)
+QString ReadUrlField(const QString& answer, QLatin1String key)
 {
-    const QString rest = GetStringBetween(answer, key, QString());
-    return GetStringBetween(rest, QStringLiteral("\""), QStringLiteral("\""));
+    return AnswerObject(answer.toUtf8()).value_or(QJsonObject()).value(key).toString();
 }
 
 std::optional<QJsonObject> FindContainerNamed(
@@ -93,7 +91,7 @@ std::optional<QJsonObject> FindContainerNamed(
         *failure = answer.reason;
         return std::nullopt;
     }
-    for (const QJsonValue& value : answer.Object().value(QLatin1String("value")).toArray()) {
+    for (const QJsonValue& value : answer.List()) {
         const QJsonObject item = value.toObject();
         const QString itemName = item.contains(QLatin1String("displayName"))
             ? item.value(QLatin1String("displayName")).toString()
@@ -141,12 +139,13 @@ QString CreateNewSectionInOnlineOneNote(
     }
     if (failure)
         *failure = outcome.reason;
-    if (!outcome.Created() || !outcome.answer.contains(kSelfKey)) {
+    const QString self = outcome.Created() ? ReadUrlField(outcome.answer, kSelfKey) : QString();
+    if (self.isEmpty()) {
         if (failure && outcome.Created())
             *failure = Localized("reasonNoSelf");
         return QStringLiteral("");
     }
-    return ReadUrlField(outcome.answer, kSelfKey);
+    return self;
 }
 
 bool CreateNewNotebookInOnlineOneNote(MServiceSession& session, MONObject& notebook)

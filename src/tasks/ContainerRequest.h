@@ -16,8 +16,8 @@ class MServiceSession;
 // {"displayName":"<name>"}, or {"name":"<name>"} for the older OneNote service's accounts; the name
 // is escaped as a JSON string, so a name with a quote or a backslash is sent as written.
 QByteArray ContainerBody(int accountType, const QString& name);
-// The text between the first two double quotes after `key` in an answer; "" when the key is missing.
-QString ReadUrlField(const QString& answer, const QString& key);
+// The address the creation answer gives under `key` ("self", "sectionsUrl"); "" when it gives none.
+QString ReadUrlField(const QString& answer, QLatin1String key);
 
 // The item of the collection at `url` named `name` (ignoring case, as the service compares names):
 // an empty object when there is none, nothing when the collection cannot be read (`failure` says why).

@@ -1,28 +1,21 @@
 #include "MPageList.h"
 
-#include "util/TextUtils.h"
+#include "service/AnswerJson.h"
 
 #include <QJsonArray>
-#include <QJsonDocument>
 #include <QJsonObject>
 
 QList<MPageEntry> ParsePageList(const QByteArray& body)
 {
     QList<MPageEntry> pages;
-    const QJsonDocument doc = QJsonDocument::fromJson(body);
-    const QJsonArray values = doc.object().value(QStringLiteral("value")).toArray();
+    const QJsonArray values = ReadList(body).value_or(QJsonArray());
     pages.reserve(values.size());
     for (const QJsonValue& value : values) {
         const QJsonObject page = value.toObject();
         MPageEntry entry;
         entry.title = page.value(QStringLiteral("title")).toString();
         entry.id = page.value(QStringLiteral("id")).toString();
-        entry.clientUrl = page.value(QStringLiteral("links"))
-                              .toObject()
-                              .value(QStringLiteral("oneNoteClientUrl"))
-                              .toObject()
-                              .value(QStringLiteral("href"))
-                              .toString();
+        entry.clientUrl = LinkHref(page, QLatin1String("oneNoteClientUrl"));
         pages.append(entry);
     }
     return pages;
@@ -45,8 +38,5 @@ QString PageMetadataUrl(const QString& baseUrl, const QString& pageId)
 
 QString ClientUrlFromPageMetadata(const QString& text)
 {
-    // Client links hold braced GUIDs, so the object cannot be cut at its first "}": the href is
-    // read from the rest of the answer instead.
-    const QString rest = GetStringBetween(text, QStringLiteral("\"oneNoteClientUrl\":"), QString());
-    return GetStringBetween(rest, QStringLiteral("\"href\":\""), QStringLiteral("\""));
+    return LinkHref(AnswerObject(text.toUtf8()).value_or(QJsonObject()), QLatin1String("oneNoteClientUrl"));
 }

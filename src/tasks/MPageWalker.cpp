@@ -154,7 +154,6 @@ QString MPageWalker::GetPageContent(const QString& pageId, const QString& title,
     if (m_Policy.waitBeforeContent)
         Wait(MPacer::Kind::Download);
     MServiceSession::Options options;
-    options.userContent = true; // a page that quotes an error text is still the user's page
     const MServiceAnswer answer
         = m_Session.Get(PageContentUrl(m_Context.account->BaseUrl(), pageId), kContentTimeout, MExpect::Text, options);
     if (failure)

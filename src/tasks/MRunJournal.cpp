@@ -1,6 +1,7 @@
 #include "MRunJournal.h"
 
 #include "app/MStrings.h"
+#include "service/AnswerJson.h"
 #include "service/MServiceSession.h"
 #include "util/MSleeper.h"
 
@@ -197,12 +198,9 @@ void MRunJournal::End(bool stopped)
 
 QString PageLinkOfAnswer(const QString& answer)
 {
-    const QJsonObject links
-        = QJsonDocument::fromJson(answer.toUtf8()).object().value(QLatin1String("links")).toObject();
-    const QString web = links.value(QLatin1String("oneNoteWebUrl")).toObject().value(QLatin1String("href")).toString();
-    if (!web.isEmpty())
-        return web;
-    return links.value(QLatin1String("oneNoteClientUrl")).toObject().value(QLatin1String("href")).toString();
+    const QJsonObject page = AnswerObject(answer.toUtf8()).value_or(QJsonObject());
+    const QString web = LinkHref(page, QLatin1String("oneNoteWebUrl"));
+    return web.isEmpty() ? LinkHref(page, QLatin1String("oneNoteClientUrl")) : web;
 }
 
 MRunChoice ChooseRun(const MRunJournal::MIdentity& identity, MRunRequest request, const QString& ledgerPath)

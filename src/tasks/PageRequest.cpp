@@ -3,9 +3,9 @@
 #include "account/MAccount.h"
 #include "app/Log.h"
 #include "app/MStrings.h"
+#include "service/AnswerJson.h"
 #include "service/MServiceSession.h"
 #include "service/ServiceCall.h"
-#include "service/ServiceText.h"
 #include "util/FileUtils.h"
 #include "util/HtmlText.h"
 #include "util/TextEscape.h"
@@ -155,13 +155,15 @@ MCreationOutcome JudgeCreationAnswer(const MHttpResponse& response)
         return outcome;
     }
     const QString text = answer.Text();
-    // The creations' own test is looser than the error object's: any "error": member fails them.
-    if (!answer.Ok() || StringContains(QStringLiteral("\"error\":"), text)) {
+    // The creations' own test is looser than the error object's: any "error" member fails them,
+    // found by the parser and then by the text rule. The text rule reads the answer without its
+    // string values, since those repeat the user's own words: a page titled 'Fix "error": x' is made.
+    const std::optional<MServiceError> member = FindErrorMember(answer.Object());
+    if (!answer.Ok() || member || StringContains(QStringLiteral("\"error\":"), WithoutStringValues(text))) {
+        const MServiceError error = member.value_or(MServiceError {answer.errorCode, QString()});
         outcome.code = kCreationServiceError;
-        outcome.errorCode = answer.errorCode;
-        if (outcome.errorCode.isEmpty() && text.contains(QLatin1String("{\"code\":\"")))
-            outcome.errorCode = GetStringBetween(text, QStringLiteral("{\"code\":\""), QStringLiteral("\""));
-        outcome.message = ServiceErrorMessage(text);
+        outcome.errorCode = error.code;
+        outcome.message = error.message;
         outcome.reason = answer.Ok() ? outcome.message : answer.reason;
         if (outcome.message.isEmpty())
             outcome.message = outcome.reason;
@@ -211,7 +213,7 @@ std::optional<QJsonObject> FindPageMadeInThisRun(
     }
     const qint64 since = session.RunStartMs() - 60 * 1000;
     const QString wanted = title.simplified();
-    for (const QJsonValue& value : answer.Object().value(QLatin1String("value")).toArray()) {
+    for (const QJsonValue& value : answer.List()) {
         const QJsonObject page = value.toObject();
         const QString id = page.value(QLatin1String("id")).toString();
         const QDateTime written

@@ -87,7 +87,7 @@ struct MCreationOutcome
     bool Created() const { return code == kCreationCreated; }
 };
 
-// An answer is a creation only when its status is 2xx, it is not an error (no "error": in it) and it
+// An answer is a creation only when its status is 2xx, it is not an error (no "error" member) and it
 // names the new item by its "id"; an HTML error page, an empty answer or one without an id is a
 // failure with its reason. No answer at all is kCreationNoAnswer.
 MCreationOutcome JudgeCreationAnswer(const MHttpResponse& response);

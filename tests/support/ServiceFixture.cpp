@@ -33,10 +33,16 @@ MRetryRules MServiceFixture::QuickRetryRules()
     return rules;
 }
 
+QString MServiceFixture::AnswerStyle()
+{
+    return qEnvironmentVariable("PAGEWRIGHT_TEST_ANSWER_STYLE");
+}
+
 MServiceFixture::MServiceFixture(const QJsonObject& fixture, const QString& accountKey, int accountType)
 {
     MEmulator::Options options;
     options.fixture = fixture;
+    options.answerStyle = AnswerStyle();
     options.autoConsent = true;
     m_Emulator = std::make_unique<MEmulator>(options);
     if (auto error = m_Emulator->Start()) {

@@ -20,6 +20,9 @@ public:
     static QJsonObject DemoFixture();
     // Retry pauses of milliseconds instead of seconds, which every fixture installs.
     static MRetryRules QuickRetryRules();
+    // The emulator's answer style for this run of the tests: "varied" when the test is registered
+    // for the varied style (PAGEWRIGHT_TEST_ANSWER_STYLE), else "" (the fixture's, plain).
+    static QString AnswerStyle();
 
     // `accountKey` names the fixture account; `accountType` the kind of sign-in (MAccount::Type).
     explicit MServiceFixture(const QJsonObject& fixture = DemoFixture(),

@@ -6,6 +6,7 @@
 #include "app/MConfig.h"
 #include "app/MStrings.h"
 #include "model/MNotebookTree.h"
+#include "service/AnswerJson.h"
 #include "service/MHttpClient.h"
 #include "service/MOLODUtils.h"
 #include "service/MServiceSession.h"
@@ -232,7 +233,7 @@ TEST(AccountServiceTest, AnExpiredTokenAnswerMarksTheTokenExpiredAndTheNextRefre
     EXPECT_TRUE(MarkTokenExpiredOnInvalidToken(account, *refused));
     EXPECT_TRUE(account.IsTokenExpired());
     account.RefreshTokens(false);
-    EXPECT_TRUE(GetAuthorizedText(account, url, 10).value_or(QString()).contains(QLatin1String("\"value\":[")));
+    EXPECT_TRUE(ReadList(GetAuthorizedText(account, url, 10).value_or(QString()).toUtf8()).has_value());
 }
 
 TEST(AccountServiceTest, ARequestEndsAtItsTimeoutWhenTheServiceDoesNotAnswer)

@@ -40,7 +40,9 @@ protected:
         QJsonArray accounts {account};
         for (const QJsonValue& other : others)
             accounts.append(other);
-        const QJsonObject fixture {{"tokenLifetime", 3599}, {"accounts", accounts}, {"limits", limits}};
+        QJsonObject fixture {{"tokenLifetime", 3599}, {"accounts", accounts}, {"limits", limits}};
+        if (!answerStyle.isEmpty())
+            fixture.insert(QStringLiteral("answerStyle"), answerStyle);
         service = std::make_unique<MServiceFixture>(fixture);
         ASSERT_TRUE(service->Started());
         emulator = &service->Emulator();
@@ -148,6 +150,7 @@ protected:
         return QJsonObject {{"name", name}, {"sections", sections}, {"sectionGroups", groups}};
     }
 
+    QString answerStyle; // the emulator's, when a test needs one whatever the run's
     MTempDir app;
     MTempDir out;
     std::unique_ptr<MServiceFixture> service;

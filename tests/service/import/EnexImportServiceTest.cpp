@@ -96,6 +96,7 @@ protected:
         MEmulator::Options options;
         options.fixture = LoadFixtureFile(QStringLiteral(PAGEWRIGHT_EMULATOR_FIXTURES_DIR "/demo.json"), &error);
         ASSERT_TRUE(error.isEmpty()) << qPrintable(error);
+        options.answerStyle = MServiceFixture::AnswerStyle();
         emulator = std::make_unique<MEmulator>(options);
         const std::optional<QString> failed = emulator->Start();
         ASSERT_FALSE(failed.has_value()) << qPrintable(*failed);

@@ -15,13 +15,13 @@ auto Answering(std::optional<QByteArray> bytes, long status = 200)
         MHttpResponse response;
         response.sent = true;
         if (!bytes)
-            return JudgeAnswer(response, MExpect::Bytes, true);
+            return JudgeAnswer(response, MExpect::Bytes);
         response.status = status;
         QFile file(request.bodyFile);
         if (file.open(QIODevice::WriteOnly))
             file.write(*bytes);
         response.body = bytes->left(65536);
-        return JudgeAnswer(response, MExpect::Bytes, true);
+        return JudgeAnswer(response, MExpect::Bytes);
     };
 }
 

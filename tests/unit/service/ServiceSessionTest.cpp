@@ -217,9 +217,7 @@ TEST_F(ServiceSessionTest, AnswersAreJudgedByStatusContentAndWhatTheCallerNeeds)
     MHttpRequest patch = Get();
     patch.method = "PATCH";
     EXPECT_TRUE(session.Send(patch, MExpect::Success).Ok()) << "204 No Content is a title update's success";
-    MServiceSession::Options content;
-    content.userContent = true;
-    EXPECT_TRUE(session.Send(Get(), MExpect::Text, content).Ok()) << "a page that quotes an error is a page";
+    EXPECT_TRUE(session.Send(Get(), MExpect::Text).Ok()) << "a page that quotes an error is a page";
 
     account.setOnlineOneNoteAccessToken(QString());
     EXPECT_EQ(session.Send(Get(), MExpect::List).failure, MAnswerFailure::NotSent);

@@ -26,24 +26,3 @@ TEST(UrlQueryEncode, EscapesEverythingElsePerUtf8Byte)
     EXPECT_EQ(UrlQueryEncode(S("#{}[]|\\\"<>^`")), S("%23%7B%7D%5B%5D%7C%5C%22%3C%3E%5E%60"));
     EXPECT_EQ(UrlQueryEncode(S("é笔")), S("%C3%A9%E7%AC%94"));
 }
-
-TEST(ServiceError, CodeOnlyFromAnErrorAnswer)
-{
-    const QString graph = S(R"({"error":{"code":"InvalidAuthenticationToken","message":"Access token is empty.",)"
-                            R"("innerError":{"date":"2024-01-01"}}})");
-    EXPECT_TRUE(IsServiceError(graph));
-    EXPECT_EQ(ServiceErrorCode(graph).value_or(S("none")), S("InvalidAuthenticationToken"));
-    EXPECT_EQ(ServiceErrorCode(S(R"({"error":{"code":"20102","message":"x"}})")).value_or(S("none")), S("20102"));
-
-    // A blank after the colon, or an error member elsewhere, is not the service's error answer.
-    EXPECT_FALSE(ServiceErrorCode(S(R"({"error": {"code":"x"}})")).has_value());
-    EXPECT_FALSE(ServiceErrorCode(S(R"({"value":[{"name":"error"}]})")).has_value());
-    EXPECT_FALSE(IsServiceError(S("<html><body>502 Bad Gateway</body></html>")));
-}
-
-TEST(ServiceError, MessageWithOrWithoutBlank)
-{
-    EXPECT_EQ(ServiceErrorMessage(S(R"({"error":{"code":"x","message": "With blank"}})")), S("With blank"));
-    EXPECT_EQ(ServiceErrorMessage(S(R"({"error":{"code":"x","message":"Without"}})")), S("Without"));
-    EXPECT_EQ(ServiceErrorMessage(S(R"({"error":{"code":"x"}})")), S(""));
-}

@@ -248,16 +248,6 @@ TEST(ContainerBody, NamesAreValidJsonStringsForEitherService)
     EXPECT_EQ(ContainerBody(MAccount::GlobalWork, QStringLiteral("Work")), QByteArray(R"({"displayName":"Work"})"));
 }
 
-TEST(ContainerAnswer, UrlsAreTheFirstQuotedTextAfterTheirKeys)
-{
-    const QString answer = QStringLiteral(
-        R"({"id":"1-n","self":"https://h/notebooks/1-n","sectionsUrl":"https://h/notebooks/1-n/sections","sectionGroupsUrl": "https://h/notebooks/1-n/sectionGroups"})");
-    EXPECT_EQ(ReadUrlField(answer, QStringLiteral("\"self\":")), QStringLiteral("https://h/notebooks/1-n"));
-    EXPECT_EQ(ReadUrlField(answer, QStringLiteral("\"sectionGroupsUrl\":")),
-        QStringLiteral("https://h/notebooks/1-n/sectionGroups"));
-    EXPECT_EQ(ReadUrlField(answer, QStringLiteral("\"pagesUrl\":")), QString());
-}
-
 TEST(CreationAnswer, ALostContainerCreationIsLookedForByNameBeforeItIsSentAgain)
 {
     SetStringTableLanguage(QStringLiteral("en"));
