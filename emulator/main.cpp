@@ -1,7 +1,8 @@
 // pagewright-emulator --port 0 --fixture FILE [--auto-consent] [--state-out FILE] [--fault RULE]...
-//     [--throttle WINDOWS] [--item-limit N]
+//     [--throttle WINDOWS] [--item-limit N] [--client-id ID]... [--device-interval SECONDS]
 // Serves the identity platform, Graph and the maker's web server on 127.0.0.1 until it is stopped
-// (SIGINT or SIGTERM); prints "listening on http://127.0.0.1:PORT" as its first line.
+// (SIGINT or SIGTERM); prints "listening on http://127.0.0.1:PORT" as its first line, then one line
+// "application id ID" for each application id it knows.
 #include "MEmulator.h"
 
 #include <QCommandLineParser>
@@ -51,7 +52,17 @@ int main(int argc, char* argv[])
                        "an account's expanded notebook list answers 403 with code 10008, as documented; 0 for none. "
                        "Default: the fixture's \"itemLimit\", else 5000."),
         QStringLiteral("N"));
-    parser.addOptions({port, fixture, autoConsent, stateOut, fault, throttle, itemLimit});
+    const QCommandLineOption clientId(QStringLiteral("client-id"),
+        QStringLiteral("An application (client) id the identity platform knows; repeatable. With the fixture's "
+                       "\"clientIds\" the only ones known; when neither names any: %1. An unknown id gets the "
+                       "platform's AADSTS700016 answers.")
+            .arg(QLatin1String(MEmulator::kApplicationId)),
+        QStringLiteral("ID"));
+    const QCommandLineOption deviceInterval(QStringLiteral("device-interval"),
+        QStringLiteral("Seconds a device-code sign-in is told to wait between polls (a poll sooner answers "
+                       "slow_down). Default: the fixture's \"deviceInterval\", else 5."),
+        QStringLiteral("SECONDS"));
+    parser.addOptions({port, fixture, autoConsent, stateOut, fault, throttle, itemLimit, clientId, deviceInterval});
     parser.process(app);
 
     if (!parser.isSet(fixture)) {
@@ -75,6 +86,15 @@ int main(int argc, char* argv[])
             return 2;
         }
     }
+    options.clientIds = parser.values(clientId);
+    if (parser.isSet(deviceInterval)) {
+        bool intervalOk = false;
+        options.deviceInterval = parser.value(deviceInterval).toLongLong(&intervalOk);
+        if (!intervalOk || *options.deviceInterval < 0) {
+            std::fprintf(stderr, "pagewright-emulator: --device-interval needs a number of seconds, 0 or more\n");
+            return 2;
+        }
+    }
     bool ok = false;
     options.port = parser.value(port).toInt(&ok);
     if (!ok || options.port < 0 || options.port > 65535) {
@@ -92,6 +112,8 @@ int main(int argc, char* argv[])
         return 1;
     }
     std::printf("listening on %s\n", qPrintable(emulator.Origin()));
+    for (const QString& id : emulator.ClientIds())
+        std::printf("application id %s\n", qPrintable(id));
     std::fflush(stdout);
 
     std::signal(SIGINT, OnSignal);

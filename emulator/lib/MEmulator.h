@@ -3,6 +3,7 @@
 #include <QByteArray>
 #include <QJsonObject>
 #include <QString>
+#include <QStringList>
 #include <map>
 #include <memory>
 #include <optional>
@@ -30,6 +31,9 @@ class MEmulator
 public:
     static constexpr qint64 kLoggedBodyBytes = 4 * 1024 * 1024;
     static constexpr qint64 kLoggedBytesInAll = 256 * 1024 * 1024;
+    // The application id the identity platform knows when neither the options nor the fixture name
+    // any: the one scripts/demo, the screenshots and the tests give the application.
+    static constexpr const char* kApplicationId = "00000000-0000-4000-8000-0000000e0001";
 
     struct Options
     {
@@ -39,6 +43,12 @@ public:
         QString throttle; // request limits over the fixture's ("10/2s,30/10s", "off"); "" keeps the fixture's
         // The large-library limit over the fixture's "itemLimit" (0: none); absent keeps the fixture's.
         std::optional<qint64> itemLimit;
+        // With the fixture's "clientIds", the only application ids the identity platform knows;
+        // when both name none, it knows kApplicationId.
+        QStringList clientIds;
+        // Seconds a device-code client is told to wait between polls; absent keeps the fixture's
+        // "deviceInterval" (5 by default).
+        std::optional<qint64> deviceInterval;
     };
 
     explicit MEmulator(Options options);
@@ -51,6 +61,8 @@ public:
     void Stop();
     int Port() const;
     QString Origin() const; // "http://127.0.0.1:PORT"
+    // The application ids it knows, once started.
+    QStringList ClientIds() const;
 
     // Fault rules (see MEmuFaults.h for the text form); an error text for a rule that cannot be read.
     std::optional<QString> AddFault(const QString& rule);
