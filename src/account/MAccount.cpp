@@ -523,14 +523,16 @@ QString MAccount::TakeCodeVerifier()
 MAuthorizationReply MAccount::ReadAuthorizationReply(const QString& redirect) const
 {
     MAuthorizationReply reply;
-    // Parsed as a query: the platform adds "session_state", which a search for "state=" would find.
-    const QString state = QUrlQuery(QUrl(redirect)).queryItemValue(QStringLiteral("state"), QUrl::FullyDecoded);
+    // Parsed as a query: the platform adds "session_state", which a search for "state=" would find,
+    // and an empty "code=" followed by other fields must stay empty.
+    const QUrlQuery query {QUrl(redirect)};
+    const QString state = query.queryItemValue(QStringLiteral("state"), QUrl::FullyDecoded);
     {
         const std::lock_guard lock(m_Mutex);
         // Without an open authorization no redirect is this application's to accept.
         reply.stateMatches = !m_AuthorizationState.isEmpty() && state == m_AuthorizationState;
     }
-    reply.code = GetFieldValueFromURL(redirect, QStringLiteral("code"));
+    reply.code = query.queryItemValue(QStringLiteral("code"), QUrl::FullyDecoded);
     reply.error = IdentityErrorFromRedirect(redirect);
     return reply;
 }
