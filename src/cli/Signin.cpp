@@ -8,6 +8,13 @@ namespace {
 // Where the Debian package puts the registration guide (the source tree has it in docs/).
 constexpr const char* kGuidePath = "/usr/share/doc/pagewright/microsoft-account.md";
 
+// The message names the id; the second line says how to set another from here.
+void PrintUnknownApplication(int type)
+{
+    PrintErr(UnknownApplicationMessage(TheAccount().GetAPIClientID(type)));
+    PrintErr(Localized("cliSigninSetClientId").arg(MAccount::ClientIdKey(type)));
+}
+
 QString Reason(const MIdentityError& error)
 {
     return error.description.isEmpty() ? error.error : QStringLiteral("%1: %2").arg(error.error, error.description);
@@ -70,7 +77,7 @@ int MCliSignin::FinishWithRedirect(int type, const QString& redirect)
     MAccount& account = TheAccount();
     const MAuthorizationReply reply = account.ReadAuthorizationReply(redirect);
     if (reply.error && reply.error->IsUnknownApplication()) {
-        PrintErr(UnknownApplicationMessage(account.GetAPIClientID(type)));
+        PrintUnknownApplication(type);
         return kExitUsage;
     }
     if (reply.error) {
@@ -91,9 +98,13 @@ int MCliSignin::FinishWithRedirect(int type, const QString& redirect)
     account.setOnlineOneNoteCode(reply.code);
     account.GetTokens(true, QString());
     if (account.OnlineOneNoteAccessToken().isEmpty() || account.UserId().isEmpty()) {
-        PrintErr(Localized("cliSigninFailed"));
         const std::optional<MIdentityError> error = account.LastSignInError();
-        return error && error->IsUnknownApplication() ? kExitUsage : kExitFailure;
+        if (error && error->IsUnknownApplication()) {
+            PrintErr(Localized("cliSigninSetClientId").arg(MAccount::ClientIdKey(type)));
+            return kExitUsage;
+        }
+        PrintErr(Localized("cliSigninFailed"));
+        return kExitFailure;
     }
     PrintOut(Localized("cliSignedIn").arg(account.UserPrincipalName(), account.GetAccountDescription()));
     return kExitSuccess;
@@ -130,7 +141,7 @@ int MCliSignin::SignInWithDevice(int type)
         PrintErr(Localized("cliSigninBadCode") + detail);
         return kExitBadCode;
     case MDeviceSignInEnd::UnknownApplication:
-        PrintErr(UnknownApplicationMessage(account.GetAPIClientID(type)));
+        PrintUnknownApplication(type);
         return kExitUsage;
     case MDeviceSignInEnd::Refused:
         PrintErr(Localized("cliSigninRefused").arg(result.detail));
