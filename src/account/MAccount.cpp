@@ -375,12 +375,13 @@ void MAccount::StoreTokens(MConfig& config, const QString& access, const QString
 
 void MAccount::SaveConfig() const
 {
-    QString file;
-    {
-        const std::lock_guard lock(m_Mutex);
-        file = m_SettingsFile;
-    }
-    SaveConfig(file.isEmpty() ? AppPaths().settingsFile : file);
+    SaveConfig(SettingsFile());
+}
+
+QString MAccount::SettingsFile() const
+{
+    const QString file = Guarded(m_SettingsFile);
+    return file.isEmpty() ? AppPaths().settingsFile : file;
 }
 
 bool MAccount::SetAccountTypeByUrl(const QString& url)
@@ -463,13 +464,11 @@ bool MAccount::SaveClientId(int type, const QString& id)
     const QString trimmed = id.trimmed();
     if (!trimmed.isEmpty() && !IsApplicationId(trimmed))
         return false;
-    QString file;
     {
         const std::lock_guard lock(m_Mutex);
         (type == OneNotePersonal ? m_Endpoints.clientIdOneNote : m_Endpoints.clientIdGraph) = trimmed;
-        file = m_SettingsFile.isEmpty() ? AppPaths().settingsFile : m_SettingsFile;
     }
-    MConfig config(file);
+    MConfig config(SettingsFile());
     if (trimmed.isEmpty())
         config.RemoveValue(ClientIdKey(type));
     else
@@ -487,14 +486,12 @@ QString MAccount::BeginAuthorization()
 {
     const QString verifier = NewCodeVerifier();
     const QString state = RandomText(32);
-    QString file;
     {
         const std::lock_guard lock(m_Mutex);
         m_CodeVerifier = verifier;
         m_AuthorizationState = state;
-        file = m_SettingsFile.isEmpty() ? AppPaths().settingsFile : m_SettingsFile;
     }
-    MConfig config(file);
+    MConfig config(SettingsFile());
     config.WriteValue(kStateKey, state);
     config.WriteValue(kVerifierKey, verifier);
     config.Save();
@@ -504,14 +501,12 @@ QString MAccount::BeginAuthorization()
 QString MAccount::TakeCodeVerifier()
 {
     QString verifier;
-    QString file;
     {
         const std::lock_guard lock(m_Mutex);
         verifier = std::exchange(m_CodeVerifier, QString());
         m_AuthorizationState.clear();
-        file = m_SettingsFile.isEmpty() ? AppPaths().settingsFile : m_SettingsFile;
     }
-    MConfig config(file);
+    MConfig config(SettingsFile());
     if (config.Contains(kStateKey) || config.Contains(kVerifierKey)) {
         config.RemoveValue(kStateKey);
         config.RemoveValue(kVerifierKey);

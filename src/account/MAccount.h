@@ -131,6 +131,7 @@ public:
     void SaveConfig(const QString& settingsFile) const;
     // Saves to the settings file the account was last loaded from (AppPaths by default).
     void SaveConfig() const;
+    QString SettingsFile() const;
 
     // True for the sign-in window's signal addresses ("http://msalogin." ...); sets the type for the
     // four known ones.

@@ -254,7 +254,7 @@ bool MWinLogin::SubmitClientId()
     if (!IsApplicationId(id))
         problem = Localized("msgNotApplicationId").arg(id);
     else if (!TheAccount().SaveClientId(m_ClientIdType, id))
-        problem = Localized("guiLoginIdNotSaved").arg(AppPaths().settingsFile);
+        problem = Localized("guiLoginIdNotSaved").arg(TheAccount().SettingsFile());
     if (!problem.isEmpty()) {
         m_ClientIdProblem->setText(problem);
         m_ClientIdProblem->show();
