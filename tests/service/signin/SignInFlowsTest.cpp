@@ -134,6 +134,11 @@ struct DeviceCase
     std::vector<qint64> waits;
 };
 
+void PrintTo(const DeviceCase& c, std::ostream* out)
+{
+    *out << c.name;
+}
+
 class DeviceSignIn : public ::testing::TestWithParam<DeviceCase>
 { };
 
