@@ -2,6 +2,10 @@
 # (unit, service or gui) so that `ctest -L unit` is the quick loop.
 include(GoogleTest)
 
+# No test reaches the session's D-Bus, and so the user's keyring: the keyring test makes a private
+# session of its own; every other test finds no keyring and keeps the tokens in its settings file.
+set(PW_TEST_ENVIRONMENT "DBUS_SESSION_BUS_ADDRESS=unix:path=/nonexistent/pagewright-tests-have-no-session-bus")
+
 function(pw_add_test NAME)
   cmake_parse_arguments(ARG "QTTEST" "LABEL" "SOURCES;LIBS" ${ARGN})
   if(NOT ARG_LABEL)
@@ -12,12 +16,12 @@ function(pw_add_test NAME)
   if(ARG_QTTEST)
     add_test(NAME ${NAME} COMMAND ${NAME})
     set_tests_properties(${NAME} PROPERTIES LABELS ${ARG_LABEL}
-      ENVIRONMENT "QT_QPA_PLATFORM=offscreen;QTWEBENGINE_DISABLE_SANDBOX=1")
+      ENVIRONMENT "QT_QPA_PLATFORM=offscreen;QTWEBENGINE_DISABLE_SANDBOX=1;${PW_TEST_ENVIRONMENT}")
   else()
     target_link_libraries(${NAME} PRIVATE GTest::gmock_main)
     gtest_discover_tests(${NAME}
       DISCOVERY_MODE PRE_TEST
-      PROPERTIES LABELS ${ARG_LABEL} ENVIRONMENT "QT_QPA_PLATFORM=offscreen")
+      PROPERTIES LABELS ${ARG_LABEL} ENVIRONMENT "QT_QPA_PLATFORM=offscreen;${PW_TEST_ENVIRONMENT}")
   endif()
 endfunction()
 

@@ -1,8 +1,10 @@
 // pagewright-emulator --port 0 --fixture FILE [--auto-consent] [--state-out FILE] [--fault RULE]...
-//     [--throttle WINDOWS] [--item-limit N] [--answer-style plain|varied]
+//     [--throttle WINDOWS] [--item-limit N] [--answer-style plain|varied] [--client-id ID]...
+//     [--device-interval SECONDS]
 // Serves the identity platform, Graph and the maker's web server on 127.0.0.1 until it is stopped
-// (SIGINT or SIGTERM); prints "listening on http://127.0.0.1:PORT" as its first line, and in the
-// varied style "downloads on http://127.0.0.1:PORT" as its second.
+// (SIGINT or SIGTERM); prints "listening on http://127.0.0.1:PORT" as its first line, in the varied
+// style "downloads on http://127.0.0.1:PORT" as its second, then one line "application id ID" for
+// each application id it knows.
 #include "MEmulator.h"
 
 #include <QCommandLineParser>
@@ -59,7 +61,18 @@ int main(int argc, char* argv[])
                        "transfer, downloads redirected to a second origin. Default: the fixture's \"answerStyle\", "
                        "else plain."),
         QStringLiteral("STYLE"));
-    parser.addOptions({port, fixture, autoConsent, stateOut, fault, throttle, itemLimit, answerStyle});
+    const QCommandLineOption clientId(QStringLiteral("client-id"),
+        QStringLiteral("An application (client) id the identity platform knows; repeatable. With the fixture's "
+                       "\"clientIds\" the only ones known; when neither names any: %1. An unknown id gets the "
+                       "platform's AADSTS700016 answers.")
+            .arg(QLatin1String(MEmulator::kApplicationId)),
+        QStringLiteral("ID"));
+    const QCommandLineOption deviceInterval(QStringLiteral("device-interval"),
+        QStringLiteral("Seconds a device-code sign-in is told to wait between polls (a poll sooner answers "
+                       "slow_down). Default: the fixture's \"deviceInterval\", else 5."),
+        QStringLiteral("SECONDS"));
+    parser.addOptions(
+        {port, fixture, autoConsent, stateOut, fault, throttle, itemLimit, answerStyle, clientId, deviceInterval});
     parser.process(app);
 
     if (!parser.isSet(fixture)) {
@@ -84,6 +97,15 @@ int main(int argc, char* argv[])
             return 2;
         }
     }
+    options.clientIds = parser.values(clientId);
+    if (parser.isSet(deviceInterval)) {
+        bool intervalOk = false;
+        options.deviceInterval = parser.value(deviceInterval).toLongLong(&intervalOk);
+        if (!intervalOk || *options.deviceInterval < 0) {
+            std::fprintf(stderr, "pagewright-emulator: --device-interval needs a number of seconds, 0 or more\n");
+            return 2;
+        }
+    }
     bool ok = false;
     options.port = parser.value(port).toInt(&ok);
     if (!ok || options.port < 0 || options.port > 65535) {
@@ -103,6 +125,8 @@ int main(int argc, char* argv[])
     std::printf("listening on %s\n", qPrintable(emulator.Origin()));
     if (emulator.Varied())
         std::printf("downloads on %s\n", qPrintable(emulator.DownloadOrigin()));
+    for (const QString& id : emulator.ClientIds())
+        std::printf("application id %s\n", qPrintable(id));
     std::fflush(stdout);
 
     std::signal(SIGINT, OnSignal);

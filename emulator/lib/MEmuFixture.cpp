@@ -1,6 +1,7 @@
 // Loading the emulated world from a fixture file. The format is the emulator's own:
 // {"tokenLifetime":3599, "makerVersion":"2.0.0.0", "throttle":false|true|"10/2s,30/10s", "itemLimit":5000,
-//  "answerStyle":"plain"|"varied", "limits":{...},
+//  "answerStyle":"plain"|"varied", "clientIds":["GUID", ...] (the application ids the identity
+//  platform knows), "deviceInterval":5, "limits":{...},
 //  "accounts":[{"key":"personal", "kind":"personal|work|china", "displayName", "mail", "id", "cid",
 //    "notebooks":[{"name", "sections":[...], "sectionGroups":[{"name", "sections", "sectionGroups"}]}],
 //    "generatedNotebooks":{"count":20, "generatedSections":500, "generatedSectionGroups":{"count":2, ...}},
@@ -214,6 +215,9 @@ std::optional<QString> MEmuState::LoadFixture(const QJsonObject& fixture)
 {
     *this = MEmuState();
     tokenLifetime = fixture.value(QLatin1String("tokenLifetime")).toInteger(3599);
+    deviceInterval = fixture.value(QLatin1String("deviceInterval")).toInteger(5);
+    if (deviceInterval < 0)
+        return QStringLiteral("the device-code interval is a number of seconds, 0 or more");
     makerVersion = Str(fixture, "makerVersion", makerVersion);
     const QJsonValue limitsOn = fixture.value(QLatin1String("throttle"));
     if (auto error = throttle.Configure(limitsOn.isString() ? limitsOn.toString()

@@ -1,11 +1,14 @@
-// The identity platform (Azure AD v2 endpoints, global and China) and the consumer account service,
-// plus the maker's web server and the emulator's own inspection addresses.
+// The identity platform (Azure AD v2 endpoints, global and China: authorization with PKCE, tokens,
+// device codes) and the consumer account service, plus the maker's web server and the emulator's own
+// inspection addresses.
 #include "MEmuInternal.h"
 #include "MEmuPageRenderer.h"
 #include "MEmuPng.h"
 
+#include <QCryptographicHash>
 #include <QJsonArray>
 #include <QJsonDocument>
+#include <QRegularExpression>
 #include <QUuid>
 
 namespace {
@@ -45,39 +48,123 @@ MEmuAccount* ChosenAccount(MEmuState& state, const QString& hint)
     return state.Account(state.AccountOrder().front());
 }
 
-QString RedirectWithCode(MEmulator::Impl& emu, const MEmuAccount& account, const QString& clientId,
-    const QString& redirectUri, const QString& stateValue, bool consumer)
+constexpr qint64 kDeviceCodeLifetime = 900; // seconds, as the platform documents
+
+// Applies `fn` to the pending device codes with this user code (every pending one for ""); the
+// count of codes it was applied to.
+template<class Fn> int ForPendingDeviceCodes(MEmulator::Impl& emu, const QString& userCode, Fn fn)
+{
+    int count = 0;
+    for (auto& [deviceCode, code] : emu.deviceCodes)
+        if (code.state == MEmuDeviceCode::Pending && (userCode.isEmpty() || code.userCode == userCode)) {
+            fn(code);
+            ++count;
+        }
+    return count;
+}
+
+// The user's answer on the verification page; an unknown account approves as the fixture's first.
+int DecideDeviceCodes(
+    MEmulator::Impl& emu, const QString& userCode, MEmuDeviceCode::State decision, const QString& accountKey)
+{
+    const QString account = emu.state.Account(accountKey) ? accountKey : emu.state.AccountOrder().front();
+    return ForPendingDeviceCodes(emu, userCode, [&](MEmuDeviceCode& code) {
+        code.state = decision;
+        code.accountKey = account;
+    });
+}
+
+// What an authorization request carries, from the page's query or from its sign-in form.
+struct MAuthorizeRequest
+{
+    QString clientId;
+    QString redirectUri;
+    QString state;
+    QString codeChallenge;
+    QString codeChallengeMethod;
+
+    template<class Get> static MAuthorizeRequest From(Get value)
+    {
+        return {value(QStringLiteral("client_id")), value(QStringLiteral("redirect_uri")),
+            value(QStringLiteral("state")), value(QStringLiteral("code_challenge")),
+            value(QStringLiteral("code_challenge_method"))};
+    }
+};
+
+QString WithQuery(const QString& address, const QString& query)
+{
+    return address + (address.contains(QLatin1Char('?')) ? QLatin1Char('&') : QLatin1Char('?')) + query;
+}
+
+// The platform hands an error back to the application's redirect address, as it does a code.
+MEmuResponse RedirectWithError(const MAuthorizeRequest& a, const QString& error, const QString& description)
+{
+    QString query = QStringLiteral("error=%1&error_description=%2").arg(UrlEncode(error), UrlEncode(description));
+    if (!a.state.isEmpty())
+        query += QStringLiteral("&state=") + UrlEncode(a.state);
+    return Redirect(WithQuery(a.redirectUri, query));
+}
+
+QString UnknownApplication(const QString& clientId)
+{
+    return QStringLiteral("AADSTS700016: Application with identifier '%1' was not found in the directory "
+                          "'Microsoft Accounts'. This can happen if the application has not been installed by the "
+                          "administrator of the tenant or consented to by any user in the tenant.")
+        .arg(clientId);
+}
+
+MEmuResponse RedirectWithCode(
+    MEmulator::Impl& emu, const MEmuAccount& account, const MAuthorizeRequest& a, bool consumer)
 {
     const QString code = emu.state.NewToken(consumer ? "M.C5_" : "0.AX");
-    emu.codes[code] = {account.key, clientId, redirectUri};
-    QString location = redirectUri + (redirectUri.contains(QLatin1Char('?')) ? QLatin1Char('&') : QLatin1Char('?'))
-        + QStringLiteral("code=") + UrlEncode(code);
-    if (!stateValue.isEmpty())
-        location += QStringLiteral("&state=") + UrlEncode(stateValue);
+    // RFC 7636: a challenge without a method is a plain one.
+    const QString method = a.codeChallenge.isEmpty() ? QString()
+        : a.codeChallengeMethod.isEmpty()            ? QStringLiteral("plain")
+                                                     : a.codeChallengeMethod;
+    emu.codes[code] = {account.key, a.clientId, a.redirectUri, a.codeChallenge, method};
+    QString location = WithQuery(a.redirectUri, QStringLiteral("code=") + UrlEncode(code));
+    if (!a.state.isEmpty())
+        location += QStringLiteral("&state=") + UrlEncode(a.state);
     location += consumer ? QStringLiteral("&lc=1033")
                          : QStringLiteral("&session_state=") + QUuid::createUuid().toString(QUuid::WithoutBraces);
-    return location;
+    return Redirect(location);
+}
+
+// Errors every authorization request gets before any page is shown; absent when it may go on.
+std::optional<MEmuResponse> RefuseAuthorization(MEmulator::Impl& emu, const MAuthorizeRequest& a)
+{
+    if (a.redirectUri.isEmpty()) {
+        if (!emu.clientIds.contains(a.clientId))
+            return HtmlAnswer(400,
+                "<!DOCTYPE html><html><head><title>Sign in to your account</title>" + PageStyle()
+                    + "</head><body><div class=\"card\"><div class=\"brand\">Microsoft</div><h1>Sorry, but we're "
+                      "having trouble signing you in.</h1><p>"
+                    + EscapeXhtmlText(UnknownApplication(a.clientId), false) + "</p></div></body></html>");
+        return HtmlAnswer(400,
+            "<!DOCTYPE html><html><body><p>AADSTS900144: The request body must contain the "
+            "following parameter: 'redirect_uri'.</p></body></html>");
+    }
+    if (!emu.clientIds.contains(a.clientId))
+        return RedirectWithError(a, QStringLiteral("unauthorized_client"), UnknownApplication(a.clientId));
+    const QString method = a.codeChallengeMethod;
+    if (!a.codeChallenge.isEmpty() && !method.isEmpty() && method != QLatin1String("S256")
+        && method != QLatin1String("plain"))
+        return RedirectWithError(a, QStringLiteral("invalid_request"),
+            QStringLiteral("AADSTS501491: Invalid size of Code_Challenge parameter or unsupported "
+                           "code_challenge_method '%1'.")
+                .arg(method));
+    return std::nullopt;
 }
 
 MEmuResponse SignInPage(MEmulator::Impl& emu, const MEmuRequest& request)
 {
-    const QString clientId = request.Query(QStringLiteral("client_id"));
-    const QString redirectUri = request.Query(QStringLiteral("redirect_uri"));
-    if (!emu.clientIds.contains(clientId))
-        return HtmlAnswer(400,
-            "<!DOCTYPE html><html><head><title>Sign in to your account</title>" + PageStyle()
-                + "</head><body><div class=\"card\"><div class=\"brand\">Microsoft</div><h1>Sorry, but we're "
-                  "having trouble signing you in.</h1><p>AADSTS700016: Application with identifier '"
-                + EscapeXhtmlText(clientId, true) + "' was not found in the directory.</p></div></body></html>");
-    if (redirectUri.isEmpty())
-        return HtmlAnswer(400,
-            "<!DOCTYPE html><html><body><p>AADSTS900144: The request body must contain the "
-            "following parameter: 'redirect_uri'.</p></body></html>");
+    const auto a = MAuthorizeRequest::From([&](const QString& name) { return request.Query(name); });
+    if (std::optional<MEmuResponse> refused = RefuseAuthorization(emu, a))
+        return *refused;
     const bool consumer = IsConsumer(request.path);
     MEmuAccount* account = ChosenAccount(emu.state, request.Query(QStringLiteral("login_hint")));
     if (emu.options.autoConsent)
-        return Redirect(
-            RedirectWithCode(emu, *account, clientId, redirectUri, request.Query(QStringLiteral("state")), consumer));
+        return RedirectWithCode(emu, *account, a, consumer);
 
     QByteArray html = "<!DOCTYPE html><html><head><meta charset=\"utf-8\"><title>Sign in to your account</title>"
         + PageStyle() + "</head><body><div class=\"card\"><div class=\"brand\">Microsoft</div><h1>Enter password</h1>"
@@ -107,14 +194,14 @@ MEmuResponse SignInPage(MEmulator::Impl& emu, const MEmuRequest& request)
 MEmuResponse Consent(MEmulator::Impl& emu, const MEmuRequest& request)
 {
     const auto form = ParseForm(request.body);
+    const auto a = MAuthorizeRequest::From([&](const QString& name) { return FormValue(form, name); });
     MEmuAccount* account = emu.state.Account(FormValue(form, QStringLiteral("account")));
-    const QString clientId = FormValue(form, QStringLiteral("client_id"));
-    const QString redirectUri = FormValue(form, QStringLiteral("redirect_uri"));
-    if (!account || !emu.clientIds.contains(clientId) || redirectUri.isEmpty())
+    if (!account || a.redirectUri.isEmpty())
         return HtmlAnswer(
             400, "<!DOCTYPE html><html><body><p>AADSTS90014: The sign-in form is incomplete.</p></body></html>");
-    return Redirect(RedirectWithCode(
-        emu, *account, clientId, redirectUri, FormValue(form, QStringLiteral("state")), IsConsumer(request.path)));
+    if (std::optional<MEmuResponse> refused = RefuseAuthorization(emu, a))
+        return *refused;
+    return RedirectWithCode(emu, *account, a, IsConsumer(request.path));
 }
 
 MEmuResponse TokenAnswer(MEmulator::Impl& emu, const QString& accountKey, const QString& scope, bool consumer)
@@ -140,6 +227,94 @@ MEmuResponse TokenAnswer(MEmulator::Impl& emu, const QString& accountKey, const 
     return r;
 }
 
+// RFC 7636: S256 compares BASE64URL(SHA256(verifier)) without padding, plain the verifier itself.
+bool VerifierMatches(const MEmuCode& code, const QString& verifier)
+{
+    if (code.codeChallengeMethod == QLatin1String("S256"))
+        return QCryptographicHash::hash(verifier.toLatin1(), QCryptographicHash::Sha256)
+                   .toBase64(QByteArray::Base64UrlEncoding | QByteArray::OmitTrailingEquals)
+            == code.codeChallenge.toLatin1();
+    return verifier == code.codeChallenge;
+}
+
+MEmuResponse RedeemCode(MEmulator::Impl& emu, const std::vector<std::pair<QString, QString>>& form,
+    const QString& clientId, const QString& scope, bool consumer)
+{
+    auto it = emu.codes.find(FormValue(form, QStringLiteral("code")));
+    if (it == emu.codes.end())
+        return IdentityError(400, QStringLiteral("invalid_grant"),
+            QStringLiteral("AADSTS70008: The provided authorization code or refresh token has expired due to "
+                           "inactivity, or was already redeemed."),
+            70008);
+    const MEmuCode code = it->second;
+    emu.codes.erase(it); // single use, whatever the outcome
+    if (code.clientId != clientId)
+        return IdentityError(400, QStringLiteral("invalid_grant"),
+            QStringLiteral("AADSTS70000: The provided authorization code was issued to another client."), 70000);
+    const QString redirectUri = FormValue(form, QStringLiteral("redirect_uri"));
+    if (!redirectUri.isEmpty() && redirectUri != code.redirectUri)
+        return IdentityError(400, QStringLiteral("invalid_grant"),
+            QStringLiteral("AADSTS50011: The redirect URI does not match the one of the authorization request."),
+            50011);
+    if (!code.codeChallenge.isEmpty()) {
+        const QString verifier = FormValue(form, QStringLiteral("code_verifier"));
+        if (verifier.isEmpty())
+            return IdentityError(400, QStringLiteral("invalid_grant"),
+                QStringLiteral("AADSTS50148: The code_verifier is missing, but the authorization request carried a "
+                               "code_challenge."),
+                50148);
+        if (!VerifierMatches(code, verifier))
+            return IdentityError(400, QStringLiteral("invalid_grant"),
+                QStringLiteral("AADSTS50148: The code_verifier does not match the code_challenge supplied in the "
+                               "authorization request for PKCE."),
+                50148);
+    }
+    return TokenAnswer(emu, code.accountKey, scope, consumer);
+}
+
+// A device-code poll (RFC 8628 section 3.5). The error codes of the answers the platform does not
+// document (declined, slow_down) are the emulator's choice.
+MEmuResponse PollDeviceCode(MEmulator::Impl& emu, const QString& deviceCode, const QString& clientId)
+{
+    auto it = emu.deviceCodes.find(deviceCode);
+    if (it == emu.deviceCodes.end() || it->second.clientId != clientId)
+        return IdentityError(400, QStringLiteral("bad_verification_code"),
+            QStringLiteral("AADSTS70000: The provided value for the input parameter 'device_code' is not valid."),
+            70000);
+    MEmuDeviceCode& code = it->second;
+    const QDateTime now = QDateTime::currentDateTimeUtc();
+    if (now >= code.expires) {
+        emu.deviceCodes.erase(it);
+        return IdentityError(
+            400, QStringLiteral("expired_token"), QStringLiteral("AADSTS70019: Verification code expired."), 70019);
+    }
+    if (code.state == MEmuDeviceCode::Declined) {
+        emu.deviceCodes.erase(it);
+        return IdentityError(400, QStringLiteral("authorization_declined"),
+            QStringLiteral("AADSTS65004: User declined to consent to access the app."), 65004);
+    }
+    const bool tooSoon
+        = code.interval > 0 && code.lastPoll.isValid() && code.lastPoll.msecsTo(now) < code.interval * 1000;
+    code.lastPoll = now;
+    // The client is to add 5 seconds to its interval (RFC 8628); what is too soon stays measured by
+    // the interval the code was given, so that a client that obeys is not told again.
+    if (tooSoon || code.slowDownNext) {
+        code.slowDownNext = false;
+        return IdentityError(400, QStringLiteral("slow_down"),
+            QStringLiteral("AADSTS70016: The client polls faster than the interval allows; wait 5 seconds more "
+                           "between polls."),
+            70016);
+    }
+    if (code.state == MEmuDeviceCode::Pending)
+        return IdentityError(400, QStringLiteral("authorization_pending"),
+            QStringLiteral("AADSTS70016: OAuth 2.0 device flow error. Authorization is pending. Continue polling."),
+            70016);
+    const QString accountKey = code.accountKey;
+    const QString scope = code.scope;
+    emu.deviceCodes.erase(it); // redeemed once
+    return TokenAnswer(emu, accountKey, scope, false);
+}
+
 MEmuResponse Token(MEmulator::Impl& emu, const MEmuRequest& request)
 {
     const auto form = ParseForm(request.body);
@@ -148,29 +323,11 @@ MEmuResponse Token(MEmulator::Impl& emu, const MEmuRequest& request)
     const QString scope = FormValue(form, QStringLiteral("scope"));
     const bool consumer = IsConsumer(request.path);
     if (!emu.clientIds.contains(clientId))
-        return IdentityError(400, QStringLiteral("unauthorized_client"),
-            QStringLiteral("AADSTS700016: Application with identifier '%1' was not found in the directory.")
-                .arg(clientId),
-            700016);
-    if (grant == QLatin1String("authorization_code")) {
-        auto it = emu.codes.find(FormValue(form, QStringLiteral("code")));
-        if (it == emu.codes.end())
-            return IdentityError(400, QStringLiteral("invalid_grant"),
-                QStringLiteral("AADSTS70008: The provided authorization code or refresh token has expired due to "
-                               "inactivity, or was already redeemed."),
-                70008);
-        const MEmuCode code = it->second;
-        emu.codes.erase(it); // single use
-        if (code.clientId != clientId)
-            return IdentityError(400, QStringLiteral("invalid_grant"),
-                QStringLiteral("AADSTS70000: The provided authorization code was issued to another client."), 70000);
-        const QString redirectUri = FormValue(form, QStringLiteral("redirect_uri"));
-        if (!redirectUri.isEmpty() && redirectUri != code.redirectUri)
-            return IdentityError(400, QStringLiteral("invalid_grant"),
-                QStringLiteral("AADSTS50011: The redirect URI does not match the one of the authorization request."),
-                50011);
-        return TokenAnswer(emu, code.accountKey, scope, consumer);
-    }
+        return IdentityError(400, QStringLiteral("unauthorized_client"), UnknownApplication(clientId), 700016);
+    if (grant == QLatin1String("authorization_code"))
+        return RedeemCode(emu, form, clientId, scope, consumer);
+    if (grant == QLatin1String("urn:ietf:params:oauth:grant-type:device_code") && !consumer)
+        return PollDeviceCode(emu, FormValue(form, QStringLiteral("device_code")), clientId);
     if (grant == QLatin1String("refresh_token")) {
         auto it = emu.refreshTokens.find(FormValue(form, QStringLiteral("refresh_token")));
         if (it == emu.refreshTokens.end())
@@ -182,6 +339,72 @@ MEmuResponse Token(MEmulator::Impl& emu, const MEmuRequest& request)
     }
     return IdentityError(400, QStringLiteral("unsupported_grant_type"),
         QStringLiteral("AADSTS70003: The app requested an unsupported grant type '%1'.").arg(grant), 70003);
+}
+
+// POST /{tenant}/oauth2/v2.0/devicecode (RFC 8628 section 3.1).
+MEmuResponse StartDeviceCode(MEmulator::Impl& emu, const MEmuRequest& request)
+{
+    const auto form = ParseForm(request.body);
+    const QString clientId = FormValue(form, QStringLiteral("client_id"));
+    const QString scope = FormValue(form, QStringLiteral("scope"));
+    if (!emu.clientIds.contains(clientId))
+        return IdentityError(400, QStringLiteral("unauthorized_client"), UnknownApplication(clientId), 700016);
+    if (scope.isEmpty())
+        return IdentityError(400, QStringLiteral("invalid_request"),
+            QStringLiteral("AADSTS900144: The request body must contain the following parameter: 'scope'."), 900144);
+    MEmuDeviceCode code;
+    code.userCode = MEmuState::NewHex(9);
+    code.clientId = clientId;
+    code.scope = scope;
+    code.interval = emu.state.deviceInterval;
+    code.expires = QDateTime::currentDateTimeUtc().addSecs(kDeviceCodeLifetime);
+    if (emu.options.autoConsent) {
+        code.state = MEmuDeviceCode::Approved;
+        code.accountKey = emu.state.AccountOrder().front();
+    }
+    const QString deviceCode = emu.state.NewToken("DAQABAAEAAAD");
+    emu.deviceCodes[deviceCode] = code;
+    const QString page = request.origin + QStringLiteral("/devicelogin");
+    MJsonWriter w;
+    w.BeginObject()
+        .Field("user_code", code.userCode)
+        .Field("device_code", deviceCode)
+        .Field("verification_uri", page)
+        .Field("expires_in", kDeviceCodeLifetime)
+        .Field("interval", code.interval)
+        .Field("message",
+            QStringLiteral("To sign in, use a web browser to open the page %1 and enter the code %2 to authenticate.")
+                .arg(page, code.userCode))
+        .EndObject();
+    return JsonAnswer(200, w.Text());
+}
+
+// The verification page: the user enters the code shown on the device and approves or declines.
+MEmuResponse DeviceLoginPage(MEmulator::Impl& emu, const MEmuRequest& request)
+{
+    QByteArray text;
+    if (request.method == QLatin1String("POST")) {
+        const auto form = ParseForm(request.body);
+        const bool approve = FormValue(form, QStringLiteral("action")) != QLatin1String("decline");
+        const int changed = DecideDeviceCodes(emu, FormValue(form, QStringLiteral("user_code")).trimmed().toUpper(),
+            approve ? MEmuDeviceCode::Approved : MEmuDeviceCode::Declined, FormValue(form, QStringLiteral("account")));
+        text = changed == 0 ? "<h1>That code was not recognised</h1><p>Check the code and try again.</p>"
+            : approve ? "<h1>You have signed in</h1><p>You may now close this window and return to the device.</p>"
+                      : "<h1>You declined</h1><p>The device was not signed in.</p>";
+    } else {
+        text = "<h1>Enter code</h1><form method=\"post\"><p>Enter the code displayed on your device.</p>"
+               "<input name=\"user_code\" autofocus style=\"font-size:18px;width:100%;margin-bottom:16px\"><p><select "
+               "name=\"account\">";
+        for (const QString& key : emu.state.AccountOrder())
+            text += "<option value=\"" + EscapeXhtmlText(key, true) + "\">"
+                + EscapeXhtmlText(emu.state.Account(key)->mail, false) + "</option>";
+        text += "</select></p><button type=\"submit\" name=\"action\" value=\"approve\">Sign in</button> "
+                "<button type=\"submit\" name=\"action\" value=\"decline\" style=\"background:#666\">Decline</button>"
+                "</form>";
+    }
+    return HtmlAnswer(200,
+        "<!DOCTYPE html><html><head><meta charset=\"utf-8\"><title>Enter code</title>" + PageStyle()
+            + "</head><body><div class=\"card\"><div class=\"brand\">Microsoft</div>" + text + "</div></body></html>");
 }
 
 MEmuResponse BlankPage(const char* title)
@@ -196,6 +419,30 @@ QString Unquoted(QString text)
     if (text.size() >= 2 && text.startsWith(QLatin1Char('"')) && text.endsWith(QLatin1Char('"')))
         text = text.mid(1, text.size() - 2);
     return text;
+}
+
+// /_emulator/device/approve|decline|expire|slow-down, form "user_code=...&account=..." (both optional:
+// no user code means every pending code; approval is by the fixture's first account unless named).
+MEmuResponse DecideDevice(
+    MEmulator::Impl& emu, const QString& what, const std::vector<std::pair<QString, QString>>& form)
+{
+    const QString userCode = FormValue(form, QStringLiteral("user_code")).trimmed().toUpper();
+    const std::lock_guard lock(emu.stateMutex);
+    int count = 0;
+    if (what == QLatin1String("approve") || what == QLatin1String("decline"))
+        count = DecideDeviceCodes(emu, userCode,
+            what == QLatin1String("approve") ? MEmuDeviceCode::Approved : MEmuDeviceCode::Declined,
+            FormValue(form, QStringLiteral("account")));
+    else if (what == QLatin1String("expire"))
+        count = ForPendingDeviceCodes(
+            emu, userCode, [](MEmuDeviceCode& code) { code.expires = QDateTime::currentDateTimeUtc().addSecs(-1); });
+    else if (what == QLatin1String("slow-down"))
+        count = ForPendingDeviceCodes(emu, userCode, [](MEmuDeviceCode& code) { code.slowDownNext = true; });
+    else
+        return GraphError(404, QStringLiteral("itemNotFound"), QStringLiteral("No such inspection address."));
+    return count > 0
+        ? JsonAnswer(204, {})
+        : GraphError(404, QStringLiteral("itemNotFound"), QStringLiteral("No pending device code matches."));
 }
 
 } // namespace
@@ -213,6 +460,17 @@ bool HandleIdentity(MEmulator::Impl& emu, const MEmuRequest& request, MEmuRespon
         response = post ? Token(emu, request)
                         : IdentityError(405, QStringLiteral("invalid_request"),
                             QStringLiteral("AADSTS900561: The endpoint only accepts POST requests."), 900561);
+        return true;
+    }
+    static const QRegularExpression kDeviceCodePath(QStringLiteral("^/[^/]+/oauth2/v2\\.0/devicecode$"));
+    if (kDeviceCodePath.match(path).hasMatch()) {
+        response = post ? StartDeviceCode(emu, request)
+                        : IdentityError(405, QStringLiteral("invalid_request"),
+                            QStringLiteral("AADSTS900561: The endpoint only accepts POST requests."), 900561);
+        return true;
+    }
+    if (path == QLatin1String("/devicelogin")) {
+        response = DeviceLoginPage(emu, request);
         return true;
     }
     if (path == QLatin1String("/common/oauth2/nativeclient")) {
@@ -320,6 +578,8 @@ bool HandleInspection(MEmulator::Impl& emu, const MEmuRequest& request, MEmuResp
     } else if (what == QLatin1String("faults") && request.method == QLatin1String("DELETE")) {
         emu.faults.Clear();
         response = JsonAnswer(204, {});
+    } else if (what.startsWith(QLatin1String("device/")) && request.method == QLatin1String("POST")) {
+        response = DecideDevice(emu, what.mid(7), ParseForm(request.body));
     } else if (what == QLatin1String("expire-tokens") && request.method == QLatin1String("POST")) {
         const std::lock_guard lock(emu.stateMutex);
         for (auto& [token, access] : emu.accessTokens)

@@ -72,6 +72,25 @@ struct MEmuCode
     QString accountKey;
     QString clientId;
     QString redirectUri;
+    // PKCE (RFC 7636): what the authorization request sent; the code is redeemed only with the
+    // verifier that matches it.
+    QString codeChallenge;
+    QString codeChallengeMethod;
+};
+
+// A device-code sign-in (RFC 8628) waiting for the user at the verification page.
+struct MEmuDeviceCode
+{
+    enum State { Pending, Approved, Declined };
+    QString userCode;
+    QString clientId;
+    QString scope;
+    QDateTime expires;
+    qint64 interval = 5; // seconds; a poll sooner than this after the last answers slow_down
+    QDateTime lastPoll; // invalid before the first poll
+    bool slowDownNext = false; // set through /_emulator/device/slow-down
+    State state = Pending;
+    QString accountKey; // who approved it
 };
 
 struct MEmuServerHost;
@@ -89,6 +108,7 @@ struct MEmulator::Impl
     std::map<QString, MEmuAccessToken> accessTokens;
     std::map<QString, QString> refreshTokens; // token -> account key
     std::map<QString, MEmuCode> codes;
+    std::map<QString, MEmuDeviceCode> deviceCodes; // by device code
     struct Download
     {
         QString itemId;

@@ -492,10 +492,13 @@ std::optional<QString> MEmulator::Start()
                 return error;
         if (emu.options.itemLimit)
             emu.state.limits.oneNoteItems = *emu.options.itemLimit;
-        emu.clientIds = {QStringLiteral("3f6c2a71-9d4e-4b8a-a1c5-7e20d9b64f13"),
-            QStringLiteral("b82e5d40-6a17-4c93-8f2e-1d9a7c35e608")};
+        if (emu.options.deviceInterval)
+            emu.state.deviceInterval = *emu.options.deviceInterval;
+        emu.clientIds = QSet<QString>(emu.options.clientIds.cbegin(), emu.options.clientIds.cend());
         for (const QJsonValue& id : emu.options.fixture.value(QLatin1String("clientIds")).toArray())
             emu.clientIds.insert(id.toString());
+        if (emu.clientIds.isEmpty())
+            emu.clientIds.insert(QString::fromLatin1(kApplicationId));
     }
     const QString style = emu.options.answerStyle.isEmpty()
         ? emu.options.fixture.value(QLatin1String("answerStyle")).toString(QStringLiteral("plain"))
@@ -583,6 +586,14 @@ QString MEmulator::Impl::DownloadAddress(const MEmuRequest& request, const QStri
     return origin + QStringLiteral("/_download/") + token;
 }
 
+QStringList MEmulator::ClientIds() const
+{
+    const std::lock_guard lock(m_Impl->stateMutex);
+    QStringList ids(m_Impl->clientIds.cbegin(), m_Impl->clientIds.cend());
+    ids.sort();
+    return ids;
+}
+
 std::optional<QString> MEmulator::AddFault(const QString& rule)
 {
     QString error;
@@ -631,9 +642,12 @@ void MEmulator::Impl::ResetAll()
             state.throttle.Configure(options.throttle);
         if (options.itemLimit)
             state.limits.oneNoteItems = *options.itemLimit;
+        if (options.deviceInterval)
+            state.deviceInterval = *options.deviceInterval;
         accessTokens.clear();
         refreshTokens.clear();
         codes.clear();
+        deviceCodes.clear();
         downloadAddresses.clear();
         copyJobs.clear();
         uploadJobs.clear();

@@ -143,6 +143,7 @@ public:
 
     MEmuLimits limits;
     qint64 tokenLifetime = 3599;
+    qint64 deviceInterval = 5; // the seconds a device-code client is told to wait between polls
     QString makerVersion = QStringLiteral("1.0.0.0");
     MEmuThrottle throttle; // the request limits; off unless the fixture or the command line sets them
     QDateTime now() const; // the fixed creation time of fixture items is not needed: real time serves

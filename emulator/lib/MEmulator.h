@@ -3,6 +3,7 @@
 #include <QByteArray>
 #include <QJsonObject>
 #include <QString>
+#include <QStringList>
 #include <map>
 #include <memory>
 #include <optional>
@@ -31,6 +32,9 @@ class MEmulator
 public:
     static constexpr qint64 kLoggedBodyBytes = 4 * 1024 * 1024;
     static constexpr qint64 kLoggedBytesInAll = 256 * 1024 * 1024;
+    // The application id the identity platform knows when neither the options nor the fixture name
+    // any: the one scripts/demo, the screenshots and the tests give the application.
+    static constexpr const char* kApplicationId = "00000000-0000-4000-8000-0000000e0001";
 
     struct Options
     {
@@ -44,6 +48,12 @@ public:
         // compact JSON in the documented member order, one origin. "varied": as the real services
         // send them (see MEmuStyle.cpp), with downloads on a second origin.
         QString answerStyle;
+        // With the fixture's "clientIds", the only application ids the identity platform knows;
+        // when both name none, it knows kApplicationId.
+        QStringList clientIds;
+        // Seconds a device-code client is told to wait between polls; absent keeps the fixture's
+        // "deviceInterval" (5 by default).
+        std::optional<qint64> deviceInterval;
     };
 
     explicit MEmulator(Options options);
@@ -60,6 +70,8 @@ public:
     // (another port of 127.0.0.1); "" in the plain style, where Origin() serves them.
     QString DownloadOrigin() const;
     bool Varied() const;
+    // The application ids it knows, once started.
+    QStringList ClientIds() const;
 
     // Fault rules (see MEmuFaults.h for the text form); an error text for a rule that cannot be read.
     std::optional<QString> AddFault(const QString& rule);

@@ -1,13 +1,28 @@
 #include "MAccount.h"
 
+#include "MTokenStore.h"
 #include "app/AppPaths.h"
 #include "app/GlobalSettings.h"
 #include "app/MConfig.h"
+#include "app/MStrings.h"
 #include "service/ServiceText.h"
+#include "util/Digest.h"
 #include "util/MClock.h"
 #include "util/TextUtils.h"
 
+#include <QRandomGenerator>
+#include <QRegularExpression>
+#include <QUrl>
+#include <QUrlQuery>
+
 namespace {
+
+const QString kAccessTokenKey = QStringLiteral("OnlineOneNoteAccessToken");
+const QString kRefreshTokenKey = QStringLiteral("OnlineOneNoteRefreshToken");
+const QString kTokenStoreKey = QStringLiteral("TokenStore");
+// The open authorization, for the command line, whose two steps are two processes.
+const QString kStateKey = QStringLiteral("SignInState");
+const QString kVerifierKey = QStringLiteral("SignInCodeVerifier");
 
 const QString kGraphScopes
     = QStringLiteral("offline_access User.Read Files.ReadWrite.All Notes.Create Notes.ReadWrite Notes.ReadWrite.All");
@@ -78,6 +93,33 @@ QString LogoutUrl(const MEndpoints& e, int type)
             .arg(e.consumerLogin, e.clientIdOneNote, OneNoteAuthorizeUrl(e, true));
     }
     return QStringLiteral("%1/logout.srf?post_logout_redirect_uri=\"%2\"").arg(LoginDomain(e, type), LoginUrl(e, type));
+}
+
+// The PKCE challenge and state of an open authorization, as the sign-in address's last fields.
+QString AuthorizationFields(const QString& verifier, const QString& state)
+{
+    if (verifier.isEmpty())
+        return QString();
+    return QStringLiteral("&code_challenge=%1&code_challenge_method=S256&state=%2")
+        .arg(CodeChallengeS256(verifier), state);
+}
+
+// Unreserved characters only (RFC 3986), so that the value needs no escaping anywhere it goes.
+QString RandomText(int length)
+{
+    static const QLatin1String kAlphabet("ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789-._~");
+    QString text;
+    text.reserve(length);
+    for (int i = 0; i < length; ++i)
+        text += kAlphabet.at(QRandomGenerator::system()->bounded(int(kAlphabet.size())));
+    return text;
+}
+
+void WarnNoKeyring(MTokenStoreMode mode, const QString& settingsFile, const QString& why)
+{
+    ReportTokenStoreWarning(mode == MTokenStoreMode::Keyring
+            ? Localized("msgKeyringMissingMemory").arg(why)
+            : Localized("msgKeyringMissingFile").arg(why, settingsFile));
 }
 
 std::optional<QString> ApiUrl(const MAddressInputs& in)
@@ -227,19 +269,49 @@ void MAccount::Reset()
 
 void MAccount::LoadConfig(const QString& settingsFile)
 {
-    const MConfig config(settingsFile);
+    MConfig config(settingsFile);
     const MEndpoints endpoints = MEndpoints::Load(settingsFile);
+    QString access = config.ReadValue(kAccessTokenKey, "");
+    QString refresh = config.ReadValue(kRefreshTokenKey, "");
+    {
+        const std::lock_guard saveLock(m_SaveMutex);
+        m_KeyringFile = settingsFile;
+        m_KeyringAnswers.reset();
+        m_KeyringHolds.reset();
+        const MTokenStoreMode mode = TokenStoreModeFromSetting(config.ReadValue(kTokenStoreKey, ""));
+        if (mode != MTokenStoreMode::File) {
+            const std::optional<MKeyring::Tokens> held = MKeyring::Read(settingsFile, &m_KeyringError);
+            m_KeyringAnswers = held.has_value();
+            if (!held) {
+                if (mode == MTokenStoreMode::Keyring || !access.isEmpty() || !refresh.isEmpty())
+                    WarnNoKeyring(mode, settingsFile, m_KeyringError);
+            } else if (access.isEmpty() && refresh.isEmpty()) {
+                access = held->access;
+                refresh = held->refresh;
+                m_KeyringHolds = {access, refresh};
+            } else {
+                // Tokens in the file while a keyring answers: a version before the keyring wrote
+                // them, or a run that found no keyring did. Either way they are the newest.
+                m_KeyringHolds = {held->access, held->refresh};
+                StoreTokens(
+                    config, access, refresh, config.ReadValue(QStringLiteral("OnlineOneNoteUserPrincipalName"), ""));
+                config.Save();
+            }
+        }
+    }
     const std::lock_guard lock(m_Mutex);
     m_SettingsFile = settingsFile;
     m_Endpoints = endpoints;
     m_MSAccountType = static_cast<int>(config.ReadValue(QStringLiteral("MSAccountType"), qint64(NoAccount)));
     m_RetrieveTokensTime = config.ReadValue(QStringLiteral("RetrieveTokensTime"), m_RetrieveTokensTime);
     m_TokenExpires_in = config.ReadValue(QStringLiteral("TokenExpires_in"), m_TokenExpires_in);
-    m_OnlineOneNoteAccessToken = config.ReadValue(QStringLiteral("OnlineOneNoteAccessToken"), "");
-    m_OnlineOneNoteRefreshToken = config.ReadValue(QStringLiteral("OnlineOneNoteRefreshToken"), "");
+    m_OnlineOneNoteAccessToken = access;
+    m_OnlineOneNoteRefreshToken = refresh;
     m_ClientUrlAccountId = config.ReadValue(QStringLiteral("ClientUrlAccountId"), "");
     m_UserId = config.ReadValue(QStringLiteral("OnlineOneNoteUserId"), "");
     m_UserPrincipalName = config.ReadValue(QStringLiteral("OnlineOneNoteUserPrincipalName"), "");
+    m_AuthorizationState = config.ReadValue(kStateKey, "");
+    m_CodeVerifier = config.ReadValue(kVerifierKey, "");
 }
 
 void MAccount::SaveConfig(const QString& settingsFile) const
@@ -248,28 +320,68 @@ void MAccount::SaveConfig(const QString& settingsFile) const
     // state even when two threads save at once.
     const std::lock_guard saveLock(m_SaveMutex);
     MConfig config(settingsFile);
+    QString access;
+    QString refresh;
+    QString who;
     {
         const std::lock_guard lock(m_Mutex);
         config.WriteValue(QStringLiteral("MSAccountType"), qint64(m_MSAccountType));
         config.WriteValue(QStringLiteral("RetrieveTokensTime"), m_RetrieveTokensTime);
         config.WriteValue(QStringLiteral("TokenExpires_in"), m_TokenExpires_in);
-        config.WriteValue(QStringLiteral("OnlineOneNoteAccessToken"), m_OnlineOneNoteAccessToken);
-        config.WriteValue(QStringLiteral("OnlineOneNoteRefreshToken"), m_OnlineOneNoteRefreshToken);
         config.WriteValue(QStringLiteral("ClientUrlAccountId"), m_ClientUrlAccountId);
         config.WriteValue(QStringLiteral("OnlineOneNoteUserId"), m_UserId);
         config.WriteValue(QStringLiteral("OnlineOneNoteUserPrincipalName"), m_UserPrincipalName);
+        access = m_OnlineOneNoteAccessToken;
+        refresh = m_OnlineOneNoteRefreshToken;
+        who = m_UserPrincipalName;
     }
+    // The keyring is called outside the fields' lock: other threads read the token meanwhile.
+    StoreTokens(config, access, refresh, who);
     config.Save();
+}
+
+void MAccount::StoreTokens(MConfig& config, const QString& access, const QString& refresh, const QString& who) const
+{
+    const MTokenStoreMode mode = TokenStoreModeFromSetting(config.ReadValue(kTokenStoreKey, ""));
+    if (mode == MTokenStoreMode::File) {
+        config.WriteValue(kAccessTokenKey, access);
+        config.WriteValue(kRefreshTokenKey, refresh);
+        return;
+    }
+    if (m_KeyringFile != config.FilePath()) {
+        m_KeyringFile = config.FilePath();
+        m_KeyringAnswers.reset();
+        m_KeyringHolds.reset();
+    }
+    const std::pair<QString, QString> tokens {access, refresh};
+    if (m_KeyringAnswers != false && m_KeyringHolds != tokens) {
+        m_KeyringAnswers = MKeyring::Write(config.FilePath(), {access, refresh}, who, &m_KeyringError);
+        if (*m_KeyringAnswers)
+            m_KeyringHolds = tokens;
+        else
+            m_KeyringHolds.reset();
+    }
+    // Nothing to say while there are no tokens to keep, unless the user asked for the keyring.
+    if (m_KeyringAnswers == false && (mode == MTokenStoreMode::Keyring || !access.isEmpty() || !refresh.isEmpty()))
+        WarnNoKeyring(mode, config.FilePath(), m_KeyringError);
+    if (m_KeyringAnswers == true || mode == MTokenStoreMode::Keyring) {
+        config.RemoveValue(kAccessTokenKey);
+        config.RemoveValue(kRefreshTokenKey);
+    } else {
+        config.WriteValue(kAccessTokenKey, access);
+        config.WriteValue(kRefreshTokenKey, refresh);
+    }
 }
 
 void MAccount::SaveConfig() const
 {
-    QString file;
-    {
-        const std::lock_guard lock(m_Mutex);
-        file = m_SettingsFile;
-    }
-    SaveConfig(file.isEmpty() ? AppPaths().settingsFile : file);
+    SaveConfig(SettingsFile());
+}
+
+QString MAccount::SettingsFile() const
+{
+    const QString file = Guarded(m_SettingsFile);
+    return file.isEmpty() ? AppPaths().settingsFile : file;
 }
 
 bool MAccount::SetAccountTypeByUrl(const QString& url)
@@ -337,10 +449,87 @@ QString MAccount::GetAPIClientID() const
     return ClientId(m_Endpoints, m_MSAccountType);
 }
 
+QString MAccount::GetAPIClientID(int type) const
+{
+    return ClientId(Endpoints(), type);
+}
+
+QString MAccount::ClientIdKey(int type)
+{
+    return type == OneNotePersonal ? QStringLiteral("ClientId_OneNote") : QStringLiteral("ClientId_Graph");
+}
+
+bool MAccount::SaveClientId(int type, const QString& id)
+{
+    const QString trimmed = id.trimmed();
+    if (!trimmed.isEmpty() && !IsApplicationId(trimmed))
+        return false;
+    {
+        const std::lock_guard lock(m_Mutex);
+        (type == OneNotePersonal ? m_Endpoints.clientIdOneNote : m_Endpoints.clientIdGraph) = trimmed;
+    }
+    MConfig config(SettingsFile());
+    if (trimmed.isEmpty())
+        config.RemoveValue(ClientIdKey(type));
+    else
+        config.WriteValue(ClientIdKey(type), trimmed);
+    return config.Save();
+}
+
 QString MAccount::GetLoginUrl() const
 {
     const std::lock_guard lock(m_Mutex);
-    return LoginUrl(m_Endpoints, m_MSAccountType);
+    return LoginUrl(m_Endpoints, m_MSAccountType) + AuthorizationFields(m_CodeVerifier, m_AuthorizationState);
+}
+
+QString MAccount::BeginAuthorization()
+{
+    const QString verifier = NewCodeVerifier();
+    const QString state = RandomText(32);
+    {
+        const std::lock_guard lock(m_Mutex);
+        m_CodeVerifier = verifier;
+        m_AuthorizationState = state;
+    }
+    MConfig config(SettingsFile());
+    config.WriteValue(kStateKey, state);
+    config.WriteValue(kVerifierKey, verifier);
+    config.Save();
+    return GetLoginUrl();
+}
+
+QString MAccount::TakeCodeVerifier()
+{
+    QString verifier;
+    {
+        const std::lock_guard lock(m_Mutex);
+        verifier = std::exchange(m_CodeVerifier, QString());
+        m_AuthorizationState.clear();
+    }
+    MConfig config(SettingsFile());
+    if (config.Contains(kStateKey) || config.Contains(kVerifierKey)) {
+        config.RemoveValue(kStateKey);
+        config.RemoveValue(kVerifierKey);
+        config.Save();
+    }
+    return verifier;
+}
+
+MAuthorizationReply MAccount::ReadAuthorizationReply(const QString& redirect) const
+{
+    MAuthorizationReply reply;
+    // Parsed as a query: the platform adds "session_state", which a search for "state=" would find,
+    // and an empty "code=" followed by other fields must stay empty.
+    const QUrlQuery query {QUrl(redirect)};
+    const QString state = query.queryItemValue(QStringLiteral("state"), QUrl::FullyDecoded);
+    {
+        const std::lock_guard lock(m_Mutex);
+        // Without an open authorization no redirect is this application's to accept.
+        reply.stateMatches = !m_AuthorizationState.isEmpty() && state == m_AuthorizationState;
+    }
+    reply.code = query.queryItemValue(QStringLiteral("code"), QUrl::FullyDecoded);
+    reply.error = IdentityErrorFromRedirect(redirect);
+    return reply;
 }
 
 QString MAccount::GetLogoutUrl() const
@@ -373,6 +562,18 @@ QString MAccount::BaseUrl() const
     return *api + (type == OneNotePersonal ? QStringLiteral("/notes") : QStringLiteral("/onenote"));
 }
 
+QString MAccount::GetDeviceCodeUrl(int type) const
+{
+    if (type != Personal && type != GlobalWork && type != ChinaWork)
+        return QString();
+    return GetLoginDomain(type) + QStringLiteral("/common/oauth2/v2.0/devicecode");
+}
+
+QString MAccount::ScopesFor(int type)
+{
+    return type == OneNotePersonal ? kOneNoteScopes : kGraphScopes;
+}
+
 MAccount& TheAccount()
 {
     static MAccount account;
@@ -388,4 +589,22 @@ QString GetFieldValueFromURL(const QString& url, const QString& fieldName)
     if (value.isEmpty())
         value = GetStringBetween(url, marker, QString());
     return value;
+}
+
+bool IsApplicationId(const QString& text)
+{
+    static const QRegularExpression kGuid(
+        QStringLiteral("^[0-9A-Fa-f]{8}-[0-9A-Fa-f]{4}-[0-9A-Fa-f]{4}-[0-9A-Fa-f]{4}-[0-9A-Fa-f]{12}$"));
+    return kGuid.match(text.trimmed()).hasMatch();
+}
+
+QString NewCodeVerifier()
+{
+    return RandomText(64);
+}
+
+QString CodeChallengeS256(const QString& verifier)
+{
+    return QString::fromLatin1(
+        SHA256Data(verifier).toBase64(QByteArray::Base64UrlEncoding | QByteArray::OmitTrailingEquals));
 }

@@ -1,13 +1,19 @@
 #pragma once
 
+#include "MIdentityAnswers.h"
+
 #include <QDateTime>
 #include <QString>
+#include <atomic>
+#include <functional>
 #include <mutex>
 #include <optional>
 
 // The hosts every address is built from, and the OAuth client ids. Each is a setting of the
-// application (keys "Host_GlobalLogin", ..., "ClientId_Graph", "ClientId_OneNote"); absent keys give
-// the public Microsoft hosts. Hosts are origins such as "https://graph.microsoft.com".
+// application (keys "Host_GlobalLogin", ..., "ClientId_Graph", "ClientId_OneNote"); absent hosts give
+// the public Microsoft hosts. Hosts are origins such as "https://graph.microsoft.com". No client id
+// is built in: each user registers the application with Microsoft and sets its id, so an absent
+// id stays "".
 struct MEndpoints
 {
     QString globalLogin;
@@ -46,6 +52,40 @@ struct MUserAnswer
     QString userPrincipalName;
 };
 MUserAnswer ParseUserAnswer(const QString& text);
+// True for a GUID written as 8-4-4-4-12 hexadecimal digits, the form the Entra admin center shows
+// an application id in (blanks around it are allowed).
+bool IsApplicationId(const QString& text);
+
+// PKCE (RFC 7636): a new verifier of 64 unreserved characters from the system's random source, and
+// its S256 challenge, BASE64URL(SHA256(verifier)) without padding.
+QString NewCodeVerifier();
+QString CodeChallengeS256(const QString& verifier);
+
+// What a redirect to the application brought back from an authorization request.
+struct MAuthorizationReply
+{
+    bool stateMatches = false; // the "state" is the one this sign-in sent
+    QString code; // "" when none came
+    std::optional<MIdentityError> error; // the platform's refusal, when it sent one
+};
+
+// How a device-code sign-in ended.
+enum class MDeviceSignInEnd {
+    SignedIn,
+    Declined, // authorization_declined or access_denied
+    Expired, // expired_token, or the code's lifetime passed
+    BadCode, // bad_verification_code
+    UnknownApplication, // AADSTS700016
+    Refused, // any other error of the platform
+    NoAnswer, // the platform did not answer, or not in a form that reads
+    NoIdentity, // tokens came, the user's identity did not
+    Stopped, // the caller's running flag was cleared
+};
+struct MDeviceSignInResult
+{
+    MDeviceSignInEnd end = MDeviceSignInEnd::NoAnswer;
+    QString detail; // the platform's description, when it gave one
+};
 
 // The value of `fieldName` in an address: the text after "<fieldName>=" up to the next "&", or to
 // the end when that gives nothing; "" when the address does not hold the field.
@@ -88,11 +128,17 @@ public:
 
     // Clears code, tokens and identity; the tokens' time becomes now, their lifetime 0. Keeps the type.
     void Reset();
-    // Reads the saved fields and the endpoint settings; remembers the file for SaveConfig().
+    // Reads the saved fields and the endpoint settings; remembers the file for SaveConfig(). The
+    // tokens come from the keyring or the file as "TokenStore" says; tokens found in the file while
+    // a keyring answers move into it and leave the file.
     void LoadConfig(const QString& settingsFile);
+    // Writes every saved field. The tokens go to the keyring unless "TokenStore" is "file"; when no
+    // keyring answers, "auto" writes them to the file and "keyring" keeps them for this run only,
+    // either with one warning line. Empty tokens (signed out) leave both.
     void SaveConfig(const QString& settingsFile) const;
     // Saves to the settings file the account was last loaded from (AppPaths by default).
     void SaveConfig() const;
+    QString SettingsFile() const;
 
     // True for the sign-in window's signal addresses ("http://msalogin." ...); sets the type for the
     // four known ones.
@@ -104,7 +150,21 @@ public:
     QString GetLoginRedirectUrl() const;
     QString GetTokenUrl() const;
     QString GetAPIClientID() const;
+    QString GetAPIClientID(int type) const;
+    // The settings key of `type`'s application id: "ClientId_OneNote" for the OneNote personal
+    // account, "ClientId_Graph" for the others.
+    static QString ClientIdKey(int type);
+    // Stores `id` under `type`'s key in the settings file and uses it from now on; false, and nothing
+    // stored, for text that is no GUID. An empty id removes the setting.
+    bool SaveClientId(int type, const QString& id);
+    // The sign-in address; it carries the PKCE challenge and the state of the authorization begun last.
     QString GetLoginUrl() const;
+    // Begins an authorization: a fresh PKCE verifier and state are kept (and saved with the
+    // settings, so that the command line's two steps find them) until the code is exchanged. Returns
+    // the sign-in address.
+    QString BeginAuthorization();
+    // Reads a redirect to the application against the authorization begun last.
+    MAuthorizationReply ReadAuthorizationReply(const QString& redirect) const;
     QString GetLogoutUrl() const;
     QString GetLogoutUrl(int type) const;
     std::optional<QString> APIUrl() const; // absent for type 0 and unknown types
@@ -116,7 +176,23 @@ public:
     // Exchanges the code, then fetches the identity; for the OneNote personal account a non-empty
     // display name from the sign-in pages becomes the sign-in name instead.
     void GetTokens(bool showFailures, const QString& browserDisplayName);
+    // Sends the kept PKCE verifier with the code; the authorization is spent afterwards, whatever
+    // the answer. An unknown application id is told in words the user can act on.
     void RetrieveTokensByCode(bool showFailures);
+    // The identity platform's refusal of the last code exchange or device-code sign-in, if any.
+    std::optional<MIdentityError> LastSignInError() const;
+
+    // Device-code sign-in (RFC 8628) for a Microsoft Graph kind of account: asks for a code, hands it
+    // to `show` (which tells the user where to enter it), then polls at the interval the platform
+    // gives, 5 seconds more after each "slow_down", waiting through MSleeper and timing the code's
+    // lifetime by MClock. On success the account becomes `type`, signed in, with tokens and identity
+    // saved as the sign-in window saves them; otherwise the stored sign-in is left as it was.
+    MDeviceSignInResult SignInWithDeviceCode(
+        int type, const std::function<void(const MDeviceCode&)>& show, const std::atomic<bool>* running);
+    // "" for the OneNote personal account, which has no device-code sign-in.
+    QString GetDeviceCodeUrl(int type) const;
+    // The permissions a sign-in asks for, space-separated.
+    static QString ScopesFor(int type);
     // Refreshes only when the token is expired and a refresh token exists. Safe from any thread: a
     // thread that waited for another's refresh re-checks and does not refresh again.
     void RefreshTokens(bool showFailures);
@@ -141,6 +217,12 @@ private:
     }
     bool IsTokenExpiredLocked() const;
     void ApplyTokenAnswer(const MTokenAnswer& answer, bool keepRefreshTokenWhenAbsent);
+    void SetLastSignInError(const std::optional<MIdentityError>& error);
+    // The open authorization's verifier; the authorization is closed, in memory and on disk.
+    QString TakeCodeVerifier();
+    // Puts the tokens where "TokenStore" says (see SaveConfig); the caller holds m_SaveMutex and
+    // saves `config` afterwards.
+    void StoreTokens(class MConfig& config, const QString& access, const QString& refresh, const QString& who) const;
 
     mutable std::mutex m_Mutex;
     std::mutex m_RefreshMutex;
@@ -156,6 +238,15 @@ private:
     QString m_ClientUrlAccountId;
     QString m_UserId;
     QString m_UserPrincipalName;
+    QString m_AuthorizationState; // of the authorization begun last; "" when none is open
+    QString m_CodeVerifier;
+    std::optional<MIdentityError> m_LastSignInError;
+    // What the keyring holds for m_KeyringFile as far as this process knows, so that a save with
+    // unchanged tokens makes no keyring call; m_KeyringAnswers is false once it did not answer.
+    mutable QString m_KeyringFile;
+    mutable std::optional<bool> m_KeyringAnswers;
+    mutable std::optional<std::pair<QString, QString>> m_KeyringHolds;
+    mutable QString m_KeyringError; // why it did not answer
 };
 
 // The process-wide account. InitAppPaths loads it from the settings file.

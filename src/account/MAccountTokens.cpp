@@ -6,7 +6,9 @@
 #include "model/MOLONUtils.h"
 #include "service/AnswerJson.h"
 #include "service/ServiceCall.h"
+#include "service/ServiceText.h"
 #include "util/MClock.h"
+#include "util/MSleeper.h"
 #include "util/MessageBox.h"
 #include "util/TextUtils.h"
 
@@ -83,11 +85,17 @@ void MAccount::GetTokens(bool showFailures, const QString& browserDisplayName)
 
 void MAccount::RetrieveTokensByCode(bool showFailures)
 {
+    SetLastSignInError(std::nullopt);
     const QString code = OnlineOneNoteCode();
     if (code.isEmpty())
         return;
-    const QString form = QStringLiteral("grant_type=authorization_code&client_id=%1&code=%2&redirect_uri=%3")
-                             .arg(GetAPIClientID(), code, GetLoginRedirectUrl());
+    // The authorization is spent by this exchange, whatever its answer: a code works once.
+    const QString verifier = TakeCodeVerifier();
+    const QString clientId = GetAPIClientID();
+    QString form = QStringLiteral("grant_type=authorization_code&client_id=%1&code=%2&redirect_uri=%3")
+                       .arg(clientId, code, GetLoginRedirectUrl());
+    if (!verifier.isEmpty())
+        form += QStringLiteral("&code_verifier=") + verifier;
     const std::optional<QString> text = PostTokenForm(GetTokenUrl(), form, kCodeExchangeTimeout);
     if (!text) {
         ShowIf(showFailures, QStringLiteral("Get token - authorization code error!"));
@@ -101,8 +109,26 @@ void MAccount::RetrieveTokensByCode(bool showFailures)
         setUserPrincipalName(userId);
     }
     SaveConfig();
-    ShowIf(
-        showFailures && OnlineOneNoteAccessToken().isEmpty(), QStringLiteral("Get token - authorization code error!!"));
+    if (!OnlineOneNoteAccessToken().isEmpty())
+        return;
+    const std::optional<MIdentityError> refusal = ParseIdentityError(*text);
+    SetLastSignInError(refusal);
+    if (refusal && refusal->IsUnknownApplication())
+        ShowIf(showFailures, UnknownApplicationMessage(clientId));
+    else if (refusal && !refusal->description.isEmpty())
+        ShowIf(showFailures, QStringLiteral("Get token - authorization code error!!\n%1").arg(refusal->description));
+    else
+        ShowIf(showFailures, QStringLiteral("Get token - authorization code error!!"));
+}
+
+std::optional<MIdentityError> MAccount::LastSignInError() const
+{
+    return Guarded(m_LastSignInError);
+}
+
+void MAccount::SetLastSignInError(const std::optional<MIdentityError>& error)
+{
+    SetGuarded(m_LastSignInError, error);
 }
 
 bool MAccount::IsTokenExpired() const
@@ -226,4 +252,83 @@ QString MAccount::GetAccountIdFromNotebookJson(const QString& json, qint64& note
         return AccountIdFromClientUrl(LinkHref(notebook, QLatin1String("oneNoteClientUrl")), documentsHost);
     }
     return QStringLiteral("");
+}
+
+namespace {
+
+MDeviceSignInEnd EndOf(const MIdentityError& error)
+{
+    if (error.IsUnknownApplication())
+        return MDeviceSignInEnd::UnknownApplication;
+    if (error.error == QLatin1String("authorization_declined") || error.error == QLatin1String("access_denied"))
+        return MDeviceSignInEnd::Declined;
+    if (error.error == QLatin1String("expired_token"))
+        return MDeviceSignInEnd::Expired;
+    if (error.error == QLatin1String("bad_verification_code"))
+        return MDeviceSignInEnd::BadCode;
+    return MDeviceSignInEnd::Refused;
+}
+
+} // namespace
+
+MDeviceSignInResult MAccount::SignInWithDeviceCode(
+    int type, const std::function<void(const MDeviceCode&)>& show, const std::atomic<bool>* running)
+{
+    SetLastSignInError(std::nullopt);
+    const QString clientId = GetAPIClientID(type);
+    const QString deviceCodeUrl = GetDeviceCodeUrl(type);
+    if (deviceCodeUrl.isEmpty())
+        return {MDeviceSignInEnd::Refused, QString()};
+    auto ended = [this](const std::optional<MIdentityError>& error) -> MDeviceSignInResult {
+        SetLastSignInError(error);
+        if (!error)
+            return {MDeviceSignInEnd::NoAnswer, QString()};
+        return {EndOf(*error), error->description};
+    };
+
+    const std::optional<QString> started = PostTokenForm(deviceCodeUrl,
+        QStringLiteral("client_id=%1&scope=%2").arg(clientId, UrlQueryEncode(ScopesFor(type))), kCodeExchangeTimeout);
+    if (!started)
+        return {MDeviceSignInEnd::NoAnswer, QString()};
+    const std::optional<MDeviceCode> code = ParseDeviceCodeAnswer(*started);
+    if (!code)
+        return ended(ParseIdentityError(*started));
+    show(*code);
+
+    const QString tokenUrl = GetLoginDomain(type) + QStringLiteral("/common/oauth2/v2.0/token");
+    const QString form
+        = QStringLiteral("grant_type=urn:ietf:params:oauth:grant-type:device_code&client_id=%1&device_code=%2")
+              .arg(clientId, code->deviceCode);
+    const QDateTime deadline = MClock::Now().addSecs(code->expiresIn);
+    qint64 interval = std::max<qint64>(code->interval, 0);
+    for (;;) {
+        if (!MSleeper::Instance().Sleep(interval * 1000, running))
+            return {MDeviceSignInEnd::Stopped, QString()};
+        const std::optional<QString> text = PostTokenForm(tokenUrl, form, kCodeExchangeTimeout);
+        if (!text)
+            return {MDeviceSignInEnd::NoAnswer, QString()};
+        const MTokenAnswer answer = ParseTokenAnswer(*text);
+        if (!answer.accessToken.isEmpty()) {
+            setMSAccountType(type);
+            Reset();
+            ApplyTokenAnswer(answer, false);
+            SaveConfig();
+            RetrieveUserIdByToken(false);
+            if (UserId().isEmpty())
+                return {MDeviceSignInEnd::NoIdentity, QString()};
+            return {MDeviceSignInEnd::SignedIn, QString()};
+        }
+        const std::optional<MIdentityError> error = ParseIdentityError(*text);
+        if (error && error->error == QLatin1String("slow_down")) {
+            interval += 5; // RFC 8628 section 3.5
+            continue;
+        }
+        if (error && error->error == QLatin1String("authorization_pending")) {
+            // The platform answers expired_token itself; this guards against one that never does.
+            if (MClock::Now() >= deadline)
+                return {MDeviceSignInEnd::Expired, QString()};
+            continue;
+        }
+        return ended(error);
+    }
 }

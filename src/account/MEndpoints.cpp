@@ -32,8 +32,6 @@ MEndpoints MEndpoints::Defaults()
     e.oneNoteService = QStringLiteral("https://www.onenote.com");
     e.consumerDocuments = QStringLiteral("https://d.docs.live.net");
     e.makerWeb = QStringLiteral("https://www.brindlecraft.com");
-    e.clientIdGraph = QStringLiteral("3f6c2a71-9d4e-4b8a-a1c5-7e20d9b64f13");
-    e.clientIdOneNote = QStringLiteral("b82e5d40-6a17-4c93-8f2e-1d9a7c35e608");
     return e;
 }
 
@@ -50,10 +48,8 @@ MEndpoints MEndpoints::Load(const QString& settingsFile)
     e.oneNoteService = Read(config, "Host_OneNoteService", d.oneNoteService);
     e.consumerDocuments = Read(config, "Host_ConsumerDocuments", d.consumerDocuments);
     e.makerWeb = Read(config, "Host_MakerWeb", d.makerWeb);
-    const QString graphId = config.ReadValue(QStringLiteral("ClientId_Graph"), d.clientIdGraph).trimmed();
-    const QString oneNoteId = config.ReadValue(QStringLiteral("ClientId_OneNote"), d.clientIdOneNote).trimmed();
-    e.clientIdGraph = graphId.isEmpty() ? d.clientIdGraph : graphId;
-    e.clientIdOneNote = oneNoteId.isEmpty() ? d.clientIdOneNote : oneNoteId;
+    e.clientIdGraph = config.ReadValue(QStringLiteral("ClientId_Graph"), "").trimmed();
+    e.clientIdOneNote = config.ReadValue(QStringLiteral("ClientId_OneNote"), "").trimmed();
     return e;
 }
 

@@ -98,6 +98,12 @@ void MConfig::WriteValue(const QString& key, const QDateTime& valueDate)
     Store(key, valueDate.toLocalTime().date().toString(kDateFormat));
 }
 
+void MConfig::RemoveValue(const QString& key)
+{
+    m_Dict.remove(key);
+    m_Written.insert(key);
+}
+
 bool MConfig::Save()
 {
     const std::lock_guard lock(SaveMutex());
@@ -110,8 +116,12 @@ bool MConfig::Save()
             = MUtils::getFilePathNewName(m_FilePath + QStringLiteral(".unreadable"), QStringLiteral(".unreadable"));
         QFile::rename(m_FilePath, aside);
     }
-    for (const QString& key : std::as_const(m_Written))
-        onDisk.insert(key, m_Dict.value(key));
+    for (const QString& key : std::as_const(m_Written)) {
+        if (m_Dict.contains(key))
+            onDisk.insert(key, m_Dict.value(key));
+        else
+            onDisk.remove(key);
+    }
 
     // Written to a temporary file and renamed over the old one: a crash or a full disk mid-write
     // must never leave a truncated settings file, which would lose the tokens.

@@ -32,6 +32,8 @@ public:
     void WriteValue(const QString& key, int valueInt) { WriteValue(key, qint64(valueInt)); }
     void WriteValue(const QString& key, bool valueBool);
     void WriteValue(const QString& key, const QDateTime& valueDate);
+    // The key leaves the file at the next Save.
+    void RemoveValue(const QString& key);
 
     // Writes the file atomically, readable by its owner only (it holds tokens).
     bool Save();

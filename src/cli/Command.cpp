@@ -38,6 +38,7 @@ const QList<std::shared_ptr<MCliCommand>>& MCliCommand::All()
 {
     static const QList<std::shared_ptr<MCliCommand>> commands {
         std::make_shared<MCliSignin>(),
+        std::make_shared<MCliSignout>(),
         std::make_shared<MCliWhoami>(),
         std::make_shared<MCliTree>(),
         std::make_shared<MCliExport>(),

@@ -1,5 +1,6 @@
 #include "Config.h"
 
+#include "account/MAccount.h"
 #include "app/AppPaths.h"
 #include "app/MConfig.h"
 #include "app/MStrings.h"
@@ -34,6 +35,11 @@ int Get(const QString& key)
 
 int Set(const QString& key, const QString& text)
 {
+    // An id that is no GUID would only fail later, on Microsoft's sign-in page.
+    if (key.startsWith(QLatin1String("ClientId_")) && !text.trimmed().isEmpty() && !IsApplicationId(text)) {
+        PrintErr(Localized("msgNotApplicationId").arg(text));
+        return kExitUsage;
+    }
     const QString file = AppPaths().settingsFile;
     const QVariant old = StoredValue(file, key);
     MConfig config(file);

@@ -2,6 +2,7 @@
 // scheduled runs. It shares the desktop application's settings folder unless told otherwise.
 
 #include "Command.h"
+#include "account/MTokenStore.h"
 #include "app/AppPaths.h"
 #include "app/MStrings.h"
 #include "model/MOLONUtils.h"
@@ -119,6 +120,7 @@ int main(int argc, char** argv)
     }
 
     SetMessageBoxHandler(std::make_shared<MCliMessageBox>());
+    SetTokenStoreWarningHandler([](const QString& text) { PrintErr(Localized("cliWarning").arg(text)); });
     SetLinkOpener(std::make_shared<MCliLinkOpener>());
     InitAppPaths(global.settingsDir);
     QStringList arguments = global.command;

@@ -9,6 +9,7 @@
 #include "MWinNotebookInfo.h"
 #include "MWinOptons.h"
 #include "account/MAccount.h"
+#include "account/MTokenStore.h"
 #include "app/AppPaths.h"
 #include "app/GlobalSettings.h"
 #include "app/MStrings.h"
@@ -33,6 +34,7 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QPointer>
 #include <QTreeView>
 
 AppDelegate::AppDelegate(QString appFolder, QObject* parent)
@@ -45,10 +47,25 @@ AppDelegate::AppDelegate(QString appFolder, QObject* parent)
     };
 }
 
-AppDelegate::~AppDelegate() = default;
+AppDelegate::~AppDelegate()
+{
+    SetTokenStoreWarningHandler(nullptr);
+}
 
 bool AppDelegate::applicationDidFinishLaunching()
 {
+    // A keyring that does not answer is said once, in the status line: the window may not be there
+    // yet, and the warning may come from a worker's token refresh.
+    const QPointer<AppDelegate> self(this);
+    SetTokenStoreWarningHandler([self](const QString& text) {
+        QMetaObject::invokeMethod(
+            qApp,
+            [self, text] {
+                if (self && self->m_Window)
+                    self->m_Window->ShowNotice(text);
+            },
+            Qt::QueuedConnection);
+    });
     InitAppPaths(m_AppFolder);
     InstallDesktopHandlers();
     MCheckBoxStyle::Install();

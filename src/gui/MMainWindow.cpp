@@ -112,6 +112,12 @@ MMainWindow::MMainWindow(MONObject* root, QWidget* parent)
     mMainStatusBar = new QLabel(this);
     mMainStatusBar->setObjectName(QStringLiteral("mMainStatusBar"));
     statusBar()->addWidget(mMainStatusBar, 1);
+    mNotice = new QLabel(this);
+    mNotice->setObjectName(QStringLiteral("mNotice"));
+    mNotice->setWordWrap(true);
+    mNotice->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    mNotice->hide();
+    statusBar()->addPermanentWidget(mNotice, 2);
     statusBar()->hide();
 
     CreateMenus();
@@ -312,7 +318,20 @@ void MMainWindow::ShowStatus(const QString& text)
 void MMainWindow::HideStatus()
 {
     mMainStatusBar->clear();
-    statusBar()->hide();
+    statusBar()->setVisible(!mNotice->isHidden());
+}
+
+void MMainWindow::ShowNotice(const QString& text)
+{
+    mNotice->setText(QStringLiteral("⚠ ") + text);
+    mNotice->setToolTip(text);
+    mNotice->show();
+    statusBar()->show();
+}
+
+QString MMainWindow::NoticeText() const
+{
+    return mNotice->isHidden() ? QString() : mNotice->toolTip();
 }
 
 void MMainWindow::ReloadOutline()

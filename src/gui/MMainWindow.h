@@ -62,6 +62,9 @@ public:
     void HideStatus() override;
     void ReloadOutline() override;
     QString MainStatusText() const;
+    // A line that stays in the status line beside the progress (the keyring warning).
+    void ShowNotice(const QString& text);
+    QString NoticeText() const;
 
 private:
     void CreateMenus();
@@ -75,6 +78,7 @@ private:
     QWidget* m_FeatureStrip = nullptr;
     QStackedWidget* mViewFeature = nullptr;
     QLabel* mMainStatusBar = nullptr;
+    QLabel* mNotice = nullptr;
     QButtonGroup* m_ButtonGroup = nullptr;
     QHash<QString, QAbstractButton*> m_Buttons;
     QHash<MPanelKind, MPanelBase*> m_Panels;

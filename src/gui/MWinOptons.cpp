@@ -1,14 +1,18 @@
 #include "MWinOptons.h"
 
+#include "MWinGuide.h"
+#include "account/MAccount.h"
 #include "app/GlobalSettings.h"
 #include "app/MStrings.h"
 
 #include <QDialogButtonBox>
+#include <QFontDatabase>
 #include <QFormLayout>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QSpacerItem>
 #include <QVBoxLayout>
 
 namespace {
@@ -50,14 +54,38 @@ MWinOptons::MWinOptons(QWidget* parent)
     tfDownloadInterval->setObjectName(QStringLiteral("tfDownloadInterval"));
     form->addRow(Localized("guiOptionsUploadInterval"), SecondsField(tfUploadInterval, this));
     form->addRow(Localized("guiOptionsDownloadInterval"), SecondsField(tfDownloadInterval, this));
+
+    // The ids share the pauses' label column, so that all fields line up.
+    form->addItem(new QSpacerItem(0, 10));
+    auto* ids = new QLabel(Localized("guiOptionsClientIds"), this);
+    ids->setWordWrap(true);
+    form->addRow(ids);
+    for (auto [field, name, label] : {std::tuple {&tfClientIdGraph, "tfClientIdGraph", "guiOptionsClientIdGraph"},
+             std::tuple {&tfClientIdOneNote, "tfClientIdOneNote", "guiOptionsClientIdOneNote"}}) {
+        *field = new QLineEdit(this);
+        (*field)->setObjectName(QLatin1String(name));
+        (*field)->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
+        (*field)->setPlaceholderText(QStringLiteral("00000000-0000-0000-0000-000000000000"));
+        form->addRow(Localized(label), *field);
+    }
+    auto* guide = new QLabel(
+        QStringLiteral("<a href=\"guide\">%1</a>").arg(Localized("guiOptionsGuide").toHtmlEscaped()), this);
+    connect(guide, &QLabel::linkActivated, this, [this] { MWinGuide::Open(this); });
+    form->addRow(QString(), guide);
     layout->addLayout(form);
+    m_Problem = new QLabel(this);
+    m_Problem->setObjectName(QStringLiteral("optionsProblem"));
+    m_Problem->setWordWrap(true);
+    m_Problem->setStyleSheet(QStringLiteral("QLabel { color: #c42b1c; }"));
+    m_Problem->hide();
+    layout->addWidget(m_Problem);
 
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
     connect(buttons, &QDialogButtonBox::accepted, this, &MWinOptons::ButtonOKClick);
     connect(buttons, &QDialogButtonBox::rejected, this, &MWinOptons::ButtonCancelClick);
     layout->addWidget(buttons);
 
-    setMinimumWidth(420);
+    setMinimumWidth(520);
     windowDidLoad();
 }
 
@@ -65,14 +93,34 @@ void MWinOptons::windowDidLoad()
 {
     tfUploadInterval->setText(QString::number(GlobalSettings().UploadInterval.load()));
     tfDownloadInterval->setText(QString::number(GlobalSettings().DownloadInterval.load()));
+    tfClientIdGraph->setText(TheAccount().GetAPIClientID(MAccount::Personal));
+    tfClientIdOneNote->setText(TheAccount().GetAPIClientID(MAccount::OneNotePersonal));
 }
 
 void MWinOptons::ButtonOKClick()
 {
+    // An id that is no GUID would only fail later, on Microsoft's sign-in page: nothing is stored.
+    for (QLineEdit* field : {tfClientIdGraph, tfClientIdOneNote}) {
+        const QString id = field->text().trimmed();
+        if (!id.isEmpty() && !IsApplicationId(id)) {
+            m_Problem->setText(Localized("msgNotApplicationId").arg(id));
+            m_Problem->show();
+            field->setFocus();
+            field->selectAll();
+            return;
+        }
+    }
     GlobalSettings().UploadInterval = LeadingInteger(tfUploadInterval->text());
     GlobalSettings().DownloadInterval = LeadingInteger(tfDownloadInterval->text());
     SaveGlobalSettings();
+    TheAccount().SaveClientId(MAccount::Personal, tfClientIdGraph->text());
+    TheAccount().SaveClientId(MAccount::OneNotePersonal, tfClientIdOneNote->text());
     accept();
+}
+
+QString MWinOptons::Problem() const
+{
+    return m_Problem->isHidden() ? QString() : m_Problem->text();
 }
 
 qint64 MWinOptons::LeadingInteger(const QString& text)

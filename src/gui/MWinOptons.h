@@ -2,10 +2,13 @@
 
 #include <QDialog>
 
+class QLabel;
 class QLineEdit;
 
-// The request pauses: two whole numbers of seconds. OK stores them and saves the settings at once;
-// Cancel (or closing the window) changes nothing.
+// The request pauses, two whole numbers of seconds, and the application ids the user registered
+// with Microsoft (ClientId_Graph, ClientId_OneNote). OK stores them and saves the settings at once,
+// unless an id is no GUID: then it says so and the window stays; Cancel (or closing the window)
+// changes nothing.
 class MWinOptons : public QDialog
 {
     Q_OBJECT
@@ -18,10 +21,14 @@ public:
 
     QLineEdit* tfUploadInterval = nullptr;
     QLineEdit* tfDownloadInterval = nullptr;
+    QLineEdit* tfClientIdGraph = nullptr;
+    QLineEdit* tfClientIdOneNote = nullptr;
 
     void ButtonOKClick();
+    QString Problem() const;
     void ButtonCancelClick() { reject(); }
 
 private:
     void windowDidLoad();
+    QLabel* m_Problem = nullptr;
 };

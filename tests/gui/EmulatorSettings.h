@@ -5,13 +5,16 @@
 
 #include <QString>
 
-// Points every host of the application at the emulator, in the settings file of `appFolder`.
+// Points every host of the application at the emulator, and gives it the emulator's application id,
+// in `settingsFile`.
 inline bool WriteEmulatorHosts(const QString& settingsFile, const QString& origin)
 {
     MConfig config(settingsFile);
     for (const char* key : {"Host_GlobalLogin", "Host_ChinaLogin", "Host_ConsumerLogin", "Host_GlobalGraph",
              "Host_ChinaGraph", "Host_OneNoteService", "Host_ConsumerDocuments", "Host_MakerWeb"})
         config.WriteValue(QLatin1String(key), origin);
+    for (const char* key : {"ClientId_Graph", "ClientId_OneNote"})
+        config.WriteValue(QLatin1String(key), QLatin1String(MEmulator::kApplicationId));
     return config.Save();
 }
 

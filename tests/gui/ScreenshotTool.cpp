@@ -11,9 +11,11 @@
 #include "MTreeModel.h"
 #include "MWinAbout.h"
 #include "MWinChooseSection.h"
+#include "MWinGuide.h"
 #include "MWinLogin.h"
 #include "MWinNotebookInfo.h"
 #include "MWinOptons.h"
+#include "account/MAccount.h"
 #include "app/GlobalSettings.h"
 #include "panels/MAttachmentTableModel.h"
 #include "panels/MSViewListTags.h"
@@ -398,6 +400,8 @@ int main(int argc, char* argv[])
             QStringLiteral("OnlineOneNoteUserPrincipalName"), QStringLiteral("alex.morgan@outlook.example"));
         config.WriteValue(QStringLiteral("TokenExpires_in"), 3599);
         config.WriteValue(QStringLiteral("RetrieveTokensTime"), QDateTime::currentDateTime());
+        // The emulator's tokens stay in this throwaway folder, out of the desktop's keyring.
+        config.WriteValue(QStringLiteral("TokenStore"), QStringLiteral("file"));
         config.Save();
     }
 
@@ -457,7 +461,19 @@ int main(int argc, char* argv[])
             Pause(100);
         Pause(800);
         failures += Save(&login, out, "signin.png") ? 0 : 1;
+        // The first step of a user who has not set an application id yet, and its refusal.
+        login.ShowClientIdStep(MAccount::Personal, QString(), {});
+        login.tfClientId->clear();
+        failures += Save(&login, out, "signin-id.png") ? 0 : 1;
+        login.tfClientId->setText(QStringLiteral("Pagewright"));
+        login.SubmitClientId();
+        failures += Save(&login, out, "signin-id-refused.png") ? 0 : 1;
         login.close();
+    }
+    {
+        MWinGuide guide(window);
+        guide.show();
+        failures += Save(&guide, out, "guide.png") ? 0 : 1;
     }
     window->close();
     std::fflush(stderr);

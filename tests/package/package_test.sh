@@ -22,7 +22,7 @@ deb=$1
 dpkg-deb -c "$deb" >"$work/contents"
 if grep -q emulator "$work/contents"; then fail "the emulator is in the package"; fi
 depends=$(dpkg-deb -f "$deb" Depends)
-for needed in libqt6widgets6 libqt6webenginewidgets6 libqt6webenginecore6-bin libqt6svg6 libcurl4 libpugixml1v5; do
+for needed in libqt6widgets6 libqt6webenginewidgets6 libqt6webenginecore6-bin libqt6svg6 libcurl4 libpugixml1v5 libsecret-1-0; do
     echo "$depends" | grep -q "$needed" || fail "the package does not depend on $needed: $depends"
 done
 # Every dependency is a package this Debian release has (when the machine has package lists).
@@ -66,5 +66,8 @@ grep -q '<release version="[0-9]' "$metainfo" || fail "the metadata names no rel
 for table in en zh-Hans; do
     [ -s "$share/pagewright/strings/$table.json" ] || fail "no $table string table"
 done
+# The command line names this path when no application id is set.
+grep -q "Allow public client flows" "$share/doc/pagewright/microsoft-account.md" || fail "no registration guide"
+grep -q "/usr/share/doc/pagewright/microsoft-account.md" "$root/usr/bin/pagewright-cli" || fail "the command line names another guide"
 
 echo "package test passed: $(basename "$deb")"

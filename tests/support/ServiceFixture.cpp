@@ -38,12 +38,13 @@ QString MServiceFixture::AnswerStyle()
     return qEnvironmentVariable("PAGEWRIGHT_TEST_ANSWER_STYLE");
 }
 
-MServiceFixture::MServiceFixture(const QJsonObject& fixture, const QString& accountKey, int accountType)
+MServiceFixture::MServiceFixture(
+    const QJsonObject& fixture, const QString& accountKey, int accountType, bool autoConsent)
 {
     MEmulator::Options options;
     options.fixture = fixture;
     options.answerStyle = AnswerStyle();
-    options.autoConsent = true;
+    options.autoConsent = autoConsent;
     m_Emulator = std::make_unique<MEmulator>(options);
     if (auto error = m_Emulator->Start()) {
         ADD_FAILURE() << "the emulator did not start: " << error->toStdString();
@@ -60,6 +61,8 @@ MServiceFixture::MServiceFixture(const QJsonObject& fixture, const QString& acco
     for (const char* key : {"Host_GlobalLogin", "Host_ChinaLogin", "Host_ConsumerLogin", "Host_GlobalGraph",
              "Host_ChinaGraph", "Host_OneNoteService", "Host_ConsumerDocuments", "Host_MakerWeb"})
         config.WriteValue(QString::fromLatin1(key), Origin());
+    for (const char* key : {"ClientId_Graph", "ClientId_OneNote"})
+        config.WriteValue(QString::fromLatin1(key), m_Emulator->ClientIds().value(0));
     config.Save();
     m_Account.LoadConfig(SettingsFile());
     m_Account.setMSAccountType(accountType);

@@ -9,8 +9,8 @@
 #include <QJsonObject>
 #include <memory>
 
-// An in-process emulator on a free port with a settings folder whose every host points at it, and
-// an account signed in to one of the fixture's accounts (tokens issued by the emulator, as a code
+// An in-process emulator on a free port with a settings folder whose every host and application id
+// points at it, and an account signed in to one of the fixture's accounts (tokens issued by the emulator, as a code
 // exchange would give them). Tests make one per test case; nothing outside the machine is touched.
 class MServiceFixture
 {
@@ -25,8 +25,10 @@ public:
     static QString AnswerStyle();
 
     // `accountKey` names the fixture account; `accountType` the kind of sign-in (MAccount::Type).
+    // `autoConsent`: sign-in pages and device codes are consented to at once.
     explicit MServiceFixture(const QJsonObject& fixture = DemoFixture(),
-        const QString& accountKey = QStringLiteral("personal"), int accountType = MAccount::Personal);
+        const QString& accountKey = QStringLiteral("personal"), int accountType = MAccount::Personal,
+        bool autoConsent = true);
     ~MServiceFixture();
 
     bool Started() const { return m_Started; }

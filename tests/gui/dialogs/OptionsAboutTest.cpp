@@ -66,6 +66,27 @@ TEST_F(OptionsTest, CancelAfterEditingLeavesTheSettingsFileUnchanged)
     EXPECT_EQ(GlobalSettings().UploadInterval.load(), 3);
 }
 
+TEST_F(OptionsTest, AnApplicationIdIsKeptOnlyWhenItIsAGuid)
+{
+    const QString id = QStringLiteral("6731de76-14a6-49ae-97bc-6eba6914391e");
+    MWinOptons options;
+    EXPECT_EQ(options.tfClientIdGraph->text(), QString());
+    options.tfClientIdGraph->setText(id);
+    options.tfClientIdOneNote->setText(QStringLiteral("my-app"));
+    const QByteArray before = ReadAll(Settings());
+    options.ButtonOKClick();
+    EXPECT_NE(options.result(), QDialog::Accepted);
+    EXPECT_TRUE(options.Problem().contains(QLatin1String("my-app")));
+    EXPECT_EQ(ReadAll(Settings()), before); // nothing stored, not even the valid one
+
+    options.tfClientIdOneNote->clear();
+    options.ButtonOKClick();
+    EXPECT_EQ(options.result(), QDialog::Accepted);
+    EXPECT_EQ(MConfig(Settings()).ReadValue(QStringLiteral("ClientId_Graph"), ""), id);
+    EXPECT_FALSE(MConfig(Settings()).Contains(QStringLiteral("ClientId_OneNote")));
+    EXPECT_EQ(MWinOptons().tfClientIdGraph->text(), id);
+}
+
 TEST(OptionsField, TakesTheLeadingNumberAndZeroOtherwise)
 {
     EXPECT_EQ(MWinOptons::LeadingInteger(QStringLiteral("5")), 5);

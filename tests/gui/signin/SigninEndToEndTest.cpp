@@ -5,18 +5,23 @@
 #include "MMainWindow.h"
 #include "MTreeModel.h"
 #include "MWinLogin.h"
+#include "RecordingMessageBox.h"
 #include "TempDir.h"
 #include "account/MAccount.h"
 #include "app/AppPaths.h"
 #include "app/MConfig.h"
+#include "app/MStrings.h"
 #include "util/MessageBox.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
+#include <QLineEdit>
 #include <QProcess>
+#include <QPushButton>
 #include <QScreen>
 #include <QStandardPaths>
 #include <QTest>
+#include <QUrlQuery>
 #include <QWebEnginePage>
 #include <QWebEngineView>
 #include <csignal>
@@ -130,6 +135,7 @@ protected:
         origin = emulator->Origin();
         settings = dir.FilePath(QStringLiteral("zephapp.plist"));
         ASSERT_TRUE(WriteEmulatorHosts(settings, origin));
+        InitAppPaths(dir.Path()); // the account of windows made without the controller
     }
     void TearDown() override { SetMessageBoxHandler(nullptr); }
 
@@ -287,15 +293,62 @@ TEST_F(SigninEndToEnd, OnlyAnAddressLikeDisplayNameIsKept)
     EXPECT_EQ(login.m_BrowserDisplayName, QStringLiteral("ann@contoso.com"));
 }
 
-TEST_F(SigninEndToEnd, ARedirectWithAnEmptyCodeIsIgnored)
+TEST_F(SigninEndToEnd, ARedirectWithAnEmptyCodeOrAnotherStateIsNotExchanged)
 {
     TheAccount().Reset();
+    TheAccount().setMSAccountType(MAccount::GlobalWork);
+    const QString state = QUrlQuery(QUrl(TheAccount().BeginAuthorization())).queryItemValue(QStringLiteral("state"));
     MWinLogin login;
     login.show();
-    login.HandleLoadFinished(emulator->Origin() + QStringLiteral("/common/oauth2/nativeclient?state=1&code="));
+    MRecordingMessageBoxScope boxes;
+    const QString redirect = emulator->Origin() + QStringLiteral("/common/oauth2/nativeclient");
+    login.HandleLoadFinished(redirect + QStringLiteral("?code=&state=") + state);
+    EXPECT_TRUE(boxes->Messages().isEmpty());
+    login.HandleLoadFinished(redirect + QStringLiteral("?code=C1&state=") + state + QStringLiteral("x"));
+    EXPECT_EQ(boxes->Messages(), QStringList {Localized("guiLoginWrongState")});
     EXPECT_EQ(login.ModalResponse, 0);
     EXPECT_TRUE(login.isVisible());
-    EXPECT_TRUE(emulator->Requests().empty());
+    EXPECT_FALSE(SawRequest(QStringLiteral("POST"), QStringLiteral("/common/oauth2/v2.0/token")));
+}
+
+TEST_F(SigninEndToEnd, TheFirstStepTakesOnlyAnApplicationIdAndAnUnknownOneComesBackToIt)
+{
+    MConfig config(settings);
+    config.RemoveValue(QStringLiteral("ClientId_Graph"));
+    ASSERT_TRUE(config.Save());
+    InitAppPaths(dir.Path());
+    MWinLogin login;
+    login.show();
+    ASSERT_TRUE(login.IsClientIdStepShown());
+    for (const char* wrong : {"", "my-app", "6731de76-14a6-49ae-97bc-6eba6914391"}) {
+        login.tfClientId->setText(QLatin1String(wrong));
+        QTest::mouseClick(login.mButtonContinue, Qt::LeftButton);
+        EXPECT_TRUE(login.IsClientIdStepShown()) << wrong;
+        EXPECT_FALSE(login.ClientIdProblem().isEmpty()) << wrong;
+    }
+    EXPECT_FALSE(MConfig(settings).Contains(QStringLiteral("ClientId_Graph")));
+
+    // A GUID is kept; Microsoft (here the emulator) does not know this one, and the step comes back
+    // saying so.
+    const QString stranger = QStringLiteral("11111111-2222-3333-4444-555555555555");
+    login.tfClientId->setText(stranger);
+    QTest::keyClick(login.tfClientId, Qt::Key_Return);
+    EXPECT_FALSE(login.IsClientIdStepShown());
+    EXPECT_EQ(MConfig(settings).ReadValue(QStringLiteral("ClientId_Graph"), ""), stranger);
+    ASSERT_TRUE(WaitUntil([&] {
+        return !RunScript(login.WebView(), QStringLiteral("document.getElementById('kind-work') ? 'y' : ''")).isEmpty();
+    }));
+    RunScript(login.WebView(), QStringLiteral("document.getElementById('kind-work').click(); 'ok'"));
+    ASSERT_TRUE(WaitUntil([&] { return login.IsClientIdStepShown(); }));
+    EXPECT_TRUE(login.ClientIdProblem().contains(stranger)) << login.ClientIdProblem().toStdString();
+    EXPECT_EQ(login.tfClientId->text(), stranger);
+
+    login.tfClientId->setText(QLatin1String(MEmulator::kApplicationId));
+    ASSERT_TRUE(login.SubmitClientId());
+    EXPECT_TRUE(WaitUntil([&] {
+        return !RunScript(login.WebView(), QStringLiteral("document.getElementById('idSIButton9') ? 'y' : ''"))
+                    .isEmpty();
+    }));
 }
 
 TEST(SigninPages, TheChinesePageOnlyForSimplifiedChinese)

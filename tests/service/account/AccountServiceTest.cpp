@@ -28,12 +28,12 @@ int CountRequests(MEmulator& emu, const QString& pathPart)
     return n;
 }
 
-// Follows the account's sign-in address as the web view would; the emulator consents at once and
-// redirects with a code, which the log shows.
+// Begins an authorization and follows its address as the web view would; the emulator consents at
+// once and redirects with a code, which the log shows.
 QString CodeFromSignIn(MServiceFixture& f)
 {
     MHttpRequest request;
-    request.url = f.Account().GetLoginUrl();
+    request.url = f.Account().BeginAuthorization();
     MHttpClient::ForCurrentThread().Send(request);
     for (const MEmuLoggedRequest& r : f.Emulator().Requests())
         if (r.path.contains(QLatin1String("code=")))

@@ -1,7 +1,9 @@
 #!/bin/sh
 # pagewright-cli against pagewright-emulator, as a user's script would use it: point a fresh
-# settings folder at the emulator, sign in by fetching the printed address (the emulator consents by
-# itself and redirects with a code), then whoami and tree, first from the service, then from the cache.
+# settings folder at the emulator (started with an application id of its own), check the sign-in's
+# refusals (no id, an id the platform does not know), sign in with a device code and
+# by fetching the printed address (the emulator consents by itself and redirects with a code), then
+# whoami and tree, first from the service, then from the cache.
 # Usage: cli_script_test.sh PAGEWRIGHT_CLI PAGEWRIGHT_EMULATOR FIXTURE
 set -eu
 
@@ -10,12 +12,38 @@ emulator=$2
 fixture=$3
 
 . "$(dirname "$0")/emulator-session.sh"
-begin_session "$cli" "$emulator" "$fixture"
+begin_session "$cli" "$emulator" "$fixture" --client-id 6731de76-14a6-49ae-97bc-6eba6914391e --device-interval 0
 [ "$(pw config get Host_GlobalGraph)" = "$origin" ] || fail "config get does not give back the value"
 
 # Before signing in, whoami and tree fail with a message.
 if pw whoami >"$work/whoami0.out" 2>"$work/whoami0.err"; then fail "whoami succeeded before sign-in"; fi
 grep -q "Not signed in" "$work/whoami0.err" || fail "whoami before sign-in gave no clear message"
+
+# Without an application id: what to set and how, and status 2.
+status=0
+"$cli" --settings-dir "$work/bare" signin --type personal >/dev/null 2>"$work/noid.err" || status=$?
+[ "$status" = 2 ] || fail "signin without an application id gave status $status"
+grep -q "config set ClientId_Graph" "$work/noid.err" || fail "signin without an id did not say what to set"
+
+# An id the platform does not know: the sign-in page and the device code both say so in words.
+stranger=11111111-2222-3333-4444-555555555555
+pw config set ClientId_Graph "$stranger" >/dev/null
+redirect=$(curl -s -o /dev/null -w '%{redirect_url}' "$(pw signin --type personal)")
+case "$redirect" in
+*error=unauthorized_client*) ;;
+*) fail "an unknown id was not refused on the sign-in page: $redirect" ;;
+esac
+for how in "--redirect $redirect" --device; do
+    status=0
+    # shellcheck disable=SC2086 # the redirect address holds no blanks
+    pw signin --type personal $how >/dev/null 2>"$work/stranger.err" || status=$?
+    [ "$status" = 2 ] || fail "an unknown id ($how) gave status $status"
+    grep -q "does not know the application id $stranger" "$work/stranger.err" || fail "an unknown id ($how) was not named"
+done
+pw config set ClientId_Graph "$client_id" >/dev/null
+
+pw signin --type work --device >"$work/device.out" 2>"$work/device.err" || fail "device sign-in"
+grep -q "Signed in as" "$work/device.out" || fail "the device sign-in did not report the account"
 
 pw signin --type personal >"$work/address.out" || fail "signin printed no address"
 address=$(cat "$work/address.out")

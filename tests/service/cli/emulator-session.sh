@@ -1,8 +1,8 @@
-# Sourced by the command-line script tests and benches. `begin_session CLI EMULATOR FIXTURE` makes a
-# scratch folder in $work (removed on exit), starts pagewright-emulator on a free port ($origin), and
-# binds pw() to pagewright-cli with a settings folder whose hosts point at it and whose intervals are
-# zero. fail() prints the logs of the scratch folder and exits; a caller may define its own after
-# sourcing.
+# Sourced by the command-line script tests and benches. `begin_session CLI EMULATOR FIXTURE [OPTION...]`
+# makes a scratch folder in $work (removed on exit), starts pagewright-emulator on a free port
+# ($origin, with the emulator options given), and binds pw() to pagewright-cli with a settings folder
+# whose hosts and application ids point at it and whose intervals are zero. fail() prints the logs of
+# the scratch folder and exits; a caller may define its own after sourcing.
 
 fail() {
     echo "FAIL: $*" >&2
@@ -18,12 +18,15 @@ begin_session() {
     session_cli=$1
     work=$(mktemp -d)
     trap 'stop_emulator; rm -rf "$work"' EXIT
-    start_emulator "$2" "$3"
+    shift
+    start_emulator "$@"
     point_cli_at_emulator
     pw config set DownloadInterval 0 >/dev/null || fail "config set DownloadInterval"
     pw config set UploadInterval 0 >/dev/null || fail "config set UploadInterval"
     # The service's request limits are kept only where a test sets them.
     pw config set RequestBudget off >/dev/null || fail "config set RequestBudget"
+    # As on a server: the tokens in the settings file, without a keyring or its warning.
+    pw config set TokenStore file >/dev/null || fail "config set TokenStore"
 }
 
 stop_emulator() {
@@ -50,12 +53,21 @@ start_emulator() {
         sleep 0.1
     done
     origin="http://127.0.0.1:$(head -n 1 "$work/emulator.out" | grep -o '[0-9][0-9]*' | tail -n 1)"
+    # Then one line per application id it knows.
+    until grep -q '^application id ' "$work/emulator.out"; do
+        kill -0 "$emulator_pid" 2>/dev/null || fail "the emulator ended early"
+        sleep 0.1
+    done
+    client_id=$(sed -n 's/^application id //p' "$work/emulator.out" | head -n 1)
 }
 
 point_cli_at_emulator() {
     for key in Host_GlobalLogin Host_ChinaLogin Host_ConsumerLogin Host_GlobalGraph Host_ChinaGraph \
         Host_OneNoteService Host_ConsumerDocuments Host_MakerWeb; do
         pw config set "$key" "$origin" >/dev/null || fail "config set $key"
+    done
+    for key in ClientId_Graph ClientId_OneNote; do
+        pw config set "$key" "$client_id" >/dev/null || fail "config set $key"
     done
 }
 

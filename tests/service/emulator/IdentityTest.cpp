@@ -5,7 +5,7 @@
 
 namespace {
 
-const QString kGraphClient = QStringLiteral("3f6c2a71-9d4e-4b8a-a1c5-7e20d9b64f13");
+const QString kGraphClient = QString::fromLatin1(MEmulator::kApplicationId);
 
 QString FormOf(std::initializer_list<std::pair<const char*, QString>> fields)
 {
@@ -30,8 +30,8 @@ protected:
     QString Authorize(const QString& endpoint, const QString& redirect)
     {
         const MHttpResponse page = Call("GET",
-            endpoint
-                + QStringLiteral("?client_id=%1&response_type=code&redirect_uri=%2&scope=Notes.ReadWrite")
+            endpoint + (endpoint.contains(QLatin1Char('?')) ? QLatin1Char('&') : QLatin1Char('?'))
+                + QStringLiteral("client_id=%1&response_type=code&redirect_uri=%2&scope=Notes.ReadWrite")
                       .arg(kGraphClient, QString::fromLatin1(QUrl::toPercentEncoding(redirect))),
             {}, {}, false);
         return CodeFromLastRedirect();
@@ -115,10 +115,47 @@ TEST_F(IdentityTest, WrongClientIdAndUnknownGrantGetTheDocumentedErrors)
     EXPECT_EQ(wrong.status, 400);
     EXPECT_TRUE(wrong.Text().contains(QLatin1String("\"error\":\"unauthorized_client\"")));
     EXPECT_TRUE(wrong.Text().contains(QLatin1String("\"error_codes\":[700016]")));
+    // The sign-in page hands the error to the application's redirect address; without one it shows it.
+    Call("GET",
+        QStringLiteral("/common/oauth2/v2.0/authorize?client_id=nobody&state=s1&redirect_uri=") + m_Fixture.Origin()
+            + QStringLiteral("/common/oauth2/nativeclient"),
+        {}, {}, false);
+    const QString landed = m_Fixture.Emulator().Requests().back().path;
+    EXPECT_TRUE(landed.startsWith(QLatin1String("/common/oauth2/nativeclient?error=unauthorized_client"
+                                                "&error_description=AADSTS700016")))
+        << landed.toStdString();
+    EXPECT_TRUE(landed.endsWith(QLatin1String("&state=s1")));
     const MHttpResponse page
-        = Call("GET", QStringLiteral("/common/oauth2/v2.0/authorize?client_id=nobody&redirect_uri=x"), {}, {}, false);
+        = Call("GET", QStringLiteral("/common/oauth2/v2.0/authorize?client_id=nobody"), {}, {}, false);
     EXPECT_EQ(page.status, 400);
     EXPECT_TRUE(page.Text().contains(QLatin1String("AADSTS700016")));
+}
+
+TEST_F(IdentityTest, AChallengedCodeIsRedeemedOnlyWithItsVerifier)
+{
+    const QString redirect = m_Fixture.Origin() + QStringLiteral("/common/oauth2/nativeclient");
+    const QString verifier = QStringLiteral("dBjftJeZ4CVP-mB92K27uhbUJU1p1r_wW1gFWFOEjXk");
+    auto challenged = [&](const char* challenge, const char* method) {
+        return Authorize(QStringLiteral("/common/oauth2/v2.0/authorize?code_challenge=%1&code_challenge_method=%2")
+                             .arg(QLatin1String(challenge), QLatin1String(method)),
+            redirect);
+    };
+    auto redeem = [&](const QString& code, const QString& with) {
+        return Token(QStringLiteral("/common/oauth2/v2.0/token"),
+            FormOf({{"grant_type", QStringLiteral("authorization_code")}, {"client_id", kGraphClient}, {"code", code},
+                {"redirect_uri", redirect}, {"code_verifier", with}}));
+    };
+    const char* s256 = "E9Melhoa2OwvFrEMTJguCHaoeK1t8URWbuGJSstw-cM";
+    for (const QString& wrong : {verifier + QLatin1Char('x'), QString()}) {
+        const MHttpResponse refused = redeem(challenged(s256, "S256"), wrong);
+        EXPECT_EQ(refused.status, 400);
+        EXPECT_EQ(Json(refused).value(QLatin1String("error")).toString(), QStringLiteral("invalid_grant"));
+    }
+    EXPECT_EQ(redeem(challenged(s256, "S256"), verifier).status, 200);
+    EXPECT_EQ(redeem(challenged("plain-verifier-of-forty-three-characters-ok", "plain"),
+                  QStringLiteral("plain-verifier-of-forty-three-characters-ok"))
+                  .status,
+        200);
 }
 
 TEST_F(IdentityTest, ConsumerServiceAnswersWithUserIdAndSignsOutToItsDesktopPage)

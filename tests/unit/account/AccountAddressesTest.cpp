@@ -13,6 +13,18 @@ QString S(const char* s)
     return QString::fromUtf8(s);
 }
 
+// Application ids as a user's settings give them: none is built in.
+const char* kGraphId = "3f6c2a71-9d4e-4b8a-a1c5-7e20d9b64f13";
+const char* kOneNoteId = "b82e5d40-6a17-4c93-8f2e-1d9a7c35e608";
+
+void GiveIds(MAccount& account)
+{
+    MEndpoints endpoints = account.Endpoints();
+    endpoints.clientIdGraph = QString::fromLatin1(kGraphId);
+    endpoints.clientIdOneNote = QString::fromLatin1(kOneNoteId);
+    account.setEndpoints(endpoints);
+}
+
 const char* kGraphScopesEncoded = "offline_access%20User.Read%20Files.ReadWrite.All%20Notes.Create%20Notes.ReadWrite%20"
                                   "Notes.ReadWrite.All";
 
@@ -52,6 +64,8 @@ TEST(AccountDescription, EveryType)
 TEST(AccountAddresses, PersonalAccount)
 {
     MAccount account;
+    EXPECT_EQ(account.GetAPIClientID(MAccount::Personal), S(""));
+    GiveIds(account);
     account.setMSAccountType(MAccount::Personal);
     EXPECT_EQ(account.GetLoginDomain(), S("https://login.microsoftonline.com"));
     EXPECT_EQ(account.GetLoginRedirectUrl(), S("https://login.live.com/oauth20_desktop.srf"));
@@ -85,6 +99,7 @@ TEST(AccountAddresses, WorkAccountsAddressTheUser)
 TEST(AccountAddresses, OneNotePersonalAccount)
 {
     MAccount account;
+    GiveIds(account);
     account.setMSAccountType(MAccount::OneNotePersonal);
     EXPECT_EQ(account.GetTokenUrl(), S("https://login.live.com/oauth20_token.srf"));
     EXPECT_EQ(account.GetAPIClientID(), S("b82e5d40-6a17-4c93-8f2e-1d9a7c35e608"));
