@@ -77,7 +77,8 @@ TEST(TextDecodeTest, WhatCannotBeReadAsTextFailsWithItsReason)
     EXPECT_FALSE(notUtf8.text.has_value());
     EXPECT_EQ(notUtf8.failure, MTextFailure::NotUtf8);
     // A picture named ".txt" is not turned into a page of gibberish.
-    const QByteArray png = QByteArray("\x89PNG\r\n\x1a\n\0\0\0\rIHDR\0\0\0\x10", 24) + QByteArray(200, '\x7f');
+    static constexpr char kPngStart[] = "\x89PNG\r\n\x1a\n\0\0\0\rIHDR\0\0\0\x10";
+    const QByteArray png = QByteArray(kPngStart, sizeof kPngStart - 1) + QByteArray(200, '\x7f');
     const MDecodedText binary = DecodeText(png, false);
     EXPECT_FALSE(binary.text.has_value());
     EXPECT_EQ(binary.failure, MTextFailure::NotText);
