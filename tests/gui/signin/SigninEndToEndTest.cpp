@@ -24,9 +24,8 @@
 #include <QUrlQuery>
 #include <QWebEnginePage>
 #include <QWebEngineView>
-#include <csignal>
-#include <cstdlib>
 #include <gtest/gtest.h>
+#include <memory>
 
 namespace {
 
@@ -60,12 +59,6 @@ public:
         m_Process.waitForFinished(3000);
     }
     bool Ok() const { return !m_Display.isEmpty(); }
-    // Ends the server's process without waiting for it (at the program's exit).
-    void Kill() const
-    {
-        if (m_Process.processId() > 0)
-            ::kill(pid_t(m_Process.processId()), SIGTERM);
-    }
     QString Display() const { return QLatin1Char(':') + m_Display; }
 
 private:
@@ -73,24 +66,46 @@ private:
     QString m_Display;
 };
 
-MXServer* XServer()
+// The X server and the application made on it, once for the process, ended in order when the tests
+// are done: the application first, whose destruction shuts the web engine's browser threads down,
+// then the server. A QApplication left alive at exit leaves those threads running while the process
+// tears its statics down and the display goes away under them, which crashed a run now and then.
+struct MGuiProcess
 {
-    static MXServer* server = [] {
-        auto* started = new MXServer();
-        // The application made on this server is never destroyed, and so neither is the server:
-        // without this, every run of the tests left an X server running.
-        std::atexit([] { XServer()->Kill(); });
-        return started;
-    }();
-    return server;
+    std::unique_ptr<MXServer> server;
+    std::unique_ptr<QApplication> app;
+};
+
+MGuiProcess& GuiProcess()
+{
+    static MGuiProcess process;
+    return process;
 }
+
+class MGuiProcessEnd : public ::testing::Environment
+{
+public:
+    void TearDown() override
+    {
+        MGuiProcess& process = GuiProcess();
+        if (process.app) {
+            QApplication::closeAllWindows();
+            QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+            process.app.reset();
+        }
+        process.server.reset();
+    }
+};
+[[maybe_unused]] ::testing::Environment* const kGuiProcessEnd = ::testing::AddGlobalTestEnvironment(new MGuiProcessEnd);
 
 QApplication* App()
 {
-    static QApplication* app = []() -> QApplication* {
-        if (!XServer()->Ok())
+    MGuiProcess& process = GuiProcess();
+    if (!process.server) {
+        process.server = std::make_unique<MXServer>();
+        if (!process.server->Ok())
             return nullptr;
-        qputenv("DISPLAY", XServer()->Display().toLatin1());
+        qputenv("DISPLAY", process.server->Display().toLatin1());
         qputenv("QT_QPA_PLATFORM", "xcb");
         qputenv("QTWEBENGINE_DISABLE_SANDBOX", "1");
         qputenv("QTWEBENGINE_CHROMIUM_FLAGS", "--disable-gpu --no-sandbox");
@@ -98,11 +113,10 @@ QApplication* App()
         static int argc = 1;
         static char name[] = "gui-signin";
         static char* argv[] = {name, nullptr};
-        auto* a = new QApplication(argc, argv);
-        a->setQuitOnLastWindowClosed(false);
-        return a;
-    }();
-    return app;
+        process.app = std::make_unique<QApplication>(argc, argv);
+        process.app->setQuitOnLastWindowClosed(false);
+    }
+    return process.app.get();
 }
 
 QString RunScript(QWebEngineView* view, const QString& script)
