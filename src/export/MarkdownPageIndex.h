@@ -18,7 +18,8 @@ public:
     // The export's file for a link target, relative to the export folder; nothing for a page
     // outside the export.
     std::optional<QString> FileFor(const QString& target) const;
-    // The page-path answer for the page written at `fromFile` (as MMarkdownTargets::pagePath wants it).
+    // The page-path answer for the page written at `fromFile` (as MMarkdownTargets::pagePath wants
+    // it). It reads the index, which must outlive it.
     std::function<std::optional<QString>(const QString&)> LinksFrom(const QString& fromFile) const;
 
 private:

@@ -52,5 +52,6 @@ struct MInlineStyle
 };
 MInlineStyle ParseInlineStyle(const QString& style);
 
-// The "list-style-type" and "position:absolute" offsets of a style attribute.
+// One property's value in a style attribute ("top" of "position:absolute;top:120px" is "120px");
+// "" when the style does not set it.
 QString StyleProperty(const QString& style, const QString& name);
