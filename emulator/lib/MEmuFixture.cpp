@@ -7,11 +7,12 @@
 //    "generatedNotebooks":{"count":20, "generatedSections":500, "generatedSectionGroups":{"count":2, ...}},
 //    "sharedNotebooks":[{"owner":"work", "name":"Team Notebook", "userRole":"Contributor"}],
 //    "files":[{"path":"Folder/Lost.onetmp", "size":2048}, {"folder":"Photos", "generatedFiles":230}]}]}
-// "limits" may set "childrenPageSize", "maxSimpleUploadBytes" and "copyMonitorPolls" (how often a
-// copy's monitor says "inProgress" before the copy is made). "itemLimit" is the large-library limit
-// (0: none): an account holding more OneNote items answers the expanded notebook list with 403/10008.
-// Big libraries need not be written out: a notebook or section group may add "generatedSections":N
-// (empty sections "Section 0001", ...) and "generatedSectionGroups":{"count":N, ...} (groups "Group 01",
+// "limits" may set "childrenPageSize", "maxSimpleUploadBytes", "copyMonitorPolls" (how often a
+// copy's monitor says "inProgress" before the copy is made) and "pageListSections" (over this many
+// sections the page list across sections is refused; 0, the default, for no limit). "itemLimit" is the large-library
+// limit (0: none): an account holding more OneNote items answers the expanded notebook list with 403/10008. Big
+// libraries need not be written out: a notebook or section group may add "generatedSections":N (empty sections "Section
+// 0001", ...) and "generatedSectionGroups":{"count":N, ...} (groups "Group 01",
 // ..., each filled by the rest of the object as a container of its own); an account may add
 // "generatedNotebooks":{"count":N, ...} (notebooks "Notebook 01", ..., filled the same way).
 // A section: {"name", "size", "pages":[{"title", "created", "body", "resources":[{"name", "mime",
@@ -233,6 +234,7 @@ std::optional<QString> MEmuState::LoadFixture(const QJsonObject& fixture)
     limits.childrenPageSize = l.value(QLatin1String("childrenPageSize")).toInt(limits.childrenPageSize);
     limits.maxSimpleUploadBytes = l.value(QLatin1String("maxSimpleUploadBytes")).toInteger(limits.maxSimpleUploadBytes);
     limits.copyMonitorPolls = l.value(QLatin1String("copyMonitorPolls")).toInt(limits.copyMonitorPolls);
+    limits.pageListSections = l.value(QLatin1String("pageListSections")).toInt(limits.pageListSections);
 
     Loader loader(*this);
     const QJsonArray accounts = fixture.value(QLatin1String("accounts")).toArray();

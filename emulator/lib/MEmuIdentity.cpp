@@ -580,6 +580,8 @@ bool HandleInspection(MEmulator::Impl& emu, const MEmuRequest& request, MEmuResp
         response = JsonAnswer(204, {});
     } else if (what.startsWith(QLatin1String("device/")) && request.method == QLatin1String("POST")) {
         response = DecideDevice(emu, what.mid(7), ParseForm(request.body));
+    } else if (what == QLatin1String("change-after-read") && request.method == QLatin1String("POST")) {
+        response = ChangeAfterRead(emu, request.body);
     } else if (what == QLatin1String("expire-tokens") && request.method == QLatin1String("POST")) {
         const std::lock_guard lock(emu.stateMutex);
         for (auto& [token, access] : emu.accessTokens)

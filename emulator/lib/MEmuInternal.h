@@ -180,6 +180,10 @@ bool HandleInspection(MEmulator::Impl& emu, const MEmuRequest& request, MEmuResp
 // rest of the path, `base` the interface root as the caller addressed it.
 MEmuResponse HandleOneNote(MEmulator::Impl& emu, MEmuAccount& account, const MEmuRequest& request,
     const QStringList& segments, const QString& base, bool legacy);
+// /_emulator/change-after-read, {"page":ID,"changes":[...]} (the changes as a PATCH of the page's
+// content sends them): made to the page right after its content is next read, as if someone edited it
+// online while the application read it. 204, or the error the PATCH would answer.
+MEmuResponse ChangeAfterRead(MEmulator::Impl& emu, const QByteArray& body);
 MEmuResponse HandleDrive(MEmulator::Impl& emu, MEmuAccount& account, const MEmuRequest& request,
     const QStringList& segments, const QString& base);
 MEmuResponse HandleDownload(MEmulator::Impl& emu, const MEmuRequest& request);

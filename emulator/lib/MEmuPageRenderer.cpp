@@ -65,13 +65,27 @@ bool GetsId(const QString& name)
 class Renderer
 {
 public:
-    Renderer(MEmuState& state, MEmuPage& page, const std::map<QString, MEmuPart>& parts)
+    // A page is rendered whole with a GUID of its own; a fragment (the content of a change to a page)
+    // continues the page's ids, so that an element's id stays unique on the page.
+    enum Mode { WholePage, Fragment };
+
+    Renderer(MEmuState& state, MEmuPage& page, const std::map<QString, MEmuPart>& parts, Mode mode)
         : m_State(state)
         , m_Page(page)
         , m_Parts(parts)
-        , m_Guid(state.NewGuid().toLower())
+        , m_Mode(mode)
     {
-        m_Page.guid = m_Guid;
+        if (mode == WholePage || m_Page.guid.isEmpty())
+            m_Page.guid = state.NewGuid().toLower();
+        m_Guid = m_Page.guid;
+    }
+
+    std::optional<MEmuError> Children(const xmlNode* parent, QByteArray& out)
+    {
+        for (const xmlNode* n = parent ? parent->children : nullptr; n; n = n->next)
+            if (auto error = Node(n, out, 0))
+                return error;
+        return m_Error;
     }
 
     std::optional<MEmuError> Body(const xmlNode* body, QByteArray& out)
@@ -147,9 +161,11 @@ private:
         return std::nullopt;
     }
 
-    // Input ids are the caller's; the service keeps them as data-id.
-    static void CopyAttributes(
-        const xmlNode* n, std::vector<std::pair<QString, QString>>& out, const QSet<QString>& skip)
+    // Input ids are the caller's: page creation keeps them as data-id; a change to a page drops them,
+    // as the documentation of page updates says ("The API discards all id values that are defined in
+    // the input HTML").
+    void CopyAttributes(
+        const xmlNode* n, std::vector<std::pair<QString, QString>>& out, const QSet<QString>& skip) const
     {
         for (const xmlAttr* a = n->properties; a; a = a->next) {
             QString key = QString::fromUtf8(reinterpret_cast<const char*>(a->name)).toLower();
@@ -157,7 +173,7 @@ private:
                 continue;
             const QString value = Attribute(n, reinterpret_cast<const char*>(a->name));
             if (key == QLatin1String("id")) {
-                if (Attribute(n, "data-id").isEmpty())
+                if (m_Mode == WholePage && Attribute(n, "data-id").isEmpty())
                     out.emplace_back(QStringLiteral("data-id"), value);
                 continue;
             }
@@ -237,6 +253,7 @@ private:
     MEmuState& m_State;
     MEmuPage& m_Page;
     const std::map<QString, MEmuPart>& m_Parts;
+    Mode m_Mode;
     QString m_Guid;
     std::optional<MEmuError> m_Error;
 };
@@ -329,13 +346,28 @@ std::optional<MEmuError> RenderPage(
             if (created.isValid())
                 page.created = created;
         }
-    Renderer renderer(state, page, parts);
+    Renderer renderer(state, page, parts, Renderer::WholePage);
     QByteArray body;
     if (auto error = renderer.Body(FindElement(root, "body"), body))
         return error;
     page.html = Head(page) + "\t<body data-absolute-enabled=\"true\" style=\"font-family:Calibri;font-size:11pt\">\n"
         + body + "\t</body>\n</html>\n";
     return std::nullopt;
+}
+
+std::optional<MEmuError> RenderFragment(MEmuState& state, MEmuPage& page, const QByteArray& inputHtml,
+    const std::map<QString, MEmuPart>& parts, QByteArray& out)
+{
+    if (inputHtml.trimmed().isEmpty())
+        return std::nullopt;
+    // libxml2 puts a fragment into html and body elements of its own.
+    DocPtr doc(htmlReadMemory(inputHtml.constData(), int(inputHtml.size()), nullptr, "UTF-8",
+                   HTML_PARSE_RECOVER | HTML_PARSE_NOERROR | HTML_PARSE_NOWARNING | HTML_PARSE_NONET),
+        &xmlFreeDoc);
+    if (!doc)
+        return MEmuError {400, QStringLiteral("20121"), QStringLiteral("The content of a change could not be read.")};
+    Renderer renderer(state, page, parts, Renderer::Fragment);
+    return renderer.Children(FindElement(xmlDocGetRootElement(doc.get()), "body"), out);
 }
 
 void ReplaceRenderedTitle(MEmuPage& page, const QString& title)

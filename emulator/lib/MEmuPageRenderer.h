@@ -32,6 +32,12 @@ struct MEmuError
 std::optional<MEmuError> RenderPage(
     MEmuState& state, MEmuPage& page, const QByteArray& inputHtml, const std::map<QString, MEmuPart>& parts);
 
+// Renders the HTML content of a change to a rendered page (a PATCH of its content) into `out`, in the
+// page's output form: its elements get ids that continue the page's numbering, the ids the input gives
+// are dropped, images and attachments become resources.
+std::optional<MEmuError> RenderFragment(MEmuState& state, MEmuPage& page, const QByteArray& inputHtml,
+    const std::map<QString, MEmuPart>& parts, QByteArray& out);
+
 // Replaces the title of a rendered page.
 void ReplaceRenderedTitle(MEmuPage& page, const QString& title);
 

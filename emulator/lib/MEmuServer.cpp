@@ -698,6 +698,16 @@ void MEmulator::SetItemLimit(qint64 items)
     m_Impl->state.limits.oneNoteItems = std::max<qint64>(items, 0);
 }
 
+std::optional<QString> MEmulator::ChangePageAfterRead(const QString& pageId, const QByteArray& changes)
+{
+    MJsonWriter w;
+    w.BeginObject().Field("page", pageId).Key("changes").Raw(changes).EndObject();
+    const MEmuResponse answer = ChangeAfterRead(*m_Impl, w.Text());
+    if (answer.status == 204)
+        return std::nullopt;
+    return QString::fromUtf8(answer.body);
+}
+
 QJsonObject LoadFixtureFile(const QString& path, QString* error)
 {
     QFile file(path);

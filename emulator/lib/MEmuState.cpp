@@ -143,6 +143,26 @@ MEmuResource& MEmuState::AddResource(const QString& mime, const QByteArray& byte
     return m_Resources.emplace(id, std::move(resource)).first->second;
 }
 
+void MEmuState::PageWritten(MEmuPage& page)
+{
+    page.modified = std::max(now(), page.modified.addMSecs(1));
+    if (MEmuItem* section = Item(page.sectionItemId))
+        section->modified = std::max(section->modified, page.modified);
+}
+
+void MEmuState::RemovePage(const QString& pageId)
+{
+    auto found = m_Pages.find(pageId);
+    if (found == m_Pages.end())
+        return;
+    if (MEmuItem* section = Item(found->second.sectionItemId)) {
+        std::erase(section->pages, pageId);
+        section->modified = std::max(now(), section->modified.addMSecs(1));
+    }
+    changesAfterRead.erase(pageId);
+    m_Pages.erase(found);
+}
+
 MEmuItem& MEmuState::CopyItem(const QString& itemId, const QString& newParentId, const QString& newName)
 {
     const MEmuItem source = *Item(itemId); // copied: AddItem may rehash the map
@@ -271,6 +291,7 @@ QByteArray MEmuState::ToJson() const
                 .Field("id", page.id)
                 .Field("title", page.title)
                 .Field("created", page.created.toString(Qt::ISODate))
+                .Field("modified", page.modified.toString(Qt::ISODateWithMs))
                 .Field("html", QString::fromUtf8(page.html))
                 .EndObject();
         }

@@ -4,6 +4,7 @@
 
 #include <QByteArray>
 #include <QDateTime>
+#include <QJsonArray>
 #include <QJsonObject>
 #include <QString>
 #include <map>
@@ -90,6 +91,9 @@ struct MEmuLimits
     // "10008". 0: no limit.
     qint64 oneNoteItems = kDocumentedOneNoteItems;
     static constexpr qint64 kDocumentedOneNoteItems = 5000;
+    // The page list across sections (…/onenote/pages) is refused with the documented code 20266 for
+    // an account with more sections than this; the documentation names no number. 0: no limit.
+    int pageListSections = 0;
 };
 
 class MEmuState
@@ -113,6 +117,11 @@ public:
     // Adds a page rendered from the HTML and parts given (see MEmuPageRenderer).
     MEmuPage& AddPage(const QString& sectionItemId, const QString& title, const QDateTime& created);
     MEmuResource& AddResource(const QString& mime, const QByteArray& bytes);
+    // A page was written: its lastModifiedDateTime moves on, by a millisecond at least (listings show
+    // milliseconds, and two writes within one must still read as two), and its section's with it.
+    void PageWritten(MEmuPage& page);
+    // Takes a page out of its section for good.
+    void RemovePage(const QString& pageId);
     // A deep copy of a drive item under another parent (pages and resources included).
     MEmuItem& CopyItem(const QString& itemId, const QString& newParentId, const QString& newName);
 
@@ -146,6 +155,9 @@ public:
     qint64 deviceInterval = 5; // the seconds a device-code client is told to wait between polls
     QString makerVersion = QStringLiteral("1.0.0.0");
     MEmuThrottle throttle; // the request limits; off unless the fixture or the command line sets them
+    // Changes a test asked to be made to a page "online" right after its content is next read (as if
+    // someone edited it while the application read it), by page id: the PATCH form of changes.
+    std::map<QString, QJsonArray> changesAfterRead;
     QDateTime now() const; // the fixed creation time of fixture items is not needed: real time serves
 
     // Everything as one JSON document (for /_emulator/state and --state-out).

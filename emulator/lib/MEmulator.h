@@ -104,6 +104,10 @@ public:
     // Sets the large-library limit: over this many OneNote items the expanded notebook list answers
     // 403 with code "10008"; 0 for none.
     void SetItemLimit(qint64 items);
+    // Makes the changes (a JSON array as a PATCH of page content sends it) to the page right after
+    // its content is next read, as if someone edited it online during the read; an error text when
+    // the page is unknown or cannot take them.
+    std::optional<QString> ChangePageAfterRead(const QString& pageId, const QByteArray& changes);
 
     struct Impl;
 
