@@ -34,6 +34,10 @@ struct MEndpoints
     static QString HostOf(const QString& origin);
 };
 
+// The account id in a notebook's client link: the first path segment on the consumer OneDrive
+// document host (`documentsHost`, a host name such as "d.docs.live.net"), else the second.
+QString AccountIdFromClientUrl(const QString& clientUrl, const QString& documentsHost);
+
 // What a token answer holds; each field is null when the answer does not hold it (an error answer,
 // a text that is not JSON). `expiresIn` is absent when the answer has no lifetime field.
 struct MTokenAnswer

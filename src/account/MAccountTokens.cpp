@@ -3,10 +3,10 @@
 
 #include "MAccount.h"
 
-#include "model/MOLONUtils.h"
-#include "service/AnswerJson.h"
-#include "service/ServiceCall.h"
-#include "service/ServiceText.h"
+#include "AuthorizedCall.h"
+#include "net/AnswerJson.h"
+#include "net/ServiceRequest.h"
+#include "net/ServiceText.h"
 #include "util/MClock.h"
 #include "util/MSleeper.h"
 #include "util/MessageBox.h"

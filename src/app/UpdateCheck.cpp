@@ -3,7 +3,7 @@
 #include "GlobalSettings.h"
 #include "MConfig.h"
 #include "PrivateFiles.h"
-#include "service/MHttpClient.h"
+#include "net/MHttpClient.h"
 #include "util/IdleTime.h"
 #include "util/MClock.h"
 #include "util/MessageBox.h"

@@ -6,7 +6,7 @@
 #include "app/AppPaths.h"
 #include "app/MStrings.h"
 #include "model/MOLONUtils.h"
-#include "service/MRequestBudget.h"
+#include "net/MRequestBudget.h"
 #include "util/MessageBox.h"
 
 #include <QCoreApplication>

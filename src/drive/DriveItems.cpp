@@ -1,9 +1,9 @@
 #include "DriveItems.h"
 
 #include "account/MAccount.h"
-#include "service/AnswerJson.h"
+#include "net/AnswerJson.h"
+#include "net/ServiceText.h"
 #include "service/MOLODUtils.h"
-#include "service/ServiceText.h"
 #include "util/TextUtils.h"
 
 #include <QJsonArray>

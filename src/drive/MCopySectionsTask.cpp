@@ -4,8 +4,8 @@
 #include "account/MAccount.h"
 #include "app/Log.h"
 #include "app/MStrings.h"
+#include "net/ServiceRequest.h"
 #include "service/MOLODUtils.h"
-#include "service/ServiceCall.h"
 
 #include <QJsonDocument>
 #include <QJsonObject>

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "model/MONObject.h"
-#include "service/MHttpClient.h"
+#include "net/MHttpClient.h"
 #include "service/MServiceSession.h"
 #include "tasks/MTaskContext.h"
 #include "tasks/TaskTexts.h"

@@ -3,9 +3,9 @@
 #include "account/MAccount.h"
 #include "app/MStrings.h"
 #include "export/ResourceDownload.h"
-#include "service/AnswerJson.h"
+#include "net/AnswerJson.h"
+#include "net/ServiceRequest.h"
 #include "service/MOLODUtils.h"
-#include "service/ServiceCall.h"
 #include "util/FileUtils.h"
 #include "util/TextUtils.h"
 

@@ -1,6 +1,6 @@
 #include "MFolderListing.h"
 
-#include "service/AnswerJson.h"
+#include "net/AnswerJson.h"
 #include "service/MOLODUtils.h"
 
 #include <QJsonArray>

@@ -1,7 +1,7 @@
 #include "MSectionSizeTask.h"
 
 #include "app/MStrings.h"
-#include "service/AnswerJson.h"
+#include "net/AnswerJson.h"
 #include "service/MOLODUtils.h"
 #include "util/TextUtils.h"
 

@@ -4,8 +4,8 @@
 #include "account/MAccount.h"
 #include "app/MStrings.h"
 #include "app/PrivateFiles.h"
-#include "service/AnswerJson.h"
-#include "service/ServiceCall.h"
+#include "net/AnswerJson.h"
+#include "net/ServiceRequest.h"
 #include "util/FileUtils.h"
 #include "util/MessageBox.h"
 

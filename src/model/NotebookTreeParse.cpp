@@ -5,7 +5,7 @@
 
 #include "MONObject.h"
 #include "account/MAccount.h"
-#include "service/AnswerJson.h"
+#include "net/AnswerJson.h"
 
 #include <QJsonArray>
 

@@ -4,7 +4,7 @@
 #include "app/Log.h"
 #include "app/MStrings.h"
 #include "model/MONObject.h"
-#include "service/ServiceCall.h"
+#include "net/ServiceRequest.h"
 #include "util/HtmlText.h"
 #include "util/TextUtils.h"
 

@@ -3,7 +3,7 @@
 #include "account/MAccount.h"
 #include "app/MStrings.h"
 #include "export/ResourceDownload.h"
-#include "service/ServiceCall.h"
+#include "net/ServiceRequest.h"
 #include "util/FileUtils.h"
 
 #include <QFileInfo>

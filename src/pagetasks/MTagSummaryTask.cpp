@@ -4,7 +4,7 @@
 #include "app/MStrings.h"
 #include "model/MOLONUtils.h"
 #include "model/MONObject.h"
-#include "service/AnswerJson.h"
+#include "net/AnswerJson.h"
 #include "tasks/MPageWalker.h"
 #include "tasks/PageRequest.h"
 #include "util/TextEscape.h"

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "MHttpClient.h"
+#include "net/MHttpClient.h"
 
 #include <QJsonArray>
 #include <QJsonObject>

@@ -6,8 +6,7 @@
 #include "app/Log.h"
 #include "app/MStrings.h"
 #include "model/MONObject.h"
-#include "service/MRequestBudget.h"
-#include "service/ServiceCall.h"
+#include "net/MRequestBudget.h"
 #include "util/MSleeper.h"
 
 namespace {

@@ -3,7 +3,7 @@
 #include "MPageList.h"
 #include "MPagePolicy.h"
 #include "MTaskContext.h"
-#include "service/MHttpClient.h"
+#include "net/MHttpClient.h"
 #include "service/MServiceSession.h"
 
 #include <QString>

@@ -3,14 +3,14 @@
 #include "RecordingMessageBox.h"
 #include "ServiceFixture.h"
 #include "TempDir.h"
+#include "account/AuthorizedCall.h"
 #include "app/MConfig.h"
 #include "app/MStrings.h"
 #include "model/MNotebookTree.h"
-#include "service/AnswerJson.h"
-#include "service/MHttpClient.h"
+#include "net/AnswerJson.h"
+#include "net/MHttpClient.h"
 #include "service/MOLODUtils.h"
 #include "service/MServiceSession.h"
-#include "service/ServiceCall.h"
 
 #include <QElapsedTimer>
 #include <QJsonArray>

@@ -6,9 +6,9 @@
 #include "app/GlobalSettings.h"
 #include "export/MExportTask.h"
 #include "import/EvernoteImport.h"
-#include "service/MHttpClient.h"
+#include "net/MHttpClient.h"
+#include "net/MRequestBudget.h"
 #include "service/MOLODUtils.h"
-#include "service/MRequestBudget.h"
 
 #include <QDir>
 #include <QElapsedTimer>

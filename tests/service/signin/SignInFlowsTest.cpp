@@ -7,7 +7,7 @@
 #include "Signin.h"
 #include "app/AppPaths.h"
 #include "app/MConfig.h"
-#include "service/MHttpClient.h"
+#include "net/MHttpClient.h"
 #include "util/MSleeper.h"
 
 #include <QJsonArray>

@@ -8,7 +8,7 @@
 #include "drive/MFolderListing.h"
 #include "model/MNotebookTree.h"
 #include "model/MONObject.h"
-#include "service/AnswerJson.h"
+#include "net/AnswerJson.h"
 #include "service/MServiceSession.h"
 #include "tasks/ContainerRequest.h"
 #include "tasks/MPageList.h"
