@@ -1,11 +1,12 @@
 #include "MCopySectionsTask.h"
 
 #include "DriveItems.h"
+#include "MOLODUtils.h"
 #include "account/MAccount.h"
 #include "app/Log.h"
 #include "app/MStrings.h"
 #include "net/ServiceRequest.h"
-#include "service/MOLODUtils.h"
+#include "service/OneDriveReads.h"
 
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -56,7 +57,7 @@ void MCopySectionsTask::ThreadViewRun()
     RefreshTokens();
     const MONObject* target = MONObject::GetObjectByObjId(m_TargetId, m_Context.tree.get());
     QString failure;
-    const QString t = MOLODUtils::ConvertOneNoteAPIID2OneDriveID_Really(m_Session, m_TargetId, &failure);
+    const QString t = DriveItemIdFromOneNoteId(m_Session, m_TargetId, &failure);
     MONObject* result = m_Tree.addSubObject(target ? target->objType : quint64(MONObject::Notebook), t,
         target ? target->name : m_TargetId, {}, {}, {}, {}, {}, {}, {});
     ShowOutline(true);
@@ -64,7 +65,7 @@ void MCopySectionsTask::ThreadViewRun()
 
     std::optional<QByteArray> children;
     if (!t.isEmpty())
-        children = MOLODUtils::GetAOneDriveFolderChildrenJson(m_Session, t, {}, &failure);
+        children = GetAOneDriveFolderChildrenJson(m_Session, t, &failure);
     if (!children) {
         // Without the target's folder nothing can be copied: said on its row, not passed over.
         result->strValue = failure.isEmpty() ? NotFound() : failure;
@@ -137,7 +138,7 @@ void MCopySectionsTask::CopyGroup(
     } else {
         // A folder of that name is there (perhaps in another case): the group's sections join it.
         node->intValue = MDriveStatus::kTwo;
-        children = MOLODUtils::GetAOneDriveFolderChildrenJson(m_Session, existing, {}, &failure);
+        children = GetAOneDriveFolderChildrenJson(m_Session, existing, &failure);
         if (children) {
             outcome = MItemOutcome::Reused;
         } else {
@@ -174,7 +175,7 @@ void MCopySectionsTask::CopySection(
     const MONObject& section, MONObject& resultParent, MFolderListing& listing, const QString& path)
 {
     QString failure;
-    const QString s = MOLODUtils::ConvertOneNoteAPIID2OneDriveID_Really(m_Session, section.objId, &failure);
+    const QString s = DriveItemIdFromOneNoteId(m_Session, section.objId, &failure);
     const QString n = listing.UniqueSectionFileName(section.name);
     MONObject* node = resultParent.addSubObject(MONObject::Section, {}, section.name, {}, {}, {}, {}, {}, {}, {});
     const qint64 row = BeginItem(path);

@@ -5,7 +5,7 @@
 #include "export/ResourceDownload.h"
 #include "net/AnswerJson.h"
 #include "net/ServiceRequest.h"
-#include "service/MOLODUtils.h"
+#include "service/OneDriveReads.h"
 #include "util/FileUtils.h"
 #include "util/TextUtils.h"
 
@@ -78,7 +78,7 @@ void MFindLostTask::SearchIn_OneDrive()
     }
     ShowStatus(RootStatus());
     QString failure;
-    const std::optional<QByteArray> body = MOLODUtils::GetOneDriveRootChildrenJson(m_Session, {}, &failure);
+    const std::optional<QByteArray> body = GetOneDriveRootChildrenJson(m_Session, &failure);
     if (!body) {
         ListingFailed(RootStatus(), failure);
         return;
@@ -123,8 +123,7 @@ void MFindLostTask::SearchIn_AFolder(const QString& folderId, const QString& pat
     const QString shown = GetStringBetween(path, QStringLiteral("root:"), QString());
     ShowStatus(shown);
     QString failure;
-    const std::optional<QByteArray> body
-        = MOLODUtils::GetAOneDriveFolderChildrenJson(m_Session, folderId, {}, &failure);
+    const std::optional<QByteArray> body = GetAOneDriveFolderChildrenJson(m_Session, folderId, &failure);
     if (!body) {
         if (Running())
             ListingFailed(shown, failure);

@@ -1,10 +1,11 @@
 #include "MRestoreTask.h"
 
+#include "MOLODUtils.h"
 #include "RestoreTree.h"
 #include "account/MAccount.h"
 #include "app/Log.h"
 #include "app/MStrings.h"
-#include "service/MOLODUtils.h"
+#include "service/OneDriveReads.h"
 #include "util/Formats.h"
 
 #include <QFileInfo>
@@ -48,11 +49,11 @@ void MRestoreTask::ThreadViewRun()
     MONObject& target = *m_Tree.child(0);
     ShowOutline(true);
     QString failure;
-    const QString t = MOLODUtils::ConvertOneNoteAPIID2OneDriveID_Really(m_Session, target.contentUrl, &failure);
+    const QString t = DriveItemIdFromOneNoteId(m_Session, target.contentUrl, &failure);
     std::optional<QByteArray> children;
     if (!t.isEmpty()) {
         target.objId = t;
-        children = MOLODUtils::GetAOneDriveFolderChildrenJson(m_Session, t, {}, &failure);
+        children = GetAOneDriveFolderChildrenJson(m_Session, t, &failure);
     }
     if (!children) {
         // Without the target's folder nothing can be restored: said on its row, not passed over.
@@ -120,7 +121,7 @@ void MRestoreTask::RestoreFolder(MONObject& folder, MONObject& parent, MFolderLi
         folder.objId = existing;
         folder.strValue = Localized("strExists");
         folder.intValue = MDriveStatus::kTwo;
-        children = MOLODUtils::GetAOneDriveFolderChildrenJson(m_Session, existing, {}, &failure);
+        children = GetAOneDriveFolderChildrenJson(m_Session, existing, &failure);
         outcome = MItemOutcome::Reused;
         if (!children) {
             folder.strValue = failure;

@@ -2,7 +2,7 @@
 
 #include "app/MStrings.h"
 #include "net/AnswerJson.h"
-#include "service/MOLODUtils.h"
+#include "service/OneDriveReads.h"
 #include "util/TextUtils.h"
 
 #include <QJsonObject>
@@ -74,11 +74,11 @@ void MSectionSizeTask::SizeNotebook(const MONObject& notebook, MONObject& viewPa
         return;
     }
     // One read gives both the id OneDrive confirms and the size.
-    const QString driveId = MOLODUtils::ConvertOneNoteAPIID2OneDriveID(notebook.objId);
+    const QString driveId = OneNoteIdDrivePart(notebook.objId);
     QString failure;
     std::optional<QByteArray> info;
     if (!driveId.isEmpty())
-        info = MOLODUtils::GetAOneDriveItemInfoJson(m_Session, driveId, true, {}, &failure);
+        info = GetAOneDriveItemInfoJson(m_Session, driveId, &failure);
     const QJsonObject item = info ? AnswerObject(*info).value_or(QJsonObject()) : QJsonObject();
     const QString id = item.value(QLatin1String("id")).toString();
     if (id.isEmpty()) {
@@ -101,7 +101,7 @@ void MSectionSizeTask::SizeNotebook(const MONObject& notebook, MONObject& viewPa
     ShowOutline();
     ShowProgress(++m_Done, m_Total);
     ShowStatus(QStringLiteral("%1 ...").arg(path));
-    const std::optional<QByteArray> children = MOLODUtils::GetAOneDriveFolderChildrenJson(m_Session, id, {}, &failure);
+    const std::optional<QByteArray> children = GetAOneDriveFolderChildrenJson(m_Session, id, &failure);
     if (children) {
         const MFolderListing listing = MFolderListing::FromJson(*children);
         ListSectionSize_NB_SG_S(notebook, *row, &listing, path);
@@ -135,7 +135,7 @@ void MSectionSizeTask::SizeInListing(
     if (!group || id.isEmpty())
         return;
     QString failure;
-    const std::optional<QByteArray> children = MOLODUtils::GetAOneDriveFolderChildrenJson(m_Session, id, {}, &failure);
+    const std::optional<QByteArray> children = GetAOneDriveFolderChildrenJson(m_Session, id, &failure);
     if (children) {
         const MFolderListing inner = MFolderListing::FromJson(*children);
         ListSectionSize_NB_SG_S(child, *row, &inner, path);

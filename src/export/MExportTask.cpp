@@ -8,7 +8,7 @@
 #include "model/MONObject.h"
 #include "net/ServiceRequest.h"
 #include "net/ServiceText.h"
-#include "service/MOLODUtils.h"
+#include "service/OneDriveReads.h"
 #include "util/FileUtils.h"
 #include "util/Formats.h"
 #include "util/TextUtils.h"
@@ -282,7 +282,7 @@ QString MExportTask::get_OneDriveFile_DownloadUrl(const QString& sectionId, qint
     }
     ShowToUI(QStringLiteral("Get Url"));
     QString itemFailure;
-    const QString itemId = MOLODUtils::ConvertOneNoteAPIID2OneDriveID_Really(m_Session, sectionId, &itemFailure);
+    const QString itemId = DriveItemIdFromOneNoteId(m_Session, sectionId, &itemFailure);
     if (itemId.isEmpty()) {
         ShowToUI(QStringLiteral("Get url failure"));
         if (failure)

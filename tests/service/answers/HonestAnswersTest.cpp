@@ -8,7 +8,7 @@
 #include "import/EvernoteImport.h"
 #include "net/MHttpClient.h"
 #include "net/MRequestBudget.h"
-#include "service/MOLODUtils.h"
+#include "service/OneDriveReads.h"
 
 #include <QDir>
 #include <QElapsedTimer>
@@ -242,8 +242,7 @@ TEST_F(HonestAnswers, ABadOneDriveReadIsNoItemAndSaysWhy)
         std::optional<QByteArray> item;
         OnWorker([&] {
             MServiceSession session(*account);
-            item = MOLODUtils::GetAOneDriveItemInfoJson(
-                session, MOLODUtils::ConvertOneNoteAPIID2OneDriveID(costs->objId), true, {}, &failure);
+            item = GetAOneDriveItemInfoJson(session, OneNoteIdDrivePart(costs->objId), &failure);
         });
         EXPECT_FALSE(item.has_value());
         EXPECT_TRUE(failure.startsWith(QLatin1String(bad.reason))) << qPrintable(failure);
