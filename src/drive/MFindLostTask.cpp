@@ -2,10 +2,10 @@
 
 #include "account/MAccount.h"
 #include "app/MStrings.h"
-#include "export/ResourceDownload.h"
 #include "net/AnswerJson.h"
 #include "net/ServiceRequest.h"
 #include "service/OneDriveReads.h"
+#include "tasks/ResourceDownload.h"
 #include "util/FileUtils.h"
 #include "util/TextUtils.h"
 

@@ -2,13 +2,13 @@
 
 #include "LocalHtml.h"
 #include "PageText.h"
-#include "ResourceDownload.h"
 #include "account/MAccount.h"
 #include "app/MStrings.h"
 #include "model/MONObject.h"
 #include "net/ServiceRequest.h"
 #include "net/ServiceText.h"
 #include "service/OneDriveReads.h"
+#include "tasks/ResourceDownload.h"
 #include "util/FileUtils.h"
 #include "util/Formats.h"
 #include "util/TextUtils.h"
@@ -211,7 +211,7 @@ QString MExportTask::PageContent(const MPageEntry& page, const QString& html, co
     MLocalHtmlConverter converter(iconOrigin, [this](const QString& url, const QString& file) {
         RefreshTokens();
         QString failure;
-        const bool saved = DownloadAttachment(url, file, &failure);
+        const bool saved = DownloadAttachment(m_Session, url, file, &failure);
         if (!saved) {
             ++m_PageResourcesFailed;
             if (m_ResourceFailure.isEmpty())
@@ -223,23 +223,6 @@ QString MExportTask::PageContent(const MPageEntry& page, const QString& html, co
     const QString result = converter.ConvertOnlineHtml2LocalHtml(link, html, path);
     m_ResourcesFailed += converter.DownloadsFailed();
     return result;
-}
-
-bool MExportTask::DownloadAttachment(const QString& url, const QString& downloadedFileName, QString* failure)
-{
-    const MAccount& account = *m_Context.account;
-    if (account.OnlineOneNoteAccessToken().isEmpty() || account.UserId().isEmpty()) {
-        if (failure)
-            *failure = Localized("reasonNotSignedIn");
-        return false;
-    }
-    MServiceSession::Options options;
-    const MDownloadOutcome outcome
-        = DownloadToFile(ServiceRequestEncoded("GET", url, kDownloadTimeout), downloadedFileName,
-            [&](const MHttpRequest& request) { return m_Session.Send(request, MExpect::Bytes, options); });
-    if (failure)
-        *failure = outcome.reason;
-    return outcome.saved;
 }
 
 void MExportTask::backupFromOneDrive(const MONObject& section, const QString& exportFolder)

@@ -48,7 +48,6 @@ public:
     // The section file's download address and size, or "" (`failure` says why).
     QString get_OneDriveFile_DownloadUrl(const QString& sectionId, qint64& fileSize, QString* failure = nullptr);
     bool downloadOneDriveFile(const QString& downloadUrl, const QString& downloadFileName, QString* failure = nullptr);
-    bool DownloadAttachment(const QString& url, const QString& downloadedFileName, QString* failure = nullptr);
 
     qint64 ExportFilesCount() const { return m_ExportFilesCount; }
     qint64 PagesDone() const { return m_PagesDone; }

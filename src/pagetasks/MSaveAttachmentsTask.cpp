@@ -2,15 +2,12 @@
 
 #include "account/MAccount.h"
 #include "app/MStrings.h"
-#include "export/ResourceDownload.h"
-#include "net/ServiceRequest.h"
+#include "tasks/ResourceDownload.h"
 #include "util/FileUtils.h"
 
 #include <QFileInfo>
 
 namespace {
-
-constexpr int kDownloadTimeout = 30;
 
 // The first name not taken: "Page_a.pdf", "Page_a(1).pdf", ...
 QString FreePath(const QString& folder, const QString& fileName)
@@ -76,7 +73,7 @@ void MSaveAttachmentsTask::SaveItem(qsizetype index)
     m_Rows.BeginAt(index, path);
 
     QString failure;
-    const bool saved = DownloadAttachment(item.data, path, &failure);
+    const bool saved = DownloadAttachment(m_Session, item.data, path, &failure, MExistingFile::Keep);
     if (!saved && !Running() && failure == Localized("reasonStopped")) {
         item.outcome = MItemOutcome::Skipped;
         item.reason = failure;
@@ -90,22 +87,4 @@ void MSaveAttachmentsTask::SaveItem(qsizetype index)
     m_Rows.End(index, path, *item.outcome, item.reason, item.savedPath);
     if (m_Context.reporter)
         m_Context.reporter->ShowStatus(item.status);
-}
-
-bool MSaveAttachmentsTask::DownloadAttachment(const QString& url, const QString& path, QString* failure)
-{
-    const MAccount& account = *m_Context.account;
-    if (account.OnlineOneNoteAccessToken().isEmpty() || account.UserId().isEmpty()) {
-        if (failure)
-            *failure = Localized("reasonNotSignedIn");
-        return false;
-    }
-    MServiceSession::Options options;
-    const MDownloadOutcome outcome = DownloadToFile(
-        ServiceRequestEncoded("GET", url, kDownloadTimeout), path,
-        [&](const MHttpRequest& request) { return m_Session.Send(request, MExpect::Bytes, options); }, -1,
-        MExistingFile::Keep);
-    if (failure)
-        *failure = outcome.reason;
-    return outcome.saved;
 }

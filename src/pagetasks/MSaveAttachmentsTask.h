@@ -21,9 +21,6 @@ public:
 
     void ThreadRun();
 
-    // The file at `url` into `path`; false (with the reason) when it was not saved whole.
-    bool DownloadAttachment(const QString& url, const QString& path, QString* failure = nullptr);
-
     // The items with what the save made of them.
     const QList<MAAttachment>& Items() const { return m_Items; }
     const MRunRows& Rows() const { return m_Rows; }

@@ -1,9 +1,9 @@
 #include "MSearchTask.h"
 
 #include "app/MStrings.h"
-#include "export/PageXml.h"
 #include "model/MOLONUtils.h"
 #include "model/MONObject.h"
+#include "tasks/PageXml.h"
 #include "util/HtmlText.h"
 #include "util/TextUtils.h"
 
