@@ -1,10 +1,10 @@
 #include "UpdateCheck.h"
 
-#include "GlobalSettings.h"
-#include "MConfig.h"
-#include "PrivateFiles.h"
+#include "IdleTime.h"
+#include "app/GlobalSettings.h"
+#include "app/MConfig.h"
+#include "app/PrivateFiles.h"
 #include "net/MHttpClient.h"
-#include "util/IdleTime.h"
 #include "util/MClock.h"
 #include "util/MessageBox.h"
 
