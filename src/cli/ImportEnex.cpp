@@ -43,7 +43,7 @@ bool LoadTree(MAccount& account, MONObject& root, bool mayFetch)
     const QString cache = AppPaths().notebookCache;
     if (!FileExists(cache) && !mayFetch)
         return false;
-    MNotebookTree tree(account, root, cache, &QuietTreeStatus());
+    MNotebookTree tree(account, root, cache, &QuietTreeReporter());
     const MTreeBuildResult result = tree.CreateNotebooksTree(false, false);
     return result.built && result.isList;
 }
@@ -103,7 +103,7 @@ int MCliImportEnex::Execute(const QCommandLineParser& parser)
         return kExitFailure;
     }
     if (!dryRun)
-        account.RefreshTokens(true);
+        RefreshTokensSayingFailure(account);
 
     // A preview needs no sign-in: without an outline to look in, the path itself names the target.
     MONObject root;

@@ -54,7 +54,7 @@ std::optional<QString> MCopySectionsTask::StartProblem(const MONObject* tree)
 
 void MCopySectionsTask::ThreadViewRun()
 {
-    RefreshTokens();
+    m_Context.RefreshTokens();
     const MONObject* target = MONObject::GetObjectByObjId(m_TargetId, m_Context.tree.get());
     QString failure;
     const QString t = DriveItemIdFromOneNoteId(m_Session, m_TargetId, &failure);
@@ -90,7 +90,7 @@ void MCopySectionsTask::CopySections_NB_SG_S(
     for (const auto& childPtr : source.children()) {
         if (!Running())
             return;
-        RefreshTokens();
+        m_Context.RefreshTokens();
         const MONObject& child = *childPtr;
         if (child.intValue == 0)
             continue;

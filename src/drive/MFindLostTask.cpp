@@ -65,7 +65,7 @@ MFindLostTask::MFindLostTask(const MTaskContext& context, MOutlineSink* outline)
 
 void MFindLostTask::ThreadRun()
 {
-    RefreshTokens();
+    m_Context.RefreshTokens();
     SearchIn_OneDrive();
     Finish();
 }
@@ -94,7 +94,7 @@ void MFindLostTask::SearchIn_RootJson(const QByteArray& body, const QString&)
     for (const QJsonValue& value : entries) {
         if (!Running())
             return;
-        RefreshTokens();
+        m_Context.RefreshTokens();
         const QJsonObject entry = value.toObject();
         const QString name = entry.value(QLatin1String("name")).toString();
         const QString id = entry.value(QLatin1String("id")).toString();
@@ -166,7 +166,7 @@ void MSaveLostTask::ThreadRunSave()
         MONObject& node = *child;
         if (!node.boolValue)
             continue;
-        RefreshTokens();
+        m_Context.RefreshTokens();
         // A name taken by a file already there gets a number: the user's files are never replaced.
         const QString path
             = MUtils::getFilePathNewName(QDir(m_Folder).filePath(LostSectionFileName(node)), QStringLiteral(".one"));

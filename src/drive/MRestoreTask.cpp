@@ -41,7 +41,7 @@ std::optional<QString> MRestoreTask::StartProblem(const MONObject& list)
 
 void MRestoreTask::ThreadViewRun()
 {
-    RefreshTokens();
+    m_Context.RefreshTokens();
     if (m_Tree.childCount() == 0) {
         Finish();
         return;
@@ -77,7 +77,7 @@ void MRestoreTask::Import_NB_SG_S(MONObject& parent, MFolderListing& listing, co
     for (const auto& childPtr : parent.children()) {
         if (!Running())
             return;
-        RefreshTokens();
+        m_Context.RefreshTokens();
         MONObject& child = *childPtr;
         const QString p = path + QLatin1Char('/') + child.name;
         if (child.objType == MONObject::Section)

@@ -34,7 +34,7 @@ std::optional<QString> MSectionSizeTask::StartProblem(const MONObject* tree)
 
 void MSectionSizeTask::ThreadViewRun()
 {
-    RefreshTokens();
+    m_Context.RefreshTokens();
     m_Total = CountChecked(*m_Context.tree);
     ShowProgress(0, m_Total);
     ListSectionSize_NB_SG_S(*m_Context.tree, m_Tree, nullptr, QString());
@@ -47,7 +47,7 @@ void MSectionSizeTask::ListSectionSize_NB_SG_S(
     for (const auto& childPtr : node.children()) {
         if (!Running())
             return;
-        RefreshTokens();
+        m_Context.RefreshTokens();
         const MONObject& child = *childPtr;
         if (child.intValue == 0)
             continue;

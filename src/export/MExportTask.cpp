@@ -64,7 +64,7 @@ std::optional<QString> MExportTask::StartProblem(const MONObject* tree, const QS
 
 void MExportTask::ThreadRun()
 {
-    RefreshTokens();
+    m_Context.RefreshTokens();
     // A killed export leaves a record of what it wrote and what it was writing.
     m_Journal = std::make_unique<MRunJournal>(
         MRunJournal::MIdentity {QStringLiteral("export"), m_Context.feature, m_ExportFolder, Extension()},
@@ -209,7 +209,7 @@ QString MExportTask::PageContent(const MPageEntry& page, const QString& html, co
     const QString link = html.contains(QStringLiteral("object-id=")) ? GetPageOneNoteClientUrl(page.id) : QString();
     const QString iconOrigin = QStringLiteral("http://") + MEndpoints::HostOf(m_Context.account->Endpoints().makerWeb);
     MLocalHtmlConverter converter(iconOrigin, [this](const QString& url, const QString& file) {
-        RefreshTokens();
+        m_Context.RefreshTokens();
         QString failure;
         const bool saved = DownloadAttachment(m_Session, url, file, &failure);
         if (!saved) {
@@ -233,7 +233,7 @@ void MExportTask::backupFromOneDrive(const MONObject& section, const QString& ex
     m_Result += target;
     ShowToUI(target);
 
-    RefreshTokens();
+    m_Context.RefreshTokens();
     qint64 size = 0;
     QString failure;
     const QString url = get_OneDriveFile_DownloadUrl(section.objId, size, &failure);

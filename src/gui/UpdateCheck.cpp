@@ -1,12 +1,12 @@
 #include "UpdateCheck.h"
 
 #include "IdleTime.h"
+#include "MessageBox.h"
 #include "app/GlobalSettings.h"
 #include "app/MConfig.h"
 #include "app/PrivateFiles.h"
 #include "net/MHttpClient.h"
 #include "util/MClock.h"
-#include "util/MessageBox.h"
 
 #include <QDebug>
 #include <QFile>

@@ -47,12 +47,6 @@ std::optional<QString> MTreeImportTask::StartProblem(const MONObject* tree, bool
     return std::nullopt;
 }
 
-void MTreeImportTask::RefreshTokens()
-{
-    if (m_Context.account)
-        m_Context.account->RefreshTokens(false);
-}
-
 void MTreeImportTask::Status(const QString& text)
 {
     if (m_Context.reporter)
@@ -82,7 +76,7 @@ void MTreeImportTask::Advance()
 
 void MTreeImportTask::ThreadImportRun()
 {
-    RefreshTokens();
+    m_Context.RefreshTokens();
     ReportImportProgress(m_Context, 0, m_Total);
     const MONObject* target = nullptr;
     if (!m_FirstSubIsNotebook && m_Context.tree)
@@ -108,7 +102,7 @@ void MTreeImportTask::Import_NB_SG_S(const MONObject* onlineParent, MONObject& l
         if (node.objType != MONObject::Notebook && node.objType != MONObject::SectionGroup
             && node.objType != MONObject::Section)
             continue;
-        RefreshTokens();
+        m_Context.RefreshTokens();
         Status(node.name);
         if (ImportContainer(onlineParent, node)) {
             Status(QString());
@@ -199,7 +193,7 @@ void MTreeImportTask::Import_Pages(MONObject& section)
     for (const auto& child : section.children()) {
         if (!m_Context.IsRunning())
             return;
-        RefreshTokens();
+        m_Context.RefreshTokens();
         Status(child->name);
         if (Import_APage(section, *child))
             ++m_ImportPagesCount;

@@ -57,7 +57,6 @@ private:
     void Report(const MONObject& node, MItemOutcome outcome, const QString& reason = QString(), qint64 code = 0);
     void Advance();
     void Status(const QString& text);
-    void RefreshTokens();
 
     MTaskContext m_Context;
     std::unique_ptr<MONObject> m_Planned;

@@ -40,7 +40,7 @@ std::optional<QString> MReplaceTask::StartProblem(const MONObject* tree, const Q
 
 void MReplaceTask::ThreadRun()
 {
-    RefreshTokens();
+    m_Context.RefreshTokens();
     if (m_Context.tree)
         WalkNotebooks(*m_Context.tree, QString());
     if (m_Context.reporter)

@@ -40,7 +40,7 @@ std::optional<QString> MSaveAttachmentsTask::StartProblem(const QList<MAAttachme
 
 void MSaveAttachmentsTask::ThreadRun()
 {
-    m_Context.account->RefreshTokens(true);
+    m_Context.RefreshTokens(true);
     if (m_Context.pacer)
         m_Context.pacer->WaitDownload();
     const qint64 total
@@ -65,7 +65,7 @@ void MSaveAttachmentsTask::ThreadRun()
 void MSaveAttachmentsTask::SaveItem(qsizetype index)
 {
     MAAttachment& item = m_Items[index];
-    m_Context.account->RefreshTokens(false);
+    m_Context.RefreshTokens();
     const QString path = FreePath(m_Folder, AttachmentFileName(item));
     if (m_Context.reporter)
         m_Context.reporter->ShowStatus(path);

@@ -121,7 +121,7 @@ std::optional<QString> MSearchTask::StartProblem(const MONObject* tree, const QS
 
 void MSearchTask::ThreadRun()
 {
-    RefreshTokens();
+    m_Context.RefreshTokens();
     if (m_Context.tree)
         WalkNotebooks(*m_Context.tree, QString());
     if (m_Context.reporter)

@@ -163,7 +163,7 @@ MServiceAnswer MServiceSession::Send(MHttpRequest request, MExpect expect, const
             tokenRenewed = true;
             const QString before = m_Account.OnlineOneNoteAccessToken();
             m_Account.setTokenExpires_in(0);
-            m_Account.RefreshTokens(false);
+            m_Account.RefreshTokens();
             const QString after = m_Account.OnlineOneNoteAccessToken();
             if (!after.isEmpty() && after != before)
                 continue;

@@ -74,7 +74,6 @@ protected:
     void Alert(const QString& text);
     void Wait(MPacer::Kind kind);
     bool Running() const { return m_Context.IsRunning(); }
-    void RefreshTokens();
     // Progress: sections done of the checked sections, with the time the known rest needs.
     void ShowProgress();
 

@@ -15,6 +15,7 @@
 #include "MWinLogin.h"
 #include "MWinNotebookInfo.h"
 #include "MWinOptons.h"
+#include "MessageBox.h"
 #include "account/MAccount.h"
 #include "app/GlobalSettings.h"
 #include "panels/MAttachmentTableModel.h"
@@ -29,7 +30,6 @@
 #include "panels/MViewRestore.h"
 #include "panels/MViewSearch.h"
 #include "panels/MViewSectionSize.h"
-#include "util/MessageBox.h"
 
 #include <QAbstractButton>
 #include <QAction>

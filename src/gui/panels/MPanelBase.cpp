@@ -2,6 +2,7 @@
 
 #include "MDesktopReporter.h"
 #include "MFeatureButtons.h"
+#include "MessageBox.h"
 #include "account/MAccount.h"
 #include "app/AppPaths.h"
 #include "app/GlobalSettings.h"
@@ -10,7 +11,6 @@
 #include "model/MONObject.h"
 #include "tasks/MRunReport.h"
 #include "tasks/TaskTexts.h"
-#include "util/MessageBox.h"
 #include "widgets/MElidedLabel.h"
 #include "widgets/MResultModel.h"
 #include "widgets/MResultTable.h"

@@ -2,12 +2,12 @@
 
 #include "MTagTableModel.h"
 #include "MainThread.h"
+#include "MessageBox.h"
 #include "app/MStrings.h"
 #include "model/MOLONUtils.h"
 #include "model/MONObject.h"
 #include "pagetasks/MListTagsTask.h"
 #include "pagetasks/MTagSummaryTask.h"
-#include "util/MessageBox.h"
 #include "widgets/MListLook.h"
 
 #include <QCheckBox>

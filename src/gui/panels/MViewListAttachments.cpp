@@ -3,11 +3,11 @@
 #include "MAttachmentTableModel.h"
 #include "MIcons.h"
 #include "MainThread.h"
+#include "MessageBox.h"
 #include "app/MStrings.h"
 #include "pagetasks/MListAttachmentsTask.h"
 #include "pagetasks/MSaveAttachmentsTask.h"
 #include "tasks/TaskTexts.h"
-#include "util/MessageBox.h"
 #include "widgets/MListLook.h"
 #include "widgets/MResultTable.h"
 

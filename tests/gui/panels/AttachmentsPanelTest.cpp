@@ -1,6 +1,6 @@
 #include "../PanelFixture.h"
 
-#include "RecordingMessageBox.h"
+#include "../RecordingMessageBox.h"
 #include "TempDir.h"
 #include "panels/MAttachmentTableModel.h"
 #include "panels/MViewListAttachments.h"

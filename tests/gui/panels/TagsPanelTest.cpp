@@ -1,6 +1,6 @@
 #include "../PanelFixture.h"
 
-#include "RecordingMessageBox.h"
+#include "../RecordingMessageBox.h"
 #include "panels/MSViewListTags.h"
 #include "panels/MTagTableModel.h"
 #include "widgets/MResultModel.h"
