@@ -80,11 +80,11 @@ void MCopySectionsTask::ThreadViewRun()
     m_Total = CountChecked(*m_Context.tree);
     ShowProgress(0, m_Total);
     MFolderListing listing = MFolderListing::FromJson(*children);
-    CopySections_NB_SG_S(*m_Context.tree, *result, listing, result->name);
+    CopyChildren(*m_Context.tree, *result, listing, result->name);
     Finish();
 }
 
-void MCopySectionsTask::CopySections_NB_SG_S(
+void MCopySectionsTask::CopyChildren(
     const MONObject& source, MONObject& resultParent, MFolderListing& listing, const QString& path)
 {
     for (const auto& childPtr : source.children()) {
@@ -98,7 +98,7 @@ void MCopySectionsTask::CopySections_NB_SG_S(
         ShowStatus(p);
         switch (child.objType) {
         case MONObject::Notebook:
-            CopySections_NB_SG_S(child, resultParent, listing, path);
+            CopyChildren(child, resultParent, listing, path);
             break;
         case MONObject::SectionGroup:
             CopyGroup(child, resultParent, listing, p);
@@ -152,7 +152,7 @@ void MCopySectionsTask::CopyGroup(
     Progress();
     if (children) {
         MFolderListing inner = MFolderListing::FromJson(*children);
-        CopySections_NB_SG_S(group, *node, inner, path);
+        CopyChildren(group, *node, inner, path);
     } else {
         SkipBelow(group, path, Localized("reasonFolderFailed").arg(group.name));
     }
@@ -233,8 +233,8 @@ bool MCopySectionsTask::CopyASection(MONObject& node, const QString& sourceSecti
         node.intValue = FailureCode(answer);
         node.strValue = answer.errorMessage.isEmpty() ? answer.reason : answer.errorMessage;
         if (answer.failure == MAnswerFailure::Service) {
-            qCWarning(lcCopy).noquote() << QStringLiteral("CreateNewFolderInOneDrive error: %1").arg(node.strValue);
-            WriteLog(QStringLiteral("%1,%2,%3").arg(QStringLiteral("Create Section Group"), node.name, node.strValue));
+            qCWarning(lcCopy).noquote() << QStringLiteral("CopyASection error: %1").arg(node.strValue);
+            WriteLog(QStringLiteral("%1,%2,%3").arg(QStringLiteral("Copy Section"), node.name, node.strValue));
         }
         return false;
     }

@@ -174,7 +174,7 @@ void MSaveLostTask::ThreadRunSave()
         ShowStatus(path);
         qint64 size = -1;
         QString failure;
-        const bool saved = get_File_DownloadUrl(node, size, &failure) && DownloadFile(node, path, size, &failure);
+        const bool saved = GetFileDownloadUrl(node, size, &failure) && DownloadFile(node, path, size, &failure);
         if (saved) {
             node.strValue = Localized("strSuccess");
             node.intValue = MDriveStatus::kSuccess;
@@ -193,7 +193,7 @@ void MSaveLostTask::ThreadRunSave()
     Finish();
 }
 
-bool MSaveLostTask::get_File_DownloadUrl(MONObject& node, qint64& size, QString* failure)
+bool MSaveLostTask::GetFileDownloadUrl(MONObject& node, qint64& size, QString* failure)
 {
     const MAccount& account = *m_Context.account;
     if (account.OnlineOneNoteAccessToken().isEmpty()) {

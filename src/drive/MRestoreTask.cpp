@@ -68,11 +68,11 @@ void MRestoreTask::ThreadViewRun()
     m_Total = CountBelow(target);
     ShowProgress(0, m_Total);
     MFolderListing listing = MFolderListing::FromJson(*children);
-    Import_NB_SG_S(target, listing, target.name);
+    RestoreChildren(target, listing, target.name);
     Finish();
 }
 
-void MRestoreTask::Import_NB_SG_S(MONObject& parent, MFolderListing& listing, const QString& path)
+void MRestoreTask::RestoreChildren(MONObject& parent, MFolderListing& listing, const QString& path)
 {
     for (const auto& childPtr : parent.children()) {
         if (!Running())
@@ -144,7 +144,7 @@ void MRestoreTask::RestoreFolder(MONObject& folder, MONObject& parent, MFolderLi
     Wait(MPacer::Kind::Upload);
     if (children) {
         MFolderListing inner = MFolderListing::FromJson(*children);
-        Import_NB_SG_S(folder, inner, path);
+        RestoreChildren(folder, inner, path);
         Wait(MPacer::Kind::Upload);
     } else {
         SkipBelow(folder, path, Localized("reasonFolderFailed").arg(folder.name));

@@ -37,11 +37,11 @@ void MSectionSizeTask::ThreadViewRun()
     m_Context.RefreshTokens();
     m_Total = CountChecked(*m_Context.tree);
     ShowProgress(0, m_Total);
-    ListSectionSize_NB_SG_S(*m_Context.tree, m_Tree, nullptr, QString());
+    SizeChildren(*m_Context.tree, m_Tree, nullptr, QString());
     Finish();
 }
 
-void MSectionSizeTask::ListSectionSize_NB_SG_S(
+void MSectionSizeTask::SizeChildren(
     const MONObject& node, MONObject& viewParent, const MFolderListing* listing, const QString& path)
 {
     for (const auto& childPtr : node.children()) {
@@ -104,7 +104,7 @@ void MSectionSizeTask::SizeNotebook(const MONObject& notebook, MONObject& viewPa
     const std::optional<QByteArray> children = GetAOneDriveFolderChildrenJson(m_Session, id, &failure);
     if (children) {
         const MFolderListing listing = MFolderListing::FromJson(*children);
-        ListSectionSize_NB_SG_S(notebook, *row, &listing, path);
+        SizeChildren(notebook, *row, &listing, path);
     } else {
         ReadFailed(*row, path, failure);
     }
@@ -138,7 +138,7 @@ void MSectionSizeTask::SizeInListing(
     const std::optional<QByteArray> children = GetAOneDriveFolderChildrenJson(m_Session, id, &failure);
     if (children) {
         const MFolderListing inner = MFolderListing::FromJson(*children);
-        ListSectionSize_NB_SG_S(child, *row, &inner, path);
+        SizeChildren(child, *row, &inner, path);
     } else {
         ReadFailed(*row, path, failure);
     }

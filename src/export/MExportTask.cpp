@@ -92,7 +92,7 @@ QString MExportTask::Extension() const
 qint64 MExportTask::VisitSection(const MONObject& section, const QString& path)
 {
     if (m_Kind == MExportKind::SectionFile) {
-        backupFromOneDrive(section, path);
+        BackUpSectionFile(section, path);
         return 0;
     }
     return ListSection(section, path);
@@ -111,10 +111,10 @@ QString MExportTask::ChildPath(const QString& path, const QString& name) const
 
 qint64 MExportTask::HandlePage(const MPageEntry& page, qint64 index, const QString& sectionPath)
 {
-    return ExportToFile_Pages(page, index, sectionPath);
+    return ExportPage(page, index, sectionPath);
 }
 
-qint64 MExportTask::ExportToFile_Pages(const MPageEntry& page, qint64 index, const QString& sectionFolder)
+qint64 MExportTask::ExportPage(const MPageEntry& page, qint64 index, const QString& sectionFolder)
 {
     const QString ext = Extension();
     QString cleanTitle = MUtils::SanitizeFileNameString(page.title);
@@ -225,7 +225,7 @@ QString MExportTask::PageContent(const MPageEntry& page, const QString& html, co
     return result;
 }
 
-void MExportTask::backupFromOneDrive(const MONObject& section, const QString& exportFolder)
+void MExportTask::BackUpSectionFile(const MONObject& section, const QString& exportFolder)
 {
     const QString ext = Extension();
     // Never over an earlier backup: a second run writes "Section(1).one".
@@ -236,13 +236,13 @@ void MExportTask::backupFromOneDrive(const MONObject& section, const QString& ex
     m_Context.RefreshTokens();
     qint64 size = 0;
     QString failure;
-    const QString url = get_OneDriveFile_DownloadUrl(section.objId, size, &failure);
+    const QString url = GetSectionFileDownloadUrl(section.objId, size, &failure);
     m_SectionFileSize = size;
     bool written = false;
     if (!url.isEmpty()) {
         m_Result += QStringLiteral(" ... %1 ...").arg(FormatByteSize(size));
         ShowToUI(target);
-        written = downloadOneDriveFile(url, target, &failure) || downloadOneDriveFile(url, target, &failure);
+        written = DownloadSectionFile(url, target, &failure) || DownloadSectionFile(url, target, &failure);
         if (written)
             ++m_ExportFilesCount;
     }
@@ -253,7 +253,7 @@ void MExportTask::backupFromOneDrive(const MONObject& section, const QString& ex
     Wait(MPacer::Kind::Download);
 }
 
-QString MExportTask::get_OneDriveFile_DownloadUrl(const QString& sectionId, qint64& fileSize, QString* failure)
+QString MExportTask::GetSectionFileDownloadUrl(const QString& sectionId, qint64& fileSize, QString* failure)
 {
     fileSize = 0;
     const MAccount& account = *m_Context.account;
@@ -291,7 +291,7 @@ QString MExportTask::get_OneDriveFile_DownloadUrl(const QString& sectionId, qint
     return address;
 }
 
-bool MExportTask::downloadOneDriveFile(const QString& downloadUrl, const QString& downloadFileName, QString* failure)
+bool MExportTask::DownloadSectionFile(const QString& downloadUrl, const QString& downloadFileName, QString* failure)
 {
     const MAccount& account = *m_Context.account;
     if (account.OnlineOneNoteAccessToken().isEmpty() || account.UserId().isEmpty()) {

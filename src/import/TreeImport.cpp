@@ -86,14 +86,14 @@ void MTreeImportTask::ThreadImportRun()
     if (m_Journal && m_Journal->Mode() == MRunMode::Resume)
         ContinueRunIn(m_Session, *m_Journal);
     if (m_FirstSubIsNotebook || target)
-        Import_NB_SG_S(target, *m_Planned);
+        ImportChildren(target, *m_Planned);
     if (m_Journal)
         m_Journal->End(!m_Context.IsRunning());
     if (m_Context.reporter)
         m_Context.reporter->Finish(Localized("strFinish"));
 }
 
-void MTreeImportTask::Import_NB_SG_S(const MONObject* onlineParent, MONObject& localParent)
+void MTreeImportTask::ImportChildren(const MONObject* onlineParent, MONObject& localParent)
 {
     for (const auto& child : localParent.children()) {
         if (!m_Context.IsRunning())
@@ -109,7 +109,7 @@ void MTreeImportTask::Import_NB_SG_S(const MONObject* onlineParent, MONObject& l
             if (node.objType == MONObject::Section)
                 Import_Pages(node);
             else
-                Import_NB_SG_S(&node, node);
+                ImportChildren(&node, node);
         } else if (node.intValue != kCreationStopped) {
             Status(QString());
             SkipBelow(node, Localized("reasonContainerNotMade").arg(node.name));

@@ -72,7 +72,7 @@ MTreeBuildResult MNotebookTree::CreateNotebooksTree(bool forceFetch, bool reload
     m_Root.clear();
     result.built = true;
     result.isList = IsNotebookList(text);
-    result.notebooks = ListJasonToVTSNotebook(text);
+    result.notebooks = NotebooksFromJson(text);
     if (reloadData && m_Reporter)
         m_Reporter->ReloadOutline();
     return result;

@@ -63,10 +63,10 @@ public:
     QString GetJson_AllNotebooks_ANotebook(const QString& notebookId);
 
     // Empties nothing: appends the list's notebooks under the root and returns how many.
-    qint64 ListJasonToVTSNotebook(const QString& json);
-    static qint64 ListJasonToVTSNotebook(const QString& json, MONObject& root, int accountType);
+    qint64 NotebooksFromJson(const QString& json);
+    static qint64 NotebooksFromJson(const QString& json, MONObject& root, int accountType);
     // Adds a notebook's or section group's sections (first) and section groups (then, recursively).
-    static void ListJasonToVTSNotebookChildren(const QJsonObject& object, MONObject* parent, const QString& nameKey);
+    static void AddNotebookChildrenFromJson(const QJsonObject& object, MONObject* parent, const QString& nameKey);
     // "name" for the OneNote personal account, "displayName" for the Graph accounts.
     static QString NameKey(int accountType);
 

@@ -19,7 +19,7 @@ QString FreePath(const QString& folder, const QString& fileName)
 
 } // namespace
 
-MSaveAttachmentsTask::MSaveAttachmentsTask(const MTaskContext& context, QList<MAAttachment> items, QString folder)
+MSaveAttachmentsTask::MSaveAttachmentsTask(const MTaskContext& context, QList<MAttachment> items, QString folder)
     : m_Context(context)
     , m_Items(std::move(items))
     , m_Folder(std::move(folder))
@@ -27,12 +27,12 @@ MSaveAttachmentsTask::MSaveAttachmentsTask(const MTaskContext& context, QList<MA
     , m_Rows(context.reporter)
 { }
 
-std::optional<QString> MSaveAttachmentsTask::StartProblem(const QList<MAAttachment>& items, const QString& folder)
+std::optional<QString> MSaveAttachmentsTask::StartProblem(const QList<MAttachment>& items, const QString& folder)
 {
     if (folder.isEmpty() || !QFileInfo(folder).isDir())
         return QStringLiteral("strSpecifyStoreFolder");
     const bool anyTicked
-        = std::any_of(items.begin(), items.end(), [](const MAAttachment& item) { return item.downloadIt; });
+        = std::any_of(items.begin(), items.end(), [](const MAttachment& item) { return item.downloadIt; });
     if (!anyTicked)
         return QString();
     return std::nullopt;
@@ -44,7 +44,7 @@ void MSaveAttachmentsTask::ThreadRun()
     if (m_Context.pacer)
         m_Context.pacer->WaitDownload();
     const qint64 total
-        = std::count_if(m_Items.begin(), m_Items.end(), [](const MAAttachment& item) { return item.downloadIt; });
+        = std::count_if(m_Items.begin(), m_Items.end(), [](const MAttachment& item) { return item.downloadIt; });
     qint64 done = 0;
     for (qsizetype i = 0; i < m_Items.size() && Running(); ++i) {
         if (!m_Items.at(i).downloadIt)
@@ -64,7 +64,7 @@ void MSaveAttachmentsTask::ThreadRun()
 
 void MSaveAttachmentsTask::SaveItem(qsizetype index)
 {
-    MAAttachment& item = m_Items[index];
+    MAttachment& item = m_Items[index];
     m_Context.RefreshTokens();
     const QString path = FreePath(m_Folder, AttachmentFileName(item));
     if (m_Context.reporter)

@@ -295,8 +295,7 @@ TEST(NotebookTreeServiceTest, AnHtmlErrorPageOrBrokenJsonKeepsTheLastTreeAndCach
         EXPECT_EQ(ReadAll(f.CacheFile()), goodCache) << fault;
     }
     MONObject root;
-    EXPECT_EQ(
-        MNotebookTree::ListJasonToVTSNotebook(QStringLiteral("{\"value\":[{\"id\":"), root, MAccount::Personal), 0);
+    EXPECT_EQ(MNotebookTree::NotebooksFromJson(QStringLiteral("{\"value\":[{\"id\":"), root, MAccount::Personal), 0);
 }
 
 } // namespace

@@ -41,7 +41,7 @@ QString Follow(const QByteArray& status)
 QString Tree(const QByteArray& list)
 {
     MONObject root;
-    MNotebookTree::ListJasonToVTSNotebook(QString::fromUtf8(list), root, MAccount::Personal);
+    MNotebookTree::NotebooksFromJson(QString::fromUtf8(list), root, MAccount::Personal);
     QStringList nodes;
     std::function<void(const MONObject&)> walk = [&](const MONObject& node) {
         for (const auto& child : node.children()) {
