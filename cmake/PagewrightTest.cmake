@@ -26,15 +26,24 @@ function(pw_add_test NAME)
 endfunction()
 
 # One executable per folder of test sources: tests/unit/util/*.cpp becomes unit_util.
-# New test files need no change to any CMake file.
+# New test files need no change to any CMake file. A folder named "gui" below unit/ or service/
+# tests the desktop's parts that open no window (the update check, the idle time): it links the
+# desktop's library, and a build without the desktop leaves it out.
 function(pw_add_test_folders LABEL)
   cmake_parse_arguments(ARG "" "" "LIBS" ${ARGN})
   file(GLOB dirs LIST_DIRECTORIES true RELATIVE "${CMAKE_CURRENT_SOURCE_DIR}" "${CMAKE_CURRENT_SOURCE_DIR}/*")
   foreach(dir IN LISTS dirs)
     if(IS_DIRECTORY "${CMAKE_CURRENT_SOURCE_DIR}/${dir}")
       file(GLOB_RECURSE sources CONFIGURE_DEPENDS "${CMAKE_CURRENT_SOURCE_DIR}/${dir}/*.cpp")
+      set(libs ${ARG_LIBS})
+      if(dir STREQUAL "gui" AND NOT LABEL STREQUAL "gui")
+        if(NOT TARGET pagewright_gui)
+          continue()
+        endif()
+        list(APPEND libs pagewright_gui)
+      endif()
       if(sources)
-        pw_add_test(${LABEL}_${dir} LABEL ${LABEL} SOURCES ${sources} LIBS ${ARG_LIBS})
+        pw_add_test(${LABEL}_${dir} LABEL ${LABEL} SOURCES ${sources} LIBS ${libs})
       endif()
     endif()
   endforeach()

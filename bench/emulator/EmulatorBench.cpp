@@ -2,7 +2,7 @@
 // kept-alive connection), for a small Graph answer, a page list of 100 and a page's content, and
 // megabytes per second for a large multipart page. Run: build/.../bench_emulator
 #include "MEmulator.h"
-#include "service/MHttpClient.h"
+#include "net/MHttpClient.h"
 
 #include <QJsonArray>
 #include <QJsonDocument>

@@ -97,7 +97,7 @@ void ParseNotebookList(benchmark::State& state)
     const QString json = NotebookList(sections);
     for (auto _ : state) {
         MONObject root;
-        benchmark::DoNotOptimize(MNotebookTree::ListJasonToVTSNotebook(json, root, MAccount::GlobalWork));
+        benchmark::DoNotOptimize(MNotebookTree::NotebooksFromJson(json, root, MAccount::GlobalWork));
         state.PauseTiming(); // the check and the freeing of the tree are not part of parsing
         if (CountSections(root) != sections)
             state.SkipWithError("the tree lost sections");

@@ -5,7 +5,7 @@
 #include "app/GlobalSettings.h"
 #include "app/MConfig.h"
 #include "app/MStrings.h"
-#include "service/ServiceText.h"
+#include "net/ServiceText.h"
 #include "util/Digest.h"
 #include "util/MClock.h"
 #include "util/TextUtils.h"

@@ -34,6 +34,10 @@ struct MEndpoints
     static QString HostOf(const QString& origin);
 };
 
+// The account id in a notebook's client link: the first path segment on the consumer OneDrive
+// document host (`documentsHost`, a host name such as "d.docs.live.net"), else the second.
+QString AccountIdFromClientUrl(const QString& clientUrl, const QString& documentsHost);
+
 // What a token answer holds; each field is null when the answer does not hold it (an error answer,
 // a text that is not JSON). `expiresIn` is absent when the answer has no lifetime field.
 struct MTokenAnswer
@@ -68,6 +72,10 @@ struct MAuthorizationReply
     QString code; // "" when none came
     std::optional<MIdentityError> error; // the platform's refusal, when it sent one
 };
+
+// What went wrong in a step of the sign-in or of a token refresh, in words the user can read; absent
+// when the step went well or had nothing to do. The account never shows it: its callers do.
+using MTokenFailure = std::optional<QString>;
 
 // How a device-code sign-in ended.
 enum class MDeviceSignInEnd {
@@ -170,15 +178,15 @@ public:
     std::optional<QString> APIUrl() const; // absent for type 0 and unknown types
     QString BaseUrl() const; // "" when APIUrl is absent
 
-    // Token exchange, refresh and identity. `showFailures` puts failures in a message box (the user
-    // started the action); inside task loops it is false.
+    // Token exchange, refresh and identity. Each returns its failure in words the user can read; the
+    // front end shows it where the user started the action, and inside task loops it is dropped.
 
     // Exchanges the code, then fetches the identity; for the OneNote personal account a non-empty
     // display name from the sign-in pages becomes the sign-in name instead.
-    void GetTokens(bool showFailures, const QString& browserDisplayName);
+    MTokenFailure GetTokens(const QString& browserDisplayName);
     // Sends the kept PKCE verifier with the code; the authorization is spent afterwards, whatever
     // the answer. An unknown application id is told in words the user can act on.
-    void RetrieveTokensByCode(bool showFailures);
+    MTokenFailure RetrieveTokensByCode();
     // The identity platform's refusal of the last code exchange or device-code sign-in, if any.
     std::optional<MIdentityError> LastSignInError() const;
 
@@ -195,11 +203,11 @@ public:
     static QString ScopesFor(int type);
     // Refreshes only when the token is expired and a refresh token exists. Safe from any thread: a
     // thread that waited for another's refresh re-checks and does not refresh again.
-    void RefreshTokens(bool showFailures);
+    MTokenFailure RefreshTokens();
     // Expired when the lifetime is below 1, or 20 hours or the lifetime have passed since retrieval.
     bool IsTokenExpired() const;
-    void RetrieveUserIdByToken(bool showFailures);
-    void RetrieveClientUrlAccountIdByToken(bool showFailures);
+    MTokenFailure RetrieveUserIdByToken();
+    MTokenFailure RetrieveClientUrlAccountIdByToken();
     // The account id of the first unshared notebook's client link; `notebooksCount` becomes the
     // number of notebooks (untouched for an empty text).
     QString GetAccountIdFromNotebookJson(const QString& json, qint64& notebooksCount) const;

@@ -3,13 +3,12 @@
 
 #include "MAccount.h"
 
-#include "model/MOLONUtils.h"
-#include "service/AnswerJson.h"
-#include "service/ServiceCall.h"
-#include "service/ServiceText.h"
+#include "AuthorizedCall.h"
+#include "net/AnswerJson.h"
+#include "net/ServiceRequest.h"
+#include "net/ServiceText.h"
 #include "util/MClock.h"
 #include "util/MSleeper.h"
-#include "util/MessageBox.h"
 #include "util/TextUtils.h"
 
 #include <QJsonArray>
@@ -30,12 +29,6 @@ std::optional<QString> PostTokenForm(const QString& url, const QString& form, in
     if (!response.HasBody())
         return std::nullopt;
     return response.Text();
-}
-
-void ShowIf(bool show, const QString& text)
-{
-    if (show)
-        ShowMessageBox(text);
 }
 
 } // namespace
@@ -72,23 +65,24 @@ void MAccount::ApplyTokenAnswer(const MTokenAnswer& answer, bool keepRefreshToke
     m_TokenExpires_in = answer.expiresIn.value_or(0);
 }
 
-void MAccount::GetTokens(bool showFailures, const QString& browserDisplayName)
+MTokenFailure MAccount::GetTokens(const QString& browserDisplayName)
 {
-    RetrieveTokensByCode(showFailures);
+    if (MTokenFailure failure = RetrieveTokensByCode())
+        return failure;
     if (MSAccountType() == OneNotePersonal && !browserDisplayName.isEmpty()) {
         setUserPrincipalName(browserDisplayName);
         SaveConfig();
-        return;
+        return std::nullopt;
     }
-    RetrieveUserIdByToken(showFailures);
+    return RetrieveUserIdByToken();
 }
 
-void MAccount::RetrieveTokensByCode(bool showFailures)
+MTokenFailure MAccount::RetrieveTokensByCode()
 {
     SetLastSignInError(std::nullopt);
     const QString code = OnlineOneNoteCode();
     if (code.isEmpty())
-        return;
+        return std::nullopt;
     // The authorization is spent by this exchange, whatever its answer: a code works once.
     const QString verifier = TakeCodeVerifier();
     const QString clientId = GetAPIClientID();
@@ -97,10 +91,8 @@ void MAccount::RetrieveTokensByCode(bool showFailures)
     if (!verifier.isEmpty())
         form += QStringLiteral("&code_verifier=") + verifier;
     const std::optional<QString> text = PostTokenForm(GetTokenUrl(), form, kCodeExchangeTimeout);
-    if (!text) {
-        ShowIf(showFailures, QStringLiteral("Get token - authorization code error!"));
-        return;
-    }
+    if (!text)
+        return QStringLiteral("Get token - authorization code error!");
     const MTokenAnswer answer = ParseTokenAnswer(*text);
     ApplyTokenAnswer(answer, false);
     if (MSAccountType() == OneNotePersonal) {
@@ -110,15 +102,14 @@ void MAccount::RetrieveTokensByCode(bool showFailures)
     }
     SaveConfig();
     if (!OnlineOneNoteAccessToken().isEmpty())
-        return;
+        return std::nullopt;
     const std::optional<MIdentityError> refusal = ParseIdentityError(*text);
     SetLastSignInError(refusal);
     if (refusal && refusal->IsUnknownApplication())
-        ShowIf(showFailures, UnknownApplicationMessage(clientId));
-    else if (refusal && !refusal->description.isEmpty())
-        ShowIf(showFailures, QStringLiteral("Get token - authorization code error!!\n%1").arg(refusal->description));
-    else
-        ShowIf(showFailures, QStringLiteral("Get token - authorization code error!!"));
+        return UnknownApplicationMessage(clientId);
+    if (refusal && !refusal->description.isEmpty())
+        return QStringLiteral("Get token - authorization code error!!\n%1").arg(refusal->description);
+    return QStringLiteral("Get token - authorization code error!!");
 }
 
 std::optional<MIdentityError> MAccount::LastSignInError() const
@@ -148,93 +139,81 @@ bool MAccount::IsTokenExpiredLocked() const
         || now > m_RetrieveTokensTime.addSecs(m_TokenExpires_in);
 }
 
-void MAccount::RefreshTokens(bool showFailures)
+MTokenFailure MAccount::RefreshTokens()
 {
-    QString failure;
+    // One refresh at a time: a refresh token is spent by its use, so a thread that waited here finds
+    // the token fresh and returns without a second request.
+    const std::lock_guard refreshLock(m_RefreshMutex);
+    const QString clientId = GetAPIClientID();
+    const QString redirect = GetLoginRedirectUrl();
+    const QString url = GetTokenUrl();
+    QString form;
     {
-        // One refresh at a time: a refresh token is spent by its use, so a thread that waited here
-        // finds the token fresh and returns without a second request.
-        const std::lock_guard refreshLock(m_RefreshMutex);
-        const QString clientId = GetAPIClientID();
-        const QString redirect = GetLoginRedirectUrl();
-        const QString url = GetTokenUrl();
-        QString form;
-        {
-            const std::lock_guard lock(m_Mutex);
-            if (m_OnlineOneNoteRefreshToken.isEmpty() || !IsTokenExpiredLocked())
-                return;
-            // Calls made meanwhile on other threads see no token and are not sent with a stale one.
-            m_OnlineOneNoteAccessToken = QStringLiteral("");
-            form = QStringLiteral("grant_type=refresh_token&client_id=%1&refresh_token=%2&redirect_uri=%3")
-                       .arg(clientId, m_OnlineOneNoteRefreshToken, redirect);
-        }
-        const std::optional<QString> text = PostTokenForm(url, form, kRefreshTimeout);
-        if (!text) {
-            failure = QStringLiteral("Refresh token - authorization code error!!!");
-        } else {
-            // The service may answer a refresh without a new refresh token; the old one then stays valid.
-            ApplyTokenAnswer(ParseTokenAnswer(*text), true);
-            SaveConfig();
-            if (OnlineOneNoteAccessToken().isEmpty())
-                failure = QStringLiteral("Refresh token - authorization code error!!!!");
-        }
+        const std::lock_guard lock(m_Mutex);
+        if (m_OnlineOneNoteRefreshToken.isEmpty() || !IsTokenExpiredLocked())
+            return std::nullopt;
+        // Calls made meanwhile on other threads see no token and are not sent with a stale one.
+        m_OnlineOneNoteAccessToken = QStringLiteral("");
+        form = QStringLiteral("grant_type=refresh_token&client_id=%1&refresh_token=%2&redirect_uri=%3")
+                   .arg(clientId, m_OnlineOneNoteRefreshToken, redirect);
     }
-    // Shown after the lock is released: on the desktop the box waits for the main thread, which may
-    // itself be waiting to refresh.
-    ShowIf(showFailures && !failure.isEmpty(), failure);
+    const std::optional<QString> text = PostTokenForm(url, form, kRefreshTimeout);
+    if (!text)
+        return QStringLiteral("Refresh token - authorization code error!!!");
+    // The service may answer a refresh without a new refresh token; the old one then stays valid.
+    ApplyTokenAnswer(ParseTokenAnswer(*text), true);
+    SaveConfig();
+    if (OnlineOneNoteAccessToken().isEmpty())
+        return QStringLiteral("Refresh token - authorization code error!!!!");
+    return std::nullopt;
 }
 
-void MAccount::RetrieveUserIdByToken(bool showFailures)
+MTokenFailure MAccount::RetrieveUserIdByToken()
 {
     const int type = MSAccountType();
     if (type != Personal && type != GlobalWork && type != ChinaWork)
-        return;
+        return std::nullopt;
     if (OnlineOneNoteAccessToken().isEmpty())
-        return;
+        return std::nullopt;
     // A China-cloud token is good only at the China cloud's Graph.
     const MEndpoints endpoints = Endpoints();
     const QString graph = type == ChinaWork ? endpoints.chinaGraph : endpoints.globalGraph;
     const MHttpResponse response
         = SendAuthorized(*this, ServiceRequest("GET", graph + QStringLiteral("/v1.0/me"), kAccountCallTimeout));
-    if (!response.HasBody()) {
-        ShowIf(showFailures, QStringLiteral("Get Microsoft user information failure!"));
-        return;
-    }
+    if (!response.HasBody())
+        return QStringLiteral("Get Microsoft user information failure!");
     const MUserAnswer user = ParseUserAnswer(response.Text());
     setUserId(user.id.isNull() ? QStringLiteral("") : user.id);
     setUserPrincipalName(user.userPrincipalName.isNull() ? QStringLiteral("") : user.userPrincipalName);
     SaveConfig();
-    ShowIf(showFailures && user.id.isEmpty(), QStringLiteral("Get Microsoft user information failure!!"));
+    if (user.id.isEmpty())
+        return QStringLiteral("Get Microsoft user information failure!!");
+    return std::nullopt;
 }
 
-void MAccount::RetrieveClientUrlAccountIdByToken(bool showFailures)
+MTokenFailure MAccount::RetrieveClientUrlAccountIdByToken()
 {
     const QString baseUrl = BaseUrl();
     if (OnlineOneNoteAccessToken().isEmpty() || baseUrl.isEmpty())
-        return;
+        return std::nullopt;
     const std::optional<QString> text
         = GetAuthorizedText(*this, baseUrl + QStringLiteral("/notebooks"), kAccountCallTimeout);
-    if (!text) {
-        ShowIf(showFailures, QStringLiteral("Return null when get notebooks from server!"));
-        return;
-    }
-    if (text->isEmpty()) {
-        ShowIf(showFailures, QStringLiteral("Return empty string when get notebooks from server!"));
-        return;
-    }
+    if (!text)
+        return QStringLiteral("Return null when get notebooks from server!");
+    if (text->isEmpty())
+        return QStringLiteral("Return empty string when get notebooks from server!");
     qint64 count = 0;
     const QString accountId = GetAccountIdFromNotebookJson(*text, count);
     setClientUrlAccountId(accountId);
     SaveConfig();
-    if (!showFailures || !accountId.isEmpty())
-        return;
+    if (!accountId.isEmpty())
+        return std::nullopt;
     const bool isList = ReadList(text->toUtf8()).has_value();
     if (isList && count == 0)
-        ShowMessageBox(QStringLiteral("Error: There are no notebooks in this account!"));
-    else if (isList)
-        ShowMessageBox(QStringLiteral("Get client user information failure!\n%1").arg(*text));
-    else
-        ShowMessageBox(QStringLiteral("Get client user information failure!!\n%1").arg(*text));
+        return QStringLiteral("Error: There are no notebooks in this account!");
+    if (isList)
+        return QStringLiteral("Get client user information failure!\n%1").arg(*text);
+    return QStringLiteral("Get client user information failure!!\n%1").arg(*text);
 }
 
 QString MAccount::GetAccountIdFromNotebookJson(const QString& json, qint64& notebooksCount) const
@@ -313,7 +292,7 @@ MDeviceSignInResult MAccount::SignInWithDeviceCode(
             Reset();
             ApplyTokenAnswer(answer, false);
             SaveConfig();
-            RetrieveUserIdByToken(false);
+            RetrieveUserIdByToken();
             if (UserId().isEmpty())
                 return {MDeviceSignInEnd::NoIdentity, QString()};
             return {MDeviceSignInEnd::SignedIn, QString()};

@@ -1,6 +1,9 @@
 #include "MAccount.h"
 
 #include "app/MConfig.h"
+#include "util/TextUtils.h"
+
+#include <QStringList>
 
 namespace {
 
@@ -59,4 +62,15 @@ QString MEndpoints::HostOf(const QString& origin)
     QString host = scheme < 0 ? origin : origin.mid(scheme + 3);
     const qsizetype slash = host.indexOf(QLatin1Char('/'));
     return slash < 0 ? host : host.left(slash);
+}
+
+QString AccountIdFromClientUrl(const QString& clientUrl, const QString& documentsHost)
+{
+    const QStringList parts
+        = GetStringBetween(clientUrl, QStringLiteral("https://"), QString()).split(QLatin1Char('/'));
+    if (parts.size() < 2)
+        return QStringLiteral("");
+    if (parts.at(0).compare(documentsHost, Qt::CaseInsensitive) == 0)
+        return parts.at(1);
+    return parts.size() >= 3 ? parts.at(2) : QStringLiteral("");
 }

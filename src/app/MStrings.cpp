@@ -1,7 +1,5 @@
 #include "MStrings.h"
 
-#include "util/MessageBox.h"
-
 #include <QFile>
 #include <QHash>
 #include <QJsonDocument>
@@ -87,9 +85,4 @@ void SetStringTableLanguage(const QString& language)
     const std::lock_guard lock(t.mutex);
     t.language = language;
     t.loaded = false;
-}
-
-void ShowLocalizedMessageBox(const QString& key)
-{
-    ShowMessageBox(Localized(key));
 }

@@ -9,5 +9,3 @@ QString Localized(const QString& key);
 QString Localized(const char* key);
 // Chooses the table explicitly ("en", "zh-Hans"); for tests and for a language setting.
 void SetStringTableLanguage(const QString& language);
-// Shows the localized text of `key` in a message box.
-void ShowLocalizedMessageBox(const QString& key);

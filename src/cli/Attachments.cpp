@@ -16,8 +16,8 @@ const QString kSave = QStringLiteral("save");
 class MCollectingAttachmentSink final : public MAttachmentSink
 {
 public:
-    void AddAttachments(const QList<MAAttachment>& found) override { items.append(found); }
-    QList<MAAttachment> items;
+    void AddAttachments(const QList<MAttachment>& found) override { items.append(found); }
+    QList<MAttachment> items;
 };
 
 bool Failed(MCliReporter& reporter)
@@ -66,7 +66,7 @@ int MCliAttachments::Execute(const QCommandLineParser& parser)
     list.ThreadRun();
 
     if (parser.positionalArguments().first() == kList) {
-        for (const MAAttachment& item : sink.items)
+        for (const MAttachment& item : sink.items)
             run.Reporter().PrintResult(
                 QStringList {ResultField(item.name), ResultField(item.atype), ResultField(item.pageBreadcrumb)}.join(
                     QLatin1Char('\t')));

@@ -38,7 +38,7 @@ bool MCheckedRun::Prepare(const QStringList& checks, bool refresh)
     MAccount* const account = SignedInAccount();
     if (!account)
         return false;
-    const std::shared_ptr<MONObject> root = LoadNotebookTree(*account, refresh, &StderrTreeStatus());
+    const std::shared_ptr<MONObject> root = LoadNotebookTree(*account, refresh, &StderrTreeReporter());
     if (!root)
         return false;
     m_Root->swapChildren(*root);

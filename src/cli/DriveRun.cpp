@@ -23,7 +23,7 @@ bool MCliDriveRun::CheckAccount()
 
 std::shared_ptr<MONObject> MCliDriveRun::LoadTree(bool refresh)
 {
-    return LoadNotebookTree(TheAccount(), refresh, &StderrTreeStatus());
+    return LoadNotebookTree(TheAccount(), refresh, &StderrTreeReporter());
 }
 
 bool MCliDriveRun::CheckNodes(MONObject& root, const QStringList& pathsOrIds)

@@ -2,6 +2,7 @@
 
 #include "CliReporter.h"
 #include "OutlinePath.h"
+#include "RunOptions.h"
 
 #include "account/MAccount.h"
 #include "app/AppPaths.h"
@@ -55,15 +56,13 @@ std::optional<QString> MCliExport::CheckArguments(const QCommandLineParser& pars
 
 int MCliExport::Execute(const QCommandLineParser& parser)
 {
-    MAccount& account = TheAccount();
-    if (account.OnlineOneNoteAccessToken().isEmpty() && account.OnlineOneNoteRefreshToken().isEmpty()) {
-        PrintErr(Localized("cliNotSignedIn"));
+    MAccount* signedIn = SignedInAccount();
+    if (!signedIn)
         return kExitFailure;
-    }
-    account.RefreshTokens(true);
+    MAccount& account = *signedIn;
 
     auto root = std::make_shared<MONObject>();
-    MNotebookTree tree(account, *root, AppPaths().notebookCache, &StderrTreeStatus());
+    MNotebookTree tree(account, *root, AppPaths().notebookCache, &StderrTreeReporter());
     const MTreeBuildResult built = tree.CreateNotebooksTree(parser.isSet(m_Refresh), false);
     if (!built.built || !built.isList) {
         PrintErr(Localized(built.built ? "cliTreeNoList" : "cliTreeNoAnswer"));

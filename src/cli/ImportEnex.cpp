@@ -43,9 +43,42 @@ bool LoadTree(MAccount& account, MONObject& root, bool mayFetch)
     const QString cache = AppPaths().notebookCache;
     if (!FileExists(cache) && !mayFetch)
         return false;
-    MNotebookTree tree(account, root, cache, &QuietTreeStatus());
+    MNotebookTree tree(account, root, cache, &QuietTreeReporter());
     const MTreeBuildResult result = tree.CreateNotebooksTree(false, false);
     return result.built && result.isList;
+}
+
+// The file named on the command line; false (after saying why) when there is none.
+bool EnexFileThere(const QString& file)
+{
+    if (file.isEmpty()) {
+        PrintErr(Localized("strChooseEnexFile"));
+        return false;
+    }
+    if (!FileExists(file)) {
+        PrintErr(Localized("strFileNotExists"));
+        return false;
+    }
+    return true;
+}
+
+// The section (or, for tag sections, the notebook or section group) the path names in the outline,
+// chosen as the panel chooses it; no parent address when there is none. A preview needs no sign-in:
+// without an outline to look in, the path itself names the target.
+MEvernoteTarget FindTarget(
+    MAccount& account, MONObject& root, const QString& path, bool tagMode, bool dryRun, bool mayFetch)
+{
+    MEvernoteTarget target;
+    MONObject* node = LoadTree(account, root, mayFetch) ? FindNodeByPathOrId(root, path) : nullptr;
+    const quint64 wanted = tagMode ? MONObject::Notebook : MONObject::Section;
+    if (node && (node->objType == wanted || (tagMode && node->objType == MONObject::SectionGroup))) {
+        TickTarget(root, *node);
+        target = ChooseEvernoteTarget(root, tagMode);
+    } else if (dryRun) {
+        target.parentUrl = QStringLiteral("dry-run:") + path;
+        target.sections = std::make_unique<MONObject>();
+    }
+    return target;
 }
 
 } // namespace
@@ -83,14 +116,8 @@ std::optional<QString> MCliImportEnex::CheckArguments(const QCommandLineParser& 
 int MCliImportEnex::Execute(const QCommandLineParser& parser)
 {
     const QString file = parser.positionalArguments().first();
-    if (file.isEmpty()) {
-        PrintErr(Localized("strChooseEnexFile"));
+    if (!EnexFileThere(file))
         return kExitFailure;
-    }
-    if (!FileExists(file)) {
-        PrintErr(Localized("strFileNotExists"));
-        return kExitFailure;
-    }
     const bool tagMode = parser.isSet(m_TagSections);
     const bool dryRun = parser.isSet(m_DryRun);
     const QString path = parser.value(tagMode ? m_TagSections : m_Section);
@@ -103,20 +130,10 @@ int MCliImportEnex::Execute(const QCommandLineParser& parser)
         return kExitFailure;
     }
     if (!dryRun)
-        account.RefreshTokens(true);
+        RefreshTokensSayingFailure(account);
 
-    // A preview needs no sign-in: without an outline to look in, the path itself names the target.
     MONObject root;
-    MEvernoteTarget target;
-    MONObject* node = LoadTree(account, root, !dryRun && signedIn) ? FindNodeByPathOrId(root, path) : nullptr;
-    const quint64 wanted = tagMode ? MONObject::Notebook : MONObject::Section;
-    if (node && (node->objType == wanted || (tagMode && node->objType == MONObject::SectionGroup))) {
-        TickTarget(root, *node);
-        target = ChooseEvernoteTarget(root, tagMode);
-    } else if (dryRun) {
-        target.parentUrl = QStringLiteral("dry-run:") + path;
-        target.sections = std::make_unique<MONObject>();
-    }
+    const MEvernoteTarget target = FindTarget(account, root, path, tagMode, dryRun, !dryRun && signedIn);
     if (target.parentUrl.isEmpty()) {
         PrintErr(Localized("cliImportEnexNoTarget").arg(path));
         return kExitFailure;

@@ -22,18 +22,21 @@ MONObject* MatchPath(const MONObject& node, const QString& rest, Qt::CaseSensiti
     return nullptr;
 }
 
-class MStderrStatus final : public MTreeStatusSink
+class MStderrTreeReporter final : public MTreeReporter
 {
 public:
     void ShowStatus(const QString& text) override { PrintErr(text); }
     void HideStatus() override { }
+    void Alert(const QString& text) override { PrintErr(text); }
 };
 
-class MQuietStatus final : public MTreeStatusSink
+class MQuietTreeReporter final : public MTreeReporter
 {
 public:
     void ShowStatus(const QString&) override { }
     void HideStatus() override { }
+    // Quiet about progress, never about a failure.
+    void Alert(const QString& text) override { PrintErr(text); }
 };
 
 } // namespace
@@ -52,14 +55,14 @@ MONObject* FindNodeByPathOrId(const MONObject& root, const QString& pathOrId)
     return MatchPath(root, path, Qt::CaseInsensitive);
 }
 
-MTreeStatusSink& StderrTreeStatus()
+MTreeReporter& StderrTreeReporter()
 {
-    static MStderrStatus status;
+    static MStderrTreeReporter status;
     return status;
 }
 
-MTreeStatusSink& QuietTreeStatus()
+MTreeReporter& QuietTreeReporter()
 {
-    static MQuietStatus status;
+    static MQuietTreeReporter status;
     return status;
 }

@@ -3,7 +3,7 @@
 #include <QString>
 
 class MONObject;
-class MTreeStatusSink;
+class MTreeReporter;
 
 // A node named on the command line: its id, or its path of names as the outline shows them
 // ("Notebook/Group/Section"). A name may itself hold "/"; names match exactly first, then ignoring
@@ -11,5 +11,5 @@ class MTreeStatusSink;
 MONObject* FindNodeByPathOrId(const MONObject& root, const QString& pathOrId);
 
 // The tree-building status for the command line: to standard error, or nowhere.
-MTreeStatusSink& StderrTreeStatus();
-MTreeStatusSink& QuietTreeStatus();
+MTreeReporter& StderrTreeReporter();
+MTreeReporter& QuietTreeReporter();

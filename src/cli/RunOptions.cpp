@@ -99,14 +99,20 @@ MAccount* SignedInAccount()
         PrintErr(Localized("cliNotSignedIn"));
         return nullptr;
     }
-    account.RefreshTokens(true);
+    RefreshTokensSayingFailure(account);
     return &account;
 }
 
-std::shared_ptr<MONObject> LoadNotebookTree(MAccount& account, bool refresh, MTreeStatusSink* status)
+void RefreshTokensSayingFailure(MAccount& account)
+{
+    if (const MTokenFailure failure = account.RefreshTokens())
+        PrintErr(*failure);
+}
+
+std::shared_ptr<MONObject> LoadNotebookTree(MAccount& account, bool refresh, MTreeReporter* status)
 {
     auto root = std::make_shared<MONObject>();
-    MNotebookTree tree(account, *root, AppPaths().notebookCache, status ? status : &QuietTreeStatus());
+    MNotebookTree tree(account, *root, AppPaths().notebookCache, status ? status : &QuietTreeReporter());
     const MTreeBuildResult built = tree.CreateNotebooksTree(refresh, false);
     if (!built.built || !built.isList) {
         PrintErr(Localized(built.built ? "cliTreeNoList" : "cliTreeNoAnswer"));

@@ -71,13 +71,15 @@ private:
 
 class MAccount;
 class MONObject;
-class MTreeStatusSink;
+class MTreeReporter;
 
 // The signed-in account with fresh tokens; null (after saying so) when nobody is signed in.
 MAccount* SignedInAccount();
+// Renews the account's token where it has run out; a failure is printed to standard error.
+void RefreshTokensSayingFailure(MAccount& account);
 // The notebook tree from the cache (or the service when there is none, or with `refresh`), its
 // progress told to `status` (quiet by default); null (after saying why) when there is no usable tree.
-std::shared_ptr<MONObject> LoadNotebookTree(MAccount& account, bool refresh, MTreeStatusSink* status = nullptr);
+std::shared_ptr<MONObject> LoadNotebookTree(MAccount& account, bool refresh, MTreeReporter* status = nullptr);
 // Ticks each node named by a path of names or an id (with what is below it); false (after saying
 // which) for one not found.
 bool CheckPaths(MONObject& root, const QStringList& pathsOrIds);

@@ -96,7 +96,8 @@ int MCliSignin::FinishWithRedirect(int type, const QString& redirect)
     account.setMSAccountType(type);
     account.Reset();
     account.setOnlineOneNoteCode(reply.code);
-    account.GetTokens(true, QString());
+    if (const MTokenFailure failure = account.GetTokens(QString()))
+        PrintErr(*failure);
     if (account.OnlineOneNoteAccessToken().isEmpty() || account.UserId().isEmpty()) {
         const std::optional<MIdentityError> error = account.LastSignInError();
         if (error && error->IsUnknownApplication()) {

@@ -62,7 +62,7 @@ int MCliTree::Execute(const QCommandLineParser& parser)
         return kExitFailure;
     }
     MONObject root;
-    MNotebookTree tree(account, root, cache, &StderrTreeStatus());
+    MNotebookTree tree(account, root, cache, &StderrTreeReporter());
     const MTreeBuildResult result = tree.CreateNotebooksTree(parser.isSet(m_Refresh), false);
     if (!result.built) {
         PrintErr(Localized("cliTreeNoAnswer"));

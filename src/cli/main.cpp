@@ -6,25 +6,11 @@
 #include "app/AppPaths.h"
 #include "app/MStrings.h"
 #include "model/MOLONUtils.h"
-#include "service/MRequestBudget.h"
-#include "util/MessageBox.h"
+#include "net/MRequestBudget.h"
 
 #include <QCoreApplication>
 
 namespace {
-
-// What the desktop shows as alerts, a terminal prints to standard error. Nobody is there to answer
-// a question, so every question is answered "NO".
-class MCliMessageBox final : public MMessageBoxHandler
-{
-public:
-    void ShowMessage(const QString& text) override { PrintErr(text); }
-    int AskYesNo(const QString& text) override
-    {
-        PrintErr(text);
-        return kAlertFirstButtonReturn;
-    }
-};
 
 class MCliLinkOpener final : public MLinkOpener
 {
@@ -118,8 +104,6 @@ int main(int argc, char** argv)
         PrintErr(GeneralHelp());
         return kExitUsage;
     }
-
-    SetMessageBoxHandler(std::make_shared<MCliMessageBox>());
     SetTokenStoreWarningHandler([](const QString& text) { PrintErr(Localized("cliWarning").arg(text)); });
     SetLinkOpener(std::make_shared<MCliLinkOpener>());
     InitAppPaths(global.settingsDir);

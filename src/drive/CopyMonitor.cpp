@@ -1,8 +1,8 @@
 #include "CopyMonitor.h"
 
 #include "app/MStrings.h"
+#include "net/ServiceRequest.h"
 #include "service/MServiceSession.h"
-#include "service/ServiceCall.h"
 #include "util/HtmlText.h"
 #include "util/TextUtils.h"
 

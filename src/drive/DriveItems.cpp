@@ -1,21 +1,13 @@
 #include "DriveItems.h"
 
 #include "account/MAccount.h"
-#include "service/AnswerJson.h"
-#include "service/MOLODUtils.h"
-#include "service/ServiceText.h"
+#include "net/AnswerJson.h"
+#include "net/ServiceText.h"
+#include "service/OneDriveReads.h"
 #include "util/TextUtils.h"
 
 #include <QJsonArray>
 #include <QUrl>
-
-QString DriveItemAddress(const MAccount& account, const QString& itemId, const QString& suffix)
-{
-    const std::optional<QString> api = account.APIUrl();
-    if (!api)
-        return QString();
-    return UrlQueryEncode(*api + QStringLiteral("/drive/items/") + itemId + suffix);
-}
 
 QString DriveChildAddress(const MAccount& account, const QString& parentId, const QString& name, const QString& action)
 {
@@ -29,8 +21,7 @@ QString DriveChildAddress(const MAccount& account, const QString& parentId, cons
 std::optional<QJsonObject> FindItemInFolder(
     MServiceSession& session, const QString& folderId, const QString& name, QString* failure)
 {
-    const std::optional<QByteArray> listing
-        = MOLODUtils::GetAOneDriveFolderChildrenJson(session, folderId, {}, failure);
+    const std::optional<QByteArray> listing = GetAOneDriveFolderChildrenJson(session, folderId, failure);
     if (!listing)
         return std::nullopt;
     for (const QJsonValue& entry : ReadList(*listing).value_or(QJsonArray())) {

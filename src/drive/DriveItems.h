@@ -7,10 +7,6 @@
 class MAccount;
 class MServiceSession;
 
-// The address of a drive item ("<APIUrl>/drive/items/<id><suffix>"), encoded as it is sent; "" for
-// an account without a Graph address.
-QString DriveItemAddress(const MAccount& account, const QString& itemId, const QString& suffix = QString());
-
 // The address of a new file in a folder: "<APIUrl>/drive/items/<parent>:/<name>:<action>", encoded
 // as it is sent. The name is encoded as one path segment, so that a blank, "#", "%" or "?" in it
 // reaches the service as part of the name.

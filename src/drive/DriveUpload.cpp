@@ -3,8 +3,8 @@
 #include "DriveItems.h"
 #include "account/MAccount.h"
 #include "app/MStrings.h"
+#include "net/ServiceRequest.h"
 #include "service/MServiceSession.h"
-#include "service/ServiceCall.h"
 #include "tasks/PageRequest.h"
 
 #include <QDir>

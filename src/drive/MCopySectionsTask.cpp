@@ -1,11 +1,12 @@
 #include "MCopySectionsTask.h"
 
 #include "DriveItems.h"
+#include "MOLODUtils.h"
 #include "account/MAccount.h"
 #include "app/Log.h"
 #include "app/MStrings.h"
-#include "service/MOLODUtils.h"
-#include "service/ServiceCall.h"
+#include "net/ServiceRequest.h"
+#include "service/OneDriveReads.h"
 
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -53,10 +54,10 @@ std::optional<QString> MCopySectionsTask::StartProblem(const MONObject* tree)
 
 void MCopySectionsTask::ThreadViewRun()
 {
-    RefreshTokens();
+    m_Context.RefreshTokens();
     const MONObject* target = MONObject::GetObjectByObjId(m_TargetId, m_Context.tree.get());
     QString failure;
-    const QString t = MOLODUtils::ConvertOneNoteAPIID2OneDriveID_Really(m_Session, m_TargetId, &failure);
+    const QString t = DriveItemIdFromOneNoteId(m_Session, m_TargetId, &failure);
     MONObject* result = m_Tree.addSubObject(target ? target->objType : quint64(MONObject::Notebook), t,
         target ? target->name : m_TargetId, {}, {}, {}, {}, {}, {}, {});
     ShowOutline(true);
@@ -64,7 +65,7 @@ void MCopySectionsTask::ThreadViewRun()
 
     std::optional<QByteArray> children;
     if (!t.isEmpty())
-        children = MOLODUtils::GetAOneDriveFolderChildrenJson(m_Session, t, {}, &failure);
+        children = GetAOneDriveFolderChildrenJson(m_Session, t, &failure);
     if (!children) {
         // Without the target's folder nothing can be copied: said on its row, not passed over.
         result->strValue = failure.isEmpty() ? NotFound() : failure;
@@ -79,17 +80,17 @@ void MCopySectionsTask::ThreadViewRun()
     m_Total = CountChecked(*m_Context.tree);
     ShowProgress(0, m_Total);
     MFolderListing listing = MFolderListing::FromJson(*children);
-    CopySections_NB_SG_S(*m_Context.tree, *result, listing, result->name);
+    CopyChildren(*m_Context.tree, *result, listing, result->name);
     Finish();
 }
 
-void MCopySectionsTask::CopySections_NB_SG_S(
+void MCopySectionsTask::CopyChildren(
     const MONObject& source, MONObject& resultParent, MFolderListing& listing, const QString& path)
 {
     for (const auto& childPtr : source.children()) {
         if (!Running())
             return;
-        RefreshTokens();
+        m_Context.RefreshTokens();
         const MONObject& child = *childPtr;
         if (child.intValue == 0)
             continue;
@@ -97,7 +98,7 @@ void MCopySectionsTask::CopySections_NB_SG_S(
         ShowStatus(p);
         switch (child.objType) {
         case MONObject::Notebook:
-            CopySections_NB_SG_S(child, resultParent, listing, path);
+            CopyChildren(child, resultParent, listing, path);
             break;
         case MONObject::SectionGroup:
             CopyGroup(child, resultParent, listing, p);
@@ -137,7 +138,7 @@ void MCopySectionsTask::CopyGroup(
     } else {
         // A folder of that name is there (perhaps in another case): the group's sections join it.
         node->intValue = MDriveStatus::kTwo;
-        children = MOLODUtils::GetAOneDriveFolderChildrenJson(m_Session, existing, {}, &failure);
+        children = GetAOneDriveFolderChildrenJson(m_Session, existing, &failure);
         if (children) {
             outcome = MItemOutcome::Reused;
         } else {
@@ -151,7 +152,7 @@ void MCopySectionsTask::CopyGroup(
     Progress();
     if (children) {
         MFolderListing inner = MFolderListing::FromJson(*children);
-        CopySections_NB_SG_S(group, *node, inner, path);
+        CopyChildren(group, *node, inner, path);
     } else {
         SkipBelow(group, path, Localized("reasonFolderFailed").arg(group.name));
     }
@@ -174,7 +175,7 @@ void MCopySectionsTask::CopySection(
     const MONObject& section, MONObject& resultParent, MFolderListing& listing, const QString& path)
 {
     QString failure;
-    const QString s = MOLODUtils::ConvertOneNoteAPIID2OneDriveID_Really(m_Session, section.objId, &failure);
+    const QString s = DriveItemIdFromOneNoteId(m_Session, section.objId, &failure);
     const QString n = listing.UniqueSectionFileName(section.name);
     MONObject* node = resultParent.addSubObject(MONObject::Section, {}, section.name, {}, {}, {}, {}, {}, {}, {});
     const qint64 row = BeginItem(path);
@@ -232,8 +233,8 @@ bool MCopySectionsTask::CopyASection(MONObject& node, const QString& sourceSecti
         node.intValue = FailureCode(answer);
         node.strValue = answer.errorMessage.isEmpty() ? answer.reason : answer.errorMessage;
         if (answer.failure == MAnswerFailure::Service) {
-            qCWarning(lcCopy).noquote() << QStringLiteral("CreateNewFolderInOneDrive error: %1").arg(node.strValue);
-            WriteLog(QStringLiteral("%1,%2,%3").arg(QStringLiteral("Create Section Group"), node.name, node.strValue));
+            qCWarning(lcCopy).noquote() << QStringLiteral("CopyASection error: %1").arg(node.strValue);
+            WriteLog(QStringLiteral("%1,%2,%3").arg(QStringLiteral("Copy Section"), node.name, node.strValue));
         }
         return false;
     }

@@ -36,8 +36,7 @@ public:
         const QString& sectionNewFileName, const QString& path);
 
 private:
-    void CopySections_NB_SG_S(
-        const MONObject& source, MONObject& resultParent, MFolderListing& listing, const QString& path);
+    void CopyChildren(const MONObject& source, MONObject& resultParent, MFolderListing& listing, const QString& path);
     void CopyGroup(const MONObject& group, MONObject& resultParent, MFolderListing& listing, const QString& path);
     void CopySection(const MONObject& section, MONObject& resultParent, MFolderListing& listing, const QString& path);
     // The checked rows below a group whose folder could not be made or read: none of them was sent.

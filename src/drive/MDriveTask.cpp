@@ -33,12 +33,6 @@ MHttpResponse MDriveTask::Send(const MHttpRequest& request)
     return MHttpClient::ForCurrentThread().Send(request);
 }
 
-void MDriveTask::RefreshTokens()
-{
-    if (m_Context.account)
-        m_Context.account->RefreshTokens(false);
-}
-
 void MDriveTask::ShowStatus(const QString& status)
 {
     if (m_Context.reporter)

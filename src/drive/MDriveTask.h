@@ -1,7 +1,7 @@
 #pragma once
 
 #include "model/MONObject.h"
-#include "service/MHttpClient.h"
+#include "net/MHttpClient.h"
 #include "service/MServiceSession.h"
 #include "tasks/MTaskContext.h"
 #include "tasks/TaskTexts.h"
@@ -35,7 +35,6 @@ protected:
     virtual MHttpResponse Send(const MHttpRequest& request);
 
     bool Running() const { return m_Context.IsRunning(); }
-    void RefreshTokens();
     void ShowStatus(const QString& status);
     void Alert(const QString& text);
     void Wait(MPacer::Kind kind);

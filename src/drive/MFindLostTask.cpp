@@ -2,10 +2,10 @@
 
 #include "account/MAccount.h"
 #include "app/MStrings.h"
-#include "export/ResourceDownload.h"
-#include "service/AnswerJson.h"
-#include "service/MOLODUtils.h"
-#include "service/ServiceCall.h"
+#include "net/AnswerJson.h"
+#include "net/ServiceRequest.h"
+#include "service/OneDriveReads.h"
+#include "tasks/ResourceDownload.h"
 #include "util/FileUtils.h"
 #include "util/TextUtils.h"
 
@@ -65,7 +65,7 @@ MFindLostTask::MFindLostTask(const MTaskContext& context, MOutlineSink* outline)
 
 void MFindLostTask::ThreadRun()
 {
-    RefreshTokens();
+    m_Context.RefreshTokens();
     SearchIn_OneDrive();
     Finish();
 }
@@ -78,7 +78,7 @@ void MFindLostTask::SearchIn_OneDrive()
     }
     ShowStatus(RootStatus());
     QString failure;
-    const std::optional<QByteArray> body = MOLODUtils::GetOneDriveRootChildrenJson(m_Session, {}, &failure);
+    const std::optional<QByteArray> body = GetOneDriveRootChildrenJson(m_Session, &failure);
     if (!body) {
         ListingFailed(RootStatus(), failure);
         return;
@@ -94,7 +94,7 @@ void MFindLostTask::SearchIn_RootJson(const QByteArray& body, const QString&)
     for (const QJsonValue& value : entries) {
         if (!Running())
             return;
-        RefreshTokens();
+        m_Context.RefreshTokens();
         const QJsonObject entry = value.toObject();
         const QString name = entry.value(QLatin1String("name")).toString();
         const QString id = entry.value(QLatin1String("id")).toString();
@@ -123,8 +123,7 @@ void MFindLostTask::SearchIn_AFolder(const QString& folderId, const QString& pat
     const QString shown = GetStringBetween(path, QStringLiteral("root:"), QString());
     ShowStatus(shown);
     QString failure;
-    const std::optional<QByteArray> body
-        = MOLODUtils::GetAOneDriveFolderChildrenJson(m_Session, folderId, {}, &failure);
+    const std::optional<QByteArray> body = GetAOneDriveFolderChildrenJson(m_Session, folderId, &failure);
     if (!body) {
         if (Running())
             ListingFailed(shown, failure);
@@ -167,7 +166,7 @@ void MSaveLostTask::ThreadRunSave()
         MONObject& node = *child;
         if (!node.boolValue)
             continue;
-        RefreshTokens();
+        m_Context.RefreshTokens();
         // A name taken by a file already there gets a number: the user's files are never replaced.
         const QString path
             = MUtils::getFilePathNewName(QDir(m_Folder).filePath(LostSectionFileName(node)), QStringLiteral(".one"));
@@ -175,7 +174,7 @@ void MSaveLostTask::ThreadRunSave()
         ShowStatus(path);
         qint64 size = -1;
         QString failure;
-        const bool saved = get_File_DownloadUrl(node, size, &failure) && DownloadFile(node, path, size, &failure);
+        const bool saved = GetFileDownloadUrl(node, size, &failure) && DownloadFile(node, path, size, &failure);
         if (saved) {
             node.strValue = Localized("strSuccess");
             node.intValue = MDriveStatus::kSuccess;
@@ -194,7 +193,7 @@ void MSaveLostTask::ThreadRunSave()
     Finish();
 }
 
-bool MSaveLostTask::get_File_DownloadUrl(MONObject& node, qint64& size, QString* failure)
+bool MSaveLostTask::GetFileDownloadUrl(MONObject& node, qint64& size, QString* failure)
 {
     const MAccount& account = *m_Context.account;
     if (account.OnlineOneNoteAccessToken().isEmpty()) {

@@ -49,7 +49,7 @@ public:
 
     // The file's download address into its webUrl, and its size; false (strValue says why) when
     // there is none.
-    bool get_File_DownloadUrl(MONObject& node, qint64& size, QString* failure);
+    bool GetFileDownloadUrl(MONObject& node, qint64& size, QString* failure);
     bool DownloadFile(MONObject& node, const QString& path, qint64 size, QString* failure);
 
     qint64 SavedCount() const { return m_Saved; }

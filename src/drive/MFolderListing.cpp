@@ -1,7 +1,7 @@
 #include "MFolderListing.h"
 
-#include "service/AnswerJson.h"
-#include "service/MOLODUtils.h"
+#include "MOLODUtils.h"
+#include "net/AnswerJson.h"
 
 #include <QJsonArray>
 

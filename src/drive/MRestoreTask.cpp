@@ -1,10 +1,11 @@
 #include "MRestoreTask.h"
 
+#include "MOLODUtils.h"
 #include "RestoreTree.h"
 #include "account/MAccount.h"
 #include "app/Log.h"
 #include "app/MStrings.h"
-#include "service/MOLODUtils.h"
+#include "service/OneDriveReads.h"
 #include "util/Formats.h"
 
 #include <QFileInfo>
@@ -40,7 +41,7 @@ std::optional<QString> MRestoreTask::StartProblem(const MONObject& list)
 
 void MRestoreTask::ThreadViewRun()
 {
-    RefreshTokens();
+    m_Context.RefreshTokens();
     if (m_Tree.childCount() == 0) {
         Finish();
         return;
@@ -48,11 +49,11 @@ void MRestoreTask::ThreadViewRun()
     MONObject& target = *m_Tree.child(0);
     ShowOutline(true);
     QString failure;
-    const QString t = MOLODUtils::ConvertOneNoteAPIID2OneDriveID_Really(m_Session, target.contentUrl, &failure);
+    const QString t = DriveItemIdFromOneNoteId(m_Session, target.contentUrl, &failure);
     std::optional<QByteArray> children;
     if (!t.isEmpty()) {
         target.objId = t;
-        children = MOLODUtils::GetAOneDriveFolderChildrenJson(m_Session, t, {}, &failure);
+        children = GetAOneDriveFolderChildrenJson(m_Session, t, &failure);
     }
     if (!children) {
         // Without the target's folder nothing can be restored: said on its row, not passed over.
@@ -67,16 +68,16 @@ void MRestoreTask::ThreadViewRun()
     m_Total = CountBelow(target);
     ShowProgress(0, m_Total);
     MFolderListing listing = MFolderListing::FromJson(*children);
-    Import_NB_SG_S(target, listing, target.name);
+    RestoreChildren(target, listing, target.name);
     Finish();
 }
 
-void MRestoreTask::Import_NB_SG_S(MONObject& parent, MFolderListing& listing, const QString& path)
+void MRestoreTask::RestoreChildren(MONObject& parent, MFolderListing& listing, const QString& path)
 {
     for (const auto& childPtr : parent.children()) {
         if (!Running())
             return;
-        RefreshTokens();
+        m_Context.RefreshTokens();
         MONObject& child = *childPtr;
         const QString p = path + QLatin1Char('/') + child.name;
         if (child.objType == MONObject::Section)
@@ -120,7 +121,7 @@ void MRestoreTask::RestoreFolder(MONObject& folder, MONObject& parent, MFolderLi
         folder.objId = existing;
         folder.strValue = Localized("strExists");
         folder.intValue = MDriveStatus::kTwo;
-        children = MOLODUtils::GetAOneDriveFolderChildrenJson(m_Session, existing, {}, &failure);
+        children = GetAOneDriveFolderChildrenJson(m_Session, existing, &failure);
         outcome = MItemOutcome::Reused;
         if (!children) {
             folder.strValue = failure;
@@ -143,7 +144,7 @@ void MRestoreTask::RestoreFolder(MONObject& folder, MONObject& parent, MFolderLi
     Wait(MPacer::Kind::Upload);
     if (children) {
         MFolderListing inner = MFolderListing::FromJson(*children);
-        Import_NB_SG_S(folder, inner, path);
+        RestoreChildren(folder, inner, path);
         Wait(MPacer::Kind::Upload);
     } else {
         SkipBelow(folder, path, Localized("reasonFolderFailed").arg(folder.name));

@@ -29,7 +29,7 @@ public:
     bool UploadASectionFileToOneDrive(MONObject& node, const QString& parentOneDriveApiId, const QString& name);
 
 private:
-    void Import_NB_SG_S(MONObject& parent, MFolderListing& listing, const QString& path);
+    void RestoreChildren(MONObject& parent, MFolderListing& listing, const QString& path);
     void RestoreFolder(MONObject& folder, MONObject& parent, MFolderListing& listing, const QString& path);
     void RestoreFile(MONObject& file, MONObject& parent, MFolderListing& listing, const QString& path);
     // The rows below a folder that could not be made or read: none of them was sent.

@@ -1,8 +1,8 @@
 #include "MSectionSizeTask.h"
 
 #include "app/MStrings.h"
-#include "service/AnswerJson.h"
-#include "service/MOLODUtils.h"
+#include "net/AnswerJson.h"
+#include "service/OneDriveReads.h"
 #include "util/TextUtils.h"
 
 #include <QJsonObject>
@@ -34,20 +34,20 @@ std::optional<QString> MSectionSizeTask::StartProblem(const MONObject* tree)
 
 void MSectionSizeTask::ThreadViewRun()
 {
-    RefreshTokens();
+    m_Context.RefreshTokens();
     m_Total = CountChecked(*m_Context.tree);
     ShowProgress(0, m_Total);
-    ListSectionSize_NB_SG_S(*m_Context.tree, m_Tree, nullptr, QString());
+    SizeChildren(*m_Context.tree, m_Tree, nullptr, QString());
     Finish();
 }
 
-void MSectionSizeTask::ListSectionSize_NB_SG_S(
+void MSectionSizeTask::SizeChildren(
     const MONObject& node, MONObject& viewParent, const MFolderListing* listing, const QString& path)
 {
     for (const auto& childPtr : node.children()) {
         if (!Running())
             return;
-        RefreshTokens();
+        m_Context.RefreshTokens();
         const MONObject& child = *childPtr;
         if (child.intValue == 0)
             continue;
@@ -74,11 +74,11 @@ void MSectionSizeTask::SizeNotebook(const MONObject& notebook, MONObject& viewPa
         return;
     }
     // One read gives both the id OneDrive confirms and the size.
-    const QString driveId = MOLODUtils::ConvertOneNoteAPIID2OneDriveID(notebook.objId);
+    const QString driveId = OneNoteIdDrivePart(notebook.objId);
     QString failure;
     std::optional<QByteArray> info;
     if (!driveId.isEmpty())
-        info = MOLODUtils::GetAOneDriveItemInfoJson(m_Session, driveId, true, {}, &failure);
+        info = GetAOneDriveItemInfoJson(m_Session, driveId, &failure);
     const QJsonObject item = info ? AnswerObject(*info).value_or(QJsonObject()) : QJsonObject();
     const QString id = item.value(QLatin1String("id")).toString();
     if (id.isEmpty()) {
@@ -101,10 +101,10 @@ void MSectionSizeTask::SizeNotebook(const MONObject& notebook, MONObject& viewPa
     ShowOutline();
     ShowProgress(++m_Done, m_Total);
     ShowStatus(QStringLiteral("%1 ...").arg(path));
-    const std::optional<QByteArray> children = MOLODUtils::GetAOneDriveFolderChildrenJson(m_Session, id, {}, &failure);
+    const std::optional<QByteArray> children = GetAOneDriveFolderChildrenJson(m_Session, id, &failure);
     if (children) {
         const MFolderListing listing = MFolderListing::FromJson(*children);
-        ListSectionSize_NB_SG_S(notebook, *row, &listing, path);
+        SizeChildren(notebook, *row, &listing, path);
     } else {
         ReadFailed(*row, path, failure);
     }
@@ -135,10 +135,10 @@ void MSectionSizeTask::SizeInListing(
     if (!group || id.isEmpty())
         return;
     QString failure;
-    const std::optional<QByteArray> children = MOLODUtils::GetAOneDriveFolderChildrenJson(m_Session, id, {}, &failure);
+    const std::optional<QByteArray> children = GetAOneDriveFolderChildrenJson(m_Session, id, &failure);
     if (children) {
         const MFolderListing inner = MFolderListing::FromJson(*children);
-        ListSectionSize_NB_SG_S(child, *row, &inner, path);
+        SizeChildren(child, *row, &inner, path);
     } else {
         ReadFailed(*row, path, failure);
     }

@@ -25,8 +25,7 @@ public:
     qint64 ReadsFailed() const { return m_ReadsFailed; }
 
 private:
-    void ListSectionSize_NB_SG_S(
-        const MONObject& node, MONObject& viewParent, const MFolderListing* listing, const QString& path);
+    void SizeChildren(const MONObject& node, MONObject& viewParent, const MFolderListing* listing, const QString& path);
     void SizeNotebook(const MONObject& notebook, MONObject& viewParent, const QString& path);
     void SizeInListing(
         const MONObject& child, MONObject& viewParent, const MFolderListing* listing, const QString& path);

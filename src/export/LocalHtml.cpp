@@ -1,8 +1,8 @@
 #include "LocalHtml.h"
 
 #include "PageText.h"
-#include "PageXml.h"
 #include "model/MOLONUtils.h"
+#include "tasks/PageXml.h"
 #include "util/FileUtils.h"
 #include "util/HtmlText.h"
 #include "util/TextUtils.h"

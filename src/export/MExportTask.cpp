@@ -2,13 +2,13 @@
 
 #include "LocalHtml.h"
 #include "PageText.h"
-#include "ResourceDownload.h"
 #include "account/MAccount.h"
 #include "app/MStrings.h"
 #include "model/MONObject.h"
-#include "service/MOLODUtils.h"
-#include "service/ServiceCall.h"
-#include "service/ServiceText.h"
+#include "net/ServiceRequest.h"
+#include "net/ServiceText.h"
+#include "service/OneDriveReads.h"
+#include "tasks/ResourceDownload.h"
 #include "util/FileUtils.h"
 #include "util/Formats.h"
 #include "util/TextUtils.h"
@@ -64,7 +64,7 @@ std::optional<QString> MExportTask::StartProblem(const MONObject* tree, const QS
 
 void MExportTask::ThreadRun()
 {
-    RefreshTokens();
+    m_Context.RefreshTokens();
     // A killed export leaves a record of what it wrote and what it was writing.
     m_Journal = std::make_unique<MRunJournal>(
         MRunJournal::MIdentity {QStringLiteral("export"), m_Context.feature, m_ExportFolder, Extension()},
@@ -92,7 +92,7 @@ QString MExportTask::Extension() const
 qint64 MExportTask::VisitSection(const MONObject& section, const QString& path)
 {
     if (m_Kind == MExportKind::SectionFile) {
-        backupFromOneDrive(section, path);
+        BackUpSectionFile(section, path);
         return 0;
     }
     return ListSection(section, path);
@@ -111,10 +111,10 @@ QString MExportTask::ChildPath(const QString& path, const QString& name) const
 
 qint64 MExportTask::HandlePage(const MPageEntry& page, qint64 index, const QString& sectionPath)
 {
-    return ExportToFile_Pages(page, index, sectionPath);
+    return ExportPage(page, index, sectionPath);
 }
 
-qint64 MExportTask::ExportToFile_Pages(const MPageEntry& page, qint64 index, const QString& sectionFolder)
+qint64 MExportTask::ExportPage(const MPageEntry& page, qint64 index, const QString& sectionFolder)
 {
     const QString ext = Extension();
     QString cleanTitle = MUtils::SanitizeFileNameString(page.title);
@@ -209,9 +209,9 @@ QString MExportTask::PageContent(const MPageEntry& page, const QString& html, co
     const QString link = html.contains(QStringLiteral("object-id=")) ? GetPageOneNoteClientUrl(page.id) : QString();
     const QString iconOrigin = QStringLiteral("http://") + MEndpoints::HostOf(m_Context.account->Endpoints().makerWeb);
     MLocalHtmlConverter converter(iconOrigin, [this](const QString& url, const QString& file) {
-        RefreshTokens();
+        m_Context.RefreshTokens();
         QString failure;
-        const bool saved = DownloadAttachment(url, file, &failure);
+        const bool saved = DownloadAttachment(m_Session, url, file, &failure);
         if (!saved) {
             ++m_PageResourcesFailed;
             if (m_ResourceFailure.isEmpty())
@@ -225,24 +225,7 @@ QString MExportTask::PageContent(const MPageEntry& page, const QString& html, co
     return result;
 }
 
-bool MExportTask::DownloadAttachment(const QString& url, const QString& downloadedFileName, QString* failure)
-{
-    const MAccount& account = *m_Context.account;
-    if (account.OnlineOneNoteAccessToken().isEmpty() || account.UserId().isEmpty()) {
-        if (failure)
-            *failure = Localized("reasonNotSignedIn");
-        return false;
-    }
-    MServiceSession::Options options;
-    const MDownloadOutcome outcome
-        = DownloadToFile(ServiceRequestEncoded("GET", url, kDownloadTimeout), downloadedFileName,
-            [&](const MHttpRequest& request) { return m_Session.Send(request, MExpect::Bytes, options); });
-    if (failure)
-        *failure = outcome.reason;
-    return outcome.saved;
-}
-
-void MExportTask::backupFromOneDrive(const MONObject& section, const QString& exportFolder)
+void MExportTask::BackUpSectionFile(const MONObject& section, const QString& exportFolder)
 {
     const QString ext = Extension();
     // Never over an earlier backup: a second run writes "Section(1).one".
@@ -250,16 +233,16 @@ void MExportTask::backupFromOneDrive(const MONObject& section, const QString& ex
     m_Result += target;
     ShowToUI(target);
 
-    RefreshTokens();
+    m_Context.RefreshTokens();
     qint64 size = 0;
     QString failure;
-    const QString url = get_OneDriveFile_DownloadUrl(section.objId, size, &failure);
+    const QString url = GetSectionFileDownloadUrl(section.objId, size, &failure);
     m_SectionFileSize = size;
     bool written = false;
     if (!url.isEmpty()) {
         m_Result += QStringLiteral(" ... %1 ...").arg(FormatByteSize(size));
         ShowToUI(target);
-        written = downloadOneDriveFile(url, target, &failure) || downloadOneDriveFile(url, target, &failure);
+        written = DownloadSectionFile(url, target, &failure) || DownloadSectionFile(url, target, &failure);
         if (written)
             ++m_ExportFilesCount;
     }
@@ -270,7 +253,7 @@ void MExportTask::backupFromOneDrive(const MONObject& section, const QString& ex
     Wait(MPacer::Kind::Download);
 }
 
-QString MExportTask::get_OneDriveFile_DownloadUrl(const QString& sectionId, qint64& fileSize, QString* failure)
+QString MExportTask::GetSectionFileDownloadUrl(const QString& sectionId, qint64& fileSize, QString* failure)
 {
     fileSize = 0;
     const MAccount& account = *m_Context.account;
@@ -282,7 +265,7 @@ QString MExportTask::get_OneDriveFile_DownloadUrl(const QString& sectionId, qint
     }
     ShowToUI(QStringLiteral("Get Url"));
     QString itemFailure;
-    const QString itemId = MOLODUtils::ConvertOneNoteAPIID2OneDriveID_Really(m_Session, sectionId, &itemFailure);
+    const QString itemId = DriveItemIdFromOneNoteId(m_Session, sectionId, &itemFailure);
     if (itemId.isEmpty()) {
         ShowToUI(QStringLiteral("Get url failure"));
         if (failure)
@@ -308,7 +291,7 @@ QString MExportTask::get_OneDriveFile_DownloadUrl(const QString& sectionId, qint
     return address;
 }
 
-bool MExportTask::downloadOneDriveFile(const QString& downloadUrl, const QString& downloadFileName, QString* failure)
+bool MExportTask::DownloadSectionFile(const QString& downloadUrl, const QString& downloadFileName, QString* failure)
 {
     const MAccount& account = *m_Context.account;
     if (account.OnlineOneNoteAccessToken().isEmpty() || account.UserId().isEmpty()) {

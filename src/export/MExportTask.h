@@ -42,13 +42,12 @@ public:
     void ThreadRun();
 
     // The per-page work of the batch frame; returns 1 when a file was written.
-    qint64 ExportToFile_Pages(const MPageEntry& page, qint64 index, const QString& sectionFolder);
+    qint64 ExportPage(const MPageEntry& page, qint64 index, const QString& sectionFolder);
     // The section-file kind: fetches the section's ".one" file into the container folder.
-    void backupFromOneDrive(const MONObject& section, const QString& exportFolder);
+    void BackUpSectionFile(const MONObject& section, const QString& exportFolder);
     // The section file's download address and size, or "" (`failure` says why).
-    QString get_OneDriveFile_DownloadUrl(const QString& sectionId, qint64& fileSize, QString* failure = nullptr);
-    bool downloadOneDriveFile(const QString& downloadUrl, const QString& downloadFileName, QString* failure = nullptr);
-    bool DownloadAttachment(const QString& url, const QString& downloadedFileName, QString* failure = nullptr);
+    QString GetSectionFileDownloadUrl(const QString& sectionId, qint64& fileSize, QString* failure = nullptr);
+    bool DownloadSectionFile(const QString& downloadUrl, const QString& downloadFileName, QString* failure = nullptr);
 
     qint64 ExportFilesCount() const { return m_ExportFilesCount; }
     qint64 PagesDone() const { return m_PagesDone; }

@@ -1,7 +1,7 @@
 #include "MarkdownBlocks.h"
 
 #include "MarkdownText.h"
-#include "PageXml.h"
+#include "tasks/PageXml.h"
 #include "model/MOLONUtils.h"
 
 #include <QStringList>

@@ -1,7 +1,7 @@
 #include "MarkdownInline.h"
 
 #include "MarkdownText.h"
-#include "PageXml.h"
+#include "tasks/PageXml.h"
 
 namespace {
 

@@ -1,6 +1,6 @@
 #include "MarkdownBlocks.h"
 #include "MarkdownText.h"
-#include "PageXml.h"
+#include "tasks/PageXml.h"
 
 namespace {
 

@@ -1,6 +1,6 @@
 #include "MarkdownText.h"
 
-#include "PageXml.h"
+#include "tasks/PageXml.h"
 #include "model/MOLONUtils.h"
 
 #include <QHash>

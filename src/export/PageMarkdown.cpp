@@ -2,7 +2,7 @@
 
 #include "MarkdownBlocks.h"
 #include "MarkdownText.h"
-#include "PageXml.h"
+#include "tasks/PageXml.h"
 #include "util/HtmlText.h"
 
 #include <QRegularExpression>

@@ -1,7 +1,7 @@
 #include "PageText.h"
 
-#include "PageXml.h"
 #include "model/MOLONUtils.h"
+#include "tasks/PageXml.h"
 #include "util/HtmlText.h"
 #include "util/TextUtils.h"
 

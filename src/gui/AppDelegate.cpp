@@ -7,16 +7,15 @@
 #include "MWinAbout.h"
 #include "MWinLogin.h"
 #include "MWinNotebookInfo.h"
-#include "MWinOptons.h"
+#include "MWinOptions.h"
+#include "UpdateCheck.h"
 #include "account/MAccount.h"
 #include "account/MTokenStore.h"
 #include "app/AppPaths.h"
 #include "app/GlobalSettings.h"
 #include "app/MStrings.h"
-#include "app/UpdateCheck.h"
 #include "model/MNotebookTree.h"
 #include "model/MOLONUtils.h"
-#include "panels/MSViewListTags.h"
 #include "panels/MViewAccount.h"
 #include "panels/MViewCopySections.h"
 #include "panels/MViewEvernote.h"
@@ -25,6 +24,7 @@
 #include "panels/MViewImport.h"
 #include "panels/MViewImportTree.h"
 #include "panels/MViewListAttachments.h"
+#include "panels/MViewListTags.h"
 #include "panels/MViewReplace.h"
 #include "panels/MViewRestore.h"
 #include "panels/MViewSearch.h"
@@ -111,7 +111,7 @@ void AppDelegate::CreatePanels()
     connect(evernote, &MViewEvernote::SectionsCreated, this, [this] { CreateNotebooksTree(true, true); });
     m_ViewImportEvernote = evernote;
     m_ViewExport = new MViewExport();
-    m_ViewListTags = new MSViewListTags();
+    m_ViewListTags = new MViewListTags();
     m_ViewListAttachments = new MViewListAttachments();
     m_ViewReplace = new MViewReplace();
     m_ViewSearch = new MViewSearch();
@@ -267,7 +267,7 @@ void AppDelegate::MenuItemNotebookInfoClick()
 
 void AppDelegate::MenuItemPreferencesClick()
 {
-    MWinOptons options(m_Window.get());
+    MWinOptions options(m_Window.get());
     options.exec();
 }
 

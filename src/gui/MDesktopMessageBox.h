@@ -1,7 +1,7 @@
 #pragma once
 
+#include "MessageBox.h"
 #include "model/MOLONUtils.h"
-#include "util/MessageBox.h"
 
 // The core's alerts and yes/no questions as modal message boxes. Callable from any thread: a worker
 // waits until the user has answered on the main thread.

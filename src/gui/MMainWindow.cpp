@@ -2,6 +2,7 @@
 
 #include "MIcons.h"
 #include "MTreeModel.h"
+#include "MessageBox.h"
 #include "app/AppPaths.h"
 #include "app/MStrings.h"
 #include "panels/MPanelBase.h"
@@ -319,6 +320,11 @@ void MMainWindow::HideStatus()
 {
     mMainStatusBar->clear();
     statusBar()->setVisible(!mNotice->isHidden());
+}
+
+void MMainWindow::Alert(const QString& text)
+{
+    ShowMessageBox(text);
 }
 
 void MMainWindow::ShowNotice(const QString& text)

@@ -20,7 +20,7 @@ class QTreeView;
 // in visible groups), the feature area showing the current panel, the status line (hidden while
 // idle) and the menus. It also shows the tree retrieval's progress. What the menu commands do is the
 // controller's; this class only lays them out.
-class MMainWindow : public QMainWindow, public MTreeStatusSink
+class MMainWindow : public QMainWindow, public MTreeReporter
 {
     Q_OBJECT
 public:
@@ -57,9 +57,10 @@ public:
     QAction* mMenuItemHelp = nullptr;
     QAction* mMenuItemAbout = nullptr;
 
-    // MTreeStatusSink: the status line.
+    // MTreeReporter: the status line and alerts.
     void ShowStatus(const QString& text) override;
     void HideStatus() override;
+    void Alert(const QString& text) override;
     void ReloadOutline() override;
     QString MainStatusText() const;
     // A line that stays in the status line beside the progress (the keyring warning).

@@ -1,6 +1,7 @@
 #include "MTreeLoader.h"
 
 #include "MMainWindow.h"
+#include "MessageBox.h"
 #include "model/MONObject.h"
 
 #include <QCoreApplication>
@@ -10,10 +11,10 @@ namespace {
 
 // The retrieval's status line, seen from the worker: each text is posted to the window and the
 // worker goes on at once.
-class MPostedTreeStatus final : public MTreeStatusSink
+class MPostedTreeReporter final : public MTreeReporter
 {
 public:
-    explicit MPostedTreeStatus(QPointer<MMainWindow> window)
+    explicit MPostedTreeReporter(QPointer<MMainWindow> window)
         : m_Window(std::move(window))
     { }
     void ShowStatus(const QString& text) override
@@ -24,6 +25,8 @@ public:
     {
         Post([](MMainWindow* w) { w->HideStatus(); });
     }
+    // The desktop's alert waits on the main thread until it is dismissed, so the worker waits too.
+    void Alert(const QString& text) override { ShowMessageBox(text); }
 
 private:
     template<class F> void Post(F&& work)
@@ -58,7 +61,7 @@ void MTreeLoader::Start(bool fetch)
     }
     m_Loading = true;
     auto fresh = std::make_shared<MONObject>();
-    auto status = std::make_shared<MPostedTreeStatus>(m_Window);
+    auto status = std::make_shared<MPostedTreeReporter>(m_Window);
     QPointer<MTreeLoader> self(this);
     MAccount* account = &m_Account;
     QThread* thread = QThread::create([=, cache = m_CacheFile] {

@@ -2,12 +2,12 @@
 
 #include "MIcons.h"
 #include "MWinGuide.h"
+#include "MessageBox.h"
 #include "WindowSize.h"
 #include "account/MAccount.h"
 #include "app/AppPaths.h"
 #include "app/GlobalSettings.h"
 #include "app/MStrings.h"
-#include "util/MessageBox.h"
 #include "util/TextUtils.h"
 #include "widgets/MElidedLabel.h"
 
@@ -382,7 +382,8 @@ void MWinLogin::HandleLoadFinished(const QString& url)
             return;
         }
         account.setOnlineOneNoteCode(reply.code);
-        account.GetTokens(true, m_BrowserDisplayName);
+        if (const MTokenFailure failure = account.GetTokens(m_BrowserDisplayName))
+            ShowMessageBox(*failure);
         if (!account.UserId().isEmpty()) {
             ModalResponse = 1;
             accept();

@@ -1,7 +1,7 @@
 #include "AppDelegate.h"
 
 #include "app/AppPaths.h"
-#include "service/MRequestBudget.h"
+#include "net/MRequestBudget.h"
 
 #include <QApplication>
 

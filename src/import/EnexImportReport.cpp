@@ -2,7 +2,7 @@
 
 #include "account/MAccount.h"
 #include "app/MStrings.h"
-#include "service/MRequestBudget.h"
+#include "net/MRequestBudget.h"
 #include "tasks/MTaskContext.h"
 #include "util/MSleeper.h"
 

@@ -20,12 +20,6 @@ namespace {
 
 const QString kNoTag = QStringLiteral("NoTag");
 
-void RefreshTokens(const MTaskContext& context)
-{
-    if (context.account)
-        context.account->RefreshTokens(false);
-}
-
 void Show(const MTaskContext& context, const QString& result, const QString& status)
 {
     if (context.reporter)
@@ -236,7 +230,7 @@ MEvernoteImportResult ImportEvernoteFile(
         }
         if (!context.IsRunning())
             break;
-        RefreshTokens(context);
+        context.RefreshTokens();
         const qint64 number = seen + 1;
         if (number < settings.from) {
             seen = number;
@@ -273,7 +267,7 @@ MEvernoteImportResult ImportEvernoteFile(
 MEvernoteImportResult ThreadImportRun(
     const MTaskContext& context, MEnexPageSender& sender, const MEvernoteImportSettings& settings, MONObject& sections)
 {
-    RefreshTokens(context);
+    context.RefreshTokens();
     MEvernoteImportResult result = ImportEvernoteFile(context, sender, settings, sections);
     if (context.reporter)
         context.reporter->Finish(Localized("strFinish"));

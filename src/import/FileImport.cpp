@@ -88,8 +88,7 @@ void MFileImportTask::Report(qint64 index, MItemOutcome outcome, const QString& 
 
 void MFileImportTask::ThreadImportRun()
 {
-    if (m_Context.account)
-        m_Context.account->RefreshTokens(false);
+    m_Context.RefreshTokens();
     for (MFileObject& file : m_Files) {
         file.state = 0;
         file.message.clear();
@@ -101,8 +100,7 @@ void MFileImportTask::ThreadImportRun()
         ContinueRunIn(m_Session, *m_Journal);
     ReportImportProgress(m_Context, 0, total);
     for (qint64 index = 0; index < total && m_Context.IsRunning(); ++index) {
-        if (m_Context.account)
-            m_Context.account->RefreshTokens(false);
+        m_Context.RefreshTokens();
         if (m_Context.reporter)
             m_Context.reporter->ShowStatus(QDir::toNativeSeparators(m_Files.at(index).name));
         ImportFile(index);

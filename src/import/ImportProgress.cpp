@@ -1,7 +1,7 @@
 #include "ImportProgress.h"
 
 #include "account/MAccount.h"
-#include "service/MRequestBudget.h"
+#include "net/MRequestBudget.h"
 #include "tasks/MTaskContext.h"
 #include "util/MSleeper.h"
 

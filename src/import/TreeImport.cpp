@@ -47,12 +47,6 @@ std::optional<QString> MTreeImportTask::StartProblem(const MONObject* tree, bool
     return std::nullopt;
 }
 
-void MTreeImportTask::RefreshTokens()
-{
-    if (m_Context.account)
-        m_Context.account->RefreshTokens(false);
-}
-
 void MTreeImportTask::Status(const QString& text)
 {
     if (m_Context.reporter)
@@ -82,7 +76,7 @@ void MTreeImportTask::Advance()
 
 void MTreeImportTask::ThreadImportRun()
 {
-    RefreshTokens();
+    m_Context.RefreshTokens();
     ReportImportProgress(m_Context, 0, m_Total);
     const MONObject* target = nullptr;
     if (!m_FirstSubIsNotebook && m_Context.tree)
@@ -92,14 +86,14 @@ void MTreeImportTask::ThreadImportRun()
     if (m_Journal && m_Journal->Mode() == MRunMode::Resume)
         ContinueRunIn(m_Session, *m_Journal);
     if (m_FirstSubIsNotebook || target)
-        Import_NB_SG_S(target, *m_Planned);
+        ImportChildren(target, *m_Planned);
     if (m_Journal)
         m_Journal->End(!m_Context.IsRunning());
     if (m_Context.reporter)
         m_Context.reporter->Finish(Localized("strFinish"));
 }
 
-void MTreeImportTask::Import_NB_SG_S(const MONObject* onlineParent, MONObject& localParent)
+void MTreeImportTask::ImportChildren(const MONObject* onlineParent, MONObject& localParent)
 {
     for (const auto& child : localParent.children()) {
         if (!m_Context.IsRunning())
@@ -108,14 +102,14 @@ void MTreeImportTask::Import_NB_SG_S(const MONObject* onlineParent, MONObject& l
         if (node.objType != MONObject::Notebook && node.objType != MONObject::SectionGroup
             && node.objType != MONObject::Section)
             continue;
-        RefreshTokens();
+        m_Context.RefreshTokens();
         Status(node.name);
         if (ImportContainer(onlineParent, node)) {
             Status(QString());
             if (node.objType == MONObject::Section)
                 Import_Pages(node);
             else
-                Import_NB_SG_S(&node, node);
+                ImportChildren(&node, node);
         } else if (node.intValue != kCreationStopped) {
             Status(QString());
             SkipBelow(node, Localized("reasonContainerNotMade").arg(node.name));
@@ -199,7 +193,7 @@ void MTreeImportTask::Import_Pages(MONObject& section)
     for (const auto& child : section.children()) {
         if (!m_Context.IsRunning())
             return;
-        RefreshTokens();
+        m_Context.RefreshTokens();
         Status(child->name);
         if (Import_APage(section, *child))
             ++m_ImportPagesCount;

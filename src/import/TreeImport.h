@@ -44,7 +44,7 @@ public:
     const MOutcomeCounts& Counts() const { return m_Counts; }
 
 private:
-    void Import_NB_SG_S(const MONObject* onlineParent, MONObject& localParent);
+    void ImportChildren(const MONObject* onlineParent, MONObject& localParent);
     void Import_Pages(MONObject& section);
     // One container: its Sending row, the one of that name found online or made, its outcome row.
     // True when the container can take its children.
@@ -57,7 +57,6 @@ private:
     void Report(const MONObject& node, MItemOutcome outcome, const QString& reason = QString(), qint64 code = 0);
     void Advance();
     void Status(const QString& text);
-    void RefreshTokens();
 
     MTaskContext m_Context;
     std::unique_ptr<MONObject> m_Planned;

@@ -4,10 +4,9 @@
 #include "account/MAccount.h"
 #include "app/MStrings.h"
 #include "app/PrivateFiles.h"
-#include "service/AnswerJson.h"
-#include "service/ServiceCall.h"
+#include "net/AnswerJson.h"
+#include "net/ServiceRequest.h"
 #include "util/FileUtils.h"
-#include "util/MessageBox.h"
 
 #include <QFile>
 #include <QJsonArray>
@@ -34,14 +33,14 @@ void WriteCache(const QString& path, const QString& text)
 
 } // namespace
 
-MNotebookTree::MNotebookTree(MAccount& account, MONObject& root, QString cacheFile, MTreeStatusSink* status)
+MNotebookTree::MNotebookTree(MAccount& account, MONObject& root, QString cacheFile, MTreeReporter* reporter)
     : m_Account(account)
     , m_Root(root)
     , m_CacheFile(std::move(cacheFile))
-    , m_Status(status)
-    , m_Session(account, nullptr, [status](const QString& text) {
-        if (status)
-            status->ShowStatus(text);
+    , m_Reporter(reporter)
+    , m_Session(account, nullptr, [reporter](const QString& text) {
+        if (reporter)
+            reporter->ShowStatus(text);
     })
 { }
 
@@ -50,7 +49,8 @@ MTreeBuildResult MNotebookTree::CreateNotebooksTree(bool forceFetch, bool reload
     MTreeBuildResult result;
     QString text = ReadTextFile(m_CacheFile).value_or(QString());
     if (forceFetch || text.isEmpty()) {
-        m_Account.RefreshTokens(true);
+        if (const MTokenFailure failure = m_Account.RefreshTokens())
+            Alert(*failure);
         text = GetAllNotebooksJson();
         result.stepByStep = m_Fetch.stepByStep;
         result.tooManyItems = m_Fetch.tooManyItems;
@@ -64,7 +64,7 @@ MTreeBuildResult MNotebookTree::CreateNotebooksTree(bool forceFetch, bool reload
         qint64 count = 0;
         m_Account.GetAccountIdFromNotebookJson(text, count);
         if (count == 0)
-            ShowMessageBox(QStringLiteral("There are no notebooks in this account!"));
+            Alert(QStringLiteral("There are no notebooks in this account!"));
     }
     if (text.isEmpty())
         return result;
@@ -72,9 +72,9 @@ MTreeBuildResult MNotebookTree::CreateNotebooksTree(bool forceFetch, bool reload
     m_Root.clear();
     result.built = true;
     result.isList = IsNotebookList(text);
-    result.notebooks = ListJasonToVTSNotebook(text);
-    if (reloadData && m_Status)
-        m_Status->ReloadOutline();
+    result.notebooks = NotebooksFromJson(text);
+    if (reloadData && m_Reporter)
+        m_Reporter->ReloadOutline();
     return result;
 }
 
@@ -90,9 +90,9 @@ QString MNotebookTree::GetAllNotebooksJson()
         // has said why, and the status line tells the user while the notebooks come one by one.
         m_Fetch.tooManyItems = once.errorCode == QLatin1String("10008");
         if (!m_Fetch.tooManyItems) {
-            ShowMessageBox(QStringLiteral("First attempt to get the notebook list failed!\n\n%1\n\nTry second time!\n"
-                                          "This time will take a bit longer, please be patient.")
-                               .arg(text.isEmpty() ? once.reason : text));
+            Alert(QStringLiteral("First attempt to get the notebook list failed!\n\n%1\n\nTry second time!\n"
+                                 "This time will take a bit longer, please be patient.")
+                      .arg(text.isEmpty() ? once.reason : text));
             ShowStatus(QStringLiteral("Get all notebooks information step by step ..."));
         }
         text = GetNotebooksJsonStepByStep();
@@ -112,8 +112,8 @@ QString MNotebookTree::GetNotebooksJsonStepByStep()
     const QString list = answer.Text();
     if (answer.Ok() && IsNotebookList(list))
         return GetJson_AllNotebooks_Loop(list);
-    ShowMessageBox(QStringLiteral("Second attempt to get the notebook list failed!\n\n%1")
-                       .arg(list.isEmpty() ? answer.reason : list));
+    Alert(QStringLiteral("Second attempt to get the notebook list failed!\n\n%1")
+              .arg(list.isEmpty() ? answer.reason : list));
     return list;
 }
 
@@ -157,7 +157,7 @@ QString MNotebookTree::GetJson_AllNotebooks_Loop(const QString& notebookListJson
         m_Fetch.incomplete.append(QStringLiteral("%1: %2").arg(name, answer.reason));
     }
     if (!m_Fetch.incomplete.isEmpty())
-        ShowMessageBox(Localized("msgTreeNotebooksIncomplete").arg(m_Fetch.incomplete.join(QLatin1Char('\n'))));
+        Alert(Localized("msgTreeNotebooksIncomplete").arg(m_Fetch.incomplete.join(QLatin1Char('\n'))));
     return QStringLiteral("{\"value\": [%1]}").arg(joined.join(QStringLiteral(", ")));
 }
 
@@ -166,7 +166,7 @@ MServiceAnswer MNotebookTree::Fetch(const QString& url, MExpect expect)
     MServiceAnswer answer = m_Session.Send(ServiceRequest("GET", url, kTreeReadTimeout), expect);
     // No answer at all: perhaps the token ran out meanwhile; refresh it quietly for the next attempt.
     if (answer.failure == MAnswerFailure::Transport)
-        m_Account.RefreshTokens(false);
+        m_Account.RefreshTokens();
     return answer;
 }
 
@@ -177,12 +177,18 @@ QString MNotebookTree::FetchText(const QString& url, MExpect expect)
 
 void MNotebookTree::ShowStatus(const QString& text)
 {
-    if (m_Status)
-        m_Status->ShowStatus(text);
+    if (m_Reporter)
+        m_Reporter->ShowStatus(text);
 }
 
 void MNotebookTree::HideStatus()
 {
-    if (m_Status)
-        m_Status->HideStatus();
+    if (m_Reporter)
+        m_Reporter->HideStatus();
+}
+
+void MNotebookTree::Alert(const QString& text)
+{
+    if (m_Reporter)
+        m_Reporter->Alert(text);
 }

@@ -9,18 +9,21 @@
 class MAccount;
 class MONObject;
 
-// Where the tree retrieval shows its progress: the main window's status bar, the command line's
-// standard error, a test's record. Alerts go through ShowMessageBox.
-class MTreeStatusSink
+// Where the tree retrieval tells what it does: the main window (its status bar and alerts), the
+// command line's standard error, a test's record. The retrieval never shows anything itself.
+class MTreeReporter
 {
 public:
-    virtual ~MTreeStatusSink() = default;
+    virtual ~MTreeReporter() = default;
     // Shows the status bar with the text (or changes the text of the shown bar).
     virtual void ShowStatus(const QString& text) = 0;
     // Empties the text and hides the bar.
     virtual void HideStatus() = 0;
     // The tree was rebuilt and the caller asked for the outline to be reloaded.
     virtual void ReloadOutline() { }
+    // A failure the user must hear of (the desktop shows it in a modal alert and returns when it has
+    // been dismissed; the call may come from a worker).
+    virtual void Alert(const QString& text) = 0;
 };
 
 // What CreateNotebooksTree did.
@@ -44,7 +47,7 @@ struct MTreeBuildResult
 class MNotebookTree
 {
 public:
-    MNotebookTree(MAccount& account, MONObject& root, QString cacheFile, MTreeStatusSink* status = nullptr);
+    MNotebookTree(MAccount& account, MONObject& root, QString cacheFile, MTreeReporter* reporter = nullptr);
 
     // Builds the tree from the cache, or from the service when `forceFetch` or there is no cache.
     MTreeBuildResult CreateNotebooksTree(bool forceFetch, bool reloadData);
@@ -60,10 +63,10 @@ public:
     QString GetJson_AllNotebooks_ANotebook(const QString& notebookId);
 
     // Empties nothing: appends the list's notebooks under the root and returns how many.
-    qint64 ListJasonToVTSNotebook(const QString& json);
-    static qint64 ListJasonToVTSNotebook(const QString& json, MONObject& root, int accountType);
+    qint64 NotebooksFromJson(const QString& json);
+    static qint64 NotebooksFromJson(const QString& json, MONObject& root, int accountType);
     // Adds a notebook's or section group's sections (first) and section groups (then, recursively).
-    static void ListJasonToVTSNotebookChildren(const QJsonObject& object, MONObject* parent, const QString& nameKey);
+    static void AddNotebookChildrenFromJson(const QJsonObject& object, MONObject* parent, const QString& nameKey);
     // "name" for the OneNote personal account, "displayName" for the Graph accounts.
     static QString NameKey(int accountType);
 
@@ -75,11 +78,12 @@ private:
     QString FetchText(const QString& url, MExpect expect);
     void ShowStatus(const QString& text);
     void HideStatus();
+    void Alert(const QString& text);
 
     MAccount& m_Account;
     MONObject& m_Root;
     QString m_CacheFile;
-    MTreeStatusSink* m_Status;
+    MTreeReporter* m_Reporter;
     MServiceSession m_Session;
     MTreeBuildResult m_Fetch;
 };

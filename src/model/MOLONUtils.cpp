@@ -97,16 +97,6 @@ QString UnprotectAmpersands(const QString& text)
     return result.replace(QChar(0x00A0), QLatin1Char('&'));
 }
 
-QString AccountIdFromClientUrl(const QString& clientUrl, const QString& documentsHost)
-{
-    const QStringList parts = Between(clientUrl, "https://", "").split(QLatin1Char('/'));
-    if (parts.size() < 2)
-        return QStringLiteral("");
-    if (parts.at(0).compare(documentsHost, Qt::CaseInsensitive) == 0)
-        return parts.at(1);
-    return parts.size() >= 3 ? parts.at(2) : QStringLiteral("");
-}
-
 int HexToInt(const QString& text)
 {
     int value = 0;

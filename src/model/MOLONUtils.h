@@ -26,9 +26,6 @@ QString DecodeAmpEntities(const QString& text);
 // parsing and back afterwards. (A no-break space already in the text also becomes "&" on the way back.)
 QString ProtectAmpersands(const QString& text);
 QString UnprotectAmpersands(const QString& text);
-// The account id in a notebook's client link: the first path segment on the consumer OneDrive
-// document host (`documentsHost`, a host name such as "d.docs.live.net"), else the second.
-QString AccountIdFromClientUrl(const QString& clientUrl, const QString& documentsHost);
 // The leading hexadecimal digits of `text` as a number; 0 when there are none.
 int HexToInt(const QString& text);
 // The https part of a "onenote:https://..." link (the link itself when it has no "onenote:" prefix):

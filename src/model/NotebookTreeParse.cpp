@@ -5,7 +5,7 @@
 
 #include "MONObject.h"
 #include "account/MAccount.h"
-#include "service/AnswerJson.h"
+#include "net/AnswerJson.h"
 
 #include <QJsonArray>
 
@@ -29,12 +29,12 @@ QString MNotebookTree::NameKey(int accountType)
     return accountType == MAccount::OneNotePersonal ? QStringLiteral("name") : QStringLiteral("displayName");
 }
 
-qint64 MNotebookTree::ListJasonToVTSNotebook(const QString& json)
+qint64 MNotebookTree::NotebooksFromJson(const QString& json)
 {
-    return ListJasonToVTSNotebook(json, m_Root, m_Account.MSAccountType());
+    return NotebooksFromJson(json, m_Root, m_Account.MSAccountType());
 }
 
-qint64 MNotebookTree::ListJasonToVTSNotebook(const QString& json, MONObject& root, int accountType)
+qint64 MNotebookTree::NotebooksFromJson(const QString& json, MONObject& root, int accountType)
 {
     if (json.isEmpty())
         return 0;
@@ -55,13 +55,13 @@ qint64 MNotebookTree::ListJasonToVTSNotebook(const QString& json, MONObject& roo
             = nb.value(QLatin1String("createdBy")).toObject().value(QLatin1String("user")).toObject();
         node->creatorId = Text(user, QLatin1String("id"));
         node->createdBy = Text(user, QLatin1String("displayName"));
-        ListJasonToVTSNotebookChildren(nb, node, nameKey);
+        AddNotebookChildrenFromJson(nb, node, nameKey);
         ++added;
     }
     return added;
 }
 
-void MNotebookTree::ListJasonToVTSNotebookChildren(const QJsonObject& object, MONObject* parent, const QString& nameKey)
+void MNotebookTree::AddNotebookChildrenFromJson(const QJsonObject& object, MONObject* parent, const QString& nameKey)
 {
     const auto addChild = [&](quint64 type, const QJsonObject& child) {
         const QString self = Text(child, QLatin1String("self"));
@@ -78,6 +78,6 @@ void MNotebookTree::ListJasonToVTSNotebookChildren(const QJsonObject& object, MO
         MONObject* node = addChild(MONObject::SectionGroup, group);
         node->sectionGroupsUrl = Text(group, QLatin1String("sectionGroupsUrl"));
         node->sectionsUrl = Text(group, QLatin1String("sectionsUrl"));
-        ListJasonToVTSNotebookChildren(group, node, nameKey);
+        AddNotebookChildrenFromJson(group, node, nameKey);
     }
 }

@@ -2,9 +2,9 @@
 
 #include "account/MAccount.h"
 #include "app/MStrings.h"
-#include "export/PageXml.h"
 #include "model/MOLONUtils.h"
 #include "model/MONObject.h"
+#include "tasks/PageXml.h"
 #include "util/HtmlText.h"
 
 namespace {
@@ -14,13 +14,13 @@ QString Attribute(const pugi::xml_node& node, const char* name)
     return DecodeHtmlEntities(UnprotectAmpersands(XmlText(node.attribute(name).value())));
 }
 
-void Recurse(const pugi::xml_node& node, const MAAttachment& page, QList<MAAttachment>& items)
+void Recurse(const pugi::xml_node& node, const MAttachment& page, QList<MAttachment>& items)
 {
     for (pugi::xml_node child = node.first_child(); child; child = child.next_sibling()) {
         if (child.type() != pugi::node_element)
             continue;
         if (child.attribute("data-attachment")) {
-            MAAttachment item = page;
+            MAttachment item = page;
             item.name = Attribute(child, "data-attachment");
             item.atype = Attribute(child, "type");
             item.data = Attribute(child, "data");
@@ -55,7 +55,7 @@ qint64 MListAttachmentsTask::HandlePage(const MPageEntry& page, qint64, const QS
     const QString html = ReadPageOrReport(page, sectionPath, m_Rows);
     if (!html.contains(QLatin1String("data-attachment=")))
         return 1;
-    const QList<MAAttachment> items = ListAttachmentsInAPageHtml(page.id, page.title, html, breadcrumb);
+    const QList<MAttachment> items = ListAttachmentsInAPageHtml(page.id, page.title, html, breadcrumb);
     if (!items.isEmpty()) {
         ++m_FilesCount;
         if (m_Sink)
@@ -65,17 +65,17 @@ qint64 MListAttachmentsTask::HandlePage(const MPageEntry& page, qint64, const QS
     return 1;
 }
 
-QList<MAAttachment> MListAttachmentsTask::ListAttachmentsInAPageHtml(
+QList<MAttachment> MListAttachmentsTask::ListAttachmentsInAPageHtml(
     const QString& pageId, const QString& pageTitle, const QString& html, const QString& breadcrumb)
 {
     pugi::xml_document document;
     if (!ParseProtectedPageHtml(html, document))
         return {};
-    MAAttachment page;
+    MAttachment page;
     page.pageName = pageTitle;
     page.pageId = pageId;
     page.pageBreadcrumb = breadcrumb;
-    QList<MAAttachment> items;
+    QList<MAttachment> items;
     Recurse(document, page, items);
     return items;
 }

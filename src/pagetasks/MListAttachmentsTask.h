@@ -1,6 +1,6 @@
 #pragma once
 
-#include "MAAttachment.h"
+#include "MAttachment.h"
 #include "tasks/MPageWalker.h"
 #include "tasks/MRunRows.h"
 
@@ -13,7 +13,7 @@ class MAttachmentSink
 {
 public:
     virtual ~MAttachmentSink() = default;
-    virtual void AddAttachments(const QList<MAAttachment>& items) = 0;
+    virtual void AddAttachments(const QList<MAttachment>& items) = 0;
 };
 
 // Lists every file attached to the pages of the checked sections, ticked for saving. Pages and
@@ -28,7 +28,7 @@ public:
     void ThreadRun();
 
     // The attachments of one page's HTML in document order; none when it is not XML.
-    static QList<MAAttachment> ListAttachmentsInAPageHtml(
+    static QList<MAttachment> ListAttachmentsInAPageHtml(
         const QString& pageId, const QString& pageTitle, const QString& html, const QString& breadcrumb);
 
     qint64 PagesWithAttachments() const { return m_FilesCount; }

@@ -2,9 +2,9 @@
 
 #include "account/MAccount.h"
 #include "app/MStrings.h"
-#include "export/PageXml.h"
 #include "model/MOLONUtils.h"
 #include "model/MONObject.h"
+#include "tasks/PageXml.h"
 
 namespace {
 

@@ -4,7 +4,7 @@
 #include "app/Log.h"
 #include "app/MStrings.h"
 #include "model/MONObject.h"
-#include "service/ServiceCall.h"
+#include "net/ServiceRequest.h"
 #include "util/HtmlText.h"
 #include "util/TextUtils.h"
 
@@ -40,7 +40,7 @@ std::optional<QString> MReplaceTask::StartProblem(const MONObject* tree, const Q
 
 void MReplaceTask::ThreadRun()
 {
-    RefreshTokens();
+    m_Context.RefreshTokens();
     if (m_Context.tree)
         WalkNotebooks(*m_Context.tree, QString());
     if (m_Context.reporter)

@@ -2,15 +2,12 @@
 
 #include "account/MAccount.h"
 #include "app/MStrings.h"
-#include "export/ResourceDownload.h"
-#include "service/ServiceCall.h"
+#include "tasks/ResourceDownload.h"
 #include "util/FileUtils.h"
 
 #include <QFileInfo>
 
 namespace {
-
-constexpr int kDownloadTimeout = 30;
 
 // The first name not taken: "Page_a.pdf", "Page_a(1).pdf", ...
 QString FreePath(const QString& folder, const QString& fileName)
@@ -22,7 +19,7 @@ QString FreePath(const QString& folder, const QString& fileName)
 
 } // namespace
 
-MSaveAttachmentsTask::MSaveAttachmentsTask(const MTaskContext& context, QList<MAAttachment> items, QString folder)
+MSaveAttachmentsTask::MSaveAttachmentsTask(const MTaskContext& context, QList<MAttachment> items, QString folder)
     : m_Context(context)
     , m_Items(std::move(items))
     , m_Folder(std::move(folder))
@@ -30,12 +27,12 @@ MSaveAttachmentsTask::MSaveAttachmentsTask(const MTaskContext& context, QList<MA
     , m_Rows(context.reporter)
 { }
 
-std::optional<QString> MSaveAttachmentsTask::StartProblem(const QList<MAAttachment>& items, const QString& folder)
+std::optional<QString> MSaveAttachmentsTask::StartProblem(const QList<MAttachment>& items, const QString& folder)
 {
     if (folder.isEmpty() || !QFileInfo(folder).isDir())
         return QStringLiteral("strSpecifyStoreFolder");
     const bool anyTicked
-        = std::any_of(items.begin(), items.end(), [](const MAAttachment& item) { return item.downloadIt; });
+        = std::any_of(items.begin(), items.end(), [](const MAttachment& item) { return item.downloadIt; });
     if (!anyTicked)
         return QString();
     return std::nullopt;
@@ -43,11 +40,11 @@ std::optional<QString> MSaveAttachmentsTask::StartProblem(const QList<MAAttachme
 
 void MSaveAttachmentsTask::ThreadRun()
 {
-    m_Context.account->RefreshTokens(true);
+    m_Context.RefreshTokens(true);
     if (m_Context.pacer)
         m_Context.pacer->WaitDownload();
     const qint64 total
-        = std::count_if(m_Items.begin(), m_Items.end(), [](const MAAttachment& item) { return item.downloadIt; });
+        = std::count_if(m_Items.begin(), m_Items.end(), [](const MAttachment& item) { return item.downloadIt; });
     qint64 done = 0;
     for (qsizetype i = 0; i < m_Items.size() && Running(); ++i) {
         if (!m_Items.at(i).downloadIt)
@@ -67,8 +64,8 @@ void MSaveAttachmentsTask::ThreadRun()
 
 void MSaveAttachmentsTask::SaveItem(qsizetype index)
 {
-    MAAttachment& item = m_Items[index];
-    m_Context.account->RefreshTokens(false);
+    MAttachment& item = m_Items[index];
+    m_Context.RefreshTokens();
     const QString path = FreePath(m_Folder, AttachmentFileName(item));
     if (m_Context.reporter)
         m_Context.reporter->ShowStatus(path);
@@ -76,7 +73,7 @@ void MSaveAttachmentsTask::SaveItem(qsizetype index)
     m_Rows.BeginAt(index, path);
 
     QString failure;
-    const bool saved = DownloadAttachment(item.data, path, &failure);
+    const bool saved = DownloadAttachment(m_Session, item.data, path, &failure, MExistingFile::Keep);
     if (!saved && !Running() && failure == Localized("reasonStopped")) {
         item.outcome = MItemOutcome::Skipped;
         item.reason = failure;
@@ -90,22 +87,4 @@ void MSaveAttachmentsTask::SaveItem(qsizetype index)
     m_Rows.End(index, path, *item.outcome, item.reason, item.savedPath);
     if (m_Context.reporter)
         m_Context.reporter->ShowStatus(item.status);
-}
-
-bool MSaveAttachmentsTask::DownloadAttachment(const QString& url, const QString& path, QString* failure)
-{
-    const MAccount& account = *m_Context.account;
-    if (account.OnlineOneNoteAccessToken().isEmpty() || account.UserId().isEmpty()) {
-        if (failure)
-            *failure = Localized("reasonNotSignedIn");
-        return false;
-    }
-    MServiceSession::Options options;
-    const MDownloadOutcome outcome = DownloadToFile(
-        ServiceRequestEncoded("GET", url, kDownloadTimeout), path,
-        [&](const MHttpRequest& request) { return m_Session.Send(request, MExpect::Bytes, options); }, -1,
-        MExistingFile::Keep);
-    if (failure)
-        *failure = outcome.reason;
-    return outcome.saved;
 }

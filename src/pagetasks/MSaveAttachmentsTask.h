@@ -1,6 +1,6 @@
 #pragma once
 
-#include "MAAttachment.h"
+#include "MAttachment.h"
 #include "service/MServiceSession.h"
 #include "tasks/MRunRows.h"
 #include "tasks/MTaskContext.h"
@@ -15,17 +15,14 @@
 class MSaveAttachmentsTask
 {
 public:
-    MSaveAttachmentsTask(const MTaskContext& context, QList<MAAttachment> items, QString folder);
+    MSaveAttachmentsTask(const MTaskContext& context, QList<MAttachment> items, QString folder);
 
-    static std::optional<QString> StartProblem(const QList<MAAttachment>& items, const QString& folder);
+    static std::optional<QString> StartProblem(const QList<MAttachment>& items, const QString& folder);
 
     void ThreadRun();
 
-    // The file at `url` into `path`; false (with the reason) when it was not saved whole.
-    bool DownloadAttachment(const QString& url, const QString& path, QString* failure = nullptr);
-
     // The items with what the save made of them.
-    const QList<MAAttachment>& Items() const { return m_Items; }
+    const QList<MAttachment>& Items() const { return m_Items; }
     const MRunRows& Rows() const { return m_Rows; }
 
 private:
@@ -33,7 +30,7 @@ private:
     bool Running() const { return m_Context.IsRunning(); }
 
     const MTaskContext& m_Context;
-    QList<MAAttachment> m_Items;
+    QList<MAttachment> m_Items;
     QString m_Folder;
     MServiceSession m_Session;
     MRunRows m_Rows;

@@ -1,9 +1,9 @@
 #include "MSearchTask.h"
 
 #include "app/MStrings.h"
-#include "export/PageXml.h"
 #include "model/MOLONUtils.h"
 #include "model/MONObject.h"
+#include "tasks/PageXml.h"
 #include "util/HtmlText.h"
 #include "util/TextUtils.h"
 
@@ -121,7 +121,7 @@ std::optional<QString> MSearchTask::StartProblem(const MONObject* tree, const QS
 
 void MSearchTask::ThreadRun()
 {
-    RefreshTokens();
+    m_Context.RefreshTokens();
     if (m_Context.tree)
         WalkNotebooks(*m_Context.tree, QString());
     if (m_Context.reporter)

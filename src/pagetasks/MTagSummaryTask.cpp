@@ -4,7 +4,7 @@
 #include "app/MStrings.h"
 #include "model/MOLONUtils.h"
 #include "model/MONObject.h"
-#include "service/AnswerJson.h"
+#include "net/AnswerJson.h"
 #include "tasks/MPageWalker.h"
 #include "tasks/PageRequest.h"
 #include "util/TextEscape.h"
@@ -50,7 +50,7 @@ std::optional<QString> MTagSummaryTask::StartProblem(const MONObject* tree, qsiz
 void MTagSummaryTask::ThreadRun()
 {
     MTaskReporter* reporter = m_Context.reporter;
-    m_Context.account->RefreshTokens(false);
+    m_Context.RefreshTokens();
     const QString title = QString::fromLatin1(kTagSummaryTitle);
     const qint64 row = m_Rows.Begin(title);
     MServiceSession session = SessionFor(m_Context);

@@ -1,7 +1,7 @@
 #include "MServiceAnswer.h"
 
-#include "AnswerJson.h"
 #include "app/MStrings.h"
+#include "net/AnswerJson.h"
 #include "util/HtmlText.h"
 #include "util/TextUtils.h"
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "MHttpClient.h"
+#include "net/MHttpClient.h"
 
 #include <QJsonArray>
 #include <QJsonObject>
@@ -45,7 +45,7 @@ struct MServiceAnswer
     QJsonObject Object() const;
     // The entries of a list answer (empty when it is no list).
     QJsonArray List() const;
-    // The error code when there is one, else the reason: what the Parts' one-word messages show.
+    // The error code when there is one, else the reason: what the one-word failure messages show.
     QString CodeOrReason() const { return errorCode.isEmpty() ? reason : errorCode; }
 };
 

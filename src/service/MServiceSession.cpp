@@ -1,13 +1,12 @@
 #include "MServiceSession.h"
 
-#include "MRequestBudget.h"
-#include "ServiceCall.h"
 #include "account/MAccount.h"
 #include "app/MStrings.h"
+#include "net/MRequestBudget.h"
+#include "net/ServiceRequest.h"
 #include "util/MSleeper.h"
 
 #include <QLoggingCategory>
-#include <QRegularExpression>
 #include <mutex>
 
 Q_LOGGING_CATEGORY(lcSession, "pagewright.session", QtWarningMsg)
@@ -26,15 +25,6 @@ qint64 Seconds(qint64 ms)
 }
 
 } // namespace
-
-bool IsOneNoteAddress(const QString& url)
-{
-    // The interface root right after the principal: ".../v1.0/me/onenote", ".../v1.0/users/ID/onenote",
-    // or the OneNote service's ".../api/v1.0/me/notes". A OneDrive path may hold a folder of that name.
-    static const QRegularExpression kRoot(
-        QStringLiteral("^[a-z]+://[^/]+(/[^/?]+)?/v1\\.0/(me|users/[^/?]+)/(onenote|notes)(/|\\?|$)"));
-    return kRoot.match(url).hasMatch();
-}
 
 MServiceSession::MServiceSession(
     MAccount& account, const std::atomic<bool>* running, StatusSink status, Transport transport)
@@ -173,7 +163,7 @@ MServiceAnswer MServiceSession::Send(MHttpRequest request, MExpect expect, const
             tokenRenewed = true;
             const QString before = m_Account.OnlineOneNoteAccessToken();
             m_Account.setTokenExpires_in(0);
-            m_Account.RefreshTokens(false);
+            m_Account.RefreshTokens();
             const QString after = m_Account.OnlineOneNoteAccessToken();
             if (!after.isEmpty() && after != before)
                 continue;

@@ -101,7 +101,3 @@ private:
     QSet<QString> m_Created;
     qint64 m_Refused = 0;
 };
-
-// True for an address of the OneNote interface (Graph's ".../onenote/..." or the OneNote service's
-// ".../me/notes/..."), whose requests the budget counts.
-bool IsOneNoteAddress(const QString& url);

@@ -1,6 +1,6 @@
 #include "MPageList.h"
 
-#include "service/AnswerJson.h"
+#include "net/AnswerJson.h"
 
 #include <QJsonArray>
 #include <QJsonObject>

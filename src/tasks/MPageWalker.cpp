@@ -6,8 +6,7 @@
 #include "app/Log.h"
 #include "app/MStrings.h"
 #include "model/MONObject.h"
-#include "service/MRequestBudget.h"
-#include "service/ServiceCall.h"
+#include "net/MRequestBudget.h"
 #include "util/MSleeper.h"
 
 namespace {
@@ -50,7 +49,7 @@ void MPageWalker::WalkNotebooks(const MONObject& node, const QString& path)
     for (size_t i = 0; i < node.childCount(); ++i) {
         if (!Running())
             return;
-        RefreshTokens();
+        m_Context.RefreshTokens();
         const MONObject& child = *node.child(i);
         if (child.intValue == 0)
             continue;
@@ -84,7 +83,7 @@ qint64 MPageWalker::ListSection(const MONObject& section, const QString& path)
     for (;;) {
         if (!Running())
             break;
-        RefreshTokens();
+        m_Context.RefreshTokens();
         ShowToUI(sectionPath);
         if (m_Policy.listWait == MPagePolicy::ListWait::BeforeRequest)
             Wait(m_Policy.listWaitKind);
@@ -128,7 +127,7 @@ qint64 MPageWalker::HandleBatch(const QList<MPageEntry>& pages, const QString& s
     for (qsizetype i = 0; i < pages.size(); ++i) {
         if (!Running())
             break;
-        RefreshTokens();
+        m_Context.RefreshTokens();
         MPageEntry page = pages.at(i);
         // Untitled pages take their index in this batch, so the second batch starts at "0" again.
         if (page.title.isEmpty() && !m_Policy.keepEmptyTitle)
@@ -222,12 +221,6 @@ void MPageWalker::Wait(MPacer::Kind kind)
         m_Context.pacer->Wait(kind);
 }
 
-void MPageWalker::RefreshTokens()
-{
-    if (m_Context.account)
-        m_Context.account->RefreshTokens(false);
-}
-
 QString MPageWalker::ReadPageOrReport(const MPageEntry& page, const QString& sectionPath, MRunRows& rows)
 {
     QString failure;
@@ -249,8 +242,7 @@ std::optional<QString> MPageWalker::NoCheckedSection(const MONObject* tree)
 
 void MPageWalker::WalkCheckedTree()
 {
-    if (m_Context.account)
-        m_Context.account->RefreshTokens(true);
+    m_Context.RefreshTokens(true);
     Wait(MPacer::Kind::Download);
     if (m_Context.tree)
         WalkNotebooks(*m_Context.tree, QString());

@@ -3,7 +3,7 @@
 #include "MPageList.h"
 #include "MPagePolicy.h"
 #include "MTaskContext.h"
-#include "service/MHttpClient.h"
+#include "net/MHttpClient.h"
 #include "service/MServiceSession.h"
 
 #include <QString>
@@ -74,7 +74,6 @@ protected:
     void Alert(const QString& text);
     void Wait(MPacer::Kind kind);
     bool Running() const { return m_Context.IsRunning(); }
-    void RefreshTokens();
     // Progress: sections done of the checked sections, with the time the known rest needs.
     void ShowProgress();
 

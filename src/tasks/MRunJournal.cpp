@@ -1,7 +1,7 @@
 #include "MRunJournal.h"
 
 #include "app/MStrings.h"
-#include "service/AnswerJson.h"
+#include "net/AnswerJson.h"
 #include "service/MServiceSession.h"
 #include "util/MSleeper.h"
 

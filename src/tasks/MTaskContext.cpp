@@ -1,5 +1,7 @@
 #include "MTaskContext.h"
 
+#include "account/MAccount.h"
+
 MServiceSession SessionFor(const MTaskContext& context)
 {
     MTaskReporter* reporter = context.reporter;
@@ -7,4 +9,13 @@ MServiceSession SessionFor(const MTaskContext& context)
         if (reporter)
             reporter->ShowStatus(status);
     });
+}
+
+void MTaskContext::RefreshTokens(bool alertFailure) const
+{
+    if (!account)
+        return;
+    const MTokenFailure failure = account->RefreshTokens();
+    if (failure && alertFailure && reporter)
+        reporter->Alert(*failure);
 }

@@ -24,6 +24,10 @@ struct MTaskContext
     QString feature; // the feature button that started the run, e.g. "btnExportToTxt"
 
     bool IsRunning() const { return running && running->load(); }
+    // Renews the account's token where it has run out. At the start of a run the user asked for, a
+    // failure is shown through the reporter (`alertFailure`); inside the run's loops it stays quiet,
+    // and the requests that follow say what failed.
+    void RefreshTokens(bool alertFailure = false) const;
 };
 
 // The run's conversation with the service: its waits end when the run is stopped and show in the

@@ -14,22 +14,22 @@
 #include "MWinGuide.h"
 #include "MWinLogin.h"
 #include "MWinNotebookInfo.h"
-#include "MWinOptons.h"
+#include "MWinOptions.h"
+#include "MessageBox.h"
 #include "account/MAccount.h"
 #include "app/GlobalSettings.h"
 #include "panels/MAttachmentTableModel.h"
-#include "panels/MSViewListTags.h"
 #include "panels/MViewCopySections.h"
 #include "panels/MViewExport.h"
 #include "panels/MViewFindLost.h"
 #include "panels/MViewImport.h"
 #include "panels/MViewImportTree.h"
 #include "panels/MViewListAttachments.h"
+#include "panels/MViewListTags.h"
 #include "panels/MViewReplace.h"
 #include "panels/MViewRestore.h"
 #include "panels/MViewSearch.h"
 #include "panels/MViewSectionSize.h"
-#include "util/MessageBox.h"
 
 #include <QAbstractButton>
 #include <QAction>
@@ -432,7 +432,7 @@ int main(int argc, char* argv[])
     failures += ShootDrivePanels(delegate, *emulator, out);
 
     {
-        MWinOptons options(window);
+        MWinOptions options(window);
         options.show();
         failures += Save(&options, out, "options.png") ? 0 : 1;
     }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "model/MNotebookTree.h"
 #include "tasks/MPacer.h"
 #include "tasks/MTaskReporter.h"
 
@@ -44,6 +45,18 @@ private:
     QList<MTaskProgress> m_Progress;
     QList<MTaskItem> m_Items;
     bool m_Answer = false;
+};
+
+// What a notebook tree retrieval reported, for assertions (on the thread that retrieves).
+class MRecordingTreeReporter final : public MTreeReporter
+{
+public:
+    void ShowStatus(const QString& text) override { texts.append(text); }
+    void HideStatus() override { hidden = true; }
+    void Alert(const QString& text) override { alerts.append(text); }
+    QStringList texts;
+    QStringList alerts;
+    bool hidden = false;
 };
 
 // A pacer that never sleeps and counts the waits of each kind.

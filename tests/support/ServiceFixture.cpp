@@ -3,7 +3,7 @@
 #include "app/GlobalSettings.h"
 #include "app/MConfig.h"
 #include "model/MNotebookTree.h"
-#include "service/MHttpClient.h"
+#include "net/MHttpClient.h"
 #include "service/MServiceSession.h"
 
 #include <QDateTime>

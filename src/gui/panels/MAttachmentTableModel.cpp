@@ -4,7 +4,7 @@
 #include "app/MStrings.h"
 #include "tasks/TaskTexts.h"
 
-MAttachmentTableModel::MAttachmentTableModel(QList<MAAttachment>& items, QObject* parent)
+MAttachmentTableModel::MAttachmentTableModel(QList<MAttachment>& items, QObject* parent)
     : QAbstractTableModel(parent)
     , m_Items(items)
 { }
@@ -50,7 +50,7 @@ QVariant MAttachmentTableModel::data(const QModelIndex& index, int role) const
 {
     if (!index.isValid() || index.row() >= m_Items.size())
         return QVariant();
-    const MAAttachment& item = m_Items.at(index.row());
+    const MAttachment& item = m_Items.at(index.row());
     switch (index.column()) {
     case NameColumn:
         if (role == Qt::DisplayRole || role == Qt::ToolTipRole)

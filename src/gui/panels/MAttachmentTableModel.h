@@ -1,6 +1,6 @@
 #pragma once
 
-#include "pagetasks/MAAttachment.h"
+#include "pagetasks/MAttachment.h"
 
 #include <QAbstractTableModel>
 #include <QList>
@@ -13,7 +13,7 @@ class MAttachmentTableModel : public QAbstractTableModel
 public:
     enum Column { NameColumn, TypeColumn, PathColumn, StatusColumn, ColumnCount };
 
-    explicit MAttachmentTableModel(QList<MAAttachment>& items, QObject* parent = nullptr);
+    explicit MAttachmentTableModel(QList<MAttachment>& items, QObject* parent = nullptr);
 
     // The list grew at its end by `count` items, changed in place, or was replaced.
     void Appended(int count);
@@ -33,5 +33,5 @@ signals:
     void TicksChanged();
 
 private:
-    QList<MAAttachment>& m_Items;
+    QList<MAttachment>& m_Items;
 };

@@ -1,10 +1,10 @@
 #include "MOutlinePanel.h"
 
 #include "MainThread.h"
+#include "MessageBox.h"
 #include "account/MAccount.h"
 #include "app/MStrings.h"
 #include "drive/MDriveTask.h"
-#include "util/MessageBox.h"
 
 #include <QHeaderView>
 #include <QPointer>

@@ -2,6 +2,7 @@
 
 #include "MDesktopReporter.h"
 #include "MFeatureButtons.h"
+#include "MessageBox.h"
 #include "account/MAccount.h"
 #include "app/AppPaths.h"
 #include "app/GlobalSettings.h"
@@ -10,7 +11,6 @@
 #include "model/MONObject.h"
 #include "tasks/MRunReport.h"
 #include "tasks/TaskTexts.h"
-#include "util/MessageBox.h"
 #include "widgets/MElidedLabel.h"
 #include "widgets/MResultModel.h"
 #include "widgets/MResultTable.h"
@@ -37,59 +37,59 @@ MPanelBase::MPanelBase(const QString& title, QWidget* parent)
     layout->setContentsMargins(16, 12, 16, 12);
     layout->setSpacing(10);
 
-    mTitle = new QLabel(title, this);
-    mTitle->setObjectName(QStringLiteral("panelTitle"));
-    QFont titleFont = mTitle->font();
+    m_Title = new QLabel(title, this);
+    m_Title->setObjectName(QStringLiteral("panelTitle"));
+    QFont titleFont = m_Title->font();
     titleFont.setPointSizeF(titleFont.pointSizeF() * 1.4);
     titleFont.setBold(true);
-    mTitle->setFont(titleFont);
-    layout->addWidget(mTitle);
+    m_Title->setFont(titleFont);
+    layout->addWidget(m_Title);
 
     m_Content = new QVBoxLayout();
     m_Content->setSpacing(8);
     layout->addLayout(m_Content);
 
-    mStartRow = new QWidget(this);
-    auto* row = new QHBoxLayout(mStartRow);
+    m_StartRow = new QWidget(this);
+    auto* row = new QHBoxLayout(m_StartRow);
     row->setContentsMargins(0, 0, 0, 0);
-    mBtnStart = new QPushButton(mStartRow);
-    mBtnStart->setObjectName(QStringLiteral("mBtnStart"));
-    mBtnStart->setMinimumWidth(110);
-    connect(mBtnStart, &QPushButton::clicked, this, &MPanelBase::StartStopClicked);
-    row->addWidget(mBtnStart);
+    m_BtnStart = new QPushButton(m_StartRow);
+    m_BtnStart->setObjectName(QStringLiteral("mBtnStart"));
+    m_BtnStart->setMinimumWidth(110);
+    connect(m_BtnStart, &QPushButton::clicked, this, &MPanelBase::StartStopClicked);
+    row->addWidget(m_BtnStart);
     // Statuses are often paths as deep as the notebooks: cut in the middle, the window keeps its size.
-    mStatusBar = new MElidedLabel(mStartRow, Qt::ElideMiddle);
-    mStatusBar->setObjectName(QStringLiteral("mStatusBar"));
-    mStatusBar->setTextInteractionFlags(Qt::TextSelectableByMouse);
-    row->addWidget(mStatusBar, 1);
-    mBtnReport = new QPushButton(Localized("guiOpenReport"), mStartRow);
-    mBtnReport->setObjectName(QStringLiteral("mBtnReport"));
-    mBtnReport->hide();
-    connect(mBtnReport, &QPushButton::clicked, this, &MPanelBase::OpenReport);
-    row->addWidget(mBtnReport);
-    layout->addWidget(mStartRow);
+    m_StatusBar = new MElidedLabel(m_StartRow, Qt::ElideMiddle);
+    m_StatusBar->setObjectName(QStringLiteral("mStatusBar"));
+    m_StatusBar->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    row->addWidget(m_StatusBar, 1);
+    m_BtnReport = new QPushButton(Localized("guiOpenReport"), m_StartRow);
+    m_BtnReport->setObjectName(QStringLiteral("mBtnReport"));
+    m_BtnReport->hide();
+    connect(m_BtnReport, &QPushButton::clicked, this, &MPanelBase::OpenReport);
+    row->addWidget(m_BtnReport);
+    layout->addWidget(m_StartRow);
 
-    mProgressRow = new QWidget(this);
-    auto* progressRow = new QHBoxLayout(mProgressRow);
+    m_ProgressRow = new QWidget(this);
+    auto* progressRow = new QHBoxLayout(m_ProgressRow);
     progressRow->setContentsMargins(0, 0, 0, 0);
-    mProgress = new QProgressBar(mProgressRow);
-    mProgress->setObjectName(QStringLiteral("mProgress"));
+    m_Progress = new QProgressBar(m_ProgressRow);
+    m_Progress->setObjectName(QStringLiteral("mProgress"));
     // The count stands beside the bar in words; a percentage inside it would say less.
-    mProgress->setTextVisible(false);
-    mProgress->setMaximumHeight(mProgress->fontMetrics().height());
-    progressRow->addWidget(mProgress, 1);
-    mProgressText = new QLabel(mProgressRow);
-    mProgressText->setObjectName(QStringLiteral("mProgressText"));
-    progressRow->addWidget(mProgressText);
-    mProgressRow->hide();
-    layout->addWidget(mProgressRow);
+    m_Progress->setTextVisible(false);
+    m_Progress->setMaximumHeight(m_Progress->fontMetrics().height());
+    progressRow->addWidget(m_Progress, 1);
+    m_ProgressText = new QLabel(m_ProgressRow);
+    m_ProgressText->setObjectName(QStringLiteral("mProgressText"));
+    progressRow->addWidget(m_ProgressText);
+    m_ProgressRow->hide();
+    layout->addWidget(m_ProgressRow);
 
-    mResult = new QPlainTextEdit(this);
-    mResult->setObjectName(QStringLiteral("mResult"));
-    mResult->setReadOnly(true);
-    layout->addWidget(mResult, 1);
-    mResultTable = new MResultTable(this);
-    layout->addWidget(mResultTable, 1);
+    m_Result = new QPlainTextEdit(this);
+    m_Result->setObjectName(QStringLiteral("mResult"));
+    m_Result->setReadOnly(true);
+    layout->addWidget(m_Result, 1);
+    m_ResultTable = new MResultTable(this);
+    layout->addWidget(m_ResultTable, 1);
 
     ShowRunning(false);
     ShowResultView();
@@ -121,27 +121,27 @@ MONObject* MPanelBase::SharedTree()
 
 void MPanelBase::SetTitle(const QString& title)
 {
-    mTitle->setText(title);
+    m_Title->setText(title);
 }
 
 QString MPanelBase::Title() const
 {
-    return mTitle->text();
+    return m_Title->text();
 }
 
 QString MPanelBase::StatusText() const
 {
-    return mStatusBar->FullText();
+    return m_StatusBar->FullText();
 }
 
 QString MPanelBase::ResultText() const
 {
-    return mResult->toPlainText();
+    return m_Result->toPlainText();
 }
 
 QString MPanelBase::ProgressText() const
 {
-    return mProgressText->text();
+    return m_ProgressText->text();
 }
 
 void MPanelBase::UseResultTable()
@@ -153,15 +153,15 @@ void MPanelBase::UseResultTable()
 void MPanelBase::SetOwnResultView(QWidget* view)
 {
     auto* layout = static_cast<QVBoxLayout*>(this->layout());
-    layout->insertWidget(layout->indexOf(mResult), view, 3);
+    layout->insertWidget(layout->indexOf(m_Result), view, 3);
     m_OwnView = view;
     ShowResultView();
 }
 
 void MPanelBase::AddToStartRow(QWidget* widget)
 {
-    widget->setParent(mStartRow);
-    mStartRow->layout()->addWidget(widget);
+    widget->setParent(m_StartRow);
+    m_StartRow->layout()->addWidget(widget);
 }
 
 void MPanelBase::SetResultAreaVisible(bool visible)
@@ -173,52 +173,52 @@ void MPanelBase::SetResultAreaVisible(bool visible)
 void MPanelBase::ShowResultView()
 {
     if (m_OwnView) {
-        mResultTable->setVisible(m_ResultAreaVisible && mResultTable->Model()->rowCount() > 0);
-        mResult->setVisible(false);
+        m_ResultTable->setVisible(m_ResultAreaVisible && m_ResultTable->Model()->rowCount() > 0);
+        m_Result->setVisible(false);
         return;
     }
-    const bool table = mResultTable->Model()->rowCount() > 0 || (m_ListPanel && mResult->document()->isEmpty());
-    mResultTable->setVisible(m_ResultAreaVisible && table);
-    mResult->setVisible(m_ResultAreaVisible && !table);
+    const bool table = m_ResultTable->Model()->rowCount() > 0 || (m_ListPanel && m_Result->document()->isEmpty());
+    m_ResultTable->setVisible(m_ResultAreaVisible && table);
+    m_Result->setVisible(m_ResultAreaVisible && !table);
 }
 
 void MPanelBase::SetStartRowVisible(bool visible)
 {
-    mStartRow->setVisible(visible);
+    m_StartRow->setVisible(visible);
 }
 
 void MPanelBase::SetStatus(const QString& text)
 {
-    mStatusBar->SetFullText(text);
+    m_StatusBar->SetFullText(text);
 }
 
 void MPanelBase::SetResult(const QString& text)
 {
-    mResult->setPlainText(text);
+    m_Result->setPlainText(text);
     ShowResultView();
 }
 
 void MPanelBase::ClearResults()
 {
-    mResultTable->Clear();
+    m_ResultTable->Clear();
     SetResult(QString());
 }
 
 void MPanelBase::OnReportProgress(const MTaskProgress& progress)
 {
     if (progress.total > 0) {
-        mProgress->setRange(0, int(qMin<qint64>(progress.total, INT_MAX)));
-        mProgress->setValue(int(qMin(progress.done, progress.total)));
+        m_Progress->setRange(0, int(qMin<qint64>(progress.total, INT_MAX)));
+        m_Progress->setValue(int(qMin(progress.done, progress.total)));
     } else {
-        mProgress->setRange(0, 0); // busy: how many there are is not known yet
+        m_Progress->setRange(0, 0); // busy: how many there are is not known yet
     }
     const bool counted = progress.total > 0 || progress.done > 0;
-    mProgressText->setText(counted ? ProgressLineText(progress) : TimeLeftText(progress));
+    m_ProgressText->setText(counted ? ProgressLineText(progress) : TimeLeftText(progress));
 }
 
 void MPanelBase::OnReportItem(const MTaskItem& item)
 {
-    mResultTable->Report(item);
+    m_ResultTable->Report(item);
     ShowResultView();
 }
 
@@ -243,7 +243,7 @@ void MPanelBase::StopRun()
         return;
     // The worker reads the flag before each item and ends by itself; it is not waited for.
     m_Running = false;
-    mBtnStart->setEnabled(false);
+    m_BtnStart->setEnabled(false);
 }
 
 bool MPanelBase::BeginRun(
@@ -272,8 +272,8 @@ bool MPanelBase::BeginRun(
     ShowRunning(true);
     ClearResults();
     OnReportProgress(MTaskProgress());
-    mProgressRow->show();
-    mBtnReport->hide();
+    m_ProgressRow->show();
+    m_BtnReport->hide();
     ShowResultView();
 
     // A run that ends without its finish text (stopped early) still gets its report.
@@ -296,11 +296,11 @@ void MPanelBase::EndRun()
         --BusyCount();
     m_Busy = false;
     ShowRunning(false);
-    mProgressRow->hide();
-    if (mResultTable->isVisibleTo(this))
-        mResultTable->ShowSummary();
+    m_ProgressRow->hide();
+    if (m_ResultTable->isVisibleTo(this))
+        m_ResultTable->ShowSummary();
     m_LastReport = m_Recorder ? m_Recorder->ReportPath() : QString();
-    mBtnReport->setVisible(!m_LastReport.isEmpty());
+    m_BtnReport->setVisible(!m_LastReport.isEmpty());
     OnRunEnded();
     emit RunEnded();
 }
@@ -314,9 +314,9 @@ void MPanelBase::OpenReport()
 void MPanelBase::ShowRunning(bool running)
 {
     const QStyle::StandardPixmap symbol = running ? QStyle::SP_MediaStop : QStyle::SP_MediaPlay;
-    mBtnStart->setIcon(style()->standardIcon(symbol));
-    mBtnStart->setText(Localized(running ? "guiStop" : "guiStart"));
-    mBtnStart->setEnabled(true);
+    m_BtnStart->setIcon(style()->standardIcon(symbol));
+    m_BtnStart->setText(Localized(running ? "guiStop" : "guiStart"));
+    m_BtnStart->setEnabled(true);
 }
 
 std::optional<MRunRecording> MPanelBase::ChooseRecording(const MRunJournal::MIdentity& identity, bool skipImported)

@@ -61,14 +61,14 @@ public:
     // The name of the thread the last run went on ("FeatureThread", ...).
     QString RunThreadName() const { return m_ThreadName; }
     QString ResultText() const;
-    QPushButton* StartButton() const { return mBtnStart; }
-    QProgressBar* ProgressBar() const { return mProgress; }
+    QPushButton* StartButton() const { return m_BtnStart; }
+    QProgressBar* ProgressBar() const { return m_Progress; }
     // "12 of 40 · about 3 min left" beside the bar.
     QString ProgressText() const;
-    MResultTable* ResultTable() const { return mResultTable; }
+    MResultTable* ResultTable() const { return m_ResultTable; }
     // The report of the last run that ended (CSV; the HTML page beside it), "" before one.
     QString LastReportPath() const { return m_LastReport; }
-    QPushButton* OpenReportButton() const { return mBtnReport; }
+    QPushButton* OpenReportButton() const { return m_BtnReport; }
 
 signals:
     void RunEnded();
@@ -78,7 +78,7 @@ protected:
     void SetStartText(const QString& text) { m_StartText = text; }
     // Where a panel adds its inputs (between the title and the start row).
     QVBoxLayout* ContentLayout() const { return m_Content; }
-    QPlainTextEdit* ResultArea() const { return mResult; }
+    QPlainTextEdit* ResultArea() const { return m_Result; }
     // Panels that list items show the result table in place of the text. A task that reports only
     // text still has it shown until its first item arrives.
     void UseResultTable();
@@ -136,17 +136,17 @@ private:
     static MONObject*& SharedTreeSlot();
     static int& BusyCount();
 
-    QLabel* mTitle = nullptr;
+    QLabel* m_Title = nullptr;
     QVBoxLayout* m_Content = nullptr;
-    QWidget* mStartRow = nullptr;
-    QPushButton* mBtnStart = nullptr;
-    QPushButton* mBtnReport = nullptr;
-    MElidedLabel* mStatusBar = nullptr;
-    QWidget* mProgressRow = nullptr;
-    QProgressBar* mProgress = nullptr;
-    QLabel* mProgressText = nullptr;
-    QPlainTextEdit* mResult = nullptr;
-    MResultTable* mResultTable = nullptr;
+    QWidget* m_StartRow = nullptr;
+    QPushButton* m_BtnStart = nullptr;
+    QPushButton* m_BtnReport = nullptr;
+    MElidedLabel* m_StatusBar = nullptr;
+    QWidget* m_ProgressRow = nullptr;
+    QProgressBar* m_Progress = nullptr;
+    QLabel* m_ProgressText = nullptr;
+    QPlainTextEdit* m_Result = nullptr;
+    MResultTable* m_ResultTable = nullptr;
     QWidget* m_OwnView = nullptr;
     bool m_ListPanel = false;
     bool m_ResultAreaVisible = true;

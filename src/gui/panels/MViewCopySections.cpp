@@ -1,9 +1,9 @@
 #include "MViewCopySections.h"
 
 #include "MWinChooseSection.h"
+#include "MessageBox.h"
 #include "app/MStrings.h"
 #include "drive/MCopySectionsTask.h"
-#include "util/MessageBox.h"
 
 #include <QLabel>
 #include <QVBoxLayout>

@@ -1,5 +1,6 @@
 #include "MViewEvernote.h"
 
+#include "MessageBox.h"
 #include "account/MAccount.h"
 #include "app/AppPaths.h"
 #include "app/MConfig.h"
@@ -9,7 +10,6 @@
 #include "model/MONObject.h"
 #include "util/FileUtils.h"
 #include "util/Formats.h"
-#include "util/MessageBox.h"
 
 #include <QCheckBox>
 #include <QDateTime>

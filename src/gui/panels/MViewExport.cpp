@@ -1,10 +1,10 @@
 #include "MViewExport.h"
 
+#include "MessageBox.h"
 #include "app/AppPaths.h"
 #include "app/MConfig.h"
 #include "app/MStrings.h"
 #include "export/MExportTask.h"
-#include "util/MessageBox.h"
 
 #include <QDesktopServices>
 #include <QFileDialog>

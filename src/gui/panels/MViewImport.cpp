@@ -3,11 +3,11 @@
 #include "MDesktopMessageBox.h"
 #include "MFeatureButtons.h"
 #include "MFolderChooser.h"
+#include "MessageBox.h"
 #include "account/MAccount.h"
 #include "app/MStrings.h"
 #include "import/FileImport.h"
 #include "model/MONObject.h"
-#include "util/MessageBox.h"
 #include "widgets/MResultTable.h"
 
 #include <QCheckBox>

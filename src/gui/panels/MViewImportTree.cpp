@@ -1,12 +1,12 @@
 #include "MViewImportTree.h"
 
 #include "MFolderChooser.h"
+#include "MessageBox.h"
 #include "app/AppPaths.h"
 #include "app/MConfig.h"
 #include "app/MStrings.h"
 #include "import/TreeImport.h"
 #include "tasks/PageRequest.h"
-#include "util/MessageBox.h"
 #include "widgets/MOutlineModel.h"
 
 #include <QCheckBox>

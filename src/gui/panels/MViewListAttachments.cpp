@@ -3,11 +3,11 @@
 #include "MAttachmentTableModel.h"
 #include "MIcons.h"
 #include "MainThread.h"
+#include "MessageBox.h"
 #include "app/MStrings.h"
 #include "pagetasks/MListAttachmentsTask.h"
 #include "pagetasks/MSaveAttachmentsTask.h"
 #include "tasks/TaskTexts.h"
-#include "util/MessageBox.h"
 #include "widgets/MListLook.h"
 #include "widgets/MResultTable.h"
 
@@ -28,7 +28,7 @@ public:
     explicit MAttachmentPanelSink(MViewListAttachments* panel)
         : m_Panel(panel)
     { }
-    void AddAttachments(const QList<MAAttachment>& items) override
+    void AddAttachments(const QList<MAttachment>& items) override
     {
         if (MViewListAttachments* panel = m_Panel.data())
             RunOnThreadOf(panel, [&] { panel->AddAttachments(items); });
@@ -103,7 +103,7 @@ void MViewListAttachments::StartRun()
     });
 }
 
-void MViewListAttachments::AddAttachments(const QList<MAAttachment>& items)
+void MViewListAttachments::AddAttachments(const QList<MAttachment>& items)
 {
     ++m_FilesCount;
     m_List.append(items);
@@ -144,7 +144,7 @@ void MViewListAttachments::RunThreadSave(const QString& folder)
     }
     CleanAllItemsStatus(m_List);
     m_Model->AllChanged();
-    const QList<MAAttachment> items = m_List;
+    const QList<MAttachment> items = m_List;
     m_Saving = true;
     if (!BeginRun(QStringLiteral("SaveThread"), [items, folder](MTaskContext& context) {
             MSaveAttachmentsTask task(context, items, folder);
@@ -165,7 +165,7 @@ void MViewListAttachments::OnReportItem(const MTaskItem& item)
     }
     if (item.index < 0 || item.index >= m_List.size())
         return;
-    MAAttachment& attachment = m_List[item.index];
+    MAttachment& attachment = m_List[item.index];
     attachment.outcome = item.outcome;
     attachment.reason = item.reason;
     attachment.savedPath = item.outcome == MItemOutcome::Created ? item.target : QString();
@@ -183,7 +183,7 @@ void MViewListAttachments::OnRunEnded()
     m_Saving = false;
     ShowSaving(false);
     MOutcomeCounts counts;
-    for (const MAAttachment& item : m_List)
+    for (const MAttachment& item : m_List)
         if (item.outcome && *item.outcome != MItemOutcome::Sending)
             counts.Add(*item.outcome);
     SetStatus(QStringLiteral("%1 %2").arg(Localized("strFinish"), SummaryText(counts, "taskSummarySaved")));
@@ -200,7 +200,7 @@ void MViewListAttachments::ShowCounts()
     if (IsBusy() || m_List.isEmpty())
         return;
     const auto ticked
-        = std::count_if(m_List.begin(), m_List.end(), [](const MAAttachment& item) { return item.downloadIt; });
+        = std::count_if(m_List.begin(), m_List.end(), [](const MAttachment& item) { return item.downloadIt; });
     SetStatus(Localized("guiAttachmentsListed").arg(QString::number(m_List.size()), QString::number(ticked)));
 }
 

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "MPanelBase.h"
-#include "pagetasks/MAAttachment.h"
+#include "pagetasks/MAttachment.h"
 
 #include <QList>
 
@@ -29,7 +29,7 @@ public:
     QAction* mMenuItemReverse = nullptr;
     QAction* mMenuItemCheckByFileType = nullptr;
 
-    const QList<MAAttachment>& List() const { return m_List; }
+    const QList<MAttachment>& List() const { return m_List; }
     MAttachmentTableModel* TableModel() const { return m_Model; }
     // The save into `folder` as the folder chooser would start it (tests give the folder).
     void RunThreadSave(const QString& folder);
@@ -41,7 +41,7 @@ protected:
 
 private:
     friend class MAttachmentPanelSink;
-    void AddAttachments(const QList<MAAttachment>& items);
+    void AddAttachments(const QList<MAttachment>& items);
     void CheckAll(int mode);
     void MenuItemCheckByFileTypeClick();
     void ButtonSaveClick();
@@ -49,7 +49,7 @@ private:
     void ShowSaving(bool saving);
     void ShowCounts();
 
-    QList<MAAttachment> m_List;
+    QList<MAttachment> m_List;
     MAttachmentTableModel* m_Model = nullptr;
     bool m_Saving = false;
     qint64 m_FilesCount = 0;

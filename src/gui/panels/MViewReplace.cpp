@@ -1,8 +1,8 @@
 #include "MViewReplace.h"
 
+#include "MessageBox.h"
 #include "app/MStrings.h"
 #include "pagetasks/MReplaceTask.h"
-#include "util/MessageBox.h"
 #include "widgets/MResultTable.h"
 
 #include <QCheckBox>

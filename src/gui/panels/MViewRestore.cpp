@@ -1,10 +1,10 @@
 #include "MViewRestore.h"
 
 #include "MFolderChooser.h"
+#include "MessageBox.h"
 #include "app/MStrings.h"
 #include "drive/MRestoreTask.h"
 #include "drive/RestoreTree.h"
-#include "util/MessageBox.h"
 
 #include <QFileDialog>
 #include <QHBoxLayout>

@@ -1,12 +1,12 @@
 #include "MViewSearch.h"
 
 #include "MainThread.h"
+#include "MessageBox.h"
 #include "app/AppPaths.h"
 #include "app/MConfig.h"
 #include "app/MStrings.h"
 #include "model/MOLONUtils.h"
 #include "pagetasks/MSearchTask.h"
-#include "util/MessageBox.h"
 #include "widgets/MListLook.h"
 #include "widgets/MOutlineModel.h"
 

@@ -1,8 +1,8 @@
 #include "MViewSectionSize.h"
 
+#include "MessageBox.h"
 #include "app/MStrings.h"
 #include "drive/MSectionSizeTask.h"
-#include "util/MessageBox.h"
 
 namespace {
 

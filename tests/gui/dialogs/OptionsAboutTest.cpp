@@ -1,7 +1,7 @@
 #include "../GuiTestSupport.h"
 
 #include "MWinAbout.h"
-#include "MWinOptons.h"
+#include "MWinOptions.h"
 #include "TempDir.h"
 #include "app/AppPaths.h"
 #include "app/GlobalSettings.h"
@@ -34,14 +34,14 @@ protected:
 
 TEST_F(OptionsTest, TheFieldsShowTheCurrentPauses)
 {
-    MWinOptons options;
+    MWinOptions options;
     EXPECT_EQ(options.tfUploadInterval->text(), QStringLiteral("3"));
     EXPECT_EQ(options.tfDownloadInterval->text(), QStringLiteral("4"));
 }
 
 TEST_F(OptionsTest, OkStoresTheValuesAsTypedAndSavesAtOnce)
 {
-    MWinOptons options;
+    MWinOptions options;
     options.tfUploadInterval->setText(QStringLiteral("0"));
     options.tfDownloadInterval->setText(QStringLiteral(" 12s"));
     options.ButtonOKClick();
@@ -57,7 +57,7 @@ TEST_F(OptionsTest, CancelAfterEditingLeavesTheSettingsFileUnchanged)
 {
     const QByteArray before = ReadAll(Settings());
     ASSERT_FALSE(before.isEmpty());
-    MWinOptons options;
+    MWinOptions options;
     options.tfUploadInterval->setText(QStringLiteral("77"));
     options.tfDownloadInterval->setText(QStringLiteral("88"));
     options.ButtonCancelClick();
@@ -69,7 +69,7 @@ TEST_F(OptionsTest, CancelAfterEditingLeavesTheSettingsFileUnchanged)
 TEST_F(OptionsTest, AnApplicationIdIsKeptOnlyWhenItIsAGuid)
 {
     const QString id = QStringLiteral("6731de76-14a6-49ae-97bc-6eba6914391e");
-    MWinOptons options;
+    MWinOptions options;
     EXPECT_EQ(options.tfClientIdGraph->text(), QString());
     options.tfClientIdGraph->setText(id);
     options.tfClientIdOneNote->setText(QStringLiteral("my-app"));
@@ -84,17 +84,17 @@ TEST_F(OptionsTest, AnApplicationIdIsKeptOnlyWhenItIsAGuid)
     EXPECT_EQ(options.result(), QDialog::Accepted);
     EXPECT_EQ(MConfig(Settings()).ReadValue(QStringLiteral("ClientId_Graph"), ""), id);
     EXPECT_FALSE(MConfig(Settings()).Contains(QStringLiteral("ClientId_OneNote")));
-    EXPECT_EQ(MWinOptons().tfClientIdGraph->text(), id);
+    EXPECT_EQ(MWinOptions().tfClientIdGraph->text(), id);
 }
 
 TEST(OptionsField, TakesTheLeadingNumberAndZeroOtherwise)
 {
-    EXPECT_EQ(MWinOptons::LeadingInteger(QStringLiteral("5")), 5);
-    EXPECT_EQ(MWinOptons::LeadingInteger(QStringLiteral("  7 seconds")), 7);
-    EXPECT_EQ(MWinOptons::LeadingInteger(QStringLiteral("-2")), -2); // taken as typed, no range check
-    EXPECT_EQ(MWinOptons::LeadingInteger(QStringLiteral("abc")), 0);
-    EXPECT_EQ(MWinOptons::LeadingInteger(QString()), 0);
-    EXPECT_EQ(MWinOptons::LeadingInteger(QStringLiteral("99999999999999999999999")), 999999999999999999);
+    EXPECT_EQ(MWinOptions::LeadingInteger(QStringLiteral("5")), 5);
+    EXPECT_EQ(MWinOptions::LeadingInteger(QStringLiteral("  7 seconds")), 7);
+    EXPECT_EQ(MWinOptions::LeadingInteger(QStringLiteral("-2")), -2); // taken as typed, no range check
+    EXPECT_EQ(MWinOptions::LeadingInteger(QStringLiteral("abc")), 0);
+    EXPECT_EQ(MWinOptions::LeadingInteger(QString()), 0);
+    EXPECT_EQ(MWinOptions::LeadingInteger(QStringLiteral("99999999999999999999999")), 999999999999999999);
 }
 
 TEST(About, ShowsTheVersionAndTheMakersAddresses)

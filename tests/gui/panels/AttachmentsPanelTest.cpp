@@ -1,6 +1,6 @@
 #include "../PanelFixture.h"
 
-#include "RecordingMessageBox.h"
+#include "../RecordingMessageBox.h"
 #include "TempDir.h"
 #include "panels/MAttachmentTableModel.h"
 #include "panels/MViewListAttachments.h"
@@ -16,7 +16,7 @@ using AttachmentsPanel = MPanelFixture;
 QString Ticks(const MViewListAttachments& panel)
 {
     QString ticks;
-    for (const MAAttachment& item : panel.List())
+    for (const MAttachment& item : panel.List())
         ticks += item.downloadIt ? QLatin1Char('x') : QLatin1Char('-');
     return ticks;
 }

@@ -2,7 +2,7 @@
 
 #include "../GuiTestSupport.h"
 
-#include "RecordingMessageBox.h"
+#include "../RecordingMessageBox.h"
 #include "ServiceFixture.h"
 #include "account/MAccount.h"
 #include "app/AppPaths.h"

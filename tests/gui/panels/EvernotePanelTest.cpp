@@ -1,6 +1,6 @@
 #include "../GuiTestSupport.h"
 
-#include "RecordingMessageBox.h"
+#include "../RecordingMessageBox.h"
 #include "ServiceFixture.h"
 #include "account/MAccount.h"
 #include "app/GlobalSettings.h"

@@ -1,7 +1,7 @@
 #include "../GuiTestSupport.h"
 
+#include "../RecordingMessageBox.h"
 #include "MFeatureButtons.h"
-#include "RecordingMessageBox.h"
 #include "ServiceFixture.h"
 #include "account/MAccount.h"
 #include "app/AppPaths.h"

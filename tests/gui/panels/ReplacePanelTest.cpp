@@ -1,6 +1,6 @@
 #include "../PanelFixture.h"
 
-#include "RecordingMessageBox.h"
+#include "../RecordingMessageBox.h"
 #include "panels/MViewReplace.h"
 #include "widgets/MResultModel.h"
 #include "widgets/MResultTable.h"

@@ -1,6 +1,6 @@
 #include "../PanelFixture.h"
 
-#include "RecordingMessageBox.h"
+#include "../RecordingMessageBox.h"
 #include "app/MConfig.h"
 #include "panels/MViewSearch.h"
 #include "widgets/MOutlineModel.h"

@@ -1,8 +1,8 @@
 #include "../PanelFixture.h"
 
-#include "RecordingMessageBox.h"
-#include "panels/MSViewListTags.h"
+#include "../RecordingMessageBox.h"
 #include "panels/MTagTableModel.h"
+#include "panels/MViewListTags.h"
 #include "widgets/MResultModel.h"
 #include "widgets/MResultTable.h"
 
@@ -16,7 +16,7 @@ namespace {
 
 using TagsPanel = MPanelFixture;
 
-QStringList Shown(const MSViewListTags& panel)
+QStringList Shown(const MViewListTags& panel)
 {
     QStringList shown;
     for (const MTagItem& item : panel.TableModel()->Items())
@@ -27,10 +27,10 @@ QStringList Shown(const MSViewListTags& panel)
 TEST_F(TagsPanel, TogglesTextAndToDoFiltersNarrowTheListWithoutAskingTheService)
 {
     Check("Travel Journal/Archive/Field notes");
-    MSViewListTags panel;
+    MViewListTags panel;
     panel.show();
     ASSERT_EQ(panel.m_TagButtons.size(), 27);
-    EXPECT_EQ(panel.FindButtonByIndentifier(QStringLiteral("to-do"))->objectName(), QStringLiteral("mBtnTagToDo"));
+    EXPECT_EQ(panel.FindButtonByIdentifier(QStringLiteral("to-do"))->objectName(), QStringLiteral("mBtnTagToDo"));
     ASSERT_TRUE(Run(panel));
     EXPECT_EQ(Shown(panel),
         QStringList({"call-back-completed:Call the guesthouse about late arrival", "idea:Photo essay on azulejo tiles",
@@ -47,9 +47,9 @@ TEST_F(TagsPanel, TogglesTextAndToDoFiltersNarrowTheListWithoutAskingTheService)
     EXPECT_FALSE(panel.mBtnAllTags->isChecked());
     EXPECT_EQ(Shown(panel).size(), 4);
     EXPECT_TRUE(Shown(panel).first().startsWith(QLatin1String("important:")));
-    panel.FindButtonByIndentifier(QStringLiteral("important"))->click();
+    panel.FindButtonByIdentifier(QStringLiteral("important"))->click();
     EXPECT_EQ(Shown(panel).size(), 3);
-    panel.FindButtonByIndentifier(QStringLiteral("to-do"))->click();
+    panel.FindButtonByIdentifier(QStringLiteral("to-do"))->click();
     EXPECT_TRUE(panel.mBtnAllTags->isChecked());
     EXPECT_EQ(Shown(panel).size(), 8);
 
@@ -79,7 +79,7 @@ TEST_F(TagsPanel, TheSummaryButtonDoesNothingWithNothingShownAndOtherwiseMakesAn
     boxes->SetAnswer(true);
     auto opener = std::make_shared<MRecordingLinkOpener>();
     SetLinkOpener(opener);
-    MSViewListTags panel;
+    MViewListTags panel;
     panel.show();
     panel.mBtnTagSummary->click();
     EXPECT_EQ(boxes->Messages(), QStringList {Localized("strSelectASection")});

@@ -1,17 +1,17 @@
 // The sign-in window's real web view against the emulator, on an X server of the test's own.
 #include "../EmulatorSettings.h"
 
+#include "../RecordingMessageBox.h"
 #include "AppDelegate.h"
 #include "MMainWindow.h"
 #include "MTreeModel.h"
 #include "MWinLogin.h"
-#include "RecordingMessageBox.h"
+#include "MessageBox.h"
 #include "TempDir.h"
 #include "account/MAccount.h"
 #include "app/AppPaths.h"
 #include "app/MConfig.h"
 #include "app/MStrings.h"
-#include "util/MessageBox.h"
 
 #include <QApplication>
 #include <QElapsedTimer>

@@ -4,10 +4,10 @@
 #include "AppDelegate.h"
 #include "MMainWindow.h"
 #include "MTreeModel.h"
+#include "MessageBox.h"
 #include "TempDir.h"
 #include "account/MAccount.h"
 #include "app/AppPaths.h"
-#include "util/MessageBox.h"
 
 #include <QFile>
 #include <gtest/gtest.h>

@@ -1,9 +1,9 @@
 #include "../GuiTestSupport.h"
 
+#include "../RecordingMessageBox.h"
 #include "AppDelegate.h"
 #include "MMainWindow.h"
 #include "MTreeModel.h"
-#include "RecordingMessageBox.h"
 #include "TempDir.h"
 #include "account/MAccount.h"
 #include "app/GlobalSettings.h"

@@ -4,11 +4,11 @@
 #include "AppDelegate.h"
 #include "MMainWindow.h"
 #include "MTreeModel.h"
+#include "MessageBox.h"
 #include "TempDir.h"
 #include "account/MAccount.h"
 #include "app/MConfig.h"
 #include "panels/MPanelBase.h"
-#include "util/MessageBox.h"
 
 #include <QAbstractButton>
 #include <QMenu>

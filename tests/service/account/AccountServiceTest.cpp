@@ -1,16 +1,17 @@
 // The account against the emulator: sign-in for every kind of account, the refresh rules, identity,
 // the notebook tree (one request, fallback, cache) and the OneDrive reads and lookups.
-#include "RecordingMessageBox.h"
+#include "RecordingReporter.h"
 #include "ServiceFixture.h"
 #include "TempDir.h"
+#include "account/AuthorizedCall.h"
 #include "app/MConfig.h"
 #include "app/MStrings.h"
+#include "drive/MOLODUtils.h"
 #include "model/MNotebookTree.h"
-#include "service/AnswerJson.h"
-#include "service/MHttpClient.h"
-#include "service/MOLODUtils.h"
+#include "net/AnswerJson.h"
+#include "net/MHttpClient.h"
 #include "service/MServiceSession.h"
-#include "service/ServiceCall.h"
+#include "service/OneDriveReads.h"
 
 #include <QElapsedTimer>
 #include <QJsonArray>
@@ -62,10 +63,9 @@ TEST_P(SignInTest, CodeExchangeGivesTokensIdentityAndSavesThem)
     const QString code = CodeFromSignIn(f);
     ASSERT_FALSE(code.isEmpty());
     account.setOnlineOneNoteCode(code);
-    MRecordingMessageBoxScope boxes;
-    account.GetTokens(
-        true, kind.type == MAccount::OneNotePersonal ? QStringLiteral("alex.morgan@outlook.example") : QString());
-    EXPECT_TRUE(boxes->Messages().isEmpty()) << boxes->Messages().join(QLatin1Char('\n')).toStdString();
+    const MTokenFailure failure = account.GetTokens(
+        kind.type == MAccount::OneNotePersonal ? QStringLiteral("alex.morgan@outlook.example") : QString());
+    EXPECT_FALSE(failure.has_value()) << qPrintable(failure.value_or(QString()));
     EXPECT_FALSE(account.OnlineOneNoteAccessToken().isEmpty());
     EXPECT_FALSE(account.OnlineOneNoteRefreshToken().isEmpty());
     EXPECT_FALSE(account.UserId().isEmpty());
@@ -88,12 +88,12 @@ TEST(AccountServiceTest, RefreshHappensOnlyWhenDueAndRotatesTheRefreshToken)
     MAccount& account = f.Account();
     const QString access = account.OnlineOneNoteAccessToken();
     const QString refresh = account.OnlineOneNoteRefreshToken();
-    account.RefreshTokens(false);
+    account.RefreshTokens();
     EXPECT_EQ(CountRequests(f.Emulator(), QStringLiteral("/token")), 0) << "a fresh token was refreshed";
     EXPECT_EQ(account.OnlineOneNoteAccessToken(), access);
 
     account.setRetrieveTokensTime(QDateTime::currentDateTime().addSecs(-21 * 3600));
-    account.RefreshTokens(false);
+    account.RefreshTokens();
     EXPECT_EQ(CountRequests(f.Emulator(), QStringLiteral("/token")), 1);
     EXPECT_NE(account.OnlineOneNoteAccessToken(), access);
     EXPECT_NE(account.OnlineOneNoteRefreshToken(), refresh);
@@ -108,9 +108,7 @@ TEST(AccountServiceTest, ARefusedRefreshIsShownAndLeavesNoUsableToken)
     MAccount& account = f.Account();
     account.setOnlineOneNoteRefreshToken(QStringLiteral("spent"));
     account.setTokenExpires_in(0);
-    MRecordingMessageBoxScope boxes;
-    account.RefreshTokens(true);
-    EXPECT_FALSE(boxes->Messages().isEmpty());
+    EXPECT_TRUE(account.RefreshTokens().has_value());
     EXPECT_EQ(CountRequests(f.Emulator(), QStringLiteral("/token")), 1);
 }
 
@@ -120,17 +118,16 @@ TEST(AccountServiceTest, IdentityFailuresFromAnHtmlPageOrADroppedConnectionLeave
         MServiceFixture f;
         f.Account().setUserId(QString());
         ASSERT_FALSE(f.Emulator().AddFault(QString::fromLatin1(fault)).has_value());
-        MRecordingMessageBoxScope boxes;
-        f.Account().RetrieveUserIdByToken(true);
+        const MTokenFailure failure = f.Account().RetrieveUserIdByToken();
         EXPECT_TRUE(f.Account().UserId().isEmpty()) << fault;
-        EXPECT_FALSE(boxes->Messages().isEmpty()) << fault << ": the failure was not shown";
+        EXPECT_TRUE(failure.has_value()) << fault << ": the failure was not told";
     }
 }
 
 TEST(AccountServiceTest, AccountIdComesFromTheFirstUnsharedNotebook)
 {
     MServiceFixture f;
-    f.Account().RetrieveClientUrlAccountIdByToken(false);
+    f.Account().RetrieveClientUrlAccountIdByToken();
     EXPECT_EQ(f.Account().ClientUrlAccountId(), QStringLiteral("8f3a2c1d0b9e7f64"));
 }
 
@@ -178,10 +175,10 @@ TEST(OneDriveServiceTest, ChildrenListingsAreReadToTheirLastPageAndLookupsFindLa
     MServiceFixture f(fixture);
     auto root = f.FetchTree();
     const MONObject* notebook = MServiceFixture::FindPath(*root, QStringLiteral("Travel Journal"));
-    const QString driveId = MOLODUtils::ConvertOneNoteAPIID2OneDriveID(notebook->objId);
+    const QString driveId = OneNoteIdDrivePart(notebook->objId);
     MServiceSession session(f.Account());
-    EXPECT_EQ(MOLODUtils::ConvertOneNoteAPIID2OneDriveID_Really(session, notebook->objId), driveId);
-    const std::optional<QByteArray> listing = MOLODUtils::GetAOneDriveFolderChildrenJson(session, driveId);
+    EXPECT_EQ(DriveItemIdFromOneNoteId(session, notebook->objId), driveId);
+    const std::optional<QByteArray> listing = GetAOneDriveFolderChildrenJson(session, driveId);
     ASSERT_TRUE(listing.has_value());
     const QJsonObject all = QJsonDocument::fromJson(*listing).object();
     EXPECT_EQ(all.value(QLatin1String("value")).toArray().size(), 4) << "three sections and a group over two pages";
@@ -202,19 +199,15 @@ TEST(OneDriveServiceTest, ChildrenListingsAreReadToTheirLastPageAndLookupsFindLa
     EXPECT_FALSE(folder.objId.isEmpty());
 }
 
-TEST(OneDriveServiceTest, AServiceErrorIsNoListingAndTheSectionPanelsShowIt)
+TEST(OneDriveServiceTest, AServiceErrorIsNoListingAndItsCodeIsTheFailure)
 {
     MServiceFixture f;
     ASSERT_FALSE(
-        f.Emulator().AddFault(QStringLiteral("GET */children error status=404 code=itemNotFound count=2")).has_value());
-    MRecordingMessageBoxScope boxes;
+        f.Emulator().AddFault(QStringLiteral("GET */children error status=404 code=itemNotFound count=1")).has_value());
     MServiceSession session(f.Account());
     QString failure;
-    EXPECT_FALSE(MOLODUtils::GetAOneDriveFolderChildrenJson(session, QStringLiteral("X!1"), {}, &failure).has_value());
-    EXPECT_TRUE(boxes->Messages().isEmpty());
+    EXPECT_FALSE(GetAOneDriveFolderChildrenJson(session, QStringLiteral("X!1"), &failure).has_value());
     EXPECT_TRUE(failure.startsWith(QStringLiteral("HTTP 404 Not Found, itemNotFound"))) << qPrintable(failure);
-    EXPECT_FALSE(MOLODUtils::GetAOneDriveFolderChildrenJson(session, QStringLiteral("X!1"), {true}).has_value());
-    EXPECT_EQ(boxes->Messages().size(), 1);
 }
 
 } // namespace
@@ -232,7 +225,7 @@ TEST(AccountServiceTest, AnExpiredTokenAnswerMarksTheTokenExpiredAndTheNextRefre
     EXPECT_FALSE(account.IsTokenExpired()) << "by the clock the token is still young";
     EXPECT_TRUE(MarkTokenExpiredOnInvalidToken(account, *refused));
     EXPECT_TRUE(account.IsTokenExpired());
-    account.RefreshTokens(false);
+    account.RefreshTokens();
     EXPECT_TRUE(ReadList(GetAuthorizedText(account, url, 10).value_or(QString()).toUtf8()).has_value());
 }
 
@@ -259,13 +252,13 @@ TEST(NotebookTreeServiceTest, ANotebookThatFailsToExpandStaysWithWhatTheListSaid
         f.Emulator()
             .AddFault(QStringLiteral("GET /v1.0/me/onenote/notebooks/%1 error status=404 code=20102").arg(travel))
             .has_value());
-    MRecordingMessageBoxScope boxes;
+    MRecordingTreeReporter reporter;
     MONObject root;
-    MNotebookTree tree(f.Account(), root, f.CacheFile());
+    MNotebookTree tree(f.Account(), root, f.CacheFile(), &reporter);
     const MTreeBuildResult result = tree.CreateNotebooksTree(true, false);
     EXPECT_TRUE(result.built);
     EXPECT_TRUE(result.stepByStep);
-    EXPECT_TRUE(boxes->Messages().value(0).startsWith(QLatin1String("First attempt to get the notebook list failed!")));
+    EXPECT_TRUE(reporter.alerts.value(0).startsWith(QLatin1String("First attempt to get the notebook list failed!")));
     EXPECT_FALSE(result.tooManyItems);
     EXPECT_EQ(root.childCount(), 3u) << "a notebook that could not be read was left out as if it were gone";
     const MONObject* kept = MServiceFixture::FindPath(root, QStringLiteral("Travel Journal"));
@@ -276,8 +269,8 @@ TEST(NotebookTreeServiceTest, ANotebookThatFailsToExpandStaysWithWhatTheListSaid
     ASSERT_EQ(result.incomplete.size(), 1);
     EXPECT_TRUE(result.incomplete[0].startsWith(QLatin1String("Travel Journal: "))) << qPrintable(result.incomplete[0]);
     EXPECT_TRUE(result.incomplete[0].contains(QLatin1String("20102"))) << qPrintable(result.incomplete[0]);
-    ASSERT_FALSE(boxes->Messages().isEmpty());
-    EXPECT_EQ(boxes->Messages().last(), Localized("msgTreeNotebooksIncomplete").arg(result.incomplete[0]));
+    ASSERT_FALSE(reporter.alerts.isEmpty());
+    EXPECT_EQ(reporter.alerts.last(), Localized("msgTreeNotebooksIncomplete").arg(result.incomplete[0]));
     const QString cache = QString::fromUtf8(ReadAll(f.CacheFile()));
     EXPECT_TRUE(cache.contains(QLatin1String("\"Recipes\"")));
     EXPECT_TRUE(cache.contains(QLatin1String("\"Travel Journal\"")));
@@ -294,7 +287,6 @@ TEST(NotebookTreeServiceTest, AnHtmlErrorPageOrBrokenJsonKeepsTheLastTreeAndCach
         const QByteArray goodCache = ReadAll(f.CacheFile());
         const size_t notebooks = root.childCount();
         ASSERT_FALSE(f.Emulator().AddFault(QString::fromLatin1(fault)).has_value());
-        MRecordingMessageBoxScope boxes;
         const MTreeBuildResult result = tree.CreateNotebooksTree(true, false);
         EXPECT_FALSE(result.isList) << fault;
         // The failed refresh leaves the tree and the cache of the last good answer.
@@ -303,8 +295,7 @@ TEST(NotebookTreeServiceTest, AnHtmlErrorPageOrBrokenJsonKeepsTheLastTreeAndCach
         EXPECT_EQ(ReadAll(f.CacheFile()), goodCache) << fault;
     }
     MONObject root;
-    EXPECT_EQ(
-        MNotebookTree::ListJasonToVTSNotebook(QStringLiteral("{\"value\":[{\"id\":"), root, MAccount::Personal), 0);
+    EXPECT_EQ(MNotebookTree::NotebooksFromJson(QStringLiteral("{\"value\":[{\"id\":"), root, MAccount::Personal), 0);
 }
 
 } // namespace

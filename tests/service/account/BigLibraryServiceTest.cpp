@@ -1,6 +1,6 @@
 // An account whose library holds more OneNote items than the service lists at once: the expanded
 // notebook list is refused (403, code 10008) and the tree comes notebook by notebook, whole.
-#include "RecordingMessageBox.h"
+#include "RecordingReporter.h"
 #include "ServiceFixture.h"
 #include "app/MStrings.h"
 #include "model/MNotebookTree.h"
@@ -9,15 +9,6 @@
 #include <gtest/gtest.h>
 
 namespace {
-
-class MRecordingTreeStatus final : public MTreeStatusSink
-{
-public:
-    void ShowStatus(const QString& text) override { texts.append(text); }
-    void HideStatus() override { hidden = true; }
-    QStringList texts;
-    bool hidden = false;
-};
 
 QJsonObject Generated(int count, const QJsonObject& inside)
 {
@@ -65,8 +56,7 @@ int CountRequests(MEmulator& emulator, const QString& part)
 TEST(BigLibraryServiceTest, TheTreeComesNotebookByNotebookWithEveryItemAndTheStatusSaysWhy)
 {
     MServiceFixture f(BigFixture());
-    MRecordingMessageBoxScope boxes;
-    MRecordingTreeStatus status;
+    MRecordingTreeReporter status;
     MONObject root;
     MNotebookTree tree(f.Account(), root, f.CacheFile(), &status);
     const MTreeBuildResult result = tree.CreateNotebooksTree(true, false);
@@ -98,7 +88,7 @@ TEST(BigLibraryServiceTest, TheTreeComesNotebookByNotebookWithEveryItemAndTheSta
     EXPECT_NE(MServiceFixture::FindPath(root, QStringLiteral("Travel Journal/Archive/Older/Oldest/2009")), nullptr);
 
     // The limit is no failure: no alert, and the status line said why it took longer, notebook by notebook.
-    EXPECT_TRUE(boxes->Messages().isEmpty()) << qPrintable(boxes->Messages().join(QLatin1String(" | ")));
+    EXPECT_TRUE(status.alerts.isEmpty()) << qPrintable(status.alerts.join(QLatin1String(" | ")));
     EXPECT_TRUE(
         status.texts.contains(Localized("msgTreeTooManyItems")
                                   .arg(QStringLiteral("1"), QStringLiteral("7"), QStringLiteral("Travel Journal"))))

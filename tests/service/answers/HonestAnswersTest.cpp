@@ -6,9 +6,9 @@
 #include "app/GlobalSettings.h"
 #include "export/MExportTask.h"
 #include "import/EvernoteImport.h"
-#include "service/MHttpClient.h"
-#include "service/MOLODUtils.h"
-#include "service/MRequestBudget.h"
+#include "net/MHttpClient.h"
+#include "net/MRequestBudget.h"
+#include "service/OneDriveReads.h"
 
 #include <QDir>
 #include <QElapsedTimer>
@@ -242,8 +242,7 @@ TEST_F(HonestAnswers, ABadOneDriveReadIsNoItemAndSaysWhy)
         std::optional<QByteArray> item;
         OnWorker([&] {
             MServiceSession session(*account);
-            item = MOLODUtils::GetAOneDriveItemInfoJson(
-                session, MOLODUtils::ConvertOneNoteAPIID2OneDriveID(costs->objId), true, {}, &failure);
+            item = GetAOneDriveItemInfoJson(session, OneNoteIdDrivePart(costs->objId), &failure);
         });
         EXPECT_FALSE(item.has_value());
         EXPECT_TRUE(failure.startsWith(QLatin1String(bad.reason))) << qPrintable(failure);

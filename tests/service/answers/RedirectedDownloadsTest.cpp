@@ -14,8 +14,8 @@ namespace {
 class MAttachmentList final : public MAttachmentSink
 {
 public:
-    void AddAttachments(const QList<MAAttachment>& found) override { items.append(found); }
-    QList<MAAttachment> items;
+    void AddAttachments(const QList<MAttachment>& found) override { items.append(found); }
+    QList<MAttachment> items;
 };
 
 // A section file's bytes as the emulator's fixture makes them.

@@ -5,7 +5,7 @@
 #include "TempDir.h"
 #include "app/AppPaths.h"
 #include "app/MStrings.h"
-#include "service/MHttpClient.h"
+#include "net/MHttpClient.h"
 #include "tasks/MTaskContext.h"
 
 #include <QJsonArray>

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "ServiceFixture.h"
-#include "service/MHttpClient.h"
+#include "net/MHttpClient.h"
 
 #include <QJsonDocument>
 #include <QJsonObject>

@@ -1,7 +1,7 @@
 #include "ExportServiceFixture.h"
+#include "account/AuthorizedCall.h"
 #include "export/MExportTask.h"
 #include "model/MOLONUtils.h"
-#include "service/ServiceCall.h"
 #include "tasks/MPageList.h"
 #include "tasks/MPageWalker.h"
 

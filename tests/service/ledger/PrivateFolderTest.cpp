@@ -7,7 +7,7 @@
 #include "export/MExportTask.h"
 #include "import/EvernoteImport.h"
 #include "model/MNotebookTree.h"
-#include "service/MRequestBudget.h"
+#include "net/MRequestBudget.h"
 #include "tasks/MRunLedger.h"
 #include "tasks/MRunReport.h"
 

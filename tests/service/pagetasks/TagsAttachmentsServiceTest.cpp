@@ -24,8 +24,8 @@ public:
 class MAttachments final : public MAttachmentSink
 {
 public:
-    void AddAttachments(const QList<MAAttachment>& found) override { items.append(found); }
-    QList<MAAttachment> items;
+    void AddAttachments(const QList<MAttachment>& found) override { items.append(found); }
+    QList<MAttachment> items;
 };
 
 class MRecordingOpener final : public MLinkOpener

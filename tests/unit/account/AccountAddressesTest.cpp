@@ -193,3 +193,16 @@ TEST(AccountStore, SavesEveryFieldAndReadsTheDayBack)
     EXPECT_EQ(loaded.RetrieveTokensTime(), received);
     EXPECT_EQ(loaded.MSAccountType(), 2);
 }
+
+TEST(AccountIdFromClientUrl, ByHost)
+{
+    const QString docs = S("d.docs.live.net");
+    EXPECT_EQ(AccountIdFromClientUrl(S("onenote:https://d.docs.live.net/8A3F/Documents/Notes"), docs), S("8A3F"));
+    EXPECT_EQ(AccountIdFromClientUrl(S("onenote:https://D.DOCS.LIVE.NET/8A3F/Documents/Notes"), docs), S("8A3F"));
+    EXPECT_EQ(AccountIdFromClientUrl(
+                  S("onenote:https://contoso-my.sharepoint.com/personal/ann_contoso_com/Documents/N"), docs),
+        S("ann_contoso_com"));
+    EXPECT_EQ(AccountIdFromClientUrl(S("onenote:https://contoso.sharepoint.com/sites"), docs), S(""));
+    EXPECT_EQ(AccountIdFromClientUrl(S("onenote:https://hostonly"), docs), S(""));
+    EXPECT_EQ(AccountIdFromClientUrl(S(""), docs), S(""));
+}

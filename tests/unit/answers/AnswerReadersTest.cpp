@@ -8,7 +8,7 @@
 #include "drive/MFolderListing.h"
 #include "model/MNotebookTree.h"
 #include "model/MONObject.h"
-#include "service/AnswerJson.h"
+#include "net/AnswerJson.h"
 #include "service/MServiceSession.h"
 #include "tasks/ContainerRequest.h"
 #include "tasks/MPageList.h"
@@ -41,7 +41,7 @@ QString Follow(const QByteArray& status)
 QString Tree(const QByteArray& list)
 {
     MONObject root;
-    MNotebookTree::ListJasonToVTSNotebook(QString::fromUtf8(list), root, MAccount::Personal);
+    MNotebookTree::NotebooksFromJson(QString::fromUtf8(list), root, MAccount::Personal);
     QStringList nodes;
     std::function<void(const MONObject&)> walk = [&](const MONObject& node) {
         for (const auto& child : node.children()) {

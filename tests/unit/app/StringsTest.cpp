@@ -1,6 +1,5 @@
 #include "app/MStrings.h"
 
-#include "RecordingMessageBox.h"
 #include "TempDir.h"
 
 #include <QJsonDocument>
@@ -44,15 +43,4 @@ TEST(Strings, LookupByLanguageWithEnglishFallback)
     SetStringTableLanguage(QStringLiteral("xx"));
     EXPECT_EQ(Localized("strSuccess"), english);
     SetStringTableLanguage(QStringLiteral("en"));
-}
-
-TEST(Strings, LocalizedMessageBoxShowsTheText)
-{
-    SetStringTableLanguage(QStringLiteral("en"));
-    MRecordingMessageBoxScope box;
-    ShowLocalizedMessageBox(QStringLiteral("strSelectASection"));
-    ShowLocalizedMessageBox(QStringLiteral("noSuchKey"));
-    ASSERT_EQ(box->Messages().size(), 2);
-    EXPECT_EQ(box->Messages().at(0), Localized("strSelectASection"));
-    EXPECT_EQ(box->Messages().at(1), QString());
 }

@@ -31,7 +31,7 @@ const char* kGraphList = R"({"@odata.context":"x","value":[{
 TEST(NotebookTreeParse, NotebookFields)
 {
     MONObject root;
-    ASSERT_EQ(MNotebookTree::ListJasonToVTSNotebook(S(kGraphList), root, 1), 2);
+    ASSERT_EQ(MNotebookTree::NotebooksFromJson(S(kGraphList), root, 1), 2);
     const MONObject* nb = root.child(0);
     EXPECT_EQ(nb->objType, MONObject::Notebook);
     EXPECT_EQ(nb->objId, S("1-NB"));
@@ -59,7 +59,7 @@ TEST(NotebookTreeParse, NotebookFields)
 TEST(NotebookTreeParse, SectionsFirstAndParentAddresses)
 {
     MONObject root;
-    MNotebookTree::ListJasonToVTSNotebook(S(kGraphList), root, 2);
+    MNotebookTree::NotebooksFromJson(S(kGraphList), root, 2);
     const MONObject* nb = root.child(0);
     ASSERT_EQ(nb->childCount(), 2u);
     const MONObject* section = nb->child(0);
@@ -88,7 +88,7 @@ TEST(NotebookTreeParse, OneNotePersonalNamesFromName)
     MONObject root;
     const QString list = S(R"({"value":[{"id":"0-A","name":"Legacy","self":"s","sections":[{"id":"0-S","name":"One"}]},
                                          {"id":"0-B","displayName":"Graph name only","self":"t"}]})");
-    ASSERT_EQ(MNotebookTree::ListJasonToVTSNotebook(list, root, 100), 2);
+    ASSERT_EQ(MNotebookTree::NotebooksFromJson(list, root, 100), 2);
     EXPECT_EQ(root.child(0)->name, S("Legacy"));
     EXPECT_EQ(root.child(0)->child(0)->name, S("One"));
     EXPECT_TRUE(root.child(1)->name.isNull()); // absent, not empty
@@ -97,10 +97,10 @@ TEST(NotebookTreeParse, OneNotePersonalNamesFromName)
 TEST(NotebookTreeParse, TextsThatAreNoList)
 {
     MONObject root;
-    EXPECT_EQ(MNotebookTree::ListJasonToVTSNotebook(S(""), root, 1), 0);
-    EXPECT_EQ(MNotebookTree::ListJasonToVTSNotebook(S(R"({"error":{"code":"20102","message":"x"}})"), root, 1), 0);
-    EXPECT_EQ(MNotebookTree::ListJasonToVTSNotebook(S("<html><body>Service Unavailable</body></html>"), root, 1), 0);
-    EXPECT_EQ(MNotebookTree::ListJasonToVTSNotebook(S(R"({"value":[{"id":"1-A","displayName":"Cut)"), root, 1), 0);
-    EXPECT_EQ(MNotebookTree::ListJasonToVTSNotebook(S(R"({"value":{"id":"1-A"}})"), root, 1), 0);
+    EXPECT_EQ(MNotebookTree::NotebooksFromJson(S(""), root, 1), 0);
+    EXPECT_EQ(MNotebookTree::NotebooksFromJson(S(R"({"error":{"code":"20102","message":"x"}})"), root, 1), 0);
+    EXPECT_EQ(MNotebookTree::NotebooksFromJson(S("<html><body>Service Unavailable</body></html>"), root, 1), 0);
+    EXPECT_EQ(MNotebookTree::NotebooksFromJson(S(R"({"value":[{"id":"1-A","displayName":"Cut)"), root, 1), 0);
+    EXPECT_EQ(MNotebookTree::NotebooksFromJson(S(R"({"value":{"id":"1-A"}})"), root, 1), 0);
     EXPECT_EQ(root.childCount(), 0u);
 }

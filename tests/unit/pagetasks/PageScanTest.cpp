@@ -220,7 +220,7 @@ TEST(AttachmentScan, EveryAttachedFileInDocumentOrderSameNamesIncluded)
         "/></p>"
         "<object data-attachment=\"receipt.pdf\" type=\"application/pdf\" data=\"https://g/r/2/$value\" />"
         "<object data-attachment=\"R&amp;D.txt\" type=\"text/plain\" data=\"https://g/r/3/$value?a=1&amp;b=2\" />"));
-    const QList<MAAttachment> items = MListAttachmentsTask::ListAttachmentsInAPageHtml(
+    const QList<MAttachment> items = MListAttachmentsTask::ListAttachmentsInAPageHtml(
         QStringLiteral("P1"), QStringLiteral("Trip"), html, QStringLiteral("B/S/Trip"));
     ASSERT_EQ(items.size(), 3);
     EXPECT_EQ(items[0].name, QStringLiteral("receipt.pdf"));
@@ -229,7 +229,7 @@ TEST(AttachmentScan, EveryAttachedFileInDocumentOrderSameNamesIncluded)
     EXPECT_EQ(items[2].name, QStringLiteral("R&D.txt"));
     EXPECT_EQ(items[2].data, QStringLiteral("https://g/r/3/$value?a=1&b=2"));
     EXPECT_EQ(items[2].atype, QStringLiteral("text/plain"));
-    for (const MAAttachment& item : items) {
+    for (const MAttachment& item : items) {
         EXPECT_TRUE(item.downloadIt);
         EXPECT_TRUE(item.status.isEmpty());
         EXPECT_EQ(item.pageBreadcrumb, QStringLiteral("B/S/Trip"));
@@ -239,16 +239,16 @@ TEST(AttachmentScan, EveryAttachedFileInDocumentOrderSameNamesIncluded)
 
 TEST(AttachmentTicks, ReverseCheckByTypeAndTypesGiven)
 {
-    QList<MAAttachment> items(4);
+    QList<MAttachment> items(4);
     items[0].atype = items[1].atype = QStringLiteral("application/pdf");
     items[2].atype = QStringLiteral("image/png");
     items[3].atype = QStringLiteral("text/plain");
 
     CheckAllItems(items, 2);
-    for (const MAAttachment& item : items)
+    for (const MAttachment& item : items)
         EXPECT_FALSE(item.downloadIt) << "reverse on a fully ticked list unticks all";
     CheckByFileType(items);
-    for (const MAAttachment& item : items)
+    for (const MAttachment& item : items)
         EXPECT_FALSE(item.downloadIt) << "by type with nothing ticked changes nothing";
 
     items[1].downloadIt = true;
@@ -259,7 +259,7 @@ TEST(AttachmentTicks, ReverseCheckByTypeAndTypesGiven)
     EXPECT_TRUE(items[3].downloadIt);
 
     CheckTypes(items, {QStringLiteral("IMAGE/PNG")});
-    EXPECT_EQ(std::count_if(items.begin(), items.end(), [](const MAAttachment& i) { return i.downloadIt; }), 1);
+    EXPECT_EQ(std::count_if(items.begin(), items.end(), [](const MAttachment& i) { return i.downloadIt; }), 1);
     CheckTypes(items, {});
-    EXPECT_TRUE(std::all_of(items.begin(), items.end(), [](const MAAttachment& i) { return i.downloadIt; }));
+    EXPECT_TRUE(std::all_of(items.begin(), items.end(), [](const MAttachment& i) { return i.downloadIt; }));
 }

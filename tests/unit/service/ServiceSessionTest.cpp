@@ -3,7 +3,7 @@
 #include "app/AppPaths.h"
 #include "app/GlobalSettings.h"
 #include "app/MStrings.h"
-#include "service/MRequestBudget.h"
+#include "net/MRequestBudget.h"
 #include "service/MServiceSession.h"
 #include "util/MSleeper.h"
 

@@ -89,3 +89,7 @@ private:
 // The budget of the process, following the "RequestBudget" setting and the application folder
 // ("requestbudget.json" there).
 MRequestBudget& TheRequestBudget();
+
+// True for an address of the OneNote interface (Graph's ".../onenote/..." or the OneNote service's
+// ".../me/notes/..."), whose requests the budget counts.
+bool IsOneNoteAddress(const QString& url);

@@ -1,22 +1,15 @@
 #pragma once
 
-#include "MHttpClient.h"
+#include "net/MHttpClient.h"
 
 #include <QString>
 #include <optional>
 
 class MAccount;
 
-// The authorized service call every feature makes: one request with the account's bearer token,
-// sent on the calling thread. The account's transport knows nothing of tokens; this layer adds them.
-
-// A request with method, URL and timeout. The URL is sent as given (already encoded)...
-MHttpRequest ServiceRequest(const QByteArray& method, const QString& url, int timeoutSeconds);
-// ... or percent-encoded with the URL-query character set first.
-MHttpRequest ServiceRequestEncoded(const QByteArray& method, const QString& url, int timeoutSeconds);
-
-// Sets the body with its "Content-Type" and "Content-Length" headers.
-void SetRequestBody(MHttpRequest& request, const QByteArray& contentType, const QByteArray& body);
+// The authorized call outside a run: one request with the account's bearer token, sent on the
+// calling thread. The transport knows nothing of tokens; this layer adds them. A run's requests go
+// through its service session instead, which also waits out throttling and judges the answers.
 
 // Adds "Authorization: Bearer <token>" with the account's current token and sends. Without a token
 // no request is made: the answer has no body and `sent` is false.

@@ -19,13 +19,13 @@ class QToolButton;
 // (checked or unchecked) narrow the list, and "Tag Summary" makes a page of the shown items in the
 // first checked section. Filtering works on the collected items and needs no request. This is the
 // panel the main window opens with.
-class MSViewListTags : public MPanelBase
+class MViewListTags : public MPanelBase
 {
     Q_OBJECT
 public:
-    explicit MSViewListTags(QWidget* parent = nullptr);
+    explicit MViewListTags(QWidget* parent = nullptr);
 
-    QTableView* mTableViewImport = nullptr;
+    QTableView* mTableViewTags = nullptr;
     QCheckBox* mCheckSearch = nullptr;
     QLineEdit* mFieldSearch = nullptr;
     QCheckBox* mCheckToDoTagsOnly = nullptr;
@@ -35,7 +35,7 @@ public:
     // The 27 tag toggles in their order, each named by the tag it stands for.
     QList<QToolButton*> m_TagButtons;
 
-    QToolButton* FindButtonByIndentifier(const QString& tagName) const;
+    QToolButton* FindButtonByIdentifier(const QString& tagName) const;
     const QList<MTagItem>& TagList() const { return m_TagList; }
     const QList<MTagItem>& DisplayTagList() const { return m_DisplayTagList; }
     MTagTableModel* TableModel() const { return m_Model; }

@@ -1,4 +1,4 @@
-#include "export/ResourceDownload.h"
+#include "tasks/ResourceDownload.h"
 #include "TempDir.h"
 #include "app/MStrings.h"
 

@@ -1,6 +1,6 @@
 #include "FixedClock.h"
 #include "TempDir.h"
-#include "service/MRequestBudget.h"
+#include "net/MRequestBudget.h"
 
 #include <gtest/gtest.h>
 

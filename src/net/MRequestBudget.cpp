@@ -285,3 +285,12 @@ MRequestBudget& TheRequestBudget()
     budget.Follow(AppPaths().appFolder, GlobalSettings().RequestBudget());
     return budget;
 }
+
+bool IsOneNoteAddress(const QString& url)
+{
+    // The interface root right after the principal: ".../v1.0/me/onenote", ".../v1.0/users/ID/onenote",
+    // or the OneNote service's ".../api/v1.0/me/notes". A OneDrive path may hold a folder of that name.
+    static const QRegularExpression kRoot(
+        QStringLiteral("^[a-z]+://[^/]+(/[^/?]+)?/v1\\.0/(me|users/[^/?]+)/(onenote|notes)(/|\\?|$)"));
+    return kRoot.match(url).hasMatch();
+}

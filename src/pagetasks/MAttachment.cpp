@@ -1,35 +1,35 @@
-#include "MAAttachment.h"
+#include "MAttachment.h"
 
 #include "util/FileUtils.h"
 
 #include <QSet>
 
-void CheckAllItems(QList<MAAttachment>& items, int mode)
+void CheckAllItems(QList<MAttachment>& items, int mode)
 {
-    for (MAAttachment& item : items)
+    for (MAttachment& item : items)
         item.downloadIt = mode == 2 ? !item.downloadIt : mode == 1;
 }
 
-void CheckByFileType(QList<MAAttachment>& items)
+void CheckByFileType(QList<MAttachment>& items)
 {
     QSet<QString> types;
-    for (const MAAttachment& item : items)
+    for (const MAttachment& item : items)
         if (item.downloadIt)
             types.insert(item.atype);
-    for (MAAttachment& item : items)
+    for (MAttachment& item : items)
         if (types.contains(item.atype))
             item.downloadIt = true;
 }
 
-void CheckTypes(QList<MAAttachment>& items, const QStringList& types)
+void CheckTypes(QList<MAttachment>& items, const QStringList& types)
 {
-    for (MAAttachment& item : items)
+    for (MAttachment& item : items)
         item.downloadIt = types.isEmpty() || types.contains(item.atype, Qt::CaseInsensitive);
 }
 
-void CleanAllItemsStatus(QList<MAAttachment>& items)
+void CleanAllItemsStatus(QList<MAttachment>& items)
 {
-    for (MAAttachment& item : items) {
+    for (MAttachment& item : items) {
         item.status.clear();
         item.outcome.reset();
         item.reason.clear();
@@ -37,7 +37,7 @@ void CleanAllItemsStatus(QList<MAAttachment>& items)
     }
 }
 
-QString AttachmentFileName(const MAAttachment& item)
+QString AttachmentFileName(const MAttachment& item)
 {
     return MakeSafeFileName(QStringLiteral("%1_%2").arg(item.pageName, item.name));
 }

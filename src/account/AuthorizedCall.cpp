@@ -1,33 +1,11 @@
-#include "ServiceCall.h"
+#include "AuthorizedCall.h"
 
-#include "AnswerJson.h"
-#include "MRequestBudget.h"
-#include "MServiceSession.h"
-#include "ServiceText.h"
-#include "account/MAccount.h"
+#include "MAccount.h"
+#include "net/AnswerJson.h"
+#include "net/MRequestBudget.h"
+#include "net/ServiceRequest.h"
 #include "util/MSleeper.h"
 #include "util/TextUtils.h"
-
-MHttpRequest ServiceRequest(const QByteArray& method, const QString& url, int timeoutSeconds)
-{
-    MHttpRequest request;
-    request.method = method;
-    request.url = url;
-    request.timeoutSeconds = timeoutSeconds;
-    return request;
-}
-
-MHttpRequest ServiceRequestEncoded(const QByteArray& method, const QString& url, int timeoutSeconds)
-{
-    return ServiceRequest(method, UrlQueryEncode(url), timeoutSeconds);
-}
-
-void SetRequestBody(MHttpRequest& request, const QByteArray& contentType, const QByteArray& body)
-{
-    request.body = body;
-    request.headers.append({"Content-Type", contentType});
-    request.headers.append({"Content-Length", QByteArray::number(body.size())});
-}
 
 MHttpResponse SendAuthorized(const MAccount& account, MHttpRequest request)
 {

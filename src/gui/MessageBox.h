@@ -8,8 +8,9 @@
 inline constexpr int kAlertFirstButtonReturn = 1000;
 inline constexpr int kAlertSecondButtonReturn = 1001;
 
-// How the core shows a message to the user. The desktop installs modal alerts (safe to call from a
-// worker: it waits for the answer), the command line prints to standard error, tests record.
+// How the desktop's windows and reporters show a message to the user: the application installs
+// modal alerts (safe to call from a worker: it waits for the answer), tests record. The core never
+// calls these: it returns its failures or tells them to its reporter.
 class MMessageBoxHandler
 {
 public:

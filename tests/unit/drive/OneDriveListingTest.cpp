@@ -1,4 +1,5 @@
-#include "service/MOLODUtils.h"
+#include "drive/MOLODUtils.h"
+#include "service/OneDriveReads.h"
 
 #include <QJsonDocument>
 #include <gtest/gtest.h>
@@ -21,9 +22,9 @@ const char* kSectionFile = R"("file":{"mimeType":"application/msonenote"})";
 
 TEST(OneDriveId, TextAfterTheFirstHyphen)
 {
-    EXPECT_EQ(MOLODUtils::ConvertOneNoteAPIID2OneDriveID(S("0-ABC!123")), S("ABC!123"));
-    EXPECT_EQ(MOLODUtils::ConvertOneNoteAPIID2OneDriveID(S("1-2-3")), S("2-3"));
-    EXPECT_EQ(MOLODUtils::ConvertOneNoteAPIID2OneDriveID(S("ABC!123")), S(""));
+    EXPECT_EQ(OneNoteIdDrivePart(S("0-ABC!123")), S("ABC!123"));
+    EXPECT_EQ(OneNoteIdDrivePart(S("1-2-3")), S("2-3"));
+    EXPECT_EQ(OneNoteIdDrivePart(S("ABC!123")), S(""));
 }
 
 TEST(OneDriveLookup, FolderTestByPolicy)

@@ -1,11 +1,16 @@
 #include "ResourceDownload.h"
 
+#include "account/MAccount.h"
 #include "app/MStrings.h"
+#include "net/ServiceRequest.h"
+#include "service/MServiceSession.h"
 
 #include <QFile>
 #include <QFileInfo>
 
 namespace {
+
+constexpr int kAttachmentTimeout = 30;
 
 // The part file beside `path`: never a file that is there already (it may be the user's).
 QString PartPathFor(const QString& path)
@@ -54,6 +59,23 @@ MDownloadOutcome DownloadToFile(MHttpRequest request, const QString& path,
         QFile::remove(partPath);
     }
     return outcome;
+}
+
+bool DownloadAttachment(
+    MServiceSession& session, const QString& url, const QString& path, QString* failure, MExistingFile existing)
+{
+    const MAccount& account = session.Account();
+    if (account.OnlineOneNoteAccessToken().isEmpty() || account.UserId().isEmpty()) {
+        if (failure)
+            *failure = Localized("reasonNotSignedIn");
+        return false;
+    }
+    const MDownloadOutcome outcome = DownloadToFile(
+        ServiceRequestEncoded("GET", url, kAttachmentTimeout), path,
+        [&](const MHttpRequest& request) { return session.Send(request, MExpect::Bytes); }, -1, existing);
+    if (failure)
+        *failure = outcome.reason;
+    return outcome.saved;
 }
 
 bool WriteNewTextFile(const QString& path, const QString& text)

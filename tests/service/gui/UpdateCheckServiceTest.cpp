@@ -1,8 +1,8 @@
 #include "MEmulator.h"
 #include "TempDir.h"
+#include "UpdateCheck.h"
 #include "app/GlobalSettings.h"
 #include "app/MConfig.h"
-#include "app/UpdateCheck.h"
 #include "util/MClock.h"
 
 #include <QCoreApplication>

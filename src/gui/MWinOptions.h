@@ -9,11 +9,11 @@ class QLineEdit;
 // with Microsoft (ClientId_Graph, ClientId_OneNote). OK stores them and saves the settings at once,
 // unless an id is no GUID: then it says so and the window stays; Cancel (or closing the window)
 // changes nothing.
-class MWinOptons : public QDialog
+class MWinOptions : public QDialog
 {
     Q_OBJECT
 public:
-    explicit MWinOptons(QWidget* parent = nullptr);
+    explicit MWinOptions(QWidget* parent = nullptr);
 
     // The number a field's text starts with, as typed (no range check); 0 when it does not start
     // with digits (after blanks and an optional sign).

@@ -1,13 +1,13 @@
-#include "MSViewListTags.h"
+#include "MViewListTags.h"
 
 #include "MTagTableModel.h"
 #include "MainThread.h"
+#include "MessageBox.h"
 #include "app/MStrings.h"
 #include "model/MOLONUtils.h"
 #include "model/MONObject.h"
 #include "pagetasks/MListTagsTask.h"
 #include "pagetasks/MTagSummaryTask.h"
-#include "util/MessageBox.h"
 #include "widgets/MListLook.h"
 
 #include <QCheckBox>
@@ -37,20 +37,20 @@ constexpr int kTogglesPerRow = 14;
 class MTagPanelSink final : public MTagSink
 {
 public:
-    explicit MTagPanelSink(MSViewListTags* panel)
+    explicit MTagPanelSink(MViewListTags* panel)
         : m_Panel(panel)
     { }
     void AddTagItems(const QList<MTagItem>& items) override
     {
-        if (MSViewListTags* panel = m_Panel.data())
+        if (MViewListTags* panel = m_Panel.data())
             RunOnThreadOf(panel, [&] { panel->AddTagItems(items); });
     }
 
 private:
-    QPointer<MSViewListTags> m_Panel;
+    QPointer<MViewListTags> m_Panel;
 };
 
-MSViewListTags::MSViewListTags(QWidget* parent)
+MViewListTags::MViewListTags(QWidget* parent)
     : MPanelBase(Localized("guiTipListTags"), parent)
 {
     ContentLayout()->addWidget(CreateToggles());
@@ -59,24 +59,24 @@ MSViewListTags::MSViewListTags(QWidget* parent)
     mBtnTagSummary = new QPushButton(TagIcon(QStringLiteral("Tag")), Localized("guiTagSummary"), this);
     mBtnTagSummary->setObjectName(QStringLiteral("mBtnTagSummary"));
     mBtnTagSummary->setToolTip(Localized("guiTagSummaryTip"));
-    connect(mBtnTagSummary, &QPushButton::clicked, this, &MSViewListTags::ButtonSaveTagSummaryPageClick);
+    connect(mBtnTagSummary, &QPushButton::clicked, this, &MViewListTags::ButtonSaveTagSummaryPageClick);
     AddToStartRow(mBtnTagSummary);
 
     m_Model = new MTagTableModel(this);
-    mTableViewImport = new QTableView(this);
-    mTableViewImport->setObjectName(QStringLiteral("mTableViewImport"));
-    mTableViewImport->setModel(m_Model);
-    ApplyListLook(mTableViewImport);
-    ElideAtEnd(mTableViewImport, MTagTableModel::NameColumn);
-    mTableViewImport->horizontalHeader()->setStretchLastSection(false);
-    mTableViewImport->horizontalHeader()->setSectionResizeMode(MTagTableModel::NameColumn, QHeaderView::Stretch);
-    mTableViewImport->horizontalHeader()->setSectionResizeMode(MTagTableModel::PathColumn, QHeaderView::Interactive);
-    KeepColumnShare(mTableViewImport, MTagTableModel::PathColumn, 40);
-    connect(mTableViewImport, &QTableView::activated, this, &MSViewListTags::RowActivated);
-    SetOwnResultView(mTableViewImport);
+    mTableViewTags = new QTableView(this);
+    mTableViewTags->setObjectName(QStringLiteral("mTableViewTags"));
+    mTableViewTags->setModel(m_Model);
+    ApplyListLook(mTableViewTags);
+    ElideAtEnd(mTableViewTags, MTagTableModel::NameColumn);
+    mTableViewTags->horizontalHeader()->setStretchLastSection(false);
+    mTableViewTags->horizontalHeader()->setSectionResizeMode(MTagTableModel::NameColumn, QHeaderView::Stretch);
+    mTableViewTags->horizontalHeader()->setSectionResizeMode(MTagTableModel::PathColumn, QHeaderView::Interactive);
+    KeepColumnShare(mTableViewTags, MTagTableModel::PathColumn, 40);
+    connect(mTableViewTags, &QTableView::activated, this, &MViewListTags::RowActivated);
+    SetOwnResultView(mTableViewTags);
 }
 
-QWidget* MSViewListTags::CreateToggles()
+QWidget* MViewListTags::CreateToggles()
 {
     auto* box = new QWidget(this);
     auto* grid = new QGridLayout(box);
@@ -91,7 +91,7 @@ QWidget* MSViewListTags::CreateToggles()
     mBtnAllTags->setChecked(true);
     mBtnAllTags->setAutoRaise(true);
     mBtnAllTags->setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Expanding);
-    connect(mBtnAllTags, &QToolButton::clicked, this, &MSViewListTags::ButtonAllTagsClick);
+    connect(mBtnAllTags, &QToolButton::clicked, this, &MViewListTags::ButtonAllTagsClick);
     grid->addWidget(mBtnAllTags, 0, 0, 2, 1);
 
     const QStringList& names = TagToggleNames();
@@ -105,7 +105,7 @@ QWidget* MSViewListTags::CreateToggles()
         button->setToolTip(Localized(QStringLiteral("guiTag") + suffix));
         button->setCheckable(true);
         button->setAutoRaise(true);
-        connect(button, &QToolButton::clicked, this, &MSViewListTags::ButtonTagTodoClick);
+        connect(button, &QToolButton::clicked, this, &MViewListTags::ButtonTagTodoClick);
         grid->addWidget(button, i / kTogglesPerRow, 1 + i % kTogglesPerRow);
         m_TagButtons.append(button);
     }
@@ -113,7 +113,7 @@ QWidget* MSViewListTags::CreateToggles()
     return box;
 }
 
-QWidget* MSViewListTags::CreateFilters()
+QWidget* MViewListTags::CreateFilters()
 {
     auto* box = new QWidget(this);
     auto* row = new QHBoxLayout(box);
@@ -138,7 +138,7 @@ QWidget* MSViewListTags::CreateFilters()
     mComboBoxToDoShow->addItem(Localized("guiTagShowUnchecked"), QStringLiteral("Unchecked"));
     row->addWidget(mComboBoxToDoShow);
 
-    connect(mCheckSearch, &QCheckBox::toggled, this, &MSViewListTags::TableReloadData);
+    connect(mCheckSearch, &QCheckBox::toggled, this, &MViewListTags::TableReloadData);
     connect(mFieldSearch, &QLineEdit::textChanged, this, [this] {
         // Typing a filter means using it.
         if (!mFieldSearch->text().isEmpty() && !mCheckSearch->isChecked())
@@ -146,12 +146,12 @@ QWidget* MSViewListTags::CreateFilters()
         else
             TableReloadData();
     });
-    connect(mCheckToDoTagsOnly, &QCheckBox::toggled, this, &MSViewListTags::TableReloadData);
-    connect(mComboBoxToDoShow, &QComboBox::currentIndexChanged, this, &MSViewListTags::TableReloadData);
+    connect(mCheckToDoTagsOnly, &QCheckBox::toggled, this, &MViewListTags::TableReloadData);
+    connect(mComboBoxToDoShow, &QComboBox::currentIndexChanged, this, &MViewListTags::TableReloadData);
     return box;
 }
 
-QToolButton* MSViewListTags::FindButtonByIndentifier(const QString& tagName) const
+QToolButton* MViewListTags::FindButtonByIdentifier(const QString& tagName) const
 {
     for (QToolButton* button : m_TagButtons)
         if (button->property("tagName").toString() == tagName)
@@ -159,7 +159,7 @@ QToolButton* MSViewListTags::FindButtonByIndentifier(const QString& tagName) con
     return nullptr;
 }
 
-MTagFilter MSViewListTags::Filter() const
+MTagFilter MViewListTags::Filter() const
 {
     MTagFilter filter;
     filter.allTags = mBtnAllTags->isChecked();
@@ -172,13 +172,13 @@ MTagFilter MSViewListTags::Filter() const
     return filter;
 }
 
-void MSViewListTags::ClearAndReload()
+void MViewListTags::ClearAndReload()
 {
     m_TagList.clear();
     TableReloadData();
 }
 
-void MSViewListTags::StartRun()
+void MViewListTags::StartRun()
 {
     if (const std::optional<QString> problem = MListTagsTask::StartProblem(SharedTree())) {
         ShowMessageBox(Localized(*problem));
@@ -193,14 +193,14 @@ void MSViewListTags::StartRun()
     });
 }
 
-void MSViewListTags::AddTagItems(const QList<MTagItem>& items)
+void MViewListTags::AddTagItems(const QList<MTagItem>& items)
 {
     ++m_FilesCount;
     m_TagList.append(items);
     TableReloadData();
 }
 
-void MSViewListTags::TableReloadData()
+void MViewListTags::TableReloadData()
 {
     m_DisplayTagList = FillDisplayTagList(m_TagList, Filter());
     m_Model->SetItems(m_DisplayTagList);
@@ -208,7 +208,7 @@ void MSViewListTags::TableReloadData()
         ShowCounts();
 }
 
-void MSViewListTags::ShowCounts()
+void MViewListTags::ShowCounts()
 {
     if (m_TagList.isEmpty())
         return;
@@ -216,35 +216,35 @@ void MSViewListTags::ShowCounts()
         Localized("guiTagsShown").arg(QString::number(m_DisplayTagList.size()), QString::number(m_TagList.size())));
 }
 
-void MSViewListTags::ButtonAllTagsClick()
+void MViewListTags::ButtonAllTagsClick()
 {
     if (mBtnAllTags->isChecked()) {
         SetAllTagButtonsOffState();
     } else {
-        FindButtonByIndentifier(QStringLiteral("to-do"))->setChecked(true);
-        FindButtonByIndentifier(QStringLiteral("important"))->setChecked(true);
+        FindButtonByIdentifier(QStringLiteral("to-do"))->setChecked(true);
+        FindButtonByIdentifier(QStringLiteral("important"))->setChecked(true);
     }
     TableReloadData();
 }
 
-void MSViewListTags::ButtonTagTodoClick()
+void MViewListTags::ButtonTagTodoClick()
 {
     mBtnAllTags->setChecked(IsAllTagButtonsOffState());
     TableReloadData();
 }
 
-void MSViewListTags::SetAllTagButtonsOffState()
+void MViewListTags::SetAllTagButtonsOffState()
 {
     for (QToolButton* button : m_TagButtons)
         button->setChecked(false);
 }
 
-bool MSViewListTags::IsAllTagButtonsOffState() const
+bool MViewListTags::IsAllTagButtonsOffState() const
 {
     return std::none_of(m_TagButtons.begin(), m_TagButtons.end(), [](QToolButton* b) { return b->isChecked(); });
 }
 
-void MSViewListTags::ButtonSaveTagSummaryPageClick()
+void MViewListTags::ButtonSaveTagSummaryPageClick()
 {
     const std::optional<QString> problem = MTagSummaryTask::StartProblem(SharedTree(), m_DisplayTagList.size());
     if (problem && !problem->isEmpty()) {
@@ -261,7 +261,7 @@ void MSViewListTags::ButtonSaveTagSummaryPageClick()
     });
 }
 
-void MSViewListTags::RowActivated(const QModelIndex& index)
+void MViewListTags::RowActivated(const QModelIndex& index)
 {
     if (!index.isValid())
         return;
@@ -271,7 +271,7 @@ void MSViewListTags::RowActivated(const QModelIndex& index)
         OpenLinkInOneNote(link);
 }
 
-void MSViewListTags::OnRunEnded()
+void MViewListTags::OnRunEnded()
 {
     if (!m_TagList.isEmpty() && StatusText() == Localized("strFinish"))
         SetStatus(QStringLiteral("%1 %2").arg(Localized("strFinish"),

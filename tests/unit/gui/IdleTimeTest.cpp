@@ -1,4 +1,4 @@
-#include "util/IdleTime.h"
+#include "IdleTime.h"
 
 #include <cstdlib>
 #include <gtest/gtest.h>

@@ -1,4 +1,4 @@
-#include "MWinOptons.h"
+#include "MWinOptions.h"
 
 #include "MWinGuide.h"
 #include "account/MAccount.h"
@@ -32,7 +32,7 @@ QWidget* SecondsField(QLineEdit* field, QWidget* parent)
 
 } // namespace
 
-MWinOptons::MWinOptons(QWidget* parent)
+MWinOptions::MWinOptions(QWidget* parent)
     : QDialog(parent)
 {
     setWindowTitle(Localized("guiOptionsTitle"));
@@ -81,15 +81,15 @@ MWinOptons::MWinOptons(QWidget* parent)
     layout->addWidget(m_Problem);
 
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
-    connect(buttons, &QDialogButtonBox::accepted, this, &MWinOptons::ButtonOKClick);
-    connect(buttons, &QDialogButtonBox::rejected, this, &MWinOptons::ButtonCancelClick);
+    connect(buttons, &QDialogButtonBox::accepted, this, &MWinOptions::ButtonOKClick);
+    connect(buttons, &QDialogButtonBox::rejected, this, &MWinOptions::ButtonCancelClick);
     layout->addWidget(buttons);
 
     setMinimumWidth(520);
     windowDidLoad();
 }
 
-void MWinOptons::windowDidLoad()
+void MWinOptions::windowDidLoad()
 {
     tfUploadInterval->setText(QString::number(GlobalSettings().UploadInterval.load()));
     tfDownloadInterval->setText(QString::number(GlobalSettings().DownloadInterval.load()));
@@ -97,7 +97,7 @@ void MWinOptons::windowDidLoad()
     tfClientIdOneNote->setText(TheAccount().GetAPIClientID(MAccount::OneNotePersonal));
 }
 
-void MWinOptons::ButtonOKClick()
+void MWinOptions::ButtonOKClick()
 {
     // An id that is no GUID would only fail later, on Microsoft's sign-in page: nothing is stored.
     for (QLineEdit* field : {tfClientIdGraph, tfClientIdOneNote}) {
@@ -118,12 +118,12 @@ void MWinOptons::ButtonOKClick()
     accept();
 }
 
-QString MWinOptons::Problem() const
+QString MWinOptions::Problem() const
 {
     return m_Problem->isHidden() ? QString() : m_Problem->text();
 }
 
-qint64 MWinOptons::LeadingInteger(const QString& text)
+qint64 MWinOptions::LeadingInteger(const QString& text)
 {
     qsizetype i = 0;
     while (i < text.size() && text.at(i).isSpace())

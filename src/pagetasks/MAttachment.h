@@ -8,7 +8,7 @@
 #include <optional>
 
 // One file attached to a page (a page element with a data-attachment attribute).
-struct MAAttachment
+struct MAttachment
 {
     bool downloadIt = true; // ticked for saving
     QString name; // the file name the page gives it
@@ -26,12 +26,12 @@ struct MAAttachment
 };
 
 // The menu's ticking: mode 1 ticks every item, 0 unticks every item, 2 turns each around.
-void CheckAllItems(QList<MAAttachment>& items, int mode);
+void CheckAllItems(QList<MAttachment>& items, int mode);
 // Ticks every item whose type is the type of an item already ticked (nothing is unticked).
-void CheckByFileType(QList<MAAttachment>& items);
+void CheckByFileType(QList<MAttachment>& items);
 // Ticks exactly the items of the given types (every item when none is given).
-void CheckTypes(QList<MAAttachment>& items, const QStringList& types);
+void CheckTypes(QList<MAttachment>& items, const QStringList& types);
 // Forgets what earlier saves made of the items.
-void CleanAllItemsStatus(QList<MAAttachment>& items);
+void CleanAllItemsStatus(QList<MAttachment>& items);
 // The file name an attachment is saved under: "<page title>_<file name>", made safe.
-QString AttachmentFileName(const MAAttachment& item);
+QString AttachmentFileName(const MAttachment& item);

@@ -1,12 +1,12 @@
 #include "UpdateCheck.h"
 
-#include "GlobalSettings.h"
-#include "MConfig.h"
-#include "PrivateFiles.h"
-#include "service/MHttpClient.h"
-#include "util/IdleTime.h"
+#include "IdleTime.h"
+#include "MessageBox.h"
+#include "app/GlobalSettings.h"
+#include "app/MConfig.h"
+#include "app/PrivateFiles.h"
+#include "net/MHttpClient.h"
 #include "util/MClock.h"
-#include "util/MessageBox.h"
 
 #include <QDebug>
 #include <QFile>

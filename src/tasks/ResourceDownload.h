@@ -5,6 +5,8 @@
 #include <QString>
 #include <functional>
 
+class MServiceSession;
+
 // How a download into a file ended.
 struct MDownloadOutcome
 {
@@ -26,6 +28,12 @@ enum class MExistingFile {
 // judges its answer (a service session, as a rule).
 MDownloadOutcome DownloadToFile(MHttpRequest request, const QString& path,
     const std::function<MServiceAnswer(const MHttpRequest&)>& send, qint64 expectedSize = -1,
+    MExistingFile existing = MExistingFile::Replace);
+
+// An image or attachment of a page (its address as the page HTML gives it) into `path` through the
+// run's session, as DownloadToFile saves it; false, with the reason in `failure`, when it was not
+// saved whole. Without a token or a user id nothing is sent: the reason says so.
+bool DownloadAttachment(MServiceSession& session, const QString& url, const QString& path, QString* failure = nullptr,
     MExistingFile existing = MExistingFile::Replace);
 
 // Writes `text` as UTF-8 to a new file; false when the file exists already or any step fails.

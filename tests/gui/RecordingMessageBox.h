@@ -1,6 +1,6 @@
 #pragma once
 
-#include "util/MessageBox.h"
+#include "MessageBox.h"
 
 #include <QStringList>
 #include <mutex>

@@ -1,4 +1,4 @@
-#include "app/UpdateCheck.h"
+#include "UpdateCheck.h"
 #include "app/GlobalSettings.h"
 #include "app/MConfig.h"
 

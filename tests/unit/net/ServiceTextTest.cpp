@@ -1,4 +1,4 @@
-#include "service/ServiceText.h"
+#include "net/ServiceText.h"
 
 #include <gtest/gtest.h>
 
