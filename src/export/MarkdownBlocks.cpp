@@ -1,8 +1,8 @@
 #include "MarkdownBlocks.h"
 
 #include "MarkdownText.h"
-#include "tasks/PageXml.h"
 #include "model/MOLONUtils.h"
+#include "tasks/PageXml.h"
 
 #include <QStringList>
 #include <algorithm>

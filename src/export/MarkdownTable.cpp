@@ -1,7 +1,7 @@
 #include "MarkdownBlocks.h"
 #include "MarkdownText.h"
-#include "tasks/PageXml.h"
 #include "model/MOLONUtils.h"
+#include "tasks/PageXml.h"
 #include "util/TextEscape.h"
 
 #include <QStringList>

@@ -1,7 +1,7 @@
 #include "MarkdownText.h"
 
-#include "tasks/PageXml.h"
 #include "model/MOLONUtils.h"
+#include "tasks/PageXml.h"
 
 #include <QHash>
 #include <QStringList>
