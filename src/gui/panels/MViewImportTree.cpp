@@ -208,6 +208,7 @@ void MViewImportTree::OnReportItem(const MTaskItem& item)
         return;
     MONObject* node = m_RunNodes[size_t(item.index)];
     switch (item.outcome) {
+    case MItemOutcome::NotAttempted:
     case MItemOutcome::Sending:
         node->intValue = 0;
         node->strValue = Localized("taskSending");
