@@ -23,7 +23,7 @@ void BM_LedgerPerNote(benchmark::State& state)
     const QString key = QStringLiteral("note:0123456789abcdef0123456789abcdef");
     for (auto _ : state) {
         journal.Sending(index, key, QStringLiteral("A note title"), QStringLiteral("target"));
-        journal.Outcome(index, MLedgerOutcome::Created, QStringLiteral("1-ABCDEF!1-0123"),
+        journal.Outcome(index, MItemOutcome::Created, QStringLiteral("1-ABCDEF!1-0123"),
             QStringLiteral("https://onedrive.example/page"), QString());
         ++index;
     }

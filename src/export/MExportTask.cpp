@@ -134,7 +134,7 @@ qint64 MExportTask::ExportPage(const MPageEntry& page, qint64 index, const QStri
         // Stopped while the page waited for its turn: it was never asked for.
         m_Result.truncate(lineStart);
         if (m_Journal)
-            m_Journal->Outcome(m_Items.size(), MLedgerOutcome::Stopped);
+            m_Journal->Outcome(m_Items.size(), MItemOutcome::NotAttempted);
         return 0;
     }
     m_PageResourcesFailed = 0;
@@ -173,7 +173,7 @@ void MExportTask::AddItem(const QString& path, bool written, const QString& reas
     m_Result += QLatin1Char(' ') + OutcomeWords(written, reason) + QLatin1Char('\n');
     MExportItem item {path, written, reason};
     if (m_Journal)
-        m_Journal->Outcome(m_Items.size(), item.Failed() ? MLedgerOutcome::Failed : MLedgerOutcome::Created, QString(),
+        m_Journal->Outcome(m_Items.size(), item.Failed() ? MItemOutcome::Failed : MItemOutcome::Created, QString(),
             written ? path : QString(), reason);
     if (m_Context.reporter) {
         MTaskItem row;

@@ -70,6 +70,8 @@ QIcon OutcomeIcon(MItemOutcome outcome)
         return ResourceIcon(QStringLiteral("StatusSkipped"));
     case MItemOutcome::Failed:
         return ResourceIcon(QStringLiteral("StatusFailed"));
+    case MItemOutcome::NotAttempted:
+        break;
     }
     return QIcon();
 }

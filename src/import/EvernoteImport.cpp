@@ -242,7 +242,7 @@ MEvernoteImportResult ImportEvernoteFile(
         if (step == MEnexReader::Step::Skipped) {
             ReportSkippedNote(context, settings, note, number, reader.Problem(), result);
             if (journal)
-                journal->Outcome(number - std::max<qint64>(settings.from, 1), MLedgerOutcome::Failed, QString(),
+                journal->Outcome(number - std::max<qint64>(settings.from, 1), MItemOutcome::Failed, QString(),
                     QString(), reader.Problem().message);
         } else {
             ImportNote(context, sender, settings, sections, journal.get(), note, number, result);

@@ -4,10 +4,10 @@
 
 #include <QSet>
 
-void CheckAllItems(QList<MAttachment>& items, int mode)
+void CheckAllItems(QList<MAttachment>& items, MCheckAll mode)
 {
     for (MAttachment& item : items)
-        item.downloadIt = mode == 2 ? !item.downloadIt : mode == 1;
+        item.downloadIt = CheckedAfter(mode, item.downloadIt);
 }
 
 void CheckByFileType(QList<MAttachment>& items)

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "tasks/MTaskReporter.h"
+#include "util/CheckAll.h"
 
 #include <QList>
 #include <QString>
@@ -25,8 +26,8 @@ struct MAttachment
     QString savedPath; // where it was saved
 };
 
-// The menu's ticking: mode 1 ticks every item, 0 unticks every item, 2 turns each around.
-void CheckAllItems(QList<MAttachment>& items, int mode);
+// The menu's ticking of every item.
+void CheckAllItems(QList<MAttachment>& items, MCheckAll mode);
 // Ticks every item whose type is the type of an item already ticked (nothing is unticked).
 void CheckByFileType(QList<MAttachment>& items);
 // Ticks exactly the items of the given types (every item when none is given).

@@ -71,26 +71,8 @@ MOutcomeCounts MRunJournal::Counts(qint64 run, const QString& ledgerPath)
 {
     MOutcomeCounts counts;
     const MRunLedger ledger(LedgerPath(ledgerPath));
-    for (const MLedgerItem& item : ledger.Items(run)) {
-        switch (item.outcome) {
-        case MLedgerOutcome::Created:
-            counts.Add(MItemOutcome::Created);
-            break;
-        case MLedgerOutcome::Reused:
-            counts.Add(MItemOutcome::Reused);
-            break;
-        case MLedgerOutcome::Skipped:
-            counts.Add(MItemOutcome::Skipped);
-            break;
-        case MLedgerOutcome::Failed:
-            counts.Add(MItemOutcome::Failed);
-            break;
-        case MLedgerOutcome::NotYet:
-        case MLedgerOutcome::Sending:
-        case MLedgerOutcome::Stopped:
-            break;
-        }
-    }
+    for (const MLedgerItem& item : ledger.Items(run))
+        counts.Add(item.outcome);
     return counts;
 }
 
@@ -110,7 +92,7 @@ QStringList MRunJournal::CreatedPageIds() const
     if (!IsOpen())
         return ids;
     for (const MLedgerItem& item : m_Ledger->Items(m_Run))
-        if (item.outcome == MLedgerOutcome::Created && !item.pageId.isEmpty())
+        if (item.outcome == MItemOutcome::Created && !item.pageId.isEmpty())
             ids << item.pageId;
     return ids;
 }
@@ -127,7 +109,7 @@ MRunJournal::MPrior MRunJournal::Prior(qint64 index, const QString& key) const
             prior.item = *item;
             if (IsDone(item->outcome))
                 prior.kind = MPrior::Done;
-            else if (item->outcome == MLedgerOutcome::Sending)
+            else if (item->outcome == MItemOutcome::Sending)
                 prior.kind = MPrior::Sent;
             return prior;
         }
@@ -152,13 +134,13 @@ void MRunJournal::Sending(qint64 index, const QString& key, const QString& title
     item.key = key;
     item.title = title;
     item.target = target;
-    item.outcome = MLedgerOutcome::Sending;
+    item.outcome = MItemOutcome::Sending;
     m_Ledger->SetItem(item);
     m_Open.insert(index, item);
 }
 
 void MRunJournal::Outcome(
-    qint64 index, MLedgerOutcome outcome, const QString& pageId, const QString& link, const QString& reason)
+    qint64 index, MItemOutcome outcome, const QString& pageId, const QString& link, const QString& reason)
 {
     if (!IsOpen())
         return;
@@ -177,7 +159,7 @@ void MRunJournal::Outcome(
     m_Ledger->SetItem(item);
 }
 
-void MRunJournal::Keep(qint64 index, const MLedgerItem& prior, MLedgerOutcome outcome, const QString& reason)
+void MRunJournal::Keep(qint64 index, const MLedgerItem& prior, MItemOutcome outcome, const QString& reason)
 {
     if (!IsOpen())
         return;
@@ -272,7 +254,7 @@ MRunItemResult SendRunItem(MRunJournal* journal, qint64 index, const QString& ke
         result.creation.code = kCreationNotSent;
         result.link = prior.item.link;
         result.reason = Localized("reasonImportedBefore").arg(when);
-        journal->Keep(index, prior.item, MLedgerOutcome::Skipped, result.reason);
+        journal->Keep(index, prior.item, MItemOutcome::Skipped, result.reason);
         return result;
     }
 
@@ -304,7 +286,7 @@ MRunItemResult SendRunItem(MRunJournal* journal, qint64 index, const QString& ke
     if (outcome.code == kCreationStopped) {
         // Stopped while it waited for its turn: it was never sent.
         if (journal)
-            journal->Outcome(index, MLedgerOutcome::Stopped);
+            journal->Outcome(index, MItemOutcome::NotAttempted);
         result.outcome = MItemOutcome::Skipped;
         result.reason = outcome.reason;
         return result;
@@ -319,9 +301,7 @@ MRunItemResult SendRunItem(MRunJournal* journal, qint64 index, const QString& ke
         result.reason = outcome.reason;
     }
     if (journal) {
-        journal->Outcome(index,
-            result.outcome == MItemOutcome::Created ? MLedgerOutcome::Created : MLedgerOutcome::Failed, outcome.id,
-            result.link, result.reason);
+        journal->Outcome(index, result.outcome, outcome.id, result.link, result.reason);
     }
     return result;
 }

@@ -75,10 +75,10 @@ public:
 
     // Marks the item sent (before its request) and records its outcome (after the answer).
     void Sending(qint64 index, const QString& key, const QString& title, const QString& target);
-    void Outcome(qint64 index, MLedgerOutcome outcome, const QString& pageId = QString(),
-        const QString& link = QString(), const QString& reason = QString());
+    void Outcome(qint64 index, MItemOutcome outcome, const QString& pageId = QString(), const QString& link = QString(),
+        const QString& reason = QString());
     // Copies an item over as it is (a Done or ImportedBefore item reported again in this run).
-    void Keep(qint64 index, const MLedgerItem& item, MLedgerOutcome outcome, const QString& reason = QString());
+    void Keep(qint64 index, const MLedgerItem& item, MItemOutcome outcome, const QString& reason = QString());
 
     // The run is over: "finished", or "stopped" when it was stopped.
     void End(bool stopped);

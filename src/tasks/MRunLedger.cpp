@@ -15,7 +15,16 @@
 
 namespace {
 
-const char* const kOutcomeNames[] = {"notyet", "sending", "created", "reused", "failed", "skipped", "stopped"};
+// The names the ledger stores, by outcome. "stopped" (an item the run was stopped before) was once
+// written too: it reads as not attempted.
+struct MStoredOutcome
+{
+    MItemOutcome outcome;
+    const char* name;
+};
+const MStoredOutcome kStoredOutcomes[] = {{MItemOutcome::NotAttempted, "notyet"}, {MItemOutcome::Sending, "sending"},
+    {MItemOutcome::Created, "created"}, {MItemOutcome::Reused, "reused"}, {MItemOutcome::Failed, "failed"},
+    {MItemOutcome::Skipped, "skipped"}, {MItemOutcome::NotAttempted, "stopped"}};
 
 MLedgerItem ItemFrom(const QSqlQuery& q)
 {
@@ -52,23 +61,25 @@ const QString kRunColumns = QStringLiteral("id, task, source, target, settings, 
 
 } // namespace
 
-QString LedgerOutcomeName(MLedgerOutcome outcome)
+QString LedgerOutcomeName(MItemOutcome outcome)
 {
-    return QLatin1String(kOutcomeNames[int(outcome)]);
+    for (const MStoredOutcome& stored : kStoredOutcomes)
+        if (stored.outcome == outcome)
+            return QLatin1String(stored.name);
+    return QLatin1String(kStoredOutcomes[0].name);
 }
 
-MLedgerOutcome LedgerOutcomeNamed(const QString& name)
+MItemOutcome LedgerOutcomeNamed(const QString& name)
 {
-    for (int i = 0; i < int(std::size(kOutcomeNames)); ++i)
-        if (name == QLatin1String(kOutcomeNames[i]))
-            return MLedgerOutcome(i);
-    return MLedgerOutcome::NotYet;
+    for (const MStoredOutcome& stored : kStoredOutcomes)
+        if (name == QLatin1String(stored.name))
+            return stored.outcome;
+    return MItemOutcome::NotAttempted;
 }
 
-bool IsDone(MLedgerOutcome outcome)
+bool IsDone(MItemOutcome outcome)
 {
-    return outcome == MLedgerOutcome::Created || outcome == MLedgerOutcome::Reused
-        || outcome == MLedgerOutcome::Skipped;
+    return outcome == MItemOutcome::Created || outcome == MItemOutcome::Reused || outcome == MItemOutcome::Skipped;
 }
 
 QString MRunLedger::DefaultPath()

@@ -1,23 +1,17 @@
 #pragma once
 
+#include "model/MItemOutcome.h"
+
 #include <QList>
 #include <QString>
 #include <optional>
 
-// What became of one item of a run, as the ledger keeps it.
-enum class MLedgerOutcome {
-    NotYet, // known, not reached
-    Sending, // the request is out; what it did is not known yet
-    Created,
-    Reused,
-    Failed,
-    Skipped,
-    Stopped, // the run was stopped before it
-};
-QString LedgerOutcomeName(MLedgerOutcome outcome);
-MLedgerOutcome LedgerOutcomeNamed(const QString& name);
+// The outcome as the ledger stores it ("notyet", "sending", "created", ...), and back; what a
+// ledger of any version wrote reads.
+QString LedgerOutcomeName(MItemOutcome outcome);
+MItemOutcome LedgerOutcomeNamed(const QString& name);
 // Created, reused and skipped items are done: a resumed run leaves them be.
-bool IsDone(MLedgerOutcome outcome);
+bool IsDone(MItemOutcome outcome);
 
 struct MLedgerRun
 {
@@ -37,7 +31,7 @@ struct MLedgerItem
     qint64 index = 0; // its place in the run
     QString key; // what it is: a note's digest, a file's path and digest, a relative path
     QString title;
-    MLedgerOutcome outcome = MLedgerOutcome::NotYet;
+    MItemOutcome outcome = MItemOutcome::NotAttempted;
     QString target; // the section it went to
     QString pageId;
     QString link; // the created page's address

@@ -24,6 +24,7 @@ QString OutcomeName(MItemOutcome outcome)
         return QStringLiteral("skipped");
     case MItemOutcome::Failed:
         return QStringLiteral("failed");
+    case MItemOutcome::NotAttempted:
     case MItemOutcome::Sending:
         break;
     }
@@ -82,8 +83,8 @@ MOutcomeCounts MRunReport::Counts() const
 
 qint64 MRunReport::NotAttempted() const
 {
-    const qint64 sending = std::count_if(
-        rows.begin(), rows.end(), [](const MReportRow& row) { return row.outcome == MItemOutcome::Sending; });
+    const qint64 sending
+        = std::count_if(rows.begin(), rows.end(), [](const MReportRow& row) { return !IsFinal(row.outcome); });
     return sending + std::max<qint64>(0, expected - rows.size());
 }
 

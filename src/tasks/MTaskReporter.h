@@ -1,5 +1,7 @@
 #pragma once
 
+#include "model/MItemOutcome.h"
+
 #include <QString>
 #include <QtGlobal>
 
@@ -11,15 +13,6 @@ struct MTaskProgress
     qint64 done = 0;
     qint64 total = 0;
     qint64 secondsLeft = -1;
-};
-
-// What became of one item of a run (a page written, a note imported, a file uploaded).
-enum class MItemOutcome {
-    Sending, // the request is out; its answer has not been judged yet
-    Created,
-    Reused, // it was there already and is used as it is
-    Skipped,
-    Failed,
 };
 
 // One row of a run's results. A task reports an item when it starts on it (Sending) and again when

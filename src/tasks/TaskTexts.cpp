@@ -17,6 +17,8 @@ QString OutcomeText(MItemOutcome outcome)
         return Localized("taskSkipped");
     case MItemOutcome::Failed:
         return Localized("strFailure");
+    case MItemOutcome::NotAttempted:
+        break;
     }
     return QString();
 }
@@ -36,6 +38,7 @@ void MOutcomeCounts::Add(MItemOutcome outcome)
     case MItemOutcome::Failed:
         ++failed;
         break;
+    case MItemOutcome::NotAttempted:
     case MItemOutcome::Sending:
         break;
     }

@@ -305,7 +305,7 @@ int ShootDrivePanels(AppDelegate& delegate, MEmulator& emulator, const QDir& out
     window->ShowButtonAndPanel(QStringLiteral("btnFindLost"));
     auto* lost = qobject_cast<MViewFindLost*>(window->CurrentPanel());
     if (lost && RunShownPanel(window, lost->StartButton())) {
-        lost->checkAllItems(0);
+        lost->checkAllItems(MCheckAll::Uncheck);
         lost->OutlineModel()->setData(lost->OutlineModel()->index(1, 0), Qt::Checked, Qt::CheckStateRole);
         lost->ChooseSaveFolder = [&local] { return local.path(); };
         RunShownPanel(window, lost->mBtnSave);

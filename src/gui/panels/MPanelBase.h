@@ -96,15 +96,6 @@ protected:
     // Empties the result text and table (at a start, or when the panel is shown afresh).
     void ClearResults();
 
-    // How an import of `identity` is recorded: an unfinished run of it is offered for resuming (the
-    // user says yes or no); a finished one is repeated only as the user answers (everything again,
-    // only what it did not import, or not at all) unless `skipImported` has said so already; else a
-    // new run, skipping what earlier runs imported when `skipImported`. Nothing when the user declined.
-    std::optional<MRunRecording> ChooseRecording(const MRunJournal::MIdentity& identity, bool skipImported);
-    // The "Skip ... imported before" box of an import panel (`label` and `tip` are string keys), its
-    // state kept under `settingsKey`.
-    QCheckBox* MakeSkipImportedBox(const QString& settingsKey, const char* label, const char* tip);
-
     // The start button was pressed while idle.
     virtual void StartRun() { }
     // Starts `work` on a thread named `threadName` with the results emptied; false (and nothing

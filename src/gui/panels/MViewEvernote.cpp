@@ -22,7 +22,7 @@
 #include <QPushButton>
 
 MViewEvernote::MViewEvernote(QWidget* parent)
-    : MPanelBase(Localized("guiTipImportEvernote"), parent)
+    : MImportPanel(Localized("guiTipImportEvernote"), parent)
 {
     SetStartText(Localized("strStartImport"));
     auto* form = new QFormLayout();
@@ -121,25 +121,18 @@ void MViewEvernote::StartRun()
     settings.parentUrlSaveTo = target->parentUrl;
     if (!target->sections)
         target->sections = std::make_unique<MONObject>();
-    const std::optional<MRunRecording> recording
-        = ChooseRecording(EnexRunIdentity(settings), mCheckSkipImported->isChecked());
+    const std::optional<MRunRecording> recording = ChooseRecording(EnexRunIdentity(settings));
     if (!recording)
         return;
     settings.run = *recording;
-    m_NewSectionCount = 0;
+    ResetNewSections();
     BeginRun(
         QStringLiteral("FeatureThreadImportEvernote"),
         [this, settings, target](MTaskContext& context) {
             MServiceSession session = SessionFor(context);
             MServiceEnexSender sender(session);
             const MEvernoteImportResult result = ThreadImportRun(context, sender, settings, *target->sections);
-            m_NewSectionCount = result.newSectionCount;
+            AddNewSections(result.newSectionCount);
         },
         settings.enexFileName, target->parentUrl);
-}
-
-void MViewEvernote::OnRunEnded()
-{
-    if (m_NewSectionCount > 0)
-        emit SectionsCreated();
 }

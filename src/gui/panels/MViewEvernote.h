@@ -1,6 +1,6 @@
 #pragma once
 
-#include "MPanelBase.h"
+#include "MImportPanel.h"
 
 class QCheckBox;
 class QLabel;
@@ -8,7 +8,7 @@ class QLineEdit;
 
 // The ENEX import panel: a file with its entry count, a range of note numbers, the two options, and
 // the running account of the import in the result area.
-class MViewEvernote : public MPanelBase
+class MViewEvernote : public MImportPanel
 {
     Q_OBJECT
 public:
@@ -24,19 +24,12 @@ public:
     QLabel* mTotal = nullptr;
     QCheckBox* mCheckCreateEvernoteTagSections = nullptr;
     QCheckBox* mCheckHandleIndents = nullptr;
-    QCheckBox* mCheckSkipImported = nullptr;
-
-signals:
-    // Sections were made for tags: the outline must be rebuilt from the service.
-    void SectionsCreated();
 
 protected:
     void StartRun() override;
-    void OnRunEnded() override;
 
 private:
     void ButtonChooseEvernoteEnexFileClick();
-    std::atomic<qint64> m_NewSectionCount {0};
     // The notes counted in the chosen file, for the progress of a run of that file.
     QString m_CountedFile;
     qint64 m_NoteCount = 0;

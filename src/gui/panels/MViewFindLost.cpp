@@ -2,6 +2,7 @@
 
 #include "app/MStrings.h"
 #include "drive/MFindLostTask.h"
+#include "widgets/MListLook.h"
 
 #include <QFileDialog>
 #include <QHBoxLayout>
@@ -37,9 +38,8 @@ MViewFindLost::MViewFindLost(QWidget* parent)
     row->addWidget(mBtnSave);
 
     auto* menu = new QMenu(this);
-    menu->addAction(Localized("guiCheckAll"), this, [this] { checkAllItems(1); });
-    menu->addAction(Localized("guiUncheckAll"), this, [this] { checkAllItems(0); });
-    menu->addAction(Localized("guiReverseCheck"), this, [this] { checkAllItems(2); });
+    AddCheckActions(
+        menu, [this](MCheckAll mode) { checkAllItems(mode); }, "guiReverseCheck");
     mBtnCheck = new QToolButton(this);
     mBtnCheck->setObjectName(QStringLiteral("mBtnCheck"));
     mBtnCheck->setText(Localized("guiTicks"));
@@ -88,10 +88,10 @@ void MViewFindLost::buttonSaveClick()
         [found, folder, sink](MTaskContext& context) { MSaveLostTask(context, *found, folder, sink).ThreadRunSave(); });
 }
 
-void MViewFindLost::checkAllItems(int mode)
+void MViewFindLost::checkAllItems(MCheckAll mode)
 {
     for (const auto& node : Tree().children())
-        node->boolValue = mode == 2 ? !node->boolValue : mode == 1;
+        node->boolValue = CheckedAfter(mode, node->boolValue);
     OutlineModel()->AllChanged();
 }
 

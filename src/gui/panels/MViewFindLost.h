@@ -1,6 +1,7 @@
 #pragma once
 
 #include "MOutlinePanel.h"
+#include "util/CheckAll.h"
 
 #include <functional>
 
@@ -22,7 +23,7 @@ public:
     std::function<QString()> ChooseSaveFolder;
 
     // The tick of every found file: 1 on, 0 off, 2 reversed.
-    void checkAllItems(int mode);
+    void checkAllItems(MCheckAll mode);
     void buttonSaveClick();
 
 protected:

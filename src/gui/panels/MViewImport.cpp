@@ -18,7 +18,7 @@
 #include <QStyle>
 
 MViewImport::MViewImport(QWidget* parent)
-    : MPanelBase(Localized("guiTipImportTxt"), parent)
+    : MImportPanel(Localized("guiTipImportTxt"), parent)
 {
     SetStartText(Localized("strStartImport"));
     auto* row = new QHBoxLayout();
@@ -174,8 +174,7 @@ void MViewImport::StartRun()
         ShowMessageBox(Localized("strAddFilesFirst"));
         return;
     }
-    const std::optional<MRunRecording> recording
-        = ChooseRecording(FileImportRunIdentity(settings, m_Files), mCheckSkipImported->isChecked());
+    const std::optional<MRunRecording> recording = ChooseRecording(FileImportRunIdentity(settings, m_Files));
     if (!recording)
         return;
     settings.run = *recording;

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "MPanelBase.h"
+#include "MImportPanel.h"
 #include "import/FilePages.h"
 #include "import/MFileObject.h"
 
@@ -13,7 +13,7 @@ class QPushButton;
 // a list of files, collected by choosing files or scanning folders, each imported as one page into
 // the first ticked section. The list is the result table: a file's row gets its outcome and reason
 // as the run reaches it. The kind of file comes from the feature button that opened the panel.
-class MViewImport : public MPanelBase
+class MViewImport : public MImportPanel
 {
     Q_OBJECT
 public:
@@ -34,7 +34,6 @@ public:
     QPushButton* mBtnAddFolderWithSubs = nullptr;
     QPushButton* mBtnClear = nullptr;
     QPushButton* mBtnRemoveSelections = nullptr;
-    QCheckBox* mCheckSkipImported = nullptr;
     QCheckBox* mCheckUTF8Code = nullptr;
     QPushButton* mBtnExportMacNotes = nullptr;
     QPushButton* mBtnExportGoogleKeep = nullptr;

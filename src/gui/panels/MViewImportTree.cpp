@@ -28,7 +28,7 @@ const QString kFirstSubIsNotebookKey = QStringLiteral("ImportTree_FirstSubIsNote
 } // namespace
 
 MViewImportTree::MViewImportTree(QWidget* parent)
-    : MPanelBase(Localized("guiTipImportTree"), parent)
+    : MImportPanel(Localized("guiTipImportTree"), parent)
 {
     SetStartText(Localized("strStartImport"));
     auto* top = new QHBoxLayout();
@@ -180,8 +180,7 @@ void MViewImportTree::StartRun()
     }
     const bool utf8 = mCheckUTF8Code->isChecked();
     const std::optional<MRunRecording> chosen
-        = ChooseRecording(MTreeImportTask::RunIdentity(m_ObjectTree, SharedTree(), firstSubIsNotebook, utf8),
-            mCheckSkipImported->isChecked());
+        = ChooseRecording(MTreeImportTask::RunIdentity(m_ObjectTree, SharedTree(), firstSubIsNotebook, utf8));
     if (!chosen)
         return;
     const MRunRecording recording = *chosen;
@@ -189,7 +188,7 @@ void MViewImportTree::StartRun()
     mSummary->hide();
     m_RunNodes = PlannedNodes(m_ObjectTree);
     m_Counts = MOutcomeCounts();
-    m_NewSectionCount = 0;
+    ResetNewSections();
     // The run works on its own copy; the outline is changed only here, from the rows it reports.
     std::shared_ptr<MONObject> planned(m_ObjectTree.CloneTree());
     if (!BeginRun(
@@ -208,6 +207,7 @@ void MViewImportTree::OnReportItem(const MTaskItem& item)
         return;
     MONObject* node = m_RunNodes[size_t(item.index)];
     switch (item.outcome) {
+    case MItemOutcome::NotAttempted:
     case MItemOutcome::Sending:
         node->intValue = 0;
         node->strValue = Localized("taskSending");
@@ -216,7 +216,7 @@ void MViewImportTree::OnReportItem(const MTaskItem& item)
         node->intValue = kCreationCreated;
         node->strValue = item.reason; // what was missing beside the success, if anything
         if (node->objType != kPageNode)
-            ++m_NewSectionCount;
+            AddNewSections(1);
         break;
     case MItemOutcome::Reused:
         node->intValue = kCreationReused;
@@ -248,6 +248,5 @@ void MViewImportTree::OnRunEnded()
     mSummary->show();
     SetInputsEnabled(true);
     m_RunNodes.clear();
-    if (m_NewSectionCount > 0)
-        emit SectionsCreated();
+    MImportPanel::OnRunEnded();
 }

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "MPanelBase.h"
+#include "MImportPanel.h"
 #include "import/FolderTreeScan.h"
 #include "model/MONObject.h"
 #include "tasks/TaskTexts.h"
@@ -18,7 +18,7 @@ class QTreeView;
 // and pages in an outline with an icon per kind and a status column, the options of the plan (kept
 // in the settings), and the run that finds or makes the containers and makes the pages. The outline
 // is the result view: each node's status is filled in as the run reaches it.
-class MViewImportTree : public MPanelBase
+class MViewImportTree : public MImportPanel
 {
     Q_OBJECT
 public:
@@ -34,15 +34,10 @@ public:
     QCheckBox* mCheckTxtFiles = nullptr;
     QCheckBox* mCheckHTMLFiles = nullptr;
     QCheckBox* mCheckSkipHTMLFilesSubFolder = nullptr;
-    QCheckBox* mCheckSkipImported = nullptr;
     QCheckBox* mCheckUTF8Code = nullptr;
     QCheckBox* mCheckFirstSubIsNotebook = nullptr;
     QPushButton* mBtnAddFolders = nullptr;
     QLabel* mSummary = nullptr;
-
-signals:
-    // Notebooks, section groups or sections were made: the outline must be rebuilt from the service.
-    void SectionsCreated();
 
 protected:
     void StartRun() override;
@@ -63,5 +58,4 @@ private:
     QStringList m_Folders;
     std::vector<MONObject*> m_RunNodes; // the planned nodes in the run's order (its rows' indexes)
     MOutcomeCounts m_Counts;
-    qint64 m_NewSectionCount = 0;
 };

@@ -44,9 +44,10 @@ MViewListAttachments::MViewListAttachments(QWidget* parent)
     mBtnTick = new QPushButton(Localized("guiAttachmentsTick"), this);
     mBtnTick->setObjectName(QStringLiteral("mBtnTick"));
     auto* menu = new QMenu(mBtnTick);
-    mMenuItemCheckAll = menu->addAction(Localized("guiCheckAll"), this, [this] { CheckAll(1); });
-    mMenuItemUncheckAll = menu->addAction(Localized("guiUncheckAll"), this, [this] { CheckAll(0); });
-    mMenuItemReverse = menu->addAction(Localized("guiReverseChecks"), this, [this] { CheckAll(2); });
+    const MCheckActions checks = AddCheckActions(menu, [this](MCheckAll mode) { CheckAll(mode); });
+    mMenuItemCheckAll = checks.check;
+    mMenuItemUncheckAll = checks.uncheck;
+    mMenuItemReverse = checks.reverse;
     menu->addSeparator();
     mMenuItemCheckByFileType
         = menu->addAction(Localized("guiCheckByFileType"), this, &MViewListAttachments::MenuItemCheckByFileTypeClick);
@@ -110,7 +111,7 @@ void MViewListAttachments::AddAttachments(const QList<MAttachment>& items)
     m_Model->Appended(int(items.size()));
 }
 
-void MViewListAttachments::CheckAll(int mode)
+void MViewListAttachments::CheckAll(MCheckAll mode)
 {
     CheckAllItems(m_List, mode);
     m_Model->AllChanged();

@@ -42,7 +42,7 @@ protected:
 private:
     friend class MAttachmentPanelSink;
     void AddAttachments(const QList<MAttachment>& items);
-    void CheckAll(int mode);
+    void CheckAll(MCheckAll mode);
     void MenuItemCheckByFileTypeClick();
     void ButtonSaveClick();
     void RowActivated(const QModelIndex& index);

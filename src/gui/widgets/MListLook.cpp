@@ -1,7 +1,10 @@
 #include "MListLook.h"
 
+#include "app/MStrings.h"
+
 #include <QEvent>
 #include <QHeaderView>
+#include <QMenu>
 #include <QStyledItemDelegate>
 #include <QTableView>
 #include <QTreeView>
@@ -82,4 +85,13 @@ void ElideAtEnd(QAbstractItemView* view, int column)
 void KeepColumnShare(QAbstractItemView* view, int column, int percent)
 {
     view->viewport()->installEventFilter(new MColumnShare(view, column, percent));
+}
+
+MCheckActions AddCheckActions(QMenu* menu, const std::function<void(MCheckAll)>& apply, const char* reverseKey)
+{
+    MCheckActions actions;
+    actions.check = menu->addAction(Localized("guiCheckAll"), menu, [apply] { apply(MCheckAll::Check); });
+    actions.uncheck = menu->addAction(Localized("guiUncheckAll"), menu, [apply] { apply(MCheckAll::Uncheck); });
+    actions.reverse = menu->addAction(Localized(reverseKey), menu, [apply] { apply(MCheckAll::Reverse); });
+    return actions;
 }

@@ -1,5 +1,6 @@
 #include "MResultTable.h"
 
+#include "MListLook.h"
 #include "MResultModel.h"
 #include "model/MOLONUtils.h"
 
@@ -8,29 +9,10 @@
 #include <QLabel>
 #include <QResizeEvent>
 #include <QScrollBar>
-#include <QStyledItemDelegate>
 #include <QTableView>
 #include <QUrl>
 #include <QVBoxLayout>
 #include <algorithm>
-
-namespace {
-
-// A reason is read from its start; the view elides the items' paths in the middle.
-class MReasonDelegate final : public QStyledItemDelegate
-{
-public:
-    using QStyledItemDelegate::QStyledItemDelegate;
-
-protected:
-    void initStyleOption(QStyleOptionViewItem* option, const QModelIndex& index) const override
-    {
-        QStyledItemDelegate::initStyleOption(option, index);
-        option->textElideMode = Qt::ElideRight;
-    }
-};
-
-} // namespace
 
 MResultTable::MResultTable(QWidget* parent)
     : QWidget(parent)
@@ -43,21 +25,9 @@ MResultTable::MResultTable(QWidget* parent)
     m_View = new QTableView(this);
     m_View->setObjectName(QStringLiteral("mResultTable"));
     m_View->setModel(m_Model);
-    m_View->setSelectionBehavior(QAbstractItemView::SelectRows);
-    m_View->setSelectionMode(QAbstractItemView::SingleSelection);
-    m_View->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    m_View->setAlternatingRowColors(true);
-    m_View->setShowGrid(false);
-    m_View->setWordWrap(false);
-    // Paths are told apart by their ends: keep both.
-    m_View->setTextElideMode(Qt::ElideMiddle);
-    m_View->verticalHeader()->hide();
-    // Fixed row heights keep a run of many thousand rows quick to lay out.
-    m_View->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
-    m_View->verticalHeader()->setDefaultSectionSize(m_View->fontMetrics().height() + 8);
+    // Paths are told apart by their ends, a reason is read from its start.
+    ApplyListLook(m_View);
     QHeaderView* header = m_View->horizontalHeader();
-    header->setHighlightSections(false);
-    header->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
     header->setSectionResizeMode(MResultModel::StatusColumn, QHeaderView::Interactive);
     header->setSectionResizeMode(MResultModel::TextColumn, QHeaderView::Stretch);
     header->setSectionResizeMode(MResultModel::ReasonColumn, QHeaderView::Interactive);
@@ -66,7 +36,7 @@ MResultTable::MResultTable(QWidget* parent)
              MItemOutcome::Skipped, MItemOutcome::Failed})
         statusWidth = qMax(statusWidth, m_View->fontMetrics().horizontalAdvance(OutcomeText(outcome)));
     header->resizeSection(MResultModel::StatusColumn, statusWidth + m_View->iconSize().width() + 40);
-    m_View->setItemDelegateForColumn(MResultModel::ReasonColumn, new MReasonDelegate(m_View));
+    ElideAtEnd(m_View, MResultModel::ReasonColumn);
     connect(m_View, &QTableView::doubleClicked, this, &MResultTable::RowActivated);
     layout->addWidget(m_View, 1);
 

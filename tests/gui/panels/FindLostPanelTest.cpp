@@ -27,10 +27,10 @@ TEST_F(FindLostPanel, TheSearchListsEveryLostFileTickedAndSaveWritesTheTickedOne
     EXPECT_EQ(panel.StatusText(), Localized("strFinish") + QLatin1Char(' ') + Localized("msgLostFound").arg(4));
 
     // Uncheck all, then reverse: all ticked again; uncheck all and tick the third by its box.
-    panel.checkAllItems(0);
-    panel.checkAllItems(2);
+    panel.checkAllItems(MCheckAll::Uncheck);
+    panel.checkAllItems(MCheckAll::Reverse);
     EXPECT_EQ(model.index(1, 0).data(Qt::CheckStateRole).toInt(), Qt::Checked);
-    panel.checkAllItems(0);
+    panel.checkAllItems(MCheckAll::Uncheck);
     panel.OutlineModel()->setData(model.index(2, 0), Qt::Checked, Qt::CheckStateRole);
 
     MTempDir out;

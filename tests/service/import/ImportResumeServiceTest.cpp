@@ -106,7 +106,7 @@ TEST_F(ImportResumeService, AFileCutOffBetweenRequestAndAnswerIsFoundNotSentAgai
         MRunLedger ledger(MRunLedger::DefaultPath());
         std::optional<MLedgerItem> third = ledger.Item(unfinished->id, 2);
         ASSERT_TRUE(third.has_value());
-        third->outcome = MLedgerOutcome::Sending;
+        third->outcome = MItemOutcome::Sending;
         third->pageId.clear();
         ledger.SetItem(*third);
     }

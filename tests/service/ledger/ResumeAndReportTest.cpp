@@ -203,7 +203,7 @@ TEST_F(ResumeAndReport, ANoteCutOffBetweenItsRequestAndItsAnswerIsFoundNotSentAg
         const QList<MLedgerItem> items = ledger.Items(1);
         EXPECT_EQ(items.size(), 5);
         MLedgerItem cut = items.last();
-        cut.outcome = MLedgerOutcome::Sending;
+        cut.outcome = MItemOutcome::Sending;
         cut.pageId.clear();
         ledger.SetItem(cut);
         ledger.ReopenRun(cut.run);

@@ -183,7 +183,7 @@ TEST_F(EvernoteImport, EveryNoteIsARowAndUnreadableOnesAndWarningsAreTold)
 
     QStringList rows;
     for (const MTaskItem& item : reporter.Items()) {
-        const char* outcome[] = {"sending", "created", "reused", "skipped", "failed"};
+        const char* outcome[] = {"not attempted", "sending", "created", "reused", "skipped", "failed"};
         rows.append(QStringLiteral("%1 %2 %3 %4")
                         .arg(QString::number(item.index), item.text, QLatin1String(outcome[int(item.outcome)]),
                             item.reason.left(18)));

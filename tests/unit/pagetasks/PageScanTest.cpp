@@ -244,7 +244,7 @@ TEST(AttachmentTicks, ReverseCheckByTypeAndTypesGiven)
     items[2].atype = QStringLiteral("image/png");
     items[3].atype = QStringLiteral("text/plain");
 
-    CheckAllItems(items, 2);
+    CheckAllItems(items, MCheckAll::Reverse);
     for (const MAttachment& item : items)
         EXPECT_FALSE(item.downloadIt) << "reverse on a fully ticked list unticks all";
     CheckByFileType(items);

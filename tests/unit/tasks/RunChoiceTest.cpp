@@ -40,8 +40,8 @@ TEST(RunChoice, AnImportIsNeverRepeatedWithoutAWordAndResumedOnlyWhenUnfinished)
         if (c.earlier > 0) {
             MRunLedger ledger(path);
             const qint64 run = ledger.BeginRun(identity.task, identity.source, identity.target, identity.settings);
-            const MLedgerOutcome outcomes[]
-                = {MLedgerOutcome::Created, MLedgerOutcome::Created, MLedgerOutcome::Skipped, MLedgerOutcome::Sending};
+            const MItemOutcome outcomes[]
+                = {MItemOutcome::Created, MItemOutcome::Created, MItemOutcome::Skipped, MItemOutcome::Sending};
             for (int i = 0; i < 5 - c.earlier; ++i)
                 ledger.SetItem(MLedgerItem {run, i, QStringLiteral("file:%1").arg(i), {}, outcomes[i]});
             if (c.earlier == 2)
@@ -59,5 +59,31 @@ TEST(RunChoice, AnImportIsNeverRepeatedWithoutAWordAndResumedOnlyWhenUnfinished)
         MRunJournal::MIdentity elsewhere = identity; // another target is another import
         elsewhere.target = QStringLiteral("2-section");
         EXPECT_EQ(ChooseRun(elsewhere, c.request, path).kind, K::Start) << label;
+    }
+}
+
+TEST(RunChoice, LedgerOutcomeNamesOfEveryVersionRead)
+{
+    // The names are what ledger files hold: writing must keep them, and every one ever written reads.
+    const struct
+    {
+        const char* name;
+        MItemOutcome outcome;
+        bool written;
+    } cases[] = {
+        {"notyet", MItemOutcome::NotAttempted, true},
+        {"sending", MItemOutcome::Sending, true},
+        {"created", MItemOutcome::Created, true},
+        {"reused", MItemOutcome::Reused, true},
+        {"failed", MItemOutcome::Failed, true},
+        {"skipped", MItemOutcome::Skipped, true},
+        {"stopped", MItemOutcome::NotAttempted, false},
+        {"", MItemOutcome::NotAttempted, false},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(LedgerOutcomeNamed(QLatin1String(c.name)), c.outcome) << c.name;
+        if (c.written) {
+            EXPECT_EQ(LedgerOutcomeName(c.outcome), QLatin1String(c.name));
+        }
     }
 }
