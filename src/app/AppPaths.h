@@ -12,6 +12,7 @@ inline constexpr const char* kNotebookCacheName = "notebooks.json";
 inline constexpr const char* kUpdateInfoName = "updateinfo.txt";
 inline constexpr const char* kLedgerName = "runs.sqlite";
 inline constexpr const char* kRequestBudgetName = "requestbudget.json";
+inline constexpr const char* kPageCacheName = "pagecache.sqlite";
 inline constexpr const char* kReportsFolderName = "reports";
 
 // Where the program keeps its files. Set once at start-up, before any worker runs.

@@ -97,7 +97,7 @@ int NarrowAppFolder()
     // Only what the program keeps there: a folder given on the command line may hold the user's own
     // files (a script that must stay executable, say).
     static const char* const kOurs[]
-        = {kSettingsFileName, kNotebookCacheName, kUpdateInfoName, kLedgerName, kRequestBudgetName};
+        = {kSettingsFileName, kNotebookCacheName, kUpdateInfoName, kLedgerName, kRequestBudgetName, kPageCacheName};
     const auto isOurs = [](const QFileInfo& entry) {
         if (entry.isDir())
             return entry.fileName() == QLatin1String(kReportsFolderName);

@@ -1,6 +1,7 @@
 #include "Command.h"
 
 #include "Attachments.h"
+#include "Cache.h"
 #include "Config.h"
 #include "CopySections.h"
 #include "Export.h"
@@ -54,6 +55,7 @@ const QList<std::shared_ptr<MCliCommand>>& MCliCommand::All()
         std::make_shared<MCliCopySections>(),
         std::make_shared<MCliRestore>(),
         std::make_shared<MCliSizes>(),
+        std::make_shared<MCliCache>(),
     };
     return commands;
 }

@@ -2,6 +2,7 @@
 
 #include "account/MAccount.h"
 #include "app/MStrings.h"
+#include "tasks/MPageCache.h"
 
 namespace {
 
@@ -169,6 +170,8 @@ MCliSignout::MCliSignout()
 int MCliSignout::Execute(const QCommandLineParser&)
 {
     MAccount& account = TheAccount();
+    // What was read of the account's pages leaves with its tokens.
+    ForgetCachedPages(account.UserId());
     account.Reset();
     account.SaveConfig();
     PrintOut(Localized("cliSignedOut"));

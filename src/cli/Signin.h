@@ -29,7 +29,8 @@ private:
     const QCommandLineOption m_Device;
 };
 
-// signout: removes the tokens from the keyring and the settings file.
+// signout: removes the tokens from the keyring and the settings file, and the account's pages from
+// the page cache.
 class MCliSignout final : public MCliCommand
 {
 public:

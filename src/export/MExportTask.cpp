@@ -73,7 +73,7 @@ void MExportTask::ThreadRun()
         WalkNotebooks(*m_Context.tree, m_ExportFolder);
     m_Journal->End(!Running());
     if (m_Context.reporter)
-        m_Context.reporter->Finish(Localized("strFinish"));
+        m_Context.reporter->Finish(FinishText());
 }
 
 QString MExportTask::Extension() const
@@ -129,7 +129,7 @@ qint64 MExportTask::ExportPage(const MPageEntry& page, qint64 index, const QStri
     if (m_Journal)
         m_Journal->Sending(m_Items.size(), page.id, page.title, path);
     QString failure;
-    const QString html = GetPageContent(page.id, page.title, &failure);
+    const QString html = GetPageContent(page, &failure);
     if (html.isEmpty() && !Running() && failure == Localized("reasonStopped")) {
         // Stopped while the page waited for its turn: it was never asked for.
         m_Result.truncate(lineStart);

@@ -8,6 +8,7 @@
 #include "app/AppPaths.h"
 #include "app/GlobalSettings.h"
 #include "app/MStrings.h"
+#include "tasks/MPageCache.h"
 #include "util/TextUtils.h"
 #include "widgets/MElidedLabel.h"
 
@@ -308,6 +309,7 @@ void MWinLogin::Logout()
 {
     m_BrowserDisplayName.clear();
     m_Logout = true;
+    ForgetCachedPages(TheAccount().UserId());
     TheAccount().Reset();
     SaveGlobalSettings();
     LoadUrl(TheAccount().GetLogoutUrl());
@@ -315,7 +317,8 @@ void MWinLogin::Logout()
 
 void MWinLogin::StartMicrosoftLoginWebPage()
 {
-    // Choosing a kind of account signs the previous one out, on disk too.
+    // Choosing a kind of account signs the previous one out, on disk too, its cached pages with it.
+    ForgetCachedPages(TheAccount().UserId());
     TheAccount().Reset();
     SaveGlobalSettings();
     LoadUrl(TheAccount().BeginAuthorization());

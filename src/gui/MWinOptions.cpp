@@ -1,5 +1,6 @@
 #include "MWinOptions.h"
 
+#include "MPageCacheOptions.h"
 #include "MWinGuide.h"
 #include "account/MAccount.h"
 #include "app/GlobalSettings.h"
@@ -73,6 +74,8 @@ MWinOptions::MWinOptions(QWidget* parent)
     connect(guide, &QLabel::linkActivated, this, [this] { MWinGuide::Open(this); });
     form->addRow(QString(), guide);
     layout->addLayout(form);
+    pageCache = new MPageCacheOptions(this);
+    layout->addWidget(pageCache);
     m_Problem = new QLabel(this);
     m_Problem->setObjectName(QStringLiteral("optionsProblem"));
     m_Problem->setWordWrap(true);
@@ -115,6 +118,7 @@ void MWinOptions::ButtonOKClick()
     SaveGlobalSettings();
     TheAccount().SaveClientId(MAccount::Personal, tfClientIdGraph->text());
     TheAccount().SaveClientId(MAccount::OneNotePersonal, tfClientIdOneNote->text());
+    pageCache->Save();
     accept();
 }
 

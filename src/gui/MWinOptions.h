@@ -2,13 +2,14 @@
 
 #include <QDialog>
 
+class MPageCacheOptions;
 class QLabel;
 class QLineEdit;
 
 // The request pauses, two whole numbers of seconds, and the application ids the user registered
 // with Microsoft (ClientId_Graph, ClientId_OneNote). OK stores them and saves the settings at once,
 // unless an id is no GUID: then it says so and the window stays; Cancel (or closing the window)
-// changes nothing.
+// changes nothing. Below them, the page cache's part (MPageCacheOptions).
 class MWinOptions : public QDialog
 {
     Q_OBJECT
@@ -23,6 +24,7 @@ public:
     QLineEdit* tfDownloadInterval = nullptr;
     QLineEdit* tfClientIdGraph = nullptr;
     QLineEdit* tfClientIdOneNote = nullptr;
+    MPageCacheOptions* pageCache = nullptr;
 
     void ButtonOKClick();
     QString Problem() const;

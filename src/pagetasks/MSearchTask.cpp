@@ -125,7 +125,7 @@ void MSearchTask::ThreadRun()
     if (m_Context.tree)
         WalkNotebooks(*m_Context.tree, QString());
     if (m_Context.reporter)
-        m_Context.reporter->Finish(Localized("strFinish"));
+        m_Context.reporter->Finish(FinishText());
 }
 
 bool MSearchTask::TitleMatches(const QString& title, const QString& search, bool matchCase)

@@ -16,6 +16,7 @@ QList<MPageEntry> ParsePageList(const QByteArray& body)
         entry.title = page.value(QStringLiteral("title")).toString();
         entry.id = page.value(QStringLiteral("id")).toString();
         entry.clientUrl = LinkHref(page, QLatin1String("oneNoteClientUrl"));
+        entry.modified = page.value(QStringLiteral("lastModifiedDateTime")).toString();
         pages.append(entry);
     }
     return pages;

@@ -10,6 +10,7 @@ struct MPageEntry
     QString title;
     QString id;
     QString clientUrl; // links.oneNoteClientUrl.href
+    QString modified; // lastModifiedDateTime as the service writes it; "" when the list left it out
 };
 
 // The "value" entries of a page-list answer in service order; empty for an answer that does not

@@ -37,7 +37,14 @@ MPageWalker::MPageWalker(const MTaskContext& context, MPagePolicy policy)
               if (m_Context.reporter)
                   m_Context.reporter->ShowStatus(status);
           },
-          [this](const MHttpRequest& request) { return Send(request); })
+          [this](const MHttpRequest& request) {
+              m_PageCache.RequestSent();
+              return Send(request);
+          })
+    , m_PageCache([this](const QString& warning) {
+        if (m_Context.reporter)
+            m_Context.reporter->ShowStatus(warning);
+    })
 { }
 
 void MPageWalker::WalkNotebooks(const MONObject& node, const QString& path)
@@ -143,26 +150,35 @@ qint64 MPageWalker::HandleBatch(const QList<MPageEntry>& pages, const QString& s
     return handled;
 }
 
-QString MPageWalker::GetPageContent(const QString& pageId, const QString& title, QString* failure)
+QString MPageWalker::GetPageContent(const MPageEntry& page, QString* failure)
 {
-    if (!m_Context.account || m_Context.account->OnlineOneNoteAccessToken().isEmpty() || pageId.isEmpty()) {
+    if (!m_Context.account || m_Context.account->OnlineOneNoteAccessToken().isEmpty() || page.id.isEmpty()) {
         if (failure)
             *failure = QString();
         return QString();
+    }
+    // The page list just read dates the page: only content kept from that very version is served.
+    const QString account = m_Context.account->UserId();
+    if (std::optional<QString> kept = m_PageCache.Find(account, page)) {
+        if (failure)
+            *failure = QString();
+        return *kept;
     }
     if (m_Policy.waitBeforeContent)
         Wait(MPacer::Kind::Download);
     MServiceSession::Options options;
     const MServiceAnswer answer
-        = m_Session.Get(PageContentUrl(m_Context.account->BaseUrl(), pageId), kContentTimeout, MExpect::Text, options);
+        = m_Session.Get(PageContentUrl(m_Context.account->BaseUrl(), page.id), kContentTimeout, MExpect::Text, options);
     if (failure)
         *failure = answer.reason;
     if (!answer.Ok()) {
         if (answer.failure != MAnswerFailure::Stopped)
-            WriteLog(QStringLiteral("Retrieve page error: %1, code: %2").arg(title, answer.CodeOrReason()));
+            WriteLog(QStringLiteral("Retrieve page error: %1, code: %2").arg(page.title, answer.CodeOrReason()));
         return QString();
     }
-    return answer.Text();
+    const QString html = answer.Text();
+    m_PageCache.Fetched(account, page, html);
+    return html;
 }
 
 QString MPageWalker::GetPageOneNoteClientUrl(const QString& pageId)
@@ -217,6 +233,9 @@ void MPageWalker::Alert(const QString& text)
 
 void MPageWalker::Wait(MPacer::Kind kind)
 {
+    // The pauses space requests out; a page read from the page cache sent none.
+    if (!m_PageCache.PauseNeeded())
+        return;
     if (m_Context.pacer)
         m_Context.pacer->Wait(kind);
 }
@@ -224,7 +243,7 @@ void MPageWalker::Wait(MPacer::Kind kind)
 QString MPageWalker::ReadPageOrReport(const MPageEntry& page, const QString& sectionPath, MRunRows& rows)
 {
     QString failure;
-    const QString html = GetPageContent(page.id, page.title, &failure);
+    const QString html = GetPageContent(page, &failure);
     // A page the run was stopped before reading is no failure of the page.
     if (html.isEmpty() && !(failure == Localized("reasonStopped") && !Running())) {
         rows.Add(sectionPath + QLatin1Char('/') + page.title, MItemOutcome::Failed,
@@ -247,5 +266,11 @@ void MPageWalker::WalkCheckedTree()
     if (m_Context.tree)
         WalkNotebooks(*m_Context.tree, QString());
     if (m_Context.reporter)
-        m_Context.reporter->Finish(Localized("strFinish"));
+        m_Context.reporter->Finish(FinishText());
+}
+
+QString MPageWalker::FinishText() const
+{
+    const QString cache = m_PageCache.SummaryText();
+    return cache.isEmpty() ? Localized("strFinish") : Localized("strFinish") + QLatin1Char(' ') + cache;
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "MPageCacheRun.h"
 #include "MPageList.h"
 #include "MPagePolicy.h"
 #include "MTaskContext.h"
@@ -32,8 +33,9 @@ public:
     // One batch of a page list: returns the pages handled.
     qint64 HandleBatch(const QList<MPageEntry>& pages, const QString& sectionPath);
 
-    // The page's HTML, or "" on any failure (logged, never shown); `failure` gets the reason.
-    QString GetPageContent(const QString& pageId, const QString& title, QString* failure = nullptr);
+    // The page's HTML, or "" on any failure (logged, never shown); `failure` gets the reason. A page
+    // the page cache holds as its list entry dates it is read from there, with no request.
+    QString GetPageContent(const MPageEntry& page, QString* failure = nullptr);
     // The page's desktop-client link, or "".
     QString GetPageOneNoteClientUrl(const QString& pageId);
     // The page's content; "" when it could not be read, and then the page is a failed row of `rows`
@@ -44,6 +46,9 @@ public:
     static std::optional<QString> NoCheckedSection(const MONObject* tree);
     // A page task's run over the checked tree: fresh tokens, every checked section, the finish text.
     void WalkCheckedTree();
+    // The localized "strFinish", then, when pages came from the page cache, how many (and what went
+    // wrong with its file, if anything did).
+    QString FinishText() const;
 
     const MPagePolicy& Policy() const { return m_Policy; }
     const QString& ResultText() const { return m_Result; }
@@ -81,6 +86,7 @@ protected:
     MPagePolicy m_Policy;
     QString m_Result;
     MServiceSession m_Session;
+    MPageCacheRun m_PageCache;
 
 private:
     qint64 m_SectionsFailed = 0;

@@ -178,7 +178,11 @@ void MViewListAttachments::OnReportItem(const MTaskItem& item)
 void MViewListAttachments::OnRunEnded()
 {
     if (!m_Saving) {
+        // A finish text that says how many pages came from the page cache stays before the counts.
+        const QString finish = StatusText();
         ShowCounts();
+        if (finish.startsWith(Localized("strFinish")) && finish != Localized("strFinish") && finish != StatusText())
+            SetStatus(finish + QLatin1Char(' ') + StatusText());
         return;
     }
     m_Saving = false;

@@ -273,8 +273,9 @@ void MViewListTags::RowActivated(const QModelIndex& index)
 
 void MViewListTags::OnRunEnded()
 {
-    if (!m_TagList.isEmpty() && StatusText() == Localized("strFinish"))
-        SetStatus(QStringLiteral("%1 %2").arg(Localized("strFinish"),
+    // The finish text may say how many pages came from the page cache: the count follows it.
+    if (!m_TagList.isEmpty() && StatusText().startsWith(Localized("strFinish")))
+        SetStatus(QStringLiteral("%1 %2").arg(StatusText(),
             Localized("guiTagsShown")
                 .arg(QString::number(m_DisplayTagList.size()), QString::number(m_TagList.size()))));
 }

@@ -155,7 +155,8 @@ void MViewSearch::RowActivated(const QModelIndex& index)
 
 void MViewSearch::OnRunEnded()
 {
-    if (StatusText() == Localized("strFinish"))
+    // The finish text may say how many pages came from the page cache: the count follows it.
+    if (StatusText().startsWith(Localized("strFinish")))
         SetStatus(QStringLiteral("%1 %2").arg(
-            Localized("strFinish"), Localized("guiSearchFound").arg(QString::number(m_ExportFilesCount))));
+            StatusText(), Localized("guiSearchFound").arg(QString::number(m_ExportFilesCount))));
 }

@@ -1,5 +1,6 @@
 #include "../GuiTestSupport.h"
 
+#include "MPageCacheOptions.h"
 #include "MWinAbout.h"
 #include "MWinOptions.h"
 #include "TempDir.h"
@@ -7,9 +8,13 @@
 #include "app/GlobalSettings.h"
 #include "app/MConfig.h"
 #include "app/MStrings.h"
+#include "tasks/MPageCache.h"
+#include "util/Formats.h"
 
+#include <QCheckBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPushButton>
 #include <gtest/gtest.h>
 
 namespace {
@@ -85,6 +90,30 @@ TEST_F(OptionsTest, AnApplicationIdIsKeptOnlyWhenItIsAGuid)
     EXPECT_EQ(MConfig(Settings()).ReadValue(QStringLiteral("ClientId_Graph"), ""), id);
     EXPECT_FALSE(MConfig(Settings()).Contains(QStringLiteral("ClientId_OneNote")));
     EXPECT_EQ(MWinOptions().tfClientIdGraph->text(), id);
+}
+
+TEST_F(OptionsTest, ThePageCachePartShowsWhatItHoldsClearsItAtOnceAndOkStoresItsSettings)
+{
+    const QString path = MPageCache::DefaultPath();
+    MPageCache(path).Store(QStringLiteral("A"), QStringLiteral("p"), QStringLiteral("t"), QStringLiteral("<p>x</p>"));
+    const auto shows = [&](int pages) {
+        const qint64 bytes = MPageCache(path, 1, MPageCache::Mode::ExistingOnly).Usage().fileBytes;
+        return Localized("guiOptionsPageCacheSize").arg(pages).arg(FormatByteSize(bytes));
+    };
+    MWinOptions options;
+    MPageCacheOptions& cache = *options.pageCache;
+    EXPECT_EQ(cache.SizeText(), shows(1));
+    EXPECT_TRUE(cache.cbPageCache->isChecked());
+    EXPECT_EQ(cache.tfPageCacheMB->text(), QStringLiteral("500"));
+    cache.btnClearPageCache->click();
+    EXPECT_EQ(cache.SizeText(), shows(0));
+
+    cache.cbPageCache->setChecked(false);
+    cache.tfPageCacheMB->setText(QStringLiteral("200"));
+    options.ButtonOKClick();
+    const MPageCacheSettings saved = MPageCacheSettings::Load(Settings());
+    EXPECT_FALSE(saved.on);
+    EXPECT_EQ(saved.limitMB, 200);
 }
 
 TEST(OptionsField, TakesTheLeadingNumberAndZeroOtherwise)

@@ -234,13 +234,13 @@ TEST_F(PageWalkerTest, PageContentAndClientLink)
 {
     MRecordingWalker walker(context, MPageUser::Export, service);
     service.fixedAnswer = QByteArray("<html><body>x</body></html>");
-    EXPECT_EQ(walker.GetPageContent(QStringLiteral("p1"), QStringLiteral("T")),
+    EXPECT_EQ(walker.GetPageContent({QStringLiteral("T"), QStringLiteral("p1")}),
         QStringLiteral("<html><body>x</body></html>"));
     EXPECT_TRUE(service.urls.last().endsWith(QStringLiteral("/pages/p1/content?includeIDs=true")));
-    EXPECT_EQ(walker.GetPageContent(QString(), QStringLiteral("T")), QString());
+    EXPECT_EQ(walker.GetPageContent({QStringLiteral("T"), QString()}), QString());
 
     service.fixedAnswer = QByteArray(R"({"error":{"code":"InvalidAuthenticationToken"}})");
-    EXPECT_EQ(walker.GetPageContent(QStringLiteral("p1"), QStringLiteral("T")), QString());
+    EXPECT_EQ(walker.GetPageContent({QStringLiteral("T"), QStringLiteral("p1")}), QString());
     EXPECT_EQ(account.TokenExpires_in(), 0);
 
     service.fixedAnswer
