@@ -15,7 +15,7 @@
 // 0001", ...) and "generatedSectionGroups":{"count":N, ...} (groups "Group 01",
 // ..., each filled by the rest of the object as a container of its own); an account may add
 // "generatedNotebooks":{"count":N, ...} (notebooks "Notebook 01", ..., filled the same way).
-// A section: {"name", "size", "pages":[{"title", "created", "body", "resources":[{"name", "mime",
+// A section: {"name", "size", "pages":[{"title", "created", "level", "body", "resources":[{"name", "mime",
 // "base64" | "text" | "png":{"width", "height", "color"}}]}], "generatedPages":N}. A page body is page-creation HTML;
 // it is rendered as if posted. A page may instead give {"title", "created", "html"}: the content as the
 // service wrote it, served exactly as written (its title, when not given, is read from its title element).
@@ -97,6 +97,7 @@ public:
             if (auto error
                 = AddPage(sectionId, PageInput(Str(page, "title"), Str(page, "created"), Str(page, "body")), parts))
                 return error;
+            m_State.Page(m_State.Item(sectionId)->pages.back())->level = page.value(QLatin1String("level")).toInt();
         }
         m_State.ResolveFixtureLinks(sectionId);
         const int generated = s.value(QLatin1String("generatedPages")).toInt(0);

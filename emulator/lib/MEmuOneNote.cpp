@@ -374,6 +374,11 @@ private:
             w.Field("contentUrl", self + QStringLiteral("/content"));
         if (query.Wants("lastModifiedDateTime"))
             w.Field("lastModifiedDateTime", Time(page.modified));
+        if (query.pageLevel && query.Wants("level"))
+            w.Field("level", qint64(page.level));
+        if (query.pageLevel && query.Wants("order"))
+            w.Field("order",
+                qint64(std::find(section->pages.begin(), section->pages.end(), page.id) - section->pages.begin()));
         if (query.Wants("links"))
             Links(w, Docs(m_State.PageClientLink(page)),
                 WebUrl(*section) + QStringLiteral("&page=") + UrlEncode(page.id));

@@ -13,7 +13,7 @@ namespace {
 
 const QSet<QString>& PageProperties()
 {
-    // The page resource's properties; level and order come only with pagelevel, which is not emulated.
+    // The page resource's properties; a listing writes level and order only when pagelevel=true.
     static const QSet<QString> names {QStringLiteral("id"), QStringLiteral("self"), QStringLiteral("title"),
         QStringLiteral("createdDateTime"), QStringLiteral("lastModifiedDateTime"), QStringLiteral("createdByAppId"),
         QStringLiteral("contentUrl"), QStringLiteral("links"), QStringLiteral("level"), QStringLiteral("order"),
@@ -278,6 +278,8 @@ std::optional<MEmuError> ReadPageQuery(const MEmuRequest& request, bool listing,
             return Invalid("20127", QStringLiteral("The pages cannot be ordered by '%1'.").arg(key));
         query.orderBy.emplace_back(words[0], direction == QLatin1String("desc"));
     }
+    query.pageLevel
+        = request.Option(QStringLiteral("pagelevel")).compare(QLatin1String("true"), Qt::CaseInsensitive) == 0;
     const QString topText = request.Option(QStringLiteral("top"));
     const QString skipText = request.Option(QStringLiteral("skip"));
     bool ok = true;

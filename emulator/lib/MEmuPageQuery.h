@@ -23,6 +23,7 @@ struct MEmuPageQuery
     int top = 20; // the documented default
     bool topGiven = false;
     int skip = 0;
+    bool pageLevel = false; // pagelevel=true: a listing writes each page's level and order
 
     bool Wants(const char* property) const { return select.isEmpty() || select.contains(QLatin1String(property)); }
     bool Keeps(const MEmuPage& page) const { return !filter || filter(page); }

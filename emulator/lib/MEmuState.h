@@ -38,6 +38,7 @@ struct MEmuPage
     // no ids taken out (real service output replayed).
     bool verbatim = false;
     int serial = 0; // the number in the page's own GUID-form id
+    int level = 0; // 0 for a page, 1 for its sub-page, ... (the fixture's "level")
     QString guid; // braced: the GUID in the ids of the page's elements
 };
 

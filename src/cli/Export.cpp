@@ -22,6 +22,8 @@ std::optional<QString> FeatureForKind(const QString& kind)
         return QStringLiteral("btnExportToTxt");
     if (kind == QLatin1String("html"))
         return QStringLiteral("btnExportToHtml");
+    if (kind == QLatin1String("md"))
+        return QStringLiteral("btnExportToMarkdown");
     if (kind == QLatin1String("backup"))
         return QStringLiteral("btnBackup");
     return std::nullopt;
@@ -30,7 +32,7 @@ std::optional<QString> FeatureForKind(const QString& kind)
 } // namespace
 
 MCliExport::MCliExport()
-    : m_Kind(QStringLiteral("kind"), Localized("cliExportOptionKind"), QStringLiteral("txt|html|backup"))
+    : m_Kind(QStringLiteral("kind"), Localized("cliExportOptionKind"), QStringLiteral("txt|html|md|backup"))
     , m_Out(QStringLiteral("out"), Localized("cliExportOptionOut"), QStringLiteral("DIR"))
     , m_Check(QStringLiteral("check"), Localized("cliExportOptionCheck"), QStringLiteral("PATH"))
     , m_Refresh(QStringLiteral("refresh"), Localized("cliTreeOptionRefresh"))

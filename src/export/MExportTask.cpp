@@ -1,16 +1,20 @@
 #include "MExportTask.h"
 
 #include "LocalHtml.h"
+#include "MarkdownPlan.h"
+#include "PageMarkdown.h"
 #include "PageText.h"
 #include "account/MAccount.h"
 #include "app/MStrings.h"
 #include "model/MONObject.h"
+#include "net/MRequestBudget.h"
 #include "net/ServiceRequest.h"
 #include "net/ServiceText.h"
 #include "service/OneDriveReads.h"
 #include "tasks/ResourceDownload.h"
 #include "util/FileUtils.h"
 #include "util/Formats.h"
+#include "util/MSleeper.h"
 #include "util/TextUtils.h"
 
 #include <QDir>
@@ -44,6 +48,8 @@ std::optional<MExportKind> ExportKindForFeature(const QString& feature)
         return MExportKind::Html;
     if (StringEqualsIgnoreCase(feature, QStringLiteral("btnBackup")))
         return MExportKind::SectionFile;
+    if (StringEqualsIgnoreCase(feature, QStringLiteral("btnExportToMarkdown")))
+        return MExportKind::Markdown;
     return std::nullopt;
 }
 
@@ -51,7 +57,16 @@ MExportTask::MExportTask(const MTaskContext& context, MExportKind kind, QString 
     : MPageWalker(context, PagePolicyFor(MPageUser::Export))
     , m_Kind(kind)
     , m_ExportFolder(std::move(exportFolder))
-{ }
+{
+    if (m_Kind == MExportKind::Markdown) {
+        m_Plan = std::make_unique<MMarkdownPlan>(m_ExportFolder);
+        m_Policy.pageLevels = true;
+        // The walk only lists pages; the pause between pages falls between the pages read later.
+        m_Policy.waitBetweenPages = false;
+    }
+}
+
+MExportTask::~MExportTask() = default;
 
 std::optional<QString> MExportTask::StartProblem(const MONObject* tree, const QString& exportFolder)
 {
@@ -71,6 +86,8 @@ void MExportTask::ThreadRun()
         MRunMode::New);
     if (m_Context.tree)
         WalkNotebooks(*m_Context.tree, m_ExportFolder);
+    if (m_Plan)
+        ExportMarkdownPages();
     m_Journal->End(!Running());
     if (m_Context.reporter)
         m_Context.reporter->Finish(FinishText());
@@ -83,6 +100,8 @@ QString MExportTask::Extension() const
         return QStringLiteral(".txt");
     case MExportKind::Html:
         return QStringLiteral(".html");
+    case MExportKind::Markdown:
+        return QStringLiteral(".md");
     case MExportKind::SectionFile:
         break;
     }
@@ -94,6 +113,12 @@ qint64 MExportTask::VisitSection(const MONObject& section, const QString& path)
     if (m_Kind == MExportKind::SectionFile) {
         BackUpSectionFile(section, path);
         return 0;
+    }
+    if (m_Plan) {
+        m_SectionPages.clear();
+        ListSection(section, path);
+        m_Plan->AddSection(ChildPath(path, section.name), m_SectionPages);
+        return m_SectionPages.size();
     }
     return ListSection(section, path);
 }
@@ -111,7 +136,29 @@ QString MExportTask::ChildPath(const QString& path, const QString& name) const
 
 qint64 MExportTask::HandlePage(const MPageEntry& page, qint64 index, const QString& sectionPath)
 {
+    if (m_Plan) {
+        m_SectionPages.append(page); // read once every section is listed
+        return 0;
+    }
     return ExportPage(page, index, sectionPath);
+}
+
+void MExportTask::ExportMarkdownPages()
+{
+    const std::vector<MMarkdownPlannedPage>& pages = m_Plan->Pages();
+    for (size_t i = 0; i < pages.size() && Running(); ++i) {
+        m_Context.RefreshTokens();
+        m_Planned = &pages[i];
+        CreateFolder(QFileInfo(pages[i].file).path()); // a sub-page's folder beside its page
+        WritePage(pages[i].entry, pages[i].file);
+        m_Planned = nullptr;
+        if (m_Context.reporter) {
+            const qint64 left = qint64(pages.size() - i - 1);
+            const qint64 ms = TheRequestBudget().EstimateMs(m_Session.BudgetKey(), left * RequestsPerPage(), NowMs());
+            m_Context.reporter->ShowProgress({qint64(i + 1), qint64(pages.size()), ms < 0 ? -1 : (ms + 999) / 1000});
+        }
+        Wait(MPacer::Kind::Download);
+    }
 }
 
 qint64 MExportTask::ExportPage(const MPageEntry& page, qint64 index, const QString& sectionFolder)
@@ -121,8 +168,11 @@ qint64 MExportTask::ExportPage(const MPageEntry& page, qint64 index, const QStri
     // A title of nothing but removed characters would give a hidden ".txt".
     if (cleanTitle.isEmpty())
         cleanTitle = QString::number(index);
-    const QString path = MUtils::getFilePathNewName(Join(sectionFolder, cleanTitle + ext), ext);
+    return WritePage(page, MUtils::getFilePathNewName(Join(sectionFolder, cleanTitle + ext), ext));
+}
 
+qint64 MExportTask::WritePage(const MPageEntry& page, const QString& path)
+{
     const qsizetype lineStart = m_Result.size();
     m_Result += path;
     ShowToUI(path);
@@ -139,6 +189,7 @@ qint64 MExportTask::ExportPage(const MPageEntry& page, qint64 index, const QStri
     }
     m_PageResourcesFailed = 0;
     m_ResourceFailure.clear();
+    m_PageNote.clear();
     const QString content = PageContent(page, html, path);
 
     bool written = false;
@@ -153,34 +204,36 @@ qint64 MExportTask::ExportPage(const MPageEntry& page, qint64 index, const QStri
                 = Localized("reasonResourcesNotSaved").arg(QString::number(m_PageResourcesFailed), m_ResourceFailure);
     }
     ++m_PagesDone;
-    AddItem(path, written, reason);
+    AddItem(path, written, reason, written ? m_PageNote : QString());
     ShowToUI(path);
     return written ? 1 : 0;
 }
 
-QString MExportTask::OutcomeWords(bool written, const QString& reason)
+QString MExportTask::OutcomeWords(bool written, const QString& reason, const QString& note)
 {
     if (written && reason.isEmpty())
-        return Localized("strSuccess");
+        return note.isEmpty() ? Localized("strSuccess") : QStringLiteral("%1 (%2)").arg(Localized("strSuccess"), note);
     if (reason.isEmpty())
         return Localized("strFailure");
     return QStringLiteral("%1 (%2)").arg(Localized("strFailure"), reason);
 }
 
-void MExportTask::AddItem(const QString& path, bool written, const QString& reason)
+void MExportTask::AddItem(const QString& path, bool written, const QString& reason, const QString& note)
 {
     // The line was started with the path when the item began.
-    m_Result += QLatin1Char(' ') + OutcomeWords(written, reason) + QLatin1Char('\n');
-    MExportItem item {path, written, reason};
+    m_Result += QLatin1Char(' ') + OutcomeWords(written, reason, note) + QLatin1Char('\n');
+    MExportItem item {path, written, reason, note};
+    // A note stands where a failure's reason would: the run's report lists it beside the success.
+    const QString rowReason = reason.isEmpty() ? note : reason;
     if (m_Journal)
         m_Journal->Outcome(m_Items.size(), item.Failed() ? MItemOutcome::Failed : MItemOutcome::Created, QString(),
-            written ? path : QString(), reason);
+            written ? path : QString(), rowReason);
     if (m_Context.reporter) {
         MTaskItem row;
         row.index = m_Items.size();
         row.text = path;
         row.outcome = item.Failed() ? MItemOutcome::Failed : MItemOutcome::Created;
-        row.reason = reason;
+        row.reason = rowReason;
         row.target = written ? path : QString();
         m_Context.reporter->ReportItem(row);
     }
@@ -205,24 +258,58 @@ QString MExportTask::PageContent(const MPageEntry& page, const QString& html, co
         return QString();
     if (m_Kind == MExportKind::Text)
         return ConvertOnlineHtml2PlainText(html, MUtils::SanitizeFileNameString(page.title));
+    if (m_Kind == MExportKind::Markdown)
+        return m_Planned ? MarkdownContent(*m_Planned, html) : QString();
 
     const QString link = html.contains(QStringLiteral("object-id=")) ? GetPageOneNoteClientUrl(page.id) : QString();
     const QString iconOrigin = QStringLiteral("http://") + MEndpoints::HostOf(m_Context.account->Endpoints().makerWeb);
-    MLocalHtmlConverter converter(iconOrigin, [this](const QString& url, const QString& file) {
-        m_Context.RefreshTokens();
-        QString failure;
-        const bool saved = DownloadAttachment(m_Session, url, file, &failure);
-        if (!saved) {
-            ++m_PageResourcesFailed;
-            if (m_ResourceFailure.isEmpty())
-                m_ResourceFailure = QStringLiteral("%1: %2").arg(QFileInfo(file).fileName(), failure);
-        }
-        Wait(MPacer::Kind::Download);
-        return saved;
-    });
+    MLocalHtmlConverter converter(iconOrigin,
+        [this](const QString& url, const QString& file) { return SaveResource(url, file, MExistingFile::Replace); });
     const QString result = converter.ConvertOnlineHtml2LocalHtml(link, html, path);
     m_ResourcesFailed += converter.DownloadsFailed();
     return result;
+}
+
+bool MExportTask::SaveResource(const QString& url, const QString& file, MExistingFile existing)
+{
+    m_Context.RefreshTokens();
+    QString failure;
+    const bool saved = DownloadAttachment(m_Session, url, file, &failure, existing);
+    if (!saved) {
+        ++m_PageResourcesFailed;
+        if (m_ResourceFailure.isEmpty())
+            m_ResourceFailure = QStringLiteral("%1: %2").arg(QFileInfo(file).fileName(), failure);
+    }
+    Wait(MPacer::Kind::Download);
+    return saved;
+}
+
+QString MExportTask::MarkdownContent(const MMarkdownPlannedPage& page, const QString& html)
+{
+    QHash<QString, QString> files; // the path the Markdown gives a resource, and the file it is saved to
+    MMarkdownTargets targets;
+    targets.resourcePath = [&](const MMarkdownResource& resource) {
+        const QString file = m_Plan->ReserveResource(page, resource.suggestedName);
+        const QString relative = m_Plan->RelativeToPage(page, file);
+        files.insert(relative, file);
+        return relative;
+    };
+    targets.pagePath = m_Plan->LinksFrom(page);
+    const MPageEntry& entry = page.entry;
+    const MMarkdownResult result = ConvertPageHtmlToMarkdown(
+        html, MMarkdownPage {entry.title, entry.created, entry.modified, entry.clientUrl, entry.webUrl}, targets);
+    if (!result.resources.empty())
+        CreateFolder(page.resourceFolder);
+    for (const MMarkdownResource& resource : result.resources)
+        if (!SaveResource(resource.address, files.value(resource.path), MExistingFile::Keep))
+            ++m_ResourcesFailed;
+    QStringList notes;
+    if (!result.wellFormed)
+        notes << Localized("reasonMarkdownPlainText");
+    if (!result.outsideLinks.isEmpty())
+        notes << Localized("reasonOutsideLinks").arg(result.outsideLinks.join(QStringLiteral(" ")));
+    m_PageNote = notes.join(QStringLiteral("; "));
+    return result.markdown;
 }
 
 void MExportTask::BackUpSectionFile(const MONObject& section, const QString& exportFolder)

@@ -2,6 +2,7 @@
 
 #include "tasks/MPageWalker.h"
 #include "tasks/MRunJournal.h"
+#include "tasks/ResourceDownload.h"
 
 #include <QList>
 #include <QString>
@@ -10,9 +11,11 @@
 #include <optional>
 
 class MONObject;
+class MMarkdownPlan;
+struct MMarkdownPlannedPage;
 
-// The three kinds of export, chosen by the feature button that opened the panel.
-enum class MExportKind { Text, Html, SectionFile };
+// The kinds of export, chosen by the feature button that opened the panel.
+enum class MExportKind { Text, Html, SectionFile, Markdown };
 std::optional<MExportKind> ExportKindForFeature(const QString& feature);
 
 // One line of the result list: a page or section file, whether it was written, and why not. A page
@@ -22,17 +25,21 @@ struct MExportItem
     QString path;
     bool written = false;
     QString reason;
+    QString note; // a remark beside a success: the links that lead outside the export
     bool Failed() const { return !written || !reason.isEmpty(); }
 };
 
 // Saves the checked sections below a folder that mirrors notebook, section groups and section:
-// each page as a text or HTML file (with its images and attachments in "<page>.files"), or each
-// section as its ".one" file fetched from OneDrive. Runs on the worker thread; reports through the
+// each page as a text or HTML file (with its images and attachments in "<page>.files"), as a
+// Markdown file (sub-pages in a folder beside their page, images and attachments in the section's
+// "_resources" folder, links between exported pages made relative), or each section as its ".one"
+// file fetched from OneDrive. Runs on the worker thread; reports through the
 // context's reporter.
 class MExportTask : public MPageWalker
 {
 public:
     MExportTask(const MTaskContext& context, MExportKind kind, QString exportFolder);
+    ~MExportTask() override;
 
     // The localized key of the reason a run cannot start ("strSelectASection",
     // "strSpecifyStoreFolder"), or nothing.
@@ -67,10 +74,17 @@ protected:
 private:
     QString Extension() const;
     QString PageContent(const MPageEntry& page, const QString& html, const QString& path);
+    // Reads a page and writes its file at `path` (a row either way); returns 1 when it was written.
+    qint64 WritePage(const MPageEntry& page, const QString& path);
+    // The Markdown kind's second pass: every planned page, once the lists of all sections are read.
+    void ExportMarkdownPages();
+    QString MarkdownContent(const MMarkdownPlannedPage& page, const QString& html);
+    // Saves one image or attachment of the page; a failure is counted against the page.
+    bool SaveResource(const QString& url, const QString& file, MExistingFile existing);
     // A row of the result list: the text line, the reporter's row and the item kept for the summary.
-    void AddItem(const QString& path, bool written, const QString& reason);
-    // The text line of an item: "<path> Success", "<path> Failure (<reason>)".
-    static QString OutcomeWords(bool written, const QString& reason);
+    void AddItem(const QString& path, bool written, const QString& reason, const QString& note = QString());
+    // The text line of an item: "<path> Success", "<path> Success (<note>)", "<path> Failure (<reason>)".
+    static QString OutcomeWords(bool written, const QString& reason, const QString& note = QString());
 
     MExportKind m_Kind;
     QString m_ExportFolder;
@@ -82,4 +96,8 @@ private:
     std::unique_ptr<MRunJournal> m_Journal; // every file of the run, in the run ledger
     QString m_ResourceFailure; // the first image or attachment of the current page that was not saved
     int m_PageResourcesFailed = 0;
+    QString m_PageNote; // the note of the current page's row
+    std::unique_ptr<MMarkdownPlan> m_Plan; // the Markdown kind: where every page goes
+    QList<MPageEntry> m_SectionPages; // the Markdown kind: the section being listed
+    const MMarkdownPlannedPage* m_Planned = nullptr; // the Markdown kind: the page being written
 };

@@ -30,6 +30,8 @@ const std::vector<MFeatureButton>& FeatureButtons()
         {"btnExportToTxt", G::Export, P::Export, "guiBtnExportToTxt", "guiTipExportToTxt", "ExportToTxt", true, true},
         {"btnExportToHtml", G::Export, P::Export, "guiBtnExportToHtml", "guiTipExportToHtml", "ExportToHtml", true,
             true},
+        {"btnExportToMarkdown", G::Export, P::Export, "guiBtnExportToMarkdown", "guiTipExportToMarkdown",
+            "ExportToMarkdown", true, true},
         {"btnBackup", G::Export, P::Export, "guiBtnBackup", "guiTipBackup", "Backup", true, true},
         {"btnSearch", G::PageTasks, P::Search, "guiBtnSearch", "guiTipSearch", "Search", false, false},
         {"btnReplace", G::PageTasks, P::Replace, "guiBtnReplace", "guiTipReplace", "Replace", false, false},

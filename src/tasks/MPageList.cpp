@@ -4,6 +4,7 @@
 
 #include <QJsonArray>
 #include <QJsonObject>
+#include <algorithm>
 
 QList<MPageEntry> ParsePageList(const QByteArray& body)
 {
@@ -16,15 +17,20 @@ QList<MPageEntry> ParsePageList(const QByteArray& body)
         entry.title = page.value(QStringLiteral("title")).toString();
         entry.id = page.value(QStringLiteral("id")).toString();
         entry.clientUrl = LinkHref(page, QLatin1String("oneNoteClientUrl"));
+        entry.webUrl = LinkHref(page, QLatin1String("oneNoteWebUrl"));
+        entry.created = page.value(QStringLiteral("createdDateTime")).toString();
         entry.modified = page.value(QStringLiteral("lastModifiedDateTime")).toString();
+        entry.level = std::max(0, page.value(QStringLiteral("level")).toInt());
+        entry.order = page.value(QStringLiteral("order")).toInt(-1);
         pages.append(entry);
     }
     return pages;
 }
 
-QString PageListUrl(const QString& baseUrl, const QString& sectionId, qint64 skip)
+QString PageListUrl(const QString& baseUrl, const QString& sectionId, qint64 skip, bool pageLevels)
 {
-    return QStringLiteral("%1/sections/%2/pages?top=100&skip=%3").arg(baseUrl, sectionId, QString::number(skip));
+    return QStringLiteral("%1/sections/%2/pages?top=100&skip=%3%4")
+        .arg(baseUrl, sectionId, QString::number(skip), pageLevels ? QStringLiteral("&pagelevel=true") : QString());
 }
 
 QString PageContentUrl(const QString& baseUrl, const QString& pageId)

@@ -26,6 +26,8 @@ struct MPagePolicy
     // A section's count is its entries (else the pages the feature handled: files written, titles
     // changed).
     bool batchCountsEntries = false;
+    // The page list gives each page's level and order (what sub-pages need).
+    bool pageLevels = false;
 };
 
 MPagePolicy PagePolicyFor(MPageUser user);

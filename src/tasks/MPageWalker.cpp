@@ -95,8 +95,9 @@ qint64 MPageWalker::ListSection(const MONObject& section, const QString& path)
         if (m_Policy.listWait == MPagePolicy::ListWait::BeforeRequest)
             Wait(m_Policy.listWaitKind);
 
-        const MServiceAnswer answer = m_Session.Get(
-            PageListUrl(m_Context.account->BaseUrl(), section.objId, skip), m_Policy.listTimeoutSeconds, MExpect::List);
+        const MServiceAnswer answer
+            = m_Session.Get(PageListUrl(m_Context.account->BaseUrl(), section.objId, skip, m_Policy.pageLevels),
+                m_Policy.listTimeoutSeconds, MExpect::List);
         if (!answer.Ok()) {
             if (answer.failure == MAnswerFailure::Stopped)
                 break;

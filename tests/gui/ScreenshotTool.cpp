@@ -427,6 +427,11 @@ int main(int argc, char* argv[])
     window->ShowButtonAndPanel(QStringLiteral("btnExportToHtml"));
     failures += Save(window, out, "export.png") ? 0 : 1;
     failures += ShootExportRun(delegate, *emulator, out);
+    {
+        QTemporaryDir markdownFolder;
+        failures += ShootPanelRun(window, QStringLiteral("btnExportToMarkdown"), out, "export-markdown.png",
+            [&](MPanelBase* p) { static_cast<MViewExport*>(p)->mFolder->setText(markdownFolder.path()); });
+    }
     failures += ShootPageTasks(delegate, out);
     failures += ShootImportRuns(delegate, *emulator, out);
     failures += ShootDrivePanels(delegate, *emulator, out);

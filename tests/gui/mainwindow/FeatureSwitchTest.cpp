@@ -66,7 +66,7 @@ protected:
 
 TEST_F(FeatureSwitchTest, ButtonsWithoutAPanelAreDisabledAndSayWhy)
 {
-    ASSERT_EQ(FeatureButtons().size(), 19u);
+    ASSERT_EQ(FeatureButtons().size(), 20u);
     QAbstractButton* tags = window->FeatureButton(QStringLiteral("btnListTags"));
     ASSERT_NE(tags, nullptr);
     EXPECT_FALSE(tags->isEnabled());

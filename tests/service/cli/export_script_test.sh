@@ -1,6 +1,6 @@
 #!/bin/sh
 # pagewright-cli export against pagewright-emulator with the demo fixture: sign in, export a notebook
-# to text and to HTML, and check one file per page with the page's content, the HTML page's image
+# to text, to HTML and to Markdown, and check one file per page with the page's content, the images
 # beside it, a non-zero exit for an unknown path, that a second run adds files beside the first, and
 # that on a terminal the progress is a single line rewritten in place.
 # Usage: export_script_test.sh PAGEWRIGHT_CLI PAGEWRIGHT_EMULATOR FIXTURE
@@ -52,6 +52,14 @@ png=$(find "$work/html/Travel Journal/Lisbon 2024/Day one: Alfama.files" -name '
 [ -n "$png" ] && head -c 4 "$png" | grep -q PNG || fail "the image was not saved"
 [ -f "$work/html/Travel Journal/Lisbon 2024/Day one: Alfama.files/tickets.pdf" ] || fail "the attachment was not saved"
 grep -q "apptags/to-do-completed.png" "$page" || fail "no tag icon"
+
+pw export --kind md --out "$work/md" --check "Travel Journal/Lisbon 2024" >"$work/md.out" 2>"$work/md.err" || fail "export md"
+md="$work/md/Travel Journal/Lisbon 2024"
+sed -n 2p "$md/Day one: Alfama.md" | grep -q '^title: "Day one: Alfama"$' || fail "the Markdown page has no front matter"
+grep -q '^- \[x\] Check in at the guesthouse' "$md/Day one: Alfama.md" || fail "the completed to-do is not ticked"
+grep -q '](_resources/[^)]*\.png)' "$md/Day one: Alfama.md" || fail "the image is not referred to in _resources"
+[ -f "$md/_resources/tickets.pdf" ] || fail "the attachment was not saved in _resources"
+grep -q '^| Item | Cost |$' "$md/Costs so far.md" || fail "the table is not a GitHub table"
 
 if pw export --kind txt --out "$work/x" --check "No such notebook" >"$work/bad.out" 2>"$work/bad.err"; then
     fail "an unknown path did not fail"

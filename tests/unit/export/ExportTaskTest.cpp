@@ -127,6 +127,7 @@ TEST(ExportKindTest, FeatureButtonsChooseTheKindAndTheStartNeedsASectionAndAFold
     EXPECT_EQ(ExportKindForFeature(QStringLiteral("btnexporttotxt")), MExportKind::Text);
     EXPECT_EQ(ExportKindForFeature(QStringLiteral("btnExportToHtml")), MExportKind::Html);
     EXPECT_EQ(ExportKindForFeature(QStringLiteral("btnBackup")), MExportKind::SectionFile);
+    EXPECT_EQ(ExportKindForFeature(QStringLiteral("btnExportToMarkdown")), MExportKind::Markdown);
     EXPECT_FALSE(ExportKindForFeature(QStringLiteral("btnSearch")));
 
     MONObject tree;
