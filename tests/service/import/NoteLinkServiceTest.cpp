@@ -5,6 +5,7 @@
 #include "import/FolderTreeScan.h"
 #include "import/TreeImport.h"
 
+#include <QJsonDocument>
 #include <QRegularExpression>
 #include <QUrl>
 
@@ -191,6 +192,16 @@ TEST_F(NoteLinkService, AStopDuringTheLinkPassResumesWithEveryLinkRewrittenOnce)
     EXPECT_EQ(LinksOn(pages.value(QStringLiteral("A"))), QStringList({"B -> page B"}));
     EXPECT_EQ(LinksOn(pages.value(QStringLiteral("B"))), QStringList({"C -> evernote:///view/1/s1/g/g/"}));
 
+    // Someone edits B's linking paragraph online right after the pass reads it: the patch built on
+    // that read is refused, and B is read and patched again.
+    const QString paragraph = QRegularExpression(QStringLiteral("<div id=\"([^\"]+)\">to <a "))
+                                  .match(pages.value(QStringLiteral("B")))
+                                  .captured(1);
+    ASSERT_FALSE(paragraph.isEmpty());
+    const QJsonArray edit {QJsonObject {{"target", paragraph}, {"action", "replace"},
+        {"content", QStringLiteral("<div>%1 edited online</div>").arg(QString::fromUtf8(Link("C")))}}};
+    ASSERT_FALSE(
+        emulator->ChangePageAfterRead(m_Ids.value(QStringLiteral("B")), QJsonDocument(edit).toJson()).has_value());
     emulator->ClearRequests();
     running = true;
     const MEvernoteImportResult resumed = ImportEnex(QStringLiteral("ring.enex"), notes, MRunMode::Resume);
@@ -198,8 +209,11 @@ TEST_F(NoteLinkService, AStopDuringTheLinkPassResumesWithEveryLinkRewrittenOnce)
     for (const auto& [title, target] : {std::pair {"A", "B"}, {"B", "C"}, {"C", "A"}})
         EXPECT_EQ(LinksOn(pages.value(QLatin1String(title))),
             QStringList({QStringLiteral("%1 -> page %1").arg(QLatin1String(target))}));
+    EXPECT_TRUE(pages.value(QStringLiteral("B")).contains(QLatin1String("edited online")));
     EXPECT_EQ(Requests("POST", QStringLiteral("/pages")), 0);
-    EXPECT_EQ(Requests("PATCH", QStringLiteral("/content")), 2) << "the page patched before the stop is left be";
+    // The page patched before the stop is left be; B is read and patched twice.
+    EXPECT_EQ(Requests("GET", QStringLiteral("/content")), 3);
+    EXPECT_EQ(Requests("PATCH", QStringLiteral("/content")), 3);
     EXPECT_EQ(resumed.links.SummaryText(), QStringLiteral("Links: 3 rewritten, 0 ambiguous, 0 not found"));
     EXPECT_EQ(Pages().size(), 3);
 }
