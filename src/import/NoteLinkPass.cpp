@@ -77,11 +77,11 @@ public:
     {
         const QString base = m_Session.Account().BaseUrl();
         for (int attempt = 0; attempt < 2; ++attempt) {
-            ++result.requests;
             const MServiceAnswer read
                 = m_Session.Get(PageContentUrl(base, page.pageId), kLinkRequestTimeout, MExpect::Text);
             if (read.failure == MAnswerFailure::Stopped)
                 return false;
+            ++result.requests;
             if (!read.Ok())
                 return Failed(page, read.reason, result);
             MPageRelink relink = RelinkPage(read.Text(), ResolverFor(m_Ledger, page));
@@ -91,10 +91,10 @@ public:
                 MHttpRequest request = ServiceRequestEncoded(
                     "PATCH", QStringLiteral("%1/pages/%2/content").arg(base, page.pageId), kLinkRequestTimeout);
                 SetRequestBody(request, "application/json", relink.changes);
-                ++result.requests;
                 const MServiceAnswer patched = m_Session.Send(request, MExpect::Success);
                 if (patched.failure == MAnswerFailure::Stopped)
                     return false;
+                ++result.requests;
                 if (!patched.Ok() && attempt == 0 && patched.errorCode == kTargetNotFound)
                     continue; // changed since it was read: read it again
                 if (!patched.Ok())
@@ -185,6 +185,8 @@ MLinkPassResult RunLinkPass(const MTaskContext& context, MServiceSession& sessio
             ++done;
     }
     result.stopped = result.stopped || !context.IsRunning();
+    if (!linking.isEmpty())
+        ReportImportProgress(context, done, linking.size(), 2);
     // The counts and the links left cover the parts of the pass before a stop too.
     for (const MMadePage& page : ledger->MadePages(journal->RunId())) {
         result.rewritten += page.rewritten;

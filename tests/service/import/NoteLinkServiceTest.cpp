@@ -188,6 +188,7 @@ TEST_F(NoteLinkService, AStopDuringTheLinkPassResumesWithEveryLinkRewrittenOnce)
     const MEvernoteImportResult stopped = ImportEnex(QStringLiteral("ring.enex"), notes);
     context.reporter = &reporter;
     EXPECT_TRUE(stopped.links.stopped);
+    EXPECT_EQ(stopped.links.requests, 2);
     QMap<QString, QString> pages = Pages();
     EXPECT_EQ(LinksOn(pages.value(QStringLiteral("A"))), QStringList({"B -> page B"}));
     EXPECT_EQ(LinksOn(pages.value(QStringLiteral("B"))), QStringList({"C -> evernote:///view/1/s1/g/g/"}));
@@ -214,6 +215,7 @@ TEST_F(NoteLinkService, AStopDuringTheLinkPassResumesWithEveryLinkRewrittenOnce)
     // The page patched before the stop is left be; B is read and patched twice.
     EXPECT_EQ(Requests("GET", QStringLiteral("/content")), 3);
     EXPECT_EQ(Requests("PATCH", QStringLiteral("/content")), 3);
+    EXPECT_EQ(resumed.links.requests, 6);
     EXPECT_EQ(resumed.links.SummaryText(), QStringLiteral("Links: 3 rewritten, 0 ambiguous, 0 not found"));
     EXPECT_EQ(Pages().size(), 3);
 }
