@@ -120,6 +120,8 @@ int MCliImportFiles::Execute(const QCommandLineParser& parser)
     MFileImportTask task(context, settings, files);
     task.ThreadImportRun();
     // Each file went out as a line while it was imported; the summary closes the list.
-    run.Printer().PrintResult(SummaryText(run.Printer().Counts()));
+    for (const QString& line : task.LinkPass().lines)
+        run.Printer().PrintResult(line);
+    run.Printer().PrintResult(WithLinkSummary(SummaryText(run.Printer().Counts()), task.LinkPass()));
     return run.End();
 }

@@ -110,6 +110,8 @@ int MCliImportTree::Execute(const QCommandLineParser& parser)
     // The outline the next command reads shows what was made.
     if (task.NewSectionCount() > 0)
         LoadNotebookTree(account, true);
-    run.Printer().PrintResult(SummaryText(run.Printer().Counts()));
+    for (const QString& line : task.LinkPass().lines)
+        run.Printer().PrintResult(line);
+    run.Printer().PrintResult(WithLinkSummary(SummaryText(run.Printer().Counts()), task.LinkPass()));
     return run.End();
 }

@@ -34,6 +34,8 @@ public:
     virtual std::optional<QJsonObject> FindPage(const QString& sectionUrl, const QString& title, QString* failure) = 0;
     // A resumed run began with its first part and made these pages then.
     virtual void ContinueRun(qint64 runStartMs, const QStringList& createdPageIds) = 0;
+    // The service the pages went to, for the link pass after the last note; none in a preview.
+    virtual MServiceSession* Session() { return nullptr; }
 };
 
 class MServiceEnexSender final : public MEnexPageSender
@@ -47,6 +49,7 @@ public:
         const QString& sectionUrl, const QString& title, const QString& html, const MResourceList& resources) override;
     std::optional<QJsonObject> FindPage(const QString& sectionUrl, const QString& title, QString* failure) override;
     void ContinueRun(qint64 runStartMs, const QStringList& createdPageIds) override;
+    MServiceSession* Session() override { return &m_Session; }
 
 private:
     MServiceSession& m_Session;

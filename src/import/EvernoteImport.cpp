@@ -3,6 +3,7 @@
 #include "EnexConvert.h"
 #include "EnexImportReport.h"
 #include "MEnexReader.h"
+#include "NoteLinkPass.h"
 #include "account/MAccount.h"
 #include "app/MStrings.h"
 #include "model/MONObject.h"
@@ -96,6 +97,7 @@ void ImportNote(const MTaskContext& context, MEnexPageSender& sender, const MEve
             journal, index, journal ? EnexNoteKey(note) : QString(), note.title, target,
             [&](QString* lookupFailure) { return sender.FindPage(target, PageTitleOfHtml(html), lookupFailure); },
             [&] { return sender.CreatePage(target, note.title, html, resources); });
+        RememberMadePage(journal, index, note.title, QString(), item, html);
     }
     result.result.truncate(before);
     if (item.outcome == MItemOutcome::Skipped && item.prior != MRunJournal::MPrior::ImportedBefore) {
@@ -252,14 +254,19 @@ MEvernoteImportResult ImportEvernoteFile(
         ReportEnexProgress(context, settings, number);
         seen = number;
     }
+    MLinkPassResult& links = result.links;
+    if (journal && sender.Session() && context.IsRunning())
+        links = RunLinkPass(context, *sender.Session(), journal.get());
     if (journal)
         journal->End(!context.IsRunning());
+    for (const QString& line : links.lines)
+        result.result += QLatin1Char('\n') + line;
     QString summary
         = QStringLiteral("\n\nTotal: %1, Success: %2, Failure: %3")
               .arg(QString::number(result.imported), QString::number(result.success), QString::number(result.failure));
     if (result.skipped > 0)
         summary += QStringLiteral(", Skipped: %1").arg(result.skipped);
-    result.result += summary + QLatin1Char('.') + EnexWarningsSummary(result);
+    result.result += WithLinkSummary(summary, links) + QLatin1Char('.') + EnexWarningsSummary(result);
     Show(context, result.result, lastTitle);
     return result;
 }

@@ -2,6 +2,7 @@
 
 #include "EnexPageSender.h"
 #include "MEnexNote.h"
+#include "NoteLinkPass.h"
 #include "tasks/MRunJournal.h"
 
 #include <QString>
@@ -39,6 +40,7 @@ struct MEvernoteImportResult
     qint64 warnings = 0; // notes imported without some of their attachments (empty or missing ones)
     qint64 newSectionCount = 0; // sections made for tags; the outline needs a rebuild when above 0
     QString result; // the result view's text
+    MLinkPassResult links; // the links between the notes, after the last one
 };
 
 // Where a run sends its pages, chosen from the ticked tree: the first ticked section, or in tag mode

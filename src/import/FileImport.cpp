@@ -108,6 +108,10 @@ void MFileImportTask::ThreadImportRun()
         if (m_Context.pacer)
             m_Context.pacer->WaitUpload();
     }
+    if (m_Context.IsRunning()) {
+        m_LinkPass = RunLinkPass(m_Context, m_Session, m_Journal.get());
+        ShowLinkPass(m_Context, m_LinkPass);
+    }
     if (m_Journal)
         m_Journal->End(!m_Context.IsRunning());
     if (m_Context.reporter)
@@ -132,6 +136,7 @@ bool MFileImportTask::ImportFile(qint64 index)
             sent = SendLocalPage(m_Session, policy, m_Settings.sectionId, file.name, page);
             return sent->creation;
         });
+    RememberMadePage(m_Journal.get(), index, PageTitleOfHtml(page.html), file.name, item, page.html);
     const MCreationOutcome& creation = item.creation;
     file.state = item.outcome == MItemOutcome::Skipped ? 0 : creation.code; // skipped: neither imported nor failed
     file.message = creation.code == kCreationServiceError ? creation.message : QString();

@@ -2,6 +2,7 @@
 
 #include "FilePages.h"
 #include "MFileObject.h"
+#include "NoteLinkPass.h"
 #include "service/MServiceSession.h"
 #include "tasks/MRunJournal.h"
 #include "tasks/MTaskContext.h"
@@ -57,6 +58,7 @@ public:
     // Read after the run.
     const QList<MFileObject>& Files() const { return m_Files; }
     const MOutcomeCounts& Counts() const { return m_Counts; }
+    const MLinkPassResult& LinkPass() const { return m_LinkPass; }
 
 private:
     void Report(qint64 index, MItemOutcome outcome, const QString& reason = QString(), qint64 code = 0);
@@ -66,5 +68,6 @@ private:
     QList<MFileObject> m_Files;
     MServiceSession m_Session;
     std::unique_ptr<MRunJournal> m_Journal;
+    MLinkPassResult m_LinkPass;
     MOutcomeCounts m_Counts;
 };

@@ -7,7 +7,7 @@
 
 #include <algorithm>
 
-void ReportImportProgress(const MTaskContext& context, qint64 done, qint64 total)
+void ReportImportProgress(const MTaskContext& context, qint64 done, qint64 total, int requestsPerItem)
 {
     if (!context.reporter)
         return;
@@ -16,7 +16,8 @@ void ReportImportProgress(const MTaskContext& context, qint64 done, qint64 total
     progress.total = total;
     if (total > 0 && context.account) {
         const qint64 left = std::max<qint64>(0, total - done);
-        const qint64 budgetMs = TheRequestBudget().EstimateMs(context.account->UserId(), left, NowMs());
+        const qint64 budgetMs
+            = TheRequestBudget().EstimateMs(context.account->UserId(), left * requestsPerItem, NowMs());
         const qint64 pausesMs = left * (context.pacer ? context.pacer->Seconds(MPacer::Kind::Upload) : 0) * 1000;
         progress.secondsLeft = (std::max(budgetMs, pausesMs) + 999) / 1000;
     }

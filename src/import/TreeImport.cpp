@@ -3,6 +3,7 @@
 #include "FilePages.h"
 #include "ImportProgress.h"
 #include "LocalPageSend.h"
+#include "NoteLinkPass.h"
 #include "account/MAccount.h"
 #include "app/MStrings.h"
 #include "model/MONObject.h"
@@ -87,6 +88,10 @@ void MTreeImportTask::ThreadImportRun()
         ContinueRunIn(m_Session, *m_Journal);
     if (m_FirstSubIsNotebook || target)
         ImportChildren(target, *m_Planned);
+    if (m_Context.IsRunning()) {
+        m_LinkPass = RunLinkPass(m_Context, m_Session, m_Journal.get());
+        ShowLinkPass(m_Context, m_LinkPass);
+    }
     if (m_Journal)
         m_Journal->End(!m_Context.IsRunning());
     if (m_Context.reporter)
@@ -220,6 +225,8 @@ bool MTreeImportTask::Import_APage(const MONObject& section, MONObject& page)
             sent = SendLocalPage(m_Session, policy, section.pagesUrl, page.name, local);
             return sent->creation;
         });
+    RememberMadePage(
+        m_Journal.get(), m_Index.value(&page, -1), PageTitleOfHtml(local.html), page.contentUrl, item, local.html);
     const MCreationOutcome& creation = item.creation;
     page.intValue = item.outcome == MItemOutcome::Skipped ? 0 : creation.code;
     page.strValue = item.outcome == MItemOutcome::Created && item.reason.isEmpty() ? Localized("strSuccess")

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "FolderTreeScan.h"
+#include "NoteLinkPass.h"
 #include "service/MServiceSession.h"
 #include "tasks/MRunJournal.h"
 #include "tasks/MTaskContext.h"
@@ -42,6 +43,7 @@ public:
     qint64 NewSectionCount() const { return m_NewSectionCount; }
     qint64 ImportPagesCount() const { return m_ImportPagesCount; }
     const MOutcomeCounts& Counts() const { return m_Counts; }
+    const MLinkPassResult& LinkPass() const { return m_LinkPass; }
 
 private:
     void ImportChildren(const MONObject* onlineParent, MONObject& localParent);
@@ -65,6 +67,7 @@ private:
     MServiceSession m_Session;
     MRunRecording m_Recording;
     std::unique_ptr<MRunJournal> m_Journal;
+    MLinkPassResult m_LinkPass;
     QHash<const MONObject*, qint64> m_Index; // a node's place in outline order: its row's index
     qint64 m_Total = 0;
     qint64 m_Done = 0;

@@ -56,6 +56,10 @@ public:
     // When the run began: a resumed run began with its first part.
     qint64 RunStartMs() const { return m_StartMs; }
     MRunMode Mode() const { return m_Mode; }
+    const MIdentity& Identity() const { return m_Identity; }
+    // The ledger the run is written to (null when it could not be opened), for what the run keeps
+    // beside its items.
+    MRunLedger* Ledger() const { return m_Run > 0 ? m_Ledger.get() : nullptr; }
     // The pages this run created so far, in any of its parts.
     QStringList CreatedPageIds() const;
 

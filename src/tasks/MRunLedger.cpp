@@ -120,7 +120,7 @@ MRunLedger::MRunLedger(const QString& path)
         && Exec(QStringLiteral("CREATE TABLE IF NOT EXISTS items (run INTEGER NOT NULL, idx INTEGER NOT NULL, key TEXT "
                                "NOT NULL, title TEXT, outcome TEXT NOT NULL, target TEXT, page_id TEXT, link TEXT, "
                                "reason TEXT, updated INTEGER NOT NULL, PRIMARY KEY (run, idx))"))
-        && Exec(QStringLiteral("CREATE INDEX IF NOT EXISTS items_by_key ON items (key, outcome)"));
+        && Exec(QStringLiteral("CREATE INDEX IF NOT EXISTS items_by_key ON items (key, outcome)")) && Migrate();
 }
 
 MRunLedger::~MRunLedger()

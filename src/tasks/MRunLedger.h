@@ -39,6 +39,33 @@ struct MLedgerItem
     qint64 updatedMs = 0;
 };
 
+// A page an import made, as the links between imported notes find it: by the source note's title and,
+// where the source has one, its own id or file path, within the place the import wrote into.
+struct MMadePage
+{
+    qint64 run = 0;
+    qint64 index = 0; // the item's place in its run
+    QString place; // the run's target: a section, or the notebook or group its sections went into
+    QString title;
+    QString source; // the source's own id or absolute file path; "" when it has none
+    QString pageId;
+    QString link; // the page's web address
+    bool holdsLinks = false; // its source links to other notes: the link pass reads it
+    bool linked = false; // the link pass is done with it
+    int rewritten = 0;
+    int ambiguous = 0;
+    int missing = 0; // links whose target is not among the imported notes
+};
+
+// A note link the link pass left as it was, and why.
+struct MLeftLink
+{
+    QString pageTitle;
+    QString text;
+    QString href;
+    QString why;
+};
+
 // A crash-safe record of every item of every import run, in an SQLite database in the application
 // folder: an item is marked "sending" before its request and gets its outcome after the answer, so
 // that a run killed at any moment leaves a ledger that says exactly what may have happened. Resume,
@@ -83,8 +110,23 @@ public:
     std::optional<MLedgerItem> CreatedBefore(
         const QString& task, const QString& target, const QString& key, qint64 exceptRun) const;
 
+    // The schema's version: what Migrate brought the database to.
+    int SchemaVersion() const;
+
+    // Remembers a page an import made; a page already remembered keeps its link pass state.
+    bool AddMadePage(const MMadePage& page);
+    QList<MMadePage> MadePages(qint64 run) const;
+    // The pages made in `place` whose `title` or (when `byTitle` is false) `source` equals `value`,
+    // by any run, newest first.
+    QList<MMadePage> MadePagesNamed(const QString& place, bool byTitle, const QString& value) const;
+    // The link pass is done with the page: its counts and the links it left, in one transaction.
+    bool SetPageLinked(const MMadePage& page, const QList<MLeftLink>& left);
+    QList<MLeftLink> LeftLinks(qint64 run) const;
+
 private:
     bool Exec(const QString& statement);
+    // Brings an older database up to the schema this build writes, one numbered step at a time.
+    bool Migrate();
 
     QString m_Connection;
     bool m_Open = false;
