@@ -36,14 +36,31 @@ QString Join(const QString& folder, const QString& name)
 
 } // namespace
 
-std::optional<MExportKind> ExportKindForFeature(const QString& feature)
+const QList<MExportKindInfo>& ExportKinds()
 {
-    if (StringEqualsIgnoreCase(feature, QStringLiteral("btnExportToTxt")))
-        return MExportKind::Text;
-    if (StringEqualsIgnoreCase(feature, QStringLiteral("btnExportToHtml")))
-        return MExportKind::Html;
-    if (StringEqualsIgnoreCase(feature, QStringLiteral("btnBackup")))
-        return MExportKind::SectionFile;
+    static const QList<MExportKindInfo> kinds {
+        {MExportKind::Text, MFeature::ExportTxt, ".txt"},
+        {MExportKind::Html, MFeature::ExportHtml, ".html"},
+        {MExportKind::SectionFile, MFeature::Backup, ".one"},
+    };
+    return kinds;
+}
+
+const MExportKindInfo& ExportKindInfo(MExportKind kind)
+{
+    for (const MExportKindInfo& row : ExportKinds()) {
+        if (row.kind == kind)
+            return row;
+    }
+    return ExportKinds().front(); // every kind has its row
+}
+
+std::optional<MExportKind> ExportKindForFeature(std::optional<MFeature> feature)
+{
+    for (const MExportKindInfo& row : ExportKinds()) {
+        if (row.feature == feature)
+            return row.kind;
+    }
     return std::nullopt;
 }
 
@@ -55,8 +72,8 @@ MExportTask::MExportTask(const MTaskContext& context, MExportKind kind, QString 
 
 std::optional<QString> MExportTask::StartProblem(const MONObject* tree, const QString& exportFolder)
 {
-    if (!tree || !MONObject::GetFirstCheckedSection(tree))
-        return QStringLiteral("strSelectASection");
+    if (const std::optional<QString> problem = NothingChecked(tree))
+        return problem;
     if (exportFolder.isEmpty())
         return QStringLiteral("strSpecifyStoreFolder");
     return std::nullopt;
@@ -66,9 +83,10 @@ void MExportTask::ThreadRun()
 {
     m_Context.RefreshTokens();
     // A killed export leaves a record of what it wrote and what it was writing.
-    m_Journal = std::make_unique<MRunJournal>(
-        MRunJournal::MIdentity {QStringLiteral("export"), m_Context.feature, m_ExportFolder, Extension()},
-        MRunMode::New);
+    m_Journal
+        = std::make_unique<MRunJournal>(MRunJournal::MIdentity {QStringLiteral("export"),
+                                            LedgerName(ExportKindInfo(m_Kind).feature), m_ExportFolder, Extension()},
+            MRunMode::New);
     if (m_Context.tree)
         WalkNotebooks(*m_Context.tree, m_ExportFolder);
     m_Journal->End(!Running());
@@ -78,15 +96,7 @@ void MExportTask::ThreadRun()
 
 QString MExportTask::Extension() const
 {
-    switch (m_Kind) {
-    case MExportKind::Text:
-        return QStringLiteral(".txt");
-    case MExportKind::Html:
-        return QStringLiteral(".html");
-    case MExportKind::SectionFile:
-        break;
-    }
-    return QStringLiteral(".one");
+    return QLatin1String(ExportKindInfo(m_Kind).extension);
 }
 
 qint64 MExportTask::VisitSection(const MONObject& section, const QString& path)
@@ -128,9 +138,9 @@ qint64 MExportTask::ExportPage(const MPageEntry& page, qint64 index, const QStri
     ShowToUI(path);
     if (m_Journal)
         m_Journal->Sending(m_Items.size(), page.id, page.title, path);
-    QString failure;
+    MFailure failure;
     const QString html = GetPageContent(page.id, page.title, &failure);
-    if (html.isEmpty() && !Running() && failure == Localized("reasonStopped")) {
+    if (html.isEmpty() && !Running() && failure.Stopped()) {
         // Stopped while the page waited for its turn: it was never asked for.
         m_Result.truncate(lineStart);
         if (m_Journal)
@@ -142,7 +152,7 @@ qint64 MExportTask::ExportPage(const MPageEntry& page, qint64 index, const QStri
     const QString content = PageContent(page, html, path);
 
     bool written = false;
-    QString reason = failure;
+    QString reason = failure.reason;
     if (!content.isEmpty()) {
         written = WriteNewTextFile(path, content);
         reason = written ? QString() : Localized("reasonCannotWrite").arg(path);
@@ -210,12 +220,12 @@ QString MExportTask::PageContent(const MPageEntry& page, const QString& html, co
     const QString iconOrigin = QStringLiteral("http://") + MEndpoints::HostOf(m_Context.account->Endpoints().makerWeb);
     MLocalHtmlConverter converter(iconOrigin, [this](const QString& url, const QString& file) {
         m_Context.RefreshTokens();
-        QString failure;
+        MFailure failure;
         const bool saved = DownloadAttachment(m_Session, url, file, &failure);
         if (!saved) {
             ++m_PageResourcesFailed;
             if (m_ResourceFailure.isEmpty())
-                m_ResourceFailure = QStringLiteral("%1: %2").arg(QFileInfo(file).fileName(), failure);
+                m_ResourceFailure = QStringLiteral("%1: %2").arg(QFileInfo(file).fileName(), failure.reason);
         }
         Wait(MPacer::Kind::Download);
         return saved;

@@ -143,11 +143,11 @@ qint64 MPageWalker::HandleBatch(const QList<MPageEntry>& pages, const QString& s
     return handled;
 }
 
-QString MPageWalker::GetPageContent(const QString& pageId, const QString& title, QString* failure)
+QString MPageWalker::GetPageContent(const QString& pageId, const QString& title, MFailure* failure)
 {
     if (!m_Context.account || m_Context.account->OnlineOneNoteAccessToken().isEmpty() || pageId.isEmpty()) {
         if (failure)
-            *failure = QString();
+            *failure = {MAnswerFailure::NotSent, QString()};
         return QString();
     }
     if (m_Policy.waitBeforeContent)
@@ -156,7 +156,7 @@ QString MPageWalker::GetPageContent(const QString& pageId, const QString& title,
     const MServiceAnswer answer
         = m_Session.Get(PageContentUrl(m_Context.account->BaseUrl(), pageId), kContentTimeout, MExpect::Text, options);
     if (failure)
-        *failure = answer.reason;
+        *failure = MFailure::Of(answer);
     if (!answer.Ok()) {
         if (answer.failure != MAnswerFailure::Stopped)
             WriteLog(QStringLiteral("Retrieve page error: %1, code: %2").arg(title, answer.CodeOrReason()));
@@ -223,21 +223,14 @@ void MPageWalker::Wait(MPacer::Kind kind)
 
 QString MPageWalker::ReadPageOrReport(const MPageEntry& page, const QString& sectionPath, MRunRows& rows)
 {
-    QString failure;
+    MFailure failure;
     const QString html = GetPageContent(page.id, page.title, &failure);
     // A page the run was stopped before reading is no failure of the page.
-    if (html.isEmpty() && !(failure == Localized("reasonStopped") && !Running())) {
+    if (html.isEmpty() && !(failure.Stopped() && !Running())) {
         rows.Add(sectionPath + QLatin1Char('/') + page.title, MItemOutcome::Failed,
-            failure.isEmpty() ? Localized("reasonEmptyAnswer") : failure);
+            failure.reason.isEmpty() ? Localized("reasonEmptyAnswer") : failure.reason);
     }
     return html;
-}
-
-std::optional<QString> MPageWalker::NoCheckedSection(const MONObject* tree)
-{
-    if (!tree || !MONObject::GetFirstCheckedSection(tree))
-        return QStringLiteral("strSelectASection");
-    return std::nullopt;
 }
 
 void MPageWalker::WalkCheckedTree()

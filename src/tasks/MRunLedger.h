@@ -23,7 +23,7 @@ struct MLedgerRun
 {
     qint64 id = 0;
     QString task; // "import-enex", "import-files", "import-tree", "export"
-    QString source; // what is imported: the file, the folder
+    QString source; // what is imported: the file, the folder; the feature's ledger name for an export
     QString target; // where to: the section's or parent's address
     QString settings; // the settings that change the result, as one text
     qint64 startedMs = 0;
@@ -66,6 +66,8 @@ public:
     QString Error() const { return m_Error; }
     // "runs.sqlite" in the application folder.
     static QString DefaultPath();
+    // The layout's version this code writes; an older ledger is brought to it when it is opened.
+    static int SchemaVersion();
 
     // A new run, marked running; 0 when it cannot be written.
     qint64 BeginRun(const QString& task, const QString& source, const QString& target, const QString& settings);
@@ -91,6 +93,7 @@ public:
 
 private:
     bool Exec(const QString& statement);
+    bool Migrate();
 
     QString m_Connection;
     bool m_Open = false;

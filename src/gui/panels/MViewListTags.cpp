@@ -273,7 +273,7 @@ void MViewListTags::RowActivated(const QModelIndex& index)
 
 void MViewListTags::OnRunEnded()
 {
-    if (!m_TagList.isEmpty() && StatusText() == Localized("strFinish"))
+    if (!m_TagList.isEmpty() && RunFinished())
         SetStatus(QStringLiteral("%1 %2").arg(Localized("strFinish"),
             Localized("guiTagsShown")
                 .arg(QString::number(m_DisplayTagList.size()), QString::number(m_TagList.size()))));

@@ -155,7 +155,7 @@ void MViewSearch::RowActivated(const QModelIndex& index)
 
 void MViewSearch::OnRunEnded()
 {
-    if (StatusText() == Localized("strFinish"))
+    if (RunFinished())
         SetStatus(QStringLiteral("%1 %2").arg(
             Localized("strFinish"), Localized("guiSearchFound").arg(QString::number(m_ExportFilesCount))));
 }
