@@ -2,7 +2,7 @@
 
 #include "RunOptions.h"
 
-#include "CheckedRun.h"
+#include "CliRun.h"
 #include "app/MStrings.h"
 #include "pagetasks/MListAttachmentsTask.h"
 #include "pagetasks/MSaveAttachmentsTask.h"
@@ -30,8 +30,8 @@ bool Failed(MCliReporter& reporter)
 MCliAttachments::MCliAttachments()
     : m_Out(QStringLiteral("out"), Localized("cliAttachmentsOptionOut"), QStringLiteral("DIR"))
     , m_Type(QStringLiteral("type"), Localized("cliAttachmentsOptionType"), QStringLiteral("MIME"))
-    , m_Check(MCheckedRun::CheckOption())
-    , m_Refresh(MCheckedRun::RefreshOption())
+    , m_Check(MCliRun::CheckOption())
+    , m_Refresh(MCliRun::RefreshOption())
 {
     name = QStringLiteral("attachments");
     description = Localized("cliAttachmentsDescription");
@@ -53,8 +53,8 @@ std::optional<QString> MCliAttachments::CheckArguments(const QCommandLineParser&
 
 int MCliAttachments::Execute(const QCommandLineParser& parser)
 {
-    MCheckedRun run(name);
-    run.UseReport(parser.value(QStringLiteral("report")));
+    MCliRun run(name);
+    run.UseReportOption(parser, ReportOption());
     if (!run.Prepare(parser.values(m_Check), parser.isSet(m_Refresh)))
         return kExitFailure;
     if (const std::optional<QString> problem = MListAttachmentsTask::StartProblem(&run.Root())) {
@@ -67,10 +67,10 @@ int MCliAttachments::Execute(const QCommandLineParser& parser)
 
     if (parser.positionalArguments().first() == kList) {
         for (const MAttachment& item : sink.items)
-            run.Reporter().PrintResult(
+            run.Printer().PrintResult(
                 QStringList {ResultField(item.name), ResultField(item.atype), ResultField(item.pageBreadcrumb)}.join(
                     QLatin1Char('\t')));
-        return run.End(Failed(run.Reporter()));
+        return run.End(Failed(run.Printer()));
     }
 
     const QString folder = parser.value(m_Out);
@@ -82,9 +82,9 @@ int MCliAttachments::Execute(const QCommandLineParser& parser)
             PrintErr(Localized(*problem));
             return kExitFailure;
         }
-        return run.End(Failed(run.Reporter()));
+        return run.End(Failed(run.Printer()));
     }
     MSaveAttachmentsTask save(run.Context(), sink.items, folder);
     save.ThreadRun();
-    return run.End(Failed(run.Reporter()));
+    return run.End(Failed(run.Printer()));
 }

@@ -3,7 +3,7 @@
 #include "RunOptions.h"
 
 #include "CliReporter.h"
-#include "DriveRun.h"
+#include "CliRun.h"
 #include "OutlinePath.h"
 #include "app/MStrings.h"
 #include "drive/MCopySectionsTask.h"
@@ -32,13 +32,13 @@ std::optional<QString> MCliCopySections::CheckArguments(const QCommandLineParser
 
 int MCliCopySections::Execute(const QCommandLineParser& parser)
 {
-    MCliDriveRun run(name);
-    run.UseReport(parser.value(QStringLiteral("report")));
-    if (!run.CheckAccount())
+    MCliRun run(name);
+    run.UseReportOption(parser, ReportOption());
+    if (!run.SignIn(true))
         return kExitFailure;
-    const std::shared_ptr<MONObject> root = run.LoadTree(parser.isSet(m_Refresh));
-    if (!root || !MCliDriveRun::CheckNodes(*root, parser.values(m_Check)))
+    if (!run.LoadTree(parser.isSet(m_Refresh)) || !run.Check(parser.values(m_Check)))
         return kExitFailure;
+    const std::shared_ptr<MONObject> root = run.RootPointer();
     const MONObject* target = FindNodeByPathOrId(*root, parser.value(m_To));
     if (!target || (target->objType != MONObject::Notebook && target->objType != MONObject::SectionGroup)) {
         PrintErr(Localized("cliNoSuchContainer").arg(parser.value(m_To)));
@@ -54,5 +54,5 @@ int MCliCopySections::Execute(const QCommandLineParser& parser)
     task.ThreadViewRun();
     if (task.CopySuccessCount() > 0)
         PrintErr(Localized("msgFinishCopySections"));
-    return run.End(DriveExitStatus(reporter.Counts().failed, reporter.Alerts()));
+    return run.End(reporter.Counts().failed > 0 || reporter.Alerts() > 0);
 }

@@ -1,6 +1,7 @@
 #include "Export.h"
 
 #include "CliReporter.h"
+#include "CliRun.h"
 #include "OutlinePath.h"
 #include "RunOptions.h"
 
@@ -16,23 +17,16 @@
 
 namespace {
 
-std::optional<QString> FeatureForKind(const QString& kind)
+std::optional<MFeature> FeatureForKind(const QString& kind)
 {
-    if (kind == QLatin1String("txt"))
-        return QStringLiteral("btnExportToTxt");
-    if (kind == QLatin1String("html"))
-        return QStringLiteral("btnExportToHtml");
-    if (kind == QLatin1String("md"))
-        return QStringLiteral("btnExportToMarkdown");
-    if (kind == QLatin1String("backup"))
-        return QStringLiteral("btnBackup");
-    return std::nullopt;
+    return FeatureOfCommand(QStringLiteral("export"), kind);
 }
 
 } // namespace
 
 MCliExport::MCliExport()
-    : m_Kind(QStringLiteral("kind"), Localized("cliExportOptionKind"), QStringLiteral("txt|html|md|backup"))
+    : m_Kind(QStringLiteral("kind"), Localized("cliExportOptionKind"),
+        CommandKinds(QStringLiteral("export")).join(QLatin1Char('|')))
     , m_Out(QStringLiteral("out"), Localized("cliExportOptionOut"), QStringLiteral("DIR"))
     , m_Check(QStringLiteral("check"), Localized("cliExportOptionCheck"), QStringLiteral("PATH"))
     , m_Refresh(QStringLiteral("refresh"), Localized("cliTreeOptionRefresh"))
@@ -58,57 +52,24 @@ std::optional<QString> MCliExport::CheckArguments(const QCommandLineParser& pars
 
 int MCliExport::Execute(const QCommandLineParser& parser)
 {
-    MAccount* signedIn = SignedInAccount();
-    if (!signedIn)
+    const MFeature feature = *FeatureForKind(parser.value(m_Kind));
+    MCliRun run(ReportName(feature), Localized("cliExportDescription"));
+    run.UseReportOption(parser, m_ReportFile);
+    if (!run.Prepare(parser.values(m_Check), parser.isSet(m_Refresh)))
         return kExitFailure;
-    MAccount& account = *signedIn;
-
-    auto root = std::make_shared<MONObject>();
-    MNotebookTree tree(account, *root, AppPaths().notebookCache, &StderrTreeReporter());
-    const MTreeBuildResult built = tree.CreateNotebooksTree(parser.isSet(m_Refresh), false);
-    if (!built.built || !built.isList) {
-        PrintErr(Localized(built.built ? "cliTreeNoList" : "cliTreeNoAnswer"));
-        return kExitFailure;
-    }
-    for (const QString& check : parser.values(m_Check)) {
-        MONObject* node = FindNodeByPathOrId(*root, check);
-        if (!node) {
-            PrintErr(Localized("cliExportNoSuchNode").arg(check));
-            return kExitFailure;
-        }
-        SetCheckState(node, 1);
-    }
-
     const QString folder = parser.value(m_Out);
-    const QString feature = *FeatureForKind(parser.value(m_Kind));
-    std::atomic<bool> running {true};
-    MStopOnSignal stopOnSignal(running);
-    MPacer pacer(GlobalSettings().UploadInterval.load(), GlobalSettings().DownloadInterval.load(), &running);
-    MCliReporter cliReporter;
-    MRunRecorder reporter(&cliReporter, RunTaskName(feature), Localized("cliExportDescription"), &running);
-    reporter.SetSourceAndTarget(parser.values(m_Check).join(QStringLiteral(", ")), folder);
-    if (parser.isSet(m_ReportFile))
-        reporter.SetReportPath(parser.value(m_ReportFile));
-    MTaskContext context;
-    context.account = &account;
-    context.tree = root;
-    context.reporter = &reporter;
-    context.pacer = &pacer;
-    context.running = &running;
-    context.feature = feature;
-    if (const std::optional<QString> problem = MExportTask::StartProblem(root.get(), folder)) {
+    run.Reporter().SetSourceAndTarget(parser.values(m_Check).join(QStringLiteral(", ")), folder);
+    if (const std::optional<QString> problem = MExportTask::StartProblem(&run.Root(), folder)) {
         PrintErr(Localized(*problem));
         return kExitFailure;
     }
     CreateFolder(folder);
 
-    MExportTask task(context, *ExportKindForFeature(feature), folder);
+    MExportTask task(run.Context(feature), *ExportKindForFeature(feature), folder);
     PrintErr(Localized("strStartExport"));
     task.ThreadRun();
 
     // Each file went out as a row on standard output while it was written.
-    PrintReportPath(reporter);
-    const bool failed
-        = cliReporter.Alerts() > 0 || task.ResourcesFailed() > 0 || cliReporter.Counts().failed > 0 || !running.load();
-    return failed ? kExitFailure : kExitSuccess;
+    const MCliReporter& printer = run.Printer();
+    return run.End(printer.Alerts() > 0 || task.ResourcesFailed() > 0 || printer.Counts().failed > 0);
 }

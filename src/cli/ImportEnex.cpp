@@ -1,6 +1,7 @@
 #include "ImportEnex.h"
 
 #include "CliReporter.h"
+#include "CliRun.h"
 #include "OutlinePath.h"
 #include "RunOptions.h"
 
@@ -153,19 +154,17 @@ int MCliImportEnex::Execute(const QCommandLineParser& parser)
             return *exit;
     }
 
-    MCliRun run(QStringLiteral("import-enex"), Localized("cliImportEnexDescription"));
+    MCliRun run(QStringLiteral("import-enex"), Localized("cliImportEnexDescription"),
+        dryRun ? MCliPacing::None : MCliPacing::UploadsOnly);
     run.UseReportOption(parser, m_RunOptions.ReportOption());
     run.Reporter().SetSourceAndTarget(file, path);
     MRunRecorder& reporter = run.Reporter();
     MCliReporter& cliReporter = run.Printer();
     std::atomic<bool>& running = run.Running();
-    MPacer pacer(dryRun ? 0 : GlobalSettings().UploadInterval.load(), 0, &running);
-    MTaskContext context;
-    context.account = dryRun ? nullptr : &account;
-    context.reporter = &reporter;
-    context.pacer = &pacer;
-    context.running = &running;
-    context.feature = QStringLiteral("btnImportEvernote");
+    MTaskContext& context = run.Context(MFeature::ImportEvernote);
+    context.tree = nullptr;
+    if (dryRun)
+        context.account = nullptr;
 
     MServiceSession session(account, &running, [&reporter](const QString& status) { reporter.ShowStatus(status); });
     MServiceEnexSender serviceSender(session);
@@ -182,8 +181,8 @@ int MCliImportEnex::Execute(const QCommandLineParser& parser)
     }
     // The notes went out as rows while they were imported; the summary line closes the list.
     PrintOut(result.result.mid(result.result.lastIndexOf(QLatin1Char('\n')) + 1));
-    if (!dryRun)
-        PrintReportPath(reporter);
-    const bool stopped = !running.load();
-    return result.brokeOff || result.failure > 0 || stopped ? kExitFailure : kExitSuccess;
+    const bool failed = result.brokeOff || result.failure > 0;
+    if (dryRun)
+        return failed || run.Stopped() ? kExitFailure : kExitSuccess;
+    return run.End(failed);
 }

@@ -1,6 +1,7 @@
 #include "ImportFiles.h"
 
 #include "CliReporter.h"
+#include "CliRun.h"
 #include "OutlinePath.h"
 #include "RunOptions.h"
 
@@ -19,25 +20,14 @@ namespace {
 
 std::optional<MFileImportKind> KindNamed(const QString& name)
 {
-    static const QList<std::pair<QString, MFileImportKind>> kKinds {
-        {QStringLiteral("notes"), MFileImportKind::Notes},
-        {QStringLiteral("keep"), MFileImportKind::GoogleKeep},
-        {QStringLiteral("txt"), MFileImportKind::Text},
-        {QStringLiteral("html"), MFileImportKind::Html},
-        {QStringLiteral("images"), MFileImportKind::Images},
-    };
-    for (const auto& [word, kind] : kKinds) {
-        if (word == name)
-            return kind;
-    }
-    return std::nullopt;
+    return FileImportKindForFeature(FeatureOfCommand(QStringLiteral("import-files"), name));
 }
 
 } // namespace
 
 MCliImportFiles::MCliImportFiles()
-    : m_Kind(
-        QStringLiteral("kind"), Localized("cliImportFilesOptionKind"), QStringLiteral("notes|keep|txt|html|images"))
+    : m_Kind(QStringLiteral("kind"), Localized("cliImportFilesOptionKind"),
+        CommandKinds(QStringLiteral("import-files")).join(QLatin1Char('|')))
     , m_Section(QStringLiteral("section"), Localized("cliImportFilesOptionSection"), QStringLiteral("PATH"))
     , m_Utf8(QStringLiteral("utf8"), Localized("cliImportOptionUtf8"))
 {
@@ -104,17 +94,11 @@ int MCliImportFiles::Execute(const QCommandLineParser& parser)
         = m_RunOptions.Choose(parser, FileImportRunIdentity(settings, files), settings.run))
         return *exit;
 
-    MCliRun run(QStringLiteral("import-files"), Localized("cliImportFilesDescription"));
+    MCliRun run(QStringLiteral("import-files"), Localized("cliImportFilesDescription"), MCliPacing::UploadsOnly);
     run.UseReportOption(parser, m_RunOptions.ReportOption());
     run.Reporter().SetSourceAndTarget(SourceListName(parser.positionalArguments()), path);
-    MPacer pacer(GlobalSettings().UploadInterval.load(), 0, &run.Running());
-    MTaskContext context;
-    context.account = &account;
+    MTaskContext& context = run.Context(FeatureForFileImportKind(kind));
     context.tree = root;
-    context.reporter = &run.Reporter();
-    context.pacer = &pacer;
-    context.running = &run.Running();
-    context.feature = FeatureForFileImportKind(kind);
 
     PrintErr(Localized("strStartImport"));
     MFileImportTask task(context, settings, files);
@@ -123,5 +107,5 @@ int MCliImportFiles::Execute(const QCommandLineParser& parser)
     for (const QString& line : task.LinkPass().lines)
         run.Printer().PrintResult(line);
     run.Printer().PrintResult(WithLinkSummary(SummaryText(run.Printer().Counts()), task.LinkPass()));
-    return run.End();
+    return run.End(run.Printer().Counts().failed > 0);
 }

@@ -1,6 +1,7 @@
 #include "ImportTree.h"
 
 #include "CliReporter.h"
+#include "CliRun.h"
 #include "OutlinePath.h"
 #include "RunOptions.h"
 
@@ -90,18 +91,12 @@ int MCliImportTree::Execute(const QCommandLineParser& parser)
             parser, MTreeImportTask::RunIdentity(*planned, root.get(), options.firstSubIsNotebook, utf8), recording))
         return *exit;
 
-    MCliRun run(QStringLiteral("import-tree"), Localized("cliImportTreeDescription"));
+    MCliRun run(QStringLiteral("import-tree"), Localized("cliImportTreeDescription"), MCliPacing::UploadsOnly);
     run.UseReportOption(parser, m_RunOptions.ReportOption());
     run.Reporter().SetSourceAndTarget(
         folders.join(QStringLiteral(", ")), options.firstSubIsNotebook ? QString() : parser.value(m_Notebook));
-    MPacer pacer(GlobalSettings().UploadInterval.load(), 0, &run.Running());
-    MTaskContext context;
-    context.account = &account;
+    MTaskContext& context = run.Context(MFeature::ImportTree);
     context.tree = root;
-    context.reporter = &run.Reporter();
-    context.pacer = &pacer;
-    context.running = &run.Running();
-    context.feature = QStringLiteral("btnImportTree");
 
     PrintErr(Localized("strStartImport"));
     MTreeImportTask task(context, std::move(planned), options.firstSubIsNotebook, utf8);
@@ -113,5 +108,5 @@ int MCliImportTree::Execute(const QCommandLineParser& parser)
     for (const QString& line : task.LinkPass().lines)
         run.Printer().PrintResult(line);
     run.Printer().PrintResult(WithLinkSummary(SummaryText(run.Printer().Counts()), task.LinkPass()));
-    return run.End();
+    return run.End(run.Printer().Counts().failed > 0);
 }

@@ -3,7 +3,7 @@
 #include "RunOptions.h"
 
 #include "CliReporter.h"
-#include "DriveRun.h"
+#include "CliRun.h"
 #include "app/MStrings.h"
 #include "drive/MFindLostTask.h"
 #include "model/MONObject.h"
@@ -31,9 +31,9 @@ std::optional<QString> MCliLost::CheckArguments(const QCommandLineParser& parser
 
 int MCliLost::Execute(const QCommandLineParser& parser)
 {
-    MCliDriveRun run(name);
-    run.UseReport(parser.value(QStringLiteral("report")));
-    if (!run.CheckAccount())
+    MCliRun run(name);
+    run.UseReportOption(parser, ReportOption());
+    if (!run.SignIn(true))
         return kExitFailure;
     const bool save = parser.positionalArguments().value(0) == QLatin1String("save");
 
@@ -41,11 +41,11 @@ int MCliLost::Execute(const QCommandLineParser& parser)
     MCliReporter searchReporter(stderr, save ? stdout : stderr);
     MFindLostTask search(run.Context(std::make_shared<MONObject>(), searchReporter));
     search.ThreadRun();
-    const int searchStatus = DriveExitStatus(search.Counts().failed, searchReporter.Alerts());
+    const bool searchFailed = search.Counts().failed > 0 || searchReporter.Alerts() > 0;
     if (!save) {
         for (const auto& found : search.Tree().children())
             PrintOut(found->objId + QLatin1Char('\t') + LostSectionFolder(*found) + QLatin1Char('/') + found->name);
-        return run.End(searchStatus);
+        return run.End(searchFailed);
     }
 
     auto found = std::make_shared<MONObject>();
@@ -67,6 +67,5 @@ int MCliLost::Execute(const QCommandLineParser& parser)
     MCliReporter reporter;
     MSaveLostTask task(run.Context(std::make_shared<MONObject>(), reporter), *found, folder);
     task.ThreadRunSave();
-    const int saveStatus = DriveExitStatus(reporter.Counts().failed, reporter.Alerts());
-    return run.End(searchStatus != kExitSuccess ? searchStatus : saveStatus);
+    return run.End(searchFailed || reporter.Counts().failed > 0 || reporter.Alerts() > 0);
 }

@@ -3,7 +3,7 @@
 #include "RunOptions.h"
 
 #include "CliReporter.h"
-#include "DriveRun.h"
+#include "CliRun.h"
 #include "OutlinePath.h"
 #include "app/MStrings.h"
 #include "drive/MRestoreTask.h"
@@ -40,13 +40,13 @@ std::optional<QString> MCliRestore::CheckArguments(const QCommandLineParser& par
 
 int MCliRestore::Execute(const QCommandLineParser& parser)
 {
-    MCliDriveRun run(name);
-    run.UseReport(parser.value(QStringLiteral("report")));
-    if (!run.CheckAccount())
+    MCliRun run(name);
+    run.UseReportOption(parser, ReportOption());
+    if (!run.SignIn(true))
         return kExitFailure;
-    const std::shared_ptr<MONObject> root = run.LoadTree(parser.isSet(m_Refresh));
-    if (!root)
+    if (!run.LoadTree(parser.isSet(m_Refresh)))
         return kExitFailure;
+    const std::shared_ptr<MONObject> root = run.RootPointer();
     const MONObject* target = FindNodeByPathOrId(*root, parser.value(m_To));
     if (!target || (target->objType != MONObject::Notebook && target->objType != MONObject::SectionGroup)) {
         PrintErr(Localized("cliNoSuchContainer").arg(parser.value(m_To)));
@@ -64,5 +64,5 @@ int MCliRestore::Execute(const QCommandLineParser& parser)
     MRestoreTask task(run.Context(root, reporter), list);
     PrintErr(Localized("strStart"));
     task.ThreadViewRun();
-    return run.End(DriveExitStatus(reporter.Counts().failed, reporter.Alerts()));
+    return run.End(reporter.Counts().failed > 0 || reporter.Alerts() > 0);
 }

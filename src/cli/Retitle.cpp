@@ -2,7 +2,7 @@
 
 #include "RunOptions.h"
 
-#include "CheckedRun.h"
+#include "CliRun.h"
 #include "app/MStrings.h"
 #include "pagetasks/MReplaceTask.h"
 
@@ -10,8 +10,8 @@ MCliRetitle::MCliRetitle()
     : m_Find(QStringLiteral("find"), Localized("cliRetitleOptionFind"), QStringLiteral("TEXT"))
     , m_Replace(QStringLiteral("replace"), Localized("cliRetitleOptionReplace"), QStringLiteral("TEXT"))
     , m_MatchCase(QStringLiteral("match-case"), Localized("cliOptionMatchCase"))
-    , m_Check(MCheckedRun::CheckOption())
-    , m_Refresh(MCheckedRun::RefreshOption())
+    , m_Check(MCliRun::CheckOption())
+    , m_Refresh(MCliRun::RefreshOption())
 {
     name = QStringLiteral("retitle");
     description = Localized("cliRetitleDescription");
@@ -32,8 +32,8 @@ std::optional<QString> MCliRetitle::CheckArguments(const QCommandLineParser& par
 
 int MCliRetitle::Execute(const QCommandLineParser& parser)
 {
-    MCheckedRun run(name);
-    run.UseReport(parser.value(QStringLiteral("report")));
+    MCliRun run(name);
+    run.UseReportOption(parser, ReportOption());
     if (!run.Prepare(parser.values(m_Check), parser.isSet(m_Refresh)))
         return kExitFailure;
     if (const std::optional<QString> problem = MReplaceTask::StartProblem(&run.Root(), parser.value(m_Find))) {
@@ -43,5 +43,5 @@ int MCliRetitle::Execute(const QCommandLineParser& parser)
     const MReplaceOptions options {parser.value(m_Find), parser.value(m_Replace), parser.isSet(m_MatchCase)};
     MReplaceTask task(run.Context(), options);
     task.ThreadRun();
-    return run.End(run.Reporter().Alerts() > 0 || run.Reporter().Counts().failed > 0);
+    return run.End(run.Printer().Alerts() > 0 || run.Printer().Counts().failed > 0);
 }

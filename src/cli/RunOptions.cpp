@@ -74,24 +74,6 @@ std::optional<int> MRunOptions::Choose(
     return std::nullopt;
 }
 
-MCliRun::MCliRun(const QString& task, const QString& title, FILE* results)
-    : m_StopOnSignal(m_Running)
-    , m_Printer(stderr, results)
-    , m_Recorder(&m_Printer, task, title, &m_Running)
-{ }
-
-void MCliRun::UseReportOption(const QCommandLineParser& parser, const QCommandLineOption& report)
-{
-    if (parser.isSet(report))
-        m_Recorder.SetReportPath(parser.value(report));
-}
-
-int MCliRun::End()
-{
-    PrintReportPath(m_Recorder);
-    return m_Printer.Counts().failed > 0 || Stopped() ? kExitFailure : kExitSuccess;
-}
-
 MAccount* SignedInAccount()
 {
     MAccount& account = TheAccount();

@@ -43,32 +43,6 @@ private:
     QCommandLineOption m_Report;
 };
 
-// What every run of the command line shares: the running flag that Ctrl-C clears, the reporter that
-// prints rows and progress, and the recorder that keeps them for the run's report.
-class MCliRun
-{
-public:
-    // `task` names the run in the report (export, import-files, ...), `title` heads it.
-    MCliRun(const QString& task, const QString& title, FILE* results = stdout);
-
-    // --report FILE when it was given.
-    void UseReportOption(const QCommandLineParser& parser, const QCommandLineOption& report);
-
-    std::atomic<bool>& Running() { return m_Running; }
-    MCliReporter& Printer() { return m_Printer; }
-    MRunRecorder& Reporter() { return m_Recorder; }
-    bool Stopped() const { return !m_Running.load(); }
-    // Writes the report and prints where it went; the exit status the run deserves: failure when an
-    // item failed or the run was stopped.
-    int End();
-
-private:
-    std::atomic<bool> m_Running {true};
-    MStopOnSignal m_StopOnSignal;
-    MCliReporter m_Printer;
-    MRunRecorder m_Recorder;
-};
-
 class MAccount;
 class MONObject;
 class MTreeReporter;

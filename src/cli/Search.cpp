@@ -2,7 +2,7 @@
 
 #include "RunOptions.h"
 
-#include "CheckedRun.h"
+#include "CliRun.h"
 #include "app/MStrings.h"
 #include "pagetasks/MSearchTask.h"
 
@@ -51,8 +51,8 @@ private:
 MCliSearch::MCliSearch()
     : m_TitleOnly(QStringLiteral("title-only"), Localized("cliSearchOptionTitleOnly"))
     , m_MatchCase(QStringLiteral("match-case"), Localized("cliOptionMatchCase"))
-    , m_Check(MCheckedRun::CheckOption())
-    , m_Refresh(MCheckedRun::RefreshOption())
+    , m_Check(MCliRun::CheckOption())
+    , m_Refresh(MCliRun::RefreshOption())
 {
     name = QStringLiteral("search");
     description = Localized("cliSearchDescription");
@@ -73,8 +73,8 @@ std::optional<QString> MCliSearch::CheckArguments(const QCommandLineParser& pars
 
 int MCliSearch::Execute(const QCommandLineParser& parser)
 {
-    MCheckedRun run(name);
-    run.UseReport(parser.value(QStringLiteral("report")));
+    MCliRun run(name);
+    run.UseReportOption(parser, ReportOption());
     if (!run.Prepare(parser.values(m_Check), parser.isSet(m_Refresh)))
         return kExitFailure;
     if (const std::optional<QString> problem
@@ -84,8 +84,8 @@ int MCliSearch::Execute(const QCommandLineParser& parser)
     }
     const MSearchOptions options {
         parser.positionalArguments().first(), parser.isSet(m_MatchCase), parser.isSet(m_TitleOnly)};
-    MCliSearchSink sink(run.Reporter());
+    MCliSearchSink sink(run.Printer());
     MSearchTask task(run.Context(), options, &sink);
     task.ThreadRun();
-    return run.End(run.Reporter().Alerts() > 0 || run.Reporter().Counts().failed > 0);
+    return run.End(run.Printer().Alerts() > 0 || run.Printer().Counts().failed > 0);
 }

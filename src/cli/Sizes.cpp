@@ -3,7 +3,7 @@
 #include "RunOptions.h"
 
 #include "CliReporter.h"
-#include "DriveRun.h"
+#include "CliRun.h"
 #include "app/MStrings.h"
 #include "drive/MSectionSizeTask.h"
 #include "model/MNodeStatus.h"
@@ -57,18 +57,18 @@ std::optional<QString> MCliSizes::CheckArguments(const QCommandLineParser& parse
 
 int MCliSizes::Execute(const QCommandLineParser& parser)
 {
-    MCliDriveRun run(name);
-    run.UseReport(parser.value(QStringLiteral("report")));
-    if (!run.CheckAccount())
+    MCliRun run(name);
+    run.UseReportOption(parser, ReportOption());
+    if (!run.SignIn(true))
         return kExitFailure;
-    const std::shared_ptr<MONObject> root = run.LoadTree(parser.isSet(m_Refresh));
-    if (!root || !MCliDriveRun::CheckNodes(*root, parser.values(m_Check)))
+    if (!run.LoadTree(parser.isSet(m_Refresh)) || !run.Check(parser.values(m_Check)))
         return kExitFailure;
+    const std::shared_ptr<MONObject> root = run.RootPointer();
     // The rows come out as the report's lines at the end.
     MRowlessReporter reporter;
     MSectionSizeTask task(run.Context(root, reporter));
     task.ThreadViewRun();
     for (const QString& line : SizeLines(task.Tree()))
         PrintOut(line);
-    return run.End(DriveExitStatus(task.Counts().failed, reporter.Alerts()));
+    return run.End(task.Counts().failed > 0 || reporter.Alerts() > 0);
 }

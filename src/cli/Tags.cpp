@@ -2,7 +2,7 @@
 
 #include "RunOptions.h"
 
-#include "CheckedRun.h"
+#include "CliRun.h"
 #include "OutlinePath.h"
 #include "app/MStrings.h"
 #include "model/MONObject.h"
@@ -25,8 +25,8 @@ MCliTags::MCliTags()
     , m_Text(QStringLiteral("text"), Localized("cliTagsOptionText"), QStringLiteral("TEXT"))
     , m_Todo(QStringLiteral("todo"), Localized("cliTagsOptionTodo"), QStringLiteral("checked|unchecked"))
     , m_SummaryTo(QStringLiteral("summary-to"), Localized("cliTagsOptionSummaryTo"), QStringLiteral("PATH"))
-    , m_Check(MCheckedRun::CheckOption())
-    , m_Refresh(MCheckedRun::RefreshOption())
+    , m_Check(MCliRun::CheckOption())
+    , m_Refresh(MCliRun::RefreshOption())
 {
     name = QStringLiteral("tags");
     description = Localized("cliTagsDescription");
@@ -47,8 +47,8 @@ std::optional<QString> MCliTags::CheckArguments(const QCommandLineParser& parser
 
 int MCliTags::Execute(const QCommandLineParser& parser)
 {
-    MCheckedRun run(name);
-    run.UseReport(parser.value(QStringLiteral("report")));
+    MCliRun run(name);
+    run.UseReportOption(parser, ReportOption());
     if (!run.Prepare(parser.values(m_Check), parser.isSet(m_Refresh)))
         return kExitFailure;
     QString summarySection;
@@ -79,15 +79,15 @@ int MCliTags::Execute(const QCommandLineParser& parser)
         = parser.value(m_Todo) == QLatin1String("checked") ? QStringLiteral("Checked") : QStringLiteral("Unchecked");
     const QList<MTagItem> shown = FillDisplayTagList(sink.items, filter);
     for (const MTagItem& item : shown)
-        run.Reporter().PrintResult(QStringList {ResultField(item.iconName), ResultField(item.text),
+        run.Printer().PrintResult(QStringList {ResultField(item.iconName), ResultField(item.text),
             ResultField(item.pageBreadcrumb), ResultField(item.link)}
-                                       .join(QLatin1Char('\t')));
+                                      .join(QLatin1Char('\t')));
 
     if (!summarySection.isEmpty() && !shown.isEmpty()) {
         MTagSummaryTask summary(run.Context(), summarySection, shown, false);
         summary.ThreadRun();
         if (!summary.Link().isEmpty())
-            run.Reporter().PrintResult(summary.Link());
+            run.Printer().PrintResult(summary.Link());
     }
-    return run.End(run.Reporter().Alerts() > 0 || run.Reporter().Counts().failed > 0);
+    return run.End(run.Printer().Alerts() > 0 || run.Printer().Counts().failed > 0);
 }

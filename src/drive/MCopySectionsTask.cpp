@@ -47,9 +47,7 @@ MCopySectionsTask::MCopySectionsTask(
 
 std::optional<QString> MCopySectionsTask::StartProblem(const MONObject* tree)
 {
-    if (!tree || !MONObject::GetFirstCheckedNotebook(tree))
-        return QStringLiteral("strSelectASection");
-    return std::nullopt;
+    return NothingChecked(tree, MONObject::Notebook);
 }
 
 void MCopySectionsTask::ThreadViewRun()

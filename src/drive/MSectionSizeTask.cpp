@@ -27,9 +27,7 @@ MSectionSizeTask::MSectionSizeTask(const MTaskContext& context, MOutlineSink* ou
 
 std::optional<QString> MSectionSizeTask::StartProblem(const MONObject* tree)
 {
-    if (!tree || !MONObject::GetFirstCheckedNotebook(tree))
-        return QStringLiteral("strSelectASection");
-    return std::nullopt;
+    return NothingChecked(tree, MONObject::Notebook);
 }
 
 void MSectionSizeTask::ThreadViewRun()

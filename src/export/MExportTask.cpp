@@ -40,16 +40,32 @@ QString Join(const QString& folder, const QString& name)
 
 } // namespace
 
-std::optional<MExportKind> ExportKindForFeature(const QString& feature)
+const QList<MExportKindInfo>& ExportKinds()
 {
-    if (StringEqualsIgnoreCase(feature, QStringLiteral("btnExportToTxt")))
-        return MExportKind::Text;
-    if (StringEqualsIgnoreCase(feature, QStringLiteral("btnExportToHtml")))
-        return MExportKind::Html;
-    if (StringEqualsIgnoreCase(feature, QStringLiteral("btnBackup")))
-        return MExportKind::SectionFile;
-    if (StringEqualsIgnoreCase(feature, QStringLiteral("btnExportToMarkdown")))
-        return MExportKind::Markdown;
+    static const QList<MExportKindInfo> kinds {
+        {MExportKind::Text, MFeature::ExportTxt, ".txt"},
+        {MExportKind::Html, MFeature::ExportHtml, ".html"},
+        {MExportKind::SectionFile, MFeature::Backup, ".one"},
+        {MExportKind::Markdown, MFeature::ExportMarkdown, ".md"},
+    };
+    return kinds;
+}
+
+const MExportKindInfo& ExportKindInfo(MExportKind kind)
+{
+    for (const MExportKindInfo& row : ExportKinds()) {
+        if (row.kind == kind)
+            return row;
+    }
+    return ExportKinds().front(); // every kind has its row
+}
+
+std::optional<MExportKind> ExportKindForFeature(std::optional<MFeature> feature)
+{
+    for (const MExportKindInfo& row : ExportKinds()) {
+        if (row.feature == feature)
+            return row.kind;
+    }
     return std::nullopt;
 }
 
@@ -70,8 +86,8 @@ MExportTask::~MExportTask() = default;
 
 std::optional<QString> MExportTask::StartProblem(const MONObject* tree, const QString& exportFolder)
 {
-    if (!tree || !MONObject::GetFirstCheckedSection(tree))
-        return QStringLiteral("strSelectASection");
+    if (const std::optional<QString> problem = NothingChecked(tree))
+        return problem;
     if (exportFolder.isEmpty())
         return QStringLiteral("strSpecifyStoreFolder");
     return std::nullopt;
@@ -81,9 +97,10 @@ void MExportTask::ThreadRun()
 {
     m_Context.RefreshTokens();
     // A killed export leaves a record of what it wrote and what it was writing.
-    m_Journal = std::make_unique<MRunJournal>(
-        MRunJournal::MIdentity {QStringLiteral("export"), m_Context.feature, m_ExportFolder, Extension()},
-        MRunMode::New);
+    m_Journal
+        = std::make_unique<MRunJournal>(MRunJournal::MIdentity {QStringLiteral("export"),
+                                            LedgerName(ExportKindInfo(m_Kind).feature), m_ExportFolder, Extension()},
+            MRunMode::New);
     if (m_Context.tree)
         WalkNotebooks(*m_Context.tree, m_ExportFolder);
     if (m_Plan)
@@ -95,17 +112,7 @@ void MExportTask::ThreadRun()
 
 QString MExportTask::Extension() const
 {
-    switch (m_Kind) {
-    case MExportKind::Text:
-        return QStringLiteral(".txt");
-    case MExportKind::Html:
-        return QStringLiteral(".html");
-    case MExportKind::Markdown:
-        return QStringLiteral(".md");
-    case MExportKind::SectionFile:
-        break;
-    }
-    return QStringLiteral(".one");
+    return QLatin1String(ExportKindInfo(m_Kind).extension);
 }
 
 qint64 MExportTask::VisitSection(const MONObject& section, const QString& path)
@@ -178,9 +185,9 @@ qint64 MExportTask::WritePage(const MPageEntry& page, const QString& path)
     ShowToUI(path);
     if (m_Journal)
         m_Journal->Sending(m_Items.size(), page.id, page.title, path);
-    QString failure;
+    MFailure failure;
     const QString html = GetPageContent(page, &failure);
-    if (html.isEmpty() && !Running() && failure == Localized("reasonStopped")) {
+    if (html.isEmpty() && !Running() && failure.Stopped()) {
         // Stopped while the page waited for its turn: it was never asked for.
         m_Result.truncate(lineStart);
         if (m_Journal)
@@ -193,7 +200,7 @@ qint64 MExportTask::WritePage(const MPageEntry& page, const QString& path)
     const QString content = PageContent(page, html, path);
 
     bool written = false;
-    QString reason = failure;
+    QString reason = failure.reason;
     if (!content.isEmpty()) {
         written = WriteNewTextFile(path, content);
         reason = written ? QString() : Localized("reasonCannotWrite").arg(path);
@@ -273,12 +280,12 @@ QString MExportTask::PageContent(const MPageEntry& page, const QString& html, co
 bool MExportTask::SaveResource(const QString& url, const QString& file, MExistingFile existing)
 {
     m_Context.RefreshTokens();
-    QString failure;
+    MFailure failure;
     const bool saved = DownloadAttachment(m_Session, url, file, &failure, existing);
     if (!saved) {
         ++m_PageResourcesFailed;
         if (m_ResourceFailure.isEmpty())
-            m_ResourceFailure = QStringLiteral("%1: %2").arg(QFileInfo(file).fileName(), failure);
+            m_ResourceFailure = QStringLiteral("%1: %2").arg(QFileInfo(file).fileName(), failure.reason);
     }
     Wait(MPacer::Kind::Download);
     return saved;

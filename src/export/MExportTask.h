@@ -1,5 +1,6 @@
 #pragma once
 
+#include "tasks/MFeature.h"
 #include "tasks/MPageWalker.h"
 #include "tasks/MRunJournal.h"
 #include "tasks/ResourceDownload.h"
@@ -14,9 +15,19 @@ class MONObject;
 class MMarkdownPlan;
 struct MMarkdownPlannedPage;
 
-// The kinds of export, chosen by the feature button that opened the panel.
+// The kinds of export, one for each export feature.
 enum class MExportKind { Text, Html, SectionFile, Markdown };
-std::optional<MExportKind> ExportKindForFeature(const QString& feature);
+
+// One row for each kind: a new kind is a row here and its feature's row.
+struct MExportKindInfo
+{
+    MExportKind kind;
+    MFeature feature;
+    const char* extension; // of the files it writes
+};
+const QList<MExportKindInfo>& ExportKinds();
+const MExportKindInfo& ExportKindInfo(MExportKind kind);
+std::optional<MExportKind> ExportKindForFeature(std::optional<MFeature> feature);
 
 // One line of the result list: a page or section file, whether it was written, and why not. A page
 // written without some of its images or attachments counts as failed too (its reason says which).

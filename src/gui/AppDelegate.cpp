@@ -97,7 +97,7 @@ bool AppDelegate::applicationDidFinishLaunching()
     QApplication::setQuitOnLastWindowClosed(quitOnClose);
 
     ShowMenuItemLoginCaption();
-    m_Window->ShowButtonAndPanel(QStringLiteral("btnListTags"));
+    m_Window->ShowButtonAndPanel(ButtonId(MFeature::ListTags));
     m_Window->mMenuItemEnableLog->setChecked(GlobalSettings().EnableLog.load());
     CreateTimer();
     return true;

@@ -4,9 +4,9 @@
 
 namespace {
 
-QString& CurrentFeatureSlot()
+std::optional<MFeature>& CurrentFeatureSlot()
 {
-    static QString current;
+    static std::optional<MFeature> current;
     return current;
 }
 
@@ -16,35 +16,28 @@ const std::vector<MFeatureButton>& FeatureButtons()
 {
     using G = MFeatureGroup;
     using P = MPanelKind;
+    using F = MFeature;
     static const std::vector<MFeatureButton> buttons = {
-        {"btnImportEvernote", G::Import, P::ImportEvernote, "guiBtnImportEvernote", "guiTipImportEvernote",
-            "ImportEvernote", false, true},
-        {"btnImportNotes", G::Import, P::Import, "guiBtnImportNotes", "guiTipImportNotes", "ImportNotes", true, true},
-        {"btnImportGoogleKeep", G::Import, P::Import, "guiBtnImportGoogleKeep", "guiTipImportGoogleKeep",
-            "ImportGoogleKeep", true, true},
-        {"btnImportTxt", G::Import, P::Import, "guiBtnImportTxt", "guiTipImportTxt", "ImportTxt", true, true},
-        {"btnImportHtml", G::Import, P::Import, "guiBtnImportHtml", "guiTipImportHtml", "ImportHtml", true, true},
-        {"btnImportImages", G::Import, P::Import, "guiBtnImportImages", "guiTipImportImages", "ImportImages", true,
-            true},
-        {"btnImportTree", G::Import, P::ImportTree, "guiBtnImportTree", "guiTipImportTree", "ImportTree", true, true},
-        {"btnExportToTxt", G::Export, P::Export, "guiBtnExportToTxt", "guiTipExportToTxt", "ExportToTxt", true, true},
-        {"btnExportToHtml", G::Export, P::Export, "guiBtnExportToHtml", "guiTipExportToHtml", "ExportToHtml", true,
-            true},
-        {"btnExportToMarkdown", G::Export, P::Export, "guiBtnExportToMarkdown", "guiTipExportToMarkdown",
-            "ExportToMarkdown", true, true},
-        {"btnBackup", G::Export, P::Export, "guiBtnBackup", "guiTipBackup", "Backup", true, true},
-        {"btnSearch", G::PageTasks, P::Search, "guiBtnSearch", "guiTipSearch", "Search", false, false},
-        {"btnReplace", G::PageTasks, P::Replace, "guiBtnReplace", "guiTipReplace", "Replace", false, false},
-        {"btnListTags", G::PageTasks, P::ListTags, "guiBtnListTags", "guiTipListTags", "ListTags", false, false},
-        {"btnListAttachments", G::PageTasks, P::ListAttachments, "guiBtnListAttachments", "guiTipListAttachments",
-            "ListAttachments", false, false},
-        {"btnFindLost", G::SectionFiles, P::FindLost, "guiBtnFindLost", "guiTipFindLost", "FindLost", false, false},
-        {"btnCopySections", G::SectionFiles, P::CopySections, "guiBtnCopySections", "guiTipCopySections",
-            "CopySections", false, false},
-        {"btnRestore", G::SectionFiles, P::Restore, "guiBtnRestore", "guiTipRestore", "Restore", false, true},
-        {"btnSectionSize", G::SectionFiles, P::SectionSize, "guiBtnSectionSize", "guiTipSectionSize", "SectionSize",
-            false, false},
-        {"btnAccount", G::Account, P::Account, "guiBtnAccount", "guiTipAccount", "Account", false, true},
+        {F::ImportEvernote, G::Import, P::ImportEvernote, "ImportEvernote", false, true},
+        {F::ImportNotes, G::Import, P::Import, "ImportNotes", true, true},
+        {F::ImportGoogleKeep, G::Import, P::Import, "ImportGoogleKeep", true, true},
+        {F::ImportTxt, G::Import, P::Import, "ImportTxt", true, true},
+        {F::ImportHtml, G::Import, P::Import, "ImportHtml", true, true},
+        {F::ImportImages, G::Import, P::Import, "ImportImages", true, true},
+        {F::ImportTree, G::Import, P::ImportTree, "ImportTree", true, true},
+        {F::ExportTxt, G::Export, P::Export, "ExportToTxt", true, true},
+        {F::ExportHtml, G::Export, P::Export, "ExportToHtml", true, true},
+        {F::ExportMarkdown, G::Export, P::Export, "ExportToMarkdown", true, true},
+        {F::Backup, G::Export, P::Export, "Backup", true, true},
+        {F::Search, G::PageTasks, P::Search, "Search", false, false},
+        {F::Replace, G::PageTasks, P::Replace, "Replace", false, false},
+        {F::ListTags, G::PageTasks, P::ListTags, "ListTags", false, false},
+        {F::ListAttachments, G::PageTasks, P::ListAttachments, "ListAttachments", false, false},
+        {F::FindLost, G::SectionFiles, P::FindLost, "FindLost", false, false},
+        {F::CopySections, G::SectionFiles, P::CopySections, "CopySections", false, false},
+        {F::Restore, G::SectionFiles, P::Restore, "Restore", false, true},
+        {F::SectionSize, G::SectionFiles, P::SectionSize, "SectionSize", false, false},
+        {F::Account, G::Account, P::Account, "Account", false, true},
     };
     return buttons;
 }
@@ -52,7 +45,7 @@ const std::vector<MFeatureButton>& FeatureButtons()
 const MFeatureButton* FindFeatureButton(const QString& id)
 {
     for (const MFeatureButton& button : FeatureButtons()) {
-        if (id == QLatin1String(button.id))
+        if (id == ButtonId(button.feature))
             return &button;
     }
     return nullptr;
@@ -75,12 +68,12 @@ QString FeatureGroupTitle(MFeatureGroup group)
     return QString();
 }
 
-QString CurrentFeature()
+std::optional<MFeature> CurrentFeature()
 {
     return CurrentFeatureSlot();
 }
 
-void SetCurrentFeature(const QString& id)
+void SetCurrentFeature(std::optional<MFeature> feature)
 {
-    CurrentFeatureSlot() = id;
+    CurrentFeatureSlot() = feature;
 }

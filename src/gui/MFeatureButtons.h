@@ -1,6 +1,9 @@
 #pragma once
 
+#include "tasks/MFeature.h"
+
 #include <QString>
+#include <optional>
 #include <vector>
 
 // The feature panels the controller creates once and keeps for the process, in creation order.
@@ -23,14 +26,12 @@ enum class MPanelKind {
 // The visible groups of the feature strip, top to bottom.
 enum class MFeatureGroup { Import, Export, PageTasks, SectionFiles, Account };
 
-// One button of the feature strip.
+// One button of the feature strip; its id and texts are its feature's (see MFeature).
 struct MFeatureButton
 {
-    const char* id; // the current-feature identifier the panels test ("btnExportToTxt")
+    MFeature feature;
     MFeatureGroup group;
     MPanelKind panel;
-    const char* labelKey; // short text under the icon
-    const char* tipKey; // tooltip, which panels shared by several buttons take as their title
     const char* icon; // name in resources/icons
     bool setsTitle; // the panel's title becomes the tooltip
     bool clearAndReload; // the panel is reset when the button is pressed
@@ -41,7 +42,7 @@ const std::vector<MFeatureButton>& FeatureButtons();
 const MFeatureButton* FindFeatureButton(const QString& id);
 QString FeatureGroupTitle(MFeatureGroup group);
 
-// The identifier of the feature button pressed last; panels read it on the main thread when a run
-// starts and hand it to the task.
-QString CurrentFeature();
-void SetCurrentFeature(const QString& id);
+// The feature whose button was pressed last; panels read it on the main thread when a run starts
+// and hand it to the task.
+std::optional<MFeature> CurrentFeature();
+void SetCurrentFeature(std::optional<MFeature> feature);

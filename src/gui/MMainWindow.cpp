@@ -211,9 +211,9 @@ QWidget* MMainWindow::CreateFeatureStrip()
             first = false;
         }
         auto* button = new QToolButton(strip);
-        const QString id = QLatin1String(def.id);
+        const QString id = ButtonId(def.feature);
         button->setObjectName(QStringLiteral("m%1").arg(id.at(0).toUpper() + id.mid(1)));
-        button->setText(Localized(def.labelKey));
+        button->setText(Localized(FeatureInfo(def.feature).labelKey));
         button->setIcon(ResourceIcon(QLatin1String(def.icon)));
         button->setIconSize(QSize(18, 18));
         button->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
@@ -277,9 +277,9 @@ void MMainWindow::SetPanel(MPanelKind kind, MPanelBase* panel)
     for (const MFeatureButton& def : FeatureButtons()) {
         if (def.panel != kind)
             continue;
-        QAbstractButton* button = m_Buttons.value(QLatin1String(def.id));
+        QAbstractButton* button = m_Buttons.value(ButtonId(def.feature));
         button->setEnabled(true);
-        button->setToolTip(Localized(def.tipKey));
+        button->setToolTip(Localized(FeatureInfo(def.feature).tipKey));
     }
 }
 
@@ -289,10 +289,10 @@ bool MMainWindow::ShowButtonAndPanel(const QString& buttonId)
     MPanelBase* panel = def ? Panel(def->panel) : nullptr;
     if (!panel)
         return false;
-    SetCurrentFeature(buttonId);
+    SetCurrentFeature(def->feature);
     m_Buttons.value(buttonId)->setChecked(true);
     if (def->setsTitle)
-        panel->SetTitle(Localized(def->tipKey));
+        panel->SetTitle(Localized(FeatureInfo(def->feature).tipKey));
     if (def->clearAndReload)
         panel->ClearAndReload();
     mViewFeature->setCurrentWidget(panel);

@@ -156,6 +156,8 @@ MRunJournal::MIdentity FileImportRunIdentity(const MFileImportSettings& settings
     identity.task = QStringLiteral("import-files");
     identity.source = SourceListName(paths);
     identity.target = settings.sectionId;
-    identity.settings = QStringLiteral("kind=%1;utf8=%2").arg(int(settings.kind)).arg(settings.utf8 ? 1 : 0);
+    identity.settings = QStringLiteral("feature=%1;utf8=%2")
+                            .arg(LedgerName(FeatureForFileImportKind(settings.kind)))
+                            .arg(settings.utf8 ? 1 : 0);
     return identity;
 }

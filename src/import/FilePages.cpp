@@ -17,19 +17,19 @@ namespace {
 struct MKindRow
 {
     MFileImportKind kind;
-    const char* feature;
+    MFeature feature;
     QStringList extensions;
 };
 
 const QList<MKindRow>& KindRows()
 {
     static const QList<MKindRow> rows {
-        {MFileImportKind::Notes, "btnImportNotes",
+        {MFileImportKind::Notes, MFeature::ImportNotes,
             {QStringLiteral("txt"), QStringLiteral("htm"), QStringLiteral("html")}},
-        {MFileImportKind::GoogleKeep, "btnImportGoogleKeep", {QStringLiteral("htm"), QStringLiteral("html")}},
-        {MFileImportKind::Text, "btnImportTxt", {QStringLiteral("txt")}},
-        {MFileImportKind::Html, "btnImportHtml", {QStringLiteral("htm"), QStringLiteral("html")}},
-        {MFileImportKind::Images, "btnImportImages",
+        {MFileImportKind::GoogleKeep, MFeature::ImportGoogleKeep, {QStringLiteral("htm"), QStringLiteral("html")}},
+        {MFileImportKind::Text, MFeature::ImportTxt, {QStringLiteral("txt")}},
+        {MFileImportKind::Html, MFeature::ImportHtml, {QStringLiteral("htm"), QStringLiteral("html")}},
+        {MFileImportKind::Images, MFeature::ImportImages,
             {QStringLiteral("bmp"), QStringLiteral("emf"), QStringLiteral("gif"), QStringLiteral("jpg"),
                 QStringLiteral("jpeg"), QStringLiteral("png")}},
     };
@@ -128,22 +128,22 @@ bool IsHtmlFile(const QString& path)
 
 } // namespace
 
-std::optional<MFileImportKind> FileImportKindForFeature(const QString& feature)
+std::optional<MFileImportKind> FileImportKindForFeature(std::optional<MFeature> feature)
 {
     for (const MKindRow& row : KindRows()) {
-        if (StringEqualsIgnoreCase(feature, QLatin1String(row.feature)))
+        if (row.feature == feature)
             return row.kind;
     }
     return std::nullopt;
 }
 
-QString FeatureForFileImportKind(MFileImportKind kind)
+MFeature FeatureForFileImportKind(MFileImportKind kind)
 {
     for (const MKindRow& row : KindRows()) {
         if (row.kind == kind)
-            return QLatin1String(row.feature);
+            return row.feature;
     }
-    return QString();
+    return MFeature::ImportTxt; // every kind has its row
 }
 
 QStringList FileImportExtensions(MFileImportKind kind)

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "LocalHtmlImport.h"
+#include "tasks/MFeature.h"
 
 #include <QDateTime>
 #include <QString>
@@ -13,8 +14,8 @@
 // The five features of the notes-and-files import.
 enum class MFileImportKind { Notes, GoogleKeep, Text, Html, Images };
 
-std::optional<MFileImportKind> FileImportKindForFeature(const QString& feature);
-QString FeatureForFileImportKind(MFileImportKind kind);
+std::optional<MFileImportKind> FileImportKindForFeature(std::optional<MFeature> feature);
+MFeature FeatureForFileImportKind(MFileImportKind kind);
 // The extensions the kind takes, in lower case: offered by the file dialog, and taken (ignoring
 // case) when a folder is scanned.
 QStringList FileImportExtensions(MFileImportKind kind);

@@ -43,9 +43,9 @@ MRunJournal::MIdentity MTreeImportTask::RunIdentity(
 
 std::optional<QString> MTreeImportTask::StartProblem(const MONObject* tree, bool firstSubIsNotebook)
 {
-    if (!firstSubIsNotebook && (!tree || !MONObject::GetFirstCheckedNotebook(tree)))
-        return QStringLiteral("strSelectASection");
-    return std::nullopt;
+    if (firstSubIsNotebook)
+        return std::nullopt;
+    return NothingChecked(tree, MONObject::Notebook);
 }
 
 void MTreeImportTask::Status(const QString& text)

@@ -40,7 +40,7 @@ MListAttachmentsTask::MListAttachmentsTask(const MTaskContext& context, MAttachm
 
 std::optional<QString> MListAttachmentsTask::StartProblem(const MONObject* tree)
 {
-    return NoCheckedSection(tree);
+    return NothingChecked(tree);
 }
 
 void MListAttachmentsTask::ThreadRun()

@@ -36,7 +36,7 @@ MListTagsTask::MListTagsTask(const MTaskContext& context, MTagSink* sink)
 
 std::optional<QString> MListTagsTask::StartProblem(const MONObject* tree)
 {
-    return NoCheckedSection(tree);
+    return NothingChecked(tree);
 }
 
 void MListTagsTask::ThreadRun()

@@ -31,7 +31,7 @@ MReplaceTask::MReplaceTask(const MTaskContext& context, MReplaceOptions options)
 
 std::optional<QString> MReplaceTask::StartProblem(const MONObject* tree, const QString& search)
 {
-    if (const std::optional<QString> problem = MPageWalker::NoCheckedSection(tree))
+    if (const std::optional<QString> problem = NothingChecked(tree))
         return problem;
     if (search.isEmpty())
         return QString();
@@ -115,17 +115,17 @@ qint64 MReplaceTask::HandlePage(const MPageEntry& page, qint64, const QString&)
         m_Result += QStringLiteral(" %1 (%2)").arg(Localized("strFailure"), newTitle.problem);
     } else {
         const QString text = RowText(page.title, *newTitle.title);
-        QString failure;
+        MFailure failure;
         retitled = ReplaceInAPage(page.id, *newTitle.title, &failure);
         if (retitled) {
             ++m_ExportFilesCount;
             m_Result += QLatin1Char(' ') + Localized("strSuccess");
             m_Rows.End(row, text, MItemOutcome::Created, QString(), page.clientUrl);
-        } else if (!Running() && failure == Localized("reasonStopped")) {
-            m_Rows.End(row, text, MItemOutcome::Skipped, failure);
+        } else if (!Running() && failure.Stopped()) {
+            m_Rows.End(row, text, MItemOutcome::Skipped, failure.reason);
         } else {
-            m_Result += QStringLiteral(" %1 (%2)").arg(Localized("strFailure"), failure);
-            m_Rows.End(row, text, MItemOutcome::Failed, failure);
+            m_Result += QStringLiteral(" %1 (%2)").arg(Localized("strFailure"), failure.reason);
+            m_Rows.End(row, text, MItemOutcome::Failed, failure.reason);
         }
     }
     m_Result += QLatin1Char('\n');
@@ -134,11 +134,11 @@ qint64 MReplaceTask::HandlePage(const MPageEntry& page, qint64, const QString&)
     return retitled ? 1 : 0;
 }
 
-bool MReplaceTask::ReplaceInAPage(const QString& pageId, const QString& title, QString* failure)
+bool MReplaceTask::ReplaceInAPage(const QString& pageId, const QString& title, MFailure* failure)
 {
     if (!m_Context.account || m_Context.account->OnlineOneNoteAccessToken().isEmpty() || pageId.isEmpty()) {
         if (failure)
-            *failure = Localized("reasonNotSignedIn");
+            *failure = {MAnswerFailure::NotSent, Localized("reasonNotSignedIn")};
         return false;
     }
     MHttpRequest request = ServiceRequestEncoded(
@@ -151,7 +151,7 @@ bool MReplaceTask::ReplaceInAPage(const QString& pageId, const QString& title, Q
     if (answer.failure != MAnswerFailure::Stopped)
         WriteLog(QStringLiteral("Retrieve page error: %1, code: %2").arg(title, answer.CodeOrReason()));
     if (failure)
-        *failure = answer.reason;
+        *failure = MFailure::Of(answer);
     return false;
 }
 

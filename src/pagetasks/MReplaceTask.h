@@ -41,7 +41,7 @@ public:
     // The body of the title update: [{"target":"title","action":"replace","content":<title>}].
     static QByteArray TitlePatchBody(const QString& title);
     // Sends the title update; true when the service took it (a 204 without a body included).
-    bool ReplaceInAPage(const QString& pageId, const QString& title, QString* failure = nullptr);
+    bool ReplaceInAPage(const QString& pageId, const QString& title, MFailure* failure = nullptr);
     // Whether the account's kind lets this run change titles.
     bool AccountSupported() const;
 

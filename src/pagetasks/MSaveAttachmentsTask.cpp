@@ -72,17 +72,17 @@ void MSaveAttachmentsTask::SaveItem(qsizetype index)
     item.outcome = MItemOutcome::Sending;
     m_Rows.BeginAt(index, path);
 
-    QString failure;
+    MFailure failure;
     const bool saved = DownloadAttachment(m_Session, item.data, path, &failure, MExistingFile::Keep);
-    if (!saved && !Running() && failure == Localized("reasonStopped")) {
+    if (!saved && !Running() && failure.Stopped()) {
         item.outcome = MItemOutcome::Skipped;
-        item.reason = failure;
-        m_Rows.End(index, path, MItemOutcome::Skipped, failure);
+        item.reason = failure.reason;
+        m_Rows.End(index, path, MItemOutcome::Skipped, failure.reason);
         return;
     }
     item.outcome = saved ? MItemOutcome::Created : MItemOutcome::Failed;
     item.status = Localized(saved ? "strSuccess" : "strFailure");
-    item.reason = saved ? QString() : failure;
+    item.reason = saved ? QString() : failure.reason;
     item.savedPath = saved ? path : QString();
     m_Rows.End(index, path, *item.outcome, item.reason, item.savedPath);
     if (m_Context.reporter)

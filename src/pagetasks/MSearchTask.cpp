@@ -111,7 +111,7 @@ MSearchTask::MSearchTask(const MTaskContext& context, MSearchOptions options, MS
 
 std::optional<QString> MSearchTask::StartProblem(const MONObject* tree, const QString& text)
 {
-    if (const std::optional<QString> problem = NoCheckedSection(tree))
+    if (const std::optional<QString> problem = NothingChecked(tree))
         return problem;
     // Blanks are no words: every page and paragraph would match them.
     if (text.trimmed().isEmpty())

@@ -40,7 +40,7 @@ MTagSummaryTask::MTagSummaryTask(
 
 std::optional<QString> MTagSummaryTask::StartProblem(const MONObject* tree, qsizetype shownCount)
 {
-    if (const std::optional<QString> problem = MPageWalker::NoCheckedSection(tree))
+    if (const std::optional<QString> problem = NothingChecked(tree))
         return problem;
     if (shownCount == 0)
         return QString();

@@ -49,6 +49,17 @@ struct MServiceAnswer
     QString CodeOrReason() const { return errorCode.isEmpty() ? reason : errorCode; }
 };
 
+// Why something was not done: what kind of failure (a stop is no fault of the item, and control
+// flow asks Stopped(), never the words) and the words a user reads.
+struct MFailure
+{
+    MAnswerFailure kind = MAnswerFailure::None;
+    QString reason;
+
+    bool Stopped() const { return kind == MAnswerFailure::Stopped; }
+    static MFailure Of(const MServiceAnswer& answer) { return {answer.failure, answer.reason}; }
+};
+
 // Judges an answer. An answer is the service's data only when its status is 2xx, it is not the
 // service's error object, and it carries what `expect` asks for. Only an answer that IS an error
 // object counts as one, so that a page or file that merely quotes an error text is not lost.

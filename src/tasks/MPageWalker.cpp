@@ -151,18 +151,18 @@ qint64 MPageWalker::HandleBatch(const QList<MPageEntry>& pages, const QString& s
     return handled;
 }
 
-QString MPageWalker::GetPageContent(const MPageEntry& page, QString* failure)
+QString MPageWalker::GetPageContent(const MPageEntry& page, MFailure* failure)
 {
     if (!m_Context.account || m_Context.account->OnlineOneNoteAccessToken().isEmpty() || page.id.isEmpty()) {
         if (failure)
-            *failure = QString();
+            *failure = {MAnswerFailure::NotSent, QString()};
         return QString();
     }
     // The page list just read dates the page: only content kept from that very version is served.
     const QString account = m_Context.account->UserId();
     if (std::optional<QString> kept = m_PageCache.Find(account, page)) {
         if (failure)
-            *failure = QString();
+            *failure = MFailure {};
         return *kept;
     }
     if (m_Policy.waitBeforeContent)
@@ -171,7 +171,7 @@ QString MPageWalker::GetPageContent(const MPageEntry& page, QString* failure)
     const MServiceAnswer answer
         = m_Session.Get(PageContentUrl(m_Context.account->BaseUrl(), page.id), kContentTimeout, MExpect::Text, options);
     if (failure)
-        *failure = answer.reason;
+        *failure = MFailure::Of(answer);
     if (!answer.Ok()) {
         if (answer.failure != MAnswerFailure::Stopped)
             WriteLog(QStringLiteral("Retrieve page error: %1, code: %2").arg(page.title, answer.CodeOrReason()));
@@ -243,21 +243,14 @@ void MPageWalker::Wait(MPacer::Kind kind)
 
 QString MPageWalker::ReadPageOrReport(const MPageEntry& page, const QString& sectionPath, MRunRows& rows)
 {
-    QString failure;
+    MFailure failure;
     const QString html = GetPageContent(page, &failure);
     // A page the run was stopped before reading is no failure of the page.
-    if (html.isEmpty() && !(failure == Localized("reasonStopped") && !Running())) {
+    if (html.isEmpty() && !(failure.Stopped() && !Running())) {
         rows.Add(sectionPath + QLatin1Char('/') + page.title, MItemOutcome::Failed,
-            failure.isEmpty() ? Localized("reasonEmptyAnswer") : failure);
+            failure.reason.isEmpty() ? Localized("reasonEmptyAnswer") : failure.reason);
     }
     return html;
-}
-
-std::optional<QString> MPageWalker::NoCheckedSection(const MONObject* tree)
-{
-    if (!tree || !MONObject::GetFirstCheckedSection(tree))
-        return QStringLiteral("strSelectASection");
-    return std::nullopt;
 }
 
 void MPageWalker::WalkCheckedTree()

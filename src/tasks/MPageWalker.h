@@ -35,15 +35,13 @@ public:
 
     // The page's HTML, or "" on any failure (logged, never shown); `failure` gets the reason. A page
     // the page cache holds as its list entry dates it is read from there, with no request.
-    QString GetPageContent(const MPageEntry& page, QString* failure = nullptr);
+    QString GetPageContent(const MPageEntry& page, MFailure* failure = nullptr);
     // The page's desktop-client link, or "".
     QString GetPageOneNoteClientUrl(const QString& pageId);
     // The page's content; "" when it could not be read, and then the page is a failed row of `rows`
     // ("sectionPath/title" with the reason) unless the run was stopped before it was read.
     QString ReadPageOrReport(const MPageEntry& page, const QString& sectionPath, MRunRows& rows);
 
-    // "strSelectASection" when no section of `tree` is checked: what every page task asks first.
-    static std::optional<QString> NoCheckedSection(const MONObject* tree);
     // A page task's run over the checked tree: fresh tokens, every checked section, the finish text.
     void WalkCheckedTree();
     // The localized "strFinish", then, when pages came from the page cache, how many (and what went

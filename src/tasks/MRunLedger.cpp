@@ -12,6 +12,7 @@
 #include <QSqlQuery>
 #include <QUuid>
 #include <QVariant>
+#include <algorithm>
 
 namespace {
 
@@ -54,6 +55,51 @@ MLedgerRun RunFrom(const QSqlQuery& q)
     run.endedMs = q.value(6).toLongLong();
     run.state = q.value(7).toString();
     return run;
+}
+
+// The ledger's layout, one step a version. SQLite's user_version says how many steps a database has
+// had; opening it runs the ones it lacks, in one transaction. A ledger written before versions were
+// kept reads as version 0 with the tables of step 1 in place. A new version is a new step at the end,
+// and a step, once released, never changes: the names it writes are stored in users' ledgers.
+const QList<QStringList>& SchemaSteps()
+{
+    static const QList<QStringList> steps {
+        // 1: runs and their items.
+        {
+            QStringLiteral("CREATE TABLE IF NOT EXISTS runs (id INTEGER PRIMARY KEY AUTOINCREMENT, task TEXT NOT NULL, "
+                           "source TEXT NOT NULL, target TEXT NOT NULL, settings TEXT NOT NULL, started INTEGER NOT "
+                           "NULL, ended INTEGER NOT NULL DEFAULT 0, state TEXT NOT NULL)"),
+            QStringLiteral("CREATE TABLE IF NOT EXISTS items (run INTEGER NOT NULL, idx INTEGER NOT NULL, key TEXT NOT "
+                           "NULL, title TEXT, outcome TEXT NOT NULL, target TEXT, page_id TEXT, link TEXT, reason "
+                           "TEXT, updated INTEGER NOT NULL, PRIMARY KEY (run, idx))"),
+            QStringLiteral("CREATE INDEX IF NOT EXISTS items_by_key ON items (key, outcome)"),
+        },
+        // 2: a file import names its feature in its settings ("feature=import-txt;") and an export in its
+        // source ("export-txt") by the feature's ledger name, where they had the number of a file kind
+        // ("kind=2;") and the desktop's button ("btnExportToTxt").
+        {
+            QStringLiteral("UPDATE runs SET settings = 'feature=' || CASE substr(settings, 6, 1) WHEN '0' THEN "
+                           "'import-notes' WHEN '1' THEN 'import-keep' WHEN '2' THEN 'import-txt' WHEN '3' THEN "
+                           "'import-html' ELSE 'import-images' END || substr(settings, 7) WHERE task = 'import-files' "
+                           "AND settings GLOB 'kind=[0-4];*'"),
+            QStringLiteral("UPDATE runs SET source = CASE lower(source) WHEN 'btnexporttotxt' THEN 'export-txt' WHEN "
+                           "'btnexporttohtml' THEN 'export-html' ELSE 'export-backup' END WHERE task = 'export' AND "
+                           "lower(source) IN ('btnexporttotxt', 'btnexporttohtml', 'btnbackup')"),
+        },
+        // 3: the pages imports made, named as links between notes find them, and the links left.
+        {
+            QStringLiteral("CREATE TABLE IF NOT EXISTS made_pages (run INTEGER NOT NULL, idx INTEGER NOT NULL, place "
+                           "TEXT NOT NULL, title TEXT NOT NULL, source TEXT NOT NULL, page_id TEXT NOT NULL, link TEXT "
+                           "NOT NULL, holds_links INTEGER NOT NULL, linked INTEGER NOT NULL DEFAULT 0, rewritten "
+                           "INTEGER NOT NULL DEFAULT 0, ambiguous INTEGER NOT NULL DEFAULT 0, missing INTEGER NOT NULL "
+                           "DEFAULT 0, PRIMARY KEY (run, idx))"),
+            QStringLiteral("CREATE INDEX IF NOT EXISTS made_pages_by_title ON made_pages (place, title)"),
+            QStringLiteral("CREATE INDEX IF NOT EXISTS made_pages_by_source ON made_pages (place, source)"),
+            QStringLiteral("CREATE TABLE IF NOT EXISTS left_links (run INTEGER NOT NULL, idx INTEGER NOT NULL, "
+                           "page_title TEXT NOT NULL, text TEXT NOT NULL, href TEXT NOT NULL, why TEXT NOT NULL)"),
+        },
+    };
+    return steps;
 }
 
 const QString kItemColumns = QStringLiteral("run, idx, key, title, outcome, target, page_id, link, reason, updated");
@@ -113,14 +159,36 @@ MRunLedger::MRunLedger(const QString& path)
     }
     // A killed process loses nothing already written; only a power cut can cost the last moments.
     m_Open = Exec(QStringLiteral("PRAGMA journal_mode=WAL")) && Exec(QStringLiteral("PRAGMA synchronous=NORMAL"))
-        && Exec(QStringLiteral("PRAGMA busy_timeout=5000"))
-        && Exec(QStringLiteral("CREATE TABLE IF NOT EXISTS runs (id INTEGER PRIMARY KEY AUTOINCREMENT, task TEXT NOT "
-                               "NULL, source TEXT NOT NULL, target TEXT NOT NULL, settings TEXT NOT NULL, started "
-                               "INTEGER NOT NULL, ended INTEGER NOT NULL DEFAULT 0, state TEXT NOT NULL)"))
-        && Exec(QStringLiteral("CREATE TABLE IF NOT EXISTS items (run INTEGER NOT NULL, idx INTEGER NOT NULL, key TEXT "
-                               "NOT NULL, title TEXT, outcome TEXT NOT NULL, target TEXT, page_id TEXT, link TEXT, "
-                               "reason TEXT, updated INTEGER NOT NULL, PRIMARY KEY (run, idx))"))
-        && Exec(QStringLiteral("CREATE INDEX IF NOT EXISTS items_by_key ON items (key, outcome)")) && Migrate();
+        && Exec(QStringLiteral("PRAGMA busy_timeout=5000")) && Migrate();
+}
+
+int MRunLedger::SchemaVersion()
+{
+    return int(SchemaSteps().size());
+}
+
+bool MRunLedger::Migrate()
+{
+    // Another process may open the ledger at the same moment: the version is read inside the
+    // transaction that writes it.
+    if (!Exec(QStringLiteral("BEGIN IMMEDIATE")))
+        return false;
+    QSqlQuery q(QSqlDatabase::database(m_Connection, false));
+    const int version = q.exec(QStringLiteral("PRAGMA user_version")) && q.next() ? q.value(0).toInt() : -1;
+    q.finish();
+    bool ok = version >= 0;
+    for (int step = std::max(version, 0); ok && step < SchemaVersion(); ++step) {
+        for (const QString& statement : SchemaSteps().at(step))
+            ok = ok && Exec(statement);
+    }
+    if (ok && version < SchemaVersion())
+        ok = Exec(QStringLiteral("PRAGMA user_version = %1").arg(SchemaVersion()));
+    if (ok)
+        return Exec(QStringLiteral("COMMIT"));
+    const QString error = m_Error;
+    Exec(QStringLiteral("ROLLBACK"));
+    m_Error = error.isEmpty() ? QStringLiteral("the ledger's version cannot be read") : error;
+    return false;
 }
 
 MRunLedger::~MRunLedger()

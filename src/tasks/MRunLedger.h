@@ -17,7 +17,7 @@ struct MLedgerRun
 {
     qint64 id = 0;
     QString task; // "import-enex", "import-files", "import-tree", "export"
-    QString source; // what is imported: the file, the folder
+    QString source; // what is imported: the file, the folder; the feature's ledger name for an export
     QString target; // where to: the section's or parent's address
     QString settings; // the settings that change the result, as one text
     qint64 startedMs = 0;
@@ -87,6 +87,8 @@ public:
     QString Error() const { return m_Error; }
     // "runs.sqlite" in the application folder.
     static QString DefaultPath();
+    // The layout's version this code writes; an older ledger is brought to it when it is opened.
+    static int SchemaVersion();
 
     // A new run, marked running; 0 when it cannot be written.
     qint64 BeginRun(const QString& task, const QString& source, const QString& target, const QString& settings);
@@ -110,9 +112,6 @@ public:
     std::optional<MLedgerItem> CreatedBefore(
         const QString& task, const QString& target, const QString& key, qint64 exceptRun) const;
 
-    // The schema's version: what Migrate brought the database to.
-    int SchemaVersion() const;
-
     // Remembers a page an import made; a page already remembered keeps its link pass state.
     bool AddMadePage(const MMadePage& page);
     QList<MMadePage> MadePages(qint64 run) const;
@@ -125,7 +124,7 @@ public:
 
 private:
     bool Exec(const QString& statement);
-    // Brings an older database up to the schema this build writes, one numbered step at a time.
+    // Brings an older database up to the schema this build writes, in one transaction.
     bool Migrate();
 
     QString m_Connection;

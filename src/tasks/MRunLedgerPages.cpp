@@ -1,4 +1,4 @@
-// The ledger's schema steps, and the pages imports made, which the link pass between imported notes
+// The pages imports made, which the link pass between imported notes
 // reads and marks.
 #include "MRunLedger.h"
 
@@ -8,21 +8,6 @@
 #include <QVariant>
 
 namespace {
-
-// Step i brings a database of schema version i to version i + 1. The tables of version 0 are made
-// by the constructor (they were there before versions were counted). Steps are only ever added at
-// the end: a database records the version it reached in SQLite's user_version.
-const std::vector<std::vector<const char*>> kSchemaSteps {
-    // 1: the pages imports made, named as links between notes find them, and the links left.
-    {"CREATE TABLE IF NOT EXISTS made_pages (run INTEGER NOT NULL, idx INTEGER NOT NULL, place TEXT NOT NULL, "
-     "title TEXT NOT NULL, source TEXT NOT NULL, page_id TEXT NOT NULL, link TEXT NOT NULL, holds_links INTEGER "
-     "NOT NULL, linked INTEGER NOT NULL DEFAULT 0, rewritten INTEGER NOT NULL DEFAULT 0, ambiguous INTEGER NOT "
-     "NULL DEFAULT 0, missing INTEGER NOT NULL DEFAULT 0, PRIMARY KEY (run, idx))",
-        "CREATE INDEX IF NOT EXISTS made_pages_by_title ON made_pages (place, title)",
-        "CREATE INDEX IF NOT EXISTS made_pages_by_source ON made_pages (place, source)",
-        "CREATE TABLE IF NOT EXISTS left_links (run INTEGER NOT NULL, idx INTEGER NOT NULL, page_title TEXT NOT "
-        "NULL, text TEXT NOT NULL, href TEXT NOT NULL, why TEXT NOT NULL)"},
-};
 
 const QString kPageColumns = QStringLiteral(
     "run, idx, place, title, source, page_id, link, holds_links, linked, rewritten, ambiguous, missing");
@@ -51,34 +36,6 @@ QString Text(const QString& value)
 }
 
 } // namespace
-
-int MRunLedger::SchemaVersion() const
-{
-    QSqlQuery q(QSqlDatabase::database(m_Connection, false));
-    return q.exec(QStringLiteral("PRAGMA user_version")) && q.next() ? q.value(0).toInt() : -1;
-}
-
-bool MRunLedger::Migrate()
-{
-    QSqlDatabase db = QSqlDatabase::database(m_Connection, false);
-    for (int version = SchemaVersion(); version >= 0 && version < int(kSchemaSteps.size()); ++version) {
-        // A step is whole or not there: two processes opening an old ledger at once both try it, and
-        // its statements tolerate what the other already made.
-        if (!db.transaction()) {
-            m_Error = db.lastError().text();
-            return false;
-        }
-        bool ok = true;
-        for (const char* statement : kSchemaSteps[size_t(version)])
-            ok = ok && Exec(QString::fromUtf8(statement));
-        ok = ok && Exec(QStringLiteral("PRAGMA user_version = %1").arg(version + 1));
-        if (!ok || !db.commit()) {
-            db.rollback();
-            return false;
-        }
-    }
-    return SchemaVersion() >= int(kSchemaSteps.size());
-}
 
 bool MRunLedger::AddMadePage(const MMadePage& page)
 {

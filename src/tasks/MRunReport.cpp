@@ -66,13 +66,6 @@ bool WriteFile(const QString& path, const QByteArray& bytes, QString* error)
 
 } // namespace
 
-QString RunTaskName(const QString& feature)
-{
-    QString name = feature.startsWith(QLatin1String("btn")) ? feature.mid(3) : feature;
-    name = name.toLower();
-    return name.isEmpty() ? QStringLiteral("run") : name;
-}
-
 MOutcomeCounts MRunReport::Counts() const
 {
     MOutcomeCounts counts;

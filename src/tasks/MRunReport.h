@@ -9,10 +9,6 @@
 #include <atomic>
 #include <mutex>
 
-// The name a run's report files carry: the feature without its "btn" ("importevernote",
-// "exporttotxt").
-QString RunTaskName(const QString& feature);
-
 // One item of a run as its report lists it.
 struct MReportRow
 {

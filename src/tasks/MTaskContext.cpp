@@ -2,6 +2,14 @@
 
 #include "account/MAccount.h"
 
+std::optional<QString> NothingChecked(const MONObject* tree, MONObject::Type level)
+{
+    const bool notebook = level == MONObject::Notebook;
+    if (!tree || !(notebook ? MONObject::GetFirstCheckedNotebook(tree) : MONObject::GetFirstCheckedSection(tree)))
+        return QStringLiteral("strSelectASection");
+    return std::nullopt;
+}
+
 MServiceSession SessionFor(const MTaskContext& context)
 {
     MTaskReporter* reporter = context.reporter;

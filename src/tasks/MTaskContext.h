@@ -1,5 +1,6 @@
 #pragma once
 
+#include "MFeature.h"
 #include "MPacer.h"
 #include "MTaskReporter.h"
 #include "model/MONObject.h"
@@ -8,6 +9,7 @@
 #include <QString>
 #include <atomic>
 #include <memory>
+#include <optional>
 
 class MAccount;
 
@@ -21,7 +23,7 @@ struct MTaskContext
     MTaskReporter* reporter = nullptr;
     MPacer* pacer = nullptr;
     const std::atomic<bool>* running = nullptr;
-    QString feature; // the feature button that started the run, e.g. "btnExportToTxt"
+    std::optional<MFeature> feature; // what the user started
 
     bool IsRunning() const { return running && running->load(); }
     // Renews the account's token where it has run out. At the start of a run the user asked for, a
@@ -29,6 +31,11 @@ struct MTaskContext
     // and the requests that follow say what failed.
     void RefreshTokens(bool alertFailure = false) const;
 };
+
+// The one "nothing checked" rule of the runs over the outline: "strSelectASection" (the localized key
+// of the reason the run cannot start) when no section is checked in `tree` (at the Notebook level: no
+// notebook with anything checked in it), or nothing.
+std::optional<QString> NothingChecked(const MONObject* tree, MONObject::Type level = MONObject::Section);
 
 // The run's conversation with the service: its waits end when the run is stopped and show in the
 // status line through the run's reporter. The context must hold an account.

@@ -31,6 +31,7 @@ MDownloadOutcome DownloadToFile(MHttpRequest request, const QString& path,
     request.bodyFile = partPath;
     const MServiceAnswer answer = send(request);
     if (!answer.Ok()) {
+        outcome.failure = answer.failure;
         outcome.errorCode = answer.errorCode;
         outcome.reason = answer.reason;
         QFile::remove(partPath);
@@ -62,19 +63,19 @@ MDownloadOutcome DownloadToFile(MHttpRequest request, const QString& path,
 }
 
 bool DownloadAttachment(
-    MServiceSession& session, const QString& url, const QString& path, QString* failure, MExistingFile existing)
+    MServiceSession& session, const QString& url, const QString& path, MFailure* failure, MExistingFile existing)
 {
     const MAccount& account = session.Account();
     if (account.OnlineOneNoteAccessToken().isEmpty() || account.UserId().isEmpty()) {
         if (failure)
-            *failure = Localized("reasonNotSignedIn");
+            *failure = {MAnswerFailure::NotSent, Localized("reasonNotSignedIn")};
         return false;
     }
     const MDownloadOutcome outcome = DownloadToFile(
         ServiceRequestEncoded("GET", url, kAttachmentTimeout), path,
         [&](const MHttpRequest& request) { return session.Send(request, MExpect::Bytes); }, -1, existing);
     if (failure)
-        *failure = outcome.reason;
+        *failure = {outcome.saved ? MAnswerFailure::None : outcome.failure, outcome.reason};
     return outcome.saved;
 }
 

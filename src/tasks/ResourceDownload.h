@@ -11,6 +11,7 @@ class MServiceSession;
 struct MDownloadOutcome
 {
     bool saved = false;
+    MAnswerFailure failure = MAnswerFailure::None; // the answer's, when the answer was no good
     QString errorCode; // the service's code when it answered an error instead of the file
     QString reason; // why nothing was saved, in words a user can read
 };
@@ -33,7 +34,7 @@ MDownloadOutcome DownloadToFile(MHttpRequest request, const QString& path,
 // An image or attachment of a page (its address as the page HTML gives it) into `path` through the
 // run's session, as DownloadToFile saves it; false, with the reason in `failure`, when it was not
 // saved whole. Without a token or a user id nothing is sent: the reason says so.
-bool DownloadAttachment(MServiceSession& session, const QString& url, const QString& path, QString* failure = nullptr,
+bool DownloadAttachment(MServiceSession& session, const QString& url, const QString& path, MFailure* failure = nullptr,
     MExistingFile existing = MExistingFile::Replace);
 
 // Writes `text` as UTF-8 to a new file; false when the file exists already or any step fails.

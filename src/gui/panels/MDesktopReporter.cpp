@@ -33,7 +33,10 @@ bool MDesktopReporter::Ask(const QString& text)
 
 void MDesktopReporter::Finish(const QString& text)
 {
-    Post([&] { m_Panel->OnReportFinish(text); });
+    Post([&] {
+        m_Panel->m_RunFinished = true;
+        m_Panel->OnReportFinish(text);
+    });
 }
 
 void MDesktopReporter::ShowProgress(const MTaskProgress& progress)

@@ -251,7 +251,9 @@ bool MPanelBase::BeginRun(
 {
     if (m_Busy)
         return false;
-    m_Recorder = std::make_shared<MRunRecorder>(m_Reporter.get(), RunTaskName(CurrentFeature()), Title(), &m_Running);
+    const std::optional<MFeature> feature = CurrentFeature();
+    m_Recorder = std::make_shared<MRunRecorder>(
+        m_Reporter.get(), feature ? ReportName(*feature) : QStringLiteral("run"), Title(), &m_Running);
     m_Recorder->SetSourceAndTarget(source, target);
     std::shared_ptr<const MONObject> snapshot
         = SharedTree() ? std::shared_ptr<const MONObject>(SharedTree()->CloneTree()) : std::make_shared<MONObject>();
@@ -268,6 +270,7 @@ bool MPanelBase::BeginRun(
     SetStatus(m_StartText);
     m_Running = true;
     m_Busy = true;
+    m_RunFinished = false;
     ++BusyCount();
     ShowRunning(true);
     ClearResults();

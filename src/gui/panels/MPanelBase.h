@@ -55,6 +55,9 @@ public:
     bool IsRunning() const { return m_Running.load(); }
     // True from BeginRun until the worker has returned (a stopped run is still busy until then).
     bool IsBusy() const { return m_Busy; }
+    // The last run said it was over (its task finished its walk, stopped or not); false while it
+    // runs and for a run that ended without saying so.
+    bool RunFinished() const { return m_RunFinished; }
     // True while any panel's run is busy (read on the main thread).
     static bool AnyBusy() { return BusyCount() > 0; }
     QString StatusText() const;
@@ -144,6 +147,7 @@ private:
 
     std::atomic<bool> m_Running {false};
     bool m_Busy = false;
+    bool m_RunFinished = false;
     QString m_ThreadName;
     QString m_StartText;
     std::unique_ptr<MDesktopReporter> m_Reporter;

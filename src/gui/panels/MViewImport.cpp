@@ -82,9 +82,9 @@ MFileImportKind MViewImport::Kind() const
 
 void MViewImport::ClearAndReload()
 {
-    const QString feature = CurrentFeature();
-    mBtnExportMacNotes->setVisible(feature == QLatin1String("btnImportNotes"));
-    mBtnExportGoogleKeep->setVisible(feature == QLatin1String("btnImportGoogleKeep"));
+    const std::optional<MFeature> feature = CurrentFeature();
+    mBtnExportMacNotes->setVisible(feature == MFeature::ImportNotes);
+    mBtnExportGoogleKeep->setVisible(feature == MFeature::ImportGoogleKeep);
     if (!IsBusy())
         ClearFiles();
 }

@@ -181,7 +181,7 @@ void MViewListAttachments::OnRunEnded()
         // A finish text that says how many pages came from the page cache stays before the counts.
         const QString finish = StatusText();
         ShowCounts();
-        if (finish.startsWith(Localized("strFinish")) && finish != Localized("strFinish") && finish != StatusText())
+        if (RunFinished() && finish != Localized("strFinish") && finish != StatusText())
             SetStatus(finish + QLatin1Char(' ') + StatusText());
         return;
     }

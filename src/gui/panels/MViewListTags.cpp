@@ -274,7 +274,7 @@ void MViewListTags::RowActivated(const QModelIndex& index)
 void MViewListTags::OnRunEnded()
 {
     // The finish text may say how many pages came from the page cache: the count follows it.
-    if (!m_TagList.isEmpty() && StatusText().startsWith(Localized("strFinish")))
+    if (!m_TagList.isEmpty() && RunFinished())
         SetStatus(QStringLiteral("%1 %2").arg(StatusText(),
             Localized("guiTagsShown")
                 .arg(QString::number(m_DisplayTagList.size()), QString::number(m_TagList.size()))));

@@ -156,7 +156,7 @@ void MViewSearch::RowActivated(const QModelIndex& index)
 void MViewSearch::OnRunEnded()
 {
     // The finish text may say how many pages came from the page cache: the count follows it.
-    if (StatusText().startsWith(Localized("strFinish")))
+    if (RunFinished())
         SetStatus(QStringLiteral("%1 %2").arg(
             StatusText(), Localized("guiSearchFound").arg(QString::number(m_ExportFilesCount))));
 }

@@ -22,7 +22,7 @@ public:
     { }
     std::atomic<int> steps {0};
     int resets = 0;
-    QString feature;
+    std::optional<MFeature> feature;
     void ClearAndReload() override { ++resets; }
 
 protected:
@@ -81,7 +81,7 @@ TEST_F(FeatureSwitchTest, ButtonsWithoutAPanelAreDisabledAndSayWhy)
 TEST_F(FeatureSwitchTest, TheButtonsAreOneRadioGroupAndSharedPanelsTakeTheTooltipAsTitle)
 {
     window->FeatureButton(QStringLiteral("btnExportToHtml"))->click();
-    EXPECT_EQ(CurrentFeature(), QStringLiteral("btnExportToHtml"));
+    EXPECT_EQ(CurrentFeature(), MFeature::ExportHtml);
     EXPECT_EQ(window->CurrentPanel(), exportPanel);
     EXPECT_EQ(exportPanel->Title(), Localized("guiTipExportToHtml"));
     EXPECT_EQ(exportPanel->resets, 1);
@@ -111,7 +111,7 @@ TEST_F(FeatureSwitchTest, ARunGoesOnWhileAnotherPanelIsShown)
     const int before = search->steps;
     ASSERT_TRUE(WaitUntil([&] { return search->steps > before + 5; }));
     EXPECT_TRUE(search->IsRunning());
-    EXPECT_EQ(search->feature, QStringLiteral("btnSearch"));
+    EXPECT_EQ(search->feature, MFeature::Search);
     // The hidden panel's status line follows the run.
     EXPECT_TRUE(WaitUntil([&] { return search->StatusText().toInt() > before; }));
 

@@ -103,7 +103,7 @@ TEST_F(ExportPanel, ExportsTheCheckedSectionsAsTheButtonSaysAndRemembersTheFolde
     MTempDir out;
     MViewExport panel;
     panel.mFolder->setText(out.Path());
-    SetCurrentFeature(QStringLiteral("btnExportToTxt"));
+    SetCurrentFeature(MFeature::ExportTxt);
     ASSERT_TRUE(Run(panel));
     EXPECT_EQ(FilesBelow(out.Path()),
         QStringList({QStringLiteral("Travel Journal/Lisbon 2024/2.txt"),
@@ -117,10 +117,10 @@ TEST_F(ExportPanel, ExportsTheCheckedSectionsAsTheButtonSaysAndRemembersTheFolde
 
     MTempDir html;
     panel.mFolder->setText(html.Path());
-    SetCurrentFeature(QStringLiteral("btnExportToHtml"));
+    SetCurrentFeature(MFeature::ExportHtml);
     ASSERT_TRUE(Run(panel));
     EXPECT_TRUE(FilesBelow(html.Path()).contains(QStringLiteral("Travel Journal/Lisbon 2024/Costs so far.html")));
-    SetCurrentFeature(QString());
+    SetCurrentFeature(std::nullopt);
 }
 
 TEST_F(ExportPanel, NoCheckedSectionOrNoFolderIsToldAndNothingStarts)
@@ -147,9 +147,9 @@ TEST_F(ExportPanel, TheRunShowsItsProgressAndAFileTableWithTheFailureAndItsReaso
     MWatchedExportPanel panel;
     panel.show();
     panel.mFolder->setText(out.Path());
-    SetCurrentFeature(QStringLiteral("btnExportToTxt"));
+    SetCurrentFeature(MFeature::ExportTxt);
     ASSERT_TRUE(Run(panel));
-    SetCurrentFeature(QString());
+    SetCurrentFeature(std::nullopt);
     EXPECT_FALSE(panel.ProgressBar()->isVisible());
     // The walk counts its sections.
     EXPECT_EQ(panel.seen, QStringList({QStringLiteral("0 of 1"), QStringLiteral("1 of 1")}))

@@ -76,16 +76,16 @@ TEST_F(ImportPanel, TheListTakesEachFileOnceAndTheWebButtonsFollowTheFeature)
 {
     MViewImport panel;
     panel.show();
-    SetCurrentFeature(QStringLiteral("btnImportNotes"));
+    SetCurrentFeature(MFeature::ImportNotes);
     panel.ClearAndReload();
     EXPECT_TRUE(panel.mBtnExportMacNotes->isVisible());
     EXPECT_FALSE(panel.mBtnExportGoogleKeep->isVisible());
-    SetCurrentFeature(QStringLiteral("btnImportGoogleKeep"));
+    SetCurrentFeature(MFeature::ImportGoogleKeep);
     panel.ClearAndReload();
     EXPECT_FALSE(panel.mBtnExportMacNotes->isVisible());
     EXPECT_TRUE(panel.mBtnExportGoogleKeep->isVisible());
 
-    SetCurrentFeature(QStringLiteral("btnImportTxt"));
+    SetCurrentFeature(MFeature::ImportTxt);
     panel.ClearAndReload();
     const QString a = files.WriteFile(QStringLiteral("in/a.txt"), "a");
     const QString b = files.WriteFile(QStringLiteral("in/B.TXT"), "b");
@@ -116,7 +116,7 @@ TEST_F(ImportPanel, ARunFillsEveryRowWithItsOutcomeAndReason)
         f.Emulator().AddFault(QStringLiteral("POST */pages error status=400 code=20117 message=Bad+page count=1")));
     MViewImport panel;
     panel.show();
-    SetCurrentFeature(QStringLiteral("btnImportTxt"));
+    SetCurrentFeature(MFeature::ImportTxt);
     panel.ClearAndReload();
     const QString first = files.WriteFile(QStringLiteral("First.txt"), "1");
     const QString second = files.WriteFile(QStringLiteral("Fish & Chips.txt"), "Fish & Chips");
@@ -146,7 +146,7 @@ TEST_F(ImportPanel, AFinishedImportStartedAgainAsksEverythingOnlyWhatIsNewOrNoth
     Tick("Travel Journal/Empty section");
     MViewImport panel;
     panel.show();
-    SetCurrentFeature(QStringLiteral("btnImportTxt"));
+    SetCurrentFeature(MFeature::ImportTxt);
     panel.ClearAndReload();
     panel.AddFiles({files.WriteFile(QStringLiteral("a.txt"), "a"), files.WriteFile(QStringLiteral("b.txt"), "b")});
     ASSERT_TRUE(Run(panel));
@@ -184,7 +184,7 @@ TEST_F(ImportPanel, NoTickedSectionOrNoFilesStopsBeforeARunAndPicturesAreNotRead
 {
     MRecordingMessageBoxScope boxes;
     MViewImport panel;
-    SetCurrentFeature(QStringLiteral("btnImportImages"));
+    SetCurrentFeature(MFeature::ImportImages);
     panel.ClearAndReload();
     panel.StartButton()->click();
     Tick("Travel Journal/Empty section");

@@ -119,7 +119,7 @@ TEST_F(StartupTest, ASavedAccountStartsFromTheCacheWithoutTheSignInWindow)
     EXPECT_EQ(app->window()->mMenuItemLogin->text(), Localized("strReLogin"));
     // The tag list is what the window opens with.
     EXPECT_EQ(app->window()->CurrentPanel(), app->window()->Panel(MPanelKind::ListTags));
-    EXPECT_EQ(CurrentFeature(), QStringLiteral("btnListTags"));
+    EXPECT_EQ(CurrentFeature(), MFeature::ListTags);
     EXPECT_NE(app->window()->CurrentPanel(), nullptr);
     // Every import has its panel.
     for (const char* id : {"btnImportEvernote", "btnImportNotes", "btnImportGoogleKeep", "btnImportTxt",

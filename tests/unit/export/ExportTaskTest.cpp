@@ -124,11 +124,12 @@ TEST_F(ExportTaskTest, AFailedWriteIsAFailureNotASuccess)
 
 TEST(ExportKindTest, FeatureButtonsChooseTheKindAndTheStartNeedsASectionAndAFolder)
 {
-    EXPECT_EQ(ExportKindForFeature(QStringLiteral("btnexporttotxt")), MExportKind::Text);
-    EXPECT_EQ(ExportKindForFeature(QStringLiteral("btnExportToHtml")), MExportKind::Html);
-    EXPECT_EQ(ExportKindForFeature(QStringLiteral("btnBackup")), MExportKind::SectionFile);
-    EXPECT_EQ(ExportKindForFeature(QStringLiteral("btnExportToMarkdown")), MExportKind::Markdown);
-    EXPECT_FALSE(ExportKindForFeature(QStringLiteral("btnSearch")));
+    EXPECT_EQ(ExportKindForFeature(FeatureOfButton(QStringLiteral("btnexporttotxt"))), MExportKind::Text);
+    EXPECT_EQ(ExportKindForFeature(FeatureOfButton(QStringLiteral("btnExportToHtml"))), MExportKind::Html);
+    EXPECT_EQ(ExportKindForFeature(FeatureOfButton(QStringLiteral("btnBackup"))), MExportKind::SectionFile);
+    EXPECT_EQ(ExportKindForFeature(FeatureOfButton(QStringLiteral("btnExportToMarkdown"))), MExportKind::Markdown);
+    EXPECT_FALSE(ExportKindForFeature(FeatureOfButton(QStringLiteral("btnSearch"))));
+    EXPECT_FALSE(ExportKindForFeature(std::nullopt));
 
     MONObject tree;
     MONObject* section = tree.addSubObject(MONObject::Section, "s", "S", {}, {}, {}, {}, {}, {}, {});
