@@ -137,8 +137,6 @@ qint64 MExportTask::ExportPage(const MPageEntry& page, qint64 index, const QStri
             m_Journal->Outcome(m_Items.size(), MLedgerOutcome::Stopped);
         return 0;
     }
-    m_PageResourcesFailed = 0;
-    m_ResourceFailure.clear();
     const QString content = PageContent(page, html, path);
 
     bool written = false;
@@ -201,6 +199,8 @@ void MExportTask::OnSectionFailed(const MONObject&, const QString& sectionPath, 
 
 QString MExportTask::PageContent(const MPageEntry& page, const QString& html, const QString& path)
 {
+    m_PageResourcesFailed = 0;
+    m_ResourceFailure.clear();
     if (html.isEmpty())
         return QString();
     if (m_Kind == MExportKind::Text)

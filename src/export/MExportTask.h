@@ -52,6 +52,9 @@ public:
     qint64 ExportFilesCount() const { return m_ExportFilesCount; }
     qint64 PagesDone() const { return m_PagesDone; }
     qint64 ResourcesFailed() const { return m_ResourcesFailed; }
+    // The images and attachments of the last page converted that were not saved, and the first reason.
+    int PageResourcesFailed() const { return m_PageResourcesFailed; }
+    const QString& ResourceFailure() const { return m_ResourceFailure; }
     // Read after the run (the worker writes them).
     const QList<MExportItem>& Items() const { return m_Items; }
     qint64 ItemsFailed() const;
@@ -64,11 +67,13 @@ protected:
     void OnSectionFailed(const MONObject& section, const QString& sectionPath, const QString& reason) override;
     qint64 RequestsPerPage() const override { return m_Kind == MExportKind::Html ? 2 : 1; }
 
-private:
+    // The mirror's task writes its pages with these three.
     QString Extension() const;
     QString PageContent(const MPageEntry& page, const QString& html, const QString& path);
     // A row of the result list: the text line, the reporter's row and the item kept for the summary.
     void AddItem(const QString& path, bool written, const QString& reason);
+
+private:
     // The text line of an item: "<path> Success", "<path> Failure (<reason>)".
     static QString OutcomeWords(bool written, const QString& reason);
 
