@@ -9,6 +9,7 @@
 #include <QDate>
 #include <QDir>
 #include <QDirIterator>
+#include <QFileInfo>
 #include <QLockFile>
 #include <QUrl>
 
@@ -86,6 +87,8 @@ TEST_F(BackupService, LaterRunsFetchOnlyWhatChangedMoveRenamedFilesAndSetDeleted
     const std::map<QString, QByteArray> first = Files(dir);
     EXPECT_EQ(first.size(), 190u);
     EXPECT_TRUE(first.count(QStringLiteral("Book/A/A page 1.txt")));
+    const QFile::Permissions others = QFile::ReadGroup | QFile::WriteGroup | QFile::ReadOther | QFile::WriteOther;
+    EXPECT_FALSE(QFileInfo(QDir(dir).filePath(QLatin1String(MBackupState::kFileName))).permissions() & others);
 
     // Nothing changed: the listings only, and every file as it was.
     ASSERT_EQ(Run(dir, &counts), MBackupTask::Start::Ran);
