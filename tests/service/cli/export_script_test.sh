@@ -59,6 +59,8 @@ fi
 
 # An error page for one page's content: that page fails with its reason, no file holds the error
 # page, the others are written, and the exit status says that something failed.
+# The pages read above are in the page cache: emptied, so that they are asked for again.
+pw cache clear >/dev/null || fail "cache clear"
 curl -s -X POST --data 'GET */pages/*/content html count=1' "$origin/_emulator/faults" >/dev/null
 if pw export --kind txt --out "$work/faulty" --check "Travel Journal/Lisbon 2024" >"$work/faulty.out" 2>"$work/faulty.err"; then
     fail "an export with a failed page exited with success"
@@ -69,6 +71,7 @@ if grep -rq "Internal server error" "$work/faulty"; then fail "an error page was
 [ "$(grep -c '^Success	' "$work/faulty.out")" -ge 2 ] || fail "the other pages were not exported"
 
 # A throttled run waits and then succeeds: exit 0.
+pw cache clear >/dev/null || fail "cache clear"
 curl -s -X POST --data 'GET */pages/*/content throttle retryAfter=1 count=1' "$origin/_emulator/faults" >/dev/null
 pw export --kind txt --out "$work/waited" --check "Travel Journal/Lisbon 2024" >"$work/waited.out" 2>"$work/waited.err" \
     || fail "a throttled export did not finish"
