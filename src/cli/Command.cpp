@@ -1,6 +1,7 @@
 #include "Command.h"
 
 #include "Attachments.h"
+#include "Backup.h"
 #include "Cache.h"
 #include "Config.h"
 #include "CopySections.h"
@@ -56,6 +57,7 @@ const QList<std::shared_ptr<MCliCommand>>& MCliCommand::All()
         std::make_shared<MCliRestore>(),
         std::make_shared<MCliSizes>(),
         std::make_shared<MCliCache>(),
+        std::make_shared<MCliBackup>(),
     };
     return commands;
 }

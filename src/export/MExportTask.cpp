@@ -261,6 +261,8 @@ void MExportTask::OnSectionFailed(const MONObject&, const QString& sectionPath, 
 
 QString MExportTask::PageContent(const MPageEntry& page, const QString& html, const QString& path)
 {
+    m_PageResourcesFailed = 0;
+    m_ResourceFailure.clear();
     if (html.isEmpty())
         return QString();
     if (m_Kind == MExportKind::Text)

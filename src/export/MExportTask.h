@@ -70,6 +70,9 @@ public:
     qint64 ExportFilesCount() const { return m_ExportFilesCount; }
     qint64 PagesDone() const { return m_PagesDone; }
     qint64 ResourcesFailed() const { return m_ResourcesFailed; }
+    // The images and attachments of the last page converted that were not saved, and the first reason.
+    int PageResourcesFailed() const { return m_PageResourcesFailed; }
+    const QString& ResourceFailure() const { return m_ResourceFailure; }
     // Read after the run (the worker writes them).
     const QList<MExportItem>& Items() const { return m_Items; }
     qint64 ItemsFailed() const;
@@ -82,7 +85,7 @@ protected:
     void OnSectionFailed(const MONObject& section, const QString& sectionPath, const QString& reason) override;
     qint64 RequestsPerPage() const override { return m_Kind == MExportKind::Html ? 2 : 1; }
 
-private:
+    // The mirror's task writes its pages with these three.
     QString Extension() const;
     QString PageContent(const MPageEntry& page, const QString& html, const QString& path);
     // Reads a page and writes its file at `path` (a row either way); returns 1 when it was written.
@@ -94,6 +97,8 @@ private:
     bool SaveResource(const QString& url, const QString& file, MExistingFile existing);
     // A row of the result list: the text line, the reporter's row and the item kept for the summary.
     void AddItem(const QString& path, bool written, const QString& reason, const QString& note = QString());
+
+private:
     // The text line of an item: "<path> Success", "<path> Success (<note>)", "<path> Failure (<reason>)".
     static QString OutcomeWords(bool written, const QString& reason, const QString& note = QString());
 

@@ -96,8 +96,7 @@ qint64 MPageWalker::ListSection(const MONObject& section, const QString& path)
             Wait(m_Policy.listWaitKind);
 
         const MServiceAnswer answer
-            = m_Session.Get(PageListUrl(m_Context.account->BaseUrl(), section.objId, skip, m_Policy.pageLevels),
-                m_Policy.listTimeoutSeconds, MExpect::List);
+            = m_Session.Get(PageListAddress(section.objId, skip), m_Policy.listTimeoutSeconds, MExpect::List);
         if (!answer.Ok()) {
             if (answer.failure == MAnswerFailure::Stopped)
                 break;
@@ -125,6 +124,11 @@ qint64 MPageWalker::ListSection(const MONObject& section, const QString& path)
         skip += kPageBlock;
     }
     return total;
+}
+
+QString MPageWalker::PageListAddress(const QString& sectionId, qint64 skip) const
+{
+    return PageListUrl(m_Context.account->BaseUrl(), sectionId, skip, m_Policy.pageLevels);
 }
 
 qint64 MPageWalker::HandleBatch(const QList<MPageEntry>& pages, const QString& sectionPath)

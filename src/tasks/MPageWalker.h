@@ -66,6 +66,9 @@ protected:
     virtual QString ChildPath(const QString& path, const QString& name) const;
     // A section's page list could not be read; the alert has been shown. Features add a row.
     virtual void OnSectionFailed(const MONObject& section, const QString& sectionPath, const QString& reason);
+    // The address of a section's page list from `skip` on; a feature that needs fewer fields asks
+    // for fewer.
+    virtual QString PageListAddress(const QString& sectionId, qint64 skip) const;
     // The requests one page costs the feature, for the time-left estimate.
     virtual qint64 RequestsPerPage() const { return 1; }
     // The transport under the session: every request goes through here, so unit tests can answer

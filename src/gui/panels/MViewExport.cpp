@@ -4,13 +4,17 @@
 #include "app/AppPaths.h"
 #include "app/MConfig.h"
 #include "app/MStrings.h"
+#include "export/MBackupTask.h"
 #include "export/MExportTask.h"
 
+#include <QCheckBox>
 #include <QDesktopServices>
+#include <QDir>
 #include <QFileDialog>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
+#include <QLocale>
 #include <QPushButton>
 #include <QStyle>
 #include <QUrl>
@@ -18,6 +22,7 @@
 namespace {
 
 const QString kExportFolderKey = QStringLiteral("Export_Folder");
+const QString kExportMirrorKey = QStringLiteral("Export_Mirror");
 
 } // namespace
 
@@ -40,19 +45,33 @@ MViewExport::MViewExport(QWidget* parent)
     connect(open, &QPushButton::clicked, this, &MViewExport::ButtonGoToFolderClick);
     row->addWidget(open);
     ContentLayout()->addLayout(row);
+    auto* mirrorRow = new QHBoxLayout();
+    cbMirror = new QCheckBox(Localized("guiExportMirror"), this);
+    cbMirror->setObjectName(QStringLiteral("cbMirror"));
+    cbMirror->setToolTip(Localized("guiExportMirrorTip"));
+    mirrorRow->addWidget(cbMirror);
+    mMirrorState = new QLabel(this);
+    mMirrorState->setObjectName(QStringLiteral("mMirrorState"));
+    mirrorRow->addWidget(mMirrorState, 1);
+    ContentLayout()->addLayout(mirrorRow);
+    connect(mFolder, &QLineEdit::textChanged, this, &MViewExport::ShowMirrorState);
     UseResultTable();
     LoadConfig();
 }
 
 void MViewExport::LoadConfig()
 {
-    mFolder->setText(MConfig(AppPaths().settingsFile).ReadValue(kExportFolderKey, ""));
+    const MConfig config(AppPaths().settingsFile);
+    mFolder->setText(config.ReadValue(kExportFolderKey, ""));
+    cbMirror->setChecked(config.ReadValue(kExportMirrorKey, "") == QLatin1String("1"));
+    ShowMirrorState();
 }
 
 void MViewExport::SaveConfig()
 {
     MConfig config(AppPaths().settingsFile);
     config.WriteValue(kExportFolderKey, mFolder->text());
+    config.WriteValue(kExportMirrorKey, cbMirror->isChecked() ? QStringLiteral("1") : QStringLiteral("0"));
     config.Save();
 }
 
@@ -77,9 +96,25 @@ void MViewExport::StartRun()
         ShowMessageBox(Localized(*problem));
         return;
     }
-    BeginRun(QStringLiteral("FeatureThread"), [folder](MTaskContext& context) {
+    const bool mirror = cbMirror->isChecked();
+    BeginRun(QStringLiteral("FeatureThread"), [folder, mirror](MTaskContext& context) {
         const std::optional<MExportKind> kind = ExportKindForFeature(context.feature);
+        // Section files are always fetched whole: the mirror keeps pages.
+        if (mirror && kind && *kind != MExportKind::SectionFile) {
+            MBackupTask task(context, *kind, folder);
+            if (task.Run() == MBackupTask::Start::Busy && context.reporter)
+                context.reporter->Finish(Localized("taskBackupBusy").arg(QDir::toNativeSeparators(folder)));
+            return;
+        }
         MExportTask task(context, kind.value_or(MExportKind::Text), folder);
         task.ThreadRun();
     });
+}
+
+void MViewExport::ShowMirrorState()
+{
+    const QDateTime last = MirrorLastComplete(mFolder->text());
+    mMirrorState->setText(last.isValid()
+            ? Localized("guiExportMirrorLast").arg(QLocale().toString(last.toLocalTime(), QLocale::ShortFormat))
+            : Localized("guiExportMirrorNever"));
 }

@@ -1,0 +1,148 @@
+#include "MBackupState.h"
+
+#include "app/PrivateFiles.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QSqlDatabase>
+#include <QSqlError>
+#include <QSqlQuery>
+#include <QUuid>
+#include <QVariant>
+
+MBackupState::MBackupState(const QString& folder)
+    : m_Connection(QStringLiteral("backup-") + QUuid::createUuid().toString(QUuid::WithoutBraces))
+{
+    const QString path = QDir(folder).filePath(QLatin1String(kFileName));
+    if (!QFileInfo::exists(path)) {
+        // Owner-only from its first byte: SQLite gives its side files the database's mode.
+        QFile created(path);
+        if (!OpenPrivately(created, QIODevice::WriteOnly | QIODevice::NewOnly)) {
+            m_Error = created.errorString();
+            return;
+        }
+    }
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), m_Connection);
+        db.setDatabaseName(path);
+        if (!db.open()) {
+            m_Error = db.lastError().text();
+            return;
+        }
+    }
+    QSqlQuery q(QSqlDatabase::database(m_Connection, false));
+    for (const char* statement : {"PRAGMA busy_timeout=5000", "PRAGMA journal_mode=WAL", "PRAGMA synchronous=FULL",
+             "CREATE TABLE IF NOT EXISTS pages (page_id TEXT PRIMARY KEY, section_id TEXT NOT NULL, modified TEXT NOT "
+             "NULL, path TEXT NOT NULL, digest TEXT NOT NULL)",
+             "CREATE INDEX IF NOT EXISTS pages_by_section ON pages (section_id)",
+             "CREATE INDEX IF NOT EXISTS pages_by_path ON pages (path)",
+             "CREATE TABLE IF NOT EXISTS mirror (key TEXT PRIMARY KEY, value TEXT NOT NULL)"}) {
+        if (!q.exec(QLatin1String(statement))) {
+            m_Error = q.lastError().text();
+            return;
+        }
+        while (q.next()) { }
+    }
+    m_Open = true;
+}
+
+MBackupState::~MBackupState()
+{
+    {
+        QSqlDatabase db = QSqlDatabase::database(m_Connection, false);
+        if (db.isOpen())
+            db.close();
+    }
+    QSqlDatabase::removeDatabase(m_Connection);
+}
+
+QList<MBackupPage> MBackupState::Select(const QString& where, const QString& value) const
+{
+    QList<MBackupPage> pages;
+    if (!m_Open)
+        return pages;
+    QSqlQuery q(QSqlDatabase::database(m_Connection, false));
+    q.prepare(QStringLiteral("SELECT page_id, section_id, modified, path, digest FROM pages WHERE %1 = ? ORDER BY path")
+                  .arg(where));
+    q.addBindValue(value);
+    if (!q.exec()) {
+        m_Error = q.lastError().text();
+        return pages;
+    }
+    while (q.next())
+        pages.append({q.value(0).toString(), q.value(1).toString(), q.value(2).toString(), q.value(3).toString(),
+            q.value(4).toString()});
+    return pages;
+}
+
+std::optional<MBackupPage> MBackupState::Find(const QString& pageId) const
+{
+    const QList<MBackupPage> pages = Select(QStringLiteral("page_id"), pageId);
+    return pages.isEmpty() ? std::nullopt : std::optional(pages.first());
+}
+
+QString MBackupState::OwnerOf(const QString& path) const
+{
+    const QList<MBackupPage> pages = Select(QStringLiteral("path"), path);
+    return pages.isEmpty() ? QString() : pages.first().pageId;
+}
+
+QList<MBackupPage> MBackupState::PagesOf(const QString& sectionId) const
+{
+    return Select(QStringLiteral("section_id"), sectionId);
+}
+
+bool MBackupState::Put(const MBackupPage& page)
+{
+    if (!m_Open)
+        return false;
+    QSqlQuery q(QSqlDatabase::database(m_Connection, false));
+    q.prepare(QStringLiteral("INSERT OR REPLACE INTO pages VALUES (?, ?, ?, ?, ?)"));
+    for (const QString& value : {page.pageId, page.sectionId, page.modified, page.path, page.digest})
+        q.addBindValue(value);
+    if (q.exec())
+        return true;
+    m_Error = q.lastError().text();
+    return false;
+}
+
+bool MBackupState::Remove(const QString& pageId)
+{
+    if (!m_Open)
+        return false;
+    QSqlQuery q(QSqlDatabase::database(m_Connection, false));
+    q.prepare(QStringLiteral("DELETE FROM pages WHERE page_id = ?"));
+    q.addBindValue(pageId);
+    if (q.exec())
+        return true;
+    m_Error = q.lastError().text();
+    return false;
+}
+
+QDateTime MBackupState::LastComplete() const
+{
+    if (!m_Open)
+        return {};
+    QSqlQuery q(QSqlDatabase::database(m_Connection, false));
+    if (!q.exec(QStringLiteral("SELECT value FROM mirror WHERE key = 'last_complete'")) || !q.next())
+        return {};
+    return QDateTime::fromString(q.value(0).toString(), Qt::ISODateWithMs);
+}
+
+bool MBackupState::SetLastComplete(const QDateTime& when)
+{
+    if (!m_Open)
+        return false;
+    QSqlQuery q(QSqlDatabase::database(m_Connection, false));
+    q.prepare(QStringLiteral("INSERT OR REPLACE INTO mirror VALUES ('last_complete', ?)"));
+    q.addBindValue(when.toUTC().toString(Qt::ISODateWithMs));
+    return q.exec();
+}
+
+QDateTime MirrorLastComplete(const QString& folder)
+{
+    if (folder.isEmpty() || !QFileInfo::exists(QDir(folder).filePath(QLatin1String(MBackupState::kFileName))))
+        return {};
+    return MBackupState(folder).LastComplete();
+}

@@ -1,0 +1,72 @@
+#pragma once
+
+#include "MBackupState.h"
+#include "MExportTask.h"
+
+#include <QHash>
+#include <QLockFile>
+#include <QSet>
+#include <memory>
+
+// What a mirror run did, for its one-line summary.
+struct MBackupCounts
+{
+    qint64 written = 0; // new or changed pages written (in place, through a temporary file)
+    qint64 unchanged = 0;
+    qint64 moved = 0; // files that followed their page's new title
+    qint64 deleted = 0; // pages gone online, their files moved under ".deleted/<date>"
+    qint64 failed = 0; // pages (or section lists) that could not be brought up to date
+    qint64 requests = 0; // requests the run sent
+};
+
+// Keeps a mirror of the checked sections in a folder: one folder per notebook, section group and
+// section, one text or HTML file per page (HTML with its "<page>.files"), as the export writes them.
+// The state file (MBackupState) remembers each page's file and time, so that a later run fetches only
+// the pages that are new or whose "lastModifiedDateTime" moved on, and reads those through the page
+// cache. A page whose title changed has its file moved; a page gone from a section whose list was
+// read whole has its file moved to ".deleted/<yyyy-MM-dd>/" below the mirror, never removed. A page
+// that fails keeps its last good file. One run at a time per folder: a lock file in it.
+class MBackupTask : public MExportTask
+{
+public:
+    enum class Start { Ran, Busy, NoState };
+
+    static constexpr const char* kLockName = ".pagewright-backup.lock";
+
+    MBackupTask(const MTaskContext& context, MExportKind kind, QString mirrorFolder);
+    ~MBackupTask() override;
+
+    // The run: Busy, doing nothing, while another run holds the folder; NoState (after an alert)
+    // when the state file cannot be opened.
+    Start Run();
+    const MBackupCounts& Counts() const { return m_Counts; }
+    // "Written 3, unchanged 295, moved 1, deleted 1, failed 0, requests 7."
+    QString SummaryText() const;
+
+protected:
+    qint64 HandlePage(const MPageEntry& page, qint64 index, const QString& sectionPath) override;
+    qint64 VisitSection(const MONObject& section, const QString& path) override;
+    void OnSectionFailed(const MONObject& section, const QString& sectionPath, const QString& reason) override;
+    MHttpResponse Send(const MHttpRequest& request) override;
+    QString PageListAddress(const QString& sectionId, qint64 skip) const override;
+
+private:
+    QString Relative(const QString& path) const;
+    QString Absolute(const QString& relative) const;
+    // The page's file: its title as the export names it, with "(n)" when another page has the name.
+    QString TargetFor(const MPageEntry& page, qint64 index, const QString& sectionPath) const;
+    // Moves a page's file (and its HTML files folder) from one place in the mirror to another.
+    bool MoveFile(const QString& from, const QString& to);
+    // Writes `content` over `path` through a temporary file; the digest of what was written, or "".
+    QString WriteInPlace(const QString& path, const QString& content);
+    void MoveAsideGone(const QString& sectionId);
+
+    QString m_Folder;
+    std::unique_ptr<QLockFile> m_Lock;
+    std::unique_ptr<MBackupState> m_State;
+    QString m_SectionId;
+    bool m_SectionFailed = false;
+    QSet<QString> m_Seen; // the pages of the section being listed
+    QHash<QString, QString> m_Claimed; // file (relative) -> the page given it in this run
+    MBackupCounts m_Counts;
+};
