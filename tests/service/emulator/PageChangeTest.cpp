@@ -226,7 +226,8 @@ TEST_P(PageDeleteTest, ADeletedPageIsGoneFromEveryRead)
     EXPECT_FALSE(Call("GET", Me() + QStringLiteral("/onenote/pages?$top=100")).Text().contains(m_Page));
 }
 
-INSTANTIATE_TEST_SUITE_P(Styles, PageDeleteTest, ::testing::Values("plain", "varied"));
+INSTANTIATE_TEST_SUITE_P(Styles, PageDeleteTest, ::testing::Values("plain", "varied"),
+    [](const auto& test) { return std::string(test.param); });
 
 QStringList Keys(const QJsonValue& object)
 {
