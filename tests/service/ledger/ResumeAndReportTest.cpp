@@ -1,7 +1,7 @@
 // Durable runs against the emulator: an import stopped, cut off or failed part of the way resumes
 // without a page twice, skip-imported skips what arrived before, and every run's report adds up and
 // matches what the service holds.
-#include "../export/ExportServiceFixture.h"
+#include "FeatureServiceTest.h"
 #include "import/EvernoteImport.h"
 #include "tasks/MRunLedger.h"
 #include "tasks/MRunReport.h"
@@ -20,7 +20,7 @@ QByteArray Enex(int notes)
     return xml + "</en-export>\n";
 }
 
-class ResumeAndReport : public ExportServiceTest
+class ResumeAndReport : public FeatureServiceTest
 {
 protected:
     void SetUp() override
