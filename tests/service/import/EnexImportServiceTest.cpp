@@ -2,19 +2,13 @@
 
 #include "export/MExportTask.h"
 
-#include "MEmulator.h"
-#include "RecordingReporter.h"
-#include "ServiceFixture.h"
-#include "TempDir.h"
+#include "ImportServiceFixture.h"
 #include "account/AuthorizedCall.h"
 #include "account/MAccount.h"
-#include "app/GlobalSettings.h"
 #include "app/MStrings.h"
-#include "model/MNotebookTree.h"
 #include "model/MONObject.h"
 #include "net/ServiceRequest.h"
 #include "tasks/MPageList.h"
-#include "tasks/MTaskContext.h"
 #include "util/Digest.h"
 #include "util/TextUtils.h"
 
@@ -24,7 +18,6 @@
 #include <QRegularExpression>
 #include <QUrl>
 #include <gtest/gtest.h>
-#include <thread>
 
 namespace {
 
@@ -77,78 +70,19 @@ QByteArray Enex(const QList<QByteArray>& notes)
     return xml + "</en-export>\n";
 }
 
-// Requests go out on a worker thread, as in the application: the thread's connection closes when the
-// thread ends, so the emulator is not left holding a kept-alive connection when it stops.
-template<typename F> void OnWorker(F&& work)
-{
-    std::thread worker(std::forward<F>(work));
-    worker.join();
-}
-
-class EnexImportService : public ::testing::Test
+// The demo's notebooks, signed in as its personal account.
+class EnexImportService : public ImportServiceTest
 {
 protected:
-    void SetUp() override
-    {
-        SetStringTableLanguage(QStringLiteral("en"));
-        GlobalSettings().SetRequestBudget(QStringLiteral("off"));
-        MServiceSession::SetDefaultRules(MServiceFixture::QuickRetryRules());
-        QString error;
-        MEmulator::Options options;
-        options.fixture = LoadFixtureFile(QStringLiteral(PAGEWRIGHT_EMULATOR_FIXTURES_DIR "/demo.json"), &error);
-        ASSERT_TRUE(error.isEmpty()) << qPrintable(error);
-        options.answerStyle = MServiceFixture::AnswerStyle();
-        emulator = std::make_unique<MEmulator>(options);
-        const std::optional<QString> failed = emulator->Start();
-        ASSERT_FALSE(failed.has_value()) << qPrintable(*failed);
+    void SetUp() override { StartWith(MServiceFixture::DemoFixture()); }
 
-        MEndpoints endpoints = MEndpoints::Defaults();
-        for (QString* host :
-            {&endpoints.globalLogin, &endpoints.chinaLogin, &endpoints.consumerLogin, &endpoints.globalGraph,
-                &endpoints.chinaGraph, &endpoints.oneNoteService, &endpoints.consumerDocuments, &endpoints.makerWeb})
-            *host = emulator->Origin();
-        account.setEndpoints(endpoints);
-        account.setMSAccountType(MAccount::Personal);
-        const MEmulator::Tokens tokens = emulator->IssueTokens(QStringLiteral("personal"));
-        account.setOnlineOneNoteAccessToken(tokens.accessToken);
-        account.setOnlineOneNoteRefreshToken(tokens.refreshToken);
-        account.setUserId(tokens.userId);
-        account.setRetrieveTokensTime(QDateTime::currentDateTime());
-        account.setTokenExpires_in(3599);
-
-        MNotebookTree tree(account, root, dir.FilePath(QStringLiteral("notebooks.json")));
-        bool isList = false;
-        OnWorker([&] { isList = tree.CreateNotebooksTree(true, false).isList; });
-        ASSERT_TRUE(isList);
-        emulator->ClearRequests();
-
-        context.account = &account;
-        context.reporter = &reporter;
-        context.pacer = &pacer;
-        context.running = &running;
-    }
-
-    MONObject* Node(const QStringList& path)
-    {
-        const MONObject* node = &root;
-        for (const QString& name : path) {
-            const MONObject* next = nullptr;
-            for (const auto& child : node->children()) {
-                if (child->name == name)
-                    next = child.get();
-            }
-            if (!next)
-                return nullptr;
-            node = next;
-        }
-        return const_cast<MONObject*>(node);
-    }
+    MONObject* Node(const QStringList& path) { return ImportServiceTest::Node(path.join(QLatin1Char('/'))); }
 
     MEvernoteImportResult Import(const QByteArray& enex, bool tagMode)
     {
-        settings.enexFileName = dir.WriteFile(QStringLiteral("import.enex"), enex);
+        settings.enexFileName = app.WriteFile(QStringLiteral("import.enex"), enex);
         settings.createTagSections = tagMode;
-        MEvernoteTarget target = ChooseEvernoteTarget(root, tagMode);
+        MEvernoteTarget target = ChooseEvernoteTarget(*tree, tagMode);
         settings.parentUrlSaveTo = target.parentUrl;
         MEvernoteImportResult result;
         OnWorker([&] {
@@ -159,28 +93,12 @@ protected:
         return result;
     }
 
-    std::vector<MEmuLoggedRequest> Posts(const QString& pathEnd) const
-    {
-        std::vector<MEmuLoggedRequest> posts;
-        for (const MEmuLoggedRequest& request : emulator->Requests()) {
-            if (request.method == QLatin1String("POST") && request.path.endsWith(pathEnd))
-                posts.push_back(request);
-        }
-        return posts;
-    }
-
     // The ids of the pages of a section by title, from the emulator's state.
     QMap<QString, QString> PageIds(const QString& sectionName) const
     {
         QMap<QString, QString> ids;
-        for (const QJsonValue& item : emulator->State().value(QStringLiteral("items")).toArray()) {
-            if (item.toObject().value(QStringLiteral("name")).toString() != sectionName + QStringLiteral(".one"))
-                continue;
-            for (const QJsonValue& page : item.toObject().value(QStringLiteral("pages")).toArray()) {
-                ids.insert(page.toObject().value(QStringLiteral("title")).toString(),
-                    page.toObject().value(QStringLiteral("id")).toString());
-            }
-        }
+        for (const QJsonObject& page : StatePages(sectionName))
+            ids.insert(page.value(QStringLiteral("title")).toString(), page.value(QStringLiteral("id")).toString());
         return ids;
     }
 
@@ -191,7 +109,7 @@ protected:
         QStringList digests;
         OnWorker([&] {
             const std::optional<QString> content
-                = GetAuthorizedText(account, PageContentUrl(account.BaseUrl(), pageId), 30);
+                = GetAuthorizedText(*account, PageContentUrl(account->BaseUrl(), pageId), 30);
             ASSERT_TRUE(content.has_value());
             static const QRegularExpression kResource(QStringLiteral("(?:src|data)=\"([^\"]+/resources/[^\"]+)\""));
             QStringList urls; // an image names its resource in more than one attribute
@@ -199,7 +117,7 @@ protected:
                 urls.append(match.captured(1));
             urls.removeDuplicates();
             for (const QString& url : urls) {
-                const MHttpResponse answer = SendAuthorized(account, ServiceRequest("GET", url, 30));
+                const MHttpResponse answer = SendAuthorized(*account, ServiceRequest("GET", url, 30));
                 digests.append(MD5String(answer.body.value_or(QByteArray())));
             }
         });
@@ -211,23 +129,11 @@ protected:
     QStringList PageTitles(const QString& sectionName) const
     {
         QStringList titles;
-        for (const QJsonValue& item : emulator->State().value(QStringLiteral("items")).toArray()) {
-            if (item.toObject().value(QStringLiteral("name")).toString() != sectionName + QStringLiteral(".one"))
-                continue;
-            for (const QJsonValue& page : item.toObject().value(QStringLiteral("pages")).toArray())
-                titles.append(page.toObject().value(QStringLiteral("title")).toString());
-        }
+        for (const QJsonObject& page : StatePages(sectionName))
+            titles.append(page.value(QStringLiteral("title")).toString());
         return titles;
     }
 
-    MTempDir dir;
-    std::unique_ptr<MEmulator> emulator;
-    MAccount account;
-    MONObject root;
-    MRecordingReporter reporter;
-    MCountingPacer pacer;
-    std::atomic<bool> running {true};
-    MTaskContext context;
     MEvernoteImportSettings settings;
 };
 
@@ -391,7 +297,8 @@ TEST_F(EnexImportService, AWildFileImportsEveryReadableNoteWithAllItsResources)
     // The nested section and the encrypted block are on the page as text.
     QString four;
     OnWorker([&] {
-        four = GetAuthorizedText(account, PageContentUrl(account.BaseUrl(), ids.value(QStringLiteral("Wild four"))), 30)
+        four = GetAuthorizedText(
+            *account, PageContentUrl(account->BaseUrl(), ids.value(QStringLiteral("Wild four"))), 30)
                    .value_or(QString());
     });
     EXPECT_TRUE(four.contains(QStringLiteral("four kept"))) << four.toStdString();
@@ -455,9 +362,8 @@ TEST_F(EnexImportService, AnImportedNoteExportedAgainAsHtmlKeepsItsTextImageAndA
 
     // The export walks a snapshot of the tree with the same section checked (and so its notebook).
     SetCheckState(Node({"Travel Journal", "Empty section"}), 1);
-    MTempDir out;
     MTaskContext exportContext = context;
-    exportContext.tree = std::shared_ptr<const MONObject>(root.CloneTree());
+    exportContext.tree = std::shared_ptr<const MONObject>(tree->CloneTree());
     OnWorker([&] { MExportTask(exportContext, MExportKind::Html, out.Path()).ThreadRun(); });
 
     const QString folder = out.FilePath(QStringLiteral("Travel Journal/Empty section"));
