@@ -1,9 +1,9 @@
 #!/bin/sh
 # pagewright-cli against pagewright-emulator, as a user's script would use it: point a fresh
-# settings folder at the emulator (started with an application id of its own), check the sign-in's
-# refusals (no id, an id the platform does not know), sign in with a device code and
-# by fetching the printed address (the emulator consents by itself and redirects with a code), then
-# whoami and tree, first from the service, then from the cache.
+# settings folder at the emulator (started with an application id of its own), check the exit status
+# of the sign-in's refusals (no id, an id the platform does not know), sign in by fetching the printed
+# address (the emulator consents by itself and redirects with a code), then whoami and tree, first
+# from the service, then from the cache. The device sign-in's endings are the sign-in tests' work.
 # Usage: cli_script_test.sh PAGEWRIGHT_CLI PAGEWRIGHT_EMULATOR FIXTURE
 set -eu
 
@@ -41,9 +41,6 @@ for how in "--redirect $redirect" --device; do
     grep -q "does not know the application id $stranger" "$work/stranger.err" || fail "an unknown id ($how) was not named"
 done
 pw config set ClientId_Graph "$client_id" >/dev/null
-
-pw signin --type work --device >"$work/device.out" 2>"$work/device.err" || fail "device sign-in"
-grep -q "Signed in as" "$work/device.out" || fail "the device sign-in did not report the account"
 
 pw signin --type personal >"$work/address.out" || fail "signin printed no address"
 address=$(cat "$work/address.out")
