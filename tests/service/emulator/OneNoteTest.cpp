@@ -1,5 +1,8 @@
-// What of the emulated OneNote interface no feature's test walks: the item limit, the legacy
-// names, bodies refused, the title update, verbatim pages, container names and the page-size limit.
+// What of the emulated OneNote interface no feature's test walks: the item limit set by hand, the
+// legacy names, bodies refused, the title update's answer and forms, verbatim pages, the container
+// names refused and the page-size limit. (The limit reached by a big library and the step-by-step
+// reads after it are BigLibraryServiceTest's; containers made, quoted names and titles kept are the
+// import and replace tests'.)
 #include "EmulatorTestBase.h"
 
 #include <QJsonArray>
@@ -34,20 +37,7 @@ TEST_F(OneNoteTest, OverTheItemLimitOnlyTheExpandedListIsRefusedWithTheDocumente
     EXPECT_EQ(error.value(QLatin1String("code")).toString(), QStringLiteral("10008"));
     EXPECT_TRUE(error.value(QLatin1String("message")).toString().contains(QLatin1String("more than 5 OneNote items")));
     EXPECT_EQ(Call("GET", Me() + QStringLiteral("/onenote/notebooks?expand=sections")).status, 403);
-
-    // The step-by-step reads still answer: the plain list, one notebook expanded, a group's contents.
-    const MHttpResponse plain = Call("GET", Me() + QStringLiteral("/onenote/notebooks"));
-    ASSERT_EQ(plain.status, 200);
-    const QString travel
-        = Json(plain).value(QLatin1String("value")).toArray()[0].toObject().value(QLatin1String("id")).toString();
-    const MHttpResponse one
-        = Call("GET", Me() + QStringLiteral("/onenote/notebooks/") + travel + QStringLiteral("?expand=") + kExpand);
-    ASSERT_EQ(one.status, 200);
-    const QString group
-        = Json(one).value(QLatin1String("sectionGroups")).toArray()[0].toObject().value(QLatin1String("id")).toString();
-    EXPECT_EQ(
-        Call("GET", Me() + QStringLiteral("/onenote/sectionGroups/") + group + QStringLiteral("/sections")).status,
-        200);
+    EXPECT_EQ(Call("GET", Me() + QStringLiteral("/onenote/notebooks")).status, 200) << "the plain list still answers";
 
     EXPECT_EQ(Call("POST", QStringLiteral("/_emulator/item-limit"), "many", "text/plain", false).status, 400);
     m_Fixture.Emulator().SetItemLimit(0);
@@ -99,9 +89,6 @@ TEST_F(OneNoteTest, TitleUpdateAnswers204WithoutBodyAndAcceptsSingleQuotedJson)
         "[{'target':'title', 'action':'replace', 'content':'Day one: \"Alfama\" & more'}]", "application/json");
     EXPECT_EQ(patched.status, 204);
     EXPECT_TRUE(patched.body.value_or("x").isEmpty());
-    EXPECT_TRUE(Call("GET", Me() + QStringLiteral("/onenote/pages/%1/content").arg(id))
-                    .Text()
-                    .contains(QLatin1String("<title>Day one: \"Alfama\" &amp; more</title>")));
     EXPECT_EQ(Json(Call("GET", Me() + QStringLiteral("/onenote/pages/%1").arg(id))).value(QLatin1String("title")),
         QStringLiteral("Day one: \"Alfama\" & more"));
     const MHttpResponse form = Call("PATCH", Me() + QStringLiteral("/onenote/pages/%1/content").arg(id),
@@ -140,10 +127,6 @@ TEST_F(OneNoteTest, ContainerCreationFollowsTheNameRules)
 {
     const QString notebook = IdOf(QStringLiteral("Travel Journal"));
     const QString sections = Me() + QStringLiteral("/onenote/notebooks/%1/sections").arg(notebook);
-    const MHttpResponse quoted
-        = Call("POST", sections, "{\"displayName\":\"The \\\"best\\\" bits\"}", "application/json");
-    EXPECT_EQ(quoted.status, 201);
-    EXPECT_EQ(Json(quoted).value(QLatin1String("displayName")).toString(), QStringLiteral("The \"best\" bits"));
     const MHttpResponse twice = Call("POST", sections, "{\"displayName\":\"lisbon 2024\"}", "application/json");
     EXPECT_EQ(twice.status, 409);
     EXPECT_EQ(Call("POST", sections, "{\"displayName\":\"a/b\"}", "application/json").status, 400);
@@ -153,13 +136,7 @@ TEST_F(OneNoteTest, ContainerCreationFollowsTheNameRules)
         400);
     const MHttpResponse group = Call("POST", Me() + QStringLiteral("/onenote/notebooks/%1/sectionGroups").arg(notebook),
         "{'displayName':'New group'}", "application/json");
-    EXPECT_EQ(group.status, 201);
-    const MHttpResponse notebookMade
-        = Call("POST", Me() + QStringLiteral("/onenote/notebooks"), "{\"displayName\":\"Fresh\"}", "application/json");
-    EXPECT_EQ(notebookMade.status, 201);
-    EXPECT_EQ(
-        Json(Call("GET", Me() + QStringLiteral("/onenote/notebooks"))).value(QLatin1String("value")).toArray().size(),
-        4);
+    EXPECT_EQ(group.status, 201) << "single-quoted JSON is taken";
 }
 
 TEST_F(OneNoteTest, AcceptsAHundredMegabytePageWhenTheLimitAllowsAndRefusesItOtherwise)
@@ -195,5 +172,3 @@ TEST_F(OneNoteTest, AcceptsAHundredMegabytePageWhenTheLimitAllowsAndRefusesItOth
 }
 
 } // namespace
-
-namespace { } // namespace
