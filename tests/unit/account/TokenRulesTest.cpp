@@ -1,4 +1,5 @@
 #include "account/MAccount.h"
+#include "account/MIdentityAnswers.h"
 
 #include "FixedClock.h"
 
@@ -17,16 +18,21 @@ const QDateTime kTen(QDate(2024, 6, 1), QTime(10, 0));
 
 // The success answer in every form the service writes it is read in AnswerReadersTest; here what
 // is absent: no lifetime stated, and an error answer (as the platform writes it: spaces after the
-// colons, CRLF, escaped "/" and non-ASCII) that must give no token at all.
+// colons, CRLF, escaped "/" and non-ASCII) that must give no token at all, and be read as an error.
 TEST(TokenAnswer, NoLifetimeAndErrorAnswers)
 {
     EXPECT_FALSE(ParseTokenAnswer(S(R"({"access_token": "AT2", "refresh_token": "RT2"})")).expiresIn.has_value());
 
-    const MTokenAnswer error
-        = ParseTokenAnswer(S("{\r\n  \"error\": \"invalid_grant\",\r\n  \"error_description\": "
-                             "\"AADSTS70008: caf\\u00e9 \\/ token\",\r\n  \"error_codes\": [ 70008 ]\r\n}"));
+    const QString written = S("{\r\n  \"error\": \"invalid_grant\",\r\n  \"error_description\": "
+                              "\"AADSTS70008: caf\\u00e9 \\/ token\",\r\n  \"error_codes\": [ 70008 ]\r\n}");
+    const MTokenAnswer error = ParseTokenAnswer(written);
     EXPECT_TRUE(error.accessToken.isEmpty());
     EXPECT_TRUE(error.refreshToken.isEmpty());
+    const std::optional<MIdentityError> read = ParseIdentityError(written);
+    ASSERT_TRUE(read.has_value());
+    EXPECT_EQ(read->error, S("invalid_grant"));
+    EXPECT_EQ(read->description, S("AADSTS70008: café / token"));
+    EXPECT_EQ(read->codes, QList<qint64> {70008});
 }
 
 // Valid up to the stated end with no margin, never longer than the 20 hours the program trusts,
