@@ -25,8 +25,7 @@ protected:
         InitAppPaths(f.AppFolder(), f.Folder().FilePath(QStringLiteral("Pagewright.log")));
         GlobalSettings().DownloadInterval = 0;
         GlobalSettings().UploadInterval = 0;
-        tree = f.FetchTree();
-        MPanelBase::SetSharedTree(tree.get());
+        Refetch();
         f.Emulator().ClearRequests();
     }
     ~MPanelFixture() override
@@ -37,11 +36,21 @@ protected:
         GlobalSettings().UploadInterval = 3;
     }
 
-    void Check(const char* path)
+    // The tree fetched again and shared with the panels, as the controller does after a run that
+    // made containers.
+    void Refetch()
     {
-        MONObject* node = const_cast<MONObject*>(MServiceFixture::FindPath(*tree, QString::fromUtf8(path)));
-        ASSERT_NE(node, nullptr) << path;
-        SetCheckState(node, 1);
+        tree = f.FetchTree();
+        MPanelBase::SetSharedTree(tree.get());
+    }
+
+    MONObject* Check(const char* path)
+    {
+        auto* node = const_cast<MONObject*>(MServiceFixture::FindPath(*tree, QString::fromUtf8(path)));
+        EXPECT_NE(node, nullptr) << path;
+        if (node)
+            SetCheckState(node, 1);
+        return node;
     }
 
     // Presses `start` (the start button unless another is given) and waits for the run to end.

@@ -44,7 +44,7 @@ TEST_F(CopySectionsPanel, CopiesIntoTheChosenTargetAndShowsEachCopyWithItsOutcom
     MModalWatcher chooser = PickInChooser(QStringLiteral("Recipes"), &offered);
     MViewCopySections panel;
     panel.show();
-    ASSERT_TRUE(RunBy(panel, panel.StartButton()));
+    ASSERT_TRUE(Run(panel, panel.StartButton()));
     EXPECT_EQ(chooser.Seen(), QStringList {QStringLiteral("MWinChooseSection")});
     EXPECT_TRUE(offered.contains(QStringLiteral("Archive")) && !offered.contains(QStringLiteral("Lisbon 2024")))
         << "notebooks and section groups are offered, not sections";

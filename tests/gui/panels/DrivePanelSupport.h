@@ -1,6 +1,6 @@
 #pragma once
 
-#include "../GuiTestSupport.h"
+#include "../PanelFixture.h"
 
 #include "../RecordingMessageBox.h"
 #include "ServiceFixture.h"
@@ -19,43 +19,10 @@
 
 // The panels on section files against the demo fixture in an in-process emulator, signed in as its
 // personal account, with the tree fetched and zero intervals.
-class DrivePanelTest : public ::testing::Test
+class DrivePanelTest : public MPanelFixture
 {
 protected:
-    DrivePanelTest()
-    {
-        GuiApp();
-        SetStringTableLanguage(QStringLiteral("en"));
-        InitAppPaths(f.AppFolder(), f.Folder().FilePath(QStringLiteral("Pagewright.log")));
-        TheAccount().LoadConfig(f.SettingsFile()); // the panels run on the process-wide account
-        GlobalSettings().DownloadInterval = 0;
-        GlobalSettings().UploadInterval = 0;
-        tree = f.FetchTree();
-        MPanelBase::SetSharedTree(tree.get());
-    }
-    ~DrivePanelTest() override
-    {
-        MPanelBase::SetSharedTree(nullptr);
-        GlobalSettings().DownloadInterval = 3;
-        GlobalSettings().UploadInterval = 3;
-    }
-
-    MONObject* Check(const char* path)
-    {
-        auto* node = const_cast<MONObject*>(MServiceFixture::FindPath(*tree, QString::fromUtf8(path)));
-        EXPECT_NE(node, nullptr) << path;
-        if (node)
-            SetCheckState(node, 1);
-        return node;
-    }
-
-    // Presses `button` and waits until the run it starts has ended.
-    static bool RunBy(MPanelBase& panel, QAbstractButton* button)
-    {
-        QSignalSpy ended(&panel, &MPanelBase::RunEnded);
-        button->click();
-        return WaitUntil([&] { return ended.count() == 1; }, 30000);
-    }
+    DrivePanelTest() { TheAccount().LoadConfig(f.SettingsFile()); } // the panels run on the process-wide account
 
     // "name | other columns | status" for every row of the outline, depth first, indented by depth.
     static QStringList Rows(const MOutlineModel& model, const QModelIndex& parent = {}, int depth = 0)
@@ -70,7 +37,4 @@ protected:
         }
         return rows;
     }
-
-    MServiceFixture f;
-    std::shared_ptr<MONObject> tree;
 };

@@ -1,4 +1,4 @@
-#include "../GuiTestSupport.h"
+#include "../PanelFixture.h"
 
 #include "../RecordingMessageBox.h"
 #include "MFeatureButtons.h"
@@ -50,41 +50,9 @@ protected:
     }
 };
 
-class MRecordingOpener final : public MLinkOpener
-{
-public:
-    void OpenLink(const QString& link) override { links.append(link); }
-    QStringList links;
-};
-
-class ExportPanel : public ::testing::Test
+class ExportPanel : public MPanelFixture
 {
 protected:
-    ExportPanel()
-    {
-        GuiApp();
-        SetStringTableLanguage(QStringLiteral("en"));
-        InitAppPaths(
-            f.AppFolder(), f.Folder().FilePath(QStringLiteral("Pagewright.log"))); // loads the signed-in account
-        GlobalSettings().DownloadInterval = 0;
-        GlobalSettings().UploadInterval = 0;
-        tree = f.FetchTree();
-        MPanelBase::SetSharedTree(tree.get());
-    }
-    ~ExportPanel() override
-    {
-        MPanelBase::SetSharedTree(nullptr);
-        GlobalSettings().DownloadInterval = 3;
-        GlobalSettings().UploadInterval = 3;
-    }
-
-    void Check(const char* path)
-    {
-        MONObject* node = const_cast<MONObject*>(MServiceFixture::FindPath(*tree, QString::fromLatin1(path)));
-        ASSERT_NE(node, nullptr);
-        SetCheckState(node, 1);
-    }
-
     bool Run(MViewExport& panel)
     {
         QSignalSpy ended(&panel, &MPanelBase::RunEnded);
@@ -92,9 +60,6 @@ protected:
         EXPECT_EQ(panel.StatusText(), Localized("strStartExport")) << "the panel's own start text";
         return WaitUntil([&] { return ended.count() == 1; }, 30000);
     }
-
-    MServiceFixture f;
-    std::shared_ptr<MONObject> tree;
 };
 
 TEST_F(ExportPanel, ExportsTheCheckedSectionsAsTheButtonSaysAndRemembersTheFolder)
@@ -174,7 +139,7 @@ TEST_F(ExportPanel, TheRunShowsItsProgressAndAFileTableWithTheFailureAndItsReaso
     const int writtenRow = failedRow == 0 ? 1 : 0;
     const QString file = model->Item(writtenRow).target;
     EXPECT_TRUE(QFile::exists(file)) << file.toStdString();
-    auto opener = std::make_shared<MRecordingOpener>();
+    auto opener = std::make_shared<MRecordingLinkOpener>();
     SetLinkOpener(opener);
     QTableView* view = table->View();
     const QPoint cell = view->visualRect(model->index(writtenRow, MResultModel::TextColumn)).center();

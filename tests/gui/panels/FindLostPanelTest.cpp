@@ -15,7 +15,7 @@ TEST_F(FindLostPanel, TheSearchListsEveryLostFileTickedAndSaveWritesTheTickedOne
 {
     MViewFindLost panel;
     panel.show();
-    ASSERT_TRUE(RunBy(panel, panel.StartButton()));
+    ASSERT_TRUE(Run(panel, panel.StartButton()));
     EXPECT_EQ(panel.RunThreadName(), QStringLiteral("FeatureThread"));
     EXPECT_EQ(Rows(*panel.OutlineModel()),
         QStringList({QStringLiteral("Lost section.one |  | "), QStringLiteral("Meeting notes.one | /Backups/Phone | "),
@@ -35,7 +35,7 @@ TEST_F(FindLostPanel, TheSearchListsEveryLostFileTickedAndSaveWritesTheTickedOne
 
     MTempDir out;
     panel.ChooseSaveFolder = [&] { return out.Path(); };
-    ASSERT_TRUE(RunBy(panel, panel.mBtnSave));
+    ASSERT_TRUE(Run(panel, panel.mBtnSave));
     EXPECT_EQ(panel.RunThreadName(), QStringLiteral("SaveThread"));
     const QStringList files = QDir(out.Path()).entryList(QDir::Files);
     ASSERT_EQ(files.size(), 1);

@@ -1,4 +1,4 @@
-#include "../GuiTestSupport.h"
+#include "../PanelFixture.h"
 
 #include "../RecordingMessageBox.h"
 #include "MFeatureButtons.h"
@@ -22,31 +22,9 @@
 
 namespace {
 
-class ImportPanel : public ::testing::Test
+class ImportPanel : public MPanelFixture
 {
 protected:
-    ImportPanel()
-    {
-        GuiApp();
-        SetStringTableLanguage(QStringLiteral("en"));
-        InitAppPaths(f.AppFolder(), f.Folder().FilePath(QStringLiteral("Pagewright.log")));
-        GlobalSettings().UploadInterval = 0;
-        tree = f.FetchTree();
-        MPanelBase::SetSharedTree(tree.get());
-    }
-    ~ImportPanel() override
-    {
-        MPanelBase::SetSharedTree(nullptr);
-        GlobalSettings().UploadInterval = 3;
-    }
-
-    void Tick(const char* path)
-    {
-        auto* node = const_cast<MONObject*>(MServiceFixture::FindPath(*tree, QString::fromUtf8(path)));
-        ASSERT_NE(node, nullptr);
-        SetCheckState(node, 1);
-    }
-
     // The rows as "status | text | reason".
     static QStringList Rows(const MViewImport& panel)
     {
@@ -60,16 +38,7 @@ protected:
         return rows;
     }
 
-    bool Run(MViewImport& panel)
-    {
-        QSignalSpy ended(&panel, &MPanelBase::RunEnded);
-        panel.StartButton()->click();
-        return WaitUntil([&] { return ended.count() == 1; }, 30000);
-    }
-
-    MServiceFixture f;
     MTempDir files;
-    std::shared_ptr<MONObject> tree;
 };
 
 TEST_F(ImportPanel, TheListTakesEachFileOnceAndTheWebButtonsFollowTheFeature)
@@ -111,7 +80,7 @@ TEST_F(ImportPanel, TheListTakesEachFileOnceAndTheWebButtonsFollowTheFeature)
 
 TEST_F(ImportPanel, ARunFillsEveryRowWithItsOutcomeAndReason)
 {
-    Tick("Travel Journal/Empty section");
+    Check("Travel Journal/Empty section");
     ASSERT_FALSE(
         f.Emulator().AddFault(QStringLiteral("POST */pages error status=400 code=20117 message=Bad+page count=1")));
     MViewImport panel;
@@ -143,7 +112,7 @@ TEST_F(ImportPanel, ARunFillsEveryRowWithItsOutcomeAndReason)
 TEST_F(ImportPanel, AFinishedImportStartedAgainAsksEverythingOnlyWhatIsNewOrNothing)
 {
     MRecordingMessageBoxScope boxes;
-    Tick("Travel Journal/Empty section");
+    Check("Travel Journal/Empty section");
     MViewImport panel;
     panel.show();
     SetCurrentFeature(MFeature::ImportTxt);
@@ -187,7 +156,7 @@ TEST_F(ImportPanel, NoTickedSectionOrNoFilesStopsBeforeARunAndPicturesAreNotRead
     SetCurrentFeature(MFeature::ImportImages);
     panel.ClearAndReload();
     panel.StartButton()->click();
-    Tick("Travel Journal/Empty section");
+    Check("Travel Journal/Empty section");
     panel.StartButton()->click();
     EXPECT_EQ(boxes->Messages(), QStringList({Localized("strSelectASection"), Localized("strAddFilesFirst")}));
     EXPECT_FALSE(panel.IsBusy());

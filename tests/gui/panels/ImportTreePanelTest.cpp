@@ -1,4 +1,4 @@
-#include "../GuiTestSupport.h"
+#include "../PanelFixture.h"
 
 #include "../RecordingMessageBox.h"
 #include "ServiceFixture.h"
@@ -19,38 +19,14 @@
 
 namespace {
 
-class ImportTreePanel : public ::testing::Test
+class ImportTreePanel : public MPanelFixture
 {
 protected:
     ImportTreePanel()
     {
-        GuiApp();
-        SetStringTableLanguage(QStringLiteral("en"));
-        InitAppPaths(f.AppFolder(), f.Folder().FilePath(QStringLiteral("Pagewright.log")));
-        GlobalSettings().UploadInterval = 0;
-        Refetch();
         files.WriteFile(QStringLiteral("Chosen/A/one.txt"), "1");
         files.WriteFile(QStringLiteral("Chosen/A/two.html"), "<html><head></head><body>2</body></html>");
         QDir().mkpath(files.FilePath(QStringLiteral("Chosen/B")));
-    }
-    ~ImportTreePanel() override
-    {
-        MPanelBase::SetSharedTree(nullptr);
-        GlobalSettings().UploadInterval = 3;
-    }
-
-    // What the controller does when a run made containers.
-    void Refetch()
-    {
-        tree = f.FetchTree();
-        MPanelBase::SetSharedTree(tree.get());
-    }
-
-    void Tick(const char* path)
-    {
-        auto* node = const_cast<MONObject*>(MServiceFixture::FindPath(*tree, QString::fromUtf8(path)));
-        ASSERT_NE(node, nullptr);
-        SetCheckState(node, 1);
     }
 
     // The outline as "name: status" lines, indented by depth.
@@ -71,16 +47,7 @@ protected:
         return lines;
     }
 
-    bool Run(MViewImportTree& panel)
-    {
-        QSignalSpy ended(&panel, &MPanelBase::RunEnded);
-        panel.StartButton()->click();
-        return WaitUntil([&] { return ended.count() == 1; }, 30000);
-    }
-
-    MServiceFixture f;
     MTempDir files;
-    std::shared_ptr<MONObject> tree;
 };
 
 TEST_F(ImportTreePanel, TheOptionsAreKeptAndThePlanFollowsThem)
@@ -124,7 +91,7 @@ TEST_F(ImportTreePanel, ARunShowsEachNodesOutcomeAndAsksForTheTreeWhenItMadeCont
     panel.StartButton()->click();
     EXPECT_EQ(boxes->Messages(), QStringList({Localized("strSelectASection")}));
 
-    Tick("Recipes");
+    Check("Recipes");
     QSignalSpy made(&panel, &MViewImportTree::SectionsCreated);
     ASSERT_TRUE(Run(panel));
     EXPECT_EQ(Outline(panel),
@@ -135,7 +102,7 @@ TEST_F(ImportTreePanel, ARunShowsEachNodesOutcomeAndAsksForTheTreeWhenItMadeCont
     EXPECT_TRUE(panel.mBtnAddFolders->isEnabled());
 
     Refetch();
-    Tick("Recipes");
+    Check("Recipes");
     boxes->SetChoice(0); // the finished import again, everything, as the user answers
     ASSERT_TRUE(Run(panel));
     ASSERT_EQ(boxes->Questions().size(), 1);

@@ -15,7 +15,7 @@ TEST_F(SectionSizePanel, ShowsTheSizesOfTheCheckedPartAndMarksASharedNotebook)
     Check("Team Handbook");
     MViewSectionSize panel;
     panel.show();
-    ASSERT_TRUE(RunBy(panel, panel.StartButton()));
+    ASSERT_TRUE(Run(panel, panel.StartButton()));
     EXPECT_EQ(panel.RunThreadName(), QStringLiteral("TreeThreadSectionSize"));
     EXPECT_EQ(panel.OutlineModel()->headerData(1, Qt::Horizontal).toString(), Localized("guiColumnSize"));
     const QString four = FormatByteSize(4096);

@@ -45,10 +45,16 @@ QString CodeFromSignIn(MServiceFixture& f)
 
 struct Kind
 {
+    const char* name;
     int type;
     const char* account;
     const char* userPrefix; // the API address names the user for work accounts
 };
+
+void PrintTo(const Kind& kind, std::ostream* out)
+{
+    *out << kind.name;
+}
 
 class SignInTest : public ::testing::TestWithParam<Kind>
 { };
@@ -78,9 +84,11 @@ TEST_P(SignInTest, CodeExchangeGivesTokensIdentityAndSavesThem)
 }
 
 INSTANTIATE_TEST_SUITE_P(EveryAccountKind, SignInTest,
-    ::testing::Values(Kind {MAccount::Personal, "personal", "/v1.0/me/onenote"},
-        Kind {MAccount::GlobalWork, "work", "/v1.0/users/"}, Kind {MAccount::ChinaWork, "work", "/v1.0/users/"},
-        Kind {MAccount::OneNotePersonal, "personal", "/api/v1.0/me/notes"}));
+    ::testing::Values(Kind {"personal", MAccount::Personal, "personal", "/v1.0/me/onenote"},
+        Kind {"global_work", MAccount::GlobalWork, "work", "/v1.0/users/"},
+        Kind {"china_work", MAccount::ChinaWork, "work", "/v1.0/users/"},
+        Kind {"onenote_personal", MAccount::OneNotePersonal, "personal", "/api/v1.0/me/notes"}),
+    [](const auto& test) { return std::string(test.param.name); });
 
 TEST(AccountServiceTest, RefreshHappensOnlyWhenDueAndRotatesTheRefreshToken)
 {

@@ -2,7 +2,7 @@
 // request: an item is failed with a reason a user can read, or succeeds after the wait the service
 // asked for, and nothing an error answer carried is ever saved as the user's file or counted as a
 // created page.
-#include "../export/ExportServiceFixture.h"
+#include "FeatureServiceTest.h"
 #include "app/GlobalSettings.h"
 #include "export/MExportTask.h"
 #include "import/EvernoteImport.h"
@@ -18,11 +18,6 @@
 
 namespace {
 
-QJsonObject Section(const QString& name, const QJsonArray& pages)
-{
-    return QJsonObject {{"name", name}, {"pages", pages}};
-}
-
 QByteArray Enex(int notes)
 {
     QByteArray xml = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<en-export>\n";
@@ -33,7 +28,7 @@ QByteArray Enex(int notes)
     return xml + "</en-export>\n";
 }
 
-class HonestAnswers : public ExportServiceTest
+class HonestAnswers : public FeatureServiceTest
 {
 protected:
     void TearDown() override

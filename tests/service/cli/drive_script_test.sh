@@ -1,8 +1,8 @@
 #!/bin/sh
-# pagewright-cli on section files in OneDrive against pagewright-emulator with the demo fixture:
-# lost sections listed and saved (never over a file there), sizes of a notebook, a restore that
-# shows up as sections in the refreshed tree, a copy, and non-zero exits for a failed copy and for
-# bad arguments.
+# pagewright-cli on section files in OneDrive against pagewright-emulator with the demo fixture: what
+# only the command line does (which files are found, sized, saved, restored and copied is the drive
+# tests' work): the rows each command prints, the report's path, and the exit status for a failed
+# copy, an unknown id and a file that is no section file.
 # Usage: drive_script_test.sh PAGEWRIGHT_CLI PAGEWRIGHT_EMULATOR FIXTURE
 set -eu
 
@@ -18,18 +18,12 @@ tab=$(printf '\t')
 pw lost list >"$work/lost.out" 2>"$work/lost.err" || fail "lost list"
 [ "$(wc -l <"$work/lost.out")" -eq 4 ] || fail "lost list did not find the four .onetmp files"
 grep -q "${tab}/Lost section.onetmp\$" "$work/lost.out" || fail "the file in the root is missing"
-grep -q "${tab}/Backups/Phone/Old/Planning.ONETMP\$" "$work/lost.out" || fail "the deep file in capitals is missing"
-grep -q "${tab}/Pictures/Camera roll/Quick notes.onetmp\$" "$work/lost.out" || fail "the file beyond the first page is missing"
-if grep -q "C.one\|onetmp.bak" "$work/lost.out"; then fail "a file that is no lost section was listed"; fi
 
 id=$(grep "Quick notes" "$work/lost.out" | cut -f 1)
 pw lost save --out "$work/saved" --id "$id" >"$work/save.out" 2>"$work/save.err" || fail "lost save"
 [ "$(find "$work/saved" -type f | wc -l)" -eq 1 ] || fail "lost save wrote other than the one file asked for"
 saved=$(find "$work/saved" -type f)
-[ "$(stat -c %s "$saved")" -eq 61440 ] || fail "the saved file is not whole"
 grep -q "^Success${tab}$saved\$" "$work/save.out" || fail "the saved file is not on standard output"
-pw lost save --out "$work/saved" --id "$id" >"$work/save2.out" 2>"$work/save2.err" || fail "second lost save"
-[ "$(find "$work/saved" -type f | wc -l)" -eq 2 ] || fail "the second save did not go beside the first"
 if pw lost save --out "$work/saved" --id "no-such-id" >"$work/bad.out" 2>"$work/bad.err"; then fail "an unknown id was saved"; fi
 
 pw sizes --check "Travel Journal" --report "$work/sizes.csv" >"$work/sizes.out" 2>"$work/sizes.err" || fail "sizes"
@@ -37,17 +31,11 @@ grep -q "Travel Journal/Archive/Older/Oldest/2009" "$work/sizes.csv" || fail "th
 [ -s "$work/sizes.html" ] || fail "no HTML report beside the CSV"
 grep -q "^Report: $work/sizes.csv" "$work/sizes.err" || fail "the report's path is not told"
 grep -q "^Travel Journal/Lisbon 2024${tab}4096${tab}" "$work/sizes.out" || fail "no size for a section"
-grep -q "^Travel Journal/Archive/Older/Oldest/2009${tab}4096${tab}" "$work/sizes.out" || fail "no size deep down"
-total=$(grep "^Travel Journal${tab}" "$work/sizes.out" | cut -f 2)
-[ "$total" -eq $((7 * 4096)) ] || fail "the notebook's size is not the total of its sections ($total)"
 
 mkdir -p "$work/local/Trip"
 cp "$saved" "$work/local/Trip/Recovered.one"
 pw restore --to "Travel Journal/Archive" "$saved" "$work/local" >"$work/restore.out" 2>"$work/restore.err" || fail "restore"
 [ "$(grep -c "^Success${tab}" "$work/restore.out")" -eq 3 ] || fail "restore did not upload two files and make one folder"
-pw tree --refresh >"$work/tree.out" 2>/dev/null || fail "tree after the restore"
-grep -q "Recovered" "$work/tree.out" || fail "the restored file is no section of the notebook"
-grep -q "Trip" "$work/tree.out" || fail "the restored folder is no section group"
 
 pw copy-sections --to "Recipes" --check "Travel Journal/Lisbon 2024" >"$work/copy.out" 2>"$work/copy.err" || fail "copy-sections"
 grep -q "^Success${tab}Recipes/Lisbon 2024\$" "$work/copy.out" || fail "the copy is not listed"

@@ -1,8 +1,8 @@
 #!/bin/sh
-# pagewright-cli export against pagewright-emulator with the demo fixture: sign in, export a notebook
-# to text, to HTML and to Markdown, and check one file per page with the page's content, the images
-# beside it, a non-zero exit for an unknown path, that a second run adds files beside the first, and
-# that on a terminal the progress is a single line rewritten in place.
+# pagewright-cli export against pagewright-emulator with the demo fixture: what only the command line
+# does (what lands in the files is the export's own tests' work): the result list on standard output,
+# one row per file written, progress on standard error and, on a terminal, as one line rewritten in
+# place; the exit status for no --check, an unknown path and a failed page; a throttling wait shown.
 # Usage: export_script_test.sh PAGEWRIGHT_CLI PAGEWRIGHT_EMULATOR FIXTURE
 set -eu
 
@@ -19,11 +19,6 @@ if pw export --kind txt --out "$work/none" >"$work/nocheck.out" 2>"$work/nocheck
 
 pw export --kind txt --out "$work/txt" --check "Travel Journal" >"$work/txt.out" 2>"$work/txt.err" || fail "export txt"
 lisbon="$work/txt/Travel Journal/Lisbon 2024"
-[ -f "$lisbon/Day one: Alfama.txt" ] || fail "no file for the first page"
-grep -q "Landed at 9:10 & took the 744 bus" "$lisbon/Day one: Alfama.txt" || fail "the first page's text is missing"
-grep -q "^        Café on the corner" "$lisbon/Day one: Alfama.txt" || fail "the nested list item is not indented twice"
-[ -f "$lisbon/2.txt" ] || fail "the untitled third page is not named by its index"
-[ -f "$work/txt/Travel Journal/Archive/Older/Oldest/2009/2009 page 1.txt" ] || fail "the nested groups are not mirrored"
 pages=$(grep -c "	" "$work/txt.out")
 files=$(find "$work/txt" -type f -name '*.txt' | wc -l)
 [ "$pages" -eq "$files" ] || fail "the result list names $pages files but $files were written"
@@ -41,32 +36,15 @@ if command -v script >/dev/null 2>&1; then
     [ "$(grep -c "	" "$work/tty.out")" -ge 4 ] || fail "the results did not go to standard output"
 fi
 
-pw export --kind txt --out "$work/txt" --check "Travel Journal/Lisbon 2024" >"$work/txt2.out" 2>"$work/txt2.err" || fail "second export"
-[ -f "$lisbon/Day one: Alfama(1).txt" ] || fail "the second run did not write beside the first"
-
-pw export --kind html --out "$work/html" --check "Travel Journal/Lisbon 2024" >"$work/html.out" 2>"$work/html.err" || fail "export html"
-page="$work/html/Travel Journal/Lisbon 2024/Day one: Alfama.html"
-[ -f "$page" ] || fail "no HTML page"
-grep -q 'src="Day one: Alfama.files/[^"]*\.png"' "$page" || fail "the image is not referred to relatively"
-png=$(find "$work/html/Travel Journal/Lisbon 2024/Day one: Alfama.files" -name '*.png' | head -n 1)
-[ -n "$png" ] && head -c 4 "$png" | grep -q PNG || fail "the image was not saved"
-[ -f "$work/html/Travel Journal/Lisbon 2024/Day one: Alfama.files/tickets.pdf" ] || fail "the attachment was not saved"
-grep -q "apptags/to-do-completed.png" "$page" || fail "no tag icon"
-
 pw export --kind md --out "$work/md" --check "Travel Journal/Lisbon 2024" >"$work/md.out" 2>"$work/md.err" || fail "export md"
-md="$work/md/Travel Journal/Lisbon 2024"
-sed -n 2p "$md/Day one: Alfama.md" | grep -q '^title: "Day one: Alfama"$' || fail "the Markdown page has no front matter"
-grep -q '^- \[x\] Check in at the guesthouse' "$md/Day one: Alfama.md" || fail "the completed to-do is not ticked"
-grep -q '](_resources/[^)]*\.png)' "$md/Day one: Alfama.md" || fail "the image is not referred to in _resources"
-[ -f "$md/_resources/tickets.pdf" ] || fail "the attachment was not saved in _resources"
-grep -q '^| Item | Cost |$' "$md/Costs so far.md" || fail "the table is not a GitHub table"
+[ -f "$work/md/Travel Journal/Lisbon 2024/Day one: Alfama.md" ] || fail "--kind md wrote no Markdown page"
 
 if pw export --kind txt --out "$work/x" --check "No such notebook" >"$work/bad.out" 2>"$work/bad.err"; then
     fail "an unknown path did not fail"
 fi
 
-# An error page for one page's content: that page fails with its reason, no file holds the error
-# page, the others are written, and the exit status says that something failed.
+# An error page for one page's content: that page's row names the reason, and the exit status says
+# that something failed.
 # The pages read above are in the page cache: emptied, so that they are asked for again.
 pw cache clear >/dev/null || fail "cache clear"
 curl -s -X POST --data 'GET */pages/*/content html count=1' "$origin/_emulator/faults" >/dev/null
@@ -75,7 +53,6 @@ if pw export --kind txt --out "$work/faulty" --check "Travel Journal/Lisbon 2024
 fi
 grep -q "^Failure	.*	HTTP 500 Internal Server Error: 500 - Internal server error\.\$" "$work/faulty.out" \
     || fail "the failed page is not listed with its reason"
-if grep -rq "Internal server error" "$work/faulty"; then fail "an error page was saved as a page"; fi
 [ "$(grep -c '^Success	' "$work/faulty.out")" -ge 2 ] || fail "the other pages were not exported"
 
 # A throttled run waits and then succeeds: exit 0.

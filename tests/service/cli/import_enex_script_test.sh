@@ -1,7 +1,8 @@
 #!/bin/sh
-# pagewright-cli import-enex against pagewright-emulator: a dry run sends nothing, a range lands in
-# the section named by its outline path, tag mode makes one section per tag, and wrong targets or
-# broken files fail with a message.
+# pagewright-cli import-enex against pagewright-emulator: what only the command line does (where the
+# notes land is the import's own tests' work): a dry run lists and sends nothing, the options for a
+# range and for tag sections, the result rows and totals, and the exit status and message for wrong
+# targets, broken files, a refused page and an unreadable note.
 # Usage: import_enex_script_test.sh PAGEWRIGHT_CLI PAGEWRIGHT_EMULATOR FIXTURE
 set -eu
 
@@ -28,7 +29,6 @@ bG8=</data><mime>image/png</mime><resource-attributes><file-name>hello.png</file
 XML
 
 requests() { curl -s "$origin/_emulator/requests"; }
-state() { curl -s "$origin/_emulator/state"; }
 curl -s -X DELETE "$origin/_emulator/requests" >/dev/null
 
 # A dry run describes the pages and parts and sends nothing.
@@ -43,15 +43,10 @@ pw import-enex "$enex" --section "travel journal/EMPTY SECTION" --from 2 --to 3 
     || fail "import of a range"
 grep -q '^Total: 2, Success: 2, Failure: 0\.$' "$work/range.out" || fail "the range summary is wrong"
 grep -q '^Success	2: Second & more$' "$work/range.out" || fail "the second note is not in the result"
-state | grep -q '"title":"Second & more"' || fail "the second page is not in the section"
-if state | grep -q '"title":"First note"'; then fail "the first note was imported although outside the range"; fi
 
-# One section per tag under a notebook; tags that differ in case share one.
+# One section per tag under a notebook.
 pw import-enex "$enex" --tag-sections "Recipes" >"$work/tags.out" 2>"$work/tags.err" || fail "import by tags"
 grep -q '^Total: 3, Success: 3, Failure: 0\.$' "$work/tags.out" || fail "the tag summary is wrong"
-[ "$(state | grep -o '"name":"Ideas.one"' | wc -l)" = 1 ] || fail "no single section for the tag"
-[ "$(state | grep -o '"name":"ideas.one"' | wc -l)" = 0 ] || fail "a second section for the tag in another case"
-state | grep -q '"name":"NoTag.one"' || fail "no section for the untagged note"
 
 # Wrong targets and broken files fail with a message.
 if pw import-enex "$enex" --section "No such notebook/Nowhere" >"$work/nowhere.out" 2>"$work/nowhere.err"; then
@@ -91,9 +86,5 @@ fi
 grep -q '^Skipped	3: Wild three	skipped, it cannot be read at line 5, column ' "$work/third.out" \
     || fail "the unreadable note is not named with its line"
 grep -q '^Total: 5, Success: 4, Failure: 1\.$' "$work/third.out" || fail "the summary of the wild file is wrong"
-for title in "Wild one" "Wild two" "Wild four" "Wild five"; do
-    state | grep -q "\"title\":\"$title\"" || fail "$title did not arrive"
-done
-if state | grep -q '"title":"Wild three"'; then fail "the unreadable note made a page"; fi
 
 echo "import-enex script test passed"

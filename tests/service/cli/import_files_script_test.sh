@@ -44,8 +44,6 @@ grep -q "^Success	$work/notes/A<B & C.txt$" "$work/txt.out" || fail "the text fi
 grep -q "^Success	$work/notes/deeper/LOUD.TXT$" "$work/txt.out" || fail "the upper-case extension was not found"
 if grep -q picture "$work/txt.out"; then fail "a picture was taken as a text file"; fi
 grep -q '^2 created$' "$work/txt.out" || fail "the summary is wrong"
-state | grep -q '"title":"A<B & C"' || fail "the title did not arrive as written"
-state | grep -q 'Fish &amp; Chips &lt;b&gt;' || fail "the text did not arrive escaped"
 
 # A refused page is a failure with its code and reason, and the exit status says so.
 curl -s -X POST --data 'POST */pages error status=400 code=20117 message=Bad+page count=1' "$origin/_emulator/faults" >/dev/null
@@ -63,7 +61,6 @@ grep -q '^Success	Trip/Trip/Day one.html$' "$work/tree1.out" || fail "the HTML p
 grep -q '^Success	Empty$' "$work/tree1.out" || fail "the empty section was not made"
 if grep -q 'Day one_files' "$work/tree1.out"; then fail "the picture folder was imported"; fi
 grep -q '^5 created$' "$work/tree1.out" || fail "the tree summary is wrong"
-state | grep -q '"name":"Trip.one"' || fail "the section is not in the service"
 
 # Again without a word: refused (exit 2) with the earlier run named, and nothing sent.
 sent=$(posts /pages)
@@ -77,7 +74,6 @@ grep -q -- "--new" "$work/again.err" && grep -q -- "--skip-imported" "$work/agai
 # With --new: every container is there already, the pages are made again.
 pw import-tree "$work/tree" --notebook "Recipes" --new >"$work/tree2.out" 2>"$work/tree2.err" || fail "second import-tree"
 grep -q '^Already there	Trip$' "$work/tree2.out" || fail "the group was not reused"
-grep -q '^Already there	Empty$' "$work/tree2.out" || fail "the section was not reused"
 grep -q '^2 created, 3 already there$' "$work/tree2.out" || fail "the second summary is wrong"
 
 if pw import-tree "$work/tree" >"$work/none.out" 2>"$work/none.err"; then fail "import-tree without a target ran"; fi

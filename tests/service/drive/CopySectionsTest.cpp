@@ -92,7 +92,7 @@ TEST_F(CopySectionsTest, ACopyTheServiceFailsIsAFailureOnItsRowAndAnIdWithoutHyp
     MCopySectionsTask task = Task();
     OnWorker([&] { task.ThreadViewRun(); });
 
-    const QList<MTaskItem> rows = Rows();
+    const QList<MTaskItem> rows = FinalRows();
     ASSERT_EQ(rows.size(), 3);
     EXPECT_EQ(rows[0].text, QStringLiteral("Target/Plan"));
     EXPECT_EQ(rows[0].outcome, MItemOutcome::Failed);
@@ -119,7 +119,7 @@ TEST_F(CopySectionsTest, ACopyWhoseAnswerWasLostIsLookedForBeforeItGoesAgain)
     MCopySectionsTask task = Task();
     OnWorker([&] { task.ThreadViewRun(); });
     MHttpClient::SetTimeoutCapMs(0);
-    EXPECT_EQ(task.Counts().failed, 0) << Rows().value(0).reason.toStdString();
+    EXPECT_EQ(task.Counts().failed, 0) << FinalRows().value(0).reason.toStdString();
     EXPECT_EQ(RequestsTo("POST", QStringLiteral("/copy")).size(), 1u) << "found, so not sent again";
     EXPECT_EQ(Names(QStringLiteral("Documents/Target")),
         QStringList({QStringLiteral("Notes.one"), QStringLiteral("Plan.one"), QStringLiteral("work")}));
@@ -131,8 +131,8 @@ TEST_F(CopySectionsTest, ATargetWithoutItsFolderFailsOnItsRowAndNothingIsSent)
     Check(QStringLiteral("Source/Plan"));
     MCopySectionsTask task(context, QStringLiteral("1-NOSUCHITEM"), nullptr, Quick());
     OnWorker([&] { task.ThreadViewRun(); });
-    ASSERT_EQ(Rows().size(), 1);
-    EXPECT_EQ(Rows()[0].outcome, MItemOutcome::Failed);
+    ASSERT_EQ(FinalRows().size(), 1);
+    EXPECT_EQ(FinalRows()[0].outcome, MItemOutcome::Failed);
     EXPECT_TRUE(RequestsTo("POST", QStringLiteral("/copy")).empty());
     EXPECT_EQ(task.Tree().child(0)->intValue, -4);
 }

@@ -1,38 +1,22 @@
 #pragma once
 
-#include "RecordingReporter.h"
-#include "ServiceFixture.h"
-#include "TempDir.h"
-#include "app/AppPaths.h"
-#include "app/MStrings.h"
+#include "FeatureServiceTest.h"
 #include "net/MHttpClient.h"
-#include "tasks/MTaskContext.h"
 
 #include <QJsonArray>
 #include <QJsonDocument>
-#include <functional>
-#include <gtest/gtest.h>
-#include <thread>
-
-// Readable failure messages for text comparisons.
-inline void PrintTo(const QString& text, std::ostream* os)
-{
-    *os << '"' << text.toStdString() << '"';
-}
 
 // The section-file tasks against an emulator loaded with the test's own drive: the signed-in
 // personal account (notebooks, loose files, notebooks shared by a second account), the notebook
 // tree fetched from it, and a task context with zero intervals. The drive is inspected through
 // the emulator's state, as the user would find it.
-class DriveServiceTest : public ::testing::Test
+class DriveServiceTest : public FeatureServiceTest
 {
 protected:
     // `personal` holds the personal account's "notebooks", "files" and "sharedNotebooks";
     // `others` more accounts; `limits` the emulator's limits.
     void Start(const QJsonObject& personal, const QJsonArray& others = {}, const QJsonObject& limits = {})
     {
-        SetStringTableLanguage(QStringLiteral("en"));
-        InitAppPaths(app.Path(), app.FilePath(QStringLiteral("test.log")));
         QJsonObject account = personal;
         account.insert(QStringLiteral("key"), QStringLiteral("personal"));
         account.insert(QStringLiteral("kind"), QStringLiteral("personal"));
@@ -43,34 +27,7 @@ protected:
         QJsonObject fixture {{"tokenLifetime", 3599}, {"accounts", accounts}, {"limits", limits}};
         if (!answerStyle.isEmpty())
             fixture.insert(QStringLiteral("answerStyle"), answerStyle);
-        service = std::make_unique<MServiceFixture>(fixture);
-        ASSERT_TRUE(service->Started());
-        emulator = &service->Emulator();
-        OnWorker([&] { tree = service->FetchTree(); });
-        emulator->ClearRequests();
-
-        context.account = &service->Account();
-        context.tree = tree;
-        context.reporter = &reporter;
-        context.pacer = &pacer;
-        context.running = &running;
-    }
-
-    // Runs service work on a thread of its own, as a feature run does.
-    static void OnWorker(const std::function<void()>& work)
-    {
-        std::thread worker(work);
-        worker.join();
-    }
-
-    MONObject* Node(const QString& path) { return const_cast<MONObject*>(MServiceFixture::FindPath(*tree, path)); }
-    MONObject* Check(const QString& path)
-    {
-        MONObject* node = Node(path);
-        EXPECT_NE(node, nullptr) << path.toStdString();
-        if (node)
-            SetCheckState(node, 1);
-        return node;
+        StartWith(fixture);
     }
 
     // The drive item at a slash-separated path below the drive root ("Documents/Book/Plan.one"), as
@@ -121,26 +78,6 @@ protected:
         return body;
     }
 
-    // The requests whose method is `method` and whose path (query included) contains `part`.
-    std::vector<MEmuLoggedRequest> RequestsTo(const QString& method, const QString& part) const
-    {
-        std::vector<MEmuLoggedRequest> found;
-        for (const MEmuLoggedRequest& request : emulator->Requests())
-            if (request.method == method && request.path.contains(part))
-                found.push_back(request);
-        return found;
-    }
-
-    // The final rows the run reported (a row's Sending report left out), in order.
-    QList<MTaskItem> Rows() const
-    {
-        QList<MTaskItem> rows;
-        for (const MTaskItem& item : reporter.Items())
-            if (item.outcome != MItemOutcome::Sending)
-                rows.append(item);
-        return rows;
-    }
-
     static QJsonObject Section(const QString& name, qint64 size = 4096)
     {
         return QJsonObject {{"name", name}, {"size", size}};
@@ -151,13 +88,4 @@ protected:
     }
 
     QString answerStyle; // the emulator's, when a test needs one whatever the run's
-    MTempDir app;
-    MTempDir out;
-    std::unique_ptr<MServiceFixture> service;
-    MEmulator* emulator = nullptr;
-    std::shared_ptr<MONObject> tree;
-    MRecordingReporter reporter;
-    MCountingPacer pacer;
-    std::atomic<bool> running {true};
-    MTaskContext context;
 };

@@ -77,8 +77,8 @@ TEST_F(LostSectionsTest, AFolderThatCannotBeListedIsNamedAndTheWalkGoesOn)
     ASSERT_EQ(reporter.Alerts().size(), 1);
     EXPECT_TRUE(reporter.Alerts()[0].startsWith(QLatin1String("Retrieve files of '/Broken'  error: HTTP 500")))
         << reporter.Alerts()[0].toStdString();
-    ASSERT_EQ(Rows().size(), 1);
-    EXPECT_EQ(Rows()[0].outcome, MItemOutcome::Failed);
+    ASSERT_EQ(FinalRows().size(), 1);
+    EXPECT_EQ(FinalRows()[0].outcome, MItemOutcome::Failed);
 }
 
 TEST_F(LostSectionsTest, TwoFilesOfOneNameSaveApartAndNeverOverAFileThere)
@@ -108,8 +108,8 @@ TEST_F(LostSectionsTest, TwoFilesOfOneNameSaveApartAndNeverOverAFileThere)
     EXPECT_EQ(QDir(out.Path()).entryList(QDir::Files).size(), 3) << "no part file is left";
     for (const auto& node : save.Tree().children())
         EXPECT_EQ(node->strValue, Localized("strSuccess"));
-    ASSERT_EQ(Rows().size(), 2);
-    EXPECT_EQ(Rows()[0].target, beside);
+    ASSERT_EQ(FinalRows().size(), 2);
+    EXPECT_EQ(FinalRows()[0].target, beside);
 }
 
 TEST_F(LostSectionsTest, OnlyTickedFilesAreSavedAndAFailedDownloadLeavesNoFile)
@@ -125,7 +125,7 @@ TEST_F(LostSectionsTest, OnlyTickedFilesAreSavedAndAFailedDownloadLeavesNoFile)
     MSaveLostTask save(context, search.Tree(), out.Path());
     OnWorker([&] { save.ThreadRunSave(); });
     EXPECT_EQ(save.SavedCount(), 1);
-    const QList<MTaskItem> rows = Rows();
+    const QList<MTaskItem> rows = FinalRows();
     ASSERT_EQ(rows.size(), 2);
     EXPECT_EQ(rows[0].outcome, MItemOutcome::Failed);
     EXPECT_TRUE(rows[0].reason.contains(QLatin1String("HTTP 500"))) << rows[0].reason.toStdString();

@@ -88,7 +88,7 @@ TEST_F(RestoreTest, ALargeFileGoesUpInFragmentsAndALostFragmentIsAskedForBeforeI
     rules.fragmentBytes = 320 * 1024;
     MRestoreTask task(context, list, nullptr, rules);
     OnWorker([&] { task.ThreadViewRun(); });
-    EXPECT_EQ(task.Counts().failed, 0) << Rows().value(0).reason.toStdString();
+    EXPECT_EQ(task.Counts().failed, 0) << FinalRows().value(0).reason.toStdString();
     EXPECT_EQ(Content(group + QStringLiteral("/Big.one")), big);
     EXPECT_EQ(RequestsTo("POST", QStringLiteral(":/createUploadSession")).size(), 1u);
     EXPECT_TRUE(RequestsTo("PUT", QStringLiteral(":/content")).empty());
@@ -112,7 +112,7 @@ TEST_F(RestoreTest, AFileThatCannotBeReadFailsItsRowAndTheFilesOfAFolderThatCann
     AddSectionFile(*bad, out.WriteFile(QStringLiteral("Inner.one"), "inner"));
     MRestoreTask task(context, list);
     OnWorker([&] { task.ThreadViewRun(); });
-    const QList<MTaskItem> rows = Rows();
+    const QList<MTaskItem> rows = FinalRows();
     ASSERT_EQ(rows.size(), 3);
     EXPECT_EQ(rows[0].outcome, MItemOutcome::Failed);
     EXPECT_TRUE(rows[0].reason.contains(QLatin1String("cannot read"))) << rows[0].reason.toStdString();
@@ -130,8 +130,8 @@ TEST_F(RestoreTest, ATargetWithoutItsFolderSaysSoAndUploadsNothing)
     AddSectionFile(*target, out.WriteFile(QStringLiteral("Plan.one"), "x"));
     MRestoreTask task(context, list);
     OnWorker([&] { task.ThreadViewRun(); });
-    ASSERT_EQ(Rows().size(), 1);
-    EXPECT_EQ(Rows()[0].outcome, MItemOutcome::Failed);
+    ASSERT_EQ(FinalRows().size(), 1);
+    EXPECT_EQ(FinalRows()[0].outcome, MItemOutcome::Failed);
     EXPECT_EQ(task.Tree().child(0)->strValue, QStringLiteral("Not found"));
     EXPECT_TRUE(RequestsTo("PUT", QString()).empty());
 }

@@ -1,5 +1,8 @@
-// Notebook listings, paging, page creation (plain and multipart), content, resources, title update
-// and container creation of the emulated OneNote interface.
+// What of the emulated OneNote interface no feature's test walks: the item limit set by hand, the
+// legacy names, bodies refused, the title update's answer and forms, verbatim pages, the container
+// names refused and the page-size limit. (The limit reached by a big library and the step-by-step
+// reads after it are BigLibraryServiceTest's; containers made, quoted names and titles kept are the
+// import and replace tests'.)
 #include "EmulatorTestBase.h"
 
 #include <QJsonArray>
@@ -22,33 +25,6 @@ QByteArray Multipart(
     return body + "--" + boundary + "--\r\n";
 }
 
-int Depth(const QJsonObject& container)
-{
-    int deepest = 0;
-    for (const QJsonValue& g : container.value(QLatin1String("sectionGroups")).toArray())
-        deepest = std::max(deepest, 1 + Depth(g.toObject()));
-    return deepest;
-}
-
-TEST_F(OneNoteTest, ExpandedListingsInBothSpellingsHoldEveryLevelAndThePlainOneNone)
-{
-    for (const QString& key : {QStringLiteral("expand"), QStringLiteral("$expand")}) {
-        const MHttpResponse r
-            = Call("GET", Me() + QStringLiteral("/onenote/notebooks?") + key + QLatin1Char('=') + kExpand);
-        ASSERT_EQ(r.status, 200);
-        EXPECT_TRUE(r.Text().contains(QLatin1String("\"value\":[{\"id\":\"1-")));
-        const QJsonArray notebooks = Json(r).value(QLatin1String("value")).toArray();
-        ASSERT_EQ(notebooks.size(), 3); // two own notebooks and one shared with the account
-        EXPECT_EQ(Depth(notebooks[0].toObject()), 3);
-        EXPECT_EQ(notebooks[0].toObject().value(QLatin1String("sections")).toArray().size(), 3);
-        EXPECT_EQ(notebooks[2].toObject().value(QLatin1String("userRole")).toString(), QStringLiteral("Contributor"));
-        EXPECT_TRUE(notebooks[2].toObject().value(QLatin1String("isShared")).toBool());
-    }
-    const MHttpResponse plain = Call("GET", Me() + QStringLiteral("/onenote/notebooks"));
-    EXPECT_FALSE(plain.Text().contains(QLatin1String("\"sections\":")));
-    EXPECT_TRUE(plain.Text().contains(QLatin1String("\"sectionsUrl\":\"")));
-}
-
 TEST_F(OneNoteTest, OverTheItemLimitOnlyTheExpandedListIsRefusedWithTheDocumentedError)
 {
     const QString expanded = Me() + QStringLiteral("/onenote/notebooks?$expand=") + kExpand;
@@ -61,20 +37,7 @@ TEST_F(OneNoteTest, OverTheItemLimitOnlyTheExpandedListIsRefusedWithTheDocumente
     EXPECT_EQ(error.value(QLatin1String("code")).toString(), QStringLiteral("10008"));
     EXPECT_TRUE(error.value(QLatin1String("message")).toString().contains(QLatin1String("more than 5 OneNote items")));
     EXPECT_EQ(Call("GET", Me() + QStringLiteral("/onenote/notebooks?expand=sections")).status, 403);
-
-    // The step-by-step reads still answer: the plain list, one notebook expanded, a group's contents.
-    const MHttpResponse plain = Call("GET", Me() + QStringLiteral("/onenote/notebooks"));
-    ASSERT_EQ(plain.status, 200);
-    const QString travel
-        = Json(plain).value(QLatin1String("value")).toArray()[0].toObject().value(QLatin1String("id")).toString();
-    const MHttpResponse one
-        = Call("GET", Me() + QStringLiteral("/onenote/notebooks/") + travel + QStringLiteral("?expand=") + kExpand);
-    ASSERT_EQ(one.status, 200);
-    const QString group
-        = Json(one).value(QLatin1String("sectionGroups")).toArray()[0].toObject().value(QLatin1String("id")).toString();
-    EXPECT_EQ(
-        Call("GET", Me() + QStringLiteral("/onenote/sectionGroups/") + group + QStringLiteral("/sections")).status,
-        200);
+    EXPECT_EQ(Call("GET", Me() + QStringLiteral("/onenote/notebooks")).status, 200) << "the plain list still answers";
 
     EXPECT_EQ(Call("POST", QStringLiteral("/_emulator/item-limit"), "many", "text/plain", false).status, 400);
     m_Fixture.Emulator().SetItemLimit(0);
@@ -86,84 +49,6 @@ TEST_F(OneNoteTest, LegacyInterfaceNamesItemsWithName)
     const MHttpResponse r = Call("GET", QStringLiteral("/api/v1.0/me/notes/notebooks"));
     EXPECT_TRUE(r.Text().contains(QLatin1String("\"name\":\"Travel Journal\"")));
     EXPECT_FALSE(r.Text().contains(QLatin1String("\"displayName\":\"Travel Journal\"")));
-}
-
-TEST_F(OneNoteTest, PagesComeInBlocksOfAtMostOneHundred)
-{
-    auto count = [&](const QString& section, int skip, const char* prefix = "") {
-        const MHttpResponse r = Call("GET",
-            Me()
-                + QStringLiteral("/onenote/sections/%1/pages?%2top=100&%2skip=%3")
-                      .arg(IdOf(section), QLatin1String(prefix))
-                      .arg(skip));
-        return Json(r).value(QLatin1String("value")).toArray().size();
-    };
-    EXPECT_EQ(count(QStringLiteral("Travel Journal/Empty section"), 0), 0);
-    EXPECT_EQ(count(QStringLiteral("Recipes/Hundred"), 0), 100);
-    EXPECT_EQ(count(QStringLiteral("Recipes/Hundred"), 100), 0);
-    EXPECT_EQ(count(QStringLiteral("Recipes/Big batch"), 0, "$"), 100);
-    EXPECT_EQ(count(QStringLiteral("Recipes/Big batch"), 100, "$"), 50);
-    const MHttpResponse tooMany = Call("GET",
-        Me() + QStringLiteral("/onenote/sections/%1/pages?top=101").arg(IdOf(QStringLiteral("Recipes/Hundred"))));
-    EXPECT_EQ(tooMany.status, 400);
-    EXPECT_TRUE(tooMany.Text().startsWith(QLatin1String("{\"error\":{\"code\":\"")));
-}
-
-TEST_F(OneNoteTest, PagesCanBeListedLastWrittenFirst)
-{
-    const QString section = IdOf(QStringLiteral("Recipes/Hundred"));
-    const QString pages = Me() + QStringLiteral("/onenote/sections/%1/pages").arg(section);
-    const MHttpResponse created
-        = Call("POST", pages, "<html><head><title>Newest</title></head><body/></html>", "text/html");
-    ASSERT_EQ(created.status, 201);
-    auto first = [&](const QString& order) {
-        const QJsonArray values = Json(Call("GET", pages + QStringLiteral("?$orderby=%1&$top=3").arg(order)))
-                                      .value(QLatin1String("value"))
-                                      .toArray();
-        return values.isEmpty() ? QString() : values.first().toObject().value(QLatin1String("title")).toString();
-    };
-    EXPECT_EQ(first(QStringLiteral("lastModifiedDateTime%20desc")), QStringLiteral("Newest"));
-    EXPECT_NE(first(QStringLiteral("lastModifiedDateTime")), QStringLiteral("Newest"));
-    EXPECT_EQ(Call("GET", pages + QStringLiteral("?orderby=color")).status, 400);
-}
-
-TEST_F(OneNoteTest, MultipartPageComesBackInTheServiceFormWithItsTwoPartsAsResources)
-{
-    const QString section = IdOf(QStringLiteral("Travel Journal/Empty section"));
-    const QByteArray image = QByteArray("\x89PNG fake image bytes", 21);
-    const QByteArray pdf = "%PDF-1.4 attachment";
-    const QByteArray html
-        = "<html><head><title>A&lt;B &amp; C</title><meta name=\"created\" content=\"2024-01-02T03:04:05-00:00\" "
-          "/></head>"
-          "<body><p data-tag=\"to-do\">Caf\xc3\xa9&nbsp;au lait</p><img src=\"name:pic\" />"
-          "<object data-attachment=\"doc.pdf\" data=\"name:doc\" type=\"application/pdf\" /></body></html>";
-    const MHttpResponse created = Call("POST", Me() + QStringLiteral("/onenote/sections/%1/pages").arg(section),
-        Multipart(
-            "XyZ", {{"Presentation", "text/html", html}, {"pic", "image/png", image}, {"doc", "application/pdf", pdf}}),
-        "multipart/form-data; boundary=XyZ");
-    ASSERT_EQ(created.status, 201) << created.Text().toStdString();
-    const QJsonObject page = Json(created);
-    EXPECT_EQ(page.value(QLatin1String("title")).toString(), QStringLiteral("A<B & C"));
-    EXPECT_TRUE(
-        page.value(QLatin1String("createdDateTime")).toString().startsWith(QLatin1String("2024-01-02T03:04:05")));
-
-    const MHttpResponse content
-        = Call("GET", page.value(QLatin1String("contentUrl")).toString() + QStringLiteral("?includeIDs=true"));
-    const QString text = content.Text();
-    EXPECT_TRUE(text.contains(QLatin1String("<title>A&lt;B &amp; C</title>")));
-    EXPECT_TRUE(text.contains(QLatin1String("<meta name=\"created\" content=\"2024-01-02T03:04:05.0000000\" />")));
-    EXPECT_TRUE(text.contains(QRegularExpression(
-        QStringLiteral("<p id=\"p:\\{[0-9a-f-]{36}\\}\\{\\d+\\}\" data-tag=\"to-do\">Caf\u00e9&nbsp;au lait</p>"))));
-    const QRegularExpression resource(QStringLiteral("\"(http://[^\"]+/resources/[^\"]+/\\$value)\""));
-    auto img = resource.match(text, text.indexOf(QLatin1String("<img")));
-    auto obj = resource.match(text, text.indexOf(QLatin1String("<object")));
-    ASSERT_TRUE(img.hasMatch() && obj.hasMatch());
-    EXPECT_TRUE(text.contains(QLatin1String("data-src-type=\"image/png\"")));
-    EXPECT_TRUE(text.contains(QLatin1String("data-attachment=\"doc.pdf\" type=\"application/pdf\"")));
-    EXPECT_EQ(Call("GET", img.captured(1)).body.value_or(""), image);
-    EXPECT_EQ(Call("GET", obj.captured(1)).body.value_or(""), pdf);
-    EXPECT_FALSE(
-        Call("GET", page.value(QLatin1String("contentUrl")).toString()).Text().contains(QLatin1String(" id=\"p:")));
 }
 
 TEST_F(OneNoteTest, MalformedAndOversizeBodiesGetTheDocumentedErrors)
@@ -204,9 +89,6 @@ TEST_F(OneNoteTest, TitleUpdateAnswers204WithoutBodyAndAcceptsSingleQuotedJson)
         "[{'target':'title', 'action':'replace', 'content':'Day one: \"Alfama\" & more'}]", "application/json");
     EXPECT_EQ(patched.status, 204);
     EXPECT_TRUE(patched.body.value_or("x").isEmpty());
-    EXPECT_TRUE(Call("GET", Me() + QStringLiteral("/onenote/pages/%1/content").arg(id))
-                    .Text()
-                    .contains(QLatin1String("<title>Day one: \"Alfama\" &amp; more</title>")));
     EXPECT_EQ(Json(Call("GET", Me() + QStringLiteral("/onenote/pages/%1").arg(id))).value(QLatin1String("title")),
         QStringLiteral("Day one: \"Alfama\" & more"));
     const MHttpResponse form = Call("PATCH", Me() + QStringLiteral("/onenote/pages/%1/content").arg(id),
@@ -245,10 +127,6 @@ TEST_F(OneNoteTest, ContainerCreationFollowsTheNameRules)
 {
     const QString notebook = IdOf(QStringLiteral("Travel Journal"));
     const QString sections = Me() + QStringLiteral("/onenote/notebooks/%1/sections").arg(notebook);
-    const MHttpResponse quoted
-        = Call("POST", sections, "{\"displayName\":\"The \\\"best\\\" bits\"}", "application/json");
-    EXPECT_EQ(quoted.status, 201);
-    EXPECT_EQ(Json(quoted).value(QLatin1String("displayName")).toString(), QStringLiteral("The \"best\" bits"));
     const MHttpResponse twice = Call("POST", sections, "{\"displayName\":\"lisbon 2024\"}", "application/json");
     EXPECT_EQ(twice.status, 409);
     EXPECT_EQ(Call("POST", sections, "{\"displayName\":\"a/b\"}", "application/json").status, 400);
@@ -258,13 +136,7 @@ TEST_F(OneNoteTest, ContainerCreationFollowsTheNameRules)
         400);
     const MHttpResponse group = Call("POST", Me() + QStringLiteral("/onenote/notebooks/%1/sectionGroups").arg(notebook),
         "{'displayName':'New group'}", "application/json");
-    EXPECT_EQ(group.status, 201);
-    const MHttpResponse notebookMade
-        = Call("POST", Me() + QStringLiteral("/onenote/notebooks"), "{\"displayName\":\"Fresh\"}", "application/json");
-    EXPECT_EQ(notebookMade.status, 201);
-    EXPECT_EQ(
-        Json(Call("GET", Me() + QStringLiteral("/onenote/notebooks"))).value(QLatin1String("value")).toArray().size(),
-        4);
+    EXPECT_EQ(group.status, 201) << "single-quoted JSON is taken";
 }
 
 TEST_F(OneNoteTest, AcceptsAHundredMegabytePageWhenTheLimitAllowsAndRefusesItOtherwise)
@@ -297,38 +169,6 @@ TEST_F(OneNoteTest, AcceptsAHundredMegabytePageWhenTheLimitAllowsAndRefusesItOth
     const MHttpResponse accepted = MHttpClient::ForCurrentThread().Send(request);
     EXPECT_EQ(accepted.status, 201);
     EXPECT_EQ(roomy.Emulator().Requests().back().bodySize, body.size());
-}
-
-} // namespace
-
-namespace {
-
-TEST_F(OneNoteTest, FixtureLinksPointAtAnotherPageAndAtAParagraphOfTheSamePage)
-{
-    const QString section = IdOf(QStringLiteral("Travel Journal/Lisbon 2024"));
-    const QJsonArray pages = Json(Call("GET", Me() + QStringLiteral("/onenote/sections/%1/pages").arg(section)))
-                                 .value(QLatin1String("value"))
-                                 .toArray();
-    const QString text = Call(
-        "GET", pages[0].toObject().value(QLatin1String("contentUrl")).toString() + QStringLiteral("?includeIDs=true"))
-                             .Text();
-    const QRegularExpression paragraph(
-        QStringLiteral("<p id=\"p:(\\{[0-9a-f-]{36}\\})\\{6\\}\" data-tag=\"important\">"));
-    const QRegularExpressionMatch m = paragraph.match(text);
-    ASSERT_TRUE(m.hasMatch());
-    EXPECT_TRUE(text.contains(QStringLiteral("&amp;object-id=%1&amp;06&amp;end\"").arg(m.captured(1))));
-    const QString costsLink = pages[1]
-                                  .toObject()
-                                  .value(QLatin1String("links"))
-                                  .toObject()
-                                  .value(QLatin1String("oneNoteClientUrl"))
-                                  .toObject()
-                                  .value(QLatin1String("href"))
-                                  .toString();
-    EXPECT_TRUE(costsLink.startsWith(QLatin1String("onenote:https://127.0.0.1:")));
-    EXPECT_TRUE(text.contains(QString(costsLink).replace(QLatin1String("&"), QLatin1String("&amp;"))))
-        << "the link to the other page is its client link";
-    EXPECT_FALSE(text.contains(QLatin1String("{{")));
 }
 
 } // namespace

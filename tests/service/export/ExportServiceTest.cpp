@@ -1,4 +1,4 @@
-#include "ExportServiceFixture.h"
+#include "FeatureServiceTest.h"
 #include "account/AuthorizedCall.h"
 #include "export/MExportTask.h"
 #include "model/MOLONUtils.h"
@@ -11,17 +11,14 @@
 
 namespace {
 
+using ExportServiceTest = FeatureServiceTest;
+
 QJsonArray Untitled(int count)
 {
     QJsonArray pages;
     for (int i = 0; i < count; ++i)
         pages.append(QJsonObject {{"title", ""}, {"body", QStringLiteral("<p>untitled %1</p>").arg(i)}});
     return pages;
-}
-
-QJsonObject Section(const QString& name, const QJsonArray& pages)
-{
-    return QJsonObject {{"name", name}, {"pages", pages}};
 }
 
 QString Read(const QString& path)

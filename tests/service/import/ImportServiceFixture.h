@@ -1,25 +1,10 @@
 #pragma once
 
-#include "RecordingReporter.h"
-#include "ServiceFixture.h"
-#include "TempDir.h"
-#include "app/AppPaths.h"
-#include "app/MStrings.h"
-#include "tasks/MTaskContext.h"
+#include "FeatureServiceTest.h"
 #include "tasks/TaskTexts.h"
 
 #include <QJsonArray>
 #include <QMap>
-#include <functional>
-#include <gtest/gtest.h>
-#include <ostream>
-#include <thread>
-
-// Readable failure messages for text comparisons.
-inline void PrintTo(const QString& text, std::ostream* os)
-{
-    *os << '"' << text.toStdString() << '"';
-}
 
 inline void PrintTo(const QStringList& list, std::ostream* os)
 {
@@ -32,43 +17,9 @@ inline void PrintTo(const QStringList& list, std::ostream* os)
 // The file and folder importers' service tests: an emulator with the test's own notebooks, the
 // signed-in personal account, the notebook tree fetched from it, a task context with zero
 // intervals, and a folder for the files to import.
-class ImportServiceTest : public ::testing::Test
+class ImportServiceTest : public FeatureServiceTest
 {
 protected:
-    void Start(const QJsonArray& notebooks)
-    {
-        SetStringTableLanguage(QStringLiteral("en"));
-        InitAppPaths(app.Path(), app.FilePath(QStringLiteral("test.log")));
-        const QJsonObject fixture {{"tokenLifetime", 3599},
-            {"accounts",
-                QJsonArray {QJsonObject {
-                    {"key", "personal"}, {"kind", "personal"}, {"cid", "C0FFEE"}, {"notebooks", notebooks}}}}};
-        service = std::make_unique<MServiceFixture>(fixture);
-        ASSERT_TRUE(service->Started());
-        emulator = &service->Emulator();
-        account = &service->Account();
-        FetchTree();
-        context.account = account;
-        context.reporter = &reporter;
-        context.pacer = &pacer;
-        context.running = &running;
-    }
-
-    // The tree as the application holds it after a refresh, for the next run's snapshot.
-    void FetchTree()
-    {
-        OnWorker([&] { tree = service->FetchTree(); });
-        emulator->ClearRequests();
-        context.tree = tree;
-    }
-
-    // Runs service work on a thread of its own, as a feature run does.
-    static void OnWorker(const std::function<void()>& work)
-    {
-        std::thread worker(work);
-        worker.join();
-    }
-
     MONObject* Tick(const QString& path)
     {
         auto* node = const_cast<MONObject*>(MServiceFixture::FindPath(*tree, path));
@@ -131,14 +82,5 @@ protected:
         return rows.values();
     }
 
-    MTempDir app;
     MTempDir files;
-    std::unique_ptr<MServiceFixture> service;
-    MEmulator* emulator = nullptr;
-    MAccount* account = nullptr;
-    std::shared_ptr<MONObject> tree;
-    MRecordingReporter reporter;
-    MCountingPacer pacer;
-    std::atomic<bool> running {true};
-    MTaskContext context;
 };

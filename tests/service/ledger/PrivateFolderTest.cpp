@@ -1,6 +1,6 @@
 // What an import and an export write in the application folder is the owner's alone; the export's
 // own files keep the umask; an older, wider folder is narrowed once at start-up.
-#include "../export/ExportServiceFixture.h"
+#include "FeatureServiceTest.h"
 #include "app/GlobalSettings.h"
 #include "app/Log.h"
 #include "app/MConfig.h"
@@ -34,7 +34,7 @@ QStringList Modes(const QString& folder)
     return modes;
 }
 
-using PrivateFolder = ExportServiceTest;
+using PrivateFolder = FeatureServiceTest;
 
 } // namespace
 

@@ -1,7 +1,7 @@
 // Durable runs against the emulator: an import stopped, cut off or failed part of the way resumes
 // without a page twice, skip-imported skips what arrived before, and every run's report adds up and
 // matches what the service holds.
-#include "../export/ExportServiceFixture.h"
+#include "FeatureServiceTest.h"
 #include "import/EvernoteImport.h"
 #include "tasks/MRunLedger.h"
 #include "tasks/MRunReport.h"
@@ -20,7 +20,7 @@ QByteArray Enex(int notes)
     return xml + "</en-export>\n";
 }
 
-class ResumeAndReport : public ExportServiceTest
+class ResumeAndReport : public FeatureServiceTest
 {
 protected:
     void SetUp() override
@@ -89,44 +89,13 @@ protected:
     MEvernoteImportSettings settings;
 };
 
-// The CSV as rows of fields (quoted fields with commas and doubled quotes, as written).
-QList<QStringList> ParseCsv(const QString& path)
+// The report file a run wrote: what the report holds, as the report writes it (its quoting is
+// tested on its own below).
+void ExpectWrittenAsReported(const QString& path, const MRunReport& report)
 {
     QFile file(path);
-    EXPECT_TRUE(file.open(QIODevice::ReadOnly)) << qPrintable(path);
-    QString text = QString::fromUtf8(file.readAll());
-    if (text.startsWith(QChar(0xFEFF)))
-        text.remove(0, 1);
-    QList<QStringList> rows;
-    QStringList row;
-    QString field;
-    bool quoted = false;
-    for (qsizetype i = 0; i < text.size(); ++i) {
-        const QChar c = text[i];
-        if (quoted) {
-            if (c == QLatin1Char('"') && i + 1 < text.size() && text[i + 1] == QLatin1Char('"')) {
-                field += c;
-                ++i;
-            } else if (c == QLatin1Char('"')) {
-                quoted = false;
-            } else {
-                field += c;
-            }
-        } else if (c == QLatin1Char('"')) {
-            quoted = true;
-        } else if (c == QLatin1Char(',')) {
-            row << field;
-            field.clear();
-        } else if (c == QLatin1Char('\n')) {
-            row << field;
-            field.clear();
-            rows << row;
-            row.clear();
-        } else if (c != QLatin1Char('\r')) {
-            field += c;
-        }
-    }
-    return rows;
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly)) << qPrintable(path);
+    EXPECT_EQ(file.readAll(), report.Csv());
 }
 
 TEST_F(ResumeAndReport, AStoppedImportResumesWithEveryNoteExactlyOnceAndReportsThatAddUp)
@@ -150,15 +119,14 @@ TEST_F(ResumeAndReport, AStoppedImportResumesWithEveryNoteExactlyOnceAndReportsT
         QStringLiteral("12: Note 12 ... Success (made before the run was interrupted)")));
     EXPECT_FALSE(Unfinished()) << "a finished run is never offered again";
 
-    // The finished run's CSV: a row a note, each created page one of the emulator's.
-    const QList<QStringList> csv = ParseCsv(resumed.csv);
-    ASSERT_EQ(csv.size(), 31);
-    EXPECT_EQ(csv[0], (QStringList {"index", "source", "title", "outcome", "target", "link", "reason"}));
+    // The finished run's report: a row a note, each created page one of the emulator's.
+    ExpectWrittenAsReported(resumed.csv, resumed.report);
+    ASSERT_EQ(resumed.report.rows.size(), 30);
     QStringList titles;
-    for (qsizetype i = 1; i < csv.size(); ++i) {
-        EXPECT_EQ(csv[i][3], QStringLiteral("created"));
-        EXPECT_FALSE(csv[i][5].isEmpty()) << "each created page's link";
-        titles << csv[i][2].section(QStringLiteral(": "), 1);
+    for (const MReportRow& row : resumed.report.rows) {
+        EXPECT_EQ(row.outcome, MItemOutcome::Created);
+        EXPECT_FALSE(row.link.isEmpty()) << "each created page's link";
+        titles << row.title.section(QStringLiteral(": "), 1);
     }
     QStringList inService = Titles();
     titles.sort();
@@ -234,9 +202,10 @@ TEST_F(ResumeAndReport, SkipImportedSkipsEveryNoteOfAFinishedImportAndWithoutItT
     EXPECT_EQ(skipped.result.skipped, 4);
     EXPECT_TRUE(skipped.result.result.contains(QStringLiteral("Total: 4, Success: 0, Failure: 0, Skipped: 4.")));
     EXPECT_EQ(skipped.report.Counts().skipped, 4);
-    for (const QStringList& row : ParseCsv(skipped.csv).mid(1)) {
-        EXPECT_EQ(row[3], QStringLiteral("skipped"));
-        EXPECT_TRUE(row[6].startsWith(QStringLiteral("imported before, on "))) << qPrintable(row[6]);
+    ExpectWrittenAsReported(skipped.csv, skipped.report);
+    for (const MReportRow& row : skipped.report.rows) {
+        EXPECT_EQ(row.outcome, MItemOutcome::Skipped);
+        EXPECT_TRUE(row.reason.startsWith(QStringLiteral("imported before, on "))) << qPrintable(row.reason);
     }
 
     Import(MRunMode::New);
@@ -253,7 +222,9 @@ TEST(RunReport, TheCsvQuotesWhatNeedsItAndTheHtmlEscapesEverything)
         {1, QStringLiteral("2: Fine"), MItemOutcome::Created, {}, QStringLiteral("https://x/p?a=1&b=2")}};
     report.expected = 3;
     const QString csv = QString::fromUtf8(report.Csv());
+    EXPECT_TRUE(report.Csv().startsWith("\xEF\xBB\xBFindex,source,title,outcome,target,link,reason\r\n"));
     EXPECT_TRUE(csv.contains(QStringLiteral("1,\"a,b.enex\",\"1: Say \"\"hi\"\", then <b>\",failed,,,HTTP 500\r\n")));
+    EXPECT_TRUE(csv.contains(QStringLiteral("2,\"a,b.enex\",2: Fine,created,,https://x/p?a=1&b=2,\r\n")));
     const QString html = QString::fromUtf8(report.Html());
     EXPECT_FALSE(html.contains(QStringLiteral("<b>")));
     EXPECT_TRUE(html.contains(QStringLiteral("href=\"https://x/p?a=1&amp;b=2\"")));

@@ -1,4 +1,4 @@
-#include "PageTasksFixture.h"
+#include "FeatureServiceTest.h"
 #include "pagetasks/MReplaceTask.h"
 #include "pagetasks/MSearchTask.h"
 
@@ -20,14 +20,15 @@ public:
     QList<MSearchPageHit> hits;
 };
 
-using SearchService = PageTasksTest;
-using ReplaceService = PageTasksTest;
+using SearchService = FeatureServiceTest;
+using ReplaceService = FeatureServiceTest;
 
 QJsonArray SearchPages()
 {
-    return QJsonArray {PageTasksTest::Page("Fruit", "<p>An apple, red and ripe</p><p>Only red here</p>"),
-        PageTasksTest::Page("Codes A-Z", "<p>Gate %41 opens</p><p>Gate B opens</p>"),
-        PageTasksTest::Page("Plain", "<p>nothing to see</p>"), PageTasksTest::Page("SHOUTING TITLE", "<p>x</p>")};
+    return QJsonArray {FeatureServiceTest::Page("Fruit", "<p>An apple, red and ripe</p><p>Only red here</p>"),
+        FeatureServiceTest::Page("Codes A-Z", "<p>Gate %41 opens</p><p>Gate B opens</p>"),
+        FeatureServiceTest::Page("Plain", "<p>nothing to see</p>"),
+        FeatureServiceTest::Page("SHOUTING TITLE", "<p>x</p>")};
 }
 
 QStringList ElementTexts(const MSearchPageHit& hit)

@@ -1,4 +1,4 @@
-#include "PageTasksFixture.h"
+#include "FeatureServiceTest.h"
 #include "model/MOLONUtils.h"
 #include "pagetasks/MListAttachmentsTask.h"
 #include "pagetasks/MListTagsTask.h"
@@ -11,8 +11,8 @@
 
 namespace {
 
-using TagsService = PageTasksTest;
-using AttachmentsService = PageTasksTest;
+using TagsService = FeatureServiceTest;
+using AttachmentsService = FeatureServiceTest;
 
 class MTags final : public MTagSink
 {

@@ -49,18 +49,6 @@ TEST(AccountTypeByUrl, SignalAddresses)
     EXPECT_FALSE(account.SetAccountTypeByUrl(S("https://login.live.com/")));
 }
 
-TEST(AccountDescription, EveryType)
-{
-    MAccount account;
-    const std::pair<int, const char*> cases[]
-        = {{0, "No Account"}, {1, "Microsoft Personal Account"}, {2, "Microsoft Global School or Work Account"},
-            {3, "Microsoft Chinese School or Work Account"}, {100, "OneNote Personal Account"}, {7, "None"}};
-    for (const auto& [type, text] : cases) {
-        account.setMSAccountType(type);
-        EXPECT_EQ(account.GetAccountDescription(), S(text)) << type;
-    }
-}
-
 TEST(AccountAddresses, PersonalAccount)
 {
     MAccount account;

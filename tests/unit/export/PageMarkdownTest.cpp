@@ -151,6 +151,11 @@ struct MCase
     const char* readingOrder = nullptr;
 };
 
+void PrintTo(const MCase& c, std::ostream* out)
+{
+    *out << c.name;
+}
+
 class PageMarkdownTest : public testing::TestWithParam<MCase>
 { };
 

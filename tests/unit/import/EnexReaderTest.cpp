@@ -1,7 +1,6 @@
 #include "import/MEnexReader.h"
 
 #include "TempDir.h"
-#include "import/EnexConvert.h"
 
 #include <gtest/gtest.h>
 
@@ -289,19 +288,6 @@ TEST(EnexReader, PlacesOfFaultsStayTrueFarIntoALargeFile)
             << problem.message.toStdString();
     }
     EXPECT_EQ(skipped.count, 4000);
-}
-
-TEST(EnexReader, DataWithoutAnEncodingIsBase64)
-{
-    MTempDir dir;
-    const MReadAll all = ReadAllNotes(dir.WriteFile("plain.enex",
-        Enex("<note><title>T</title><content/><resource><data>aGVs\nbG8=</data><mime>image/png</mime></resource>"
-             "<resource><data encoding=\"base64\">d29ybGQ=</data><mime>image/png</mime></resource></note>")));
-    ASSERT_EQ(all.notes.size(), 1);
-    const MResourceList resources = RestoreImageAndGetHash(all.notes.at(0));
-    ASSERT_EQ(resources.size(), 2);
-    EXPECT_EQ(resources.at(0).bytes, QByteArray("hello"));
-    EXPECT_EQ(resources.at(1).bytes, QByteArray("world"));
 }
 
 TEST(EnexReader, ResourcesLargerThanTheParserDefaultLimitAreReadWhole)

@@ -253,39 +253,6 @@ TEST_F(PageWalkerTest, PageContentAndClientLink)
     EXPECT_EQ(walker.GetPageOneNoteClientUrl(QStringLiteral("p1")), QString());
 }
 
-TEST(PagePolicyTest, TheFiveFeaturesDifferAsTabled)
-{
-    using W = MPagePolicy::ListWait;
-    using K = MPacer::Kind;
-    struct Row
-    {
-        MPageUser user;
-        int timeout;
-        K kind;
-        W wait;
-        bool countsEntries, log;
-    };
-    const Row rows[] = {
-        {MPageUser::Export, 30, K::Download, W::AfterGoodResponse, false, true},
-        {MPageUser::Attachments, 90, K::Download, W::BeforeRequest, true, true},
-        {MPageUser::Tags, 90, K::Download, W::BeforeRequest, true, true},
-        {MPageUser::Search, 30, K::Upload, W::AfterGoodResponse, true, false},
-        {MPageUser::Replace, 30, K::Upload, W::AfterGoodResponse, false, false},
-    };
-    for (const Row& row : rows) {
-        const MPagePolicy p = PagePolicyFor(row.user);
-        SCOPED_TRACE(int(row.user));
-        EXPECT_EQ(p.listTimeoutSeconds, row.timeout);
-        EXPECT_EQ(p.listWaitKind, row.kind);
-        EXPECT_EQ(p.listWait, row.wait);
-        EXPECT_EQ(p.batchCountsEntries, row.countsEntries);
-        EXPECT_EQ(p.logListError, row.log);
-    }
-    EXPECT_TRUE(PagePolicyFor(MPageUser::Search).keepEmptyTitle);
-    EXPECT_FALSE(PagePolicyFor(MPageUser::Export).waitBeforeContent);
-    EXPECT_TRUE(PagePolicyFor(MPageUser::Tags).waitBeforeContent);
-}
-
 TEST(PageListTest, ParsesEntriesInOrderAndToleratesBadAnswers)
 {
     const QByteArray body = R"({"@odata.nextLink":"ignored","value":[)"

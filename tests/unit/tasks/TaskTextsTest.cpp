@@ -20,16 +20,6 @@ TEST(TaskTexts, TheSummaryNamesOnlyTheCountsThatHappened)
     EXPECT_EQ(counts.Total(), 417);
 }
 
-TEST(TaskTexts, TheStatusWordsAreTheOnesTheResultTextsAlwaysUsed)
-{
-    SetStringTableLanguage(QStringLiteral("en"));
-    EXPECT_EQ(OutcomeText(MItemOutcome::Created), Localized("strSuccess"));
-    EXPECT_EQ(OutcomeText(MItemOutcome::Reused), Localized("strExists"));
-    EXPECT_EQ(OutcomeText(MItemOutcome::Failed), Localized("strFailure"));
-    EXPECT_FALSE(OutcomeText(MItemOutcome::Skipped).isEmpty());
-    EXPECT_FALSE(OutcomeText(MItemOutcome::Sending).isEmpty());
-}
-
 TEST(TaskTexts, ProgressCountsAndTimeLeftRoundUpToWhatAPersonPlansWith)
 {
     SetStringTableLanguage(QStringLiteral("en"));

@@ -10,33 +10,22 @@
 #include <QJsonArray>
 #include <functional>
 #include <gtest/gtest.h>
+#include <ostream>
 #include <thread>
 
-// The page tasks against the emulator: the test's own notebooks (or the demo's), one signed-in
-// account, the notebook tree as the application fetches it, and a run's context with zero intervals.
-class PageTasksTest : public ::testing::Test
+// Readable failure messages for text comparisons.
+inline void PrintTo(const QString& text, std::ostream* os)
 {
-protected:
-    void Start(const QJsonArray& notebooks) { StartWith(FixtureOf(notebooks), QStringLiteral("personal")); }
+    *os << '"' << text.toStdString() << '"';
+}
 
-    void StartWith(const QJsonObject& fixture, const QString& accountKey, int accountType = MAccount::Personal)
-    {
-        SetStringTableLanguage(QStringLiteral("en"));
-        InitAppPaths(app.Path(), app.FilePath(QStringLiteral("test.log")));
-        service = std::make_unique<MServiceFixture>(fixture, accountKey, accountType);
-        ASSERT_TRUE(service->Started());
-        emulator = &service->Emulator();
-        account = &service->Account();
-        OnWorker([&] { tree = service->FetchTree(); });
-        emulator->ClearRequests();
-        context.account = account;
-        context.tree = tree;
-        context.reporter = &reporter;
-        context.pacer = &pacer;
-        context.running = &running;
-    }
-
+// The base of the feature tasks' service tests: an emulator with the test's own notebooks (or any
+// fixture), one signed-in account, the notebook tree as the application fetches it, and a run's
+// context with zero intervals. English strings, and the application's folders in a temporary one.
+class FeatureServiceTest : public ::testing::Test
+{
 public:
+    // A fixture of one personal account holding `notebooks`.
     static QJsonObject FixtureOf(const QJsonArray& notebooks)
     {
         return QJsonObject {{"tokenLifetime", 3599},
@@ -44,7 +33,6 @@ public:
                 QJsonArray {QJsonObject {
                     {"key", "personal"}, {"kind", "personal"}, {"cid", "C0FFEE"}, {"notebooks", notebooks}}}}};
     }
-
     static QJsonObject Notebook(const QString& name, const QJsonArray& sections)
     {
         return QJsonObject {{"name", name}, {"sections", sections}};
@@ -64,30 +52,62 @@ public:
     }
 
 protected:
-    // Service work runs on a thread of its own, as a feature run does.
+    void Start(const QJsonArray& notebooks) { StartWith(FixtureOf(notebooks)); }
+
+    void StartWith(const QJsonObject& fixture, const QString& accountKey = QStringLiteral("personal"),
+        int accountType = MAccount::Personal)
+    {
+        SetStringTableLanguage(QStringLiteral("en"));
+        InitAppPaths(app.Path(), app.FilePath(QStringLiteral("test.log")));
+        service = std::make_unique<MServiceFixture>(fixture, accountKey, accountType);
+        ASSERT_TRUE(service->Started());
+        emulator = &service->Emulator();
+        account = &service->Account();
+        context.account = account;
+        context.reporter = &reporter;
+        context.pacer = &pacer;
+        context.running = &running;
+        FetchTree();
+    }
+
+    // The tree as the application holds it after a refresh (the next run's snapshot); the requests
+    // that fetched it are forgotten.
+    void FetchTree()
+    {
+        OnWorker([&] { tree = service->FetchTree(); });
+        emulator->ClearRequests();
+        context.tree = tree;
+    }
+
+    // Service work runs on a thread of its own, as a feature run does; its connections close when
+    // it ends, so the emulator is not left holding a kept-alive one.
     static void OnWorker(const std::function<void()>& work)
     {
         std::thread worker(work);
         worker.join();
     }
 
+    MONObject* Node(const QString& path) { return const_cast<MONObject*>(MServiceFixture::FindPath(*tree, path)); }
+    // Checks the node at a slash-separated path of names below the root.
     MONObject* Check(const QString& path)
     {
-        auto* node = const_cast<MONObject*>(MServiceFixture::FindPath(*tree, path));
+        MONObject* node = Node(path);
         EXPECT_NE(node, nullptr) << path.toStdString();
         if (node)
             SetCheckState(node, 1);
         return node;
     }
 
+    // The requests whose path (query included) contains `part`, of one method or of any.
     std::vector<MEmuLoggedRequest> RequestsTo(const QString& method, const QString& part) const
     {
         std::vector<MEmuLoggedRequest> found;
         for (const MEmuLoggedRequest& request : emulator->Requests())
-            if (request.method == method && request.path.contains(part))
+            if ((method.isEmpty() || request.method == method) && request.path.contains(part))
                 found.push_back(request);
         return found;
     }
+    std::vector<MEmuLoggedRequest> RequestsTo(const QString& part) const { return RequestsTo(QString(), part); }
 
     // The pages of a section in the emulator's state: title and HTML, in order.
     QList<QJsonObject> StatePages(const QString& sectionName) const
@@ -100,7 +120,7 @@ protected:
         return pages;
     }
 
-    // The final rows the run reported (a row's Sending report is left out).
+    // The final rows the run reported (a row's Sending report left out), in order.
     QList<MTaskItem> FinalRows() const
     {
         QList<MTaskItem> rows;
