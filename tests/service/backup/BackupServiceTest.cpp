@@ -1,6 +1,6 @@
 // The mirror against the emulator: what each run writes, moves and moves aside, and what it asks the
 // service for, by the emulator's request log.
-#include "../pagetasks/PageTasksFixture.h"
+#include "FeatureServiceTest.h"
 #include "app/MConfig.h"
 #include "export/MBackupTask.h"
 #include "service/MServiceSession.h"
@@ -15,7 +15,7 @@
 
 namespace {
 
-class BackupService : public PageTasksTest
+class BackupService : public FeatureServiceTest
 {
 protected:
     void SetUp() override

@@ -1,9 +1,11 @@
-#include "ExportServiceFixture.h"
+#include "FeatureServiceTest.h"
 #include "export/MExportTask.h"
 
 #include <QDirIterator>
 #include <QFileInfo>
 #include <QUrl>
+
+using ExportServiceTest = FeatureServiceTest;
 
 namespace {
 

@@ -1,6 +1,6 @@
 // The page cache against the emulator: what each run asks the service for, by its request log.
-#include "../pagetasks/PageTasksFixture.h"
 #include "Command.h"
+#include "FeatureServiceTest.h"
 #include "app/MConfig.h"
 #include "export/MExportTask.h"
 #include "pagetasks/MListAttachmentsTask.h"
@@ -34,7 +34,7 @@ public:
     QStringList lines;
 };
 
-class PageCacheService : public PageTasksTest
+class PageCacheService : public FeatureServiceTest
 {
 protected:
     // One run of `task` with the request log emptied first: what it found or wrote.

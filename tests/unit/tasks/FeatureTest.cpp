@@ -25,7 +25,7 @@ TEST(FeatureTest, EveryFeatureHasOneRowAndItsNamesLeadBackToIt)
     EXPECT_EQ(commands.size(), Features().size() - 1); // the account has no command
     EXPECT_EQ(int(Features().size()), int(MFeature::Account) + 1);
 
-    EXPECT_EQ(CommandKinds(QStringLiteral("export")), QStringList({"txt", "html", "backup"}));
+    EXPECT_EQ(CommandKinds(QStringLiteral("export")), QStringList({"txt", "html", "md", "backup"}));
     EXPECT_EQ(FeatureOfCommand(QStringLiteral("export")), std::nullopt); // the kind is wanted
     EXPECT_EQ(FeatureOfCommand(QStringLiteral(""), QStringLiteral("")), std::nullopt);
     EXPECT_EQ(ReportName(MFeature::ImportEvernote), QStringLiteral("importevernote"));
