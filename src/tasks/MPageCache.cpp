@@ -13,6 +13,7 @@
 #include <QSqlDatabase>
 #include <QSqlError>
 #include <QSqlQuery>
+#include <QThread>
 #include <QUuid>
 #include <QVariant>
 
@@ -21,6 +22,10 @@ namespace {
 // SQLite's primary result codes for a file that is no database, or a damaged one.
 constexpr int kSqliteCorrupt = 11;
 constexpr int kSqliteNotADatabase = 26;
+constexpr int kSqliteBusy = 5;
+constexpr int kSqliteLocked = 6;
+constexpr int kOpenAttempts = 50;
+constexpr int kOpenRetryMs = 100;
 
 const char* const kSchema[] = {
     "CREATE TABLE IF NOT EXISTS pages (account TEXT NOT NULL, page_id TEXT NOT NULL, modified TEXT NOT NULL, "
@@ -87,7 +92,14 @@ MPageCache::MPageCache(const QString& path, qint64 limitBytes, Mode mode)
     , m_Connection(QStringLiteral("pagecache-") + QUuid::createUuid().toString(QUuid::WithoutBraces))
 {
     bool damaged = false;
-    if (!Open(mode, &damaged) && damaged && MoveAside())
+    // Switching a new file to the write-ahead log and making its tables take the file for a moment,
+    // and SQLite answers another connection doing the same "locked" without waiting: try again.
+    bool open = Open(mode, &damaged);
+    for (int attempt = 0; !open && !damaged && m_Busy && attempt < kOpenAttempts; ++attempt) {
+        QThread::msleep(kOpenRetryMs); // the other connection is done in milliseconds
+        open = Open(mode, &damaged);
+    }
+    if (!open && damaged && MoveAside())
         Open(Mode::Create, &damaged);
     m_Damaged = false; // dealt with
 }
@@ -174,6 +186,8 @@ bool MPageCache::Exec(const QString& statement, bool* damaged)
 bool MPageCache::Failed(const QSqlError& error, bool* damaged)
 {
     m_Error = error.text();
+    const int code = error.nativeErrorCode().toInt() & 0xff;
+    m_Busy = code == kSqliteBusy || code == kSqliteLocked;
     if (IsDamage(error)) {
         if (damaged)
             *damaged = true;

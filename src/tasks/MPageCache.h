@@ -99,6 +99,7 @@ private:
     QString m_Error;
     QString m_MovedAside;
     bool m_Damaged = false;
+    bool m_Busy = false; // the last failure was another connection holding the file
 };
 
 // Removes `account`'s pages from the cache in the application folder (signing out). Makes no file.
