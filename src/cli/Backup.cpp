@@ -17,13 +17,14 @@ MCliBackup::MCliBackup()
     : m_Out(QStringLiteral("out"), Localized("cliBackupOptionOut"), QStringLiteral("DIR"))
     , m_Kind(
           QStringLiteral("kind"), Localized("cliBackupOptionKind"), QStringLiteral("html|txt"), QStringLiteral("html"))
+    , m_Sections(QStringLiteral("sections"), Localized("cliBackupOptionSections"))
     , m_Check(QStringLiteral("check"), Localized("cliExportOptionCheck"), QStringLiteral("PATH"))
     , m_All(QStringLiteral("all"), Localized("cliBackupOptionAll"))
     , m_ReportFile(ReportOption())
 {
     name = QStringLiteral("backup");
     description = Localized("cliBackupDescription");
-    options = {m_Out, m_Kind, m_Check, m_All, m_ReportFile};
+    options = {m_Out, m_Kind, m_Sections, m_Check, m_All, m_ReportFile};
 }
 
 std::optional<QString> MCliBackup::CheckArguments(const QCommandLineParser& parser) const
@@ -58,7 +59,7 @@ int MCliBackup::Execute(const QCommandLineParser& parser)
         parser.isSet(m_All) ? QStringLiteral("--all") : parser.values(m_Check).join(QStringLiteral(", ")), folder);
     const MExportKind kind = parser.value(m_Kind) == QLatin1String("txt") ? MExportKind::Text : MExportKind::Html;
     MTaskContext& context = run.Context(ExportKindInfo(kind).feature);
-    MBackupTask task(context, kind, folder);
+    MBackupTask task(context, kind, folder, parser.isSet(m_Sections));
     switch (task.Run()) {
     case MBackupTask::Start::Busy:
         PrintErr(Localized("taskBackupBusy").arg(QDir::toNativeSeparators(folder)));

@@ -11,6 +11,28 @@
 #include <QUuid>
 #include <QVariant>
 
+namespace {
+
+// Runs a statement on the connection with its values bound in order; the query for its rows, or
+// nothing (and `error` says why).
+std::optional<QSqlQuery> Exec(
+    const QString& connection, QString& error, const QString& statement, const QVariantList& values)
+{
+    const QSqlDatabase db = QSqlDatabase::database(connection, false);
+    if (!db.isOpen())
+        return std::nullopt;
+    QSqlQuery q(db);
+    q.prepare(statement);
+    for (const QVariant& value : values)
+        q.addBindValue(value);
+    if (q.exec())
+        return q;
+    error = q.lastError().text();
+    return std::nullopt;
+}
+
+} // namespace
+
 MBackupState::MBackupState(const QString& folder)
     : m_Connection(QStringLiteral("backup-") + QUuid::createUuid().toString(QUuid::WithoutBraces))
 {
@@ -37,7 +59,10 @@ MBackupState::MBackupState(const QString& folder)
              "NULL, path TEXT NOT NULL, digest TEXT NOT NULL)",
              "CREATE INDEX IF NOT EXISTS pages_by_section ON pages (section_id)",
              "CREATE INDEX IF NOT EXISTS pages_by_path ON pages (path)",
-             "CREATE TABLE IF NOT EXISTS mirror (key TEXT PRIMARY KEY, value TEXT NOT NULL)"}) {
+             "CREATE TABLE IF NOT EXISTS mirror (key TEXT PRIMARY KEY, value TEXT NOT NULL)",
+             // A mirror made before section files were kept gains their table on its next run.
+             "CREATE TABLE IF NOT EXISTS section_files (section_id TEXT PRIMARY KEY, modified TEXT NOT NULL, size "
+             "INTEGER NOT NULL, path TEXT NOT NULL, digest TEXT NOT NULL)"}) {
         if (!q.exec(QLatin1String(statement))) {
             m_Error = q.lastError().text();
             return;
@@ -60,19 +85,13 @@ MBackupState::~MBackupState()
 QList<MBackupPage> MBackupState::Select(const QString& where, const QString& value) const
 {
     QList<MBackupPage> pages;
-    if (!m_Open)
-        return pages;
-    QSqlQuery q(QSqlDatabase::database(m_Connection, false));
-    q.prepare(QStringLiteral("SELECT page_id, section_id, modified, path, digest FROM pages WHERE %1 = ? ORDER BY path")
-                  .arg(where));
-    q.addBindValue(value);
-    if (!q.exec()) {
-        m_Error = q.lastError().text();
-        return pages;
-    }
-    while (q.next())
-        pages.append({q.value(0).toString(), q.value(1).toString(), q.value(2).toString(), q.value(3).toString(),
-            q.value(4).toString()});
+    std::optional<QSqlQuery> q = Exec(m_Connection, m_Error,
+        QStringLiteral("SELECT page_id, section_id, modified, path, digest FROM pages WHERE %1 = ? ORDER BY path")
+            .arg(where),
+        {value});
+    while (q && q->next())
+        pages.append({q->value(0).toString(), q->value(1).toString(), q->value(2).toString(), q->value(3).toString(),
+            q->value(4).toString()});
     return pages;
 }
 
@@ -95,29 +114,47 @@ QList<MBackupPage> MBackupState::PagesOf(const QString& sectionId) const
 
 bool MBackupState::Put(const MBackupPage& page)
 {
-    if (!m_Open)
-        return false;
-    QSqlQuery q(QSqlDatabase::database(m_Connection, false));
-    q.prepare(QStringLiteral("INSERT OR REPLACE INTO pages VALUES (?, ?, ?, ?, ?)"));
-    for (const QString& value : {page.pageId, page.sectionId, page.modified, page.path, page.digest})
-        q.addBindValue(value);
-    if (q.exec())
-        return true;
-    m_Error = q.lastError().text();
-    return false;
+    return Exec(m_Connection, m_Error, QStringLiteral("INSERT OR REPLACE INTO pages VALUES (?, ?, ?, ?, ?)"),
+        {page.pageId, page.sectionId, page.modified, page.path, page.digest})
+        .has_value();
 }
 
 bool MBackupState::Remove(const QString& pageId)
 {
-    if (!m_Open)
-        return false;
-    QSqlQuery q(QSqlDatabase::database(m_Connection, false));
-    q.prepare(QStringLiteral("DELETE FROM pages WHERE page_id = ?"));
-    q.addBindValue(pageId);
-    if (q.exec())
-        return true;
-    m_Error = q.lastError().text();
-    return false;
+    return Exec(m_Connection, m_Error, QStringLiteral("DELETE FROM pages WHERE page_id = ?"), {pageId}).has_value();
+}
+
+QStringList MBackupState::Sections() const
+{
+    QStringList ids;
+    std::optional<QSqlQuery> q = Exec(m_Connection, m_Error,
+        QStringLiteral("SELECT section_id FROM pages UNION SELECT section_id FROM section_files ORDER BY 1"), {});
+    while (q && q->next())
+        ids << q->value(0).toString();
+    return ids;
+}
+
+std::optional<MBackupSectionFile> MBackupState::FindSectionFile(const QString& sectionId) const
+{
+    std::optional<QSqlQuery> q = Exec(m_Connection, m_Error,
+        QStringLiteral("SELECT modified, size, path, digest FROM section_files WHERE section_id = ?"), {sectionId});
+    if (!q || !q->next())
+        return std::nullopt;
+    return MBackupSectionFile {
+        sectionId, q->value(0).toString(), q->value(1).toLongLong(), q->value(2).toString(), q->value(3).toString()};
+}
+
+bool MBackupState::PutSectionFile(const MBackupSectionFile& file)
+{
+    return Exec(m_Connection, m_Error, QStringLiteral("INSERT OR REPLACE INTO section_files VALUES (?, ?, ?, ?, ?)"),
+        {file.sectionId, file.modified, file.size, file.path, file.digest})
+        .has_value();
+}
+
+bool MBackupState::RemoveSectionFile(const QString& sectionId)
+{
+    return Exec(m_Connection, m_Error, QStringLiteral("DELETE FROM section_files WHERE section_id = ?"), {sectionId})
+        .has_value();
 }
 
 QDateTime MBackupState::LastComplete() const

@@ -3,6 +3,7 @@
 #include <QDateTime>
 #include <QList>
 #include <QString>
+#include <QStringList>
 #include <optional>
 
 // One page as the mirror holds it: where its file lies (relative to the mirror's folder), the
@@ -16,8 +17,18 @@ struct MBackupPage
     QString digest;
 };
 
+// A section's ".one" file as the mirror holds it: the drive item's time and size when it was fetched.
+struct MBackupSectionFile
+{
+    QString sectionId;
+    QString modified;
+    qint64 size = 0;
+    QString path;
+    QString digest;
+};
+
 // The state file of a mirror, ".pagewright-backup.sqlite" in its folder: owner-only, SQLite in WAL,
-// one row per page. A row is written only after its file is in place, so that a run killed at any
+// one row per page and per section file. A row is written only after its file is in place, so that a run killed at any
 // moment leaves rows that tell the truth; a file without a row is written again by the next run.
 class MBackupState
 {
@@ -38,6 +49,12 @@ public:
     QList<MBackupPage> PagesOf(const QString& sectionId) const;
     bool Put(const MBackupPage& page);
     bool Remove(const QString& pageId);
+    // The sections the mirror holds pages or a section file of.
+    QStringList Sections() const;
+
+    std::optional<MBackupSectionFile> FindSectionFile(const QString& sectionId) const;
+    bool PutSectionFile(const MBackupSectionFile& file);
+    bool RemoveSectionFile(const QString& sectionId);
 
     // When a run last went over every checked section without a failure; invalid before the first.
     QDateTime LastComplete() const;

@@ -6,6 +6,7 @@
 #include "util/Digest.h"
 #include "util/FileUtils.h"
 
+#include <QCryptographicHash>
 #include <QDate>
 #include <QDir>
 #include <QFile>
@@ -34,9 +35,11 @@ QString FilesFolderOf(const QString& path)
 
 } // namespace
 
-MBackupTask::MBackupTask(const MTaskContext& context, MExportKind kind, QString mirrorFolder)
+MBackupTask::MBackupTask(const MTaskContext& context, MExportKind kind, QString mirrorFolder, bool sectionFiles)
     : MExportTask(context, kind, mirrorFolder)
     , m_Folder(QDir::cleanPath(mirrorFolder))
+    , m_Pages(kind != MExportKind::SectionFile)
+    , m_SectionFiles(sectionFiles || kind == MExportKind::SectionFile)
 { }
 
 MBackupTask::~MBackupTask() = default;
@@ -60,8 +63,17 @@ MBackupTask::Start MBackupTask::Run()
     const QString partial = QDir(m_Folder).filePath(QLatin1String(kPartialFolder));
     QDir(partial).removeRecursively();
     m_Context.RefreshTokens();
-    if (m_Context.tree)
+    if (m_Context.tree) {
         WalkNotebooks(*m_Context.tree, m_Folder);
+        // The tree was read afresh: a section the mirror holds that is not in it is gone online. Its
+        // pages and file go aside (a section merely left unchecked is in the tree).
+        for (const QString& sectionId : m_State->Sections()) {
+            if (!Running() || MONObject::GetObjectByObjId(sectionId, m_Context.tree.get()))
+                continue;
+            m_Seen.clear();
+            MoveAsideGone(sectionId, true);
+        }
+    }
     QDir(partial).removeRecursively();
     if (Running() && m_Counts.failed == 0)
         m_State->SetLastComplete(QDateTime::currentDateTimeUtc());
@@ -106,13 +118,74 @@ QString MBackupTask::Absolute(const QString& relative) const
 qint64 MBackupTask::VisitSection(const MONObject& section, const QString& path)
 {
     m_SectionId = section.objId;
-    m_SectionFailed = false;
-    m_Seen.clear();
-    const qint64 handled = MExportTask::VisitSection(section, path);
-    // Only a list read to its end tells which pages are gone.
-    if (!m_SectionFailed && Running())
-        MoveAsideGone(section.objId);
+    qint64 handled = 0;
+    if (m_Pages) {
+        m_SectionFailed = false;
+        m_Seen.clear();
+        handled = MExportTask::VisitSection(section, path);
+        // Only a list read to its end tells which pages are gone.
+        if (!m_SectionFailed && Running())
+            MoveAsideGone(section.objId);
+    }
+    if (m_SectionFiles && Running())
+        KeepSectionFile(section, path);
     return handled;
+}
+
+void MBackupTask::KeepSectionFile(const MONObject& section, const QString& folder)
+{
+    const QString target = SectionFilePath(folder, section.name);
+    const QString rel = Relative(target);
+    m_Context.RefreshTokens();
+    QString failure;
+    const MSectionFileItem item = SectionFileItem(section.objId, &failure);
+    std::optional<MBackupSectionFile> row = m_State->FindSectionFile(section.objId);
+    if (!item.id.isEmpty() && row && row->path != rel && QFileInfo::exists(Absolute(row->path))) {
+        // The section was renamed: its file follows.
+        if (MoveFile(Absolute(row->path), target)) {
+            ++m_Counts.moved;
+            row->path = rel;
+            m_State->PutSectionFile(*row);
+        }
+    }
+    if (row && row->path == rel && row->modified == item.modified && row->size == item.size
+        && QFileInfo::exists(target)) {
+        ++m_Counts.unchanged;
+        return;
+    }
+    const qsizetype lineStart = m_Result.size();
+    m_Result += target;
+    ShowToUI(target);
+    qint64 size = 0;
+    const QString url = item.id.isEmpty() ? QString() : SectionFileDownloadUrl(item.id, size, &failure);
+    const QString temporary = url.isEmpty() ? QString() : TemporaryPath();
+    bool fetched = !temporary.isEmpty()
+        && (DownloadSectionFile(url, temporary, &failure) || DownloadSectionFile(url, temporary, &failure));
+    if (!fetched && !Running()) {
+        m_Result.truncate(lineStart);
+        return;
+    }
+    QString digest;
+    if (fetched) {
+        QFile file(temporary);
+        QCryptographicHash hash(QCryptographicHash::Sha256);
+        fetched = file.open(QIODevice::ReadOnly) && hash.addData(&file);
+        digest = QString::fromLatin1(hash.result().toHex());
+    }
+    if (fetched && !PutInPlace(temporary, target)) {
+        fetched = false;
+        failure = Localized("reasonCannotWrite").arg(target);
+    }
+    if (fetched) {
+        // The item's time as first read: a change made during the download is fetched next run.
+        m_State->PutSectionFile({section.objId, item.modified, size, rel, digest});
+        ++m_Counts.written;
+    } else {
+        // The last good copy stays where it is.
+        ++m_Counts.failed;
+    }
+    AddItem(target, fetched, fetched ? QString() : failure.isEmpty() ? Localized("strFailure") : failure);
+    Wait(MPacer::Kind::Download);
 }
 
 void MBackupTask::OnSectionFailed(const MONObject& section, const QString& sectionPath, const QString& reason)
@@ -215,12 +288,28 @@ bool MBackupTask::MoveFile(const QString& from, const QString& to)
     return true;
 }
 
-QString MBackupTask::WriteInPlace(const QString& path, const QString& content)
+QString MBackupTask::TemporaryPath()
 {
     const QString partial = QDir(m_Folder).filePath(QLatin1String(kPartialFolder));
     if (!CreateFolder(partial))
         return QString();
-    const QString temporary = QDir(partial).filePath(QUuid::createUuid().toString(QUuid::WithoutBraces) + Extension());
+    return QDir(partial).filePath(QUuid::createUuid().toString(QUuid::WithoutBraces));
+}
+
+bool MBackupTask::PutInPlace(const QString& temporary, const QString& path)
+{
+    std::error_code error;
+    std::filesystem::rename(FsPath(temporary), FsPath(path), error);
+    if (error)
+        QFile::remove(temporary);
+    return !error;
+}
+
+QString MBackupTask::WriteInPlace(const QString& path, const QString& content)
+{
+    const QString temporary = TemporaryPath();
+    if (temporary.isEmpty())
+        return QString();
     const QByteArray bytes = content.toUtf8();
     {
         QFile file(temporary);
@@ -233,35 +322,39 @@ QString MBackupTask::WriteInPlace(const QString& path, const QString& content)
             return QString();
         }
     }
-    // One step from the temporary file to the page's place: the old copy until then, the new after.
-    std::error_code error;
-    std::filesystem::rename(FsPath(temporary), FsPath(path), error);
-    if (error) {
-        QFile::remove(temporary);
-        return QString();
-    }
-    return SHA256String(bytes);
+    return PutInPlace(temporary, path) ? SHA256String(bytes) : QString();
 }
 
-void MBackupTask::MoveAsideGone(const QString& sectionId)
+bool MBackupTask::MoveAside(const QString& relative)
 {
+    const QString from = Absolute(relative);
+    if (!QFileInfo::exists(from))
+        return true;
     const QString day = QDate::currentDate().toString(Qt::ISODate);
+    const QString ext = QLatin1Char('.') + QFileInfo(from).suffix();
+    const QString to = MUtils::getFilePathNewName(
+        QDir(m_Folder).filePath(QStringLiteral("%1/%2/%3").arg(QLatin1String(kDeletedFolder), day, relative)), ext);
+    if (!MoveFile(from, to)) {
+        ++m_Counts.failed;
+        return false;
+    }
+    m_Result += QStringLiteral("%1 -> %2\n").arg(from, to);
+    return true;
+}
+
+void MBackupTask::MoveAsideGone(const QString& sectionId, bool sectionGone)
+{
     for (const MBackupPage& row : m_State->PagesOf(sectionId)) {
-        if (m_Seen.contains(row.pageId))
+        if (m_Seen.contains(row.pageId) || !MoveAside(row.path))
             continue;
-        const QString from = Absolute(row.path);
-        if (QFileInfo::exists(from)) {
-            const QString ext = QLatin1Char('.') + QFileInfo(from).suffix();
-            const QString to = MUtils::getFilePathNewName(
-                QDir(m_Folder).filePath(QStringLiteral("%1/%2/%3").arg(QLatin1String(kDeletedFolder), day, row.path)),
-                ext);
-            if (!MoveFile(from, to)) {
-                ++m_Counts.failed;
-                continue;
-            }
-            m_Result += QStringLiteral("%1 -> %2\n").arg(from, to);
-        }
         m_State->Remove(row.pageId);
+        ++m_Counts.deleted;
+    }
+    if (!sectionGone)
+        return;
+    if (const std::optional<MBackupSectionFile> file = m_State->FindSectionFile(sectionId);
+        file && MoveAside(file->path)) {
+        m_State->RemoveSectionFile(sectionId);
         ++m_Counts.deleted;
     }
 }

@@ -11,11 +11,12 @@
 // What a mirror run did, for its one-line summary.
 struct MBackupCounts
 {
-    qint64 written = 0; // new or changed pages written (in place, through a temporary file)
+    // Files of the mirror: pages, and section files when they are kept.
+    qint64 written = 0; // new or changed files written (in place, through a temporary file)
     qint64 unchanged = 0;
     qint64 moved = 0; // files that followed their page's new title
     qint64 deleted = 0; // pages gone online, their files moved under ".deleted/<date>"
-    qint64 failed = 0; // pages (or section lists) that could not be brought up to date
+    qint64 failed = 0; // files (or section lists) that could not be brought up to date
     qint64 requests = 0; // requests the run sent
 };
 
@@ -26,6 +27,9 @@ struct MBackupCounts
 // cache. A page whose title changed has its file moved; a page gone from a section whose list was
 // read whole has its file moved to ".deleted/<yyyy-MM-dd>/" below the mirror, never removed. A page
 // that fails keeps its last good file. One run at a time per folder: a lock file in it.
+// With section files, each section's ".one" file lies beside its folder as the section-file export
+// writes it, fetched again only when its drive item's time or size moved on; the section-file kind
+// keeps those alone. A section gone from the account has its files moved aside like a gone page.
 class MBackupTask : public MExportTask
 {
 public:
@@ -33,7 +37,7 @@ public:
 
     static constexpr const char* kLockName = ".pagewright-backup.lock";
 
-    MBackupTask(const MTaskContext& context, MExportKind kind, QString mirrorFolder);
+    MBackupTask(const MTaskContext& context, MExportKind kind, QString mirrorFolder, bool sectionFiles = false);
     ~MBackupTask() override;
 
     // The run: Busy, doing nothing, while another run holds the folder; NoState (after an alert)
@@ -59,9 +63,19 @@ private:
     bool MoveFile(const QString& from, const QString& to);
     // Writes `content` over `path` through a temporary file; the digest of what was written, or "".
     QString WriteInPlace(const QString& path, const QString& content);
-    void MoveAsideGone(const QString& sectionId);
+    // A new file name in the mirror's ".partial" folder, or "" when the folder cannot be made.
+    QString TemporaryPath();
+    // One step from the temporary file to its place: the old copy until then, the new after.
+    bool PutInPlace(const QString& temporary, const QString& path);
+    void KeepSectionFile(const MONObject& section, const QString& folder);
+    // The section's pages not seen in its listing, and its file too when the section itself is gone.
+    void MoveAsideGone(const QString& sectionId, bool sectionGone = false);
+    // The mirror's file at `relative` to ".deleted/<date>/"; false when it could not be moved.
+    bool MoveAside(const QString& relative);
 
     QString m_Folder;
+    bool m_Pages = true;
+    bool m_SectionFiles = false;
     std::unique_ptr<QLockFile> m_Lock;
     std::unique_ptr<MBackupState> m_State;
     QString m_SectionId;

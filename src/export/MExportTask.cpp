@@ -323,9 +323,8 @@ QString MExportTask::MarkdownContent(const MMarkdownPlannedPage& page, const QSt
 
 void MExportTask::BackUpSectionFile(const MONObject& section, const QString& exportFolder)
 {
-    const QString ext = Extension();
     // Never over an earlier backup: a second run writes "Section(1).one".
-    const QString target = MUtils::getFilePathNewName(Join(exportFolder, SafePathComponent(section.name) + ext), ext);
+    const QString target = MUtils::getFilePathNewName(SectionFilePath(exportFolder, section.name), Extension());
     m_Result += target;
     ShowToUI(target);
 
@@ -333,7 +332,6 @@ void MExportTask::BackUpSectionFile(const MONObject& section, const QString& exp
     qint64 size = 0;
     QString failure;
     const QString url = GetSectionFileDownloadUrl(section.objId, size, &failure);
-    m_SectionFileSize = size;
     bool written = false;
     if (!url.isEmpty()) {
         m_Result += QStringLiteral(" ... %1 ...").arg(FormatByteSize(size));
@@ -352,22 +350,38 @@ void MExportTask::BackUpSectionFile(const MONObject& section, const QString& exp
 QString MExportTask::GetSectionFileDownloadUrl(const QString& sectionId, qint64& fileSize, QString* failure)
 {
     fileSize = 0;
-    const MAccount& account = *m_Context.account;
-    if (account.OnlineOneNoteAccessToken().isEmpty()) {
+    const MSectionFileItem item = SectionFileItem(sectionId, failure);
+    return item.id.isEmpty() ? QString() : SectionFileDownloadUrl(item.id, fileSize, failure);
+}
+
+MSectionFileItem MExportTask::SectionFileItem(const QString& sectionId, QString* failure)
+{
+    if (m_Context.account->OnlineOneNoteAccessToken().isEmpty()) {
         ShowToUI(QStringLiteral("Get Url: lost token."));
         if (failure)
             *failure = Localized("reasonNotSignedIn");
-        return QString();
+        return {};
     }
     ShowToUI(QStringLiteral("Get Url"));
     QString itemFailure;
-    const QString itemId = DriveItemIdFromOneNoteId(m_Session, sectionId, &itemFailure);
-    if (itemId.isEmpty()) {
+    QJsonObject read;
+    MSectionFileItem item;
+    item.id = DriveItemIdFromOneNoteId(m_Session, sectionId, &itemFailure, &read);
+    if (item.id.isEmpty()) {
         ShowToUI(QStringLiteral("Get url failure"));
         if (failure)
             *failure = itemFailure.isEmpty() ? Localized("reasonNoDownloadAddress") : itemFailure;
-        return QString();
+        return {};
     }
+    item.size = read.value(QStringLiteral("size")).toInteger();
+    item.modified = read.value(QStringLiteral("lastModifiedDateTime")).toString();
+    return item;
+}
+
+QString MExportTask::SectionFileDownloadUrl(const QString& itemId, qint64& fileSize, QString* failure)
+{
+    fileSize = 0;
+    const MAccount& account = *m_Context.account;
     const QString url = QStringLiteral("%1/drive/items/%2?select=id,size,@microsoft.graph.downloadUrl")
                             .arg(account.APIUrl().value_or(QString()), itemId);
     const MServiceAnswer answer = m_Session.Get(url, kDownloadTimeout, MExpect::Json);
@@ -381,10 +395,17 @@ QString MExportTask::GetSectionFileDownloadUrl(const QString& sectionId, qint64&
     Wait(MPacer::Kind::Upload);
     const QJsonObject item = answer.Object();
     fileSize = item.value(QStringLiteral("size")).toInteger();
+    m_SectionFileSize = fileSize;
     const QString address = item.value(QStringLiteral("@microsoft.graph.downloadUrl")).toString();
     if (address.isEmpty() && failure)
         *failure = Localized("reasonNoDownloadAddress");
     return address;
+}
+
+QString MExportTask::SectionFilePath(const QString& folder, const QString& sectionName) const
+{
+    return Join(
+        folder, SafePathComponent(sectionName) + QLatin1String(ExportKindInfo(MExportKind::SectionFile).extension));
 }
 
 bool MExportTask::DownloadSectionFile(const QString& downloadUrl, const QString& downloadFileName, QString* failure)

@@ -29,6 +29,14 @@ const QList<MExportKindInfo>& ExportKinds();
 const MExportKindInfo& ExportKindInfo(MExportKind kind);
 std::optional<MExportKind> ExportKindForFeature(std::optional<MFeature> feature);
 
+// A section's file on OneDrive as its item read gives it; an empty id when it could not be read.
+struct MSectionFileItem
+{
+    QString id;
+    qint64 size = 0;
+    QString modified; // "lastModifiedDateTime"
+};
+
 // One line of the result list: a page or section file, whether it was written, and why not. A page
 // written without some of its images or attachments counts as failed too (its reason says which).
 struct MExportItem
@@ -65,6 +73,10 @@ public:
     void BackUpSectionFile(const MONObject& section, const QString& exportFolder);
     // The section file's download address and size, or "" (`failure` says why).
     QString GetSectionFileDownloadUrl(const QString& sectionId, qint64& fileSize, QString* failure = nullptr);
+    // The two reads of that address: the section's drive item, then its download address and size
+    // (which the next DownloadSectionFile expects).
+    MSectionFileItem SectionFileItem(const QString& sectionId, QString* failure = nullptr);
+    QString SectionFileDownloadUrl(const QString& itemId, qint64& fileSize, QString* failure = nullptr);
     bool DownloadSectionFile(const QString& downloadUrl, const QString& downloadFileName, QString* failure = nullptr);
 
     qint64 ExportFilesCount() const { return m_ExportFilesCount; }
@@ -85,8 +97,10 @@ protected:
     void OnSectionFailed(const MONObject& section, const QString& sectionPath, const QString& reason) override;
     qint64 RequestsPerPage() const override { return m_Kind == MExportKind::Html ? 2 : 1; }
 
-    // The mirror's task writes its pages with these three.
+    // The mirror's task writes its pages and section files with these.
     QString Extension() const;
+    // The section's file in `folder`, as the section-file kind names it.
+    QString SectionFilePath(const QString& folder, const QString& sectionName) const;
     QString PageContent(const MPageEntry& page, const QString& html, const QString& path);
     // Reads a page and writes its file at `path` (a row either way); returns 1 when it was written.
     qint64 WritePage(const MPageEntry& page, const QString& path);

@@ -84,7 +84,8 @@ QString OneNoteIdDrivePart(const QString& oneNoteApiId)
     return id.isNull() ? QStringLiteral("") : id;
 }
 
-QString DriveItemIdFromOneNoteId(MServiceSession& session, const QString& oneNoteApiId, QString* failure)
+QString DriveItemIdFromOneNoteId(
+    MServiceSession& session, const QString& oneNoteApiId, QString* failure, QJsonObject* itemOut)
 {
     const QString driveId = OneNoteIdDrivePart(oneNoteApiId);
     if (driveId.isEmpty())
@@ -92,7 +93,10 @@ QString DriveItemIdFromOneNoteId(MServiceSession& session, const QString& oneNot
     const std::optional<QByteArray> item = GetAOneDriveItemInfoJson(session, driveId, failure);
     if (!item)
         return QStringLiteral("");
-    return AnswerObject(*item).value_or(QJsonObject()).value(QLatin1String("id")).toString();
+    const QJsonObject object = AnswerObject(*item).value_or(QJsonObject());
+    if (itemOut)
+        *itemOut = object;
+    return object.value(QLatin1String("id")).toString();
 }
 
 std::optional<QByteArray> GetAOneDriveItemInfoJson(MServiceSession& session, const QString& itemId, QString* failure)

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <QJsonObject>
 #include <QLoggingCategory>
 #include <QString>
 #include <optional>
@@ -25,8 +26,10 @@ QString DriveItemAddress(const MAccount& account, const QString& itemId, const Q
 
 // The text after the first "-" of a OneNote id ("0-ABC!123" gives "ABC!123"); "" without a "-".
 QString OneNoteIdDrivePart(const QString& oneNoteApiId);
-// The drive item id as OneDrive confirms it by reading the item; "" when it cannot.
-QString DriveItemIdFromOneNoteId(MServiceSession& session, const QString& oneNoteApiId, QString* failure = nullptr);
+// The drive item id as OneDrive confirms it by reading the item; "" when it cannot. `item` gets the
+// item as read (its size and "lastModifiedDateTime" among its fields).
+QString DriveItemIdFromOneNoteId(
+    MServiceSession& session, const QString& oneNoteApiId, QString* failure = nullptr, QJsonObject* item = nullptr);
 
 // The item's JSON; absent without a token, without an answer, or for an error answer.
 std::optional<QByteArray> GetAOneDriveItemInfoJson(

@@ -99,8 +99,8 @@ void MViewExport::StartRun()
     const bool mirror = cbMirror->isChecked();
     BeginRun(QStringLiteral("FeatureThread"), [folder, mirror](MTaskContext& context) {
         const std::optional<MExportKind> kind = ExportKindForFeature(context.feature);
-        // Section files are always fetched whole: the mirror keeps pages.
-        if (mirror && kind && *kind != MExportKind::SectionFile) {
+        // The section-file kind's mirror keeps the section files alone.
+        if (mirror && kind) {
             MBackupTask task(context, *kind, folder);
             if (task.Run() == MBackupTask::Start::Busy && context.reporter)
                 context.reporter->Finish(Localized("taskBackupBusy").arg(QDir::toNativeSeparators(folder)));

@@ -9,7 +9,7 @@ class QLineEdit;
 // The export panel of the three export buttons (text files, HTML files, section-file backups): the
 // export folder with a chooser and a button that opens it, and the files written in the result area.
 // The kind comes from the feature button that opened the panel, taken when a run starts. "Keep a
-// mirror up to date" makes a text or HTML run the mirror's (MBackupTask); the panel shows when the
+// mirror up to date" makes the run the mirror's (MBackupTask); the panel shows when the
 // folder's mirror was last brought up to date.
 class MViewExport : public MPanelBase
 {

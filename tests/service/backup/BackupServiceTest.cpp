@@ -4,6 +4,7 @@
 #include "app/MConfig.h"
 #include "export/MBackupTask.h"
 #include "service/MServiceSession.h"
+#include "service/OneDriveReads.h"
 #include "util/FileUtils.h"
 
 #include <QDate>
@@ -24,13 +25,13 @@ protected:
         Check(QStringLiteral("Book"));
     }
     // One run into `folder` with the request log emptied first.
-    MBackupTask::Start Run(const QString& folder, MBackupCounts* counts = nullptr)
+    MBackupTask::Start Run(const QString& folder, MBackupCounts* counts = nullptr, bool sectionFiles = false)
     {
         emulator->ClearRequests();
         reporter.Clear();
         MBackupTask::Start start {};
         OnWorker([&] {
-            MBackupTask task(context, MExportKind::Text, folder);
+            MBackupTask task(context, MExportKind::Text, folder, sectionFiles);
             start = task.Run();
             if (counts)
                 *counts = task.Counts();
@@ -63,12 +64,14 @@ protected:
     {
         return StatePages(section).at(n).value(QLatin1String("id")).toString();
     }
-    void Change(const QByteArray& method, const QString& pageId, const QByteArray& body)
+    // A page changed online, or (with `url`) any other item.
+    void Change(const QByteArray& method, const QString& pageId, const QByteArray& body, QString url = {})
     {
         OnWorker([&] {
             MServiceSession session(*account);
-            const QString url = account->BaseUrl() + QStringLiteral("/pages/%1").arg(pageId)
-                + (method == "PATCH" ? QStringLiteral("/content") : QString());
+            if (url.isEmpty())
+                url = account->BaseUrl() + QStringLiteral("/pages/%1").arg(pageId)
+                    + (method == "PATCH" ? QStringLiteral("/content") : QString());
             MHttpRequest request {method, url, {{"Content-Type", "application/json"}}, body, 30, {}};
             EXPECT_TRUE(session.Send(request, MExpect::Success).Ok()) << method.constData();
         });
@@ -125,6 +128,31 @@ TEST_F(BackupService, LaterRunsFetchOnlyWhatChangedMoveRenamedFilesAndSetDeleted
     EXPECT_EQ(third.size(), first.size());
     EXPECT_TRUE(reporter.FinishText().endsWith(
         QStringLiteral("Written 3, unchanged 186, moved 1, deleted 1, failed 0, requests %1.").arg(listings + 3)));
+}
+
+TEST_F(BackupService, SectionFilesAreFetchedAgainOnlyWhenTheirDriveItemChanged)
+{
+    const QString dir = out.FilePath(QStringLiteral("mirror"));
+    MBackupCounts counts;
+    ASSERT_EQ(Run(dir, &counts, true), MBackupTask::Start::Ran);
+    EXPECT_EQ(counts.written, 192);
+    // Each section file: its item, its address and its bytes.
+    EXPECT_EQ(emulator->Requests().size(), Listings() + 190 + 2 * 3);
+    EXPECT_EQ(RequestsTo(QStringLiteral("/_download/")).size(), 2u);
+    EXPECT_EQ(Files(dir).at(QStringLiteral("Book/B.one")).size(), 4096);
+    // Unchanged: the page listings and one item read a section.
+    ASSERT_EQ(Run(dir, &counts, true), MBackupTask::Start::Ran);
+    EXPECT_EQ(emulator->Requests().size(), Listings() + 2);
+    EXPECT_EQ(counts.unchanged, 192);
+    // B's file replaced online: it alone is fetched again, item read, address and bytes.
+    Change("PUT", {}, "new section bytes",
+        account->APIUrl().value_or(QString())
+            + QStringLiteral("/drive/items/%1:/B.one:/content")
+                  .arg(OneNoteIdDrivePart(Node(QStringLiteral("Book"))->objId)));
+    ASSERT_EQ(Run(dir, &counts, true), MBackupTask::Start::Ran);
+    EXPECT_EQ(emulator->Requests().size(), Listings() + 4);
+    EXPECT_EQ(counts.written, 1);
+    EXPECT_EQ(Files(dir).at(QStringLiteral("Book/B.one")), "new section bytes");
 }
 
 TEST_F(BackupService, AnInterruptedRunIsCarriedOnAndEndsWithTheMirrorOfAnUninterruptedOne)
