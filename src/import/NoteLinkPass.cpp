@@ -9,6 +9,7 @@
 #include "service/MServiceSession.h"
 #include "tasks/MPageList.h"
 #include "tasks/MTaskContext.h"
+#include "tasks/TaskTexts.h"
 
 #include <QFileInfo>
 #include <QSet>
@@ -147,13 +148,14 @@ void RememberMadePage(MRunJournal* journal, qint64 index, const QString& title, 
     ledger->AddMadePage(page);
 }
 
+MLinkReport MLinkPassResult::Report() const
+{
+    return MLinkReport {rewritten, ambiguous, missing, unchanged, left};
+}
+
 QString MLinkPassResult::SummaryText() const
 {
-    QString text = Localized("strLinkCounts")
-                       .arg(QString::number(rewritten), QString::number(ambiguous), QString::number(missing));
-    if (unchanged > 0)
-        text += Localized("strLinkCountUnchanged").arg(unchanged);
-    return text;
+    return LinkCountsText(Report());
 }
 
 MLinkPassResult RunLinkPass(const MTaskContext& context, MServiceSession& session, MRunJournal* journal)
@@ -193,15 +195,19 @@ MLinkPassResult RunLinkPass(const MTaskContext& context, MServiceSession& sessio
         result.ambiguous += page.ambiguous;
         result.missing += page.missing;
     }
-    QStringList left;
-    for (const MLeftLink& link : ledger->LeftLinks(journal->RunId())) {
+    QStringList lines;
+    for (MLeftLink link : ledger->LeftLinks(journal->RunId())) {
         if (link.why == QLatin1String("unchangeable"))
             ++result.unchanged;
-        left.append(Localized("strLinkLeft").arg(link.text, link.pageTitle, WhyText(link.why)));
+        link.why = WhyText(link.why);
+        lines.append(Localized("strLinkLeft").arg(link.text, link.pageTitle, link.why));
+        result.left.append(link);
     }
-    result.lines = left + result.lines;
-    if (context.reporter && result.Any())
+    result.lines = lines + result.lines;
+    if (context.reporter && result.Any()) {
         context.reporter->ShowStatus(result.SummaryText());
+        context.reporter->ReportLinks(result.Report());
+    }
     return result;
 }
 

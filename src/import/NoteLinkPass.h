@@ -1,6 +1,7 @@
 #pragma once
 
 #include "tasks/MRunJournal.h"
+#include "tasks/MTaskReporter.h"
 
 #include <QString>
 #include <QStringList>
@@ -24,8 +25,10 @@ struct MLinkPassResult
     qint64 requests = 0; // sent by this part of the pass
     bool stopped = false;
     QStringList lines; // a line per link left and per page that could not be changed
+    QList<MLeftLink> left; // every link left in the run, with its reason in words
 
     bool Any() const { return pages > 0; }
+    MLinkReport Report() const;
     // "Links: 4 rewritten, 1 ambiguous, 1 not found"
     QString SummaryText() const;
 };

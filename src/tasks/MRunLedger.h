@@ -1,5 +1,6 @@
 #pragma once
 
+#include "MTaskReporter.h"
 #include "model/MItemOutcome.h"
 
 #include <QList>
@@ -55,15 +56,6 @@ struct MMadePage
     int rewritten = 0;
     int ambiguous = 0;
     int missing = 0; // links whose target is not among the imported notes
-};
-
-// A note link the link pass left as it was, and why.
-struct MLeftLink
-{
-    QString pageTitle;
-    QString text;
-    QString href;
-    QString why;
 };
 
 // A crash-safe record of every item of every import run, in an SQLite database in the application

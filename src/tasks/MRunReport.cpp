@@ -89,13 +89,23 @@ qint64 MRunReport::Items() const
 QByteArray MRunReport::Csv() const
 {
     QString csv = QStringLiteral("index,source,title,outcome,target,link,reason\r\n");
-    for (const MReportRow& row : rows) {
-        const QStringList fields {
-            QString::number(row.index + 1), source, row.title, OutcomeName(row.outcome), target, row.link, row.reason};
+    const auto line = [&csv](const QStringList& fields) {
         QStringList quoted;
         for (const QString& field : fields)
             quoted << CsvField(field);
         csv += quoted.join(QLatin1Char(',')) + QStringLiteral("\r\n");
+    };
+    for (const MReportRow& row : rows)
+        line({QString::number(row.index + 1), source, row.title, OutcomeName(row.outcome), target, row.link,
+            row.reason});
+    // The link pass's counts and the links it left, as two more tables after an empty line each.
+    if (links) {
+        csv += QStringLiteral("\r\nlinks rewritten,links ambiguous,links not found,links unchanged\r\n");
+        line({QString::number(links->rewritten), QString::number(links->ambiguous), QString::number(links->notFound),
+            QString::number(links->unchanged)});
+        csv += QStringLiteral("\r\npage,link text,link,reason\r\n");
+        for (const MLeftLink& left : links->left)
+            line({left.pageTitle, left.text, left.href, left.why});
     }
     // The UTF-8 byte-order mark makes spreadsheet programs read the names right.
     return QByteArray("\xEF\xBB\xBF") + csv.toUtf8();
@@ -135,7 +145,18 @@ QByteArray MRunReport::Html() const
         html += Cell(QString::number(row.index + 1)) + Cell(row.title) + Cell(OutcomeName(row.outcome))
             + Cell(row.reason) + LinkCell(row.link) + QStringLiteral("</tr>\n");
     }
-    html += QStringLiteral("</table>\n</body></html>\n");
+    html += QStringLiteral("</table>\n");
+    if (links) {
+        html += QStringLiteral("<h2>%1</h2>\n<table><tr><th>%2</th><th>%3</th><th>%4</th><th>%5</th></tr>\n")
+                    .arg(EscapeHtmlText(LinkCountsText(*links)), EscapeHtmlText(Localized("strReportLinkPage")),
+                        EscapeHtmlText(Localized("strReportLinkText")), EscapeHtmlText(Localized("strReportReason")),
+                        EscapeHtmlText(Localized("strReportLink")));
+        for (const MLeftLink& left : links->left)
+            html += QStringLiteral("<tr>") + Cell(left.pageTitle) + Cell(left.text) + Cell(left.why) + Cell(left.href)
+                + QStringLiteral("</tr>\n");
+        html += QStringLiteral("</table>\n");
+    }
+    html += QStringLiteral("</body></html>\n");
     return html.toUtf8();
 }
 
@@ -244,6 +265,16 @@ void MRunRecorder::ReportItem(const MTaskItem& item)
     }
     if (m_Inner)
         m_Inner->ReportItem(item);
+}
+
+void MRunRecorder::ReportLinks(const MLinkReport& links)
+{
+    {
+        const std::lock_guard lock(m_Mutex);
+        m_Report.links = links;
+    }
+    if (m_Inner)
+        m_Inner->ReportLinks(links);
 }
 
 QString MRunRecorder::WriteReport()

@@ -8,6 +8,7 @@
 #include <QString>
 #include <atomic>
 #include <mutex>
+#include <optional>
 
 // One item of a run as its report lists it.
 struct MReportRow
@@ -33,6 +34,7 @@ struct MRunReport
     bool stopped = false;
     QList<MReportRow> rows;
     qint64 expected = 0; // the items the run knew it had (0: only the rows)
+    std::optional<MLinkReport> links; // an import whose pages held note links
 
     MOutcomeCounts Counts() const;
     // Items that never got an outcome: rows still sending and items the run never reached.
@@ -68,6 +70,7 @@ public:
     void Finish(const QString& text) override;
     void ShowProgress(const MTaskProgress& progress) override;
     void ReportItem(const MTaskItem& item) override;
+    void ReportLinks(const MLinkReport& links) override;
 
     // Ends the report and writes it, once (Finish does it; a front end may do it for a run that
     // ended without Finish). Returns the CSV path, or "" when it could not be written.

@@ -2,6 +2,7 @@
 
 #include "model/MItemOutcome.h"
 
+#include <QList>
 #include <QString>
 #include <QtGlobal>
 
@@ -29,6 +30,25 @@ struct MTaskItem
     qint64 code = 0;
 };
 
+// A note link the link pass left as it was, and why.
+struct MLeftLink
+{
+    QString pageTitle;
+    QString text;
+    QString href;
+    QString why; // in the ledger a code ("ambiguous", "notfound", "unchangeable"); in a report the reason
+};
+
+// What an import's link pass did over the whole run, for the run's report.
+struct MLinkReport
+{
+    qint64 rewritten = 0;
+    qint64 ambiguous = 0;
+    qint64 notFound = 0;
+    qint64 unchanged = 0; // matched, but in a paragraph a change cannot send back
+    QList<MLeftLink> left; // every link left, with its reason
+};
+
 // How a running task tells its front end what happens. A task never touches a widget: the desktop
 // implementation posts each call to the main thread and waits until it has run, the command line
 // prints, tests record. Every call may block the worker until the front end is done with it.
@@ -50,4 +70,6 @@ public:
     virtual void ShowProgress(const MTaskProgress& progress) { Q_UNUSED(progress) }
     // A row of the result table. Front ends without one ignore it.
     virtual void ReportItem(const MTaskItem& item) { Q_UNUSED(item) }
+    // The links of an import's link pass, once it is over (again after a resumed pass: the whole run).
+    virtual void ReportLinks(const MLinkReport& links) { Q_UNUSED(links) }
 };

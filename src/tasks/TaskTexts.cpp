@@ -90,3 +90,13 @@ QString ProgressLineText(const MTaskProgress& progress)
     const QString count = ProgressCountText(progress);
     return left.isEmpty() ? count : count + QStringLiteral(" · ") + left;
 }
+
+QString LinkCountsText(const MLinkReport& links)
+{
+    QString text
+        = Localized("strLinkCounts")
+              .arg(QString::number(links.rewritten), QString::number(links.ambiguous), QString::number(links.notFound));
+    if (links.unchanged > 0)
+        text += Localized("strLinkCountUnchanged").arg(links.unchanged);
+    return text;
+}

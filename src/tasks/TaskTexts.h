@@ -37,3 +37,7 @@ QString ProgressCountText(const MTaskProgress& progress);
 QString TimeLeftText(const MTaskProgress& progress);
 // The two above in one line: "12 of 40 · about 3 min left".
 QString ProgressLineText(const MTaskProgress& progress);
+
+// "Links: 4 rewritten, 1 ambiguous, 1 not found", and ", 2 in a paragraph that cannot be changed"
+// when some are.
+QString LinkCountsText(const MLinkReport& links);

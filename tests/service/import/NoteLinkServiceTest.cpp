@@ -2,8 +2,10 @@
 // element ids and patched once, its known links pointing at the pages their notes became.
 #include "ImportServiceFixture.h"
 #include "import/EvernoteImport.h"
+#include "import/FileImport.h"
 #include "import/FolderTreeScan.h"
 #include "import/TreeImport.h"
+#include "tasks/MRunReport.h"
 
 #include <QJsonDocument>
 #include <QRegularExpression>
@@ -104,6 +106,19 @@ protected:
         return links;
     }
 
+    // Runs `work` with the run's reporter behind a recorder, as the panels and the command line run
+    // it: the report's link tables as its CSV writes them, line by line.
+    QStringList ReportedLinks(const std::function<void()>& work)
+    {
+        MTaskReporter* inner = context.reporter;
+        MRunRecorder recorder(inner, QStringLiteral("import"), QStringLiteral("test"), &running);
+        context.reporter = &recorder;
+        work();
+        context.reporter = inner;
+        const QString csv = QString::fromUtf8(recorder.Report().Csv());
+        return csv.mid(csv.indexOf(QLatin1String("\r\n\r\n"))).split(QStringLiteral("\r\n"), Qt::SkipEmptyParts);
+    }
+
     qsizetype Requests(const char* method, const QString& pathEnd) const
     {
         const std::vector<MEmuLoggedRequest> all = emulator->Requests();
@@ -118,12 +133,19 @@ TEST_F(NoteLinkService, EnexLinksPointAtTheNotesOfThisAndAnEarlierRunByTitleAndT
 {
     ImportEnex(QStringLiteral("old.enex"), {Note("Old note", "made first")});
     emulator->ClearRequests();
-    const MEvernoteImportResult result = ImportEnex(QStringLiteral("new.enex"),
-        {Note("Index",
-             Link("Alpha") + "<a href=\"https://www.evernote.com/shard/s1/nl/9/b-c/\">Old note</a> " + Link("Twin")
-                 + Link("Nowhere") + "<a href=\"https://example.com/alpha\">Alpha</a>"),
-            Note("Alpha", "see " + Link("Index")), Note("Twin", "one"), Note("Twin", "two"),
-            Note("Plain", "no links")});
+    MEvernoteImportResult result;
+    const QStringList reported = ReportedLinks([&] {
+        result = ImportEnex(QStringLiteral("new.enex"),
+            {Note("Index",
+                 Link("Alpha") + "<a href=\"https://www.evernote.com/shard/s1/nl/9/b-c/\">Old note</a> " + Link("Twin")
+                     + Link("Nowhere") + "<a href=\"https://example.com/alpha\">Alpha</a>"),
+                Note("Alpha", "see " + Link("Index")), Note("Twin", "one"), Note("Twin", "two"),
+                Note("Plain", "no links")});
+    });
+    EXPECT_EQ(reported,
+        QStringList({"links rewritten,links ambiguous,links not found,links unchanged", "3,1,1,0",
+            "page,link text,link,reason", "Index,Twin,evernote:///view/1/s1/g/g/," + Localized("reasonLinkAmbiguous"),
+            "Index,Nowhere,evernote:///view/1/s1/g/g/," + Localized("reasonLinkNotFound")}));
     const QMap<QString, QString> pages = Pages();
     EXPECT_EQ(LinksOn(pages.value(QStringLiteral("Index"))),
         QStringList({"Alpha -> page Alpha", "Old note -> page Old note", "Twin -> evernote:///view/1/s1/g/g/",
@@ -175,6 +197,32 @@ TEST_F(NoteLinkService, RelativeLinksBetweenTheFilesOfAFolderTreePointAtTheirPag
     EXPECT_TRUE(pages.value(QStringLiteral("Porto")).contains(QStringLiteral("&amp; more")));
     EXPECT_EQ(links.SummaryText(), QStringLiteral("Links: 3 rewritten, 0 ambiguous, 1 not found"));
     EXPECT_EQ(links.requests, 4);
+}
+
+TEST_F(NoteLinkService, AFileImportLinksItsOwnFilesAndReportsTheLinksItLeft)
+{
+    files.WriteFile(QStringLiteral("in/pic.png"), QByteArray("\x89PNG\r\n\x1a\n", 8) + QByteArray(500, 'B'));
+    QList<MFileObject> list;
+    AddToFileList(list,
+        files.WriteFile(QStringLiteral("in/A.html"),
+            "<html><head><title>A</title></head><body><p>To <a href=\"B.html\">B</a></p>"
+            "<p><img src=\"pic.png\"/> and <a href=\"B.html\">B again</a></p></body></html>"));
+    AddToFileList(list,
+        files.WriteFile(QStringLiteral("in/B.html"),
+            "<html><head><title>B</title></head><body><p>Back to <a href=\"A.html\">A</a>, "
+            "<a href=\"C.html\">C</a></p></body></html>"));
+    MFileImportSettings settings {MFileImportKind::Html, false, MFileImportTask::TargetSectionId(tree.get())};
+    settings.run.record = true;
+    const QStringList reported
+        = ReportedLinks([&] { OnWorker([&] { MFileImportTask(context, settings, list).ThreadImportRun(); }); });
+    const QMap<QString, QString> pages = Pages();
+    // The picture's paragraph cannot be sent back whole: its link is left, and counted.
+    EXPECT_EQ(LinksOn(pages.value(QStringLiteral("A"))), QStringList({"B -> page B", "B again -> B.html"}));
+    EXPECT_EQ(LinksOn(pages.value(QStringLiteral("B"))), QStringList({"A -> page A", "C -> C.html"}));
+    EXPECT_EQ(reported,
+        QStringList({"links rewritten,links ambiguous,links not found,links unchanged", "2,0,1,1",
+            "page,link text,link,reason", "A,B again,B.html,\"" + Localized("reasonLinkUnchangeable") + '"',
+            "B,C,C.html," + Localized("reasonLinkNotFound")}));
 }
 
 TEST_F(NoteLinkService, AStopDuringTheLinkPassResumesWithEveryLinkRewrittenOnce)
