@@ -3,18 +3,21 @@
 #include "GuiTestSupport.h"
 
 #include "ServiceFixture.h"
+#include "account/MAccount.h"
 #include "app/AppPaths.h"
 #include "app/GlobalSettings.h"
 #include "app/MStrings.h"
 #include "model/MOLONUtils.h"
 #include "panels/MPanelBase.h"
 
+#include <QJsonArray>
 #include <QPushButton>
 #include <QSignalSpy>
 #include <gtest/gtest.h>
 
-// A panel against the demo fixture: the signed-in personal account, its tree shared with the panels,
-// zero intervals, and helpers to check a path and run the panel to its end.
+// A panel against the demo fixture: the signed-in personal account (the process-wide one the panels
+// run on), its tree shared with the panels, zero intervals, and helpers to check a path and run the
+// panel to its end.
 class MPanelFixture : public ::testing::Test
 {
 protected:
@@ -25,6 +28,7 @@ protected:
         InitAppPaths(f.AppFolder(), f.Folder().FilePath(QStringLiteral("Pagewright.log")));
         GlobalSettings().DownloadInterval = 0;
         GlobalSettings().UploadInterval = 0;
+        TheAccount().LoadConfig(f.SettingsFile());
         Refetch();
         f.Emulator().ClearRequests();
     }
@@ -69,8 +73,36 @@ protected:
         return count;
     }
 
+    // The titles of the pages of a section (by name) as the service holds them, in order.
+    QStringList PageTitles(const QString& section)
+    {
+        QStringList titles;
+        for (const QJsonValue& item : f.Emulator().State().value(QLatin1String("items")).toArray())
+            if (item.toObject().value(QLatin1String("name")).toString() == section + QStringLiteral(".one"))
+                for (const QJsonValue& page : item.toObject().value(QLatin1String("pages")).toArray())
+                    titles << page.toObject().value(QLatin1String("title")).toString();
+        return titles;
+    }
+
     MServiceFixture f;
     std::shared_ptr<MONObject> tree;
+};
+
+// A panel that keeps every progress count it showed (the count alone: the time left depends on what
+// the request budget has seen so far).
+template<typename Panel> class MWatchedPanel : public Panel
+{
+public:
+    QStringList seen;
+
+protected:
+    void OnReportProgress(const MTaskProgress& progress) override
+    {
+        Panel::OnReportProgress(progress);
+        const QString count = Panel::ProgressText().section(QStringLiteral(" · "), 0, 0);
+        if (!count.isEmpty() && (seen.isEmpty() || seen.last() != count))
+            seen.append(count);
+    }
 };
 
 // Records the links a panel opens instead of opening them.

@@ -22,8 +22,6 @@
 class DrivePanelTest : public MPanelFixture
 {
 protected:
-    DrivePanelTest() { TheAccount().LoadConfig(f.SettingsFile()); } // the panels run on the process-wide account
-
     // "name | other columns | status" for every row of the outline, depth first, indented by depth.
     static QStringList Rows(const MOutlineModel& model, const QModelIndex& parent = {}, int depth = 0)
     {

@@ -1,4 +1,4 @@
-#include "../GuiTestSupport.h"
+#include "../PanelFixture.h"
 
 #include "../RecordingMessageBox.h"
 #include "ServiceFixture.h"
@@ -9,7 +9,6 @@
 #include "widgets/MResultModel.h"
 #include "widgets/MResultTable.h"
 
-#include <QJsonArray>
 #include <QLabel>
 #include <QLineEdit>
 #include <QProgressBar>
@@ -26,106 +25,24 @@ const QByteArray kEnex
       "<note><title>Second</title><content><![CDATA[<en-note><div>Two</div></en-note>]]></content>"
       "<created>20240102T090000Z</created></note>\n</en-export>\n";
 
-TEST(EvernotePanel, FileInfoFillsTheRangeAndARunImportsIntoTheCheckedSection)
+using EvernotePanel = MPanelFixture;
+
+TEST_F(EvernotePanel, FileInfoFillsTheRangeAndTheRunCountsItsNotesAndListsThemWithReasonsAndASummary)
 {
-    GuiApp();
-    SetStringTableLanguage(QStringLiteral("en"));
-    GlobalSettings().UploadInterval = 0;
-    MServiceFixture f;
-    TheAccount().LoadConfig(f.SettingsFile()); // the panels run on the process-wide account
-    auto tree = f.FetchTree();
-    MONObject* section
-        = const_cast<MONObject*>(MServiceFixture::FindPath(*tree, QStringLiteral("Travel Journal/Empty section")));
-    ASSERT_NE(section, nullptr);
-    section->intValue = 1;
-    MPanelBase::SetSharedTree(tree.get());
-
-    MViewEvernote panel;
-    const QString file = f.Folder().WriteFile(QStringLiteral("notes.enex"), kEnex);
-    panel.ShowEvernoteFileInfo(file);
-    EXPECT_EQ(panel.mFrom->text(), QStringLiteral("1"));
-    EXPECT_EQ(panel.mTo->text(), QStringLiteral("2")) << "the notes, counted as the run numbers them";
-    EXPECT_TRUE(panel.mTotal->text().endsWith(QLatin1String(": 2")));
-
-    QSignalSpy ended(&panel, &MPanelBase::RunEnded);
-    panel.StartButton()->click();
-    EXPECT_EQ(panel.StatusText(), Localized("strStartImport")) << "the panel's own start text";
-    ASSERT_TRUE(WaitUntil([&] { return ended.count() == 1; }, 20000));
-    EXPECT_TRUE(panel.ResultText().contains(QLatin1String("Total: 2, Success: 2, Failure: 0.")))
-        << panel.ResultText().toStdString();
-    int posted = 0;
-    for (const MEmuLoggedRequest& r : f.Emulator().Requests())
-        posted += r.method == QLatin1String("POST") && r.path.endsWith(QLatin1String("/pages")) ? 1 : 0;
-    EXPECT_EQ(posted, 2);
-    EXPECT_TRUE(f.Emulator().State().value(QLatin1String("items")).toArray().size() > 0);
-    MPanelBase::SetSharedTree(nullptr);
-    GlobalSettings().UploadInterval = 3;
-}
-
-TEST(EvernotePanel, MissingFileOrTargetStopsBeforeARun)
-{
-    GuiApp();
-    SetStringTableLanguage(QStringLiteral("en"));
-    MONObject empty;
-    MPanelBase::SetSharedTree(&empty);
-    MRecordingMessageBoxScope boxes;
-    MViewEvernote panel;
-    panel.StartButton()->click();
-    panel.mEvernoteEnexFile->setText(QStringLiteral("/nonexistent/notes.enex"));
-    panel.StartButton()->click();
-    MTempDir dir;
-    panel.mEvernoteEnexFile->setText(dir.WriteFile(QStringLiteral("a.enex"), kEnex));
-    panel.StartButton()->click();
-    EXPECT_EQ(boxes->Messages(),
-        QStringList({Localized("strChooseEnexFile"), Localized("strFileNotExists"), Localized("strSelectASection")}));
-    EXPECT_FALSE(panel.IsBusy());
-    panel.ShowEvernoteFileInfo(dir.WriteFile(QStringLiteral("bad.enex"), "no export at all"));
-    EXPECT_EQ(boxes->Messages().last(), Localized("strOpenEnexFileError"));
-    // A cut export still has its notes counted, the cut one included: the run names it.
-    panel.ShowEvernoteFileInfo(dir.WriteFile(QStringLiteral("cut.enex"), "<en-export><note></note><note>"));
-    EXPECT_EQ(panel.mTo->text(), QStringLiteral("2"));
-    MPanelBase::SetSharedTree(nullptr);
-}
-
-// The panel, with every progress count it showed.
-class MWatchedEvernotePanel : public MViewEvernote
-{
-public:
-    QStringList seen;
-
-protected:
-    void OnReportProgress(const MTaskProgress& progress) override
-    {
-        MViewEvernote::OnReportProgress(progress);
-        // The count alone: the time left depends on what the request budget has seen so far.
-        const QString count = ProgressText().section(QStringLiteral(" · "), 0, 0);
-        if (!count.isEmpty() && (seen.isEmpty() || seen.last() != count))
-            seen.append(count);
-    }
-};
-
-TEST(EvernotePanel, TheRunCountsItsNotesOnTheBarAndListsThemWithReasonsAndASummary)
-{
-    GuiApp();
-    SetStringTableLanguage(QStringLiteral("en"));
-    GlobalSettings().UploadInterval = 0;
-    MServiceFixture f;
-    TheAccount().LoadConfig(f.SettingsFile());
-    auto tree = f.FetchTree();
-    MONObject* section
-        = const_cast<MONObject*>(MServiceFixture::FindPath(*tree, QStringLiteral("Travel Journal/Empty section")));
-    ASSERT_NE(section, nullptr);
-    section->intValue = 1;
-    MPanelBase::SetSharedTree(tree.get());
+    Check("Travel Journal/Empty section");
     // The first page is answered with an error page.
     ASSERT_FALSE(f.Emulator().AddFault(QStringLiteral("POST */pages html count=1")).has_value());
 
-    MWatchedEvernotePanel panel;
+    MWatchedPanel<MViewEvernote> panel;
     panel.show();
     panel.ShowEvernoteFileInfo(f.Folder().WriteFile(QStringLiteral("notes.enex"), kEnex));
+    EXPECT_EQ(panel.mFrom->text(), QStringLiteral("1"));
+    EXPECT_EQ(panel.mTo->text(), QStringLiteral("2")) << "the notes, counted as the run numbers them";
+    EXPECT_TRUE(panel.mTotal->text().endsWith(QLatin1String(": 2")));
     QProgressBar* bar = panel.ProgressBar();
     QSignalSpy ended(&panel, &MPanelBase::RunEnded);
     panel.StartButton()->click();
+    EXPECT_EQ(panel.StatusText(), Localized("strStartImport")) << "the panel's own start text";
     EXPECT_TRUE(bar->isVisible());
     ASSERT_TRUE(WaitUntil([&] { return ended.count() == 1; }, 20000));
     // The bar counted the notes of the chosen range, one by one.
@@ -153,8 +70,27 @@ TEST(EvernotePanel, TheRunCountsItsNotesOnTheBarAndListsThemWithReasonsAndASumma
     EXPECT_EQ(table->SummaryText(), QStringLiteral("1 created, 1 failed"));
     // The running text is still kept, with the totals as the runs have always written them.
     EXPECT_TRUE(panel.ResultText().contains(QLatin1String("Total: 2, Success: 1, Failure: 1.")));
-    MPanelBase::SetSharedTree(nullptr);
-    GlobalSettings().UploadInterval = 3;
+    EXPECT_EQ(PageTitles(QStringLiteral("Empty section")), QStringList {"Second"}) << "into the checked section";
+}
+
+TEST_F(EvernotePanel, MissingFileOrTargetStopsBeforeARun)
+{
+    MRecordingMessageBoxScope boxes;
+    MViewEvernote panel;
+    panel.StartButton()->click();
+    panel.mEvernoteEnexFile->setText(QStringLiteral("/nonexistent/notes.enex"));
+    panel.StartButton()->click();
+    MTempDir dir;
+    panel.mEvernoteEnexFile->setText(dir.WriteFile(QStringLiteral("a.enex"), kEnex));
+    panel.StartButton()->click();
+    EXPECT_EQ(boxes->Messages(),
+        QStringList({Localized("strChooseEnexFile"), Localized("strFileNotExists"), Localized("strSelectASection")}));
+    EXPECT_FALSE(panel.IsBusy());
+    panel.ShowEvernoteFileInfo(dir.WriteFile(QStringLiteral("bad.enex"), "no export at all"));
+    EXPECT_EQ(boxes->Messages().last(), Localized("strOpenEnexFileError"));
+    // A cut export still has its notes counted, the cut one included: the run names it.
+    panel.ShowEvernoteFileInfo(dir.WriteFile(QStringLiteral("cut.enex"), "<en-export><note></note><note>"));
+    EXPECT_EQ(panel.mTo->text(), QStringLiteral("2"));
 }
 
 } // namespace

@@ -14,7 +14,6 @@
 
 #include <QCheckBox>
 #include <QItemSelectionModel>
-#include <QJsonArray>
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QTableView>
@@ -119,14 +118,7 @@ TEST_F(ImportPanel, AFinishedImportStartedAgainAsksEverythingOnlyWhatIsNewOrNoth
     panel.ClearAndReload();
     panel.AddFiles({files.WriteFile(QStringLiteral("a.txt"), "a"), files.WriteFile(QStringLiteral("b.txt"), "b")});
     ASSERT_TRUE(Run(panel));
-    const auto pages = [&] {
-        QStringList titles;
-        for (const QJsonValue& item : f.Emulator().State().value(QLatin1String("items")).toArray())
-            if (item.toObject().value(QLatin1String("name")).toString() == QLatin1String("Empty section.one"))
-                for (const QJsonValue& page : item.toObject().value(QLatin1String("pages")).toArray())
-                    titles << page.toObject().value(QLatin1String("title")).toString();
-        return titles;
-    };
+    const auto pages = [&] { return PageTitles(QStringLiteral("Empty section")); };
     ASSERT_EQ(pages(), QStringList({"a", "b"}));
 
     // Dismissed: nothing starts.
