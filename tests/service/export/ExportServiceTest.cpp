@@ -134,22 +134,6 @@ TEST_F(ExportServiceTest, HtmlPagesGetTagIconsDateBlocksAndTheirResourcesBesideT
     EXPECT_EQ(task.ResourcesFailed(), 0);
 }
 
-TEST_F(ExportServiceTest, AResourceAnsweredWithAnErrorIsNotSavedButThePageIs)
-{
-    const QJsonArray resources {QJsonObject {{"name", "pic"}, {"png", QJsonObject {{"width", 4}, {"height", 3}}}}};
-    Start(QJsonArray {QJsonObject {{"name", "Book"},
-        {"sections", QJsonArray {Section("Web", {Page("Pic", "<img src=\"name:pic\" />", resources)})}}}});
-    Check("Book/Web");
-    ASSERT_FALSE(
-        emulator->AddFault(QStringLiteral("GET */resources/* error status=404 code=20102 message=gone count=-1")));
-    MExportTask task(context, MExportKind::Html, out.Path());
-    OnWorker([&] { task.ThreadRun(); });
-    const QString folder = out.FilePath(QStringLiteral("Book/Web"));
-    EXPECT_TRUE(QFile::exists(folder + "/Pic.html"));
-    EXPECT_TRUE(QDir(folder + "/Pic.files").entryList(QDir::Files).isEmpty());
-    EXPECT_EQ(task.ResourcesFailed(), 1);
-}
-
 // A page that links to one of its own paragraphs carries its own page id, which the emulator makes
 // up as it loads the page: the body names it by a placeholder that the content answer fills in.
 class MSelfLinkExport final : public MExportTask
