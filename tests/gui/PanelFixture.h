@@ -9,6 +9,9 @@
 #include "app/MStrings.h"
 #include "model/MOLONUtils.h"
 #include "panels/MPanelBase.h"
+#include "widgets/MOutlineModel.h"
+#include "widgets/MResultModel.h"
+#include "widgets/MResultTable.h"
 
 #include <QJsonArray>
 #include <QPushButton>
@@ -65,6 +68,20 @@ protected:
         return WaitUntil([&] { return ended.count() == 1; }, 30000);
     }
 
+    // "name | other columns | status" for every row of an outline, depth first, indented by depth.
+    static QStringList Rows(const MOutlineModel& model, const QModelIndex& parent = {}, int depth = 0)
+    {
+        QStringList rows;
+        for (int row = 0; row < model.rowCount(parent); ++row) {
+            QStringList cells;
+            for (int column = 0; column < model.columnCount(); ++column)
+                cells << model.index(row, column, parent).data().toString();
+            rows << QString(depth * 2, QLatin1Char(' ')) + cells.join(QStringLiteral(" | "));
+            rows += Rows(model, model.index(row, 0, parent), depth + 1);
+        }
+        return rows;
+    }
+
     qsizetype RequestCount(const QString& part)
     {
         qsizetype count = 0;
@@ -87,6 +104,18 @@ protected:
     MServiceFixture f;
     std::shared_ptr<MONObject> tree;
 };
+
+// A result table's rows as "status | text | reason".
+inline QStringList TableRows(const MResultTable& table)
+{
+    const MResultModel* model = table.Model();
+    QStringList rows;
+    for (int row = 0; row < model->rowCount(); ++row)
+        rows.append(model->index(row, MResultModel::StatusColumn).data().toString() + QStringLiteral(" | ")
+            + model->index(row, MResultModel::TextColumn).data().toString() + QStringLiteral(" | ")
+            + model->index(row, MResultModel::ReasonColumn).data().toString());
+    return rows;
+}
 
 // A panel that keeps every progress count it showed (the count alone: the time left depends on what
 // the request budget has seen so far).

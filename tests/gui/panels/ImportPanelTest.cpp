@@ -24,18 +24,7 @@ namespace {
 class ImportPanel : public MPanelFixture
 {
 protected:
-    // The rows as "status | text | reason".
-    static QStringList Rows(const MViewImport& panel)
-    {
-        const MResultModel* model = panel.ResultTable()->Model();
-        QStringList rows;
-        for (int row = 0; row < model->rowCount(); ++row) {
-            rows.append(model->index(row, MResultModel::StatusColumn).data().toString() + QStringLiteral(" | ")
-                + model->index(row, MResultModel::TextColumn).data().toString() + QStringLiteral(" | ")
-                + model->index(row, MResultModel::ReasonColumn).data().toString());
-        }
-        return rows;
-    }
+    static QStringList Rows(const MViewImport& panel) { return TableRows(*panel.ResultTable()); }
 
     MTempDir files;
 };
