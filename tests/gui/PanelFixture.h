@@ -82,14 +82,6 @@ protected:
         return rows;
     }
 
-    qsizetype RequestCount(const QString& part)
-    {
-        qsizetype count = 0;
-        for (const MEmuLoggedRequest& request : f.Emulator().Requests())
-            count += request.path.contains(part) ? 1 : 0;
-        return count;
-    }
-
     // The titles of the pages of a section (by name) as the service holds them, in order.
     QStringList PageTitles(const QString& section)
     {

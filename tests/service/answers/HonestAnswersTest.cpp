@@ -274,10 +274,8 @@ TEST_F(HonestAnswers, ACreationWhoseAnswerWasLostIsLookedForBeforeItIsSentAgain)
     EXPECT_EQ(result.success, 2);
     EXPECT_EQ(result.failure, 0);
     EXPECT_EQ(StatePages(QStringLiteral("Inbox")).size(), 2);
-    int posts = 0;
-    for (const MEmuLoggedRequest& request : emulator->Requests())
-        posts += request.method == QLatin1String("POST") && request.path.endsWith(QLatin1String("/pages"));
-    EXPECT_EQ(posts, 2) << "one page a note: the late one was not sent again";
+    EXPECT_EQ(RequestsTo(QStringLiteral("POST"), QStringLiteral("/pages")).size(), 2u)
+        << "one page a note: the late one was not sent again";
 
     // Both sends lost and never seen by the service: the note fails and says why.
     StartWithOnePage();
