@@ -9,42 +9,75 @@
 #include <atomic>
 #include <mutex>
 
-// What a task reported, in order, for assertions.
+// What a task reported, in order, for assertions (reports come from the run's worker thread).
 class MRecordingReporter : public MTaskReporter
 {
 public:
-    void ShowMessage(const QString& result, const QString& status) override;
-    void ShowStatus(const QString& status) override;
-    void Alert(const QString& text) override;
-    bool Ask(const QString& text) override;
-    void Finish(const QString& text) override;
-    void ShowProgress(const MTaskProgress& progress) override;
-    void ReportItem(const MTaskItem& item) override;
+    void ShowMessage(const QString& result, const QString& status) override
+    {
+        const std::lock_guard lock(m_Mutex);
+        m_Seen.result = result;
+        m_Seen.statuses.append(status);
+    }
+    void ShowStatus(const QString& status) override { Record(&Seen::statuses, status); }
+    void Alert(const QString& text) override { Record(&Seen::alerts, text); }
+    bool Ask(const QString& text) override
+    {
+        Record(&Seen::questions, text);
+        return m_Answer;
+    }
+    void Finish(const QString& text) override
+    {
+        const std::lock_guard lock(m_Mutex);
+        m_Seen.finish = text;
+        m_Seen.finished = true;
+    }
+    void ShowProgress(const MTaskProgress& progress) override { Record(&Seen::progress, progress); }
+    void ReportItem(const MTaskItem& item) override { Record(&Seen::items, item); }
 
-    QString LastResult() const;
-    QStringList Statuses() const;
-    QStringList Alerts() const;
-    QStringList Questions() const;
-    QString FinishText() const;
-    bool Finished() const;
-    QList<MTaskProgress> Progress() const;
+    QString LastResult() const { return Read(&Seen::result); }
+    QStringList Statuses() const { return Read(&Seen::statuses); }
+    QStringList Alerts() const { return Read(&Seen::alerts); }
+    QStringList Questions() const { return Read(&Seen::questions); }
+    QString FinishText() const { return Read(&Seen::finish); }
+    bool Finished() const { return Read(&Seen::finished); }
+    QList<MTaskProgress> Progress() const { return Read(&Seen::progress); }
     // Every row reported, in order (a row's Sending report and its outcome are two entries).
-    QList<MTaskItem> Items() const;
+    QList<MTaskItem> Items() const { return Read(&Seen::items); }
     void SetAnswer(bool yes) { m_Answer = yes; }
     // Forgets everything reported so far.
-    void Clear();
+    void Clear()
+    {
+        const std::lock_guard lock(m_Mutex);
+        m_Seen = {};
+    }
 
 private:
+    struct Seen
+    {
+        QString result;
+        QStringList statuses;
+        QStringList alerts;
+        QStringList questions;
+        QString finish;
+        bool finished = false;
+        QList<MTaskProgress> progress;
+        QList<MTaskItem> items;
+    };
+    template<typename T> void Record(QList<T> Seen::*list, const T& value)
+    {
+        const std::lock_guard lock(m_Mutex);
+        (m_Seen.*list).append(value);
+    }
+    template<typename T> T Read(T Seen::*member) const
+    {
+        const std::lock_guard lock(m_Mutex);
+        return m_Seen.*member;
+    }
+
     mutable std::mutex m_Mutex;
-    QString m_Result;
-    QStringList m_Statuses;
-    QStringList m_Alerts;
-    QStringList m_Questions;
-    QString m_Finish;
-    bool m_Finished = false;
-    QList<MTaskProgress> m_Progress;
-    QList<MTaskItem> m_Items;
-    bool m_Answer = false;
+    Seen m_Seen;
+    std::atomic<bool> m_Answer {false};
 };
 
 // What a notebook tree retrieval reported, for assertions (on the thread that retrieves).

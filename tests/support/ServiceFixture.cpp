@@ -87,6 +87,14 @@ QString MServiceFixture::SettingsFile() const
     return m_Folder.FilePath(QStringLiteral("zephapp.plist"));
 }
 
+int MServiceFixture::RequestCount(const QString& part) const
+{
+    int count = 0;
+    for (const MEmuLoggedRequest& request : m_Emulator->Requests())
+        count += request.path.contains(part) ? 1 : 0;
+    return count;
+}
+
 QString MServiceFixture::CacheFile() const
 {
     return m_Folder.FilePath(QStringLiteral("notebooks.json"));

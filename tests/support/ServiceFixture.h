@@ -39,6 +39,8 @@ public:
     QString SettingsFile() const;
     QString CacheFile() const;
     MTempDir& Folder() { return m_Folder; }
+    // How many requests so far had `part` in their path (query included).
+    int RequestCount(const QString& part) const;
 
     // The notebook tree as the application builds it from the service (the cache is written too).
     std::shared_ptr<MONObject> FetchTree();

@@ -58,12 +58,7 @@ TEST_F(ChooserTest, TheScopesFilterTheCopy)
         Shape(MWinChooseSection(&root, 3).TreeObjects()), QStringLiteral("Plain(S1 S2) Deep(D1 Outer(Inner(I1)))"));
     EXPECT_EQ(
         Shape(MWinChooseSection(&root, 7).TreeObjects()), QStringLiteral("Plain(S1 S2) Deep(D1 Outer(Inner(I1)))"));
-}
-
-TEST_F(ChooserTest, ScopeZeroShowsNothing)
-{
-    MWinChooseSection chooser(&root, 0);
-    EXPECT_EQ(chooser.OutlineTree()->topLevelItemCount(), 0);
+    EXPECT_EQ(MWinChooseSection(&root, 0).OutlineTree()->topLevelItemCount(), 0);
 }
 
 TEST_F(ChooserTest, TheOutlineShowsTheCopyAndTheSourceIsUntouched)
@@ -75,19 +70,13 @@ TEST_F(ChooserTest, TheOutlineShowsTheCopyAndTheSourceIsUntouched)
     EXPECT_EQ(root.child(0)->childCount(), 2u);
 }
 
-TEST_F(ChooserTest, OkWithoutASelectionKeepsTheWindowOpen)
+TEST_F(ChooserTest, OkHandsBackOnlyASelectedIdAndClosingWithoutOkNothing)
 {
     MWinChooseSection chooser(&root, 2);
     chooser.show();
     chooser.ButtonOKClick();
-    EXPECT_TRUE(chooser.isVisible());
+    EXPECT_TRUE(chooser.isVisible()) << "OK without a selection keeps the window open";
     EXPECT_EQ(chooser.idReturn, QString());
-}
-
-TEST_F(ChooserTest, OkHandsBackTheSelectedId)
-{
-    MWinChooseSection chooser(&root, 2);
-    chooser.show();
     QTreeWidget* tree = chooser.OutlineTree();
     tree->setCurrentItem(tree->topLevelItem(1)->child(0)->child(0));
     EXPECT_EQ(chooser.idChoose, QStringLiteral("Inner-id"));
@@ -95,15 +84,12 @@ TEST_F(ChooserTest, OkHandsBackTheSelectedId)
     chooser.ButtonOKClick();
     EXPECT_EQ(chooser.idReturn, QStringLiteral("Inner-id"));
     EXPECT_EQ(chooser.result(), QDialog::Accepted);
-}
 
-TEST_F(ChooserTest, ClosingWithoutOkReturnsNothing)
-{
-    MWinChooseSection chooser(&root, 3);
-    chooser.show();
-    chooser.OutlineTree()->setCurrentItem(chooser.OutlineTree()->topLevelItem(0));
-    chooser.reject();
-    EXPECT_EQ(chooser.idReturn, QString());
+    MWinChooseSection closed(&root, 3);
+    closed.show();
+    closed.OutlineTree()->setCurrentItem(closed.OutlineTree()->topLevelItem(0));
+    closed.reject();
+    EXPECT_EQ(closed.idReturn, QString());
 }
 
 TEST(NotebookInfo, OwnedAndSharedNotebooks)

@@ -37,16 +37,11 @@ protected:
 
 } // namespace
 
-TEST_F(OptionsTest, TheFieldsShowTheCurrentPauses)
+TEST_F(OptionsTest, TheFieldsShowTheCurrentPausesAndOkStoresTheValuesAsTypedAndSavesAtOnce)
 {
     MWinOptions options;
     EXPECT_EQ(options.tfUploadInterval->text(), QStringLiteral("3"));
     EXPECT_EQ(options.tfDownloadInterval->text(), QStringLiteral("4"));
-}
-
-TEST_F(OptionsTest, OkStoresTheValuesAsTypedAndSavesAtOnce)
-{
-    MWinOptions options;
     options.tfUploadInterval->setText(QStringLiteral("0"));
     options.tfDownloadInterval->setText(QStringLiteral(" 12s"));
     options.ButtonOKClick();

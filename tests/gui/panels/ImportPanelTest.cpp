@@ -14,7 +14,6 @@
 
 #include <QCheckBox>
 #include <QItemSelectionModel>
-#include <QJsonArray>
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QTableView>
@@ -25,18 +24,7 @@ namespace {
 class ImportPanel : public MPanelFixture
 {
 protected:
-    // The rows as "status | text | reason".
-    static QStringList Rows(const MViewImport& panel)
-    {
-        const MResultModel* model = panel.ResultTable()->Model();
-        QStringList rows;
-        for (int row = 0; row < model->rowCount(); ++row) {
-            rows.append(model->index(row, MResultModel::StatusColumn).data().toString() + QStringLiteral(" | ")
-                + model->index(row, MResultModel::TextColumn).data().toString() + QStringLiteral(" | ")
-                + model->index(row, MResultModel::ReasonColumn).data().toString());
-        }
-        return rows;
-    }
+    static QStringList Rows(const MViewImport& panel) { return TableRows(*panel.ResultTable()); }
 
     MTempDir files;
 };
@@ -119,14 +107,7 @@ TEST_F(ImportPanel, AFinishedImportStartedAgainAsksEverythingOnlyWhatIsNewOrNoth
     panel.ClearAndReload();
     panel.AddFiles({files.WriteFile(QStringLiteral("a.txt"), "a"), files.WriteFile(QStringLiteral("b.txt"), "b")});
     ASSERT_TRUE(Run(panel));
-    const auto pages = [&] {
-        QStringList titles;
-        for (const QJsonValue& item : f.Emulator().State().value(QLatin1String("items")).toArray())
-            if (item.toObject().value(QLatin1String("name")).toString() == QLatin1String("Empty section.one"))
-                for (const QJsonValue& page : item.toObject().value(QLatin1String("pages")).toArray())
-                    titles << page.toObject().value(QLatin1String("title")).toString();
-        return titles;
-    };
+    const auto pages = [&] { return PageTitles(QStringLiteral("Empty section")); };
     ASSERT_EQ(pages(), QStringList({"a", "b"}));
 
     // Dismissed: nothing starts.

@@ -29,23 +29,7 @@ protected:
         QDir().mkpath(files.FilePath(QStringLiteral("Chosen/B")));
     }
 
-    // The outline as "name: status" lines, indented by depth.
-    static QStringList Outline(const MViewImportTree& panel)
-    {
-        QStringList lines;
-        const MOutlineModel* model = panel.OutlineModel();
-        const std::function<void(const QModelIndex&, int)> walk = [&](const QModelIndex& parent, int depth) {
-            for (int row = 0; row < model->rowCount(parent); ++row) {
-                const QModelIndex name = model->index(row, 0, parent);
-                const QString status = model->index(row, model->StatusColumn(), parent).data().toString();
-                lines.append(
-                    QString(depth * 2, QLatin1Char(' ')) + name.data().toString() + QStringLiteral(": ") + status);
-                walk(name, depth + 1);
-            }
-        };
-        walk(QModelIndex(), 0);
-        return lines;
-    }
+    static QStringList Outline(const MViewImportTree& panel) { return Rows(*panel.OutlineModel()); }
 
     MTempDir files;
 };
@@ -59,17 +43,17 @@ TEST_F(ImportTreePanel, TheOptionsAreKeptAndThePlanFollowsThem)
         EXPECT_TRUE(panel.mCheckSkipHTMLFilesSubFolder->isChecked());
         EXPECT_FALSE(panel.mCheckFirstSubIsNotebook->isChecked());
         panel.PlanFolders({files.FilePath(QStringLiteral("Chosen"))});
-        EXPECT_EQ(Outline(panel), QStringList({"A: ", "  A: ", "    one.txt: ", "    two.html: ", "B: "}));
+        EXPECT_EQ(Outline(panel), QStringList({"A | ", "  A | ", "    one.txt | ", "    two.html | ", "B | "}));
         EXPECT_FALSE(panel.OutlineModel()->index(0, 0).data(Qt::DecorationRole).isNull());
 
         panel.mCheckTxtFiles->setChecked(false);
-        EXPECT_EQ(Outline(panel), QStringList({"A: ", "  A: ", "    two.html: ", "B: "}));
+        EXPECT_EQ(Outline(panel), QStringList({"A | ", "  A | ", "    two.html | ", "B | "}));
         files.WriteFile(QStringLiteral("Chosen/A/two_files/shot.png"), "picture");
         panel.mCheckSkipHTMLFilesSubFolder->setChecked(false);
-        EXPECT_EQ(Outline(panel), QStringList({"A: ", "  A: ", "    two.html: ", "  two_files: ", "B: "}));
+        EXPECT_EQ(Outline(panel), QStringList({"A | ", "  A | ", "    two.html | ", "  two_files | ", "B | "}));
         panel.mCheckSkipHTMLFilesSubFolder->setChecked(true);
         panel.mCheckFirstSubIsNotebook->setChecked(true);
-        EXPECT_EQ(Outline(panel), QStringList({"A: ", "B: "}))
+        EXPECT_EQ(Outline(panel), QStringList({"A | ", "B | "}))
             << "notebooks A and B; files at a notebook's level stay out";
         panel.StartButton()->click(); // the run starts (no notebook is needed) and the options are written
         ASSERT_TRUE(WaitUntil([&] { return !panel.IsBusy(); }, 30000));
@@ -95,7 +79,8 @@ TEST_F(ImportTreePanel, ARunShowsEachNodesOutcomeAndAsksForTheTreeWhenItMadeCont
     QSignalSpy made(&panel, &MViewImportTree::SectionsCreated);
     ASSERT_TRUE(Run(panel));
     EXPECT_EQ(Outline(panel),
-        QStringList({"A: Success", "  A: Success", "    one.txt: Success", "    two.html: Success", "B: Success"}));
+        QStringList(
+            {"A | Success", "  A | Success", "    one.txt | Success", "    two.html | Success", "B | Success"}));
     EXPECT_EQ(made.count(), 1);
     EXPECT_EQ(panel.SummaryText(), QStringLiteral("5 created"));
     EXPECT_EQ(panel.StatusText(), Localized("strFinish"));
@@ -108,8 +93,8 @@ TEST_F(ImportTreePanel, ARunShowsEachNodesOutcomeAndAsksForTheTreeWhenItMadeCont
     ASSERT_EQ(boxes->Questions().size(), 1);
     EXPECT_TRUE(boxes->Questions().first().contains(QLatin1String("(2 created)"))); // the pages
     EXPECT_EQ(Outline(panel),
-        QStringList({"A: Already there", "  A: Already there", "    one.txt: Success", "    two.html: Success",
-            "B: Already there"}));
+        QStringList({"A | Already there", "  A | Already there", "    one.txt | Success", "    two.html | Success",
+            "B | Already there"}));
     EXPECT_EQ(made.count(), 1) << "nothing new was made";
     EXPECT_EQ(panel.SummaryText(), QStringLiteral("2 created, 3 already there"));
 }

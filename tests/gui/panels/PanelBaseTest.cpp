@@ -1,4 +1,4 @@
-#include "../GuiTestSupport.h"
+#include "../PanelFixture.h"
 
 #include "MDesktopMessageBox.h"
 #include "TempDir.h"
@@ -266,12 +266,10 @@ TEST_F(PanelBaseTest, ItemsFillTheTableRowByRowAndTheSummaryComesAtTheEnd)
     EXPECT_TRUE(table->isVisible());
     EXPECT_FALSE(panel.ResultArea()->isVisible()) << "the table, not the text, once items arrive";
     // The second report of an item replaced its row.
-    EXPECT_EQ(model->index(0, MResultModel::StatusColumn).data().toString(), Localized("strSuccess"));
-    EXPECT_EQ(model->index(1, MResultModel::StatusColumn).data().toString(), Localized("strFailure"));
-    EXPECT_EQ(model->index(1, MResultModel::TextColumn).data().toString(), QStringLiteral("2: Second"));
-    EXPECT_EQ(
-        model->index(1, MResultModel::ReasonColumn).data().toString(), QStringLiteral("413: the page is too large"));
-    EXPECT_EQ(model->index(2, MResultModel::StatusColumn).data().toString(), Localized("strExists"));
+    EXPECT_EQ(TableRows(*table),
+        QStringList({QStringLiteral("Success | 1: First | "),
+            QStringLiteral("Failure | 2: Second | 413: the page is too large"),
+            Localized("strExists") + QStringLiteral(" | 3: Third | ")}));
     EXPECT_TRUE(table->SummaryText().isEmpty()) << "no summary while the run goes on";
     release = true;
     ASSERT_TRUE(WaitUntil([&] { return !panel.IsBusy(); }));

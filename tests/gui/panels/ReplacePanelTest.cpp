@@ -60,7 +60,7 @@ TEST_F(ReplacePanel, NothingCheckedIsToldAndNoSearchTextDoesNothing)
     panel.StartButton()->click();
     EXPECT_EQ(boxes->Messages(), QStringList {Localized("strSelectASection")});
     EXPECT_FALSE(panel.IsBusy());
-    EXPECT_EQ(RequestCount(QStringLiteral("/pages")), 0);
+    EXPECT_EQ(f.RequestCount(QStringLiteral("/pages")), 0);
 }
 
 } // namespace

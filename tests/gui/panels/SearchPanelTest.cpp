@@ -72,7 +72,7 @@ TEST_F(SearchPanel, NothingCheckedIsToldAndNothingToLookForDoesNothing)
     panel.StartButton()->click();
     EXPECT_EQ(boxes->Messages(), QStringList {Localized("strSelectASection")});
     EXPECT_FALSE(panel.IsBusy());
-    EXPECT_EQ(RequestCount(QStringLiteral("/pages")), 0);
+    EXPECT_EQ(f.RequestCount(QStringLiteral("/pages")), 0);
 }
 
 TEST_F(SearchPanel, APageThatCouldNotBeReadIsListedUnderTheOutline)

@@ -87,7 +87,7 @@ TEST_F(TagsPanel, TheSummaryButtonDoesNothingWithNothingShownAndOtherwiseMakesAn
     Check("Travel Journal/Archive/Field notes");
     panel.mBtnTagSummary->click();
     EXPECT_FALSE(panel.IsBusy()) << "nothing is shown yet";
-    EXPECT_EQ(RequestCount(QStringLiteral("/pages")), 0);
+    EXPECT_EQ(f.RequestCount(QStringLiteral("/pages")), 0);
 
     ASSERT_TRUE(Run(panel));
     panel.mFieldSearch->setText(QStringLiteral("passport"));

@@ -137,6 +137,18 @@ QString RunScript(QWebEngineView* view, const QString& script)
     return answer->result;
 }
 
+// Waits until the page shows the element of `id`; answers whether it came.
+bool Shows(QWebEngineView* view, const char* id)
+{
+    const QString script = QStringLiteral("document.getElementById('%1') ? 'y' : ''").arg(QLatin1String(id));
+    return WaitUntil([&] { return !RunScript(view, script).isEmpty(); });
+}
+
+void Click(QWebEngineView* view, const char* id)
+{
+    RunScript(view, QStringLiteral("document.getElementById('%1').click(); 'ok'").arg(QLatin1String(id)));
+}
+
 class SigninEndToEnd : public ::testing::Test
 {
 protected:
@@ -182,26 +194,20 @@ TEST_F(SigninEndToEnd, APersonalAccountSignsInThroughTheWebViewAndTheTreeIsShown
             login.WebView(), &QWebEngineView::urlChanged, [&](const QUrl& url) { addresses.append(url.toString()); });
         login.show();
         // The choice page, from the resources.
-        ASSERT_TRUE(WaitUntil([&] {
-            return !RunScript(login.WebView(), QStringLiteral("document.getElementById('kind-personal') ? 'yes' : ''"))
-                        .isEmpty();
-        }));
+        ASSERT_TRUE(Shows(login.WebView(), "kind-personal"));
         emulator->ClearRequests();
-        RunScript(login.WebView(), QStringLiteral("document.getElementById('kind-personal').click(); 'ok'"));
+        Click(login.WebView(), "kind-personal");
 
         // The signal address chose the kind and led to the service's sign-in page.
         ASSERT_TRUE(WaitUntil(
             [&] { return SawRequest(QStringLiteral("GET"), QStringLiteral("/common/oauth2/v2.0/authorize")); }));
         EXPECT_EQ(TheAccount().MSAccountType(), MAccount::Personal);
-        ASSERT_TRUE(WaitUntil([&] {
-            return !RunScript(login.WebView(), QStringLiteral("document.getElementById('idSIButton9') ? 'yes' : ''"))
-                        .isEmpty();
-        }));
+        ASSERT_TRUE(Shows(login.WebView(), "idSIButton9"));
         // The display name on the page is caught while it is shown.
         EXPECT_TRUE(WaitUntil(
             [&] { return login.m_BrowserDisplayName == QLatin1String("alex.morgan@outlook.example"); }, 5000));
 
-        RunScript(login.WebView(), QStringLiteral("document.getElementById('idSIButton9').click(); 'ok'"));
+        Click(login.WebView(), "idSIButton9");
         ASSERT_TRUE(WaitUntil([&] { return login.ModalResponse == 1; }));
         EXPECT_EQ(login.result(), QDialog::Accepted);
         drove = true;
@@ -254,21 +260,15 @@ TEST_F(SigninEndToEnd, TheOneNotePersonalKindSignsOutOfTheConsumerServiceFirst)
     app.RunLoginWindow = [&] {
         MWinLogin login;
         login.show();
-        ASSERT_TRUE(WaitUntil([&] {
-            return !RunScript(login.WebView(), QStringLiteral("document.getElementById('kind-onenote') ? 'y' : ''"))
-                        .isEmpty();
-        }));
-        RunScript(login.WebView(), QStringLiteral("document.getElementById('kind-onenote').click(); 'ok'"));
+        ASSERT_TRUE(Shows(login.WebView(), "kind-onenote"));
+        Click(login.WebView(), "kind-onenote");
         // Sign-out page, then the desktop page without "removed=true", then the sign-in page.
         ASSERT_TRUE(
             WaitUntil([&] { return SawRequest(QStringLiteral("GET"), QStringLiteral("/oauth20_authorize.srf")); }));
         EXPECT_TRUE(SawRequest(QStringLiteral("GET"), QStringLiteral("/oauth20_logout.srf")));
         EXPECT_FALSE(login.m_Logout);
-        ASSERT_TRUE(WaitUntil([&] {
-            return !RunScript(login.WebView(), QStringLiteral("document.getElementById('idSIButton9') ? 'y' : ''"))
-                        .isEmpty();
-        }));
-        RunScript(login.WebView(), QStringLiteral("document.getElementById('idSIButton9').click(); 'ok'"));
+        ASSERT_TRUE(Shows(login.WebView(), "idSIButton9"));
+        Click(login.WebView(), "idSIButton9");
         ASSERT_TRUE(WaitUntil([&] { return login.ModalResponse == 1; }));
     };
     ASSERT_TRUE(app.applicationDidFinishLaunching());
@@ -349,20 +349,15 @@ TEST_F(SigninEndToEnd, TheFirstStepTakesOnlyAnApplicationIdAndAnUnknownOneComesB
     QTest::keyClick(login.tfClientId, Qt::Key_Return);
     EXPECT_FALSE(login.IsClientIdStepShown());
     EXPECT_EQ(MConfig(settings).ReadValue(QStringLiteral("ClientId_Graph"), ""), stranger);
-    ASSERT_TRUE(WaitUntil([&] {
-        return !RunScript(login.WebView(), QStringLiteral("document.getElementById('kind-work') ? 'y' : ''")).isEmpty();
-    }));
-    RunScript(login.WebView(), QStringLiteral("document.getElementById('kind-work').click(); 'ok'"));
+    ASSERT_TRUE(Shows(login.WebView(), "kind-work"));
+    Click(login.WebView(), "kind-work");
     ASSERT_TRUE(WaitUntil([&] { return login.IsClientIdStepShown(); }));
     EXPECT_TRUE(login.ClientIdProblem().contains(stranger)) << login.ClientIdProblem().toStdString();
     EXPECT_EQ(login.tfClientId->text(), stranger);
 
     login.tfClientId->setText(QLatin1String(MEmulator::kApplicationId));
     ASSERT_TRUE(login.SubmitClientId());
-    EXPECT_TRUE(WaitUntil([&] {
-        return !RunScript(login.WebView(), QStringLiteral("document.getElementById('idSIButton9') ? 'y' : ''"))
-                    .isEmpty();
-    }));
+    EXPECT_TRUE(Shows(login.WebView(), "idSIButton9"));
 }
 
 TEST(SigninPages, TheChinesePageOnlyForSimplifiedChinese)

@@ -36,8 +36,8 @@ public:
     QStringList links;
 };
 
-// An application folder whose settings hold a signed-in account (or part of one) and whose hosts
-// all point at a closed port, so that any request would fail visibly.
+// An application folder with a notebook cache and settings that hold a signed-in account (or part of
+// one) and whose hosts all point at a closed port, so that any request would fail visibly.
 class StartupTest : public ::testing::Test
 {
 protected:
@@ -45,6 +45,8 @@ protected:
     {
         GuiApp();
         SetStringTableLanguage(QStringLiteral("en"));
+        WriteSettings(QStringLiteral("token"), QStringLiteral("user-1"));
+        dir.WriteFile(QStringLiteral("notebooks.json"), kCache);
     }
     ~StartupTest() override
     {
@@ -108,8 +110,6 @@ protected:
 
 TEST_F(StartupTest, ASavedAccountStartsFromTheCacheWithoutTheSignInWindow)
 {
-    WriteSettings(QStringLiteral("token"), QStringLiteral("user-1"));
-    dir.WriteFile(QStringLiteral("notebooks.json"), kCache);
     const MModalWatcher watcher;
     auto app = Start();
     EXPECT_EQ(loginWindows, 0);
@@ -132,7 +132,6 @@ TEST_F(StartupTest, ASavedAccountStartsFromTheCacheWithoutTheSignInWindow)
 TEST_F(StartupTest, ATokenWithoutAUserIdShowsTheSignInWindowAndClosingItEndsTheProgram)
 {
     WriteSettings(QStringLiteral("token"), QString());
-    dir.WriteFile(QStringLiteral("notebooks.json"), kCache);
     auto app = Start(false);
     EXPECT_EQ(loginWindows, 1);
     EXPECT_FALSE(app->window()->isVisible());
@@ -141,8 +140,6 @@ TEST_F(StartupTest, ATokenWithoutAUserIdShowsTheSignInWindowAndClosingItEndsTheP
 
 TEST_F(StartupTest, OpenNotebookAndInformationDoNothingOnASectionRow)
 {
-    WriteSettings(QStringLiteral("token"), QStringLiteral("user-1"));
-    dir.WriteFile(QStringLiteral("notebooks.json"), kCache);
     auto app = Start();
     const MModalWatcher watcher;
 
@@ -164,8 +161,6 @@ TEST_F(StartupTest, OpenNotebookAndInformationDoNothingOnASectionRow)
 
 TEST_F(StartupTest, CheckAllAndUncheckAllFromTheMenu)
 {
-    WriteSettings(QStringLiteral("token"), QStringLiteral("user-1"));
-    dir.WriteFile(QStringLiteral("notebooks.json"), kCache);
     auto app = Start();
     app->window()->mMenuItemCheckAllTree->trigger();
     EXPECT_EQ(Row(*app, "Quick Notes")->intValue, 1);
@@ -177,8 +172,6 @@ TEST_F(StartupTest, CheckAllAndUncheckAllFromTheMenu)
 
 TEST_F(StartupTest, SigningInAgainWithTheSameTokenLeavesTheTreeAsItIs)
 {
-    WriteSettings(QStringLiteral("token"), QStringLiteral("user-1"));
-    dir.WriteFile(QStringLiteral("notebooks.json"), kCache);
     auto app = Start();
     const MONObject* before = Row(*app, "Quick Notes");
     app->window()->mMenuItemLogin->trigger();
@@ -189,8 +182,6 @@ TEST_F(StartupTest, SigningInAgainWithTheSameTokenLeavesTheTreeAsItIs)
 
 TEST_F(StartupTest, SigningOutInTheWindowEmptiesTheTree)
 {
-    WriteSettings(QStringLiteral("token"), QStringLiteral("user-1"));
-    dir.WriteFile(QStringLiteral("notebooks.json"), kCache);
     auto app = Start();
     // The window signed the account out but a user id remained (the sign-out path of LoginAccount).
     app->RunLoginWindow = [] { TheAccount().setOnlineOneNoteAccessToken(QString()); };
@@ -202,8 +193,6 @@ TEST_F(StartupTest, SigningOutInTheWindowEmptiesTheTree)
 
 TEST_F(StartupTest, TheLogMenuItemTogglesAndSavesTheSetting)
 {
-    WriteSettings(QStringLiteral("token"), QStringLiteral("user-1"));
-    dir.WriteFile(QStringLiteral("notebooks.json"), kCache);
     GlobalSettings().EnableLog = false;
     auto app = Start();
     EXPECT_FALSE(app->window()->mMenuItemEnableLog->isChecked());

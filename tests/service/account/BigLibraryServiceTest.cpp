@@ -45,14 +45,6 @@ void Count(const MONObject& node, int& groups, int& sections)
     }
 }
 
-int CountRequests(MEmulator& emulator, const QString& part)
-{
-    int count = 0;
-    for (const MEmuLoggedRequest& r : emulator.Requests())
-        count += r.path.contains(part) ? 1 : 0;
-    return count;
-}
-
 TEST(BigLibraryServiceTest, TheTreeComesNotebookByNotebookWithEveryItemAndTheStatusSaysWhy)
 {
     MServiceFixture f(BigFixture());
@@ -69,7 +61,7 @@ TEST(BigLibraryServiceTest, TheTreeComesNotebookByNotebookWithEveryItemAndTheSta
     EXPECT_TRUE(result.tooManyItems);
     EXPECT_TRUE(result.incomplete.isEmpty());
     EXPECT_EQ(result.notebooks, 7) << "the demo's two, the shared one and four generated";
-    EXPECT_EQ(CountRequests(f.Emulator(), QStringLiteral("/onenote/notebooks")), 1 + 1 + 7)
+    EXPECT_EQ(f.RequestCount(QStringLiteral("/onenote/notebooks")), 1 + 1 + 7)
         << "the refused list, the plain list, one per notebook";
 
     for (int n = 1; n <= 4; ++n) {

@@ -57,14 +57,14 @@ protected:
         return *task;
     }
 
-    // Imports `notes` generated notes into Book/Inbox.
-    MEvernoteImportResult Import(int notes)
+    // Imports `notes` generated notes, or the notes of `enex`, into Book/Inbox.
+    MEvernoteImportResult Import(int notes, const QByteArray& enex = {})
     {
         for (const auto& child : tree->children())
             SetCheckState(child.get(), 0);
         Check("Book/Inbox");
         MEvernoteImportSettings settings;
-        settings.enexFileName = app.WriteFile(QStringLiteral("in.enex"), Enex(notes));
+        settings.enexFileName = app.WriteFile(QStringLiteral("in.enex"), enex.isEmpty() ? Enex(notes) : enex);
         settings.from = 1;
         settings.to = notes;
         MEvernoteTarget target = ChooseEvernoteTarget(*tree, false);
@@ -76,14 +76,6 @@ protected:
             result = ThreadImportRun(context, sender, settings, *target.sections);
         });
         return result;
-    }
-
-    int PagesIn(const QString& sectionName)
-    {
-        for (const QJsonValue& item : emulator->State().value(QStringLiteral("items")).toArray())
-            if (item.toObject().value(QStringLiteral("name")).toString() == sectionName + QStringLiteral(".one"))
-                return int(item.toObject().value(QStringLiteral("pages")).toArray().size());
-        return -1;
     }
 
     QString PageFile() const { return out.FilePath(QStringLiteral("Book/Costs/Costs so far.txt")); }
@@ -258,7 +250,7 @@ TEST_F(HonestAnswers, ABadCreationAnswerIsAFailureWithItsReasonAndNeverCountedAs
         const MEvernoteImportResult result = Import(3);
         EXPECT_EQ(result.success, 2);
         EXPECT_EQ(result.failure, 1);
-        EXPECT_EQ(PagesIn(QStringLiteral("Inbox")), 2);
+        EXPECT_EQ(StatePages(QStringLiteral("Inbox")).size(), 2);
         EXPECT_TRUE(result.result.contains(QStringLiteral("1: Note 1 ... Failure (") + QLatin1String(bad.reason)))
             << qPrintable(result.result);
     }
@@ -271,7 +263,7 @@ TEST_F(HonestAnswers, ACreationWhoseAnswerWasLostIsLookedForBeforeItIsSentAgain)
     Fault(QStringLiteral("POST */pages drop count=1"));
     MEvernoteImportResult result = Import(2);
     EXPECT_EQ(result.success, 2);
-    EXPECT_EQ(PagesIn(QStringLiteral("Inbox")), 2);
+    EXPECT_EQ(StatePages(QStringLiteral("Inbox")).size(), 2);
     EXPECT_EQ(RequestsTo(QStringLiteral("orderby=lastModifiedDateTime")).size(), 1u);
 
     // It reached the service, whose answer came too late: found, counted once, never made twice.
@@ -281,18 +273,16 @@ TEST_F(HonestAnswers, ACreationWhoseAnswerWasLostIsLookedForBeforeItIsSentAgain)
     result = Import(2);
     EXPECT_EQ(result.success, 2);
     EXPECT_EQ(result.failure, 0);
-    EXPECT_EQ(PagesIn(QStringLiteral("Inbox")), 2);
-    int posts = 0;
-    for (const MEmuLoggedRequest& request : emulator->Requests())
-        posts += request.method == QLatin1String("POST") && request.path.endsWith(QLatin1String("/pages"));
-    EXPECT_EQ(posts, 2) << "one page a note: the late one was not sent again";
+    EXPECT_EQ(StatePages(QStringLiteral("Inbox")).size(), 2);
+    EXPECT_EQ(RequestsTo(QStringLiteral("POST"), QStringLiteral("/pages")).size(), 2u)
+        << "one page a note: the late one was not sent again";
 
     // Both sends lost and never seen by the service: the note fails and says why.
     StartWithOnePage();
     Fault(QStringLiteral("POST */pages drop count=2"));
     result = Import(1);
     EXPECT_EQ(result.failure, 1);
-    EXPECT_EQ(PagesIn(QStringLiteral("Inbox")), 0);
+    EXPECT_EQ(StatePages(QStringLiteral("Inbox")).size(), 0);
     EXPECT_TRUE(result.result.contains(QStringLiteral("1: Note 1 ... Failure (no answer: ")));
 }
 
@@ -301,26 +291,12 @@ TEST_F(HonestAnswers, ALostCreationNeverTakesAnEarlierPageOfTheRunForItself)
     // Two notes of one title: the first arrives; the second's request is lost on the way. The page
     // of that title the run made a moment ago must not pass for it.
     StartWithOnePage();
-    for (const auto& child : tree->children())
-        SetCheckState(child.get(), 0);
-    Check("Book/Inbox");
-    MEvernoteImportSettings settings;
-    settings.enexFileName = app.WriteFile(QStringLiteral("same.enex"),
+    Fault(QStringLiteral("POST */pages drop after=1 count=1"));
+    const MEvernoteImportResult result = Import(2,
         "<en-export><note><title>Same</title><content><![CDATA[<en-note>a</en-note>]]></content></note>"
         "<note><title>Same</title><content><![CDATA[<en-note>b</en-note>]]></content></note></en-export>");
-    settings.from = 1;
-    settings.to = 2;
-    MEvernoteTarget target = ChooseEvernoteTarget(*tree, false);
-    settings.parentUrlSaveTo = target.parentUrl;
-    Fault(QStringLiteral("POST */pages drop after=1 count=1"));
-    MEvernoteImportResult result;
-    OnWorker([&] {
-        MServiceSession session = SessionFor(context);
-        MServiceEnexSender sender(session);
-        result = ThreadImportRun(context, sender, settings, *target.sections);
-    });
     EXPECT_EQ(result.success, 2);
-    EXPECT_EQ(PagesIn(QStringLiteral("Inbox")), 2);
+    EXPECT_EQ(StatePages(QStringLiteral("Inbox")).size(), 2);
 }
 
 TEST_F(HonestAnswers, StopDuringAThrottlingWaitEndsTheRunWithinASecond)
@@ -338,7 +314,7 @@ TEST_F(HonestAnswers, StopDuringAThrottlingWaitEndsTheRunWithinASecond)
     stopper.join();
     EXPECT_LT(elapsed, 1500) << "stopped 500 ms in; the wait was a minute";
     EXPECT_EQ(result.imported, 0) << "the note never went out: it is not counted";
-    EXPECT_EQ(PagesIn(QStringLiteral("Inbox")), 0);
+    EXPECT_EQ(StatePages(QStringLiteral("Inbox")).size(), 0);
 }
 
 TEST_F(HonestAnswers, TheBudgetKeepsARunUnderTheServiceLimitsWhereWithoutItTheServiceRefuses)

@@ -6,12 +6,8 @@
 # Usage: backup_script_test.sh PAGEWRIGHT_CLI PAGEWRIGHT_EMULATOR FIXTURE
 set -eu
 
-cli=$1
-emulator=$2
-fixture=$3
-
 . "$(dirname "$0")/emulator-session.sh"
-begin_session "$cli" "$emulator" "$fixture"
+begin_session "$@"
 sign_in_personal
 
 # The mirror's page files with their digests, the mirror's own files left out.
@@ -31,7 +27,7 @@ grep -q "^Written 0, unchanged 14, moved 0, deleted 0, failed 0, requests " "$wo
 # A slow run, killed mid-way; while it runs, a second run on the same folder is turned away.
 pw config set DownloadInterval 1 >/dev/null
 # The program itself in the background (not pw, whose subshell would take the signal).
-"$cli" --settings-dir "$work/settings" backup --kind txt --out "$work/killed" --check "Travel Journal" >"$work/slow.out" 2>"$work/slow.err" &
+"$session_cli" --settings-dir "$work/settings" backup --kind txt --out "$work/killed" --check "Travel Journal" >"$work/slow.out" 2>"$work/slow.err" &
 slow=$!
 sleep 4
 status=0; pw backup --kind txt --out "$work/killed" --check "Travel Journal" >"$work/busy.out" 2>"$work/busy.err" || status=$?

@@ -7,12 +7,8 @@
 # Usage: cli_script_test.sh PAGEWRIGHT_CLI PAGEWRIGHT_EMULATOR FIXTURE
 set -eu
 
-cli=$1
-emulator=$2
-fixture=$3
-
 . "$(dirname "$0")/emulator-session.sh"
-begin_session "$cli" "$emulator" "$fixture" --client-id 6731de76-14a6-49ae-97bc-6eba6914391e --device-interval 0
+begin_session "$@" --client-id 6731de76-14a6-49ae-97bc-6eba6914391e --device-interval 0
 [ "$(pw config get Host_GlobalGraph)" = "$origin" ] || fail "config get does not give back the value"
 
 # Before signing in, whoami and tree fail with a message.
@@ -21,7 +17,7 @@ grep -q "Not signed in" "$work/whoami0.err" || fail "whoami before sign-in gave 
 
 # Without an application id: what to set and how, and status 2.
 status=0
-"$cli" --settings-dir "$work/bare" signin --type personal >/dev/null 2>"$work/noid.err" || status=$?
+"$session_cli" --settings-dir "$work/bare" signin --type personal >/dev/null 2>"$work/noid.err" || status=$?
 [ "$status" = 2 ] || fail "signin without an application id gave status $status"
 grep -q "config set ClientId_Graph" "$work/noid.err" || fail "signin without an id did not say what to set"
 

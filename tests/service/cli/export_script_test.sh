@@ -6,12 +6,8 @@
 # Usage: export_script_test.sh PAGEWRIGHT_CLI PAGEWRIGHT_EMULATOR FIXTURE
 set -eu
 
-cli=$1
-emulator=$2
-fixture=$3
-
 . "$(dirname "$0")/emulator-session.sh"
-begin_session "$cli" "$emulator" "$fixture"
+begin_session "$@"
 sign_in_personal
 
 # Without --check nothing is exported.
@@ -27,7 +23,7 @@ grep -q "Lisbon 2024" "$work/txt.err" || fail "no progress on standard error"
 
 # On a terminal the progress is one line rewritten in place (util-linux script gives the terminal).
 if command -v script >/dev/null 2>&1; then
-    script -qefc "\"$cli\" --settings-dir \"$work/settings\" export --kind txt --out \"$work/tty\" --check \"Travel Journal/Lisbon 2024\" >\"$work/tty.out\"" "$work/tty.log" >/dev/null 2>&1 </dev/null \
+    script -qefc "\"$session_cli\" --settings-dir \"$work/settings\" export --kind txt --out \"$work/tty\" --check \"Travel Journal/Lisbon 2024\" >\"$work/tty.out\"" "$work/tty.log" >/dev/null 2>&1 </dev/null \
         || fail "export on a terminal"
     grep -q "$(printf '\r\033\\[K')" "$work/tty.log" || fail "no progress line rewritten in place on the terminal"
     # Between the lines script adds around it: the start message, the one rewritten line (which the

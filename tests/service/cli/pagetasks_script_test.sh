@@ -6,12 +6,8 @@
 # Usage: pagetasks_script_test.sh PAGEWRIGHT_CLI PAGEWRIGHT_EMULATOR FIXTURE
 set -eu
 
-cli=$1
-emulator=$2
-fixture=$3
-
 . "$(dirname "$0")/emulator-session.sh"
-begin_session "$cli" "$emulator" "$fixture"
+begin_session "$@"
 sign_in_personal
 notes="Travel Journal/Archive/Field notes"
 tab=$(printf '\t')

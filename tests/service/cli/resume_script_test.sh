@@ -8,12 +8,8 @@
 # Usage: resume_script_test.sh PAGEWRIGHT_CLI PAGEWRIGHT_EMULATOR FIXTURE
 set -eu
 
-cli=$1
-emulator=$2
-fixture=$3
-
 . "$(dirname "$0")/emulator-session.sh"
-begin_session "$cli" "$emulator" "$fixture"
+begin_session "$@"
 sign_in_personal
 pw tree >"$work/tree.out" 2>&1 || fail "tree"
 
@@ -47,7 +43,7 @@ for item in state["items"]:
 random_ms() { echo $(( $(od -An -N2 -tu2 /dev/urandom | tr -d ' ') % ($2 - $1) + $1 )); }
 
 import_bg() {
-    "$cli" --settings-dir "$work/settings" import-enex "$@" >>"$work/bg.out" 2>>"$work/bg.err" &
+    "$session_cli" --settings-dir "$work/settings" import-enex "$@" >>"$work/bg.out" 2>>"$work/bg.err" &
     import_pid=$!
 }
 

@@ -53,7 +53,7 @@ TEST_F(ExportServiceTest, TextFilesMirrorTheTreeAndNeverOverwriteAnEarlierRun)
 
 TEST_F(ExportServiceTest, UntitledPagesOfTheSecondBatchAreNumberedFromZeroAgain)
 {
-    Start(QJsonArray {QJsonObject {{"name", "Book"}, {"sections", QJsonArray {Section("Loose", Untitled(101))}}}});
+    Start(QJsonArray {Notebook("Book", {Section("Loose", Untitled(101))})});
     Check("Book/Loose");
     OnWorker([&] { MExportTask(context, MExportKind::Text, out.Path()).ThreadRun(); });
     const QString folder = out.FilePath(QStringLiteral("Book/Loose"));
@@ -77,7 +77,7 @@ protected:
 
 TEST_F(ExportServiceTest, AnEmptySectionCostsOneListRequest)
 {
-    Start(QJsonArray {QJsonObject {{"name", "Book"}, {"sections", QJsonArray {Section("Empty", {})}}}});
+    Start(QJsonArray {Notebook("Book", {Section("Empty", {})})});
     MONObject* section = Check("Book/Empty");
     OnWorker([&] { MExportTask(context, MExportKind::Text, out.Path()).ThreadRun(); });
     const auto lists = RequestsTo(QStringLiteral("/pages?"));
@@ -134,22 +134,6 @@ TEST_F(ExportServiceTest, HtmlPagesGetTagIconsDateBlocksAndTheirResourcesBesideT
     EXPECT_EQ(task.ResourcesFailed(), 0);
 }
 
-TEST_F(ExportServiceTest, AResourceAnsweredWithAnErrorIsNotSavedButThePageIs)
-{
-    const QJsonArray resources {QJsonObject {{"name", "pic"}, {"png", QJsonObject {{"width", 4}, {"height", 3}}}}};
-    Start(QJsonArray {QJsonObject {{"name", "Book"},
-        {"sections", QJsonArray {Section("Web", {Page("Pic", "<img src=\"name:pic\" />", resources)})}}}});
-    Check("Book/Web");
-    ASSERT_FALSE(
-        emulator->AddFault(QStringLiteral("GET */resources/* error status=404 code=20102 message=gone count=-1")));
-    MExportTask task(context, MExportKind::Html, out.Path());
-    OnWorker([&] { task.ThreadRun(); });
-    const QString folder = out.FilePath(QStringLiteral("Book/Web"));
-    EXPECT_TRUE(QFile::exists(folder + "/Pic.html"));
-    EXPECT_TRUE(QDir(folder + "/Pic.files").entryList(QDir::Files).isEmpty());
-    EXPECT_EQ(task.ResourcesFailed(), 1);
-}
-
 // A page that links to one of its own paragraphs carries its own page id, which the emulator makes
 // up as it loads the page: the body names it by a placeholder that the content answer fills in.
 class MSelfLinkExport final : public MExportTask
@@ -179,7 +163,7 @@ TEST_F(ExportServiceTest, ALinkToAParagraphOfTheSamePageBecomesAnAnchor)
     const QString body = QStringLiteral("<p id=\"p:{0A1B2C3D-0000-4000-8000-00000000AAAA}{60}\">target</p>"
                                         "<p><a href=\"%1\">same</a> <a href=\"%2\">other</a></p>")
                              .arg(link, other);
-    Start(QJsonArray {QJsonObject {{"name", "Book"}, {"sections", QJsonArray {Section("Web", {Page("Self", body)})}}}});
+    Start(QJsonArray {Notebook("Book", {Section("Web", {Page("Self", body)})})});
     MONObject* section = Check("Book/Web");
     std::optional<QString> list;
     OnWorker([&] { list = GetAuthorizedText(*account, PageListUrl(account->BaseUrl(), section->objId, 0), 30); });
@@ -203,10 +187,9 @@ TEST_F(ExportServiceTest, ALinkToAParagraphOfTheSamePageBecomesAnAnchor)
     EXPECT_EQ(metadataReads, 1);
 }
 
-TEST_F(ExportServiceTest, SectionFilesAreFetchedThroughTheirDownloadAddressWithOneRetry)
+TEST_F(ExportServiceTest, SectionFilesAreFetchedThroughTheirDownloadAddressWithOneRetryAndNotSavedWhenRefused)
 {
-    Start(QJsonArray {
-        QJsonObject {{"name", "Book"}, {"sections", QJsonArray {Section("Plain", {Page("P", "<p>x</p>")})}}}});
+    Start(QJsonArray {Notebook("Book", {Section("Plain", {Page("P", "<p>x</p>")})})});
     Check("Book/Plain");
     ASSERT_FALSE(emulator->AddFault(QStringLiteral("GET /_download/* drop count=1")));
     MExportTask task(context, MExportKind::SectionFile, out.Path());
@@ -220,22 +203,19 @@ TEST_F(ExportServiceTest, SectionFilesAreFetchedThroughTheirDownloadAddressWithO
     EXPECT_TRUE(reporter.LastResult().endsWith(QStringLiteral(" Success\n")));
     EXPECT_EQ(task.ExportFilesCount(), 1);
     EXPECT_FALSE(QDir(out.FilePath(QStringLiteral("Book/Plain"))).exists());
-}
 
-TEST_F(ExportServiceTest, ASectionFileAnsweredWithAnErrorTwiceIsAFailureAndNotSaved)
-{
-    Start(QJsonArray {
-        QJsonObject {{"name", "Book"}, {"sections", QJsonArray {Section("Plain", {Page("P", "<p>x</p>")})}}}});
-    Check("Book/Plain");
+    // Refused twice: a failure, and nothing saved.
+    out.Clear();
+    reporter.Clear();
     ASSERT_FALSE(emulator->AddFault(QStringLiteral("GET /_download/* error status=401 code=unauthenticated count=2")));
-    MExportTask task(context, MExportKind::SectionFile, out.Path());
-    OnWorker([&] { task.ThreadRun(); });
+    MExportTask refused(context, MExportKind::SectionFile, out.Path());
+    OnWorker([&] { refused.ThreadRun(); });
     EXPECT_TRUE(QDir(out.FilePath(QStringLiteral("Book"))).entryList(QDir::Files).isEmpty());
     EXPECT_TRUE(reporter.LastResult().endsWith(
         QStringLiteral(" Failure (HTTP 401 Unauthorized, unauthenticated: The requested resource does not exist.)\n")))
         << qPrintable(reporter.LastResult());
     EXPECT_TRUE(reporter.Statuses().contains(QStringLiteral("Download error: unauthenticated")));
-    EXPECT_EQ(task.ItemsFailed(), 1);
+    EXPECT_EQ(refused.ItemsFailed(), 1);
 }
 
 TEST_F(ExportServiceTest, AnExpiredTokenWhileListingIsRenewedAndTheListAskedForAgain)

@@ -194,21 +194,6 @@ TEST_F(EnexImportService, TagSectionsAreReusedCreatedAndFoldedByCase)
     EXPECT_EQ(pacer.UploadWaits(), 6 + 2); // after every page and every attempt at a section
 }
 
-TEST_F(EnexImportService, AFailedPageCountsAndTheRunGoesOn)
-{
-    Node({"Travel Journal", "Empty section"})->intValue = 1;
-    settings.from = 1;
-    settings.to = 10;
-    ASSERT_FALSE(
-        emulator->AddFault(QStringLiteral("POST */pages error status=500 code=19999 message=Broken+page count=1")));
-    const MEvernoteImportResult result = Import(Enex({Note("one"), Note("two"), Note("three")}), false);
-    EXPECT_EQ(result.failure, 1);
-    EXPECT_EQ(result.success, 2);
-    EXPECT_EQ(PageTitles(QStringLiteral("Empty section")), (QStringList {"two", "three"}));
-    EXPECT_TRUE(result.result.contains(
-        QStringLiteral("1: one ... Failure (HTTP 500 Internal Server Error, 19999: Broken page)\n2: two ... Success")));
-}
-
 TEST_F(EnexImportService, AWildFileImportsEveryReadableNoteWithAllItsResources)
 {
     Node({"Travel Journal", "Empty section"})->intValue = 1;

@@ -181,17 +181,6 @@ TEST_F(ReplaceService, AHundredAndFiftyPagesCostTwoListRequestsAndTheSecondBatch
     EXPECT_EQ(pacer.UploadWaits(), 2 + 150) << "after each list and after each page";
 }
 
-TEST_F(ReplaceService, PageOneThousandFourHundredAndFiftyIsRetitled)
-{
-    Start(QJsonArray {Notebook("Book", {Generated("Huge", 1450)})});
-    Check("Book/Huge");
-    MReplaceTask task(context, MReplaceOptions {"page 1450", "last page", true});
-    OnWorker([&] { task.ThreadRun(); });
-    EXPECT_EQ(RequestsTo("GET", "/pages?").size(), 15u);
-    EXPECT_EQ(task.PagesRetitled(), 1);
-    EXPECT_EQ(Titles(StatePages("Huge")).last(), QStringLiteral("Huge last page"));
-}
-
 TEST_F(ReplaceService, ARefusedUpdateIsAFailedRowWithTheServicesReason)
 {
     Start(QJsonArray {Notebook("Book", {Section("S", {Page("Old one", "<p>1</p>"), Page("Old two", "<p>2</p>")})})});
