@@ -114,19 +114,6 @@ TEST_F(UpdateCheckTest, ANeverIdleUserGetsNoCheckWhereasAnUnknownIdleTimeGoesByT
     }
 }
 
-TEST_F(UpdateCheckTest, AFailedDownloadIsLoggedNotRetriedTodayAndKeepsTheOldCopy)
-{
-    dir.WriteFile(QStringLiteral("updateinfo.txt"), "1.5.0.0");
-    error = QStringLiteral("connection refused");
-    MUpdateCheck check = Make();
-    EXPECT_TRUE(check.DownloadStep());
-    EXPECT_FALSE(check.DownloadStep());
-    ASSERT_EQ(logs.size(), 1);
-    EXPECT_EQ(logs.first(), QStringLiteral("下载文件出错：connection refused"));
-    EXPECT_EQ(ReadAll(InfoFile()), QByteArray("1.5.0.0"));
-    EXPECT_FALSE(MConfig(SettingsFile()).Contains(QStringLiteral("OneAppUpdate_Last")));
-}
-
 TEST_F(UpdateCheckTest, ANewerVersionIsAnnouncedOnceAcrossRestarts)
 {
     dir.WriteFile(QStringLiteral("updateinfo.txt"), "2.3.0.1\r\n");

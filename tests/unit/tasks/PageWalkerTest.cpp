@@ -12,7 +12,7 @@
 
 namespace {
 
-// A service stand-in: sections with a number of pages (some untitled), or a fixed answer.
+// A service stand-in: sections with a number of pages, or a fixed answer.
 class MFakePages
 {
 public:
@@ -36,9 +36,8 @@ public:
         const int count = pagesPerSection[section];
         QJsonArray values;
         for (int i = skip; i < std::min(count, skip + 100); ++i) {
-            // Every page past the first batch is untitled, to see how it is named.
-            const QString title = i < 100 ? QStringLiteral("P%1").arg(i) : QString();
-            values.append(QJsonObject {{"title", title}, {"id", QStringLiteral("%1-page%2").arg(section).arg(i)}});
+            values.append(QJsonObject {
+                {"title", QStringLiteral("P%1").arg(i)}, {"id", QStringLiteral("%1-page%2").arg(section).arg(i)}});
         }
         response.body = QJsonDocument(QJsonObject {{"value", values}}).toJson(QJsonDocument::Compact);
         return response;
@@ -119,27 +118,6 @@ TEST_F(PageWalkerTest, ExactlyOneFullBatchAsksOnceMoreWhereShortBatchesEnd)
     MRecordingWalker search(context, MPageUser::Search, service);
     EXPECT_EQ(search.ListSection(*section, QString()), 100);
     EXPECT_EQ(service.urls.size(), 2);
-}
-
-TEST_F(PageWalkerTest, EveryPageOfABigSectionIsHandledAndUntitledPagesRestartAtZero)
-{
-    MONObject* section = AddSection(&root, QStringLiteral("s1"), QStringLiteral("S"));
-    service.pagesPerSection[QStringLiteral("s1")] = 1450;
-    for (MPageUser user : {MPageUser::Export, MPageUser::Tags}) {
-        service.urls.clear();
-        MRecordingWalker walker(context, user, service);
-        EXPECT_EQ(walker.ListSection(*section, QStringLiteral("F")), 1450);
-        ASSERT_EQ(walker.pages.size(), 1450);
-        EXPECT_EQ(service.urls.size(), 15);
-        EXPECT_EQ(walker.pages.at(99), QStringLiteral("F/S|P99"));
-        EXPECT_EQ(walker.pages.at(100), QStringLiteral("F/S|0"));
-        EXPECT_EQ(walker.pages.at(101), QStringLiteral("F/S|1"));
-        EXPECT_EQ(walker.pages.at(1449), QStringLiteral("F/S|49"));
-    }
-    // The search shows the title as it is found.
-    MRecordingWalker search(context, MPageUser::Search, service);
-    search.ListSection(*section, QStringLiteral("F"));
-    EXPECT_EQ(search.pages.at(100), QStringLiteral("F/S|"));
 }
 
 TEST_F(PageWalkerTest, AServiceThatIgnoresTheSkipIsNotListedForEver)
@@ -251,21 +229,6 @@ TEST_F(PageWalkerTest, PageContentAndClientLink)
     EXPECT_TRUE(service.urls.last().endsWith(QStringLiteral("/pages/p1")));
     service.fixedAnswer = QByteArray(R"({"id":"p1","links":{}})");
     EXPECT_EQ(walker.GetPageOneNoteClientUrl(QStringLiteral("p1")), QString());
-}
-
-TEST(PageListTest, ParsesEntriesInOrderAndToleratesBadAnswers)
-{
-    const QByteArray body = R"({"@odata.nextLink":"ignored","value":[)"
-                            R"({"title":"A","id":"1","links":{"oneNoteClientUrl":{"href":"onenote:a"}}},)"
-                            R"({"title":"","id":"2"}]})";
-    const QList<MPageEntry> pages = ParsePageList(body);
-    ASSERT_EQ(pages.size(), 2);
-    EXPECT_EQ(pages.at(0).title, QStringLiteral("A"));
-    EXPECT_EQ(pages.at(0).clientUrl, QStringLiteral("onenote:a"));
-    EXPECT_EQ(pages.at(1).id, QStringLiteral("2"));
-    EXPECT_TRUE(pages.at(1).title.isEmpty());
-    EXPECT_TRUE(ParsePageList("not json").isEmpty());
-    EXPECT_TRUE(ParsePageList(R"({"items":[{"id":"1"}]})").isEmpty());
 }
 
 } // namespace
