@@ -80,23 +80,11 @@ TEST(ApplicationId, OnlyAGuidAsTheAdminCenterShowsIt)
         EXPECT_FALSE(IsApplicationId(S(id))) << id;
 }
 
-TEST(IdentityAnswers, ErrorsAndDeviceCodesReadAsJson)
+// Error answers as the platform writes them are read in TokenRulesTest, and device codes in the
+// command line's device sign-in against the emulator; here what neither meets.
+TEST(IdentityAnswers, OnlyTheUnknownApplicationCodeCountsAndADeviceCodeNeedsItsUserCode)
 {
-    const auto error = ParseIdentityError(S("{\r\n  \"error\" : \"unauthorized_client\",\r\n  \"error_description\" : "
-                                            "\"AADSTS700016: Application \\u0027x\\u0027\",\r\n  \"error_codes\" : "
-                                            "[ 700016 ]\r\n}"));
-    ASSERT_TRUE(error.has_value());
-    EXPECT_EQ(error->description, S("AADSTS700016: Application 'x'"));
-    EXPECT_TRUE(error->IsUnknownApplication());
     EXPECT_FALSE(ParseIdentityError(S(R"({"error":{"code":"InvalidAuthenticationToken"}})")).has_value());
     EXPECT_FALSE(ParseIdentityError(S(R"({"error":"slow_down"})"))->IsUnknownApplication());
-
-    const auto code = ParseDeviceCodeAnswer(
-        S(R"({"user_code":"YZMYLD4K","device_code":"HAQ","verification_uri":"https://www.microsoft.com/link",)"
-          R"("expires_in":900,"interval":5,"message":"To sign in ..."})"));
-    ASSERT_TRUE(code.has_value());
-    EXPECT_EQ(code->userCode, S("YZMYLD4K"));
-    EXPECT_EQ(code->verificationUri, S("https://www.microsoft.com/link"));
-    EXPECT_EQ(code->interval, 5);
     EXPECT_FALSE(ParseDeviceCodeAnswer(S(R"({"device_code":"B","verification_uri":"https://x"})")).has_value());
 }

@@ -45,29 +45,3 @@ TEST(Formats, OneNoteDateIsLocalWallClockWithZeroSuffix)
     const MFixedClockScope clock(local);
     EXPECT_EQ(CurrentDate(), local);
 }
-
-TEST(Formats, VersionFieldsNeedTheirClosingDot)
-{
-    EXPECT_EQ(ParseVersionString(S("1.2.3.4")), (MVersion {1, 2, 3, 4}));
-    EXPECT_EQ(ParseVersionString(S("1.2.3")), (MVersion {1, 2, 0, 0}));
-    EXPECT_EQ(ParseVersionString(S("7")), (MVersion {0, 0, 0, 0}));
-    EXPECT_EQ(ParseVersionString(S("1.2.3.4.5")), (MVersion {1, 2, 3, 4}));
-    EXPECT_EQ(ParseVersionString(S("2.10.0.15")), (MVersion {2, 10, 0, 15}));
-    EXPECT_GT(ParseVersionString(S("2.10.0.0")), ParseVersionString(S("2.9.9.9")));
-}
-
-TEST(Formats, UuidIsUpperCaseCanonical)
-{
-    const QString a = NewUuidString();
-    EXPECT_EQ(a.size(), 36);
-    EXPECT_EQ(a, a.toUpper());
-    EXPECT_EQ(a.count(QLatin1Char('-')), 4);
-    EXPECT_NE(a, NewUuidString());
-}
-
-TEST(Formats, Base64SkipsForeignCharactersAndRejectsGarbage)
-{
-    EXPECT_EQ(Base64Decode(S("SGVs\nbG8g\r\nV29y bGQ=")), QByteArray("Hello World"));
-    EXPECT_EQ(Base64Decode(S("")), QByteArray());
-    EXPECT_FALSE(Base64Decode(S("SGVsbG8=SGVs")).has_value());
-}

@@ -36,27 +36,6 @@ TEST(MarkerScan, RemoveAllBetween)
     EXPECT_EQ(RemoveAllBetween(S("a<b>c"), S("<b>"), S(">")), S("ac"));
 }
 
-TEST(MarkerScan, PositionsAndOverlappingCounts)
-{
-    EXPECT_EQ(IndexOfStringFrom(S("abcabc"), S("abc"), 1), 3);
-    EXPECT_EQ(IndexOfStringFrom(S("abcabc"), S("abc"), 4), -1);
-    EXPECT_EQ(IndexOfStringFrom(S("abc"), S("a"), 10), -1);
-    EXPECT_EQ(CountOccurrences(S("aaaa"), S("aa")), 3);
-    EXPECT_EQ(CountOccurrences(S("aaa"), S("aa")), 2);
-    EXPECT_EQ(CountOccurrences(S("abc"), S("")), 0);
-    // Positions count UTF-16 code units: an emoji takes two.
-    EXPECT_EQ(IndexOfStringFrom(S("😀x"), S("x"), 0), 2);
-}
-
-TEST(MarkerScan, OuterElementBalancesNestedTags)
-{
-    const QString html = S("<body><div id=\"1\"><div>in</div></div><div id=\"2\">two</div></body>");
-    EXPECT_EQ(GetOuterElement(html, S("div"), 0), S("<div id=\"1\"><div>in</div></div>"));
-    EXPECT_EQ(GetOuterElement(html, S("div"), 30), S("<div id=\"2\">two</div>"));
-    EXPECT_EQ(GetOuterElement(html, S("span"), 0), S(""));
-    EXPECT_EQ(GetOuterElement(S("<div>never closed"), S("div"), 0), S(""));
-}
-
 TEST(StringTests, EmptyPartNeverMatches)
 {
     EXPECT_FALSE(StringStartsWith(S(""), S("abc")));
