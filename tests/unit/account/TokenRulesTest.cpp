@@ -89,14 +89,6 @@ TEST(TokenExchange, NothingWithoutACode)
     EXPECT_EQ(account.OnlineOneNoteAccessToken(), S(""));
 }
 
-TEST(SignInAddress, CodeField)
-{
-    const QString base = S("https://login.live.com/oauth20_desktop.srf?code=M.C1-abc");
-    EXPECT_EQ(GetFieldValueFromURL(base + S("&lc=1033"), S("code")), S("M.C1-abc"));
-    EXPECT_EQ(GetFieldValueFromURL(base, S("code")), S("M.C1-abc"));
-    EXPECT_EQ(GetFieldValueFromURL(S("https://x/cb?state=1"), S("code")), S(""));
-}
-
 TEST(AccountIdFromNotebooks, FirstUnsharedNotebook)
 {
     MAccount account;
