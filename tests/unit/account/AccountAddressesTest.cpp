@@ -6,14 +6,7 @@
 
 #include <gtest/gtest.h>
 
-namespace {
-
-QString S(const char* s)
-{
-    return QString::fromUtf8(s);
-}
-
-} // namespace
+using namespace Qt::StringLiterals;
 
 // The addresses each kind of account uses are walked on the real path by the sign-in tests against
 // the emulator; what stays here is what those cannot see.
@@ -35,7 +28,7 @@ TEST(AccountTypeByUrl, OnlyTheFixedBeginningMarksASignalAndOnlyKnownWordsSetTheT
     };
     MAccount account;
     for (const auto& row : rows) {
-        EXPECT_EQ(account.SetAccountTypeByUrl(S(row.url)), row.signal) << row.url;
+        EXPECT_EQ(account.SetAccountTypeByUrl(QString::fromUtf8(row.url)), row.signal) << row.url;
         EXPECT_EQ(account.MSAccountType(), row.type) << row.url;
     }
 }
@@ -43,19 +36,19 @@ TEST(AccountTypeByUrl, OnlyTheFixedBeginningMarksASignalAndOnlyKnownWordsSetTheT
 TEST(AccountAddresses, NoAccountBuildsNoCallAndEmptySettingsKeepThePublicHosts)
 {
     MAccount account;
-    EXPECT_EQ(account.GetAPIClientID(MAccount::Personal), S("")); // no application id is built in
+    EXPECT_EQ(account.GetAPIClientID(MAccount::Personal), u""_s); // no application id is built in
     for (int type : {0, 55}) {
         account.setMSAccountType(type);
         EXPECT_FALSE(account.APIUrl().has_value());
-        EXPECT_EQ(account.GetLoginDomain(), S(""));
-        EXPECT_EQ(account.BaseUrl(), S(""));
+        EXPECT_EQ(account.GetLoginDomain(), u""_s);
+        EXPECT_EQ(account.BaseUrl(), u""_s);
     }
     const MTempDir dir;
-    MConfig config(dir.FilePath(S("zephapp.plist")));
-    config.WriteValue(S("Host_ChinaGraph"), S(""));
+    MConfig config(dir.FilePath(u"zephapp.plist"_s));
+    config.WriteValue(u"Host_ChinaGraph"_s, u""_s);
     ASSERT_TRUE(config.Save());
-    account.LoadConfig(dir.FilePath(S("zephapp.plist")));
-    EXPECT_EQ(account.Endpoints().chinaGraph, S("https://microsoftgraph.chinacloudapi.cn"));
+    account.LoadConfig(dir.FilePath(u"zephapp.plist"_s));
+    EXPECT_EQ(account.Endpoints().chinaGraph, u"https://microsoftgraph.chinacloudapi.cn"_s);
 }
 
 // Tokens and identity saved and read back are checked after each sign-in against the emulator;
@@ -63,24 +56,24 @@ TEST(AccountAddresses, NoAccountBuildsNoCallAndEmptySettingsKeepThePublicHosts)
 TEST(AccountStore, TheCodeIsNotSavedAndOnlyTheDayOfReceiptIs)
 {
     const MTempDir dir;
-    const QString file = dir.FilePath(S("zephapp.plist"));
+    const QString file = dir.FilePath(u"zephapp.plist"_s);
     const QDateTime received(QDate(2024, 3, 5), QTime(22, 40));
     MFixedClockScope clock(received);
     MAccount account;
     account.setMSAccountType(MAccount::GlobalWork);
     account.Reset();
-    account.setOnlineOneNoteCode(S("code-is-not-saved"));
-    account.setOnlineOneNoteAccessToken(S("at"));
+    account.setOnlineOneNoteCode(u"code-is-not-saved"_s);
+    account.setOnlineOneNoteAccessToken(u"at"_s);
     account.setTokenExpires_in(3600);
     account.SaveConfig(file);
-    EXPECT_FALSE(MConfig(file).Contains(S("OnlineOneNoteCode")));
+    EXPECT_FALSE(MConfig(file).Contains(u"OnlineOneNoteCode"_s));
 
     MAccount loaded;
     loaded.LoadConfig(file);
-    EXPECT_EQ(loaded.OnlineOneNoteCode(), S(""));
+    EXPECT_EQ(loaded.OnlineOneNoteCode(), u""_s);
     EXPECT_EQ(loaded.RetrieveTokensTime(), QDateTime(QDate(2024, 3, 5), QTime(0, 0)));
     loaded.Reset();
-    EXPECT_EQ(loaded.OnlineOneNoteAccessToken(), S(""));
+    EXPECT_EQ(loaded.OnlineOneNoteAccessToken(), u""_s);
     EXPECT_EQ(loaded.TokenExpires_in(), 0);
     EXPECT_EQ(loaded.RetrieveTokensTime(), received);
     EXPECT_EQ(loaded.MSAccountType(), 2);
@@ -97,5 +90,5 @@ TEST(AccountIdFromClientUrl, ByHost)
         {"", ""},
     };
     for (const auto& [url, id] : rows)
-        EXPECT_EQ(AccountIdFromClientUrl(S(url), S("d.docs.live.net")), S(id)) << url;
+        EXPECT_EQ(AccountIdFromClientUrl(QString::fromUtf8(url), u"d.docs.live.net"_s), QString::fromUtf8(id)) << url;
 }
