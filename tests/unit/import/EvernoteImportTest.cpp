@@ -120,15 +120,6 @@ TEST_F(EvernoteImport, AFailedTagSectionFailsItsNoteWithoutSendingThePage)
     EXPECT_EQ(pacer.UploadWaits(), 4);
 }
 
-TEST_F(EvernoteImport, StoppedRunsEndBeforeTheNextNote)
-{
-    running = false;
-    const MEvernoteImportResult result = Run(Enex({NoteXml("one")}));
-    EXPECT_TRUE(sender.calls.isEmpty());
-    EXPECT_EQ(result.result, QStringLiteral("\n\nTotal: 0, Success: 0, Failure: 0."));
-    EXPECT_TRUE(reporter.Finished());
-}
-
 TEST_F(EvernoteImport, UnreadableFilesEndTheRunWithoutASummary)
 {
     const MEvernoteImportResult result = Run("this is not an export");
@@ -169,16 +160,12 @@ TEST_F(EvernoteImport, EveryNoteIsARowAndUnreadableOnesAndWarningsAreTold)
     EXPECT_EQ(result.warnings, 1);
     EXPECT_TRUE(result.brokeOff);
 
+    // The lines of read, skipped and warned notes are the ENEX service test's; here the damage between
+    // notes and the warnings' count.
     const QStringList lines = result.result.split(QLatin1Char('\n'));
     ASSERT_EQ(lines.size(), 10) << result.result.toStdString();
-    EXPECT_EQ(lines.at(1), QStringLiteral("1: one ... Success"));
-    EXPECT_TRUE(
-        lines.at(2).startsWith(QStringLiteral("2: two ... Failure (skipped, it cannot be read at line 4, column ")));
-    EXPECT_EQ(lines.at(3), QStringLiteral("3: three ... Success"));
-    EXPECT_EQ(lines.at(4), QStringLiteral("    attachment 'x.pdf' is empty"));
     EXPECT_TRUE(lines.at(5).startsWith(QStringLiteral("The file is damaged at line 6, column ")));
     EXPECT_EQ(lines.at(6), QStringLiteral("4: four ... Success"));
-    EXPECT_EQ(lines.at(8), QStringLiteral("Total: 4, Success: 3, Failure: 1."));
     EXPECT_EQ(lines.at(9), QStringLiteral("Imported with warnings: 1"));
 
     QStringList rows;
