@@ -94,35 +94,25 @@ MReadAll Read(const QByteArray& enex)
 
 } // namespace
 
+// Titles, tags, contents and resources with their names and data reach the emulator's pages in the
+// ENEX service tests; here the fields no page shows, and what is absent.
 TEST(EnexReader, ReadsNotesWithTheirFieldsAndResources)
 {
-    MTempDir dir;
-    const QString path = dir.WriteFile("export.enex", Enex("  " + kFirstNote + "\n  " + kSecondNote + "\n"));
-    const MReadAll all = ReadAllNotes(path);
+    const MReadAll all = Read(Enex("  " + kFirstNote + "\n  " + kSecondNote + "\n"));
     ASSERT_EQ(all.last, MEnexReader::Step::End);
     ASSERT_EQ(all.notes.size(), 2);
-
     const MEnexNote& first = all.notes.at(0);
-    EXPECT_EQ(first.title, QStringLiteral("Groceries & <errands>"));
     EXPECT_EQ(first.created, QStringLiteral("20221231T235959Z"));
-    EXPECT_EQ(first.firstTag, QStringLiteral("Home"));
-    EXPECT_TRUE(first.content.startsWith(QStringLiteral("<?xml version=\"1.0\"")));
-    EXPECT_TRUE(first.content.contains(QStringLiteral("<en-media hash=\"5d41402abc4b2a76b9719d911017c592\"")));
     ASSERT_EQ(first.resources.size(), 2);
-    EXPECT_EQ(first.resources.at(0).mime, QStringLiteral("image/png"));
-    EXPECT_EQ(first.resources.at(0).data, QByteArray("aGVs\nbG8="));
-    EXPECT_TRUE(first.resources.at(0).hasAttributes);
-    EXPECT_EQ(first.resources.at(0).fileName, QStringLiteral("hello.png"));
+    EXPECT_EQ(first.resources.at(0).data, QByteArray("aGVs\nbG8=")); // the Base64 text as written
     EXPECT_EQ(first.resources.at(0).sourceUrl, QStringLiteral("en-cache://tokenKey%3D%22AuthToken%22+1"));
     EXPECT_FALSE(first.resources.at(1).hasAttributes);
     EXPECT_FALSE(first.resources.at(1).fileName.has_value());
     EXPECT_GT(first.sourceBytes, 0);
-
     const MEnexNote& second = all.notes.at(1);
     EXPECT_EQ(second.content, QStringLiteral("<en-note>one two</en-note>")); // both CDATA sections
     EXPECT_FALSE(second.created.has_value());
     EXPECT_FALSE(second.firstTag.has_value());
-    EXPECT_TRUE(second.resources.isEmpty());
 }
 
 TEST(EnexReader, FilesThatAreNoXmlExportAtAllCannotBeRead)
