@@ -17,13 +17,6 @@ const char* kSectionFile = R"("file":{"mimeType":"application/msonenote"})";
 
 } // namespace
 
-TEST(OneDriveId, TextAfterTheFirstHyphen)
-{
-    EXPECT_EQ(OneNoteIdDrivePart(u"0-ABC!123"_s), u"ABC!123"_s);
-    EXPECT_EQ(OneNoteIdDrivePart(u"1-2-3"_s), u"2-3"_s);
-    EXPECT_EQ(OneNoteIdDrivePart(u"ABC!123"_s), u""_s);
-}
-
 TEST(OneDriveLookup, FolderTestByPolicy)
 {
     const QJsonObject listing = Listing(R"({"value":[
