@@ -196,17 +196,29 @@ TEST(AttachmentScan, EveryAttachedFileInDocumentOrderSameNamesIncluded)
     EXPECT_EQ(AttachmentFileName(items[2]), QStringLiteral("Trip_R&D.txt"));
 }
 
-// All, none, the reverse and by type are the attachments panel's menu, tested there; the command
-// line names its types in any case.
-TEST(AttachmentTicks, TypesGivenTickTheirFilesInAnyCaseAndNoneGivenTicksAll)
+TEST(AttachmentTicks, ReverseCheckByTypeAndTypesGiven)
 {
-    QList<MAttachment> items(3);
-    items[0].atype = QStringLiteral("application/pdf");
-    items[1].atype = QStringLiteral("image/png");
-    items[2].atype = QStringLiteral("text/plain");
+    QList<MAttachment> items(4);
+    items[0].atype = items[1].atype = QStringLiteral("application/pdf");
+    items[2].atype = QStringLiteral("image/png");
+    items[3].atype = QStringLiteral("text/plain");
+
+    CheckAllItems(items, MCheckAll::Reverse);
+    for (const MAttachment& item : items)
+        EXPECT_FALSE(item.downloadIt) << "reverse on a fully ticked list unticks all";
+    CheckByFileType(items);
+    for (const MAttachment& item : items)
+        EXPECT_FALSE(item.downloadIt) << "by type with nothing ticked changes nothing";
+
+    items[1].downloadIt = true;
+    items[3].downloadIt = true;
+    CheckByFileType(items);
+    EXPECT_TRUE(items[0].downloadIt);
+    EXPECT_FALSE(items[2].downloadIt);
+    EXPECT_TRUE(items[3].downloadIt);
+
     CheckTypes(items, {QStringLiteral("IMAGE/PNG")});
     EXPECT_EQ(std::count_if(items.begin(), items.end(), [](const MAttachment& i) { return i.downloadIt; }), 1);
-    EXPECT_TRUE(items[1].downloadIt);
     CheckTypes(items, {});
     EXPECT_TRUE(std::all_of(items.begin(), items.end(), [](const MAttachment& i) { return i.downloadIt; }));
 }
