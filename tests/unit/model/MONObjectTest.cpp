@@ -145,3 +145,34 @@ TEST(TreeNode, DeleteByOutlineIndex)
     ASSERT_TRUE(MONObject::delObjectByIndex(3, &t.root, counter)); // nb1, s1, nb2
     EXPECT_EQ(t.root.childCount(), 1u);
 }
+
+TEST(CheckState, PushedDownAndRecomputedUp)
+{
+    Tree t;
+    SetCheckState(t.nb1, 1);
+    EXPECT_EQ(t.s1->intValue, 1);
+    EXPECT_EQ(t.s2->intValue, 1);
+    EXPECT_EQ(t.root.intValue, 1);
+    EXPECT_EQ(t.nb2->intValue, 0);
+
+    SetCheckState(t.s1, 0);
+    EXPECT_EQ(t.nb1->intValue, 1); // g1 still checked
+
+    // Unchecking the only checked section under a group unchecks the group, the notebook, the root.
+    SetCheckState(t.g1, 0);
+    EXPECT_EQ(t.g2->intValue, 0);
+    EXPECT_EQ(t.s2->intValue, 0);
+    EXPECT_EQ(t.nb1->intValue, 0);
+    EXPECT_EQ(t.root.intValue, 0);
+
+    SetCheckState(t.s2, 1);
+    EXPECT_EQ(t.g2->intValue, 1);
+    EXPECT_EQ(t.g1->intValue, 1);
+    EXPECT_EQ(t.nb1->intValue, 1);
+    EXPECT_EQ(t.s1->intValue, 0);
+
+    t.root.intValue = 0;
+    CheckChildrenCheckBox(&t.root); // uncheck all
+    EXPECT_EQ(t.s2->intValue, 0);
+    EXPECT_EQ(t.nb1->intValue, 0);
+}
