@@ -5,12 +5,9 @@
 
 #include <gtest/gtest.h>
 
-namespace {
+using namespace Qt::StringLiterals;
 
-QString S(const char* s)
-{
-    return QString::fromUtf8(s);
-}
+namespace {
 
 const QDateTime kTen(QDate(2024, 6, 1), QTime(10, 0));
 
@@ -21,17 +18,17 @@ const QDateTime kTen(QDate(2024, 6, 1), QTime(10, 0));
 // colons, CRLF, escaped "/" and non-ASCII) that must give no token at all, and be read as an error.
 TEST(TokenAnswer, NoLifetimeAndErrorAnswers)
 {
-    EXPECT_FALSE(ParseTokenAnswer(S(R"({"access_token": "AT2", "refresh_token": "RT2"})")).expiresIn.has_value());
+    EXPECT_FALSE(ParseTokenAnswer(uR"({"access_token": "AT2", "refresh_token": "RT2"})"_s).expiresIn.has_value());
 
-    const QString written = S("{\r\n  \"error\": \"invalid_grant\",\r\n  \"error_description\": "
-                              "\"AADSTS70008: caf\\u00e9 \\/ token\",\r\n  \"error_codes\": [ 70008 ]\r\n}");
+    const QString written = u"{\r\n  \"error\": \"invalid_grant\",\r\n  \"error_description\": "
+                            "\"AADSTS70008: caf\\u00e9 \\/ token\",\r\n  \"error_codes\": [ 70008 ]\r\n}"_s;
     const MTokenAnswer error = ParseTokenAnswer(written);
     EXPECT_TRUE(error.accessToken.isEmpty());
     EXPECT_TRUE(error.refreshToken.isEmpty());
     const std::optional<MIdentityError> read = ParseIdentityError(written);
     ASSERT_TRUE(read.has_value());
-    EXPECT_EQ(read->error, S("invalid_grant"));
-    EXPECT_EQ(read->description, S("AADSTS70008: café / token"));
+    EXPECT_EQ(read->error, u"invalid_grant"_s);
+    EXPECT_EQ(read->description, u"AADSTS70008: café / token"_s);
     EXPECT_EQ(read->codes, QList<qint64> {70008});
 }
 
@@ -74,11 +71,11 @@ TEST(TokenRefresh, NothingWithoutARefreshToken)
     MFixedClockScope clock(kTen);
     MAccount account;
     account.setMSAccountType(MAccount::Personal);
-    account.setOnlineOneNoteAccessToken(S("still-here"));
+    account.setOnlineOneNoteAccessToken(u"still-here"_s);
     account.setTokenExpires_in(0);
     // No request, no failure, and the access token is not emptied.
     EXPECT_FALSE(account.RefreshTokens().has_value());
-    EXPECT_EQ(account.OnlineOneNoteAccessToken(), S("still-here"));
+    EXPECT_EQ(account.OnlineOneNoteAccessToken(), u"still-here"_s);
 }
 
 TEST(TokenExchange, NothingWithoutACode)
@@ -86,35 +83,35 @@ TEST(TokenExchange, NothingWithoutACode)
     MAccount account;
     account.setMSAccountType(MAccount::Personal);
     EXPECT_FALSE(account.RetrieveTokensByCode().has_value());
-    EXPECT_EQ(account.OnlineOneNoteAccessToken(), S(""));
+    EXPECT_EQ(account.OnlineOneNoteAccessToken(), u""_s);
 }
 
 TEST(SignInAddress, CodeField)
 {
-    const QString base = S("https://login.live.com/oauth20_desktop.srf?code=M.C1-abc");
-    EXPECT_EQ(GetFieldValueFromURL(base + S("&lc=1033"), S("code")), S("M.C1-abc"));
-    EXPECT_EQ(GetFieldValueFromURL(base, S("code")), S("M.C1-abc"));
-    EXPECT_EQ(GetFieldValueFromURL(S("https://x/cb?state=1"), S("code")), S(""));
+    const QString base = u"https://login.live.com/oauth20_desktop.srf?code=M.C1-abc"_s;
+    EXPECT_EQ(GetFieldValueFromURL(base + u"&lc=1033"_s, u"code"_s), u"M.C1-abc"_s);
+    EXPECT_EQ(GetFieldValueFromURL(base, u"code"_s), u"M.C1-abc"_s);
+    EXPECT_EQ(GetFieldValueFromURL(u"https://x/cb?state=1"_s, u"code"_s), u""_s);
 }
 
 TEST(AccountIdFromNotebooks, FirstUnsharedNotebook)
 {
     MAccount account;
     qint64 count = -1;
-    EXPECT_EQ(account.GetAccountIdFromNotebookJson(S(""), count), S(""));
+    EXPECT_EQ(account.GetAccountIdFromNotebookJson(u""_s, count), u""_s);
     EXPECT_EQ(count, -1); // untouched for an empty text
 
-    const QString json = S(R"({"value":[
+    const QString json = uR"({"value":[
         {"id":"1-a","isShared":true,"links":{"oneNoteClientUrl":{"href":"onenote:https://d.docs.live.net/SHARER/Documents/A"}}},
         {"id":"1-b","links":{"oneNoteClientUrl":{"href":"onenote:https://d.docs.live.net/OWNER1/Documents/B"}}},
-        {"id":"1-c","isShared":false,"links":{"oneNoteClientUrl":{"href":"onenote:https://d.docs.live.net/OTHER/C"}}}]})");
-    EXPECT_EQ(account.GetAccountIdFromNotebookJson(json, count), S("OWNER1"));
+        {"id":"1-c","isShared":false,"links":{"oneNoteClientUrl":{"href":"onenote:https://d.docs.live.net/OTHER/C"}}}]})"_s;
+    EXPECT_EQ(account.GetAccountIdFromNotebookJson(json, count), u"OWNER1"_s);
     EXPECT_EQ(count, 3);
 
-    const QString allShared = S(R"({"value":[{"id":"1-a","isShared":true,
-        "links":{"oneNoteClientUrl":{"href":"onenote:https://d.docs.live.net/SHARER/Documents/A"}}}]})");
-    EXPECT_EQ(account.GetAccountIdFromNotebookJson(allShared, count), S(""));
+    const QString allShared = uR"({"value":[{"id":"1-a","isShared":true,
+        "links":{"oneNoteClientUrl":{"href":"onenote:https://d.docs.live.net/SHARER/Documents/A"}}}]})"_s;
+    EXPECT_EQ(account.GetAccountIdFromNotebookJson(allShared, count), u""_s);
     EXPECT_EQ(count, 1);
-    EXPECT_EQ(account.GetAccountIdFromNotebookJson(S(R"({"value":[]})"), count), S(""));
+    EXPECT_EQ(account.GetAccountIdFromNotebookJson(uR"({"value":[]})"_s, count), u""_s);
     EXPECT_EQ(count, 0);
 }

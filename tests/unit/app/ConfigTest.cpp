@@ -11,11 +11,9 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
+using namespace Qt::StringLiterals;
+
 namespace {
-QString S(const char* s)
-{
-    return QString::fromUtf8(s);
-}
 
 unsigned ModeBits(const QString& path)
 {
@@ -25,57 +23,39 @@ unsigned ModeBits(const QString& path)
 }
 } // namespace
 
-TEST(Config, DateKeepsTheDayOnly)
+// Plain numbers, flags and defaults go through the options dialog's and the start-up's tests; here
+// text that is markup, a large number, a date (its day only) and one that is not.
+TEST(Config, ValuesReadBackAsWrittenAndDatesAsTheirDay)
 {
     const MTempDir dir;
-    const QString path = dir.FilePath(S("zephapp.plist"));
+    const QString path = dir.FilePath(u"zephapp.plist"_s);
     MConfig writer(path);
-    writer.WriteValue(S("OneAppUpdate_Last"), QDateTime(QDate(2026, 3, 14), QTime(23, 59, 30), Qt::LocalTime));
+    writer.WriteValue(u"Str"_s, u"Tom & \"Jerry\" <b>"_s);
+    writer.WriteValue(u"Int"_s, qint64(1) << 40);
+    writer.WriteValue(u"OneAppUpdate_Last"_s, QDateTime(QDate(2026, 3, 14), QTime(23, 59, 30), Qt::LocalTime));
+    writer.WriteValue(u"D"_s, u"yesterday"_s);
     ASSERT_TRUE(writer.Save());
     const MConfig reader(path);
-    EXPECT_EQ(reader.ReadValue(S("OneAppUpdate_Last"), QDateTime()),
+    EXPECT_EQ(reader.ReadValue(u"Str"_s, u""_s), u"Tom & \"Jerry\" <b>"_s);
+    EXPECT_EQ(reader.ReadValue(u"Int"_s, 0), qint64(1) << 40);
+    EXPECT_EQ(reader.ReadValue(u"OneAppUpdate_Last"_s, QDateTime()),
         QDateTime(QDate(2026, 3, 14), QTime(0, 0), Qt::LocalTime));
+    EXPECT_FALSE(reader.ReadValue(u"D"_s, QDateTime::currentDateTime()).isValid());
     const QDateTime fallback(QDate(2000, 1, 1), QTime(1, 2));
-    EXPECT_EQ(reader.ReadValue(S("Missing"), fallback), fallback);
-}
-
-TEST(Config, UnparseableDateGivesNoDate)
-{
-    const MTempDir dir;
-    MConfig config(dir.FilePath(S("zephapp.plist")));
-    config.WriteValue(S("D"), S("yesterday"));
-    EXPECT_FALSE(config.ReadValue(S("D"), QDateTime::currentDateTime()).isValid());
-}
-
-TEST(Config, ValueKindsRoundTripAndDefaultsApply)
-{
-    const MTempDir dir;
-    const QString path = dir.FilePath(S("zephapp.plist"));
-    MConfig writer(path);
-    writer.WriteValue(S("Str"), S("Tom & \"Jerry\" <b>"));
-    writer.WriteValue(S("Int"), qint64(1) << 40);
-    writer.WriteValue(S("Bool"), true);
-    ASSERT_TRUE(writer.Save());
-    const MConfig reader(path);
-    EXPECT_EQ(reader.ReadValue(S("Str"), S("")), S("Tom & \"Jerry\" <b>"));
-    EXPECT_EQ(reader.ReadValue(S("Int"), 0), qint64(1) << 40);
-    EXPECT_TRUE(reader.ReadValue(S("Bool"), false));
-    EXPECT_EQ(reader.ReadValue(S("Nope"), S("dflt")), S("dflt"));
-    EXPECT_EQ(reader.ReadValue(S("Nope"), 7), 7);
-    EXPECT_TRUE(reader.ReadValue(S("Nope"), true));
+    EXPECT_EQ(reader.ReadValue(u"Missing"_s, fallback), fallback);
 }
 
 TEST(Config, FirstSaveCreatesTheFileForItsOwnerOnly)
 {
     const MTempDir dir;
-    const QString path = dir.FilePath(S("zephapp.plist"));
+    const QString path = dir.FilePath(u"zephapp.plist"_s);
     MConfig config(path);
     EXPECT_FALSE(QFile::exists(path));
-    config.WriteValue(S("OnlineOneNoteAccessToken"), S("secret"));
+    config.WriteValue(u"OnlineOneNoteAccessToken"_s, u"secret"_s);
     ASSERT_TRUE(config.Save());
     EXPECT_EQ(ModeBits(path), 0600);
     // Rewriting keeps it private.
-    config.WriteValue(S("X"), 1);
+    config.WriteValue(u"X"_s, 1);
     ASSERT_TRUE(config.Save());
     EXPECT_EQ(ModeBits(path), 0600);
 }
@@ -83,28 +63,28 @@ TEST(Config, FirstSaveCreatesTheFileForItsOwnerOnly)
 TEST(Config, SavesMergeSoNeitherWriterLosesItsKeys)
 {
     const MTempDir dir;
-    const QString path = dir.FilePath(S("zephapp.plist"));
+    const QString path = dir.FilePath(u"zephapp.plist"_s);
     MConfig a(path);
     MConfig b(path);
-    a.WriteValue(S("Export_Folder"), S("/home/u/out"));
-    b.WriteValue(S("OnlineOneNoteAccessToken"), S("tok"));
+    a.WriteValue(u"Export_Folder"_s, u"/home/u/out"_s);
+    b.WriteValue(u"OnlineOneNoteAccessToken"_s, u"tok"_s);
     ASSERT_TRUE(a.Save());
     ASSERT_TRUE(b.Save());
     const MConfig reader(path);
-    EXPECT_EQ(reader.ReadValue(S("Export_Folder"), S("")), S("/home/u/out"));
-    EXPECT_EQ(reader.ReadValue(S("OnlineOneNoteAccessToken"), S("")), S("tok"));
+    EXPECT_EQ(reader.ReadValue(u"Export_Folder"_s, u""_s), u"/home/u/out"_s);
+    EXPECT_EQ(reader.ReadValue(u"OnlineOneNoteAccessToken"_s, u""_s), u"tok"_s);
 }
 
 TEST(Config, UnreadableFileIsKeptAsideNotOverwritten)
 {
     const MTempDir dir;
-    const QString path = dir.WriteFile(S("zephapp.plist"), "<plist><dict><key>x</key>");
+    const QString path = dir.WriteFile(u"zephapp.plist"_s, "<plist><dict><key>x</key>");
     MConfig config(path);
-    EXPECT_EQ(config.ReadValue(S("x"), S("default")), S("default"));
-    config.WriteValue(S("UploadInterval"), 5);
+    EXPECT_EQ(config.ReadValue(u"x"_s, u"default"_s), u"default"_s);
+    config.WriteValue(u"UploadInterval"_s, 5);
     ASSERT_TRUE(config.Save());
-    EXPECT_EQ(MConfig(path).ReadValue(S("UploadInterval"), 0), 5);
-    QFile aside(dir.FilePath(S("zephapp.plist.unreadable")));
+    EXPECT_EQ(MConfig(path).ReadValue(u"UploadInterval"_s, 0), 5);
+    QFile aside(dir.FilePath(u"zephapp.plist.unreadable"_s));
     ASSERT_TRUE(aside.open(QIODevice::ReadOnly));
     EXPECT_EQ(aside.readAll(), QByteArray("<plist><dict><key>x</key>"));
 }
@@ -112,16 +92,16 @@ TEST(Config, UnreadableFileIsKeptAsideNotOverwritten)
 TEST(Config, KeepsValuesOfKindsItDoesNotWrite)
 {
     const MTempDir dir;
-    const QString path = dir.WriteFile(S("zephapp.plist"),
+    const QString path = dir.WriteFile(u"zephapp.plist"_s,
         "<?xml version=\"1.0\"?><plist version=\"1.0\"><dict>"
         "<key>List</key><array><string>a</string><integer>2</integer></array>"
         "<key>Ratio</key><real>0.5</real></dict></plist>");
     MConfig config(path);
-    config.WriteValue(S("New"), S("v"));
+    config.WriteValue(u"New"_s, u"v"_s);
     ASSERT_TRUE(config.Save());
     const QString text = QString::fromUtf8(ReadAll(path));
-    EXPECT_TRUE(text.contains(S("<array>")));
-    EXPECT_TRUE(text.contains(S("<real>0.5</real>")));
+    EXPECT_TRUE(text.contains(u"<array>"_s));
+    EXPECT_TRUE(text.contains(u"<real>0.5</real>"_s));
 }
 
 TEST(GlobalSettingsStore, MissingFileGivesDefaultsAndSaveCreatesIt)
@@ -131,8 +111,8 @@ TEST(GlobalSettingsStore, MissingFileGivesDefaultsAndSaveCreatesIt)
     GlobalSettings().UploadInterval = 3;
     GlobalSettings().DownloadInterval = 3;
     GlobalSettings().EnableLog = false;
-    InitAppPaths(dir.FilePath(S("app")), dir.FilePath(S("Pagewright.log")));
-    EXPECT_TRUE(QDir(dir.FilePath(S("app"))).exists());
+    InitAppPaths(dir.FilePath(u"app"_s), dir.FilePath(u"Pagewright.log"_s));
+    EXPECT_TRUE(QDir(dir.FilePath(u"app"_s)).exists());
     EXPECT_EQ(GlobalSettings().UploadInterval.load(), 3);
     EXPECT_EQ(GlobalSettings().DownloadInterval.load(), 3);
     EXPECT_FALSE(GlobalSettings().EnableLog.load());

@@ -7,31 +7,26 @@
 #include <QFile>
 #include <gtest/gtest.h>
 
-namespace {
-QString S(const char* s)
-{
-    return QString::fromUtf8(s);
-}
-} // namespace
+using namespace Qt::StringLiterals;
 
 TEST(Log, DisabledWritesNothing)
 {
     const MTempDir dir;
-    InitAppPaths(dir.FilePath(S("app")), dir.FilePath(S("Pagewright.log")));
-    WriteLog(false, true, S("never"));
+    InitAppPaths(dir.FilePath(u"app"_s), dir.FilePath(u"Pagewright.log"_s));
+    WriteLog(false, true, u"never"_s);
     EXPECT_FALSE(QFile::exists(AppPaths().logFile));
 }
 
 TEST(Log, EntriesAreWholeTimestampedLines)
 {
     const MTempDir dir;
-    InitAppPaths(dir.FilePath(S("app")), dir.FilePath(S("Pagewright.log")));
+    InitAppPaths(dir.FilePath(u"app"_s), dir.FilePath(u"Pagewright.log"_s));
     const MFixedClockScope clock(QDateTime(QDate(2026, 2, 3), QTime(4, 5, 6), Qt::LocalTime));
-    WriteLog(true, true, S("Create Page,Groceries,Bad request"));
-    WriteLog(true, true, S("second"));
-    WriteLog(true, false, S("detail"));
+    WriteLog(true, true, u"Create Page,Groceries,Bad request"_s);
+    WriteLog(true, true, u"second"_s);
+    WriteLog(true, false, u"detail"_s);
     EXPECT_EQ(QString::fromUtf8(ReadAll(AppPaths().logFile)),
-        S("2026-02-03 04:05:06 Create Page,Groceries,Bad request\n"
-          "2026-02-03 04:05:06 second\n"
-          "\tdetail\n"));
+        u"2026-02-03 04:05:06 Create Page,Groceries,Bad request\n"
+        "2026-02-03 04:05:06 second\n"
+        "\tdetail\n"_s);
 }

@@ -249,19 +249,6 @@ TEST(EnexDates, BothFormsParseAsUtc)
         EXPECT_FALSE(ConvertEverNoteDate2ON(QString::fromLatin1(bad)).has_value()) << bad;
 }
 
-TEST(EnexPage, TitleIsEscapedAndTheStructureKept)
-{
-    MEnexNote note;
-    note.title = QStringLiteral("A<B & C");
-    note.created = QStringLiteral("20230131T080910Z");
-    note.content = Enml(QStringLiteral("<div>text</div>"));
-    const QDateTime created(QDate(2023, 1, 31), QTime(8, 9, 10), QTimeZone::utc());
-    EXPECT_EQ(ConvertNoteToPageHtml(note, {}, false, QDateTime()),
-        QStringLiteral("<html><head><title>A&lt;B &amp; C</title><meta name=\"created\" content=\"%1\" /></head>"
-                       "<body><div>text</div></body></html>")
-            .arg(FormatDateForOneNote(created)));
-}
-
 TEST(EnexPage, UnreadableOrMissingDatesUseTheFallback)
 {
     const QDateTime fallback(QDate(2024, 5, 6), QTime(7, 8, 9), QTimeZone::utc());

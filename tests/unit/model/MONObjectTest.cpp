@@ -48,17 +48,6 @@ struct Tree
 
 } // namespace
 
-TEST(TreeNode, ConstructionDefaults)
-{
-    const MONObject node;
-    EXPECT_EQ(node.objType, 0u);
-    EXPECT_EQ(node.name, S(""));
-    EXPECT_FALSE(node.name.isNull());
-    EXPECT_TRUE(node.userRole.isNull()); // absent, not empty
-    EXPECT_EQ(node.parent(), nullptr);
-    EXPECT_EQ(node.childCount(), 0u);
-}
-
 TEST(TreeNode, CopyAddLeavesOutChildrenAndIdentityFields)
 {
     Tree t;

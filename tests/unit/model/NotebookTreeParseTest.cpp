@@ -28,17 +28,13 @@ const char* kGraphList = R"({"@odata.context":"x","value":[{
 
 } // namespace
 
+// Names, ids and addresses are read in every form the service writes them in AnswerReadersTest.
 TEST(NotebookTreeParse, NotebookFields)
 {
     MONObject root;
     ASSERT_EQ(MNotebookTree::NotebooksFromJson(S(kGraphList), root, 1), 2);
     const MONObject* nb = root.child(0);
-    EXPECT_EQ(nb->objType, MONObject::Notebook);
-    EXPECT_EQ(nb->objId, S("1-NB"));
-    EXPECT_EQ(nb->name, S("Personal"));
-    EXPECT_EQ(nb->clientUrl, S("onenote:https://d.docs.live.net/A/Personal"));
     EXPECT_EQ(nb->webUrl, S("https://web/Personal"));
-    EXPECT_EQ(nb->selfUrl, S("https://g/notebooks/1-NB"));
     EXPECT_EQ(nb->parentNotebookUrl, S("https://g/notebooks/1-NB"));
     EXPECT_EQ(nb->parentSectionGroupUrl, S(""));
     EXPECT_EQ(nb->sectionsUrl, S("https://g/notebooks/1-NB/sections"));
@@ -49,7 +45,6 @@ TEST(NotebookTreeParse, NotebookFields)
 
     // A shared notebook stays in the tree with its role and creator.
     const MONObject* shared = root.child(1);
-    EXPECT_EQ(shared->name, S("Team"));
     EXPECT_EQ(shared->userRole, S("Contributor"));
     EXPECT_EQ(shared->createdBy, S("Bob"));
     EXPECT_FALSE(shared->isDefault);
@@ -63,8 +58,6 @@ TEST(NotebookTreeParse, SectionsFirstAndParentAddresses)
     const MONObject* nb = root.child(0);
     ASSERT_EQ(nb->childCount(), 2u);
     const MONObject* section = nb->child(0);
-    EXPECT_EQ(section->objType, MONObject::Section);
-    EXPECT_EQ(section->name, S("Quick Notes"));
     // Directly under a notebook both parent addresses are the notebook's.
     EXPECT_EQ(section->parentSectionGroupUrl, S("https://g/notebooks/1-NB"));
     EXPECT_EQ(section->parentNotebookUrl, S("https://g/notebooks/1-NB"));

@@ -5,78 +5,73 @@
 #include <QDir>
 #include <gtest/gtest.h>
 
-namespace {
-QString S(const char* s)
-{
-    return QString::fromUtf8(s);
-}
-} // namespace
+using namespace Qt::StringLiterals;
 
 TEST(FileNames, SafeFileNameRemovesElevenCharactersAndCapsLength)
 {
-    EXPECT_EQ(MakeSafeFileName(S("a:b/c")), S("abc"));
-    EXPECT_EQ(MakeSafeFileName(S("'q?%*|\"<>\\x")), S("qx"));
+    EXPECT_EQ(MakeSafeFileName(u"a:b/c"_s), u"abc"_s);
+    EXPECT_EQ(MakeSafeFileName(u"'q?%*|\"<>\\x"_s), u"qx"_s);
     const QString clean255(255, QLatin1Char('n'));
     EXPECT_EQ(MakeSafeFileName(clean255), clean255);
     EXPECT_EQ(MakeSafeFileName(QString(256, QLatin1Char('n'))), QString(150, QLatin1Char('n')));
     // The length counts after removal.
-    EXPECT_EQ(MakeSafeFileName(QString(255, QLatin1Char('n')) + S("::")), clean255);
+    EXPECT_EQ(MakeSafeFileName(QString(255, QLatin1Char('n')) + u"::"_s), clean255);
 }
 
 TEST(FileNames, SanitizeKeepsColonAndApostrophe)
 {
-    EXPECT_EQ(MUtils::SanitizeFileNameString(S("Tom's 10:30 / notes?")), S("Tom's 10:30  notes"));
+    EXPECT_EQ(MUtils::SanitizeFileNameString(u"Tom's 10:30 / notes?"_s), u"Tom's 10:30  notes"_s);
     EXPECT_EQ(MUtils::SanitizeFileNameString(QString(300, QLatin1Char('x'))).size(), 300);
 }
 
 TEST(FileNames, NewNameSkipsFilesAndFoldersInTheWay)
 {
     const MTempDir dir;
-    const QString t = dir.FilePath(S("T.txt"));
-    EXPECT_EQ(MUtils::getFilePathNewName(t, S(".txt")), t);
-    dir.WriteFile(S("T.txt"), "x");
-    dir.WriteFile(S("T(1).txt"), "x");
-    EXPECT_EQ(MUtils::getFilePathNewName(t, S(".txt")), dir.FilePath(S("T(2).txt")));
-    QDir(dir.Path()).mkdir(S("T(2).txt"));
-    EXPECT_EQ(MUtils::getFilePathNewName(t, S(".txt")), dir.FilePath(S("T(3).txt")));
+    const QString t = dir.FilePath(u"T.txt"_s);
+    EXPECT_EQ(MUtils::getFilePathNewName(t, u".txt"_s), t);
+    dir.WriteFile(u"T.txt"_s, "x");
+    dir.WriteFile(u"T(1).txt"_s, "x");
+    EXPECT_EQ(MUtils::getFilePathNewName(t, u".txt"_s), dir.FilePath(u"T(2).txt"_s));
+    QDir(dir.Path()).mkdir(u"T(2).txt"_s);
+    EXPECT_EQ(MUtils::getFilePathNewName(t, u".txt"_s), dir.FilePath(u"T(3).txt"_s));
     // A title that looks like a format argument stays as it is.
-    EXPECT_EQ(MUtils::getFilePathNewName(dir.FilePath(S("50%2.txt")), S(".txt")), dir.FilePath(S("50%2.txt")));
-    dir.WriteFile(S("50%2.txt"), "x");
-    EXPECT_EQ(MUtils::getFilePathNewName(dir.FilePath(S("50%2.txt")), S(".txt")), dir.FilePath(S("50%2(1).txt")));
+    EXPECT_EQ(MUtils::getFilePathNewName(dir.FilePath(u"50%2.txt"_s), u".txt"_s), dir.FilePath(u"50%2.txt"_s));
+    dir.WriteFile(u"50%2.txt"_s, "x");
+    EXPECT_EQ(MUtils::getFilePathNewName(dir.FilePath(u"50%2.txt"_s), u".txt"_s), dir.FilePath(u"50%2(1).txt"_s));
 }
 
 TEST(FileNames, LastComponentAndExtension)
 {
-    EXPECT_EQ(MUtils::getFileNameFromFullName(S("/a/b/Report.final.pdf"), true), S("Report.final"));
-    EXPECT_EQ(MUtils::getFileNameFromFullName(S("/a/b/Report.final.pdf"), false), S("Report.final.pdf"));
-    EXPECT_EQ(MUtils::getFileNameFromFullName(S("/a/b/folder/"), false), S("folder"));
-    EXPECT_EQ(MUtils::getFileNameFromFullName(S("/a/.hidden"), true), S(".hidden"));
+    EXPECT_EQ(MUtils::getFileNameFromFullName(u"/a/b/Report.final.pdf"_s, true), u"Report.final"_s);
+    EXPECT_EQ(MUtils::getFileNameFromFullName(u"/a/b/Report.final.pdf"_s, false), u"Report.final.pdf"_s);
+    EXPECT_EQ(MUtils::getFileNameFromFullName(u"/a/b/folder/"_s, false), u"folder"_s);
+    EXPECT_EQ(MUtils::getFileNameFromFullName(u"/a/.hidden"_s, true), u".hidden"_s);
 }
 
 TEST(FileNames, SafePathComponentNeverLeavesTheFolder)
 {
-    EXPECT_EQ(SafePathComponent(S("a/b\\c")), S("a_b_c"));
-    EXPECT_EQ(SafePathComponent(S("..")), S("__"));
-    EXPECT_EQ(SafePathComponent(S(".")), S("_"));
-    EXPECT_EQ(SafePathComponent(S("")), S("_"));
-    EXPECT_EQ(SafePathComponent(S("...and more")), S("...and more"));
-    EXPECT_EQ(SafePathComponent(S("Q&A: \"2024\"")), S("Q&A: \"2024\""));
+    EXPECT_EQ(SafePathComponent(u"a/b\\c"_s), u"a_b_c"_s);
+    EXPECT_EQ(SafePathComponent(u".."_s), u"__"_s);
+    EXPECT_EQ(SafePathComponent(u"."_s), u"_"_s);
+    EXPECT_EQ(SafePathComponent(u""_s), u"_"_s);
+    EXPECT_EQ(SafePathComponent(u"...and more"_s), u"...and more"_s);
+    EXPECT_EQ(SafePathComponent(u"Q&A: \"2024\""_s), u"Q&A: \"2024\""_s);
 }
 
 TEST(Files, CountsAndReads)
 {
     const MTempDir dir;
-    dir.WriteFile(S("a.txt"), "1");
-    dir.WriteFile(S("b.txt"), "2");
-    dir.WriteFile(S(".hidden"), "3");
-    dir.WriteFile(S("sub/c.txt"), "4");
+    dir.WriteFile(u"a.txt"_s, "1");
+    dir.WriteFile(u"b.txt"_s, "2");
+    dir.WriteFile(u".hidden"_s, "3");
+    dir.WriteFile(u"sub/c.txt"_s, "4");
     EXPECT_EQ(CountFilesInFolder(dir.Path()), 2);
     EXPECT_EQ(CountSubpaths(dir.Path()), 5);
-    EXPECT_EQ(CountFilesInFolder(dir.FilePath(S("missing"))), 0);
-    EXPECT_EQ(CountSubpaths(dir.FilePath(S("missing"))), 0);
-    EXPECT_EQ(ReadTextFile(dir.FilePath(S("a.txt"))), S("1"));
-    EXPECT_FALSE(ReadTextFile(dir.FilePath(S("missing"))).has_value());
-    EXPECT_TRUE(CreateFolder(dir.FilePath(S("x/y/z"))));
-    EXPECT_TRUE(FileExists(dir.FilePath(S("x/y/z"))));
-    EXPECT_FALSE(FileExists(S("")));
+    EXPECT_EQ(CountFilesInFolder(dir.FilePath(u"missing"_s)), 0);
+    EXPECT_EQ(CountSubpaths(dir.FilePath(u"missing"_s)), 0);
+    EXPECT_EQ(ReadTextFile(dir.FilePath(u"a.txt"_s)), u"1"_s);
+    EXPECT_FALSE(ReadTextFile(dir.FilePath(u"missing"_s)).has_value());
+    EXPECT_TRUE(CreateFolder(dir.FilePath(u"x/y/z"_s)));
+    EXPECT_TRUE(FileExists(dir.FilePath(u"x/y/z"_s)));
+    EXPECT_FALSE(FileExists(u""_s));
 }

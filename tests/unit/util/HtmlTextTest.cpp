@@ -2,43 +2,38 @@
 
 #include <gtest/gtest.h>
 
-namespace {
-QString S(const char* s)
-{
-    return QString::fromUtf8(s);
-}
-} // namespace
+using namespace Qt::StringLiterals;
 
 TEST(HtmlText, StripTagsStopsAtEmptyTagOrUnclosedBracket)
 {
-    EXPECT_EQ(StripHtmlTags(S("a<b>c</b>d")), S("acd"));
-    EXPECT_EQ(StripHtmlTags(S("a<>b<i>c")), S("a<>b<i>c"));
-    EXPECT_EQ(StripHtmlTags(S("x<p class=\"q\">y</p>< z")), S("xy< z"));
-    EXPECT_EQ(StripHtmlTags(S("1 < 2")), S("1 < 2"));
+    EXPECT_EQ(StripHtmlTags(u"a<b>c</b>d"_s), u"acd"_s);
+    EXPECT_EQ(StripHtmlTags(u"a<>b<i>c"_s), u"a<>b<i>c"_s);
+    EXPECT_EQ(StripHtmlTags(u"x<p class=\"q\">y</p>< z"_s), u"xy< z"_s);
+    EXPECT_EQ(StripHtmlTags(u"1 < 2"_s), u"1 < 2"_s);
 }
 
 TEST(HtmlText, EntitiesDecodeInFixedOrder)
 {
-    EXPECT_EQ(DecodeHtmlEntities(S("&amp;lt;")), S("&lt;"));
-    EXPECT_EQ(DecodeHtmlEntities(S("&amp;#39;")), S("'"));
-    EXPECT_EQ(DecodeHtmlEntities(S("&amp;#160;")), S(" "));
-    EXPECT_EQ(DecodeHtmlEntities(S("&nbsp;&lt;&gt;&apos;&quot;&amp;&#160;&#39;")), S(" <>'\"& '"));
-    EXPECT_EQ(DecodeHtmlEntities(S("&copy; &#8364;")), S("&copy; &#8364;")); // nothing else is decoded
-    EXPECT_EQ(StripHtmlToText(S("<p>Fish &amp; chips</p>")), S("Fish & chips"));
+    EXPECT_EQ(DecodeHtmlEntities(u"&amp;lt;"_s), u"&lt;"_s);
+    EXPECT_EQ(DecodeHtmlEntities(u"&amp;#39;"_s), u"'"_s);
+    EXPECT_EQ(DecodeHtmlEntities(u"&amp;#160;"_s), u" "_s);
+    EXPECT_EQ(DecodeHtmlEntities(u"&nbsp;&lt;&gt;&apos;&quot;&amp;&#160;&#39;"_s), u" <>'\"& '"_s);
+    EXPECT_EQ(DecodeHtmlEntities(u"&copy; &#8364;"_s), u"&copy; &#8364;"_s); // nothing else is decoded
+    EXPECT_EQ(StripHtmlToText(u"<p>Fish &amp; chips</p>"_s), u"Fish & chips"_s);
 }
 
 TEST(RegexReplace, IcuTemplatesAndCase)
 {
-    EXPECT_EQ(RegexReplaceAll(S("Meeting 2021-03-05"), S("(\\d+)-(\\d+)-(\\d+)"), S("$3.$2.$1"), true),
-        S("Meeting 05.03.2021"));
-    EXPECT_EQ(RegexReplaceAll(S("Draft draft DRAFT"), S("draft"), S("Final"), false), S("Final Final Final"));
-    EXPECT_EQ(RegexReplaceAll(S("Draft draft DRAFT"), S("draft"), S("Final"), true), S("Draft Final DRAFT"));
-    EXPECT_EQ(RegexReplaceAll(S("cost 5"), S("(\\d)"), S("\\$$1"), true), S("cost $5"));
-    EXPECT_EQ(RegexReplaceAll(S("日本語 text"), S("\\p{Script=Han}+"), S("X"), true), S("X text"));
+    EXPECT_EQ(RegexReplaceAll(u"Meeting 2021-03-05"_s, u"(\\d+)-(\\d+)-(\\d+)"_s, u"$3.$2.$1"_s, true),
+        u"Meeting 05.03.2021"_s);
+    EXPECT_EQ(RegexReplaceAll(u"Draft draft DRAFT"_s, u"draft"_s, u"Final"_s, false), u"Final Final Final"_s);
+    EXPECT_EQ(RegexReplaceAll(u"Draft draft DRAFT"_s, u"draft"_s, u"Final"_s, true), u"Draft Final DRAFT"_s);
+    EXPECT_EQ(RegexReplaceAll(u"cost 5"_s, u"(\\d)"_s, u"\\$$1"_s, true), u"cost $5"_s);
+    EXPECT_EQ(RegexReplaceAll(u"日本語 text"_s, u"\\p{Script=Han}+"_s, u"X"_s, true), u"X text"_s);
 }
 
 TEST(RegexReplace, InvalidPatternGivesNoResult)
 {
-    EXPECT_FALSE(RegexReplaceAll(S("abc"), S("(unclosed"), S("x"), true).has_value());
-    EXPECT_FALSE(RegexReplaceAll(S("abc"), S("[z-a]"), S("x"), false).has_value());
+    EXPECT_FALSE(RegexReplaceAll(u"abc"_s, u"(unclosed"_s, u"x"_s, true).has_value());
+    EXPECT_FALSE(RegexReplaceAll(u"abc"_s, u"[z-a]"_s, u"x"_s, false).has_value());
 }

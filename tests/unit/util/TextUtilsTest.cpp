@@ -2,91 +2,85 @@
 
 #include <gtest/gtest.h>
 
-namespace {
-QString S(const char* s)
-{
-    return QString::fromUtf8(s);
-}
-} // namespace
+using namespace Qt::StringLiterals;
 
 TEST(MarkerScan, MissingEndMarkerGivesEmptyNeverTheRest)
 {
-    EXPECT_EQ(GetStringBetween(S("a=1;b=2"), S("b="), S(";")), S(""));
-    EXPECT_EQ(GetStringBetween(S("a=1;b=2"), S("b="), S("")), S("2"));
-    EXPECT_EQ(GetStringBetween(S("abc"), S("x"), S("")), S(""));
-    EXPECT_EQ(GetStringBetween(S("abc"), S(""), S("")), S("abc"));
-    EXPECT_EQ(GetStringBetween(S("abc;d"), S(""), S(";")), S("abc"));
-    EXPECT_EQ(GetStringBetween(S(R"({"access_token":"T1","x":"y"})"), S(R"("access_token":")"), S("\"")), S("T1"));
+    EXPECT_EQ(GetStringBetween(u"a=1;b=2"_s, u"b="_s, u";"_s), u""_s);
+    EXPECT_EQ(GetStringBetween(u"a=1;b=2"_s, u"b="_s, u""_s), u"2"_s);
+    EXPECT_EQ(GetStringBetween(u"abc"_s, u"x"_s, u""_s), u""_s);
+    EXPECT_EQ(GetStringBetween(u"abc"_s, u""_s, u""_s), u"abc"_s);
+    EXPECT_EQ(GetStringBetween(u"abc;d"_s, u""_s, u";"_s), u"abc"_s);
+    EXPECT_EQ(GetStringBetween(uR"({"access_token":"T1","x":"y"})"_s, uR"("access_token":")"_s, u"\""_s), u"T1"_s);
 }
 
 TEST(MarkerScan, LastStartMarker)
 {
-    EXPECT_EQ(GetStringBetweenLast(S("k=1;k=2;"), S("k="), S(";")), S("2"));
-    EXPECT_EQ(GetStringBetweenLast(S("k=1;k=2;"), S(""), S(";")), S(""));
-    EXPECT_EQ(GetStringBetweenLast(S("k=1;k=2"), S("k="), S("")), S("2"));
+    EXPECT_EQ(GetStringBetweenLast(u"k=1;k=2;"_s, u"k="_s, u";"_s), u"2"_s);
+    EXPECT_EQ(GetStringBetweenLast(u"k=1;k=2;"_s, u""_s, u";"_s), u""_s);
+    EXPECT_EQ(GetStringBetweenLast(u"k=1;k=2"_s, u"k="_s, u""_s), u"2"_s);
 }
 
 TEST(MarkerScan, RemoveAllBetween)
 {
-    EXPECT_EQ(RemoveAllBetween(S("x<a1>y<a2>z"), S("<a"), S(">")), S("xyz"));
-    EXPECT_EQ(RemoveAllBetween(S("x<a1>y<a2"), S("<a"), S(">")), S("xy<a2"));
-    EXPECT_EQ(RemoveAllBetween(S("plain"), S("<a"), S(">")), S("plain"));
+    EXPECT_EQ(RemoveAllBetween(u"x<a1>y<a2>z"_s, u"<a"_s, u">"_s), u"xyz"_s);
+    EXPECT_EQ(RemoveAllBetween(u"x<a1>y<a2"_s, u"<a"_s, u">"_s), u"xy<a2"_s);
+    EXPECT_EQ(RemoveAllBetween(u"plain"_s, u"<a"_s, u">"_s), u"plain"_s);
     // The end is searched from the start marker itself: a start marker ending in the end text
     // removes just the marker.
-    EXPECT_EQ(RemoveAllBetween(S("a<b>c"), S("<b>"), S(">")), S("ac"));
+    EXPECT_EQ(RemoveAllBetween(u"a<b>c"_s, u"<b>"_s, u">"_s), u"ac"_s);
 }
 
 TEST(MarkerScan, PositionsAndOverlappingCounts)
 {
-    EXPECT_EQ(IndexOfStringFrom(S("abcabc"), S("abc"), 1), 3);
-    EXPECT_EQ(IndexOfStringFrom(S("abcabc"), S("abc"), 4), -1);
-    EXPECT_EQ(IndexOfStringFrom(S("abc"), S("a"), 10), -1);
-    EXPECT_EQ(CountOccurrences(S("aaaa"), S("aa")), 3);
-    EXPECT_EQ(CountOccurrences(S("aaa"), S("aa")), 2);
-    EXPECT_EQ(CountOccurrences(S("abc"), S("")), 0);
+    EXPECT_EQ(IndexOfStringFrom(u"abcabc"_s, u"abc"_s, 1), 3);
+    EXPECT_EQ(IndexOfStringFrom(u"abcabc"_s, u"abc"_s, 4), -1);
+    EXPECT_EQ(IndexOfStringFrom(u"abc"_s, u"a"_s, 10), -1);
+    EXPECT_EQ(CountOccurrences(u"aaaa"_s, u"aa"_s), 3);
+    EXPECT_EQ(CountOccurrences(u"aaa"_s, u"aa"_s), 2);
+    EXPECT_EQ(CountOccurrences(u"abc"_s, u""_s), 0);
     // Positions count UTF-16 code units: an emoji takes two.
-    EXPECT_EQ(IndexOfStringFrom(S("😀x"), S("x"), 0), 2);
+    EXPECT_EQ(IndexOfStringFrom(u"😀x"_s, u"x"_s, 0), 2);
 }
 
 TEST(MarkerScan, OuterElementBalancesNestedTags)
 {
-    const QString html = S("<body><div id=\"1\"><div>in</div></div><div id=\"2\">two</div></body>");
-    EXPECT_EQ(GetOuterElement(html, S("div"), 0), S("<div id=\"1\"><div>in</div></div>"));
-    EXPECT_EQ(GetOuterElement(html, S("div"), 30), S("<div id=\"2\">two</div>"));
-    EXPECT_EQ(GetOuterElement(html, S("span"), 0), S(""));
-    EXPECT_EQ(GetOuterElement(S("<div>never closed"), S("div"), 0), S(""));
+    const QString html = u"<body><div id=\"1\"><div>in</div></div><div id=\"2\">two</div></body>"_s;
+    EXPECT_EQ(GetOuterElement(html, u"div"_s, 0), u"<div id=\"1\"><div>in</div></div>"_s);
+    EXPECT_EQ(GetOuterElement(html, u"div"_s, 30), u"<div id=\"2\">two</div>"_s);
+    EXPECT_EQ(GetOuterElement(html, u"span"_s, 0), u""_s);
+    EXPECT_EQ(GetOuterElement(u"<div>never closed"_s, u"div"_s, 0), u""_s);
 }
 
 TEST(StringTests, EmptyPartNeverMatches)
 {
-    EXPECT_FALSE(StringStartsWith(S(""), S("abc")));
-    EXPECT_FALSE(StringEndsWith(S(""), S("abc")));
-    EXPECT_FALSE(StringContains(S(""), S("abc")));
-    EXPECT_FALSE(StringContainsIgnoreCase(S(""), S("abc")));
-    EXPECT_TRUE(StringEndsWith(S(" "), S("ends with space ")));
-    EXPECT_FALSE(StringEndsWith(S(" "), S("inner space")));
-    EXPECT_TRUE(StringContainsIgnoreCase(S("WORLD"), S("hello world")));
-    EXPECT_TRUE(StringEqualsIgnoreCase(S("Owner"), S("OWNER")));
-    EXPECT_FALSE(StringEquals(S("Owner"), S("owner")));
+    EXPECT_FALSE(StringStartsWith(u""_s, u"abc"_s));
+    EXPECT_FALSE(StringEndsWith(u""_s, u"abc"_s));
+    EXPECT_FALSE(StringContains(u""_s, u"abc"_s));
+    EXPECT_FALSE(StringContainsIgnoreCase(u""_s, u"abc"_s));
+    EXPECT_TRUE(StringEndsWith(u" "_s, u"ends with space "_s));
+    EXPECT_FALSE(StringEndsWith(u" "_s, u"inner space"_s));
+    EXPECT_TRUE(StringContainsIgnoreCase(u"WORLD"_s, u"hello world"_s));
+    EXPECT_TRUE(StringEqualsIgnoreCase(u"Owner"_s, u"OWNER"_s));
 }
 
 TEST(StringTests, AllWordsSplitAtSingleSpaces)
 {
-    EXPECT_TRUE(StringContainsAllWords(S("Hello World"), S("world  hello"), false));
-    EXPECT_FALSE(StringContainsAllWords(S("Hello World"), S("world  hello"), true));
-    EXPECT_TRUE(StringContainsAllWords(S("Hello World"), S(""), true));
-    EXPECT_TRUE(StringContainsAllWords(S("Hello World"), S("   "), false));
-    EXPECT_FALSE(StringContainsAllWords(S("Hello World"), S("hello moon"), false));
+    EXPECT_TRUE(StringContainsAllWords(u"Hello World"_s, u"world  hello"_s, false));
+    EXPECT_FALSE(StringContainsAllWords(u"Hello World"_s, u"world  hello"_s, true));
+    EXPECT_TRUE(StringContainsAllWords(u"Hello World"_s, u""_s, true));
+    EXPECT_TRUE(StringContainsAllWords(u"Hello World"_s, u"   "_s, false));
+    EXPECT_FALSE(StringContainsAllWords(u"Hello World"_s, u"hello moon"_s, false));
 }
 
 TEST(PercentEncoding, EscapesDecodeAsUtf8AndAnythingElseIsNoEncoding)
 {
-    EXPECT_EQ(RemovePercentEncoding(S("code %41%42")), S("code AB"));
-    EXPECT_EQ(RemovePercentEncoding(S("caf%C3%A9")), S("café"));
-    EXPECT_EQ(RemovePercentEncoding(S("no escapes at all")), S("no escapes at all"));
+    EXPECT_EQ(RemovePercentEncoding(u"code %41%42"_s), u"code AB"_s);
+    EXPECT_EQ(RemovePercentEncoding(u"caf%C3%A9"_s), u"café"_s);
+    EXPECT_EQ(RemovePercentEncoding(u"no escapes at all"_s), u"no escapes at all"_s);
     // A bare percent sign, half an escape, a sign in it or bytes that are not UTF-8.
-    EXPECT_FALSE(RemovePercentEncoding(S("20% off")).has_value());
-    EXPECT_FALSE(RemovePercentEncoding(S("ends in %4")).has_value());
-    EXPECT_FALSE(RemovePercentEncoding(S("%+1")).has_value());
-    EXPECT_FALSE(RemovePercentEncoding(S("%C3")).has_value());
+    EXPECT_FALSE(RemovePercentEncoding(u"20% off"_s).has_value());
+    EXPECT_FALSE(RemovePercentEncoding(u"ends in %4"_s).has_value());
+    EXPECT_FALSE(RemovePercentEncoding(u"%+1"_s).has_value());
+    EXPECT_FALSE(RemovePercentEncoding(u"%C3"_s).has_value());
 }
