@@ -2,7 +2,7 @@
 
 #include "app/Log.h"
 #include "app/MStrings.h"
-#include "model/MONObject.h"
+#include "model/MNotebookNode.h"
 #include "util/Digest.h"
 #include "util/FileUtils.h"
 
@@ -103,19 +103,19 @@ QString MBackupTask::Absolute(const QString& relative) const
     return QDir(m_Folder).filePath(relative);
 }
 
-qint64 MBackupTask::VisitSection(const MONObject& section, const QString& path)
+qint64 MBackupTask::VisitSection(const MNotebookNode& section, const QString& path)
 {
-    m_SectionId = section.objId;
+    m_SectionId = section.id;
     m_SectionFailed = false;
     m_Seen.clear();
     const qint64 handled = MExportTask::VisitSection(section, path);
     // Only a list read to its end tells which pages are gone.
     if (!m_SectionFailed && Running())
-        MoveAsideGone(section.objId);
+        MoveAsideGone(section.id);
     return handled;
 }
 
-void MBackupTask::OnSectionFailed(const MONObject& section, const QString& sectionPath, const QString& reason)
+void MBackupTask::OnSectionFailed(const MNotebookNode& section, const QString& sectionPath, const QString& reason)
 {
     m_SectionFailed = true;
     ++m_Counts.failed;

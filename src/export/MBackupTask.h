@@ -45,8 +45,8 @@ public:
 
 protected:
     qint64 HandlePage(const MPageEntry& page, qint64 index, const QString& sectionPath) override;
-    qint64 VisitSection(const MONObject& section, const QString& path) override;
-    void OnSectionFailed(const MONObject& section, const QString& sectionPath, const QString& reason) override;
+    qint64 VisitSection(const MNotebookNode& section, const QString& path) override;
+    void OnSectionFailed(const MNotebookNode& section, const QString& sectionPath, const QString& reason) override;
     MHttpResponse Send(const MHttpRequest& request) override;
     QString PageListAddress(const QString& sectionId, qint64 skip) const override;
 

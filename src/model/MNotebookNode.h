@@ -51,7 +51,8 @@ public:
     static MNotebookNode* GetObjectByName(
         const QString& name, const MNotebookNode* parent, MNodeKind kind, bool onlySub);
     // As above with the parent found by its selfUrl below this node (this node when the URL is empty).
-    MNotebookNode* GetObjectByName(const QString& name, const QString& parentSelfUrl, MNodeKind kind, bool onlySub) const;
+    MNotebookNode* GetObjectByName(
+        const QString& name, const QString& parentSelfUrl, MNodeKind kind, bool onlySub) const;
 };
 
 // Ticks every node below `node` as the node is ticked.

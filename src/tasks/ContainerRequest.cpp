@@ -3,6 +3,7 @@
 #include "account/MAccount.h"
 #include "app/Log.h"
 #include "app/MStrings.h"
+#include "model/MNotebookNode.h"
 #include "model/MONObject.h"
 #include "net/AnswerJson.h"
 #include "net/ServiceRequest.h"
@@ -155,13 +156,13 @@ bool CreateNewNotebookInOnlineOneNote(MServiceSession& session, MONObject& noteb
     return CreateUnder(session, url, notebook, false, "CreateNewNotebookInOnlineOneNote", "Create Notebook");
 }
 
-bool CreateNewSectionGroupInOnlineOneNote(MServiceSession& session, const MONObject& parent, MONObject& group)
+bool CreateNewSectionGroupInOnlineOneNote(MServiceSession& session, const MContainerUrls& parent, MONObject& group)
 {
     return CreateUnder(
         session, parent.sectionGroupsUrl, group, false, "CreateNewSectionGroupInOnlineOneNote", "Create Section Group");
 }
 
-bool CreateNewSectionInOnlineOneNote(MServiceSession& session, const MONObject& parent, MONObject& section)
+bool CreateNewSectionInOnlineOneNote(MServiceSession& session, const MContainerUrls& parent, MONObject& section)
 {
     return CreateUnder(session, parent.sectionsUrl, section, true, "CreateNewSectionInOnlineOneNote", "Create Section");
 }

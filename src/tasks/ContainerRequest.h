@@ -9,6 +9,7 @@
 
 class MAccount;
 class MONObject;
+struct MContainerUrls;
 class MServiceSession;
 
 // Creating notebooks, section groups and sections.
@@ -41,5 +42,5 @@ QString CreateNewSectionInOnlineOneNote(
 // The folder importer's creations. Each records the outcome on the node created (intValue = the
 // code, strValue = the error message or the localized "strSuccess") and fills its URLs on success.
 bool CreateNewNotebookInOnlineOneNote(MServiceSession& session, MONObject& notebook);
-bool CreateNewSectionGroupInOnlineOneNote(MServiceSession& session, const MONObject& parent, MONObject& group);
-bool CreateNewSectionInOnlineOneNote(MServiceSession& session, const MONObject& parent, MONObject& section);
+bool CreateNewSectionGroupInOnlineOneNote(MServiceSession& session, const MContainerUrls& parent, MONObject& group);
+bool CreateNewSectionInOnlineOneNote(MServiceSession& session, const MContainerUrls& parent, MONObject& section);

@@ -44,9 +44,9 @@ protected:
         MPanelBase::SetSharedTree(tree.get());
     }
 
-    MONObject* Check(const char* path)
+    MNotebookNode* Check(const char* path)
     {
-        auto* node = const_cast<MONObject*>(MServiceFixture::FindPath(*tree, QString::fromUtf8(path)));
+        auto* node = const_cast<MNotebookNode*>(MServiceFixture::FindPath(*tree, QString::fromUtf8(path)));
         EXPECT_NE(node, nullptr) << path;
         if (node)
             SetCheckState(node, 1);
@@ -70,7 +70,7 @@ protected:
     }
 
     MServiceFixture f;
-    std::shared_ptr<MONObject> tree;
+    std::shared_ptr<MNotebookNode> tree;
 };
 
 // Records the links a panel opens instead of opening them.

@@ -9,7 +9,7 @@
 #include <functional>
 #include <memory>
 
-class MONObject;
+class MNotebookNode;
 class MDesktopReporter;
 class MRunRecorder;
 class MElidedLabel;
@@ -44,8 +44,8 @@ public:
     ~MPanelBase() override;
 
     // The tree every panel reads (the controller's root); set once at start-up.
-    static void SetSharedTree(MONObject* root);
-    static MONObject* SharedTree();
+    static void SetSharedTree(MNotebookNode* root);
+    static MNotebookNode* SharedTree();
 
     void SetTitle(const QString& title);
     QString Title() const;
@@ -127,7 +127,7 @@ private:
     void ShowResultView();
     void OpenReport();
 
-    static MONObject*& SharedTreeSlot();
+    static MNotebookNode*& SharedTreeSlot();
     static int& BusyCount();
 
     QLabel* m_Title = nullptr;

@@ -34,10 +34,10 @@ TEST(EvernotePanel, FileInfoFillsTheRangeAndARunImportsIntoTheCheckedSection)
     MServiceFixture f;
     TheAccount().LoadConfig(f.SettingsFile()); // the panels run on the process-wide account
     auto tree = f.FetchTree();
-    MONObject* section
-        = const_cast<MONObject*>(MServiceFixture::FindPath(*tree, QStringLiteral("Travel Journal/Empty section")));
+    MNotebookNode* section
+        = const_cast<MNotebookNode*>(MServiceFixture::FindPath(*tree, QStringLiteral("Travel Journal/Empty section")));
     ASSERT_NE(section, nullptr);
-    section->intValue = 1;
+    section->checked = true;
     MPanelBase::SetSharedTree(tree.get());
 
     MViewEvernote panel;
@@ -66,7 +66,7 @@ TEST(EvernotePanel, MissingFileOrTargetStopsBeforeARun)
 {
     GuiApp();
     SetStringTableLanguage(QStringLiteral("en"));
-    MONObject empty;
+    MNotebookNode empty;
     MPanelBase::SetSharedTree(&empty);
     MRecordingMessageBoxScope boxes;
     MViewEvernote panel;
@@ -112,10 +112,10 @@ TEST(EvernotePanel, TheRunCountsItsNotesOnTheBarAndListsThemWithReasonsAndASumma
     MServiceFixture f;
     TheAccount().LoadConfig(f.SettingsFile());
     auto tree = f.FetchTree();
-    MONObject* section
-        = const_cast<MONObject*>(MServiceFixture::FindPath(*tree, QStringLiteral("Travel Journal/Empty section")));
+    MNotebookNode* section
+        = const_cast<MNotebookNode*>(MServiceFixture::FindPath(*tree, QStringLiteral("Travel Journal/Empty section")));
     ASSERT_NE(section, nullptr);
-    section->intValue = 1;
+    section->checked = true;
     MPanelBase::SetSharedTree(tree.get());
     // The first page is answered with an error page.
     ASSERT_FALSE(f.Emulator().AddFault(QStringLiteral("POST */pages html count=1")).has_value());

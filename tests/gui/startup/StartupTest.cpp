@@ -79,7 +79,7 @@ protected:
         return app;
     }
 
-    MONObject* Row(AppDelegate& app, const char* name)
+    MNotebookNode* Row(AppDelegate& app, const char* name)
     {
         for (const auto& nb : app.Root().children()) {
             if (nb->name == QLatin1String(name))
@@ -92,7 +92,7 @@ protected:
         return nullptr;
     }
 
-    void Select(AppDelegate& app, const MONObject* node)
+    void Select(AppDelegate& app, const MNotebookNode* node)
     {
         QTreeView* view = app.window()->OutlineTree();
         view->setCurrentIndex(app.window()->TreeModel()->IndexOf(node));
@@ -168,11 +168,11 @@ TEST_F(StartupTest, CheckAllAndUncheckAllFromTheMenu)
     dir.WriteFile(QStringLiteral("notebooks.json"), kCache);
     auto app = Start();
     app->window()->mMenuItemCheckAllTree->trigger();
-    EXPECT_EQ(Row(*app, "Quick Notes")->intValue, 1);
-    EXPECT_EQ(Row(*app, "Team")->intValue, 1);
+    EXPECT_TRUE(Row(*app, "Quick Notes")->checked);
+    EXPECT_TRUE(Row(*app, "Team")->checked);
     app->window()->mMenuItemUncheckAllTree->trigger();
-    EXPECT_EQ(Row(*app, "Quick Notes")->intValue, 0);
-    EXPECT_EQ(Row(*app, "Personal")->intValue, 0);
+    EXPECT_FALSE(Row(*app, "Quick Notes")->checked);
+    EXPECT_FALSE(Row(*app, "Personal")->checked);
 }
 
 TEST_F(StartupTest, SigningInAgainWithTheSameTokenLeavesTheTreeAsItIs)
@@ -180,7 +180,7 @@ TEST_F(StartupTest, SigningInAgainWithTheSameTokenLeavesTheTreeAsItIs)
     WriteSettings(QStringLiteral("token"), QStringLiteral("user-1"));
     dir.WriteFile(QStringLiteral("notebooks.json"), kCache);
     auto app = Start();
-    const MONObject* before = Row(*app, "Quick Notes");
+    const MNotebookNode* before = Row(*app, "Quick Notes");
     app->window()->mMenuItemLogin->trigger();
     EXPECT_EQ(loginWindows, 1);
     EXPECT_EQ(Row(*app, "Quick Notes"), before);

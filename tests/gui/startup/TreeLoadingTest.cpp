@@ -94,9 +94,9 @@ TEST(TreeLoading, ARefreshReplacesTheTreeButARunKeepsItsSnapshot)
     ASSERT_TRUE(app.applicationDidFinishLaunching());
     ASSERT_TRUE(WaitUntil([&] { return !app.IsTreeLoading(); }, 20000));
     ASSERT_GT(app.Root().childCount(), 0u);
-    const MONObject* before = app.Root().child(0);
+    const MNotebookNode* before = app.Root().child(0);
     const QString name = before->name;
-    std::shared_ptr<const MONObject> snapshot(app.Root().CloneTree()); // what a run starts with
+    std::shared_ptr<const MNotebookNode> snapshot(app.Root().CloneTree()); // what a run starts with
 
     // Two refreshes in a row: the second waits for the first, and one tree comes out.
     ASSERT_FALSE(emulator->AddFault(QStringLiteral("GET */notebooks delay ms=600")).has_value());

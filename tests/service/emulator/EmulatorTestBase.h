@@ -42,13 +42,13 @@ public:
     {
         if (!m_Tree)
             m_Tree = m_Fixture.FetchTree();
-        const MONObject* node = MServiceFixture::FindPath(*m_Tree, path);
+        const MNotebookNode* node = MServiceFixture::FindPath(*m_Tree, path);
         EXPECT_NE(node, nullptr) << path.toStdString();
-        return node ? node->objId : QString();
+        return node ? node->id : QString();
     }
 
     QString Me() const { return QStringLiteral("/v1.0/me"); }
 
     MServiceFixture m_Fixture;
-    std::shared_ptr<MONObject> m_Tree;
+    std::shared_ptr<MNotebookNode> m_Tree;
 };

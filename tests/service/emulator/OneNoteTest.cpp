@@ -164,8 +164,7 @@ TEST_F(OneNoteTest, AcceptsAHundredMegabytePageWhenTheLimitAllowsAndRefusesItOth
         body, 60, {}};
     request.url = roomy.Origin() + Me()
         + QStringLiteral("/onenote/sections/%1/pages")
-              .arg(
-                  MServiceFixture::FindPath(*roomy.FetchTree(), QStringLiteral("Travel Journal/Empty section"))->objId);
+              .arg(MServiceFixture::FindPath(*roomy.FetchTree(), QStringLiteral("Travel Journal/Empty section"))->id);
     const MHttpResponse accepted = MHttpClient::ForCurrentThread().Send(request);
     EXPECT_EQ(accepted.status, 201);
     EXPECT_EQ(roomy.Emulator().Requests().back().bodySize, body.size());

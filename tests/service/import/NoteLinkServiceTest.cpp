@@ -4,6 +4,7 @@
 #include "import/EvernoteImport.h"
 #include "import/FolderTreeScan.h"
 #include "import/TreeImport.h"
+#include "model/MONObject.h"
 
 #include <QJsonDocument>
 #include <QRegularExpression>
@@ -64,7 +65,7 @@ protected:
             settings.run.resumeRun = unfinished ? unfinished->id : 0;
         }
         MEvernoteImportResult result;
-        MONObject sections;
+        MNotebookNode sections;
         OnWorker([&] {
             MServiceSession session = SessionFor(context);
             MServiceEnexSender sender(session);

@@ -1,5 +1,5 @@
+#include "model/MNotebookNode.h"
 #include "model/MNotebookTree.h"
-#include "model/MONObject.h"
 
 #include <gtest/gtest.h>
 
@@ -30,11 +30,11 @@ const char* kGraphList = R"({"@odata.context":"x","value":[{
 
 TEST(NotebookTreeParse, NotebookFields)
 {
-    MONObject root;
+    MNotebookNode root;
     ASSERT_EQ(MNotebookTree::NotebooksFromJson(S(kGraphList), root, 1), 2);
-    const MONObject* nb = root.child(0);
-    EXPECT_EQ(nb->objType, MONObject::Notebook);
-    EXPECT_EQ(nb->objId, S("1-NB"));
+    const MNotebookNode* nb = root.child(0);
+    EXPECT_EQ(nb->kind, MNodeKind::Notebook);
+    EXPECT_EQ(nb->id, S("1-NB"));
     EXPECT_EQ(nb->name, S("Personal"));
     EXPECT_EQ(nb->clientUrl, S("onenote:https://d.docs.live.net/A/Personal"));
     EXPECT_EQ(nb->webUrl, S("https://web/Personal"));
@@ -48,7 +48,7 @@ TEST(NotebookTreeParse, NotebookFields)
     EXPECT_EQ(nb->createdBy, S("Ann"));
 
     // A shared notebook stays in the tree with its role and creator.
-    const MONObject* shared = root.child(1);
+    const MNotebookNode* shared = root.child(1);
     EXPECT_EQ(shared->name, S("Team"));
     EXPECT_EQ(shared->userRole, S("Contributor"));
     EXPECT_EQ(shared->createdBy, S("Bob"));
@@ -58,12 +58,12 @@ TEST(NotebookTreeParse, NotebookFields)
 
 TEST(NotebookTreeParse, SectionsFirstAndParentAddresses)
 {
-    MONObject root;
+    MNotebookNode root;
     MNotebookTree::NotebooksFromJson(S(kGraphList), root, 2);
-    const MONObject* nb = root.child(0);
+    const MNotebookNode* nb = root.child(0);
     ASSERT_EQ(nb->childCount(), 2u);
-    const MONObject* section = nb->child(0);
-    EXPECT_EQ(section->objType, MONObject::Section);
+    const MNotebookNode* section = nb->child(0);
+    EXPECT_EQ(section->kind, MNodeKind::Section);
     EXPECT_EQ(section->name, S("Quick Notes"));
     // Directly under a notebook both parent addresses are the notebook's.
     EXPECT_EQ(section->parentSectionGroupUrl, S("https://g/notebooks/1-NB"));
@@ -72,20 +72,20 @@ TEST(NotebookTreeParse, SectionsFirstAndParentAddresses)
     EXPECT_EQ(section->pagesUrl, S("https://g/sections/1-S1/pages"));
     EXPECT_EQ(section->clientUrl, S(""));
 
-    const MONObject* group = nb->child(1);
-    EXPECT_EQ(group->objType, MONObject::SectionGroup);
+    const MNotebookNode* group = nb->child(1);
+    EXPECT_EQ(group->kind, MNodeKind::SectionGroup);
     EXPECT_EQ(group->sectionGroupsUrl, S("https://g/sectionGroups/1-G1/sectionGroups"));
     ASSERT_EQ(group->childCount(), 2u);
     EXPECT_EQ(group->child(0)->name, S("Plan"));
     EXPECT_EQ(group->child(0)->parentSectionGroupUrl, S("https://g/sectionGroups/1-G1"));
     EXPECT_EQ(group->child(0)->parentNotebookUrl, S("https://g/notebooks/1-NB"));
-    EXPECT_EQ(group->child(1)->objType, MONObject::SectionGroup);
+    EXPECT_EQ(group->child(1)->kind, MNodeKind::SectionGroup);
     EXPECT_EQ(group->child(1)->parentNotebookUrl, S("https://g/notebooks/1-NB"));
 }
 
 TEST(NotebookTreeParse, OneNotePersonalNamesFromName)
 {
-    MONObject root;
+    MNotebookNode root;
     const QString list = S(R"({"value":[{"id":"0-A","name":"Legacy","self":"s","sections":[{"id":"0-S","name":"One"}]},
                                          {"id":"0-B","displayName":"Graph name only","self":"t"}]})");
     ASSERT_EQ(MNotebookTree::NotebooksFromJson(list, root, 100), 2);
@@ -96,7 +96,7 @@ TEST(NotebookTreeParse, OneNotePersonalNamesFromName)
 
 TEST(NotebookTreeParse, TextsThatAreNoList)
 {
-    MONObject root;
+    MNotebookNode root;
     EXPECT_EQ(MNotebookTree::NotebooksFromJson(S(""), root, 1), 0);
     EXPECT_EQ(MNotebookTree::NotebooksFromJson(S(R"({"error":{"code":"20102","message":"x"}})"), root, 1), 0);
     EXPECT_EQ(MNotebookTree::NotebooksFromJson(S("<html><body>Service Unavailable</body></html>"), root, 1), 0);

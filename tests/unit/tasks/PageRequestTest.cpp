@@ -4,6 +4,7 @@
 #include "TempDir.h"
 #include "account/MAccount.h"
 #include "app/MStrings.h"
+#include "model/MNotebookNode.h"
 #include "model/MONObject.h"
 #include "service/MServiceSession.h"
 
@@ -208,7 +209,7 @@ TEST(CreationPolicy, NothingIsSentWithoutTokenOrTarget)
         kCreationNoTarget);
     EXPECT_EQ(CreateNewSectionInOnlineOneNote(session, QString(), QStringLiteral("Tag")), QString());
 
-    MONObject parent;
+    MContainerUrls parent;
     MONObject section;
     EXPECT_FALSE(CreateNewSectionInOnlineOneNote(session, parent, section));
     EXPECT_EQ(section.intValue, kCreationNoTarget);
