@@ -93,6 +93,7 @@ protected:
     void AddToStartRow(QWidget* widget);
     // Panels that show a list of their own hide the text area, or the whole start row.
     void SetResultAreaVisible(bool visible);
+    bool ResultAreaVisible() const { return m_ResultAreaVisible; }
     void SetStartRowVisible(bool visible);
     void SetStatus(const QString& text);
     void SetResult(const QString& text);
