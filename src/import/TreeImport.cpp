@@ -12,6 +12,18 @@
 
 #include <QDir>
 
+namespace {
+
+void SetUrls(MONObject& node, const MContainerUrls& urls)
+{
+    node.selfUrl = urls.selfUrl;
+    node.sectionsUrl = urls.sectionsUrl;
+    node.sectionGroupsUrl = urls.sectionGroupsUrl;
+    node.pagesUrl = urls.pagesUrl;
+}
+
+} // namespace
+
 MTreeImportTask::MTreeImportTask(
     const MTaskContext& context, std::unique_ptr<MONObject> planned, bool firstSubIsNotebook, bool utf8)
     : m_Context(context)
@@ -149,8 +161,11 @@ bool MTreeImportTask::ImportContainer(const MContainerUrls* onlineParent, MONObj
                                                       : parent.sectionsUrl;
         QString failure;
         found = FindContainerNamed(m_Session, collection, node.name, &failure);
-        if (found && !found->isEmpty())
-            ReadContainerUrls(*found, node);
+        if (found && !found->isEmpty()) {
+            MContainerUrls urls {node.selfUrl, node.sectionsUrl, node.sectionGroupsUrl, node.pagesUrl};
+            ReadContainerUrls(*found, urls);
+            SetUrls(node, urls);
+        }
     }
     if (existing || (found && !found->isEmpty())) {
         if (existing) {
@@ -164,26 +179,25 @@ bool MTreeImportTask::ImportContainer(const MContainerUrls* onlineParent, MONObj
         Advance();
         return true;
     }
-    bool created = false;
-    if (node.objType == MONObject::Notebook)
-        created = CreateNewNotebookInOnlineOneNote(m_Session, node);
-    else if (node.objType == MONObject::SectionGroup)
-        created = CreateNewSectionGroupInOnlineOneNote(m_Session, parent, node);
-    else
-        created = CreateNewSectionInOnlineOneNote(m_Session, parent, node);
-    if (created) {
+    MContainerUrls made {node.selfUrl, node.sectionsUrl, node.sectionGroupsUrl, node.pagesUrl};
+    MCreationOutcome outcome = CreateContainerIn(m_Session, parent, MNodeKind(node.objType), node.name, made);
+    SetUrls(node, made);
+    node.intValue = outcome.code;
+    node.strValue = outcome.Created() ? Localized("strSuccess") : outcome.reason;
+    if (outcome.Created()) {
         ++m_NewSectionCount;
         Report(node, MItemOutcome::Created, QString(), kCreationCreated);
-    } else if (node.intValue == kCreationStopped) {
-        Report(node, MItemOutcome::Skipped, node.strValue);
+    } else if (outcome.code == kCreationStopped) {
+        Report(node, MItemOutcome::Skipped, outcome.reason);
     } else {
-        MCreationOutcome outcome;
-        outcome.code = node.intValue;
-        outcome.reason = node.strValue;
-        Report(node, MItemOutcome::Failed, CreationFailureText(outcome), node.intValue);
+        // The failure's words are its code and reason only, not the whole answer.
+        MCreationOutcome failure;
+        failure.code = outcome.code;
+        failure.reason = outcome.reason;
+        Report(node, MItemOutcome::Failed, CreationFailureText(failure), outcome.code);
     }
     Advance();
-    return created;
+    return outcome.Created();
 }
 
 void MTreeImportTask::SkipBelow(const MONObject& node, const QString& reason)

@@ -5,7 +5,6 @@
 #include "account/MAccount.h"
 #include "app/MStrings.h"
 #include "model/MNotebookNode.h"
-#include "model/MONObject.h"
 #include "service/MServiceSession.h"
 
 #include <QJsonDocument>
@@ -210,12 +209,12 @@ TEST(CreationPolicy, NothingIsSentWithoutTokenOrTarget)
     EXPECT_EQ(CreateNewSectionInOnlineOneNote(session, QString(), QStringLiteral("Tag")), QString());
 
     MContainerUrls parent;
-    MONObject section;
-    EXPECT_FALSE(CreateNewSectionInOnlineOneNote(session, parent, section));
-    EXPECT_EQ(section.intValue, kCreationNoTarget);
+    MContainerUrls made;
+    EXPECT_EQ(
+        CreateContainerIn(session, parent, MNodeKind::Section, QStringLiteral("S"), made).code, kCreationNoTarget);
     account.setOnlineOneNoteAccessToken(QString());
-    EXPECT_FALSE(CreateNewSectionGroupInOnlineOneNote(session, parent, section));
-    EXPECT_EQ(section.intValue, kCreationNoToken);
+    EXPECT_EQ(
+        CreateContainerIn(session, parent, MNodeKind::SectionGroup, QStringLiteral("G"), made).code, kCreationNoToken);
     EXPECT_EQ(sent, 0);
 }
 
