@@ -51,9 +51,9 @@ QString TextOf(const MResultNode& node)
 
 } // namespace
 
-MNodeStatus NodeStatus(const MResultNode& node)
+MOutlineStatus NodeStatus(const MResultNode& node)
 {
-    MNodeStatus status;
+    MOutlineStatus status;
     const bool marked = node.outcome == MItemOutcome::Created || node.outcome == MItemOutcome::Reused
         || node.outcome == MItemOutcome::Failed;
     if (marked && !node.size)

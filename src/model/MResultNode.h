@@ -38,9 +38,9 @@ public:
 // What an outline's status column shows for a node: the reason when there is one, else by outcome
 // ("", "strSuccess", "strExists", "strFailure: code") or the size; the mark beside it (created,
 // reused and failed rows have one).
-struct MNodeStatus
+struct MOutlineStatus
 {
     std::optional<MItemOutcome> mark;
     QString text;
 };
-MNodeStatus NodeStatus(const MResultNode& node);
+MOutlineStatus NodeStatus(const MResultNode& node);
