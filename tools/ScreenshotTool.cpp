@@ -218,7 +218,7 @@ int ShootImportRuns(AppDelegate& delegate, MEmulator& emulator, const QDir& out)
     if (delegate.Root().childCount() == 0)
         return 1;
     window->TreeModel()->SetAllChecked(false);
-    MONObject* notebook = delegate.Root().child(0);
+    MNotebookNode* notebook = delegate.Root().child(0);
     SetCheckState(notebook->childCount() ? notebook->child(0) : notebook, 1);
     window->TreeModel()->Reload();
     GlobalSettings().UploadInterval = 0;
@@ -313,16 +313,16 @@ int ShootDrivePanels(AppDelegate& delegate, MEmulator& emulator, const QDir& out
     failures += Save(window, out, "findlost-finished.png") ? 0 : 1;
 
     MTreeModel* model = window->TreeModel();
-    const auto checkOnly = [&](const QList<MONObject*>& nodes) {
+    const auto checkOnly = [&](const QList<MNotebookNode*>& nodes) {
         model->SetAllChecked(false);
-        for (MONObject* node : nodes)
+        for (MNotebookNode* node : nodes)
             SetCheckState(node, 1);
         model->Reload();
         window->OutlineTree()->expandAll();
     };
-    MONObject* journal = delegate.Root().child(0);
-    MONObject* recipes = delegate.Root().child(1);
-    MONObject* shared = delegate.Root().child(delegate.Root().childCount() - 1);
+    MNotebookNode* journal = delegate.Root().child(0);
+    MNotebookNode* recipes = delegate.Root().child(1);
+    MNotebookNode* shared = delegate.Root().child(delegate.Root().childCount() - 1);
     checkOnly({journal, shared});
     window->ShowButtonAndPanel(QStringLiteral("btnSectionSize"));
     if (auto* sizes = qobject_cast<MViewSectionSize*>(window->CurrentPanel()))
@@ -334,7 +334,7 @@ int ShootDrivePanels(AppDelegate& delegate, MEmulator& emulator, const QDir& out
         QStringLiteral("GET /_monitor/* failed code=quotaLimitReached message=There+is+not+enough+space count=1"));
     window->ShowButtonAndPanel(QStringLiteral("btnCopySections"));
     if (auto* copy = qobject_cast<MViewCopySections*>(window->CurrentPanel())) {
-        copy->ChooseTarget = [recipes] { return recipes->objId; };
+        copy->ChooseTarget = [recipes] { return recipes->id; };
         RunShownPanel(window, copy->StartButton());
     }
     failures += Save(window, out, "copy-finished.png") ? 0 : 1;
@@ -416,7 +416,7 @@ int main(int argc, char* argv[])
         Pause(50);
     window->OutlineTree()->expandAll();
     if (delegate.Root().childCount() > 0) {
-        MONObject* first = delegate.Root().child(0);
+        MNotebookNode* first = delegate.Root().child(0);
         SetCheckState(first->childCount() ? first->child(0) : first, 1);
         window->OutlineTree()->setCurrentIndex(window->TreeModel()->IndexOf(first));
     }

@@ -9,8 +9,8 @@
 #include "app/GlobalSettings.h"
 #include "app/MConfig.h"
 #include "export/MBackupTask.h"
+#include "model/MNotebookNode.h"
 #include "model/MNotebookTree.h"
-#include "model/MONObject.h"
 #include "tasks/MTaskReporter.h"
 
 #include <QCoreApplication>
@@ -70,7 +70,7 @@ int main(int argc, char** argv)
     account.setRetrieveTokensTime(QDateTime::currentDateTime());
     account.setTokenExpires_in(3599);
 
-    auto tree = std::make_shared<MONObject>();
+    auto tree = std::make_shared<MNotebookNode>();
     std::atomic<bool> running {true};
     MPacer pacer(0, 0, &running);
     MQuietReporter reporter;

@@ -7,8 +7,8 @@
 #include "app/AppPaths.h"
 #include "app/GlobalSettings.h"
 #include "export/MExportTask.h"
+#include "model/MNotebookNode.h"
 #include "model/MNotebookTree.h"
-#include "model/MONObject.h"
 #include "tasks/MTaskReporter.h"
 
 #include <QCoreApplication>
@@ -79,7 +79,7 @@ int main(int argc, char** argv)
     account.setRetrieveTokensTime(QDateTime::currentDateTime());
     account.setTokenExpires_in(3599);
 
-    auto tree = std::make_shared<MONObject>();
+    auto tree = std::make_shared<MNotebookNode>();
     std::atomic<bool> running {true};
     MPacer pacer(0, 0, &running);
     MQuietReporter reporter;

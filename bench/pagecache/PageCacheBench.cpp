@@ -9,8 +9,8 @@
 #include "app/AppPaths.h"
 #include "app/GlobalSettings.h"
 #include "app/MConfig.h"
+#include "model/MNotebookNode.h"
 #include "model/MNotebookTree.h"
-#include "model/MONObject.h"
 #include "pagetasks/MSearchTask.h"
 #include "service/MServiceSession.h"
 #include "tasks/MTaskReporter.h"
@@ -105,7 +105,7 @@ int main(int argc, char** argv)
             if (n++ % every == every / 2)
                 toChange << page.toObject().value(QLatin1String("id")).toString();
 
-    auto tree = std::make_shared<MONObject>();
+    auto tree = std::make_shared<MNotebookNode>();
     std::atomic<bool> running {true};
     MPacer pacer(0, 0, &running);
     MQuietReporter reporter;

@@ -3,8 +3,8 @@
 // the service writes (dates, links, creator), as one expanded request returns them.
 
 #include "account/MAccount.h"
+#include "model/MNotebookNode.h"
 #include "model/MNotebookTree.h"
-#include "model/MONObject.h"
 
 #include <QJsonDocument>
 #include <benchmark/benchmark.h>
@@ -83,9 +83,9 @@ QString NotebookList(int& sections)
         .arg(kGraph, notebooks.join(QLatin1Char(',')));
 }
 
-qint64 CountSections(const MONObject& node)
+qint64 CountSections(const MNotebookNode& node)
 {
-    qint64 count = node.objType == MONObject::Section ? 1 : 0;
+    qint64 count = node.kind == MNodeKind::Section ? 1 : 0;
     for (const auto& child : node.children())
         count += CountSections(*child);
     return count;
@@ -96,7 +96,7 @@ void ParseNotebookList(benchmark::State& state)
     int sections = 0;
     const QString json = NotebookList(sections);
     for (auto _ : state) {
-        MONObject root;
+        MNotebookNode root;
         benchmark::DoNotOptimize(MNotebookTree::NotebooksFromJson(json, root, MAccount::GlobalWork));
         state.PauseTiming(); // the check and the freeing of the tree are not part of parsing
         if (CountSections(root) != sections)

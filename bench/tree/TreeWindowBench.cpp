@@ -12,8 +12,8 @@
 #include "MMainWindow.h"
 #include "MTreeModel.h"
 #include "account/MAccount.h"
+#include "model/MNotebookNode.h"
 #include "model/MNotebookTree.h"
-#include "model/MONObject.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -73,26 +73,26 @@ QString NotebookList()
         .arg(kBase, notebooks.join(QLatin1Char(',')));
 }
 
-qint64 CountChecked(const MONObject& node, quint64 type, bool& allChecked)
+qint64 CountChecked(const MNotebookNode& node, MNodeKind type, bool& allChecked)
 {
     qint64 count = 0;
     for (const auto& child : node.children()) {
-        if (child->objType == type) {
+        if (child->kind == type) {
             ++count;
-            allChecked = allChecked && child->intValue != 0;
+            allChecked = allChecked && child->checked;
         }
         count += CountChecked(*child, type, allChecked);
     }
     return count;
 }
 
-bool AllChecked(const MONObject& node, bool checked)
+bool AllChecked(const MNotebookNode& node, bool checked)
 {
     bool all = true;
     bool none = true;
     for (const auto& child : node.children()) {
-        all = all && child->intValue != 0 && AllChecked(*child, true);
-        none = none && child->intValue == 0 && AllChecked(*child, false);
+        all = all && child->checked && AllChecked(*child, true);
+        none = none && !child->checked && AllChecked(*child, false);
     }
     return checked ? all : none;
 }
@@ -146,7 +146,7 @@ int main(int argc, char* argv[])
 
     MAccount account;
     account.setMSAccountType(MAccount::Personal);
-    MONObject root;
+    MNotebookNode root;
     MMainWindow window(&root);
     window.show();
     QTreeView* view = window.OutlineTree();
@@ -170,7 +170,7 @@ int main(int argc, char* argv[])
     for (int round = 0; round < rounds; ++round) {
         QElapsedTimer timer;
         timer.start();
-        MONObject fresh;
+        MNotebookNode fresh;
         const MTreeBuildResult built = MNotebookTree(account, fresh, cache).CreateNotebooksTree(false, false);
         const qint64 loaded = timer.nsecsElapsed();
         times.Add(load, loaded);
@@ -181,7 +181,7 @@ int main(int argc, char* argv[])
         times.Add(show, timer.nsecsElapsed());
         times.Add(appears, loaded + timer.nsecsElapsed());
         bool all = true;
-        if (!built.built || root.childCount() != 21 || CountChecked(root, MONObject::Section, all) != 10000) {
+        if (!built.built || root.childCount() != 21 || CountChecked(root, MNodeKind::Section, all) != 10000) {
             std::fprintf(stderr, "bench_tree_window: the tree is not the one written\n");
             return 1;
         }
@@ -191,7 +191,7 @@ int main(int argc, char* argv[])
         model->setData(inbox, Qt::Checked, Qt::CheckStateRole);
         Paint(view);
         times.Add(check, timer.nsecsElapsed());
-        if (!AllChecked(*root.child(0), true) || root.child(1)->intValue != 0) {
+        if (!AllChecked(*root.child(0), true) || root.child(1)->checked) {
             std::fprintf(stderr, "bench_tree_window: checking the Inbox checked something else\n");
             return 1;
         }

@@ -8,8 +8,8 @@
 #include "app/GlobalSettings.h"
 #include "app/MStrings.h"
 #include "export/MBackupTask.h"
+#include "model/MNotebookNode.h"
 #include "model/MNotebookTree.h"
-#include "model/MONObject.h"
 
 #include <QDir>
 

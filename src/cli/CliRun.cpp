@@ -8,7 +8,7 @@
 #include "app/GlobalSettings.h"
 #include "app/MStrings.h"
 #include "drive/MDriveTask.h"
-#include "model/MONObject.h"
+#include "model/MNotebookNode.h"
 
 namespace {
 
@@ -35,7 +35,7 @@ MCliRun::MCliRun(const QString& task, const QString& title, MCliPacing pacing, F
     , m_Printer(stderr, results)
     , m_Pacer(Interval(GlobalSettings().UploadInterval, pacing != MCliPacing::None),
           Interval(GlobalSettings().DownloadInterval, pacing == MCliPacing::UploadsAndDownloads), &m_Running)
-    , m_Root(std::make_shared<MONObject>())
+    , m_Root(std::make_shared<MNotebookNode>())
 { }
 
 void MCliRun::UseReportOption(const QCommandLineParser& parser, const QCommandLineOption& report)
@@ -59,7 +59,7 @@ bool MCliRun::SignIn(bool drive)
 
 bool MCliRun::LoadTree(bool refresh)
 {
-    const std::shared_ptr<MONObject> root = LoadNotebookTree(TheAccount(), refresh, &StderrTreeReporter());
+    const std::shared_ptr<MNotebookNode> root = LoadNotebookTree(TheAccount(), refresh, &StderrTreeReporter());
     if (!root)
         return false;
     m_Root->swapChildren(*root);
@@ -93,7 +93,7 @@ MRunRecorder& MCliRun::Reporter()
     return *m_Recorder;
 }
 
-MTaskContext& MCliRun::SetContext(std::shared_ptr<const MONObject> tree, MTaskReporter& reporter)
+MTaskContext& MCliRun::SetContext(std::shared_ptr<const MNotebookNode> tree, MTaskReporter& reporter)
 {
     m_Context.account = &TheAccount();
     m_Context.tree = std::move(tree);
@@ -109,7 +109,7 @@ MTaskContext& MCliRun::Context(std::optional<MFeature> feature)
     return m_Context;
 }
 
-MTaskContext& MCliRun::Context(std::shared_ptr<const MONObject> tree, MTaskReporter& printer)
+MTaskContext& MCliRun::Context(std::shared_ptr<const MNotebookNode> tree, MTaskReporter& printer)
 {
     return SetContext(std::move(tree), NewRecorder(printer));
 }

@@ -16,7 +16,7 @@
 #include <vector>
 
 class MAccount;
-class MONObject;
+class MNotebookNode;
 
 // Which of the settings' intervals a run keeps between its requests.
 enum class MCliPacing {
@@ -55,8 +55,8 @@ public:
     bool Check(const QStringList& pathsOrIds);
     // SignIn, LoadTree and Check.
     bool Prepare(const QStringList& checks, bool refresh);
-    MONObject& Root() { return *m_Root; }
-    std::shared_ptr<MONObject> RootPointer() { return m_Root; }
+    MNotebookNode& Root() { return *m_Root; }
+    std::shared_ptr<MNotebookNode> RootPointer() { return m_Root; }
 
     std::atomic<bool>& Running() { return m_Running; }
     bool Stopped() const { return !m_Running.load(); }
@@ -67,7 +67,7 @@ public:
     // on it share its report.
     MTaskContext& Context(std::optional<MFeature> feature = std::nullopt);
     // A run of its own over `tree`, reporting to `printer` and to a report of its own.
-    MTaskContext& Context(std::shared_ptr<const MONObject> tree, MTaskReporter& printer);
+    MTaskContext& Context(std::shared_ptr<const MNotebookNode> tree, MTaskReporter& printer);
 
     // Writes the reports and prints where they went; the exit status the run deserves: failure when
     // `failed` or when the run was stopped.
@@ -75,7 +75,7 @@ public:
 
 private:
     MRunRecorder& NewRecorder(MTaskReporter& printer);
-    MTaskContext& SetContext(std::shared_ptr<const MONObject> tree, MTaskReporter& reporter);
+    MTaskContext& SetContext(std::shared_ptr<const MNotebookNode> tree, MTaskReporter& reporter);
 
     QString m_Task;
     QString m_Title;
@@ -87,7 +87,7 @@ private:
     MRunRecorder* m_Recorder = nullptr; // the one over the printer
     MPacer m_Pacer;
     MAccount* m_Account = nullptr;
-    std::shared_ptr<MONObject> m_Root;
+    std::shared_ptr<MNotebookNode> m_Root;
     MTaskContext m_Context;
 };
 

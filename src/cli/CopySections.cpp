@@ -7,7 +7,7 @@
 #include "OutlinePath.h"
 #include "app/MStrings.h"
 #include "drive/MCopySectionsTask.h"
-#include "model/MONObject.h"
+#include "model/MNotebookNode.h"
 
 MCliCopySections::MCliCopySections()
     : m_To(QStringLiteral("to"), Localized("cliCopyOptionTo"), QStringLiteral("PATH"))
@@ -38,9 +38,9 @@ int MCliCopySections::Execute(const QCommandLineParser& parser)
         return kExitFailure;
     if (!run.LoadTree(parser.isSet(m_Refresh)) || !run.Check(parser.values(m_Check)))
         return kExitFailure;
-    const std::shared_ptr<MONObject> root = run.RootPointer();
-    const MONObject* target = FindNodeByPathOrId(*root, parser.value(m_To));
-    if (!target || (target->objType != MONObject::Notebook && target->objType != MONObject::SectionGroup)) {
+    const std::shared_ptr<MNotebookNode> root = run.RootPointer();
+    const MNotebookNode* target = FindNodeByPathOrId(*root, parser.value(m_To));
+    if (!target || (target->kind != MNodeKind::Notebook && target->kind != MNodeKind::SectionGroup)) {
         PrintErr(Localized("cliNoSuchContainer").arg(parser.value(m_To)));
         return kExitFailure;
     }
@@ -49,7 +49,7 @@ int MCliCopySections::Execute(const QCommandLineParser& parser)
         return kExitFailure;
     }
     MCliReporter reporter;
-    MCopySectionsTask task(run.Context(root, reporter), target->objId);
+    MCopySectionsTask task(run.Context(root, reporter), target->id);
     PrintErr(Localized("strStart"));
     task.ThreadViewRun();
     if (task.CopySuccessCount() > 0)

@@ -10,8 +10,8 @@
 #include "app/GlobalSettings.h"
 #include "app/MStrings.h"
 #include "export/MExportTask.h"
+#include "model/MNotebookNode.h"
 #include "model/MNotebookTree.h"
-#include "model/MONObject.h"
 #include "tasks/MRunReport.h"
 #include "util/FileUtils.h"
 

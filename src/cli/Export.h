@@ -2,7 +2,7 @@
 
 #include "Command.h"
 
-class MONObject;
+class MNotebookNode;
 
 // export --kind txt|html|backup --out DIR --check PATH...: the checked sections to text files, HTML
 // files or section-file backups below DIR. Progress goes to standard error, the result list (one

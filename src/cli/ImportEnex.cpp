@@ -11,8 +11,8 @@
 #include "app/MStrings.h"
 #include "import/EvernoteImport.h"
 #include "import/MEnexReader.h"
+#include "model/MNotebookNode.h"
 #include "model/MNotebookTree.h"
-#include "model/MONObject.h"
 #include "tasks/MRunReport.h"
 #include "tasks/MTaskContext.h"
 #include "util/FileUtils.h"
@@ -32,14 +32,14 @@ std::optional<qint64> ParseCount(const QString& text)
 
 // The outline has no check boxes here: the path ticks its node, so the target is chosen exactly as
 // the panel chooses it.
-void TickTarget(MONObject& root, MONObject& target)
+void TickTarget(MNotebookNode& root, MNotebookNode& target)
 {
     ClearTicks(root);
-    target.intValue = 1;
+    target.checked = true;
 }
 
 // The tree from the cache, fetched when there is none; false without a usable tree.
-bool LoadTree(MAccount& account, MONObject& root, bool mayFetch)
+bool LoadTree(MAccount& account, MNotebookNode& root, bool mayFetch)
 {
     const QString cache = AppPaths().notebookCache;
     if (!FileExists(cache) && !mayFetch)
@@ -67,17 +67,17 @@ bool EnexFileThere(const QString& file)
 // chosen as the panel chooses it; no parent address when there is none. A preview needs no sign-in:
 // without an outline to look in, the path itself names the target.
 MEvernoteTarget FindTarget(
-    MAccount& account, MONObject& root, const QString& path, bool tagMode, bool dryRun, bool mayFetch)
+    MAccount& account, MNotebookNode& root, const QString& path, bool tagMode, bool dryRun, bool mayFetch)
 {
     MEvernoteTarget target;
-    MONObject* node = LoadTree(account, root, mayFetch) ? FindNodeByPathOrId(root, path) : nullptr;
-    const quint64 wanted = tagMode ? MONObject::Notebook : MONObject::Section;
-    if (node && (node->objType == wanted || (tagMode && node->objType == MONObject::SectionGroup))) {
+    MNotebookNode* node = LoadTree(account, root, mayFetch) ? FindNodeByPathOrId(root, path) : nullptr;
+    const MNodeKind wanted = tagMode ? MNodeKind::Notebook : MNodeKind::Section;
+    if (node && (node->kind == wanted || (tagMode && node->kind == MNodeKind::SectionGroup))) {
         TickTarget(root, *node);
         target = ChooseEvernoteTarget(root, tagMode);
     } else if (dryRun) {
         target.parentUrl = QStringLiteral("dry-run:") + path;
-        target.sections = std::make_unique<MONObject>();
+        target.sections = std::make_unique<MNotebookNode>();
     }
     return target;
 }
@@ -133,7 +133,7 @@ int MCliImportEnex::Execute(const QCommandLineParser& parser)
     if (!dryRun)
         RefreshTokensSayingFailure(account);
 
-    MONObject root;
+    MNotebookNode root;
     const MEvernoteTarget target = FindTarget(account, root, path, tagMode, dryRun, !dryRun && signedIn);
     if (target.parentUrl.isEmpty()) {
         PrintErr(Localized("cliImportEnexNoTarget").arg(path));

@@ -3,7 +3,7 @@
 #include "Command.h"
 #include "RunOptions.h"
 
-class MONObject;
+class MNotebookNode;
 
 // import-enex FILE (--section PATH | --tag-sections PATH) [--from N] [--to M] [--indents] [--dry-run]
 //     [--resume | --new] [--skip-imported] [--report FILE]:

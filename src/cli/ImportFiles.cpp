@@ -10,8 +10,8 @@
 #include "app/GlobalSettings.h"
 #include "app/MStrings.h"
 #include "import/FileImport.h"
+#include "model/MNotebookNode.h"
 #include "model/MNotebookTree.h"
-#include "model/MONObject.h"
 #include "tasks/MTaskContext.h"
 
 #include <QFileInfo>
@@ -74,17 +74,17 @@ int MCliImportFiles::Execute(const QCommandLineParser& parser)
     if (!signedIn)
         return kExitFailure;
     MAccount& account = *signedIn;
-    const std::shared_ptr<MONObject> root = LoadNotebookTree(account, false);
+    const std::shared_ptr<MNotebookNode> root = LoadNotebookTree(account, false);
     if (!root)
         return kExitFailure;
     const QString path = parser.value(m_Section);
-    MONObject* section = FindNodeByPathOrId(*root, path);
-    if (!section || section->objType != MONObject::Section) {
+    MNotebookNode* section = FindNodeByPathOrId(*root, path);
+    if (!section || section->kind != MNodeKind::Section) {
         PrintErr(Localized("cliImportFilesNoSection").arg(path));
         return kExitFailure;
     }
     ClearTicks(*root);
-    section->intValue = 1;
+    section->checked = true;
 
     MFileImportSettings settings;
     settings.kind = kind;

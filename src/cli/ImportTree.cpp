@@ -10,6 +10,7 @@
 #include "app/GlobalSettings.h"
 #include "app/MStrings.h"
 #include "import/TreeImport.h"
+#include "model/MNotebookNode.h"
 #include "model/MNotebookTree.h"
 #include "model/MONObject.h"
 #include "tasks/MTaskContext.h"
@@ -71,18 +72,18 @@ int MCliImportTree::Execute(const QCommandLineParser& parser)
     MAccount& account = *signedIn;
     // The tree from the service: which containers are there already decides what is made, so a
     // cached one, perhaps from before the last import, will not do.
-    const std::shared_ptr<MONObject> root = LoadNotebookTree(account, true);
+    const std::shared_ptr<MNotebookNode> root = LoadNotebookTree(account, true);
     if (!root)
         return kExitFailure;
     ClearTicks(*root);
     if (!options.firstSubIsNotebook) {
         const QString path = parser.value(m_Notebook);
-        MONObject* notebook = FindNodeByPathOrId(*root, path);
-        if (!notebook || notebook->objType != MONObject::Notebook) {
+        MNotebookNode* notebook = FindNodeByPathOrId(*root, path);
+        if (!notebook || notebook->kind != MNodeKind::Notebook) {
             PrintErr(Localized("cliImportTreeNoNotebook").arg(path));
             return kExitFailure;
         }
-        notebook->intValue = 1;
+        notebook->checked = true;
     }
 
     const bool utf8 = parser.isSet(m_Utf8);

@@ -6,6 +6,7 @@
 #include "CliRun.h"
 #include "app/MStrings.h"
 #include "drive/MFindLostTask.h"
+#include "model/MNotebookNode.h"
 #include "model/MONObject.h"
 #include "util/FileUtils.h"
 
@@ -39,7 +40,7 @@ int MCliLost::Execute(const QCommandLineParser& parser)
 
     // The search's rows are its failures; standard output is kept for the list itself.
     MCliReporter searchReporter(stderr, save ? stdout : stderr);
-    MFindLostTask search(run.Context(std::make_shared<MONObject>(), searchReporter));
+    MFindLostTask search(run.Context(std::make_shared<MNotebookNode>(), searchReporter));
     search.ThreadRun();
     const bool searchFailed = search.Counts().failed > 0 || searchReporter.Alerts() > 0;
     if (!save) {
@@ -65,7 +66,7 @@ int MCliLost::Execute(const QCommandLineParser& parser)
     const QString folder = parser.value(m_Out);
     CreateFolder(folder);
     MCliReporter reporter;
-    MSaveLostTask task(run.Context(std::make_shared<MONObject>(), reporter), *found, folder);
+    MSaveLostTask task(run.Context(std::make_shared<MNotebookNode>(), reporter), *found, folder);
     task.ThreadRunSave();
     return run.End(searchFailed || reporter.Counts().failed > 0 || reporter.Alerts() > 0);
 }

@@ -1,12 +1,12 @@
 #include "OutlinePath.h"
 
 #include "Command.h"
+#include "model/MNotebookNode.h"
 #include "model/MNotebookTree.h"
-#include "model/MONObject.h"
 
 namespace {
 
-MONObject* MatchPath(const MONObject& node, const QString& rest, Qt::CaseSensitivity cs)
+MNotebookNode* MatchPath(const MNotebookNode& node, const QString& rest, Qt::CaseSensitivity cs)
 {
     for (const auto& child : node.children()) {
         const QString& name = child->name;
@@ -15,7 +15,7 @@ MONObject* MatchPath(const MONObject& node, const QString& rest, Qt::CaseSensiti
         if (rest.compare(name, cs) == 0)
             return child.get();
         if (rest.startsWith(name + QLatin1Char('/'), cs)) {
-            if (MONObject* found = MatchPath(*child, rest.mid(name.size() + 1), cs))
+            if (MNotebookNode* found = MatchPath(*child, rest.mid(name.size() + 1), cs))
                 return found;
         }
     }
@@ -41,16 +41,16 @@ public:
 
 } // namespace
 
-MONObject* FindNodeByPathOrId(const MONObject& root, const QString& pathOrId)
+MNotebookNode* FindNodeByPathOrId(const MNotebookNode& root, const QString& pathOrId)
 {
-    if (MONObject* byId = MONObject::GetObjectByObjId(pathOrId, &root))
+    if (MNotebookNode* byId = MNotebookNode::GetObjectById(pathOrId, &root))
         return byId;
     QString path = pathOrId;
     while (path.startsWith(QLatin1Char('/')))
         path.remove(0, 1);
     if (path.isEmpty())
         return nullptr;
-    if (MONObject* exact = MatchPath(root, path, Qt::CaseSensitive))
+    if (MNotebookNode* exact = MatchPath(root, path, Qt::CaseSensitive))
         return exact;
     return MatchPath(root, path, Qt::CaseInsensitive);
 }

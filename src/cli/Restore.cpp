@@ -8,6 +8,7 @@
 #include "app/MStrings.h"
 #include "drive/MRestoreTask.h"
 #include "drive/RestoreTree.h"
+#include "model/MNotebookNode.h"
 #include "model/MONObject.h"
 
 #include <QFileInfo>
@@ -46,9 +47,9 @@ int MCliRestore::Execute(const QCommandLineParser& parser)
         return kExitFailure;
     if (!run.LoadTree(parser.isSet(m_Refresh)))
         return kExitFailure;
-    const std::shared_ptr<MONObject> root = run.RootPointer();
-    const MONObject* target = FindNodeByPathOrId(*root, parser.value(m_To));
-    if (!target || (target->objType != MONObject::Notebook && target->objType != MONObject::SectionGroup)) {
+    const std::shared_ptr<MNotebookNode> root = run.RootPointer();
+    const MNotebookNode* target = FindNodeByPathOrId(*root, parser.value(m_To));
+    if (!target || (target->kind != MNodeKind::Notebook && target->kind != MNodeKind::SectionGroup)) {
         PrintErr(Localized("cliNoSuchContainer").arg(parser.value(m_To)));
         return kExitFailure;
     }

@@ -5,8 +5,8 @@
 #include "account/MAccount.h"
 #include "app/AppPaths.h"
 #include "app/MStrings.h"
+#include "model/MNotebookNode.h"
 #include "model/MNotebookTree.h"
-#include "model/MONObject.h"
 
 #include <QDateTime>
 
@@ -91,9 +91,9 @@ void RefreshTokensSayingFailure(MAccount& account)
         PrintErr(*failure);
 }
 
-std::shared_ptr<MONObject> LoadNotebookTree(MAccount& account, bool refresh, MTreeReporter* status)
+std::shared_ptr<MNotebookNode> LoadNotebookTree(MAccount& account, bool refresh, MTreeReporter* status)
 {
-    auto root = std::make_shared<MONObject>();
+    auto root = std::make_shared<MNotebookNode>();
     MNotebookTree tree(account, *root, AppPaths().notebookCache, status ? status : &QuietTreeReporter());
     const MTreeBuildResult built = tree.CreateNotebooksTree(refresh, false);
     if (!built.built || !built.isList) {
@@ -103,10 +103,10 @@ std::shared_ptr<MONObject> LoadNotebookTree(MAccount& account, bool refresh, MTr
     return root;
 }
 
-bool CheckPaths(MONObject& root, const QStringList& pathsOrIds)
+bool CheckPaths(MNotebookNode& root, const QStringList& pathsOrIds)
 {
     for (const QString& check : pathsOrIds) {
-        MONObject* node = FindNodeByPathOrId(root, check);
+        MNotebookNode* node = FindNodeByPathOrId(root, check);
         if (!node) {
             PrintErr(Localized("cliExportNoSuchNode").arg(check));
             return false;
@@ -116,9 +116,9 @@ bool CheckPaths(MONObject& root, const QStringList& pathsOrIds)
     return true;
 }
 
-void ClearTicks(MONObject& node)
+void ClearTicks(MNotebookNode& node)
 {
-    node.intValue = 0;
+    node.checked = false;
     for (const auto& child : node.children())
         ClearTicks(*child);
 }

@@ -44,7 +44,7 @@ private:
 };
 
 class MAccount;
-class MONObject;
+class MNotebookNode;
 class MTreeReporter;
 
 // The signed-in account with fresh tokens; null (after saying so) when nobody is signed in.
@@ -53,9 +53,9 @@ MAccount* SignedInAccount();
 void RefreshTokensSayingFailure(MAccount& account);
 // The notebook tree from the cache (or the service when there is none, or with `refresh`), its
 // progress told to `status` (quiet by default); null (after saying why) when there is no usable tree.
-std::shared_ptr<MONObject> LoadNotebookTree(MAccount& account, bool refresh, MTreeReporter* status = nullptr);
+std::shared_ptr<MNotebookNode> LoadNotebookTree(MAccount& account, bool refresh, MTreeReporter* status = nullptr);
 // Ticks each node named by a path of names or an id (with what is below it); false (after saying
 // which) for one not found.
-bool CheckPaths(MONObject& root, const QStringList& pathsOrIds);
+bool CheckPaths(MNotebookNode& root, const QStringList& pathsOrIds);
 // Unticks every node below `node` and the node itself.
-void ClearTicks(MONObject& node);
+void ClearTicks(MNotebookNode& node);

@@ -7,6 +7,7 @@
 #include "app/MStrings.h"
 #include "drive/MSectionSizeTask.h"
 #include "model/MNodeStatus.h"
+#include "model/MNotebookNode.h"
 #include "model/MONObject.h"
 
 namespace {
@@ -63,7 +64,7 @@ int MCliSizes::Execute(const QCommandLineParser& parser)
         return kExitFailure;
     if (!run.LoadTree(parser.isSet(m_Refresh)) || !run.Check(parser.values(m_Check)))
         return kExitFailure;
-    const std::shared_ptr<MONObject> root = run.RootPointer();
+    const std::shared_ptr<MNotebookNode> root = run.RootPointer();
     // The rows come out as the report's lines at the end.
     MRowlessReporter reporter;
     MSectionSizeTask task(run.Context(root, reporter));

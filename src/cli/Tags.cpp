@@ -5,7 +5,7 @@
 #include "CliRun.h"
 #include "OutlinePath.h"
 #include "app/MStrings.h"
-#include "model/MONObject.h"
+#include "model/MNotebookNode.h"
 #include "pagetasks/MListTagsTask.h"
 #include "pagetasks/MTagSummaryTask.h"
 
@@ -53,12 +53,12 @@ int MCliTags::Execute(const QCommandLineParser& parser)
         return kExitFailure;
     QString summarySection;
     if (parser.isSet(m_SummaryTo)) {
-        const MONObject* node = FindNodeByPathOrId(run.Root(), parser.value(m_SummaryTo));
-        if (!node || node->objType != MONObject::Section) {
+        const MNotebookNode* node = FindNodeByPathOrId(run.Root(), parser.value(m_SummaryTo));
+        if (!node || node->kind != MNodeKind::Section) {
             PrintErr(Localized(node ? "cliTagsNotASection" : "cliExportNoSuchNode").arg(parser.value(m_SummaryTo)));
             return kExitFailure;
         }
-        summarySection = node->objId;
+        summarySection = node->id;
     }
     if (const std::optional<QString> problem = MListTagsTask::StartProblem(&run.Root())) {
         PrintErr(Localized(*problem));

@@ -5,39 +5,38 @@
 #include "account/MAccount.h"
 #include "app/AppPaths.h"
 #include "app/MStrings.h"
+#include "model/MNotebookNode.h"
 #include "model/MNotebookTree.h"
-#include "model/MONObject.h"
 #include "util/FileUtils.h"
 
 namespace {
 
-QString KindWord(quint64 type)
+QString KindWord(MNodeKind type)
 {
     switch (type) {
-    case MONObject::Notebook:
+    case MNodeKind::Notebook:
         return QStringLiteral("notebook");
-    case MONObject::SectionGroup:
+    case MNodeKind::SectionGroup:
         return QStringLiteral("group");
-    case MONObject::Section:
+    case MNodeKind::Section:
         return QStringLiteral("section");
     default:
         return QStringLiteral("node");
     }
 }
 
-void AppendLines(const MONObject& node, int depth, QStringList& lines)
+void AppendLines(const MNotebookNode& node, int depth, QStringList& lines)
 {
     for (const auto& child : node.children()) {
-        lines.append(
-            QStringLiteral("%1%2\t%3\t%4")
-                .arg(QString(depth * 2, QLatin1Char(' ')), KindWord(child->objType), child->name, child->objId));
+        lines.append(QStringLiteral("%1%2\t%3\t%4")
+                         .arg(QString(depth * 2, QLatin1Char(' ')), KindWord(child->kind), child->name, child->id));
         AppendLines(*child, depth + 1, lines);
     }
 }
 
 } // namespace
 
-QStringList OutlineLines(const MONObject& root)
+QStringList OutlineLines(const MNotebookNode& root)
 {
     QStringList lines;
     AppendLines(root, 0, lines);
@@ -61,7 +60,7 @@ int MCliTree::Execute(const QCommandLineParser& parser)
         PrintErr(Localized("cliNotSignedIn"));
         return kExitFailure;
     }
-    MONObject root;
+    MNotebookNode root;
     MNotebookTree tree(account, root, cache, &StderrTreeReporter());
     const MTreeBuildResult result = tree.CreateNotebooksTree(parser.isSet(m_Refresh), false);
     if (!result.built) {

@@ -2,7 +2,7 @@
 
 #include "Command.h"
 
-class MONObject;
+class MNotebookNode;
 
 // tree [--refresh]: the notebook outline, one node a line (kind, name, id, tab-separated, indented
 // by depth), from the cache or, with --refresh or without a cache, from the service.
@@ -19,4 +19,4 @@ private:
 };
 
 // The outline lines of the nodes below `root`.
-QStringList OutlineLines(const MONObject& root);
+QStringList OutlineLines(const MNotebookNode& root);

@@ -18,13 +18,13 @@ namespace {
 
 constexpr int kCopyTimeout = 120;
 
-qint64 CountChecked(const MONObject& node)
+qint64 CountChecked(const MNotebookNode& node)
 {
     qint64 count = 0;
     for (const auto& child : node.children()) {
-        if (child->intValue == 0)
+        if (!child->checked)
             continue;
-        if (child->objType == MONObject::SectionGroup || child->objType == MONObject::Section)
+        if (child->kind == MNodeKind::SectionGroup || child->kind == MNodeKind::Section)
             ++count;
         count += CountChecked(*child);
     }
@@ -45,18 +45,18 @@ MCopySectionsTask::MCopySectionsTask(
     , m_Rules(rules)
 { }
 
-std::optional<QString> MCopySectionsTask::StartProblem(const MONObject* tree)
+std::optional<QString> MCopySectionsTask::StartProblem(const MNotebookNode* tree)
 {
-    return NothingChecked(tree, MONObject::Notebook);
+    return NothingChecked(tree, MNodeKind::Notebook);
 }
 
 void MCopySectionsTask::ThreadViewRun()
 {
     m_Context.RefreshTokens();
-    const MONObject* target = MONObject::GetObjectByObjId(m_TargetId, m_Context.tree.get());
+    const MNotebookNode* target = MNotebookNode::GetObjectById(m_TargetId, m_Context.tree.get());
     QString failure;
     const QString t = DriveItemIdFromOneNoteId(m_Session, m_TargetId, &failure);
-    MONObject* result = m_Tree.addSubObject(target ? target->objType : quint64(MONObject::Notebook), t,
+    MONObject* result = m_Tree.addSubObject(quint64(target ? target->kind : MNodeKind::Notebook), t,
         target ? target->name : m_TargetId, {}, {}, {}, {}, {}, {}, {});
     ShowOutline(true);
     ShowStatus(QString());
@@ -83,25 +83,25 @@ void MCopySectionsTask::ThreadViewRun()
 }
 
 void MCopySectionsTask::CopyChildren(
-    const MONObject& source, MONObject& resultParent, MFolderListing& listing, const QString& path)
+    const MNotebookNode& source, MONObject& resultParent, MFolderListing& listing, const QString& path)
 {
     for (const auto& childPtr : source.children()) {
         if (!Running())
             return;
         m_Context.RefreshTokens();
-        const MONObject& child = *childPtr;
-        if (child.intValue == 0)
+        const MNotebookNode& child = *childPtr;
+        if (!child.checked)
             continue;
         const QString p = path + QLatin1Char('/') + child.name;
         ShowStatus(p);
-        switch (child.objType) {
-        case MONObject::Notebook:
+        switch (child.kind) {
+        case MNodeKind::Notebook:
             CopyChildren(child, resultParent, listing, path);
             break;
-        case MONObject::SectionGroup:
+        case MNodeKind::SectionGroup:
             CopyGroup(child, resultParent, listing, p);
             break;
-        case MONObject::Section:
+        case MNodeKind::Section:
             CopySection(child, resultParent, listing, p);
             break;
         default:
@@ -111,7 +111,7 @@ void MCopySectionsTask::CopyChildren(
 }
 
 void MCopySectionsTask::CopyGroup(
-    const MONObject& group, MONObject& resultParent, MFolderListing& listing, const QString& path)
+    const MNotebookNode& group, MONObject& resultParent, MFolderListing& listing, const QString& path)
 {
     qint64 size = 0;
     const QString existing = listing.FolderId(group.name, size);
@@ -157,10 +157,10 @@ void MCopySectionsTask::CopyGroup(
     Wait(MPacer::Kind::Upload);
 }
 
-void MCopySectionsTask::SkipBelow(const MONObject& group, const QString& path, const QString& reason)
+void MCopySectionsTask::SkipBelow(const MNotebookNode& group, const QString& path, const QString& reason)
 {
     for (const auto& child : group.children()) {
-        if (child->intValue == 0)
+        if (!child->checked)
             continue;
         const QString p = path + QLatin1Char('/') + child->name;
         EndItem(BeginItem(p), p, MItemOutcome::Skipped, reason);
@@ -170,10 +170,10 @@ void MCopySectionsTask::SkipBelow(const MONObject& group, const QString& path, c
 }
 
 void MCopySectionsTask::CopySection(
-    const MONObject& section, MONObject& resultParent, MFolderListing& listing, const QString& path)
+    const MNotebookNode& section, MONObject& resultParent, MFolderListing& listing, const QString& path)
 {
     QString failure;
-    const QString s = DriveItemIdFromOneNoteId(m_Session, section.objId, &failure);
+    const QString s = DriveItemIdFromOneNoteId(m_Session, section.id, &failure);
     const QString n = listing.UniqueSectionFileName(section.name);
     MONObject* node = resultParent.addSubObject(MONObject::Section, {}, section.name, {}, {}, {}, {}, {}, {}, {});
     const qint64 row = BeginItem(path);

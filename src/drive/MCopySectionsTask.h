@@ -22,7 +22,7 @@ public:
         const MTaskContext& context, QString targetId, MOutlineSink* outline = nullptr, MCopyRules rules = {});
 
     // The localized key of the reason a run cannot start ("strSelectASection"), or nothing.
-    static std::optional<QString> StartProblem(const MONObject* tree);
+    static std::optional<QString> StartProblem(const MNotebookNode* tree);
 
     // The worker's body: the copy, then the finish text.
     void ThreadViewRun();
@@ -36,11 +36,13 @@ public:
         const QString& sectionNewFileName, const QString& path);
 
 private:
-    void CopyChildren(const MONObject& source, MONObject& resultParent, MFolderListing& listing, const QString& path);
-    void CopyGroup(const MONObject& group, MONObject& resultParent, MFolderListing& listing, const QString& path);
-    void CopySection(const MONObject& section, MONObject& resultParent, MFolderListing& listing, const QString& path);
+    void CopyChildren(
+        const MNotebookNode& source, MONObject& resultParent, MFolderListing& listing, const QString& path);
+    void CopyGroup(const MNotebookNode& group, MONObject& resultParent, MFolderListing& listing, const QString& path);
+    void CopySection(
+        const MNotebookNode& section, MONObject& resultParent, MFolderListing& listing, const QString& path);
     // The checked rows below a group whose folder could not be made or read: none of them was sent.
-    void SkipBelow(const MONObject& group, const QString& path, const QString& reason);
+    void SkipBelow(const MNotebookNode& group, const QString& path, const QString& reason);
     // A copy accepted without an address to follow: done when the folder holds it.
     bool ConfirmInFolder(MONObject& node, const QString& parentId, const QString& name);
     void Progress();

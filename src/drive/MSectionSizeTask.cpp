@@ -9,11 +9,11 @@
 
 namespace {
 
-qint64 CountChecked(const MONObject& node)
+qint64 CountChecked(const MNotebookNode& node)
 {
     qint64 count = 0;
     for (const auto& child : node.children()) {
-        if (child->intValue != 0)
+        if (child->checked)
             count += 1 + CountChecked(*child);
     }
     return count;
@@ -25,9 +25,9 @@ MSectionSizeTask::MSectionSizeTask(const MTaskContext& context, MOutlineSink* ou
     : MDriveTask(context, outline)
 { }
 
-std::optional<QString> MSectionSizeTask::StartProblem(const MONObject* tree)
+std::optional<QString> MSectionSizeTask::StartProblem(const MNotebookNode* tree)
 {
-    return NothingChecked(tree, MONObject::Notebook);
+    return NothingChecked(tree, MNodeKind::Notebook);
 }
 
 void MSectionSizeTask::ThreadViewRun()
@@ -40,24 +40,24 @@ void MSectionSizeTask::ThreadViewRun()
 }
 
 void MSectionSizeTask::SizeChildren(
-    const MONObject& node, MONObject& viewParent, const MFolderListing* listing, const QString& path)
+    const MNotebookNode& node, MONObject& viewParent, const MFolderListing* listing, const QString& path)
 {
     for (const auto& childPtr : node.children()) {
         if (!Running())
             return;
         m_Context.RefreshTokens();
-        const MONObject& child = *childPtr;
-        if (child.intValue == 0)
+        const MNotebookNode& child = *childPtr;
+        if (!child.checked)
             continue;
         const QString childPath = path.isEmpty() ? child.name : path + QLatin1Char('/') + child.name;
-        if (child.objType == MONObject::Notebook)
+        if (child.kind == MNodeKind::Notebook)
             SizeNotebook(child, viewParent, childPath);
-        else if (child.objType == MONObject::SectionGroup || child.objType == MONObject::Section)
+        else if (child.kind == MNodeKind::SectionGroup || child.kind == MNodeKind::Section)
             SizeInListing(child, viewParent, listing, childPath);
     }
 }
 
-void MSectionSizeTask::SizeNotebook(const MONObject& notebook, MONObject& viewParent, const QString& path)
+void MSectionSizeTask::SizeNotebook(const MNotebookNode& notebook, MONObject& viewParent, const QString& path)
 {
     MONObject* row = viewParent.addSubObject(MONObject::Notebook, {}, notebook.name, {}, {}, {}, {}, {}, {}, {});
     row->userRole = notebook.userRole; // the outline shows a shared notebook as one
@@ -72,7 +72,7 @@ void MSectionSizeTask::SizeNotebook(const MONObject& notebook, MONObject& viewPa
         return;
     }
     // One read gives both the id OneDrive confirms and the size.
-    const QString driveId = OneNoteIdDrivePart(notebook.objId);
+    const QString driveId = OneNoteIdDrivePart(notebook.id);
     QString failure;
     std::optional<QByteArray> info;
     if (!driveId.isEmpty())
@@ -110,14 +110,14 @@ void MSectionSizeTask::SizeNotebook(const MONObject& notebook, MONObject& viewPa
 }
 
 void MSectionSizeTask::SizeInListing(
-    const MONObject& child, MONObject& viewParent, const MFolderListing* listing, const QString& path)
+    const MNotebookNode& child, MONObject& viewParent, const MFolderListing* listing, const QString& path)
 {
-    const bool group = child.objType == MONObject::SectionGroup;
+    const bool group = child.kind == MNodeKind::SectionGroup;
     const QString lookedFor = group ? child.name : child.name + QStringLiteral(".one");
     qint64 size = 0;
     // Files and folders alike: a section's file is found whatever the case of its name.
     const QString id = listing ? listing->FolderId(lookedFor, size, false) : QString();
-    MONObject* row = viewParent.addSubObject(child.objType, id, child.name, {}, {}, {}, {}, {}, {}, {});
+    MONObject* row = viewParent.addSubObject(quint64(child.kind), id, child.name, {}, {}, {}, {}, {}, {}, {});
     const qint64 item = BeginItem(path);
     if (id.isEmpty()) {
         row->strValue = QStringLiteral("Not found");

@@ -16,7 +16,7 @@ class MSectionSizeTask : public MDriveTask
 public:
     explicit MSectionSizeTask(const MTaskContext& context, MOutlineSink* outline = nullptr);
 
-    static std::optional<QString> StartProblem(const MONObject* tree);
+    static std::optional<QString> StartProblem(const MNotebookNode* tree);
 
     // The worker's body: the walk, then the finish text.
     void ThreadViewRun();
@@ -25,10 +25,11 @@ public:
     qint64 ReadsFailed() const { return m_ReadsFailed; }
 
 private:
-    void SizeChildren(const MONObject& node, MONObject& viewParent, const MFolderListing* listing, const QString& path);
-    void SizeNotebook(const MONObject& notebook, MONObject& viewParent, const QString& path);
+    void SizeChildren(
+        const MNotebookNode& node, MONObject& viewParent, const MFolderListing* listing, const QString& path);
+    void SizeNotebook(const MNotebookNode& notebook, MONObject& viewParent, const QString& path);
     void SizeInListing(
-        const MONObject& child, MONObject& viewParent, const MFolderListing* listing, const QString& path);
+        const MNotebookNode& child, MONObject& viewParent, const MFolderListing* listing, const QString& path);
     void ReadFailed(MONObject& row, const QString& path, const QString& reason);
 
     qint64 m_ReadsFailed = 0;

@@ -1,5 +1,6 @@
 #include "RestoreTree.h"
 
+#include "model/MNotebookNode.h"
 #include "model/MONObject.h"
 #include "util/TextUtils.h"
 
@@ -35,14 +36,14 @@ bool IsSectionFileName(const QString& name)
     return StringEqualsIgnoreCase(QFileInfo(name).suffix(), QStringLiteral("one"));
 }
 
-MONObject* AddTreeRoot(MONObject& listRoot, const MONObject& target)
+MONObject* AddTreeRoot(MONObject& listRoot, const MNotebookNode& target)
 {
     MONObject* node
-        = listRoot.addSubObject(target.objType, {}, target.name, {}, {}, target.webUrl, target.objId, {}, {}, {});
+        = listRoot.addSubObject(quint64(target.kind), {}, target.name, {}, {}, target.webUrl, target.id, {}, {}, {});
     return node;
 }
 
-MONObject* getSelectedOrAddRoot(MONObject& listRoot, MONObject* selected, const MONObject* target)
+MONObject* getSelectedOrAddRoot(MONObject& listRoot, MONObject* selected, const MNotebookNode* target)
 {
     if (selected && selected->objType == MONObject::Section)
         selected = selected->parent();

@@ -4,6 +4,7 @@
 #include <QStringList>
 
 class MONObject;
+class MNotebookNode;
 
 // The restore list: a tree whose root's one child is the target (a notebook or section group of the
 // notebook tree: its type and name, its OneNote id in contentUrl, its webUrl), under which the local
@@ -12,8 +13,8 @@ class MONObject;
 // The node that receives added items: `selected` when it is the target or a folder, the folder of a
 // selected file, else the target; a new target made from `target` when the list is empty. Null when
 // there is no target to make.
-MONObject* getSelectedOrAddRoot(MONObject& listRoot, MONObject* selected, const MONObject* target);
-MONObject* AddTreeRoot(MONObject& listRoot, const MONObject& target);
+MONObject* getSelectedOrAddRoot(MONObject& listRoot, MONObject* selected, const MNotebookNode* target);
+MONObject* AddTreeRoot(MONObject& listRoot, const MNotebookNode& target);
 
 // A ".one" file as a section node (its name without the extension).
 MONObject* AddSectionFile(MONObject& parent, const QString& path);

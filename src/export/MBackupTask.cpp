@@ -2,7 +2,7 @@
 
 #include "app/Log.h"
 #include "app/MStrings.h"
-#include "model/MONObject.h"
+#include "model/MNotebookNode.h"
 #include "util/Digest.h"
 #include "util/FileUtils.h"
 
@@ -68,7 +68,7 @@ MBackupTask::Start MBackupTask::Run()
         // The tree was read afresh: a section the mirror holds that is not in it is gone online. Its
         // pages and file go aside (a section merely left unchecked is in the tree).
         for (const QString& sectionId : m_State->Sections()) {
-            if (!Running() || MONObject::GetObjectByObjId(sectionId, m_Context.tree.get()))
+            if (!Running() || MNotebookNode::GetObjectById(sectionId, m_Context.tree.get()))
                 continue;
             m_Seen.clear();
             MoveAsideGone(sectionId, true);
@@ -115,9 +115,9 @@ QString MBackupTask::Absolute(const QString& relative) const
     return QDir(m_Folder).filePath(relative);
 }
 
-qint64 MBackupTask::VisitSection(const MONObject& section, const QString& path)
+qint64 MBackupTask::VisitSection(const MNotebookNode& section, const QString& path)
 {
-    m_SectionId = section.objId;
+    m_SectionId = section.id;
     qint64 handled = 0;
     if (m_Pages) {
         m_SectionFailed = false;
@@ -125,21 +125,21 @@ qint64 MBackupTask::VisitSection(const MONObject& section, const QString& path)
         handled = MExportTask::VisitSection(section, path);
         // Only a list read to its end tells which pages are gone.
         if (!m_SectionFailed && Running())
-            MoveAsideGone(section.objId);
+            MoveAsideGone(section.id);
     }
     if (m_SectionFiles && Running())
         KeepSectionFile(section, path);
     return handled;
 }
 
-void MBackupTask::KeepSectionFile(const MONObject& section, const QString& folder)
+void MBackupTask::KeepSectionFile(const MNotebookNode& section, const QString& folder)
 {
     const QString target = SectionFilePath(folder, section.name);
     const QString rel = Relative(target);
     m_Context.RefreshTokens();
     QString failure;
-    const MSectionFileItem item = SectionFileItem(section.objId, &failure);
-    std::optional<MBackupSectionFile> row = m_State->FindSectionFile(section.objId);
+    const MSectionFileItem item = SectionFileItem(section.id, &failure);
+    std::optional<MBackupSectionFile> row = m_State->FindSectionFile(section.id);
     if (!item.id.isEmpty() && row && row->path != rel && QFileInfo::exists(Absolute(row->path))) {
         // The section was renamed: its file follows.
         if (MoveFile(Absolute(row->path), target)) {
@@ -178,7 +178,7 @@ void MBackupTask::KeepSectionFile(const MONObject& section, const QString& folde
     }
     if (fetched) {
         // The item's time as first read: a change made during the download is fetched next run.
-        m_State->PutSectionFile({section.objId, item.modified, size, rel, digest});
+        m_State->PutSectionFile({section.id, item.modified, size, rel, digest});
         ++m_Counts.written;
     } else {
         // The last good copy stays where it is.
@@ -188,7 +188,7 @@ void MBackupTask::KeepSectionFile(const MONObject& section, const QString& folde
     Wait(MPacer::Kind::Download);
 }
 
-void MBackupTask::OnSectionFailed(const MONObject& section, const QString& sectionPath, const QString& reason)
+void MBackupTask::OnSectionFailed(const MNotebookNode& section, const QString& sectionPath, const QString& reason)
 {
     m_SectionFailed = true;
     ++m_Counts.failed;

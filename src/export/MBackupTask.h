@@ -49,8 +49,8 @@ public:
 
 protected:
     qint64 HandlePage(const MPageEntry& page, qint64 index, const QString& sectionPath) override;
-    qint64 VisitSection(const MONObject& section, const QString& path) override;
-    void OnSectionFailed(const MONObject& section, const QString& sectionPath, const QString& reason) override;
+    qint64 VisitSection(const MNotebookNode& section, const QString& path) override;
+    void OnSectionFailed(const MNotebookNode& section, const QString& sectionPath, const QString& reason) override;
     MHttpResponse Send(const MHttpRequest& request) override;
     QString PageListAddress(const QString& sectionId, qint64 skip) const override;
 
@@ -67,7 +67,7 @@ private:
     QString TemporaryPath();
     // One step from the temporary file to its place: the old copy until then, the new after.
     bool PutInPlace(const QString& temporary, const QString& path);
-    void KeepSectionFile(const MONObject& section, const QString& folder);
+    void KeepSectionFile(const MNotebookNode& section, const QString& folder);
     // The section's pages not seen in its listing, and its file too when the section itself is gone.
     void MoveAsideGone(const QString& sectionId, bool sectionGone = false);
     // The mirror's file at `relative` to ".deleted/<date>/"; false when it could not be moved.

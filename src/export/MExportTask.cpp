@@ -6,7 +6,7 @@
 #include "PageText.h"
 #include "account/MAccount.h"
 #include "app/MStrings.h"
-#include "model/MONObject.h"
+#include "model/MNotebookNode.h"
 #include "net/MRequestBudget.h"
 #include "net/ServiceRequest.h"
 #include "net/ServiceText.h"
@@ -84,7 +84,7 @@ MExportTask::MExportTask(const MTaskContext& context, MExportKind kind, QString 
 
 MExportTask::~MExportTask() = default;
 
-std::optional<QString> MExportTask::StartProblem(const MONObject* tree, const QString& exportFolder)
+std::optional<QString> MExportTask::StartProblem(const MNotebookNode* tree, const QString& exportFolder)
 {
     if (const std::optional<QString> problem = NothingChecked(tree))
         return problem;
@@ -115,7 +115,7 @@ QString MExportTask::Extension() const
     return QLatin1String(ExportKindInfo(m_Kind).extension);
 }
 
-qint64 MExportTask::VisitSection(const MONObject& section, const QString& path)
+qint64 MExportTask::VisitSection(const MNotebookNode& section, const QString& path)
 {
     if (m_Kind == MExportKind::SectionFile) {
         BackUpSectionFile(section, path);
@@ -252,7 +252,7 @@ qint64 MExportTask::ItemsFailed() const
     return std::count_if(m_Items.begin(), m_Items.end(), [](const MExportItem& item) { return item.Failed(); });
 }
 
-void MExportTask::OnSectionFailed(const MONObject&, const QString& sectionPath, const QString& reason)
+void MExportTask::OnSectionFailed(const MNotebookNode&, const QString& sectionPath, const QString& reason)
 {
     m_Result += sectionPath;
     AddItem(sectionPath, false, reason);
@@ -321,7 +321,7 @@ QString MExportTask::MarkdownContent(const MMarkdownPlannedPage& page, const QSt
     return result.markdown;
 }
 
-void MExportTask::BackUpSectionFile(const MONObject& section, const QString& exportFolder)
+void MExportTask::BackUpSectionFile(const MNotebookNode& section, const QString& exportFolder)
 {
     // Never over an earlier backup: a second run writes "Section(1).one".
     const QString target = MUtils::getFilePathNewName(SectionFilePath(exportFolder, section.name), Extension());
@@ -331,7 +331,7 @@ void MExportTask::BackUpSectionFile(const MONObject& section, const QString& exp
     m_Context.RefreshTokens();
     qint64 size = 0;
     QString failure;
-    const QString url = GetSectionFileDownloadUrl(section.objId, size, &failure);
+    const QString url = GetSectionFileDownloadUrl(section.id, size, &failure);
     bool written = false;
     if (!url.isEmpty()) {
         m_Result += QStringLiteral(" ... %1 ...").arg(FormatByteSize(size));

@@ -11,7 +11,7 @@
 #include <memory>
 #include <optional>
 
-class MONObject;
+class MNotebookNode;
 class MMarkdownPlan;
 struct MMarkdownPlannedPage;
 
@@ -62,7 +62,7 @@ public:
 
     // The localized key of the reason a run cannot start ("strSelectASection",
     // "strSpecifyStoreFolder"), or nothing.
-    static std::optional<QString> StartProblem(const MONObject* tree, const QString& exportFolder);
+    static std::optional<QString> StartProblem(const MNotebookNode* tree, const QString& exportFolder);
 
     // The worker's body: the walk over the snapshot, then the finish text.
     void ThreadRun();
@@ -70,7 +70,7 @@ public:
     // The per-page work of the batch frame; returns 1 when a file was written.
     qint64 ExportPage(const MPageEntry& page, qint64 index, const QString& sectionFolder);
     // The section-file kind: fetches the section's ".one" file into the container folder.
-    void BackUpSectionFile(const MONObject& section, const QString& exportFolder);
+    void BackUpSectionFile(const MNotebookNode& section, const QString& exportFolder);
     // The section file's download address and size, or "" (`failure` says why).
     QString GetSectionFileDownloadUrl(const QString& sectionId, qint64& fileSize, QString* failure = nullptr);
     // The two reads of that address: the section's drive item, then its download address and size
@@ -91,10 +91,10 @@ public:
 
 protected:
     qint64 HandlePage(const MPageEntry& page, qint64 index, const QString& sectionPath) override;
-    qint64 VisitSection(const MONObject& section, const QString& path) override;
+    qint64 VisitSection(const MNotebookNode& section, const QString& path) override;
     void EnterFolder(const QString& path) override;
     QString ChildPath(const QString& path, const QString& name) const override;
-    void OnSectionFailed(const MONObject& section, const QString& sectionPath, const QString& reason) override;
+    void OnSectionFailed(const MNotebookNode& section, const QString& sectionPath, const QString& reason) override;
     qint64 RequestsPerPage() const override { return m_Kind == MExportKind::Html ? 2 : 1; }
 
     // The mirror's task writes its pages and section files with these.

@@ -181,7 +181,7 @@ void AppDelegate::CreateNotebooksTree(bool fetch, bool reloadData)
         return;
     }
     // No request is made for a cached tree: it is read here, at once.
-    MONObject fresh;
+    MNotebookNode fresh;
     MNotebookTree tree(TheAccount(), fresh, cache, m_Window.get());
     if (tree.CreateNotebooksTree(false, false).built)
         m_Window->TreeModel()->ReplaceChildren(fresh);
@@ -189,7 +189,7 @@ void AppDelegate::CreateNotebooksTree(bool fetch, bool reloadData)
         m_Window->OutlineTree()->expandToDepth(0);
 }
 
-void AppDelegate::TreeArrived(const std::shared_ptr<MONObject>& fresh, const MTreeBuildResult& result)
+void AppDelegate::TreeArrived(const std::shared_ptr<MNotebookNode>& fresh, const MTreeBuildResult& result)
 {
     // Signed out while the request was out: the tree is no longer this user's to see.
     if (result.built && !TheAccount().OnlineOneNoteAccessToken().isEmpty()) {
@@ -224,7 +224,7 @@ void AppDelegate::LoginAccount()
         ShowMenuItemLoginCaption();
         CreateNotebooksTree(true, true);
     } else {
-        MONObject nothing;
+        MNotebookNode nothing;
         m_Window->TreeModel()->ReplaceChildren(nothing);
         ShowMenuItemLoginCaption();
     }
@@ -249,16 +249,16 @@ void AppDelegate::MenuItemUncheckAllTreeClick()
 
 void AppDelegate::MenuItemOpenNotebookClick()
 {
-    const MONObject* node = m_Window->SelectedNode();
-    if (!node || node->objType != MONObject::Notebook)
+    const MNotebookNode* node = m_Window->SelectedNode();
+    if (!node || node->kind != MNodeKind::Notebook)
         return;
     OpenLinkInOneNote(node->clientUrl);
 }
 
 void AppDelegate::MenuItemNotebookInfoClick()
 {
-    const MONObject* node = m_Window->SelectedNode();
-    if (!node || node->objType != MONObject::Notebook)
+    const MNotebookNode* node = m_Window->SelectedNode();
+    if (!node || node->kind != MNodeKind::Notebook)
         return;
     MWinNotebookInfo info(m_Window.get());
     info.SetONObj(node);

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "model/MONObject.h"
+#include "model/MNotebookNode.h"
 
 #include <QObject>
 #include <QString>
@@ -34,7 +34,7 @@ public:
     bool m_UpdateCheckEnabled = true;
 
     MMainWindow* window() const { return m_Window.get(); }
-    MONObject& Root() { return m_ObjectTree; }
+    MNotebookNode& Root() { return m_ObjectTree; }
 
     void LoginAccount();
     void MenuItemRefreshTreeClick();
@@ -66,11 +66,11 @@ private:
     void CreatePanels();
     void ConnectMenus();
     void CreateTimer();
-    void TreeArrived(const std::shared_ptr<MONObject>& fresh, const MTreeBuildResult& result);
+    void TreeArrived(const std::shared_ptr<MNotebookNode>& fresh, const MTreeBuildResult& result);
 
     QString m_AppFolder;
     QString m_WindowTitle;
-    MONObject m_ObjectTree;
+    MNotebookNode m_ObjectTree;
     std::unique_ptr<MMainWindow> m_Window;
     std::unique_ptr<MUpdateCheck> m_UpdateCheck;
     MTreeLoader* m_TreeLoader = nullptr;

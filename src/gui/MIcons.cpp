@@ -1,5 +1,6 @@
 #include "MIcons.h"
 
+#include "model/MNotebookNode.h"
 #include "model/MONObject.h"
 
 #include <QFile>
@@ -28,32 +29,37 @@ bool ResourceIconExists(const QString& name)
     return QFile::exists(QStringLiteral(":/icons/%1.svg").arg(name));
 }
 
-QString NodeIconName(const MONObject& node, bool distinguishShared)
+QString NodeIconName(MNodeKind kind, const QString& userRole)
 {
-    switch (node.objType) {
-    case MONObject::Section:
+    switch (kind) {
+    case MNodeKind::Section:
         return QStringLiteral("Section");
-    case MONObject::SectionGroup:
+    case MNodeKind::SectionGroup:
         return QStringLiteral("SectionGroup");
-    case MONObject::Notebook:
-        // A notebook the service gave no role for (a panel's own copy, a planned one) is no shared one.
-        if (!distinguishShared || node.userRole.isEmpty() || node.userRole == QLatin1String("Owner"))
+    case MNodeKind::Notebook:
+        if (userRole.isEmpty() || userRole == QLatin1String("Owner"))
             return QStringLiteral("Notebook");
         return QStringLiteral("NotebookShared");
-    case 4:
+    case MNodeKind::Page:
         return QStringLiteral("Page");
-    case 5:
+    case MNodeKind::Paragraph:
         return QStringLiteral("Paragraph");
-    case 6:
+    case MNodeKind::RecognisedText:
         return QStringLiteral("RecognisedText");
-    default:
-        return QString();
+    case MNodeKind::Root:
+        break;
     }
+    return QString();
 }
 
-QIcon NodeIcon(const MONObject& node, bool distinguishShared)
+QString NodeIconName(const MONObject& node)
 {
-    const QString name = NodeIconName(node, distinguishShared);
+    return NodeIconName(MNodeKind(node.objType), node.userRole);
+}
+
+QIcon NodeIcon(const MNotebookNode& node, bool distinguishShared)
+{
+    const QString name = NodeIconName(node.kind, distinguishShared ? node.userRole : QString());
     return name.isEmpty() ? QIcon() : ResourceIcon(name);
 }
 

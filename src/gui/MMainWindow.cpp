@@ -89,7 +89,7 @@ QLabel* GroupTitle(const QString& text, QWidget* parent)
 
 } // namespace
 
-MMainWindow::MMainWindow(MONObject* root, QWidget* parent)
+MMainWindow::MMainWindow(MNotebookNode* root, QWidget* parent)
     : QMainWindow(parent)
     , m_TreeModel(new MTreeModel(root, this))
 {
@@ -304,7 +304,7 @@ MPanelBase* MMainWindow::CurrentPanel() const
     return qobject_cast<MPanelBase*>(mViewFeature->currentWidget());
 }
 
-MONObject* MMainWindow::SelectedNode() const
+MNotebookNode* MMainWindow::SelectedNode() const
 {
     const QModelIndex index = mOutlineTree->currentIndex();
     return index.isValid() && mOutlineTree->selectionModel()->isSelected(index) ? m_TreeModel->NodeAt(index) : nullptr;

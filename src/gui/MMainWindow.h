@@ -6,7 +6,7 @@
 #include <QHash>
 #include <QMainWindow>
 
-class MONObject;
+class MNotebookNode;
 class MPanelBase;
 class MTreeModel;
 class QAbstractButton;
@@ -24,7 +24,7 @@ class MMainWindow : public QMainWindow, public MTreeReporter
 {
     Q_OBJECT
 public:
-    explicit MMainWindow(MONObject* root, QWidget* parent = nullptr);
+    explicit MMainWindow(MNotebookNode* root, QWidget* parent = nullptr);
 
     // Puts `panel` into the feature area (once; it is kept) and enables the buttons that show it.
     // Buttons of kinds without a panel stay disabled.
@@ -42,7 +42,7 @@ public:
     bool IsTreeLoading() const;
     MTreeModel* TreeModel() const { return m_TreeModel; }
     // The node of the selected row, or nullptr.
-    MONObject* SelectedNode() const;
+    MNotebookNode* SelectedNode() const;
 
     // Menu items, connected by the controller.
     QAction* mMenuItemLogin = nullptr;

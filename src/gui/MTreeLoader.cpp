@@ -2,7 +2,7 @@
 
 #include "MMainWindow.h"
 #include "MessageBox.h"
-#include "model/MONObject.h"
+#include "model/MNotebookNode.h"
 
 #include <QCoreApplication>
 #include <QThread>
@@ -60,7 +60,7 @@ void MTreeLoader::Start(bool fetch)
         return;
     }
     m_Loading = true;
-    auto fresh = std::make_shared<MONObject>();
+    auto fresh = std::make_shared<MNotebookNode>();
     auto status = std::make_shared<MPostedTreeReporter>(m_Window);
     QPointer<MTreeLoader> self(this);
     MAccount* account = &m_Account;
@@ -80,7 +80,7 @@ void MTreeLoader::Start(bool fetch)
     thread->start();
 }
 
-void MTreeLoader::Finished(const std::shared_ptr<MONObject>& fresh, const MTreeBuildResult& result)
+void MTreeLoader::Finished(const std::shared_ptr<MNotebookNode>& fresh, const MTreeBuildResult& result)
 {
     m_Loading = false;
     if (m_Pending) {

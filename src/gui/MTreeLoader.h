@@ -8,7 +8,7 @@
 
 class MAccount;
 class MMainWindow;
-class MONObject;
+class MNotebookNode;
 
 // Fetches the notebook tree on a worker thread into a tree of its own, so that the window goes on
 // answering while the service is slow (each request may take up to its time-out). The result is
@@ -29,10 +29,10 @@ public:
 
 signals:
     // On the main thread: `fresh` holds the new notebooks when `result.built`.
-    void Loaded(const std::shared_ptr<MONObject>& fresh, const MTreeBuildResult& result);
+    void Loaded(const std::shared_ptr<MNotebookNode>& fresh, const MTreeBuildResult& result);
 
 private:
-    void Finished(const std::shared_ptr<MONObject>& fresh, const MTreeBuildResult& result);
+    void Finished(const std::shared_ptr<MNotebookNode>& fresh, const MTreeBuildResult& result);
 
     MAccount& m_Account;
     QString m_CacheFile;

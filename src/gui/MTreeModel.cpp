@@ -1,17 +1,17 @@
 #include "MTreeModel.h"
 
 #include "MIcons.h"
-#include "model/MONObject.h"
+#include "model/MNotebookNode.h"
 
-MTreeModel::MTreeModel(MONObject* root, QObject* parent)
-    : MNodeModel(root, parent)
+MTreeModel::MTreeModel(MNotebookNode* root, QObject* parent)
+    : MNodeModel<MNotebookNode>(root, parent)
 { }
 
 void MTreeModel::SetAllChecked(bool checked)
 {
     if (!Root())
         return;
-    Root()->intValue = checked ? 1 : 0;
+    Root()->checked = checked;
     CheckChildrenCheckBox(Root());
     EmitAllChanged(QModelIndex(), {Qt::CheckStateRole});
 }
@@ -23,10 +23,10 @@ int MTreeModel::columnCount(const QModelIndex&) const
 
 namespace {
 
-bool AllBelowChecked(const MONObject& node)
+bool AllBelowChecked(const MNotebookNode& node)
 {
     for (const auto& child : node.children())
-        if (child->intValue == 0 || !AllBelowChecked(*child))
+        if (!child->checked || !AllBelowChecked(*child))
             return false;
     return true;
 }
@@ -35,7 +35,7 @@ bool AllBelowChecked(const MONObject& node)
 
 QVariant MTreeModel::data(const QModelIndex& index, int role) const
 {
-    const MONObject* node = index.isValid() ? NodeAt(index) : nullptr;
+    const MNotebookNode* node = index.isValid() ? NodeAt(index) : nullptr;
     if (!node)
         return QVariant();
     switch (role) {
@@ -45,7 +45,7 @@ QVariant MTreeModel::data(const QModelIndex& index, int role) const
     case Qt::CheckStateRole:
         // A checked container with unchecked parts below it shows as partly checked, so that the
         // user sees at a glance that only some of its sections take part in a run.
-        if (node->intValue == 0)
+        if (!node->checked)
             return Qt::Unchecked;
         return AllBelowChecked(*node) ? Qt::Checked : Qt::PartiallyChecked;
     case Qt::DecorationRole:
@@ -57,10 +57,10 @@ QVariant MTreeModel::data(const QModelIndex& index, int role) const
 
 bool MTreeModel::setData(const QModelIndex& index, const QVariant& value, int role)
 {
-    MONObject* node = index.isValid() ? NodeAt(index) : nullptr;
+    MNotebookNode* node = index.isValid() ? NodeAt(index) : nullptr;
     if (!node || role != Qt::CheckStateRole)
         return false;
-    SetCheckState(node, value.toInt() == Qt::Checked ? 1 : 0);
+    SetCheckState(node, value.toInt() == Qt::Checked);
     EmitAllChanged(QModelIndex(), {Qt::CheckStateRole});
     return true;
 }

@@ -1,16 +1,17 @@
 #pragma once
 
+#include "model/MNotebookNode.h"
 #include "widgets/MNodeModel.h"
 
 // The notebook outline over the shared tree: one column, the node's name with its icon and a check
 // box. Checking a row pushes the state down to every descendant and recomputes the ancestors (one is
 // checked when any of its children is). Call Reload after the tree has been rebuilt in place, or
 // hand a new tree to ReplaceChildren.
-class MTreeModel : public MNodeModel
+class MTreeModel : public MNodeModel<MNotebookNode>
 {
     Q_OBJECT
 public:
-    explicit MTreeModel(MONObject* root, QObject* parent = nullptr);
+    explicit MTreeModel(MNotebookNode* root, QObject* parent = nullptr);
 
     // Sets the root's state, pushes it through the whole tree and repaints every row.
     void SetAllChecked(bool checked);

@@ -14,18 +14,18 @@ namespace {
 
 constexpr int kIdRole = Qt::UserRole + 1;
 
-bool IsShown(quint64 objType, int displayScope)
+bool IsShown(MNodeKind kind, int displayScope)
 {
     if (displayScope == 1)
-        return objType == MONObject::Notebook;
+        return kind == MNodeKind::Notebook;
     if (displayScope == 2)
-        return objType == MONObject::Notebook || objType == MONObject::SectionGroup;
+        return kind == MNodeKind::Notebook || kind == MNodeKind::SectionGroup;
     return true;
 }
 
 } // namespace
 
-MWinChooseSection::MWinChooseSection(const MONObject* source, int scope, QWidget* parent)
+MWinChooseSection::MWinChooseSection(const MNotebookNode* source, int scope, QWidget* parent)
     : QDialog(parent)
     , displayScope(scope)
 {
@@ -57,23 +57,23 @@ MWinChooseSection::MWinChooseSection(const MONObject* source, int scope, QWidget
     mOutlineTree->expandAll();
 }
 
-void MWinChooseSection::rebuildTreeONObjects(const MONObject& source, MONObject& copyParent, int scope)
+void MWinChooseSection::rebuildTreeONObjects(const MNotebookNode& source, MNotebookNode& copyParent, int scope)
 {
     for (const auto& child : source.children()) {
-        if (!IsShown(child->objType, scope))
+        if (!IsShown(child->kind, scope))
             continue;
-        MONObject* copy = copyParent.copyAdd(*child);
+        MNotebookNode* copy = copyParent.AddCopy(*child);
         rebuildTreeONObjects(*child, *copy, scope);
     }
 }
 
-void MWinChooseSection::FillOutline(const MONObject& node, QTreeWidgetItem* parentItem)
+void MWinChooseSection::FillOutline(const MNotebookNode& node, QTreeWidgetItem* parentItem)
 {
     for (const auto& child : node.children()) {
         auto* item = parentItem ? new QTreeWidgetItem(parentItem) : new QTreeWidgetItem(mOutlineTree);
         item->setText(0, child->name);
         item->setIcon(0, NodeIcon(*child, false));
-        item->setData(0, kIdRole, child->objId);
+        item->setData(0, kIdRole, child->id);
         FillOutline(*child, item);
     }
 }

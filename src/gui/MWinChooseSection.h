@@ -1,6 +1,6 @@
 #pragma once
 
-#include "model/MONObject.h"
+#include "model/MNotebookNode.h"
 
 #include <QDialog>
 
@@ -14,13 +14,13 @@ class MWinChooseSection : public QDialog
 {
     Q_OBJECT
 public:
-    MWinChooseSection(const MONObject* source, int displayScope, QWidget* parent = nullptr);
+    MWinChooseSection(const MNotebookNode* source, int displayScope, QWidget* parent = nullptr);
 
     // Copies the children of `source` that the scope shows under `copyParent`, with their shown
     // descendants; a child that is not shown is skipped with its whole subtree.
-    static void rebuildTreeONObjects(const MONObject& source, MONObject& copyParent, int displayScope);
+    static void rebuildTreeONObjects(const MNotebookNode& source, MNotebookNode& copyParent, int displayScope);
 
-    const MONObject& TreeObjects() const { return m_TreeObjects; }
+    const MNotebookNode& TreeObjects() const { return m_TreeObjects; }
     QTreeWidget* OutlineTree() const { return mOutlineTree; }
     QString idChoose;
     QString idReturn;
@@ -28,10 +28,10 @@ public:
     void ButtonOKClick();
 
 private:
-    void FillOutline(const MONObject& node, QTreeWidgetItem* parentItem);
+    void FillOutline(const MNotebookNode& node, QTreeWidgetItem* parentItem);
     void outlineViewSelectionDidChange();
 
     int displayScope;
-    MONObject m_TreeObjects;
+    MNotebookNode m_TreeObjects;
     QTreeWidget* mOutlineTree = nullptr;
 };

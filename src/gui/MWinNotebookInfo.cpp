@@ -2,7 +2,7 @@
 
 #include "WindowSize.h"
 #include "app/MStrings.h"
-#include "model/MONObject.h"
+#include "model/MNotebookNode.h"
 
 #include <QDialogButtonBox>
 #include <QPlainTextEdit>
@@ -24,12 +24,12 @@ MWinNotebookInfo::MWinNotebookInfo(QWidget* parent)
     ResizeToFit(this, QSize(560, 360));
 }
 
-void MWinNotebookInfo::SetONObj(const MONObject* notebook)
+void MWinNotebookInfo::SetONObj(const MNotebookNode* notebook)
 {
     m_NSTVInfo->setPlainText(notebook ? DisplayMessage(*notebook) : QString());
 }
 
-QString MWinNotebookInfo::DisplayMessage(const MONObject& notebook)
+QString MWinNotebookInfo::DisplayMessage(const MNotebookNode& notebook)
 {
     if (notebook.userRole == QLatin1String("Owner")) {
         return QStringLiteral("%1\n%2\n\n%3\n%4\n\n%5\n%6")

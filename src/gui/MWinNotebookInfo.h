@@ -2,7 +2,7 @@
 
 #include <QDialog>
 
-class MONObject;
+class MNotebookNode;
 class QPlainTextEdit;
 
 // A read-only text with a notebook's name and links and, for a notebook shared with the account,
@@ -13,8 +13,8 @@ class MWinNotebookInfo : public QDialog
 public:
     explicit MWinNotebookInfo(QWidget* parent = nullptr);
 
-    void SetONObj(const MONObject* notebook);
-    static QString DisplayMessage(const MONObject& notebook);
+    void SetONObj(const MNotebookNode* notebook);
+    static QString DisplayMessage(const MNotebookNode& notebook);
     QString Text() const;
 
 private:

@@ -6,7 +6,7 @@
 #include "NoteLinkPass.h"
 #include "account/MAccount.h"
 #include "app/MStrings.h"
-#include "model/MONObject.h"
+#include "model/MNotebookNode.h"
 #include "tasks/MTaskContext.h"
 #include "tasks/TaskTexts.h"
 #include "util/Formats.h"
@@ -36,7 +36,7 @@ void WaitUpload(const MTaskContext& context)
 // The tag's section under the target: one the run already knows (ticked before the run, or made
 // earlier in it), else a new one, remembered for the notes after it.
 QString TagSectionUrl(const MTaskContext& context, MEnexPageSender& sender, const MEvernoteImportSettings& settings,
-    MONObject& sections, const QString& tag, MEvernoteImportResult& result, QString* failure)
+    MNotebookNode& sections, const QString& tag, MEvernoteImportResult& result, QString* failure)
 {
     const QString known = GetSectionSelfUrl(sections, tag);
     if (!known.isEmpty())
@@ -47,8 +47,9 @@ QString TagSectionUrl(const MTaskContext& context, MEnexPageSender& sender, cons
         *failure = Localized("reasonTagSectionNotMade").arg(tag, why);
     if (!created.isEmpty()) {
         ++result.newSectionCount;
-        sections.addSubObject(MONObject::Section, QStringLiteral(""), tag, QStringLiteral(""), QStringLiteral(""),
-            QStringLiteral(""), QStringLiteral(""), created, settings.parentUrlSaveTo, QStringLiteral(""));
+        MNotebookNode* section = sections.AddChild(MNodeKind::Section, QString(), tag);
+        section->selfUrl = created;
+        section->parentSectionGroupUrl = settings.parentUrlSaveTo;
     }
     WaitUpload(context);
     return created;
@@ -73,7 +74,7 @@ void FinishNoteLine(const MTaskContext& context, MEvernoteImportResult& result, 
 }
 
 void ImportNote(const MTaskContext& context, MEnexPageSender& sender, const MEvernoteImportSettings& settings,
-    MONObject& sections, MRunJournal* journal, const MEnexNote& note, qint64 number, MEvernoteImportResult& result)
+    MNotebookNode& sections, MRunJournal* journal, const MEnexNote& note, qint64 number, MEvernoteImportResult& result)
 {
     const qint64 index = number - std::max<qint64>(settings.from, 1);
     const MResourceList resources = RestoreImageAndGetHash(note);
@@ -127,26 +128,26 @@ void ImportNote(const MTaskContext& context, MEnexPageSender& sender, const MEve
 
 } // namespace
 
-MEvernoteTarget ChooseEvernoteTarget(const MONObject& root, bool createTagSections)
+MEvernoteTarget ChooseEvernoteTarget(const MNotebookNode& root, bool createTagSections)
 {
     MEvernoteTarget target;
-    target.sections = std::make_unique<MONObject>();
+    target.sections = std::make_unique<MNotebookNode>();
     if (!createTagSections) {
-        if (const MONObject* section = MONObject::GetFirstCheckedSection(&root))
+        if (const MNotebookNode* section = MNotebookNode::GetFirstCheckedSection(&root))
             target.parentUrl = section->webUrl; // a section keeps its REST address there
         return target;
     }
-    const MONObject* parent = MONObject::GetFirstCheckedSectionGroup(&root);
+    const MNotebookNode* parent = MNotebookNode::GetFirstCheckedSectionGroup(&root);
     if (!parent)
-        parent = MONObject::GetFirstCheckedNotebook(&root);
+        parent = MNotebookNode::GetFirstCheckedNotebook(&root);
     if (!parent)
         return target;
     target.parentUrl = parent->selfUrl;
     // Every section of the parent, ticked or not: the service allows one section of a name (letter case
     // aside), so a tag's section that is there already must be the one used.
     for (const auto& child : parent->children()) {
-        if (child->objType == MONObject::Section)
-            target.sections->copyAdd(*child);
+        if (child->kind == MNodeKind::Section)
+            target.sections->AddCopy(*child);
     }
     return target;
 }
@@ -156,7 +157,7 @@ QString EvernoteTotalText(qint64 noteCount)
     return QStringLiteral("%1: %2").arg(Localized("strTotle"), QString::number(noteCount));
 }
 
-QString GetSectionSelfUrl(const MONObject& container, const QString& name)
+QString GetSectionSelfUrl(const MNotebookNode& container, const QString& name)
 {
     for (const auto& child : container.children()) {
         if (StringEqualsIgnoreCase(child->name, name))
@@ -196,8 +197,8 @@ QString EnexNoteKey(const MEnexNote& note)
     return QStringLiteral("note:") + QString::fromLatin1(hash.result().toHex());
 }
 
-MEvernoteImportResult ImportEvernoteFile(
-    const MTaskContext& context, MEnexPageSender& sender, const MEvernoteImportSettings& settings, MONObject& sections)
+MEvernoteImportResult ImportEvernoteFile(const MTaskContext& context, MEnexPageSender& sender,
+    const MEvernoteImportSettings& settings, MNotebookNode& sections)
 {
     MEvernoteImportResult result;
     const std::unique_ptr<MRunJournal> journal
@@ -271,8 +272,8 @@ MEvernoteImportResult ImportEvernoteFile(
     return result;
 }
 
-MEvernoteImportResult ThreadImportRun(
-    const MTaskContext& context, MEnexPageSender& sender, const MEvernoteImportSettings& settings, MONObject& sections)
+MEvernoteImportResult ThreadImportRun(const MTaskContext& context, MEnexPageSender& sender,
+    const MEvernoteImportSettings& settings, MNotebookNode& sections)
 {
     context.RefreshTokens();
     MEvernoteImportResult result = ImportEvernoteFile(context, sender, settings, sections);

@@ -8,7 +8,7 @@
 #include <QString>
 #include <memory>
 
-class MONObject;
+class MNotebookNode;
 struct MTaskContext;
 
 // What a run of the ENEX import is asked to do.
@@ -49,22 +49,22 @@ struct MEvernoteImportResult
 struct MEvernoteTarget
 {
     QString parentUrl;
-    std::unique_ptr<MONObject> sections;
+    std::unique_ptr<MNotebookNode> sections;
 };
-MEvernoteTarget ChooseEvernoteTarget(const MONObject& root, bool createTagSections);
+MEvernoteTarget ChooseEvernoteTarget(const MNotebookNode& root, bool createTagSections);
 
 // The total label of a chosen file: "Total: 12" with the localized word.
 QString EvernoteTotalText(qint64 noteCount);
 
 // The selfUrl of the first child of `container` whose name equals `name` ignoring case, or "".
-QString GetSectionSelfUrl(const MONObject& container, const QString& name);
+QString GetSectionSelfUrl(const MNotebookNode& container, const QString& name);
 
 // The import loop: one page per note in the range, into the section or the tag's section, with
 // the result text kept current through the reporter and the upload interval waited after every
 // page and every attempt to create a tag section. Reads the running flag once per note.
-MEvernoteImportResult ImportEvernoteFile(
-    const MTaskContext& context, MEnexPageSender& sender, const MEvernoteImportSettings& settings, MONObject& sections);
+MEvernoteImportResult ImportEvernoteFile(const MTaskContext& context, MEnexPageSender& sender,
+    const MEvernoteImportSettings& settings, MNotebookNode& sections);
 
 // The worker's whole run: the token refresh, the loop, then the reporter's Finish with "strFinish".
-MEvernoteImportResult ThreadImportRun(
-    const MTaskContext& context, MEnexPageSender& sender, const MEvernoteImportSettings& settings, MONObject& sections);
+MEvernoteImportResult ThreadImportRun(const MTaskContext& context, MEnexPageSender& sender,
+    const MEvernoteImportSettings& settings, MNotebookNode& sections);

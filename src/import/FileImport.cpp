@@ -4,7 +4,7 @@
 #include "LocalPageSend.h"
 #include "account/MAccount.h"
 #include "app/MStrings.h"
-#include "model/MONObject.h"
+#include "model/MNotebookNode.h"
 #include "tasks/PageRequest.h"
 #include "util/Formats.h"
 
@@ -65,10 +65,10 @@ MFileImportTask::MFileImportTask(const MTaskContext& context, MFileImportSetting
     , m_Session(SessionFor(context))
 { }
 
-QString MFileImportTask::TargetSectionId(const MONObject* tree)
+QString MFileImportTask::TargetSectionId(const MNotebookNode* tree)
 {
-    const MONObject* section = tree ? MONObject::GetFirstCheckedSection(tree) : nullptr;
-    return section ? section->objId : QString();
+    const MNotebookNode* section = tree ? MNotebookNode::GetFirstCheckedSection(tree) : nullptr;
+    return section ? section->id : QString();
 }
 
 void MFileImportTask::Report(qint64 index, MItemOutcome outcome, const QString& reason, qint64 code)

@@ -12,7 +12,7 @@
 #include <QString>
 #include <optional>
 
-class MONObject;
+class MNotebookNode;
 
 // The notes-and-files import: one page per file of a list, all into one section.
 
@@ -46,7 +46,7 @@ public:
     MFileImportTask(const MTaskContext& context, MFileImportSettings settings, QList<MFileObject> files);
 
     // The id of the first ticked section of the tree, or "" when none is ticked.
-    static QString TargetSectionId(const MONObject* tree);
+    static QString TargetSectionId(const MNotebookNode* tree);
 
     // The worker's body: the token refresh, every file in order while the run goes on, then the
     // finish text. Every file is a row of the result table, in the list's order.

@@ -12,6 +12,18 @@
 
 #include <QDir>
 
+namespace {
+
+void SetUrls(MONObject& node, const MContainerUrls& urls)
+{
+    node.selfUrl = urls.selfUrl;
+    node.sectionsUrl = urls.sectionsUrl;
+    node.sectionGroupsUrl = urls.sectionGroupsUrl;
+    node.pagesUrl = urls.pagesUrl;
+}
+
+} // namespace
+
 MTreeImportTask::MTreeImportTask(
     const MTaskContext& context, std::unique_ptr<MONObject> planned, bool firstSubIsNotebook, bool utf8)
     : m_Context(context)
@@ -27,12 +39,13 @@ MTreeImportTask::MTreeImportTask(
 }
 
 MRunJournal::MIdentity MTreeImportTask::RunIdentity(
-    const MONObject& planned, const MONObject* tree, bool firstSubIsNotebook, bool utf8)
+    const MONObject& planned, const MNotebookNode* tree, bool firstSubIsNotebook, bool utf8)
 {
     QStringList folders;
     for (const auto& child : planned.children())
         folders.append(child->contentUrl);
-    const MONObject* notebook = tree && !firstSubIsNotebook ? MONObject::GetFirstCheckedNotebook(tree) : nullptr;
+    const MNotebookNode* notebook
+        = tree && !firstSubIsNotebook ? MNotebookNode::GetFirstCheckedNotebook(tree) : nullptr;
     MRunJournal::MIdentity identity;
     identity.task = QStringLiteral("import-tree");
     identity.source = SourceListName(folders);
@@ -41,11 +54,11 @@ MRunJournal::MIdentity MTreeImportTask::RunIdentity(
     return identity;
 }
 
-std::optional<QString> MTreeImportTask::StartProblem(const MONObject* tree, bool firstSubIsNotebook)
+std::optional<QString> MTreeImportTask::StartProblem(const MNotebookNode* tree, bool firstSubIsNotebook)
 {
     if (firstSubIsNotebook)
         return std::nullopt;
-    return NothingChecked(tree, MONObject::Notebook);
+    return NothingChecked(tree, MNodeKind::Notebook);
 }
 
 void MTreeImportTask::Status(const QString& text)
@@ -79,9 +92,9 @@ void MTreeImportTask::ThreadImportRun()
 {
     m_Context.RefreshTokens();
     ReportImportProgress(m_Context, 0, m_Total);
-    const MONObject* target = nullptr;
+    const MNotebookNode* target = nullptr;
     if (!m_FirstSubIsNotebook && m_Context.tree)
-        target = MONObject::GetFirstCheckedNotebook(m_Context.tree.get());
+        target = MNotebookNode::GetFirstCheckedNotebook(m_Context.tree.get());
     m_Journal = OpenRunJournal(
         RunIdentity(*m_Planned, m_Context.tree.get(), m_FirstSubIsNotebook, m_Utf8), m_Recording, m_Context.reporter);
     if (m_Journal && m_Journal->Mode() == MRunMode::Resume)
@@ -98,7 +111,7 @@ void MTreeImportTask::ThreadImportRun()
         m_Context.reporter->Finish(Localized("strFinish"));
 }
 
-void MTreeImportTask::ImportChildren(const MONObject* onlineParent, MONObject& localParent)
+void MTreeImportTask::ImportChildren(const MContainerUrls* onlineParent, MONObject& localParent)
 {
     for (const auto& child : localParent.children()) {
         if (!m_Context.IsRunning())
@@ -111,10 +124,11 @@ void MTreeImportTask::ImportChildren(const MONObject* onlineParent, MONObject& l
         Status(node.name);
         if (ImportContainer(onlineParent, node)) {
             Status(QString());
+            const MContainerUrls urls {node.selfUrl, node.sectionsUrl, node.sectionGroupsUrl, node.pagesUrl};
             if (node.objType == MONObject::Section)
                 Import_Pages(node);
             else
-                ImportChildren(&node, node);
+                ImportChildren(&urls, node);
         } else if (node.intValue != kCreationStopped) {
             Status(QString());
             SkipBelow(node, Localized("reasonContainerNotMade").arg(node.name));
@@ -124,7 +138,7 @@ void MTreeImportTask::ImportChildren(const MONObject* onlineParent, MONObject& l
     }
 }
 
-bool MTreeImportTask::ImportContainer(const MONObject* onlineParent, MONObject& node)
+bool MTreeImportTask::ImportContainer(const MContainerUrls* onlineParent, MONObject& node)
 {
     Report(node, MItemOutcome::Sending);
     node.intValue = 0;
@@ -132,11 +146,11 @@ bool MTreeImportTask::ImportContainer(const MONObject* onlineParent, MONObject& 
     // The online tree as the run began: a container made in this run is not in it, and is not
     // looked for below either.
     const QString parentUrl = node.objType == MONObject::Notebook || !onlineParent ? QString() : onlineParent->selfUrl;
-    const MONObject* existing = nullptr;
+    const MNotebookNode* existing = nullptr;
     if (m_Context.tree && (node.objType == MONObject::Notebook || !parentUrl.isEmpty()))
-        existing = m_Context.tree->GetObjectByName(node.name, parentUrl, node.objType, true);
-    static const MONObject kNoParent;
-    const MONObject& parent = onlineParent ? *onlineParent : kNoParent;
+        existing = m_Context.tree->GetObjectByName(node.name, parentUrl, MNodeKind(node.objType), true);
+    static const MContainerUrls kNoParent;
+    const MContainerUrls& parent = onlineParent ? *onlineParent : kNoParent;
     std::optional<QJsonObject> found;
     if (!existing && m_Journal && m_Journal->Mode() == MRunMode::Resume) {
         // The interrupted run may have made it after the tree was read: names are unique, so the
@@ -147,8 +161,11 @@ bool MTreeImportTask::ImportContainer(const MONObject* onlineParent, MONObject& 
                                                       : parent.sectionsUrl;
         QString failure;
         found = FindContainerNamed(m_Session, collection, node.name, &failure);
-        if (found && !found->isEmpty())
-            ReadContainerUrls(*found, node);
+        if (found && !found->isEmpty()) {
+            MContainerUrls urls {node.selfUrl, node.sectionsUrl, node.sectionGroupsUrl, node.pagesUrl};
+            ReadContainerUrls(*found, urls);
+            SetUrls(node, urls);
+        }
     }
     if (existing || (found && !found->isEmpty())) {
         if (existing) {
@@ -162,26 +179,25 @@ bool MTreeImportTask::ImportContainer(const MONObject* onlineParent, MONObject& 
         Advance();
         return true;
     }
-    bool created = false;
-    if (node.objType == MONObject::Notebook)
-        created = CreateNewNotebookInOnlineOneNote(m_Session, node);
-    else if (node.objType == MONObject::SectionGroup)
-        created = CreateNewSectionGroupInOnlineOneNote(m_Session, parent, node);
-    else
-        created = CreateNewSectionInOnlineOneNote(m_Session, parent, node);
-    if (created) {
+    MContainerUrls made {node.selfUrl, node.sectionsUrl, node.sectionGroupsUrl, node.pagesUrl};
+    MCreationOutcome outcome = CreateContainerIn(m_Session, parent, MNodeKind(node.objType), node.name, made);
+    SetUrls(node, made);
+    node.intValue = outcome.code;
+    node.strValue = outcome.Created() ? Localized("strSuccess") : outcome.reason;
+    if (outcome.Created()) {
         ++m_NewSectionCount;
         Report(node, MItemOutcome::Created, QString(), kCreationCreated);
-    } else if (node.intValue == kCreationStopped) {
-        Report(node, MItemOutcome::Skipped, node.strValue);
+    } else if (outcome.code == kCreationStopped) {
+        Report(node, MItemOutcome::Skipped, outcome.reason);
     } else {
-        MCreationOutcome outcome;
-        outcome.code = node.intValue;
-        outcome.reason = node.strValue;
-        Report(node, MItemOutcome::Failed, CreationFailureText(outcome), node.intValue);
+        // The failure's words are its code and reason only, not the whole answer.
+        MCreationOutcome failure;
+        failure.code = outcome.code;
+        failure.reason = outcome.reason;
+        Report(node, MItemOutcome::Failed, CreationFailureText(failure), outcome.code);
     }
     Advance();
-    return created;
+    return outcome.Created();
 }
 
 void MTreeImportTask::SkipBelow(const MONObject& node, const QString& reason)

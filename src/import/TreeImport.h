@@ -12,6 +12,8 @@
 #include <optional>
 
 class MONObject;
+class MNotebookNode;
+struct MContainerUrls;
 
 // The folder-tree import: the planned tree's folders as notebooks, section groups and sections —
 // the ones that are there already (same name, ignoring case) used as they are, the others made —
@@ -27,12 +29,12 @@ public:
     // What names a run of this planned tree into the target (the first ticked notebook of `tree`, or
     // new notebooks), for the ledger.
     static MRunJournal::MIdentity RunIdentity(
-        const MONObject& planned, const MONObject* tree, bool firstSubIsNotebook, bool utf8);
+        const MONObject& planned, const MNotebookNode* tree, bool firstSubIsNotebook, bool utf8);
     // The run records its pages in the run ledger as `run` asks (by default it does not).
     void SetRecording(const MRunRecording& run) { m_Recording = run; }
 
     // The localized key of the reason a run cannot start ("strSelectASection"), or nothing.
-    static std::optional<QString> StartProblem(const MONObject* tree, bool firstSubIsNotebook);
+    static std::optional<QString> StartProblem(const MNotebookNode* tree, bool firstSubIsNotebook);
 
     // The worker's body: the token refresh, the containers and pages in outline order, then the
     // finish text. Every planned node is a row, numbered in outline order.
@@ -46,11 +48,11 @@ public:
     const MLinkPassResult& LinkPass() const { return m_LinkPass; }
 
 private:
-    void ImportChildren(const MONObject* onlineParent, MONObject& localParent);
+    void ImportChildren(const MContainerUrls* onlineParent, MONObject& localParent);
     void Import_Pages(MONObject& section);
     // One container: its Sending row, the one of that name found online or made, its outcome row.
     // True when the container can take its children.
-    bool ImportContainer(const MONObject* onlineParent, MONObject& node);
+    bool ImportContainer(const MContainerUrls* onlineParent, MONObject& node);
     // One page: its Sending row, its page built and sent, its outcome row. True when created.
     bool Import_APage(const MONObject& section, MONObject& page);
     // The nodes below a container that could not be made, each a skipped row.

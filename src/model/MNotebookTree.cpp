@@ -1,6 +1,6 @@
 #include "MNotebookTree.h"
 
-#include "MONObject.h"
+#include "MNotebookNode.h"
 #include "account/MAccount.h"
 #include "app/MStrings.h"
 #include "app/PrivateFiles.h"
@@ -33,7 +33,7 @@ void WriteCache(const QString& path, const QString& text)
 
 } // namespace
 
-MNotebookTree::MNotebookTree(MAccount& account, MONObject& root, QString cacheFile, MTreeReporter* reporter)
+MNotebookTree::MNotebookTree(MAccount& account, MNotebookNode& root, QString cacheFile, MTreeReporter* reporter)
     : m_Account(account)
     , m_Root(root)
     , m_CacheFile(std::move(cacheFile))

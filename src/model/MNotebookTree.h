@@ -7,7 +7,7 @@
 #include <QStringList>
 
 class MAccount;
-class MONObject;
+class MNotebookNode;
 
 // Where the tree retrieval tells what it does: the main window (its status bar and alerts), the
 // command line's standard error, a test's record. The retrieval never shows anything itself.
@@ -47,7 +47,7 @@ struct MTreeBuildResult
 class MNotebookTree
 {
 public:
-    MNotebookTree(MAccount& account, MONObject& root, QString cacheFile, MTreeReporter* reporter = nullptr);
+    MNotebookTree(MAccount& account, MNotebookNode& root, QString cacheFile, MTreeReporter* reporter = nullptr);
 
     // Builds the tree from the cache, or from the service when `forceFetch` or there is no cache.
     MTreeBuildResult CreateNotebooksTree(bool forceFetch, bool reloadData);
@@ -64,9 +64,9 @@ public:
 
     // Empties nothing: appends the list's notebooks under the root and returns how many.
     qint64 NotebooksFromJson(const QString& json);
-    static qint64 NotebooksFromJson(const QString& json, MONObject& root, int accountType);
+    static qint64 NotebooksFromJson(const QString& json, MNotebookNode& root, int accountType);
     // Adds a notebook's or section group's sections (first) and section groups (then, recursively).
-    static void AddNotebookChildrenFromJson(const QJsonObject& object, MONObject* parent, const QString& nameKey);
+    static void AddNotebookChildrenFromJson(const QJsonObject& object, MNotebookNode* parent, const QString& nameKey);
     // "name" for the OneNote personal account, "displayName" for the Graph accounts.
     static QString NameKey(int accountType);
 
@@ -81,7 +81,7 @@ private:
     void Alert(const QString& text);
 
     MAccount& m_Account;
-    MONObject& m_Root;
+    MNotebookNode& m_Root;
     QString m_CacheFile;
     MTreeReporter* m_Reporter;
     MServiceSession m_Session;

@@ -3,7 +3,7 @@
 
 #include "MNotebookTree.h"
 
-#include "MONObject.h"
+#include "MNotebookNode.h"
 #include "account/MAccount.h"
 #include "net/AnswerJson.h"
 
@@ -34,7 +34,7 @@ qint64 MNotebookTree::NotebooksFromJson(const QString& json)
     return NotebooksFromJson(json, m_Root, m_Account.MSAccountType());
 }
 
-qint64 MNotebookTree::NotebooksFromJson(const QString& json, MONObject& root, int accountType)
+qint64 MNotebookTree::NotebooksFromJson(const QString& json, MNotebookNode& root, int accountType)
 {
     if (json.isEmpty())
         return 0;
@@ -44,9 +44,12 @@ qint64 MNotebookTree::NotebooksFromJson(const QString& json, MONObject& root, in
     for (const QJsonValue& value : notebooks) {
         const QJsonObject nb = value.toObject();
         const QString self = Text(nb, QLatin1String("self"));
-        MONObject* node = root.addSubObject(MONObject::Notebook, Text(nb, QLatin1String("id")),
-            nb.value(nameKey).toString(), QStringLiteral(""), LinkHref(nb, QLatin1String("oneNoteClientUrl")),
-            LinkHref(nb, QLatin1String("oneNoteWebUrl")), QStringLiteral(""), self, QStringLiteral(""), self);
+        MNotebookNode* node
+            = root.AddChild(MNodeKind::Notebook, Text(nb, QLatin1String("id")), nb.value(nameKey).toString());
+        node->clientUrl = LinkHref(nb, QLatin1String("oneNoteClientUrl"));
+        node->webUrl = LinkHref(nb, QLatin1String("oneNoteWebUrl"));
+        node->selfUrl = self;
+        node->parentNotebookUrl = self;
         node->sectionGroupsUrl = Text(nb, QLatin1String("sectionGroupsUrl"));
         node->sectionsUrl = Text(nb, QLatin1String("sectionsUrl"));
         node->isDefault = IsTrue(nb.value(QLatin1String("isDefault")));
@@ -61,21 +64,23 @@ qint64 MNotebookTree::NotebooksFromJson(const QString& json, MONObject& root, in
     return added;
 }
 
-void MNotebookTree::AddNotebookChildrenFromJson(const QJsonObject& object, MONObject* parent, const QString& nameKey)
+void MNotebookTree::AddNotebookChildrenFromJson(
+    const QJsonObject& object, MNotebookNode* parent, const QString& nameKey)
 {
-    const auto addChild = [&](quint64 type, const QJsonObject& child) {
-        const QString self = Text(child, QLatin1String("self"));
-        return parent->addSubObject(type, Text(child, QLatin1String("id")), child.value(nameKey).toString(),
-            QStringLiteral(""), QStringLiteral(""), self, QStringLiteral(""), self, parent->selfUrl,
-            parent->parentNotebookUrl);
+    const auto addChild = [&](MNodeKind kind, const QJsonObject& child) {
+        MNotebookNode* node = parent->AddChild(kind, Text(child, QLatin1String("id")), child.value(nameKey).toString());
+        node->webUrl = node->selfUrl = Text(child, QLatin1String("self"));
+        node->parentSectionGroupUrl = parent->selfUrl;
+        node->parentNotebookUrl = parent->parentNotebookUrl;
+        return node;
     };
     for (const QJsonValue& value : object.value(QLatin1String("sections")).toArray()) {
         const QJsonObject section = value.toObject();
-        addChild(MONObject::Section, section)->pagesUrl = Text(section, QLatin1String("pagesUrl"));
+        addChild(MNodeKind::Section, section)->pagesUrl = Text(section, QLatin1String("pagesUrl"));
     }
     for (const QJsonValue& value : object.value(QLatin1String("sectionGroups")).toArray()) {
         const QJsonObject group = value.toObject();
-        MONObject* node = addChild(MONObject::SectionGroup, group);
+        MNotebookNode* node = addChild(MNodeKind::SectionGroup, group);
         node->sectionGroupsUrl = Text(group, QLatin1String("sectionGroupsUrl"));
         node->sectionsUrl = Text(group, QLatin1String("sectionsUrl"));
         AddNotebookChildrenFromJson(group, node, nameKey);

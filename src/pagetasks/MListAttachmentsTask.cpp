@@ -2,8 +2,8 @@
 
 #include "account/MAccount.h"
 #include "app/MStrings.h"
+#include "model/MNotebookNode.h"
 #include "model/MOLONUtils.h"
-#include "model/MONObject.h"
 #include "tasks/PageXml.h"
 #include "util/HtmlText.h"
 
@@ -38,7 +38,7 @@ MListAttachmentsTask::MListAttachmentsTask(const MTaskContext& context, MAttachm
     , m_Rows(context.reporter)
 { }
 
-std::optional<QString> MListAttachmentsTask::StartProblem(const MONObject* tree)
+std::optional<QString> MListAttachmentsTask::StartProblem(const MNotebookNode* tree)
 {
     return NothingChecked(tree);
 }
@@ -80,7 +80,7 @@ QList<MAttachment> MListAttachmentsTask::ListAttachmentsInAPageHtml(
     return items;
 }
 
-void MListAttachmentsTask::OnSectionFailed(const MONObject&, const QString& sectionPath, const QString& reason)
+void MListAttachmentsTask::OnSectionFailed(const MNotebookNode&, const QString& sectionPath, const QString& reason)
 {
     m_Rows.Add(sectionPath, MItemOutcome::Failed, reason);
 }

@@ -23,7 +23,7 @@ class MListAttachmentsTask : public MPageWalker
 public:
     MListAttachmentsTask(const MTaskContext& context, MAttachmentSink* sink);
 
-    static std::optional<QString> StartProblem(const MONObject* tree);
+    static std::optional<QString> StartProblem(const MNotebookNode* tree);
 
     void ThreadRun();
 
@@ -36,7 +36,7 @@ public:
 
 protected:
     qint64 HandlePage(const MPageEntry& page, qint64 index, const QString& sectionPath) override;
-    void OnSectionFailed(const MONObject& section, const QString& sectionPath, const QString& reason) override;
+    void OnSectionFailed(const MNotebookNode& section, const QString& sectionPath, const QString& reason) override;
 
 private:
     MAttachmentSink* m_Sink;

@@ -2,8 +2,8 @@
 
 #include "account/MAccount.h"
 #include "app/MStrings.h"
+#include "model/MNotebookNode.h"
 #include "model/MOLONUtils.h"
-#include "model/MONObject.h"
 #include "tasks/PageXml.h"
 
 namespace {
@@ -34,7 +34,7 @@ MListTagsTask::MListTagsTask(const MTaskContext& context, MTagSink* sink)
     , m_Rows(context.reporter)
 { }
 
-std::optional<QString> MListTagsTask::StartProblem(const MONObject* tree)
+std::optional<QString> MListTagsTask::StartProblem(const MNotebookNode* tree)
 {
     return NothingChecked(tree);
 }
@@ -80,7 +80,7 @@ QList<MTagItem> MListTagsTask::ListTagsInAPageHtml(const QString& pageLink, cons
     return items;
 }
 
-void MListTagsTask::OnSectionFailed(const MONObject&, const QString& sectionPath, const QString& reason)
+void MListTagsTask::OnSectionFailed(const MNotebookNode&, const QString& sectionPath, const QString& reason)
 {
     m_Rows.Add(sectionPath, MItemOutcome::Failed, reason);
 }

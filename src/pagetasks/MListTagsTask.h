@@ -24,7 +24,7 @@ class MListTagsTask : public MPageWalker
 public:
     MListTagsTask(const MTaskContext& context, MTagSink* sink);
 
-    static std::optional<QString> StartProblem(const MONObject* tree);
+    static std::optional<QString> StartProblem(const MNotebookNode* tree);
 
     void ThreadRun();
 
@@ -38,7 +38,7 @@ public:
 
 protected:
     qint64 HandlePage(const MPageEntry& page, qint64 index, const QString& sectionPath) override;
-    void OnSectionFailed(const MONObject& section, const QString& sectionPath, const QString& reason) override;
+    void OnSectionFailed(const MNotebookNode& section, const QString& sectionPath, const QString& reason) override;
 
 private:
     MTagSink* m_Sink;

@@ -3,7 +3,7 @@
 #include "account/MAccount.h"
 #include "app/Log.h"
 #include "app/MStrings.h"
-#include "model/MONObject.h"
+#include "model/MNotebookNode.h"
 #include "net/ServiceRequest.h"
 #include "util/HtmlText.h"
 #include "util/TextUtils.h"
@@ -29,7 +29,7 @@ MReplaceTask::MReplaceTask(const MTaskContext& context, MReplaceOptions options)
     , m_Rows(context.reporter)
 { }
 
-std::optional<QString> MReplaceTask::StartProblem(const MONObject* tree, const QString& search)
+std::optional<QString> MReplaceTask::StartProblem(const MNotebookNode* tree, const QString& search)
 {
     if (const std::optional<QString> problem = NothingChecked(tree))
         return problem;
@@ -86,7 +86,7 @@ bool MReplaceTask::AccountSupported() const
     return type == MAccount::Personal || type == MAccount::OneNotePersonal;
 }
 
-qint64 MReplaceTask::VisitSection(const MONObject& section, const QString& path)
+qint64 MReplaceTask::VisitSection(const MNotebookNode& section, const QString& path)
 {
     if (!m_Context.account || m_Context.account->OnlineOneNoteAccessToken().isEmpty())
         return 0;
@@ -155,7 +155,7 @@ bool MReplaceTask::ReplaceInAPage(const QString& pageId, const QString& title, M
     return false;
 }
 
-void MReplaceTask::OnSectionFailed(const MONObject&, const QString& sectionPath, const QString& reason)
+void MReplaceTask::OnSectionFailed(const MNotebookNode&, const QString& sectionPath, const QString& reason)
 {
     m_Rows.Add(sectionPath, MItemOutcome::Failed, reason);
 }

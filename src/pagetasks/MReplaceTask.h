@@ -33,7 +33,7 @@ public:
     MReplaceTask(const MTaskContext& context, MReplaceOptions options);
 
     // As the search's: "strSelectASection", "" for an empty search text (nothing to do), or nothing.
-    static std::optional<QString> StartProblem(const MONObject* tree, const QString& search);
+    static std::optional<QString> StartProblem(const MNotebookNode* tree, const QString& search);
 
     void ThreadRun();
 
@@ -50,8 +50,8 @@ public:
 
 protected:
     qint64 HandlePage(const MPageEntry& page, qint64 index, const QString& sectionPath) override;
-    qint64 VisitSection(const MONObject& section, const QString& path) override;
-    void OnSectionFailed(const MONObject& section, const QString& sectionPath, const QString& reason) override;
+    qint64 VisitSection(const MNotebookNode& section, const QString& path) override;
+    void OnSectionFailed(const MNotebookNode& section, const QString& sectionPath, const QString& reason) override;
     qint64 RequestsPerPage() const override { return 1; }
 
 private:

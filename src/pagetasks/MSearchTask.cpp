@@ -1,8 +1,8 @@
 #include "MSearchTask.h"
 
 #include "app/MStrings.h"
+#include "model/MNotebookNode.h"
 #include "model/MOLONUtils.h"
-#include "model/MONObject.h"
 #include "tasks/PageXml.h"
 #include "util/HtmlText.h"
 #include "util/TextUtils.h"
@@ -109,7 +109,7 @@ MSearchTask::MSearchTask(const MTaskContext& context, MSearchOptions options, MS
     , m_Rows(context.reporter)
 { }
 
-std::optional<QString> MSearchTask::StartProblem(const MONObject* tree, const QString& text)
+std::optional<QString> MSearchTask::StartProblem(const MNotebookNode* tree, const QString& text)
 {
     if (const std::optional<QString> problem = NothingChecked(tree))
         return problem;
@@ -192,7 +192,7 @@ void MSearchTask::Found(const MSearchPageHit& hit)
         m_Sink->AddPageHit(hit);
 }
 
-void MSearchTask::OnSectionFailed(const MONObject&, const QString& sectionPath, const QString& reason)
+void MSearchTask::OnSectionFailed(const MNotebookNode&, const QString& sectionPath, const QString& reason)
 {
     m_Rows.Add(sectionPath, MItemOutcome::Failed, reason);
 }

@@ -66,7 +66,7 @@ public:
 
     // "strSelectASection" when nothing is checked; "" when there is nothing to search for, no word in
     // the text (a run does nothing then); nothing when a run may start.
-    static std::optional<QString> StartProblem(const MONObject* tree, const QString& text);
+    static std::optional<QString> StartProblem(const MNotebookNode* tree, const QString& text);
 
     void ThreadRun();
 
@@ -84,7 +84,7 @@ public:
 
 protected:
     qint64 HandlePage(const MPageEntry& page, qint64 index, const QString& sectionPath) override;
-    void OnSectionFailed(const MONObject& section, const QString& sectionPath, const QString& reason) override;
+    void OnSectionFailed(const MNotebookNode& section, const QString& sectionPath, const QString& reason) override;
     qint64 RequestsPerPage() const override { return m_Options.inPageTitle ? 0 : 1; }
 
 private:

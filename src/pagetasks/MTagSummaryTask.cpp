@@ -2,8 +2,8 @@
 
 #include "account/MAccount.h"
 #include "app/MStrings.h"
+#include "model/MNotebookNode.h"
 #include "model/MOLONUtils.h"
-#include "model/MONObject.h"
 #include "net/AnswerJson.h"
 #include "tasks/MPageWalker.h"
 #include "tasks/PageRequest.h"
@@ -38,7 +38,7 @@ MTagSummaryTask::MTagSummaryTask(
     , m_OfferToOpen(offerToOpen)
 { }
 
-std::optional<QString> MTagSummaryTask::StartProblem(const MONObject* tree, qsizetype shownCount)
+std::optional<QString> MTagSummaryTask::StartProblem(const MNotebookNode* tree, qsizetype shownCount)
 {
     if (const std::optional<QString> problem = NothingChecked(tree))
         return problem;

@@ -25,7 +25,7 @@ public:
 
     // "strSelectASection" with no checked section; "" when there is nothing to do (nothing shown);
     // nothing when the page may be made.
-    static std::optional<QString> StartProblem(const MONObject* tree, qsizetype shownCount);
+    static std::optional<QString> StartProblem(const MNotebookNode* tree, qsizetype shownCount);
 
     // Creates the page; on success asks "askCreateTagSummary" and opens the page on yes, on failure
     // alerts "strCreateTagSummaryFailure". Either way the page is a row of the run.

@@ -3,7 +3,7 @@
 #include "account/MAccount.h"
 #include "app/Log.h"
 #include "app/MStrings.h"
-#include "model/MONObject.h"
+#include "model/MNotebookNode.h"
 #include "net/AnswerJson.h"
 #include "net/ServiceRequest.h"
 #include "service/MServiceSession.h"
@@ -25,48 +25,15 @@ void ReadUrlInto(const QString& answer, QLatin1String key, QString& field)
         field = url;
 }
 
-// The folder importer's bookkeeping for one creation: code and text on the node, and on a service
-// error the console line and the log line.
-bool RecordOnNode(MONObject& node, const MCreationOutcome& outcome, const char* operation, const char* logKind)
+// On a service error, the console line and the log line; the reason becomes the service's message
+// as plain text.
+void LogFailure(MCreationOutcome& outcome, const QString& name, const char* operation, const char* logKind)
 {
-    node.intValue = outcome.code;
-    if (outcome.code == kCreationCreated) {
-        node.strValue = Localized("strSuccess");
-        return true;
-    }
-    node.strValue = outcome.reason;
-    if (outcome.code == kCreationServiceError) {
-        const QString message = StripHtmlToText(outcome.message);
-        node.strValue = message;
-        qDebug().noquote() << QStringLiteral("%1 error: %2").arg(QLatin1String(operation), message);
-        WriteLog(QStringLiteral("%1,%2,%3").arg(QLatin1String(logKind), node.name, message));
-    }
-    return false;
-}
-
-bool CreateUnder(MServiceSession& session, const QString& url, MONObject& node, bool isSection, const char* operation,
-    const char* logKind)
-{
-    MCreationOutcome outcome;
-    if (session.Account().OnlineOneNoteAccessToken().isEmpty()) {
-        outcome.code = kCreationNoToken;
-        outcome.reason = Localized("reasonNotSignedIn");
-    } else if (url.isEmpty()) {
-        outcome.code = kCreationNoTarget;
-        outcome.reason = Localized("reasonNoTarget");
-    } else {
-        outcome = CreateContainer(session, url, node.name);
-    }
-    if (outcome.code == kCreationCreated) {
-        ReadUrlInto(outcome.answer, kSelfKey, node.selfUrl);
-        if (isSection) {
-            ReadUrlInto(outcome.answer, QLatin1String("pagesUrl"), node.pagesUrl);
-        } else {
-            ReadUrlInto(outcome.answer, QLatin1String("sectionGroupsUrl"), node.sectionGroupsUrl);
-            ReadUrlInto(outcome.answer, QLatin1String("sectionsUrl"), node.sectionsUrl);
-        }
-    }
-    return RecordOnNode(node, outcome, operation, logKind);
+    if (outcome.code != kCreationServiceError)
+        return;
+    outcome.reason = StripHtmlToText(outcome.message);
+    qDebug().noquote() << QStringLiteral("%1 error: %2").arg(QLatin1String(operation), outcome.reason);
+    WriteLog(QStringLiteral("%1,%2,%3").arg(QLatin1String(logKind), name, outcome.reason));
 }
 
 } // namespace
@@ -102,7 +69,7 @@ std::optional<QJsonObject> FindContainerNamed(
     return QJsonObject();
 }
 
-void ReadContainerUrls(const QJsonObject& item, MONObject& node)
+void ReadContainerUrls(const QJsonObject& item, MContainerUrls& node)
 {
     const auto read = [&item](const char* key, QString& field) {
         const QString value = item.value(QLatin1String(key)).toString();
@@ -148,20 +115,37 @@ QString CreateNewSectionInOnlineOneNote(
     return self;
 }
 
-bool CreateNewNotebookInOnlineOneNote(MServiceSession& session, MONObject& notebook)
+MCreationOutcome CreateContainerIn(
+    MServiceSession& session, const MContainerUrls& parent, MNodeKind kind, const QString& name, MContainerUrls& made)
 {
     // A notebook has no parent to check: its address is the account's own.
-    const QString url = session.Account().BaseUrl() + QStringLiteral("/notebooks");
-    return CreateUnder(session, url, notebook, false, "CreateNewNotebookInOnlineOneNote", "Create Notebook");
-}
-
-bool CreateNewSectionGroupInOnlineOneNote(MServiceSession& session, const MONObject& parent, MONObject& group)
-{
-    return CreateUnder(
-        session, parent.sectionGroupsUrl, group, false, "CreateNewSectionGroupInOnlineOneNote", "Create Section Group");
-}
-
-bool CreateNewSectionInOnlineOneNote(MServiceSession& session, const MONObject& parent, MONObject& section)
-{
-    return CreateUnder(session, parent.sectionsUrl, section, true, "CreateNewSectionInOnlineOneNote", "Create Section");
+    const QString url = kind == MNodeKind::Notebook ? session.Account().BaseUrl() + QStringLiteral("/notebooks")
+        : kind == MNodeKind::SectionGroup           ? parent.sectionGroupsUrl
+                                                    : parent.sectionsUrl;
+    MCreationOutcome outcome;
+    if (session.Account().OnlineOneNoteAccessToken().isEmpty()) {
+        outcome.code = kCreationNoToken;
+        outcome.reason = Localized("reasonNotSignedIn");
+    } else if (url.isEmpty()) {
+        outcome.code = kCreationNoTarget;
+        outcome.reason = Localized("reasonNoTarget");
+    } else {
+        outcome = CreateContainer(session, url, name);
+    }
+    if (outcome.Created()) {
+        ReadUrlInto(outcome.answer, kSelfKey, made.selfUrl);
+        if (kind == MNodeKind::Section) {
+            ReadUrlInto(outcome.answer, QLatin1String("pagesUrl"), made.pagesUrl);
+        } else {
+            ReadUrlInto(outcome.answer, QLatin1String("sectionGroupsUrl"), made.sectionGroupsUrl);
+            ReadUrlInto(outcome.answer, QLatin1String("sectionsUrl"), made.sectionsUrl);
+        }
+    } else if (kind == MNodeKind::Notebook) {
+        LogFailure(outcome, name, "CreateNewNotebookInOnlineOneNote", "Create Notebook");
+    } else if (kind == MNodeKind::SectionGroup) {
+        LogFailure(outcome, name, "CreateNewSectionGroupInOnlineOneNote", "Create Section Group");
+    } else {
+        LogFailure(outcome, name, "CreateNewSectionInOnlineOneNote", "Create Section");
+    }
+    return outcome;
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "PageRequest.h"
+#include "model/MNotebookNode.h"
 
 #include <QByteArray>
 #include <QJsonObject>
@@ -8,7 +9,6 @@
 #include <optional>
 
 class MAccount;
-class MONObject;
 class MServiceSession;
 
 // Creating notebooks, section groups and sections.
@@ -25,7 +25,7 @@ std::optional<QJsonObject> FindContainerNamed(
     MServiceSession& session, const QString& url, const QString& name, QString* failure);
 // Fills the node's addresses (self, its sections and groups, or its pages) from the service's
 // description of it.
-void ReadContainerUrls(const QJsonObject& item, MONObject& node);
+void ReadContainerUrls(const QJsonObject& item, MContainerUrls& urls);
 
 // One creation: the request to `url` (the collection, before encoding) with the JSON body, judged
 // like a page. Checks only the token; the callers check their targets. When the answer is lost, the
@@ -38,8 +38,8 @@ MCreationOutcome CreateContainer(MServiceSession& session, const QString& url, c
 QString CreateNewSectionInOnlineOneNote(
     MServiceSession& session, const QString& parentUrl, const QString& name, QString* failure = nullptr);
 
-// The folder importer's creations. Each records the outcome on the node created (intValue = the
-// code, strValue = the error message or the localized "strSuccess") and fills its URLs on success.
-bool CreateNewNotebookInOnlineOneNote(MServiceSession& session, MONObject& notebook);
-bool CreateNewSectionGroupInOnlineOneNote(MServiceSession& session, const MONObject& parent, MONObject& group);
-bool CreateNewSectionInOnlineOneNote(MServiceSession& session, const MONObject& parent, MONObject& section);
+// The folder importer's creation of a notebook (the parent is not read), a section group or a
+// section in `parent`. On success `made` gets the new container's addresses; on a service error the
+// reason is the service's message as plain text.
+MCreationOutcome CreateContainerIn(
+    MServiceSession& session, const MContainerUrls& parent, MNodeKind kind, const QString& name, MContainerUrls& made);

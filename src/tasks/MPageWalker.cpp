@@ -5,7 +5,7 @@
 #include "account/MAccount.h"
 #include "app/Log.h"
 #include "app/MStrings.h"
-#include "model/MONObject.h"
+#include "model/MNotebookNode.h"
 #include "net/MRequestBudget.h"
 #include "util/MSleeper.h"
 
@@ -17,13 +17,13 @@ constexpr int kMetadataTimeout = 90;
 
 } // namespace
 
-qint64 CountCheckedSections(const MONObject& node)
+qint64 CountCheckedSections(const MNotebookNode& node)
 {
     qint64 count = 0;
     for (const auto& child : node.children()) {
-        if (child->intValue == 0)
+        if (!child->checked)
             continue;
-        count += child->objType == MONObject::Section ? 1 : CountCheckedSections(*child);
+        count += child->kind == MNodeKind::Section ? 1 : CountCheckedSections(*child);
     }
     return count;
 }
@@ -47,7 +47,7 @@ MPageWalker::MPageWalker(const MTaskContext& context, MPagePolicy policy)
     })
 { }
 
-void MPageWalker::WalkNotebooks(const MONObject& node, const QString& path)
+void MPageWalker::WalkNotebooks(const MNotebookNode& node, const QString& path)
 {
     if (&node == m_Context.tree.get() || m_SectionsTotal == 0)
         m_SectionsTotal = CountCheckedSections(node);
@@ -57,10 +57,10 @@ void MPageWalker::WalkNotebooks(const MONObject& node, const QString& path)
         if (!Running())
             return;
         m_Context.RefreshTokens();
-        const MONObject& child = *node.child(i);
-        if (child.intValue == 0)
+        const MNotebookNode& child = *node.child(i);
+        if (!child.checked)
             continue;
-        if (child.objType == MONObject::Section) {
+        if (child.kind == MNodeKind::Section) {
             VisitSection(child, path);
             ++m_SectionsDone;
             ShowProgress();
@@ -72,12 +72,12 @@ void MPageWalker::WalkNotebooks(const MONObject& node, const QString& path)
     }
 }
 
-qint64 MPageWalker::VisitSection(const MONObject& section, const QString& path)
+qint64 MPageWalker::VisitSection(const MNotebookNode& section, const QString& path)
 {
     return ListSection(section, path);
 }
 
-qint64 MPageWalker::ListSection(const MONObject& section, const QString& path)
+qint64 MPageWalker::ListSection(const MNotebookNode& section, const QString& path)
 {
     if (!m_Context.account || m_Context.account->OnlineOneNoteAccessToken().isEmpty())
         return 0;
@@ -96,7 +96,7 @@ qint64 MPageWalker::ListSection(const MONObject& section, const QString& path)
             Wait(m_Policy.listWaitKind);
 
         const MServiceAnswer answer
-            = m_Session.Get(PageListAddress(section.objId, skip), m_Policy.listTimeoutSeconds, MExpect::List);
+            = m_Session.Get(PageListAddress(section.id, skip), m_Policy.listTimeoutSeconds, MExpect::List);
         if (!answer.Ok()) {
             if (answer.failure == MAnswerFailure::Stopped)
                 break;
@@ -203,7 +203,7 @@ QString MPageWalker::ChildPath(const QString& path, const QString& name) const
     return path.isEmpty() ? name : path + QLatin1Char('/') + name;
 }
 
-void MPageWalker::OnSectionFailed(const MONObject&, const QString&, const QString&) { }
+void MPageWalker::OnSectionFailed(const MNotebookNode&, const QString&, const QString&) { }
 
 MHttpResponse MPageWalker::Send(const MHttpRequest& request)
 {

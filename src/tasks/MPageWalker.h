@@ -10,7 +10,7 @@
 #include <QString>
 #include <optional>
 
-class MONObject;
+class MNotebookNode;
 class MRunRows;
 
 // What every page-by-page feature does: walk the checked nodes of the tree snapshot in outline
@@ -27,9 +27,9 @@ public:
     MPageWalker& operator=(const MPageWalker&) = delete;
 
     // The tree walk: the checked children of `node`, with `path` the path built so far.
-    void WalkNotebooks(const MONObject& node, const QString& path);
+    void WalkNotebooks(const MNotebookNode& node, const QString& path);
     // Lists the pages of one section; returns the sum of the batch results.
-    qint64 ListSection(const MONObject& section, const QString& path);
+    qint64 ListSection(const MNotebookNode& section, const QString& path);
     // One batch of a page list: returns the pages handled.
     qint64 HandleBatch(const QList<MPageEntry>& pages, const QString& sectionPath);
 
@@ -58,14 +58,14 @@ protected:
     // The feature's work for one page (`index` is its place in the batch); returns what it counts.
     virtual qint64 HandlePage(const MPageEntry& page, qint64 index, const QString& sectionPath) = 0;
     // A checked section; by default its pages are listed. (The section-file backup does otherwise.)
-    virtual qint64 VisitSection(const MONObject& section, const QString& path);
+    virtual qint64 VisitSection(const MNotebookNode& section, const QString& path);
     // Called with the path of every checked container and section before its content is visited.
     virtual void EnterFolder(const QString& path);
     // The path of a child below `path`. By default the name is joined as it is: the path is text to
     // show. A feature that makes folders of it keeps names from leaving the folder.
     virtual QString ChildPath(const QString& path, const QString& name) const;
     // A section's page list could not be read; the alert has been shown. Features add a row.
-    virtual void OnSectionFailed(const MONObject& section, const QString& sectionPath, const QString& reason);
+    virtual void OnSectionFailed(const MNotebookNode& section, const QString& sectionPath, const QString& reason);
     // The address of a section's page list from `skip` on; a feature that needs fewer fields asks
     // for fewer.
     virtual QString PageListAddress(const QString& sectionId, qint64 skip) const;
@@ -97,4 +97,4 @@ private:
 };
 
 // The number of checked sections below `node` (what a walk of it will visit).
-qint64 CountCheckedSections(const MONObject& node);
+qint64 CountCheckedSections(const MNotebookNode& node);

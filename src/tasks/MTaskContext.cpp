@@ -2,10 +2,11 @@
 
 #include "account/MAccount.h"
 
-std::optional<QString> NothingChecked(const MONObject* tree, MONObject::Type level)
+std::optional<QString> NothingChecked(const MNotebookNode* tree, MNodeKind level)
 {
-    const bool notebook = level == MONObject::Notebook;
-    if (!tree || !(notebook ? MONObject::GetFirstCheckedNotebook(tree) : MONObject::GetFirstCheckedSection(tree)))
+    const bool notebook = level == MNodeKind::Notebook;
+    if (!tree
+        || !(notebook ? MNotebookNode::GetFirstCheckedNotebook(tree) : MNotebookNode::GetFirstCheckedSection(tree)))
         return QStringLiteral("strSelectASection");
     return std::nullopt;
 }

@@ -3,7 +3,7 @@
 #include "MFeature.h"
 #include "MPacer.h"
 #include "MTaskReporter.h"
-#include "model/MONObject.h"
+#include "model/MNotebookNode.h"
 #include "service/MServiceSession.h"
 
 #include <QString>
@@ -19,7 +19,7 @@ class MAccount;
 struct MTaskContext
 {
     MAccount* account = nullptr;
-    std::shared_ptr<const MONObject> tree;
+    std::shared_ptr<const MNotebookNode> tree;
     MTaskReporter* reporter = nullptr;
     MPacer* pacer = nullptr;
     const std::atomic<bool>* running = nullptr;
@@ -35,7 +35,7 @@ struct MTaskContext
 // The one "nothing checked" rule of the runs over the outline: "strSelectASection" (the localized key
 // of the reason the run cannot start) when no section is checked in `tree` (at the Notebook level: no
 // notebook with anything checked in it), or nothing.
-std::optional<QString> NothingChecked(const MONObject* tree, MONObject::Type level = MONObject::Section);
+std::optional<QString> NothingChecked(const MNotebookNode* tree, MNodeKind level = MNodeKind::Section);
 
 // The run's conversation with the service: its waits end when the run is stopped and show in the
 // status line through the run's reporter. The context must hold an account.

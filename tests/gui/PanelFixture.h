@@ -51,9 +51,9 @@ protected:
         MPanelBase::SetSharedTree(tree.get());
     }
 
-    MONObject* Check(const char* path)
+    MNotebookNode* Check(const char* path)
     {
-        auto* node = const_cast<MONObject*>(MServiceFixture::FindPath(*tree, QString::fromUtf8(path)));
+        auto* node = const_cast<MNotebookNode*>(MServiceFixture::FindPath(*tree, QString::fromUtf8(path)));
         EXPECT_NE(node, nullptr) << path;
         if (node)
             SetCheckState(node, 1);
@@ -94,7 +94,7 @@ protected:
     }
 
     MServiceFixture f;
-    std::shared_ptr<MONObject> tree;
+    std::shared_ptr<MNotebookNode> tree;
 };
 
 // A result table's rows as "status | text | reason".

@@ -87,11 +87,14 @@ protected:
         worker.join();
     }
 
-    MONObject* Node(const QString& path) { return const_cast<MONObject*>(MServiceFixture::FindPath(*tree, path)); }
-    // Checks the node at a slash-separated path of names below the root.
-    MONObject* Check(const QString& path)
+    MNotebookNode* Node(const QString& path)
     {
-        MONObject* node = Node(path);
+        return const_cast<MNotebookNode*>(MServiceFixture::FindPath(*tree, path));
+    }
+    // Checks the node at a slash-separated path of names below the root.
+    MNotebookNode* Check(const QString& path)
+    {
+        MNotebookNode* node = Node(path);
         EXPECT_NE(node, nullptr) << path.toStdString();
         if (node)
             SetCheckState(node, 1);
@@ -135,7 +138,7 @@ protected:
     std::unique_ptr<MServiceFixture> service;
     MEmulator* emulator = nullptr;
     MAccount* account = nullptr;
-    std::shared_ptr<MONObject> tree;
+    std::shared_ptr<MNotebookNode> tree;
     MRecordingReporter reporter;
     MCountingPacer pacer;
     std::atomic<bool> running {true};

@@ -100,20 +100,20 @@ QString MServiceFixture::CacheFile() const
     return m_Folder.FilePath(QStringLiteral("notebooks.json"));
 }
 
-std::shared_ptr<MONObject> MServiceFixture::FetchTree()
+std::shared_ptr<MNotebookNode> MServiceFixture::FetchTree()
 {
-    auto root = std::make_shared<MONObject>();
+    auto root = std::make_shared<MNotebookNode>();
     MNotebookTree tree(m_Account, *root, CacheFile());
     const MTreeBuildResult result = tree.CreateNotebooksTree(true, false);
     EXPECT_TRUE(result.built && result.isList) << "the notebook tree was not fetched";
     return root;
 }
 
-const MONObject* MServiceFixture::FindPath(const MONObject& root, const QString& path)
+const MNotebookNode* MServiceFixture::FindPath(const MNotebookNode& root, const QString& path)
 {
-    const MONObject* node = &root;
+    const MNotebookNode* node = &root;
     for (const QString& name : path.split(QLatin1Char('/'), Qt::SkipEmptyParts)) {
-        const MONObject* next = nullptr;
+        const MNotebookNode* next = nullptr;
         for (const auto& child : node->children())
             if (child->name == name) {
                 next = child.get();

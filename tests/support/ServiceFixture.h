@@ -3,7 +3,7 @@
 #include "MEmulator.h"
 #include "TempDir.h"
 #include "account/MAccount.h"
-#include "model/MONObject.h"
+#include "model/MNotebookNode.h"
 #include "service/MServiceSession.h"
 
 #include <QJsonObject>
@@ -43,9 +43,9 @@ public:
     int RequestCount(const QString& part) const;
 
     // The notebook tree as the application builds it from the service (the cache is written too).
-    std::shared_ptr<MONObject> FetchTree();
+    std::shared_ptr<MNotebookNode> FetchTree();
     // The node of a slash-separated path of names below the root ("Notebook/Group/Section").
-    static const MONObject* FindPath(const MONObject& root, const QString& path);
+    static const MNotebookNode* FindPath(const MNotebookNode& root, const QString& path);
 
 private:
     MTempDir m_Folder;

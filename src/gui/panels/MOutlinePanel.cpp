@@ -86,9 +86,12 @@ void MOutlinePanel::ShowRunTree(const MONObject& root)
 
 void MOutlinePanel::OnReportItem(const MTaskItem& item)
 {
-    // The rows show in the outline; here they are only counted for the closing line.
+    // The rows show in the outline; here they are counted for the closing line, and listed as well
+    // by a panel that shows its result area.
     if (item.outcome != MItemOutcome::Sending)
         m_Counts.Add(item.outcome);
+    if (ResultAreaVisible())
+        MPanelBase::OnReportItem(item);
 }
 
 void MOutlinePanel::OnReportFinish(const QString& text)

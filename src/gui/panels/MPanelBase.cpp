@@ -8,7 +8,7 @@
 #include "app/GlobalSettings.h"
 #include "app/MConfig.h"
 #include "app/MStrings.h"
-#include "model/MONObject.h"
+#include "model/MNotebookNode.h"
 #include "tasks/MRunReport.h"
 #include "tasks/TaskTexts.h"
 #include "widgets/MElidedLabel.h"
@@ -97,9 +97,9 @@ MPanelBase::MPanelBase(const QString& title, QWidget* parent)
 
 MPanelBase::~MPanelBase() = default;
 
-MONObject*& MPanelBase::SharedTreeSlot()
+MNotebookNode*& MPanelBase::SharedTreeSlot()
 {
-    static MONObject* root = nullptr;
+    static MNotebookNode* root = nullptr;
     return root;
 }
 
@@ -109,12 +109,12 @@ int& MPanelBase::BusyCount()
     return busy;
 }
 
-void MPanelBase::SetSharedTree(MONObject* root)
+void MPanelBase::SetSharedTree(MNotebookNode* root)
 {
     SharedTreeSlot() = root;
 }
 
-MONObject* MPanelBase::SharedTree()
+MNotebookNode* MPanelBase::SharedTree()
 {
     return SharedTreeSlot();
 }
@@ -255,8 +255,9 @@ bool MPanelBase::BeginRun(
     m_Recorder = std::make_shared<MRunRecorder>(
         m_Reporter.get(), feature ? ReportName(*feature) : QStringLiteral("run"), Title(), &m_Running);
     m_Recorder->SetSourceAndTarget(source, target);
-    std::shared_ptr<const MONObject> snapshot
-        = SharedTree() ? std::shared_ptr<const MONObject>(SharedTree()->CloneTree()) : std::make_shared<MONObject>();
+    std::shared_ptr<const MNotebookNode> snapshot = SharedTree()
+        ? std::shared_ptr<const MNotebookNode>(SharedTree()->CloneTree())
+        : std::make_shared<MNotebookNode>();
     m_Pacer = std::make_unique<MPacer>(
         GlobalSettings().UploadInterval.load(), GlobalSettings().DownloadInterval.load(), &m_Running);
     auto context = std::make_shared<MTaskContext>();

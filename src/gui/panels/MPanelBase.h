@@ -9,7 +9,7 @@
 #include <functional>
 #include <memory>
 
-class MONObject;
+class MNotebookNode;
 class MDesktopReporter;
 class MRunRecorder;
 class MElidedLabel;
@@ -44,8 +44,8 @@ public:
     ~MPanelBase() override;
 
     // The tree every panel reads (the controller's root); set once at start-up.
-    static void SetSharedTree(MONObject* root);
-    static MONObject* SharedTree();
+    static void SetSharedTree(MNotebookNode* root);
+    static MNotebookNode* SharedTree();
 
     void SetTitle(const QString& title);
     QString Title() const;
@@ -93,6 +93,7 @@ protected:
     void AddToStartRow(QWidget* widget);
     // Panels that show a list of their own hide the text area, or the whole start row.
     void SetResultAreaVisible(bool visible);
+    bool ResultAreaVisible() const { return m_ResultAreaVisible; }
     void SetStartRowVisible(bool visible);
     void SetStatus(const QString& text);
     void SetResult(const QString& text);
@@ -127,7 +128,7 @@ private:
     void ShowResultView();
     void OpenReport();
 
-    static MONObject*& SharedTreeSlot();
+    static MNotebookNode*& SharedTreeSlot();
     static int& BusyCount();
 
     QLabel* m_Title = nullptr;

@@ -7,7 +7,7 @@
 #include "app/MStrings.h"
 #include "import/EvernoteImport.h"
 #include "import/MEnexReader.h"
-#include "model/MONObject.h"
+#include "model/MNotebookNode.h"
 #include "util/FileUtils.h"
 #include "util/Formats.h"
 
@@ -120,7 +120,7 @@ void MViewEvernote::StartRun()
     }
     settings.parentUrlSaveTo = target->parentUrl;
     if (!target->sections)
-        target->sections = std::make_unique<MONObject>();
+        target->sections = std::make_unique<MNotebookNode>();
     const std::optional<MRunRecording> recording = ChooseRecording(EnexRunIdentity(settings));
     if (!recording)
         return;

@@ -7,7 +7,7 @@
 #include "account/MAccount.h"
 #include "app/MStrings.h"
 #include "import/FileImport.h"
-#include "model/MONObject.h"
+#include "model/MNotebookNode.h"
 #include "widgets/MResultTable.h"
 
 #include <QCheckBox>

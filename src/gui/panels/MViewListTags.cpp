@@ -4,8 +4,8 @@
 #include "MainThread.h"
 #include "MessageBox.h"
 #include "app/MStrings.h"
+#include "model/MNotebookNode.h"
 #include "model/MOLONUtils.h"
-#include "model/MONObject.h"
 #include "pagetasks/MListTagsTask.h"
 #include "pagetasks/MTagSummaryTask.h"
 #include "widgets/MListLook.h"
@@ -253,7 +253,7 @@ void MViewListTags::ButtonSaveTagSummaryPageClick()
     }
     if (problem || IsBusy())
         return;
-    const QString sectionId = MONObject::GetFirstCheckedSection(SharedTree())->objId;
+    const QString sectionId = MNotebookNode::GetFirstCheckedSection(SharedTree())->id;
     const QList<MTagItem> shown = m_DisplayTagList;
     BeginRun(QStringLiteral("SaveThread"), [sectionId, shown](MTaskContext& context) {
         MTagSummaryTask task(context, sectionId, shown);

@@ -63,9 +63,9 @@ MViewRestore::MViewRestore(QWidget* parent)
 
 MONObject* MViewRestore::ReceivingNode()
 {
-    const MONObject* target = MONObject::GetFirstCheckedSectionGroup(SharedTree());
+    const MNotebookNode* target = MNotebookNode::GetFirstCheckedSectionGroup(SharedTree());
     if (!target)
-        target = MONObject::GetFirstCheckedNotebook(SharedTree());
+        target = MNotebookNode::GetFirstCheckedNotebook(SharedTree());
     if (!target && Tree().childCount() == 0) {
         ShowMessageBox(Localized("strSelectASection"));
         return nullptr;

@@ -23,6 +23,14 @@ namespace {
 const QString kMatchCaseKey = QStringLiteral("Search_MatchCase");
 const QString kInPageTitleKey = QStringLiteral("Search_InPageTitle");
 
+MOutlineModel::Options SearchColumns()
+{
+    MOutlineModel::Options options;
+    options.columns.push_back({Localized("guiColumnPath"), [](const MONObject& node) { return node.strValue; }});
+    options.status = false;
+    return options;
+}
+
 } // namespace
 
 // The run's hits, handed to the panel on the main thread (the worker waits until they are in).
@@ -43,7 +51,7 @@ private:
 };
 
 MViewSearch::MViewSearch(QWidget* parent)
-    : MPanelBase(Localized("guiTipSearch"), parent)
+    : MOutlinePanel(Localized("guiTipSearch"), SearchColumns(), parent)
 {
     auto* row = new QHBoxLayout();
     mSearch = new QLineEdit(this);
@@ -63,15 +71,7 @@ MViewSearch::MViewSearch(QWidget* parent)
     row->addWidget(mCheckSearchInPageTitle);
     ContentLayout()->addLayout(row);
 
-    MOutlineModel::Options options;
-    options.columns.push_back({Localized("guiColumnPath"), [](const MONObject& node) { return node.strValue; }});
-    options.status = false;
-    m_Model = new MOutlineModel(&m_ObjectTree, options, this);
-    mOutlineTree = new QTreeView(this);
-    mOutlineTree->setObjectName(QStringLiteral("mOutlineTree"));
-    mOutlineTree->setModel(m_Model);
-    mOutlineTree->setUniformRowHeights(true);
-    mOutlineTree->setAlternatingRowColors(true);
+    QTreeView* mOutlineTree = OutlineTree();
     mOutlineTree->setSelectionMode(QAbstractItemView::SingleSelection);
     mOutlineTree->setEditTriggers(QAbstractItemView::NoEditTriggers);
     mOutlineTree->setTextElideMode(Qt::ElideMiddle);
@@ -82,7 +82,7 @@ MViewSearch::MViewSearch(QWidget* parent)
     KeepColumnShare(mOutlineTree, 1, 35);
     mOutlineTree->setToolTip(Localized("guiSearchHint"));
     connect(mOutlineTree, &QTreeView::activated, this, &MViewSearch::RowActivated);
-    SetOwnResultView(mOutlineTree);
+    SetResultAreaVisible(true); // the pages that could not be read are listed under the outline
     LoadConfig();
 }
 
@@ -110,8 +110,7 @@ void MViewSearch::StartRun()
         return;
     }
     SaveConfig();
-    MONObject emptied;
-    m_Model->ReplaceChildren(emptied);
+    ClearTree();
     m_MatchCase = mCheckMatchCase->isChecked();
     m_SearchInPageTitle = mCheckSearchInPageTitle->isChecked();
     m_ExportFilesCount = 0;
@@ -126,24 +125,25 @@ void MViewSearch::StartRun()
 void MViewSearch::AddPageHit(const MSearchPageHit& hit)
 {
     ++m_ExportFilesCount;
-    m_Model->AppendChildren(m_ObjectTree, 1, [&] {
+    MONObject& root = Tree();
+    OutlineModel()->AppendChildren(root, 1, [&] {
         // An untitled page keeps its empty title in the search; its row says what it is.
         const QString name = hit.title.isEmpty() ? Localized("guiUntitledPage") : hit.title;
-        MONObject* page = m_ObjectTree.addSubObject(kHitPage, hit.pageId, name, QString(), hit.clientUrl, QString(),
-            QString(), QString(), QString(), QString());
+        MONObject* page = root.addSubObject(kHitPage, hit.pageId, name, QString(), hit.clientUrl, QString(), QString(),
+            QString(), QString(), QString());
         page->strValue = hit.sectionPath;
         for (const MSearchHit& element : hit.elements)
             page->addSubObject(element.kind, element.id, element.text, QString(), element.link, QString(), QString(),
                 QString(), QString(), QString());
     });
     // The paragraphs are what was looked for: a page's rows are shown open.
-    mOutlineTree->expand(m_Model->IndexOf(m_ObjectTree.children().back().get()));
+    OutlineTree()->expand(OutlineModel()->IndexOf(root.children().back().get()));
 }
 
 void MViewSearch::RowActivated(const QModelIndex& index)
 {
-    const MONObject* node = m_Model->NodeAt(index);
-    if (!node || node == &m_ObjectTree)
+    const MONObject* node = OutlineModel()->NodeAt(index);
+    if (!node || node == &ObjectTree())
         return;
     // A paragraph without an id of its own opens its page.
     QString link = node->clientUrl;

@@ -1,12 +1,9 @@
 #pragma once
 
-#include "MPanelBase.h"
-#include "model/MONObject.h"
+#include "MOutlinePanel.h"
 
-class MOutlineModel;
 class QCheckBox;
 class QLineEdit;
-class QTreeView;
 struct MSearchPageHit;
 
 // Search in pages: the search text, match case and title only (remembered as "Search_MatchCase" and
@@ -14,7 +11,7 @@ struct MSearchPageHit;
 // per paragraph and per image text that matched, with the section path beside. Double-clicking (or
 // pressing Enter on) a row opens the page or paragraph in OneNote. Pages that could not be read are
 // listed under the outline.
-class MViewSearch : public MPanelBase
+class MViewSearch : public MOutlinePanel
 {
     Q_OBJECT
 public:
@@ -23,14 +20,12 @@ public:
     QLineEdit* mSearch = nullptr;
     QCheckBox* mCheckMatchCase = nullptr;
     QCheckBox* mCheckSearchInPageTitle = nullptr;
-    QTreeView* mOutlineTree = nullptr;
-
-    const MONObject& ObjectTree() const { return m_ObjectTree; }
-    MOutlineModel* OutlineModel() const { return m_Model; }
 
 protected:
     void StartRun() override;
     void OnRunEnded() override;
+    // The found count follows the finish text instead (OnRunEnded).
+    QString ClosingLine(const MOutcomeCounts&) const override { return QString(); }
 
 private:
     friend class MSearchPanelSink;
@@ -39,8 +34,6 @@ private:
     void AddPageHit(const MSearchPageHit& hit);
     void RowActivated(const QModelIndex& index);
 
-    MONObject m_ObjectTree;
-    MOutlineModel* m_Model = nullptr;
     bool m_MatchCase = false;
     bool m_SearchInPageTitle = true;
     qint64 m_ExportFilesCount = 0;

@@ -5,7 +5,7 @@
 #include "model/MONObject.h"
 
 MOutlineModel::MOutlineModel(MONObject* root, Options options, QObject* parent)
-    : MNodeModel(root, parent)
+    : MNodeModel<MONObject>(root, parent)
     , m_Options(std::move(options))
 {
     if (m_Options.nameTitle.isEmpty())

@@ -2,6 +2,7 @@
 
 #include "MNodeModel.h"
 #include "model/MNodeStatus.h"
+#include "model/MONObject.h"
 
 #include <QString>
 #include <functional>
@@ -10,7 +11,7 @@
 // The outline of a panel that builds a tree of its own (folder-tree import, lost sections, copy,
 // restore, section sizes, search results): the node's name with an icon by its type, optionally a
 // check box, the panel's own text columns, and a status column by the one rule of NodeStatus.
-class MOutlineModel : public MNodeModel
+class MOutlineModel : public MNodeModel<MONObject>
 {
     Q_OBJECT
 public:

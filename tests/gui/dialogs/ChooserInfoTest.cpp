@@ -3,17 +3,17 @@
 #include "MWinChooseSection.h"
 #include "MWinNotebookInfo.h"
 #include "app/MStrings.h"
-#include "model/MONObject.h"
+#include "model/MNotebookNode.h"
 
 #include <QTreeWidget>
 #include <gtest/gtest.h>
 
 namespace {
 
-MONObject* Add(MONObject* parent, quint64 type, const char* name)
+MNotebookNode* Add(MNotebookNode* parent, MNodeKind type, const char* name)
 {
     const QString n = QString::fromLatin1(name);
-    return parent->addSubObject(type, n + QStringLiteral("-id"), n, {}, {}, {}, {}, {}, {}, {});
+    return parent->AddChild(type, n + QStringLiteral("-id"), n);
 }
 
 // Notebook Plain { Section S1, Section S2 }; Notebook Deep { Section D1, Group Outer { Group Inner
@@ -24,18 +24,18 @@ protected:
     ChooserTest()
     {
         GuiApp();
-        MONObject* plain = Add(&root, MONObject::Notebook, "Plain");
-        Add(plain, MONObject::Section, "S1");
-        Add(plain, MONObject::Section, "S2");
-        MONObject* deep = Add(&root, MONObject::Notebook, "Deep");
-        Add(deep, MONObject::Section, "D1");
-        MONObject* outer = Add(deep, MONObject::SectionGroup, "Outer");
-        MONObject* inner = Add(outer, MONObject::SectionGroup, "Inner");
-        Add(inner, MONObject::Section, "I1");
+        MNotebookNode* plain = Add(&root, MNodeKind::Notebook, "Plain");
+        Add(plain, MNodeKind::Section, "S1");
+        Add(plain, MNodeKind::Section, "S2");
+        MNotebookNode* deep = Add(&root, MNodeKind::Notebook, "Deep");
+        Add(deep, MNodeKind::Section, "D1");
+        MNotebookNode* outer = Add(deep, MNodeKind::SectionGroup, "Outer");
+        MNotebookNode* inner = Add(outer, MNodeKind::SectionGroup, "Inner");
+        Add(inner, MNodeKind::Section, "I1");
     }
 
     // The copy as "name(children...)" so a whole shape compares in one line.
-    static QString Shape(const MONObject& node)
+    static QString Shape(const MNotebookNode& node)
     {
         QStringList parts;
         for (const auto& child : node.children())
@@ -44,7 +44,7 @@ protected:
         return parts.join(QLatin1Char(' '));
     }
 
-    MONObject root;
+    MNotebookNode root;
 };
 
 } // namespace
@@ -96,8 +96,8 @@ TEST(NotebookInfo, OwnedAndSharedNotebooks)
 {
     GuiApp();
     SetStringTableLanguage(QStringLiteral("en"));
-    MONObject root;
-    MONObject* nb = Add(&root, MONObject::Notebook, "Work");
+    MNotebookNode root;
+    MNotebookNode* nb = Add(&root, MNodeKind::Notebook, "Work");
     nb->clientUrl = QStringLiteral("onenote:https://x/Work");
     nb->webUrl = QStringLiteral("https://web/Work%1");
     nb->userRole = QStringLiteral("Owner");

@@ -2,7 +2,7 @@
 
 #include "MMainWindow.h"
 #include "app/MStrings.h"
-#include "model/MONObject.h"
+#include "model/MNotebookNode.h"
 #include "panels/MPanelBase.h"
 
 #include <QAbstractButton>
@@ -76,7 +76,7 @@ protected:
     void ExpectReadable(const QPalette& palette)
     {
         QApplication::setPalette(palette);
-        MONObject root;
+        MNotebookNode root;
         MMainWindow window(&root);
         auto* panel = new MPanelBase(QStringLiteral("Export"));
         window.SetPanel(MPanelKind::Export, panel);

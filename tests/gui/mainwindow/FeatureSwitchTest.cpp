@@ -3,7 +3,7 @@
 #include "MFeatureButtons.h"
 #include "MMainWindow.h"
 #include "app/MStrings.h"
-#include "model/MONObject.h"
+#include "model/MNotebookNode.h"
 #include "panels/MPanelBase.h"
 
 #include <QAbstractButton>
@@ -56,7 +56,7 @@ protected:
     }
     ~FeatureSwitchTest() override { MPanelBase::SetSharedTree(nullptr); }
 
-    MONObject root;
+    MNotebookNode root;
     std::unique_ptr<MMainWindow> window;
     MCountingPanel* search;
     MCountingPanel* exportPanel;

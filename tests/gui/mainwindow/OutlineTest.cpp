@@ -2,17 +2,17 @@
 
 #include "MMainWindow.h"
 #include "MTreeModel.h"
-#include "model/MONObject.h"
+#include "model/MNotebookNode.h"
 
 #include <QTreeView>
 #include <gtest/gtest.h>
 
 namespace {
 
-MONObject* Add(MONObject* parent, quint64 type, const char* name)
+MNotebookNode* Add(MNotebookNode* parent, MNodeKind type, const char* name)
 {
     const QString n = QString::fromLatin1(name);
-    return parent->addSubObject(type, n + QStringLiteral("-id"), n, {}, {}, {}, {}, {}, {}, {});
+    return parent->AddChild(type, n + QStringLiteral("-id"), n);
 }
 
 // Notebook A { Section A1, Group G { Section G1, Section G2 } }, Notebook B { Section B1 }.
@@ -22,13 +22,13 @@ protected:
     OutlineTest()
     {
         GuiApp();
-        nbA = Add(&root, MONObject::Notebook, "A");
-        a1 = Add(nbA, MONObject::Section, "A1");
-        group = Add(nbA, MONObject::SectionGroup, "G");
-        g1 = Add(group, MONObject::Section, "G1");
-        g2 = Add(group, MONObject::Section, "G2");
-        nbB = Add(&root, MONObject::Notebook, "B");
-        b1 = Add(nbB, MONObject::Section, "B1");
+        nbA = Add(&root, MNodeKind::Notebook, "A");
+        a1 = Add(nbA, MNodeKind::Section, "A1");
+        group = Add(nbA, MNodeKind::SectionGroup, "G");
+        g1 = Add(group, MNodeKind::Section, "G1");
+        g2 = Add(group, MNodeKind::Section, "G2");
+        nbB = Add(&root, MNodeKind::Notebook, "B");
+        b1 = Add(nbB, MNodeKind::Section, "B1");
         window = std::make_unique<MMainWindow>(&root);
         window->show();
         window->OutlineTree()->expandAll();
@@ -36,7 +36,7 @@ protected:
 
     // Toggles a row's check box the way the user does from the keyboard (the view sends the same
     // setData as a mouse click on the box).
-    void Toggle(MONObject* node)
+    void Toggle(MNotebookNode* node)
     {
         QTreeView* view = window->OutlineTree();
         view->setCurrentIndex(window->TreeModel()->IndexOf(node));
@@ -44,8 +44,8 @@ protected:
         QTest::keyClick(view, Qt::Key_Space);
     }
 
-    MONObject root;
-    MONObject *nbA, *a1, *group, *g1, *g2, *nbB, *b1;
+    MNotebookNode root;
+    MNotebookNode *nbA, *a1, *group, *g1, *g2, *nbB, *b1;
     std::unique_ptr<MMainWindow> window;
 };
 
@@ -68,36 +68,36 @@ TEST_F(OutlineTest, RowsShowTheTreeWithNamesAndBoxes)
 TEST_F(OutlineTest, CheckingARowChecksItsSubtreeAndItsAncestors)
 {
     Toggle(group);
-    EXPECT_EQ(group->intValue, 1);
-    EXPECT_EQ(g1->intValue, 1);
-    EXPECT_EQ(g2->intValue, 1);
-    EXPECT_EQ(nbA->intValue, 1); // an ancestor is checked when any child is
-    EXPECT_EQ(a1->intValue, 0); // siblings are left alone
-    EXPECT_EQ(nbB->intValue, 0);
+    EXPECT_TRUE(group->checked);
+    EXPECT_TRUE(g1->checked);
+    EXPECT_TRUE(g2->checked);
+    EXPECT_TRUE(nbA->checked); // an ancestor is checked when any child is
+    EXPECT_FALSE(a1->checked); // siblings are left alone
+    EXPECT_FALSE(nbB->checked);
     EXPECT_EQ(window->TreeModel()->data(window->TreeModel()->IndexOf(g2), Qt::CheckStateRole).toInt(), Qt::Checked);
 }
 
 TEST_F(OutlineTest, UncheckingTheLastCheckedChildUnchecksTheAncestors)
 {
     Toggle(g1);
-    EXPECT_EQ(group->intValue, 1);
-    EXPECT_EQ(nbA->intValue, 1);
+    EXPECT_TRUE(group->checked);
+    EXPECT_TRUE(nbA->checked);
     Toggle(a1);
     Toggle(g1); // A1 still holds notebook A, G has no checked child left
-    EXPECT_EQ(group->intValue, 0);
-    EXPECT_EQ(nbA->intValue, 1);
+    EXPECT_FALSE(group->checked);
+    EXPECT_TRUE(nbA->checked);
     Toggle(a1);
-    EXPECT_EQ(nbA->intValue, 0);
+    EXPECT_FALSE(nbA->checked);
 }
 
 TEST_F(OutlineTest, CheckAllAndUncheckAllReachEveryRow)
 {
     window->TreeModel()->SetAllChecked(true);
-    for (const MONObject* node : {nbA, a1, group, g1, g2, nbB, b1})
-        EXPECT_EQ(node->intValue, 1) << qPrintable(node->name);
+    for (const MNotebookNode* node : {nbA, a1, group, g1, g2, nbB, b1})
+        EXPECT_TRUE(node->checked) << qPrintable(node->name);
     window->TreeModel()->SetAllChecked(false);
-    for (const MONObject* node : {nbA, a1, group, g1, g2, nbB, b1})
-        EXPECT_EQ(node->intValue, 0) << qPrintable(node->name);
+    for (const MNotebookNode* node : {nbA, a1, group, g1, g2, nbB, b1})
+        EXPECT_FALSE(node->checked) << qPrintable(node->name);
 }
 
 TEST_F(OutlineTest, SelectedNodeFollowsTheSelection)
@@ -113,13 +113,13 @@ TEST_F(OutlineTest, AContainerWithSomeSectionsCheckedShowsPartlyCheckedAndAClick
 {
     MTreeModel* model = window->TreeModel();
     Toggle(g1);
-    EXPECT_EQ(nbA->intValue, 1) << "the checked state itself stays on or off";
+    EXPECT_TRUE(nbA->checked) << "the checked state itself stays on or off";
     EXPECT_EQ(model->data(model->IndexOf(nbA), Qt::CheckStateRole).toInt(), int(Qt::PartiallyChecked));
     EXPECT_EQ(model->data(model->IndexOf(group), Qt::CheckStateRole).toInt(), int(Qt::PartiallyChecked));
     EXPECT_EQ(model->data(model->IndexOf(g1), Qt::CheckStateRole).toInt(), int(Qt::Checked));
     Toggle(g2);
     EXPECT_EQ(model->data(model->IndexOf(group), Qt::CheckStateRole).toInt(), int(Qt::Checked));
     Toggle(nbA); // partly checked: the click checks everything below
-    EXPECT_EQ(a1->intValue, 1);
+    EXPECT_TRUE(a1->checked);
     EXPECT_EQ(model->data(model->IndexOf(nbA), Qt::CheckStateRole).toInt(), int(Qt::Checked));
 }

@@ -5,7 +5,7 @@
 #include "app/AppPaths.h"
 #include "app/GlobalSettings.h"
 #include "app/MStrings.h"
-#include "model/MONObject.h"
+#include "model/MNotebookNode.h"
 #include "panels/MPanelBase.h"
 #include "tasks/MRunReport.h"
 #include "tasks/TaskTexts.h"
@@ -32,7 +32,7 @@ public:
     std::function<void(MTaskContext&)> work;
     int reports = 0;
     QString threadName;
-    std::shared_ptr<const MONObject> tree;
+    std::shared_ptr<const MNotebookNode> tree;
     using MPanelBase::BeginRun;
     using MPanelBase::ResultArea;
     using MPanelBase::UseResultTable;
@@ -66,9 +66,8 @@ protected:
     {
         GuiApp();
         SetStringTableLanguage(QStringLiteral("en"));
-        MONObject* nb = root.addSubObject(
-            MONObject::Notebook, QStringLiteral("nb"), QStringLiteral("NB"), {}, {}, {}, {}, {}, {}, {});
-        nb->intValue = 1;
+        MNotebookNode* nb = root.AddChild(MNodeKind::Notebook, QStringLiteral("nb"), QStringLiteral("NB"));
+        nb->checked = true;
         MPanelBase::SetSharedTree(&root);
         panel.show();
     }
@@ -78,7 +77,7 @@ protected:
         SetMessageBoxHandler(nullptr);
     }
 
-    MONObject root;
+    MNotebookNode root;
     MScriptedPanel panel;
 };
 
@@ -152,7 +151,7 @@ TEST_F(PanelBaseTest, TheWorkerWalksASnapshotTakenAtTheStart)
     ASSERT_NE(panel.tree, nullptr);
     ASSERT_EQ(panel.tree->childCount(), 1u);
     EXPECT_EQ(panel.tree->child(0)->name, QStringLiteral("NB"));
-    EXPECT_EQ(panel.tree->child(0)->intValue, 1);
+    EXPECT_TRUE(panel.tree->child(0)->checked);
 }
 
 TEST_F(PanelBaseTest, EachReportHasRunOnTheMainThreadWhenTheCallReturns)

@@ -42,8 +42,8 @@ TEST_F(SearchPanel, TheOutlineShowsPagesWithTheirHitsUnderThemAndOpensWhatIsChos
     // Choosing a row opens the paragraph, or the page.
     auto opener = std::make_shared<MRecordingLinkOpener>();
     SetLinkOpener(opener);
-    emit panel.mOutlineTree->activated(image);
-    emit panel.mOutlineTree->activated(page);
+    emit panel.OutlineTree()->activated(image);
+    emit panel.OutlineTree()->activated(page);
     ASSERT_EQ(opener->links.size(), 2);
     EXPECT_TRUE(opener->links[0].contains(QLatin1String("&object-id=")));
     EXPECT_TRUE(opener->links[1].startsWith(QLatin1String("onenote:https://")));

@@ -81,7 +81,7 @@ protected:
         return app;
     }
 
-    MONObject* Row(AppDelegate& app, const char* name)
+    MNotebookNode* Row(AppDelegate& app, const char* name)
     {
         for (const auto& nb : app.Root().children()) {
             if (nb->name == QLatin1String(name))
@@ -94,7 +94,7 @@ protected:
         return nullptr;
     }
 
-    void Select(AppDelegate& app, const MONObject* node)
+    void Select(AppDelegate& app, const MNotebookNode* node)
     {
         QTreeView* view = app.window()->OutlineTree();
         view->setCurrentIndex(app.window()->TreeModel()->IndexOf(node));
@@ -163,17 +163,17 @@ TEST_F(StartupTest, CheckAllAndUncheckAllFromTheMenu)
 {
     auto app = Start();
     app->window()->mMenuItemCheckAllTree->trigger();
-    EXPECT_EQ(Row(*app, "Quick Notes")->intValue, 1);
-    EXPECT_EQ(Row(*app, "Team")->intValue, 1);
+    EXPECT_TRUE(Row(*app, "Quick Notes")->checked);
+    EXPECT_TRUE(Row(*app, "Team")->checked);
     app->window()->mMenuItemUncheckAllTree->trigger();
-    EXPECT_EQ(Row(*app, "Quick Notes")->intValue, 0);
-    EXPECT_EQ(Row(*app, "Personal")->intValue, 0);
+    EXPECT_FALSE(Row(*app, "Quick Notes")->checked);
+    EXPECT_FALSE(Row(*app, "Personal")->checked);
 }
 
 TEST_F(StartupTest, SigningInAgainWithTheSameTokenLeavesTheTreeAsItIs)
 {
     auto app = Start();
-    const MONObject* before = Row(*app, "Quick Notes");
+    const MNotebookNode* before = Row(*app, "Quick Notes");
     app->window()->mMenuItemLogin->trigger();
     EXPECT_EQ(loginWindows, 1);
     EXPECT_EQ(Row(*app, "Quick Notes"), before);

@@ -106,9 +106,9 @@ TEST_F(TreeLoading, ARefreshReplacesTheTreeButARunKeepsItsSnapshotAndAFailedOneK
     ASSERT_TRUE(WaitUntil([&] { return !app->IsTreeLoading(); }, 20000));
     const size_t notebooks = app->Root().childCount();
     ASSERT_GT(notebooks, 0u);
-    const MONObject* before = app->Root().child(0);
+    const MNotebookNode* before = app->Root().child(0);
     const QString name = before->name;
-    std::shared_ptr<const MONObject> snapshot(app->Root().CloneTree()); // what a run starts with
+    std::shared_ptr<const MNotebookNode> snapshot(app->Root().CloneTree()); // what a run starts with
 
     // Two refreshes in a row: the second waits for the first, and one tree comes out.
     ASSERT_FALSE(emulator->AddFault(QStringLiteral("GET */notebooks delay ms=600")).has_value());

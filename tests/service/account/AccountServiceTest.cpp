@@ -8,6 +8,7 @@
 #include "app/MStrings.h"
 #include "drive/MOLODUtils.h"
 #include "model/MNotebookTree.h"
+#include "model/MONObject.h"
 #include "net/AnswerJson.h"
 #include "net/MHttpClient.h"
 #include "service/MServiceSession.h"
@@ -132,16 +133,16 @@ TEST(NotebookTreeServiceTest, OneRequestWhenItWorksAndTheCacheAfterwards)
     MServiceFixture f;
     auto root = f.FetchTree();
     EXPECT_EQ(f.RequestCount(QStringLiteral("/onenote/notebooks")), 1);
-    const MONObject* deepest
+    const MNotebookNode* deepest
         = MServiceFixture::FindPath(*root, QStringLiteral("Travel Journal/Archive/Older/Oldest/2009"));
     ASSERT_NE(deepest, nullptr);
-    EXPECT_EQ(deepest->objType, quint64(MONObject::Section));
-    const MONObject* shared = MServiceFixture::FindPath(*root, QStringLiteral("Team Handbook"));
+    EXPECT_EQ(deepest->kind, MNodeKind::Section);
+    const MNotebookNode* shared = MServiceFixture::FindPath(*root, QStringLiteral("Team Handbook"));
     ASSERT_NE(shared, nullptr);
     EXPECT_EQ(shared->userRole, QStringLiteral("Contributor"));
 
     f.Emulator().ClearRequests();
-    MONObject cachedRoot;
+    MNotebookNode cachedRoot;
     MNotebookTree cached(f.Account(), cachedRoot, f.CacheFile());
     const MTreeBuildResult fromCache = cached.CreateNotebooksTree(false, false);
     EXPECT_TRUE(fromCache.built);
@@ -156,10 +157,10 @@ TEST(OneDriveServiceTest, ChildrenListingsAreReadToTheirLastPageAndLookupsFindLa
     fixture.insert(QStringLiteral("limits"), QJsonObject {{QStringLiteral("childrenPageSize"), 2}});
     MServiceFixture f(fixture);
     auto root = f.FetchTree();
-    const MONObject* notebook = MServiceFixture::FindPath(*root, QStringLiteral("Travel Journal"));
-    const QString driveId = OneNoteIdDrivePart(notebook->objId);
+    const MNotebookNode* notebook = MServiceFixture::FindPath(*root, QStringLiteral("Travel Journal"));
+    const QString driveId = OneNoteIdDrivePart(notebook->id);
     MServiceSession session(f.Account());
-    EXPECT_EQ(DriveItemIdFromOneNoteId(session, notebook->objId), driveId);
+    EXPECT_EQ(DriveItemIdFromOneNoteId(session, notebook->id), driveId);
     const std::optional<QByteArray> listing = GetAOneDriveFolderChildrenJson(session, driveId);
     ASSERT_TRUE(listing.has_value());
     const QJsonObject all = QJsonDocument::fromJson(*listing).object();
@@ -226,7 +227,7 @@ TEST(AccountServiceTest, ARequestEndsAtItsTimeoutWhenTheServiceDoesNotAnswer)
 TEST(NotebookTreeServiceTest, ANotebookThatFailsToExpandStaysWithWhatTheListSaidAndIsNamedWithItsReason)
 {
     MServiceFixture f;
-    const QString travel = MServiceFixture::FindPath(*f.FetchTree(), QStringLiteral("Travel Journal"))->objId;
+    const QString travel = MServiceFixture::FindPath(*f.FetchTree(), QStringLiteral("Travel Journal"))->id;
     ASSERT_FALSE(f.Emulator()
                      .AddFault(QStringLiteral("GET /v1.0/me/onenote/notebooks error status=500 code=10001"))
                      .has_value());
@@ -235,7 +236,7 @@ TEST(NotebookTreeServiceTest, ANotebookThatFailsToExpandStaysWithWhatTheListSaid
             .AddFault(QStringLiteral("GET /v1.0/me/onenote/notebooks/%1 error status=404 code=20102").arg(travel))
             .has_value());
     MRecordingTreeReporter reporter;
-    MONObject root;
+    MNotebookNode root;
     MNotebookTree tree(f.Account(), root, f.CacheFile(), &reporter);
     const MTreeBuildResult result = tree.CreateNotebooksTree(true, false);
     EXPECT_TRUE(result.built);
@@ -243,9 +244,9 @@ TEST(NotebookTreeServiceTest, ANotebookThatFailsToExpandStaysWithWhatTheListSaid
     EXPECT_TRUE(reporter.alerts.value(0).startsWith(QLatin1String("First attempt to get the notebook list failed!")));
     EXPECT_FALSE(result.tooManyItems);
     EXPECT_EQ(root.childCount(), 3u) << "a notebook that could not be read was left out as if it were gone";
-    const MONObject* kept = MServiceFixture::FindPath(root, QStringLiteral("Travel Journal"));
+    const MNotebookNode* kept = MServiceFixture::FindPath(root, QStringLiteral("Travel Journal"));
     ASSERT_NE(kept, nullptr);
-    EXPECT_EQ(kept->objId, travel);
+    EXPECT_EQ(kept->id, travel);
     EXPECT_EQ(kept->childCount(), 0u);
     EXPECT_NE(MServiceFixture::FindPath(root, QStringLiteral("Recipes/Baking")), nullptr);
     ASSERT_EQ(result.incomplete.size(), 1);
@@ -263,7 +264,7 @@ TEST(NotebookTreeServiceTest, AnHtmlErrorPageOrBrokenJsonKeepsTheLastTreeAndCach
     for (const char* fault :
         {"GET /v1.0/me/onenote/notebooks* html count=10", "GET /v1.0/me/onenote/notebooks* empty count=10"}) {
         MServiceFixture f;
-        MONObject root;
+        MNotebookNode root;
         MNotebookTree tree(f.Account(), root, f.CacheFile());
         ASSERT_TRUE(tree.CreateNotebooksTree(true, false).isList);
         const QByteArray goodCache = ReadAll(f.CacheFile());
@@ -276,7 +277,7 @@ TEST(NotebookTreeServiceTest, AnHtmlErrorPageOrBrokenJsonKeepsTheLastTreeAndCach
         EXPECT_EQ(root.childCount(), notebooks) << fault;
         EXPECT_EQ(ReadAll(f.CacheFile()), goodCache) << fault;
     }
-    MONObject root;
+    MNotebookNode root;
     EXPECT_EQ(MNotebookTree::NotebooksFromJson(QStringLiteral("{\"value\":[{\"id\":"), root, MAccount::Personal), 0);
 }
 

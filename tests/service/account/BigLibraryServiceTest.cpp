@@ -36,11 +36,11 @@ QJsonObject BigFixture()
     return fixture;
 }
 
-void Count(const MONObject& node, int& groups, int& sections)
+void Count(const MNotebookNode& node, int& groups, int& sections)
 {
     for (const auto& child : node.children()) {
-        groups += child->objType == MONObject::SectionGroup ? 1 : 0;
-        sections += child->objType == MONObject::Section ? 1 : 0;
+        groups += child->kind == MNodeKind::SectionGroup ? 1 : 0;
+        sections += child->kind == MNodeKind::Section ? 1 : 0;
         Count(*child, groups, sections);
     }
 }
@@ -49,7 +49,7 @@ TEST(BigLibraryServiceTest, TheTreeComesNotebookByNotebookWithEveryItemAndTheSta
 {
     MServiceFixture f(BigFixture());
     MRecordingTreeReporter status;
-    MONObject root;
+    MNotebookNode root;
     MNotebookTree tree(f.Account(), root, f.CacheFile(), &status);
     const MTreeBuildResult result = tree.CreateNotebooksTree(true, false);
 
@@ -65,7 +65,7 @@ TEST(BigLibraryServiceTest, TheTreeComesNotebookByNotebookWithEveryItemAndTheSta
         << "the refused list, the plain list, one per notebook";
 
     for (int n = 1; n <= 4; ++n) {
-        const MONObject* notebook = MServiceFixture::FindPath(root, QStringLiteral("Notebook 0%1").arg(n));
+        const MNotebookNode* notebook = MServiceFixture::FindPath(root, QStringLiteral("Notebook 0%1").arg(n));
         ASSERT_NE(notebook, nullptr) << n;
         int groups = 0;
         int sections = 0;
@@ -73,10 +73,10 @@ TEST(BigLibraryServiceTest, TheTreeComesNotebookByNotebookWithEveryItemAndTheSta
         EXPECT_EQ(groups, 6) << n;
         EXPECT_EQ(sections, 1200 + 3 * 20 + 3 * 5) << n;
     }
-    const MONObject* deep
+    const MNotebookNode* deep
         = MServiceFixture::FindPath(root, QStringLiteral("Notebook 04/Group 03/Group 01/Section 0005"));
     ASSERT_NE(deep, nullptr);
-    EXPECT_EQ(deep->objType, quint64(MONObject::Section));
+    EXPECT_EQ(deep->kind, MNodeKind::Section);
     EXPECT_NE(MServiceFixture::FindPath(root, QStringLiteral("Travel Journal/Archive/Older/Oldest/2009")), nullptr);
 
     // The limit is no failure: no alert, and the status line said why it took longer, notebook by notebook.
@@ -92,7 +92,7 @@ TEST(BigLibraryServiceTest, TheTreeComesNotebookByNotebookWithEveryItemAndTheSta
 
     // The cache holds the joined tree: the next start shows every notebook without a request.
     f.Emulator().ClearRequests();
-    MONObject cached;
+    MNotebookNode cached;
     EXPECT_EQ(MNotebookTree(f.Account(), cached, f.CacheFile()).CreateNotebooksTree(false, false).notebooks, 7);
     EXPECT_TRUE(f.Emulator().Requests().empty());
     EXPECT_NE(MServiceFixture::FindPath(cached, QStringLiteral("Notebook 02/Section 1200")), nullptr);

@@ -125,8 +125,8 @@ TEST_F(HonestAnswers, ABadPageListAnswerFailsTheSectionAloudAndTheNextSectionGoe
         StartWithOnePage();
         Check("Book");
         MHttpClient::SetTimeoutCapMs(1000);
-        const MONObject* costs = MServiceFixture::FindPath(*tree, QStringLiteral("Book/Costs"));
-        Fault(QStringLiteral("GET */sections/%1/pages %2").arg(costs->objId, QLatin1String(bad.kind)));
+        const MNotebookNode* costs = MServiceFixture::FindPath(*tree, QStringLiteral("Book/Costs"));
+        Fault(QStringLiteral("GET */sections/%1/pages %2").arg(costs->id, QLatin1String(bad.kind)));
         MExportTask& export_ = Export(MExportKind::Text);
         ASSERT_EQ(reporter.Alerts().size(), 1);
         EXPECT_TRUE(
@@ -224,12 +224,12 @@ TEST_F(HonestAnswers, ABadOneDriveReadIsNoItemAndSaysWhy)
         StartWithOnePage();
         MHttpClient::SetTimeoutCapMs(1000);
         Fault(QStringLiteral("GET /v1.0/me/drive/items/* %1").arg(QLatin1String(bad.kind)));
-        const MONObject* costs = MServiceFixture::FindPath(*tree, QStringLiteral("Book/Costs"));
+        const MNotebookNode* costs = MServiceFixture::FindPath(*tree, QStringLiteral("Book/Costs"));
         QString failure;
         std::optional<QByteArray> item;
         OnWorker([&] {
             MServiceSession session(*account);
-            item = GetAOneDriveItemInfoJson(session, OneNoteIdDrivePart(costs->objId), &failure);
+            item = GetAOneDriveItemInfoJson(session, OneNoteIdDrivePart(costs->id), &failure);
         });
         EXPECT_FALSE(item.has_value());
         EXPECT_TRUE(failure.startsWith(QLatin1String(bad.reason))) << qPrintable(failure);

@@ -148,7 +148,7 @@ TEST_F(BackupService, SectionFilesAreFetchedAgainOnlyWhenTheirDriveItemChanged)
     Change("PUT", {}, "new section bytes",
         account->APIUrl().value_or(QString())
             + QStringLiteral("/drive/items/%1:/B.one:/content")
-                  .arg(OneNoteIdDrivePart(Node(QStringLiteral("Book"))->objId)));
+                  .arg(OneNoteIdDrivePart(Node(QStringLiteral("Book"))->id)));
     ASSERT_EQ(Run(dir, &counts, true), MBackupTask::Start::Ran);
     EXPECT_EQ(emulator->Requests().size(), Listings() + 4);
     EXPECT_EQ(counts.written, 1);

@@ -21,7 +21,7 @@ protected:
 
     MCopySectionsTask Task()
     {
-        return MCopySectionsTask(context, Node(QStringLiteral("Target"))->objId, nullptr, Quick());
+        return MCopySectionsTask(context, Node(QStringLiteral("Target"))->id, nullptr, Quick());
     }
 
     static MCopyRules Quick() { return MCopyRules {5, 20, 5000}; }
@@ -33,7 +33,7 @@ TEST_F(CopySectionsTest, AWholeNotebookLandsInTheTargetWithoutAFolderOfItsOwnAnd
 {
     StartWithNotebooks(QJsonObject {{"copyMonitorPolls", 2}});
     Check(QStringLiteral("Source"));
-    MCopySectionsTask task(context, Node(QStringLiteral("Target"))->objId, nullptr, Quick());
+    MCopySectionsTask task(context, Node(QStringLiteral("Target"))->id, nullptr, Quick());
     OnWorker([&] { task.ThreadViewRun(); });
 
     const QString target = QStringLiteral("Documents/Target");
@@ -85,7 +85,7 @@ TEST_F(CopySectionsTest, ACopyTheServiceFailsIsAFailureOnItsRowAndAnIdWithoutHyp
     Check(QStringLiteral("Source/Plan"));
     Check(QStringLiteral("Source/Notes"));
     Check(QStringLiteral("Other/Plan"));
-    Node(QStringLiteral("Other/Plan"))->objId = QStringLiteral("NOHYPHEN");
+    Node(QStringLiteral("Other/Plan"))->id = QStringLiteral("NOHYPHEN");
     ASSERT_FALSE(
         emulator->AddFault(QStringLiteral("GET /_monitor/* failed code=quotaLimitReached message=No+room+left count=1"))
             .has_value());

@@ -56,7 +56,7 @@ TEST_F(SectionSizeTest, ASharedNotebookIsNonCreatorAndWhatIsNotFoundIsNotEntered
     Check(QStringLiteral("Other"));
     // A group whose folder bears another name, and a notebook whose id names no drive item.
     Node(QStringLiteral("Book/G"))->name = QStringLiteral("Elsewhere");
-    Node(QStringLiteral("Other"))->objId = QStringLiteral("NOHYPHEN");
+    Node(QStringLiteral("Other"))->id = QStringLiteral("NOHYPHEN");
     MSectionSizeTask task(context);
     OnWorker([&] { task.ThreadViewRun(); });
     EXPECT_EQ(Rows(task.Tree()),

@@ -78,7 +78,7 @@ protected:
 TEST_F(ExportServiceTest, AnEmptySectionCostsOneListRequest)
 {
     Start(QJsonArray {Notebook("Book", {Section("Empty", {})})});
-    MONObject* section = Check("Book/Empty");
+    MNotebookNode* section = Check("Book/Empty");
     OnWorker([&] { MExportTask(context, MExportKind::Text, out.Path()).ThreadRun(); });
     const auto lists = RequestsTo(QStringLiteral("/pages?"));
     ASSERT_EQ(lists.size(), 1u);
@@ -164,9 +164,9 @@ TEST_F(ExportServiceTest, ALinkToAParagraphOfTheSamePageBecomesAnAnchor)
                                         "<p><a href=\"%1\">same</a> <a href=\"%2\">other</a></p>")
                              .arg(link, other);
     Start(QJsonArray {Notebook("Book", {Section("Web", {Page("Self", body)})})});
-    MONObject* section = Check("Book/Web");
+    MNotebookNode* section = Check("Book/Web");
     std::optional<QString> list;
-    OnWorker([&] { list = GetAuthorizedText(*account, PageListUrl(account->BaseUrl(), section->objId, 0), 30); });
+    OnWorker([&] { list = GetAuthorizedText(*account, PageListUrl(account->BaseUrl(), section->id, 0), 30); });
     ASSERT_TRUE(list);
     const QList<MPageEntry> pages = ParsePageList(list->toUtf8());
     ASSERT_EQ(pages.size(), 1);

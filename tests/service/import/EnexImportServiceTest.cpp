@@ -4,7 +4,7 @@
 #include "account/AuthorizedCall.h"
 #include "account/MAccount.h"
 #include "app/MStrings.h"
-#include "model/MONObject.h"
+#include "model/MNotebookNode.h"
 #include "net/ServiceRequest.h"
 #include "tasks/MPageList.h"
 #include "util/Digest.h"
@@ -72,7 +72,7 @@ class EnexImportService : public ImportServiceTest
 protected:
     void SetUp() override { StartWith(MServiceFixture::DemoFixture()); }
 
-    MONObject* Node(const QStringList& path) { return ImportServiceTest::Node(path.join(QLatin1Char('/'))); }
+    MNotebookNode* Node(const QStringList& path) { return ImportServiceTest::Node(path.join(QLatin1Char('/'))); }
 
     MEvernoteImportResult Import(const QByteArray& enex, bool tagMode)
     {
@@ -137,7 +137,7 @@ protected:
 
 TEST_F(EnexImportService, ARangeImportsOnlyItsNotesIntoTheTickedSection)
 {
-    Node({"Travel Journal", "Empty section"})->intValue = 1;
+    Node({"Travel Journal", "Empty section"})->checked = true;
     settings.from = 2;
     settings.to = 3;
     const MEvernoteImportResult result
@@ -153,7 +153,7 @@ TEST_F(EnexImportService, ARangeImportsOnlyItsNotesIntoTheTickedSection)
 
 TEST_F(EnexImportService, AnEmptyToFieldSendsNothing)
 {
-    Node({"Travel Journal", "Empty section"})->intValue = 1;
+    Node({"Travel Journal", "Empty section"})->checked = true;
     settings.from = 1;
     settings.to = 0;
     const MEvernoteImportResult result = Import(Enex({Note("one"), Note("two")}), false);
@@ -164,9 +164,9 @@ TEST_F(EnexImportService, AnEmptyToFieldSendsNothing)
 
 TEST_F(EnexImportService, TagSectionsAreReusedCreatedAndFoldedByCase)
 {
-    MONObject* notebook = Node({"Travel Journal"});
-    notebook->intValue = 1;
-    Node({"Travel Journal", "Packing lists"})->intValue = 1;
+    MNotebookNode* notebook = Node({"Travel Journal"});
+    notebook->checked = true;
+    Node({"Travel Journal", "Packing lists"})->checked = true;
     // "Empty section" is not ticked: the notebook's section of that name is reused all the same.
     settings.from = 1;
     settings.to = 100;
@@ -196,7 +196,7 @@ TEST_F(EnexImportService, TagSectionsAreReusedCreatedAndFoldedByCase)
 
 TEST_F(EnexImportService, AWildFileImportsEveryReadableNoteWithAllItsResources)
 {
-    Node({"Travel Journal", "Empty section"})->intValue = 1;
+    Node({"Travel Journal", "Empty section"})->checked = true;
     settings.from = 1;
     settings.to = 100;
     const QByteArray looseImage = QByteArray("GIF89a", 6) + QByteArray(300, '\x07');
@@ -250,7 +250,7 @@ TEST_F(EnexImportService, AWildFileImportsEveryReadableNoteWithAllItsResources)
 
 TEST_F(EnexImportService, ANoteWithAMissingOrRehashedAttachmentArrivesOnceWithItsText)
 {
-    Node({"Travel Journal", "Empty section"})->intValue = 1;
+    Node({"Travel Journal", "Empty section"})->checked = true;
     settings.from = 1;
     settings.to = 10;
     // The attachment was lost before the export; the second note's hash was rewritten by Evernote
@@ -277,7 +277,7 @@ TEST_F(EnexImportService, ANoteWithAMissingOrRehashedAttachmentArrivesOnceWithIt
 
 TEST_F(EnexImportService, TitlesAndSectionNamesArriveAsWritten)
 {
-    Node({"Recipes"})->intValue = 1;
+    Node({"Recipes"})->checked = true;
     settings.from = 1;
     settings.to = 10;
     const MEvernoteImportResult result = Import(Enex({Note("A&lt;B &amp; C", {"Say \"cheese\""})}), true);

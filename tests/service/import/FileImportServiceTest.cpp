@@ -38,7 +38,7 @@ protected:
     // The page-creation requests' bodies; every one went to the Inbox.
     QList<QByteArray> PageBodies() const
     {
-        const QString inbox = MServiceFixture::FindPath(*tree, QStringLiteral("Book/Inbox"))->objId;
+        const QString inbox = MServiceFixture::FindPath(*tree, QStringLiteral("Book/Inbox"))->id;
         QList<QByteArray> bodies;
         for (const MEmuLoggedRequest& post : Posts(QStringLiteral("/pages"))) {
             EXPECT_TRUE(post.path.contains(QStringLiteral("/sections/%1/pages").arg(inbox))) << qPrintable(post.path);

@@ -5,6 +5,7 @@
 #include "import/FileImport.h"
 #include "import/FolderTreeScan.h"
 #include "import/TreeImport.h"
+#include "model/MONObject.h"
 #include "tasks/MRunLedger.h"
 
 namespace {

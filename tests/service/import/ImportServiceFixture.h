@@ -20,11 +20,11 @@ inline void PrintTo(const QStringList& list, std::ostream* os)
 class ImportServiceTest : public FeatureServiceTest
 {
 protected:
-    MONObject* Tick(const QString& path)
+    MNotebookNode* Tick(const QString& path)
     {
-        auto* node = const_cast<MONObject*>(MServiceFixture::FindPath(*tree, path));
+        auto* node = const_cast<MNotebookNode*>(MServiceFixture::FindPath(*tree, path));
         if (node)
-            node->intValue = 1;
+            node->checked = true;
         return node;
     }
 

@@ -5,6 +5,7 @@
 #include "import/FileImport.h"
 #include "import/FolderTreeScan.h"
 #include "import/TreeImport.h"
+#include "model/MONObject.h"
 #include "tasks/MRunReport.h"
 
 #include <QJsonDocument>
@@ -66,7 +67,7 @@ protected:
             settings.run.resumeRun = unfinished ? unfinished->id : 0;
         }
         MEvernoteImportResult result;
-        MONObject sections;
+        MNotebookNode sections;
         OnWorker([&] {
             MServiceSession session = SessionFor(context);
             MServiceEnexSender sender(session);

@@ -2,6 +2,7 @@
 #include "export/MExportTask.h"
 #include "import/FileImport.h"
 #include "import/TreeImport.h"
+#include "model/MNotebookNode.h"
 #include "model/MONObject.h"
 #include "util/Digest.h"
 #include "util/HtmlText.h"
@@ -58,7 +59,7 @@ protected:
     {
         for (const auto& child : tree->children())
             SetCheckState(child.get(), 0);
-        SetCheckState(const_cast<MONObject*>(MServiceFixture::FindPath(*tree, path)), 1);
+        SetCheckState(const_cast<MNotebookNode*>(MServiceFixture::FindPath(*tree, path)), 1);
     }
 
     void Export(const QString& section, const QString& folder)

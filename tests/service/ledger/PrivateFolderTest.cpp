@@ -58,7 +58,7 @@ TEST_F(PrivateFolder, AnImportAndAnExportLeaveNothingInTheApplicationFolderThatO
     OnWorker([&] {
         MServiceSession session = SessionFor(context);
         MServiceEnexSender sender(session);
-        MONObject sections;
+        MNotebookNode sections;
         ThreadImportRun(context, sender, enex, sections);
         recorder.WriteReport();
         MExportTask(context, MExportKind::Text, out.FilePath(QStringLiteral("export"))).ThreadRun();

@@ -59,7 +59,7 @@ protected:
         OnWorker([&] {
             MServiceSession session = SessionFor(context);
             MServiceEnexSender sender(session);
-            MONObject sections;
+            MNotebookNode sections;
             run.result = ThreadImportRun(context, sender, settings, sections);
         });
         run.report = recorder.Report();

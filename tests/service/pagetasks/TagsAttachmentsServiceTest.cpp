@@ -56,7 +56,7 @@ TEST_F(TagsService, TwoTagsOfOneParagraphAreTwoItemsAndTheSummaryShowsItOnceWith
     auto opener = std::make_shared<MRecordingOpener>();
     SetLinkOpener(opener);
     reporter.SetAnswer(true);
-    const QString firstSection = MONObject::GetFirstCheckedSection(tree.get())->objId;
+    const QString firstSection = MNotebookNode::GetFirstCheckedSection(tree.get())->id;
     MTagSummaryTask summary(context, firstSection, FillDisplayTagList(tags.items, MTagFilter()));
     OnWorker([&] { summary.ThreadRun(); });
     SetLinkOpener(nullptr);
@@ -89,7 +89,7 @@ TEST_F(TagsService, NothingMadeIsAnAlertAndAFailedRowWithTheReason)
     MTags tags;
     OnWorker([&] { MListTagsTask(context, &tags).ThreadRun(); });
     ASSERT_FALSE(emulator->AddFault(QStringLiteral("POST */pages error status=507 code=19999 message=Quota+full")));
-    MTagSummaryTask summary(context, Check("Book/Trip")->objId, tags.items);
+    MTagSummaryTask summary(context, Check("Book/Trip")->id, tags.items);
     OnWorker([&] { summary.ThreadRun(); });
     EXPECT_FALSE(summary.Created());
     EXPECT_EQ(reporter.Alerts(), QStringList {Localized("strCreateTagSummaryFailure")});

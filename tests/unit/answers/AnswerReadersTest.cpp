@@ -6,8 +6,8 @@
 #include "app/MStrings.h"
 #include "drive/CopyMonitor.h"
 #include "drive/MFolderListing.h"
+#include "model/MNotebookNode.h"
 #include "model/MNotebookTree.h"
-#include "model/MONObject.h"
 #include "net/AnswerJson.h"
 #include "service/MServiceSession.h"
 #include "tasks/ContainerRequest.h"
@@ -40,10 +40,10 @@ QString Follow(const QByteArray& status)
 
 QString Tree(const QByteArray& list)
 {
-    MONObject root;
+    MNotebookNode root;
     MNotebookTree::NotebooksFromJson(QString::fromUtf8(list), root, MAccount::Personal);
     QStringList nodes;
-    std::function<void(const MONObject&)> walk = [&](const MONObject& node) {
+    std::function<void(const MNotebookNode&)> walk = [&](const MNotebookNode& node) {
         for (const auto& child : node.children()) {
             nodes << child->name + QLatin1Char('|') + child->selfUrl + QLatin1Char('|') + child->clientUrl;
             walk(*child);

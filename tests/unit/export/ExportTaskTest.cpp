@@ -3,7 +3,7 @@
 #include "account/MAccount.h"
 #include "app/MStrings.h"
 #include "export/MExportTask.h"
-#include "model/MONObject.h"
+#include "model/MNotebookNode.h"
 
 #include <QDir>
 #include <QFile>
@@ -63,9 +63,9 @@ protected:
         account.setUserId(QStringLiteral("user"));
         account.setRetrieveTokensTime(QDateTime::currentDateTime());
         account.setTokenExpires_in(3600);
-        auto tree = std::make_shared<MONObject>();
-        MONObject* notebook = tree->addSubObject(MONObject::Notebook, "n", "Book/../..", {}, {}, {}, {}, {}, {}, {});
-        MONObject* section = notebook->addSubObject(MONObject::Section, "s1", "..", {}, {}, {}, {}, {}, {}, {});
+        auto tree = std::make_shared<MNotebookNode>();
+        MNotebookNode* notebook = tree->AddChild(MNodeKind::Notebook, "n", "Book/../..");
+        MNotebookNode* section = notebook->AddChild(MNodeKind::Section, "s1", "..");
         SetCheckState(section, 1);
         root = tree;
         context.account = &account;
@@ -84,7 +84,7 @@ protected:
 
     MTempDir dir;
     MAccount account;
-    std::shared_ptr<MONObject> root;
+    std::shared_ptr<MNotebookNode> root;
     MRecordingReporter reporter;
     MCountingPacer pacer;
     std::atomic<bool> running {true};
@@ -131,10 +131,10 @@ TEST(ExportKindTest, FeatureButtonsChooseTheKindAndTheStartNeedsASectionAndAFold
     EXPECT_FALSE(ExportKindForFeature(FeatureOfButton(QStringLiteral("btnSearch"))));
     EXPECT_FALSE(ExportKindForFeature(std::nullopt));
 
-    MONObject tree;
-    MONObject* section = tree.addSubObject(MONObject::Section, "s", "S", {}, {}, {}, {}, {}, {}, {});
+    MNotebookNode tree;
+    MNotebookNode* section = tree.AddChild(MNodeKind::Section, "s", "S");
     EXPECT_EQ(MExportTask::StartProblem(&tree, QStringLiteral("/x")), QStringLiteral("strSelectASection"));
-    section->intValue = 1;
+    section->checked = true;
     EXPECT_EQ(MExportTask::StartProblem(&tree, QString()), QStringLiteral("strSpecifyStoreFolder"));
     EXPECT_FALSE(MExportTask::StartProblem(&tree, QStringLiteral("/x")));
     EXPECT_FALSE(Localized("strSpecifyStoreFolder").isEmpty());

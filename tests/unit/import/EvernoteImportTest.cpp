@@ -3,7 +3,7 @@
 #include "RecordingReporter.h"
 #include "TempDir.h"
 #include "app/MStrings.h"
-#include "model/MONObject.h"
+#include "model/MNotebookNode.h"
 #include "tasks/MTaskContext.h"
 
 #include <gtest/gtest.h>
@@ -100,7 +100,7 @@ protected:
     MTaskContext context;
     MFakeSender sender;
     MEvernoteImportSettings settings;
-    MONObject sections;
+    MNotebookNode sections;
 };
 
 } // namespace
@@ -199,18 +199,31 @@ TEST_F(EvernoteImport, NotesBeforeTheRangeAreNotToldEvenWhenUnreadable)
     EXPECT_EQ(reporter.Progress().at(0).total, 1);
 }
 
+namespace {
+
+// A container of the notebook tree with its REST address (selfUrl) and, for a section, its webUrl.
+MNotebookNode* Add(
+    MNotebookNode* parent, MNodeKind kind, const char* id, const char* name, const char* self, const char* web = "")
+{
+    MNotebookNode* node = parent->AddChild(kind, QString::fromUtf8(id), QString::fromUtf8(name));
+    node->selfUrl = QString::fromUtf8(self);
+    node->webUrl = QString::fromUtf8(web);
+    return node;
+}
+
+} // namespace
+
 TEST(EvernoteTarget, TagModePrefersAGroupAndCopiesAllItsSectionsTickedOrNot)
 {
-    MONObject root;
-    MONObject* notebook = root.addSubObject(MONObject::Notebook, "1-nb", "NB", "", "", "", "", "https://h/nb", "", "");
-    notebook->intValue = 1;
-    MONObject* group
-        = notebook->addSubObject(MONObject::SectionGroup, "1-g", "G", "", "", "", "", "https://h/g", "", "");
-    MONObject* ticked = group->addSubObject(MONObject::Section, "1-t", "Home", "", "", "", "", "https://h/t", "", "");
-    group->addSubObject(MONObject::Section, "1-u", "Work", "", "", "", "", "https://h/u", "", "");
+    MNotebookNode root;
+    MNotebookNode* notebook = Add(&root, MNodeKind::Notebook, "1-nb", "NB", "https://h/nb");
+    notebook->checked = true;
+    MNotebookNode* group = Add(notebook, MNodeKind::SectionGroup, "1-g", "G", "https://h/g");
+    MNotebookNode* ticked = Add(group, MNodeKind::Section, "1-t", "Home", "https://h/t");
+    Add(group, MNodeKind::Section, "1-u", "Work", "https://h/u");
     EXPECT_EQ(ChooseEvernoteTarget(root, true).parentUrl, QStringLiteral("https://h/nb"));
-    group->intValue = 1;
-    ticked->intValue = 1;
+    group->checked = true;
+    ticked->checked = true;
     const MEvernoteTarget target = ChooseEvernoteTarget(root, true);
     EXPECT_EQ(target.parentUrl, QStringLiteral("https://h/g"));
     ASSERT_EQ(target.sections->childCount(), 2);

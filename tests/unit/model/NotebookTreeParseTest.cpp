@@ -1,5 +1,5 @@
+#include "model/MNotebookNode.h"
 #include "model/MNotebookTree.h"
-#include "model/MONObject.h"
 
 #include <gtest/gtest.h>
 
@@ -31,9 +31,9 @@ const char* kGraphList = R"({"@odata.context":"x","value":[{
 // Names, ids and addresses are read in every form the service writes them in AnswerReadersTest.
 TEST(NotebookTreeParse, NotebookFields)
 {
-    MONObject root;
+    MNotebookNode root;
     ASSERT_EQ(MNotebookTree::NotebooksFromJson(S(kGraphList), root, 1), 2);
-    const MONObject* nb = root.child(0);
+    const MNotebookNode* nb = root.child(0);
     EXPECT_EQ(nb->webUrl, S("https://web/Personal"));
     EXPECT_EQ(nb->parentNotebookUrl, S("https://g/notebooks/1-NB"));
     EXPECT_EQ(nb->parentSectionGroupUrl, S(""));
@@ -44,7 +44,7 @@ TEST(NotebookTreeParse, NotebookFields)
     EXPECT_EQ(nb->createdBy, S("Ann"));
 
     // A shared notebook stays in the tree with its role and creator.
-    const MONObject* shared = root.child(1);
+    const MNotebookNode* shared = root.child(1);
     EXPECT_EQ(shared->userRole, S("Contributor"));
     EXPECT_EQ(shared->createdBy, S("Bob"));
     EXPECT_FALSE(shared->isDefault);
@@ -53,11 +53,11 @@ TEST(NotebookTreeParse, NotebookFields)
 
 TEST(NotebookTreeParse, SectionsFirstAndParentAddresses)
 {
-    MONObject root;
+    MNotebookNode root;
     MNotebookTree::NotebooksFromJson(S(kGraphList), root, 2);
-    const MONObject* nb = root.child(0);
+    const MNotebookNode* nb = root.child(0);
     ASSERT_EQ(nb->childCount(), 2u);
-    const MONObject* section = nb->child(0);
+    const MNotebookNode* section = nb->child(0);
     // Directly under a notebook both parent addresses are the notebook's.
     EXPECT_EQ(section->parentSectionGroupUrl, S("https://g/notebooks/1-NB"));
     EXPECT_EQ(section->parentNotebookUrl, S("https://g/notebooks/1-NB"));
@@ -65,20 +65,20 @@ TEST(NotebookTreeParse, SectionsFirstAndParentAddresses)
     EXPECT_EQ(section->pagesUrl, S("https://g/sections/1-S1/pages"));
     EXPECT_EQ(section->clientUrl, S(""));
 
-    const MONObject* group = nb->child(1);
-    EXPECT_EQ(group->objType, MONObject::SectionGroup);
+    const MNotebookNode* group = nb->child(1);
+    EXPECT_EQ(group->kind, MNodeKind::SectionGroup);
     EXPECT_EQ(group->sectionGroupsUrl, S("https://g/sectionGroups/1-G1/sectionGroups"));
     ASSERT_EQ(group->childCount(), 2u);
     EXPECT_EQ(group->child(0)->name, S("Plan"));
     EXPECT_EQ(group->child(0)->parentSectionGroupUrl, S("https://g/sectionGroups/1-G1"));
     EXPECT_EQ(group->child(0)->parentNotebookUrl, S("https://g/notebooks/1-NB"));
-    EXPECT_EQ(group->child(1)->objType, MONObject::SectionGroup);
+    EXPECT_EQ(group->child(1)->kind, MNodeKind::SectionGroup);
     EXPECT_EQ(group->child(1)->parentNotebookUrl, S("https://g/notebooks/1-NB"));
 }
 
 TEST(NotebookTreeParse, OneNotePersonalNamesFromName)
 {
-    MONObject root;
+    MNotebookNode root;
     const QString list = S(R"({"value":[{"id":"0-A","name":"Legacy","self":"s","sections":[{"id":"0-S","name":"One"}]},
                                          {"id":"0-B","displayName":"Graph name only","self":"t"}]})");
     ASSERT_EQ(MNotebookTree::NotebooksFromJson(list, root, 100), 2);
@@ -89,7 +89,7 @@ TEST(NotebookTreeParse, OneNotePersonalNamesFromName)
 
 TEST(NotebookTreeParse, TextsThatAreNoList)
 {
-    MONObject root;
+    MNotebookNode root;
     EXPECT_EQ(MNotebookTree::NotebooksFromJson(S(""), root, 1), 0);
     EXPECT_EQ(MNotebookTree::NotebooksFromJson(S(R"({"error":{"code":"20102","message":"x"}})"), root, 1), 0);
     EXPECT_EQ(MNotebookTree::NotebooksFromJson(S("<html><body>Service Unavailable</body></html>"), root, 1), 0);

@@ -4,7 +4,7 @@
 #include "TempDir.h"
 #include "account/MAccount.h"
 #include "app/MStrings.h"
-#include "model/MONObject.h"
+#include "model/MNotebookNode.h"
 #include "service/MServiceSession.h"
 
 #include <QJsonDocument>
@@ -158,13 +158,13 @@ TEST(CreationPolicy, NothingIsSentWithoutTokenOrTarget)
         kCreationNoTarget);
     EXPECT_EQ(CreateNewSectionInOnlineOneNote(session, QString(), QStringLiteral("Tag")), QString());
 
-    MONObject parent;
-    MONObject section;
-    EXPECT_FALSE(CreateNewSectionInOnlineOneNote(session, parent, section));
-    EXPECT_EQ(section.intValue, kCreationNoTarget);
+    MContainerUrls parent;
+    MContainerUrls made;
+    EXPECT_EQ(
+        CreateContainerIn(session, parent, MNodeKind::Section, QStringLiteral("S"), made).code, kCreationNoTarget);
     account.setOnlineOneNoteAccessToken(QString());
-    EXPECT_FALSE(CreateNewSectionGroupInOnlineOneNote(session, parent, section));
-    EXPECT_EQ(section.intValue, kCreationNoToken);
+    EXPECT_EQ(
+        CreateContainerIn(session, parent, MNodeKind::SectionGroup, QStringLiteral("G"), made).code, kCreationNoToken);
     EXPECT_EQ(sent, 0);
 }
 

@@ -1,6 +1,6 @@
 #include "RecordingReporter.h"
 #include "account/MAccount.h"
-#include "model/MONObject.h"
+#include "model/MNotebookNode.h"
 #include "tasks/MPageWalker.h"
 
 #include <QJsonArray>
@@ -82,10 +82,10 @@ protected:
         context.running = &running;
     }
 
-    MONObject* AddSection(MONObject* parent, const QString& id, const QString& name, bool checked = true)
+    MNotebookNode* AddSection(MNotebookNode* parent, const QString& id, const QString& name, bool checked = true)
     {
-        MONObject* node = parent->addSubObject(MONObject::Section, id, name, {}, {}, {}, {}, {}, {}, {});
-        node->intValue = checked ? 1 : 0;
+        MNotebookNode* node = parent->AddChild(MNodeKind::Section, id, name);
+        node->checked = checked;
         return node;
     }
 
@@ -95,12 +95,12 @@ protected:
     std::atomic<bool> running {true};
     MTaskContext context;
     MFakePages service;
-    MONObject root;
+    MNotebookNode root;
 };
 
 TEST_F(PageWalkerTest, EveryFeatureEndsASectionAtItsFirstShortBatch)
 {
-    MONObject* section = AddSection(&root, QStringLiteral("s1"), QStringLiteral("S"));
+    MNotebookNode* section = AddSection(&root, QStringLiteral("s1"), QStringLiteral("S"));
     for (MPageUser user :
         {MPageUser::Export, MPageUser::Replace, MPageUser::Search, MPageUser::Tags, MPageUser::Attachments}) {
         service.urls.clear();
@@ -113,7 +113,7 @@ TEST_F(PageWalkerTest, EveryFeatureEndsASectionAtItsFirstShortBatch)
 
 TEST_F(PageWalkerTest, ExactlyOneFullBatchAsksOnceMoreWhereShortBatchesEnd)
 {
-    MONObject* section = AddSection(&root, QStringLiteral("s1"), QStringLiteral("S"));
+    MNotebookNode* section = AddSection(&root, QStringLiteral("s1"), QStringLiteral("S"));
     service.pagesPerSection[QStringLiteral("s1")] = 100;
     MRecordingWalker search(context, MPageUser::Search, service);
     EXPECT_EQ(search.ListSection(*section, QString()), 100);
@@ -122,7 +122,7 @@ TEST_F(PageWalkerTest, ExactlyOneFullBatchAsksOnceMoreWhereShortBatchesEnd)
 
 TEST_F(PageWalkerTest, AServiceThatIgnoresTheSkipIsNotListedForEver)
 {
-    MONObject* section = AddSection(&root, QStringLiteral("s1"), QStringLiteral("S"));
+    MNotebookNode* section = AddSection(&root, QStringLiteral("s1"), QStringLiteral("S"));
     QJsonArray full;
     for (int i = 0; i < 100; ++i)
         full.append(QJsonObject {{"title", QStringLiteral("P%1").arg(i)}, {"id", QStringLiteral("p%1").arg(i)}});
@@ -135,7 +135,7 @@ TEST_F(PageWalkerTest, AServiceThatIgnoresTheSkipIsNotListedForEver)
 
 TEST_F(PageWalkerTest, WaitsFallOnTheIntervalAndPlaceOfEachFeature)
 {
-    MONObject* section = AddSection(&root, QStringLiteral("s1"), QStringLiteral("S"));
+    MNotebookNode* section = AddSection(&root, QStringLiteral("s1"), QStringLiteral("S"));
     service.pagesPerSection[QStringLiteral("s1")] = 3;
     {
         // Export: after the one answer, and after each of the three pages.
@@ -154,15 +154,15 @@ TEST_F(PageWalkerTest, WaitsFallOnTheIntervalAndPlaceOfEachFeature)
 
 TEST_F(PageWalkerTest, TreeWalkVisitsCheckedNodesInOrderAndSkipsTheRest)
 {
-    MONObject* notebook = root.addSubObject(MONObject::Notebook, "n", "Book", {}, {}, {}, {}, {}, {}, {});
-    MONObject* group = notebook->addSubObject(MONObject::SectionGroup, "g", "Group", {}, {}, {}, {}, {}, {}, {});
-    MONObject* other = root.addSubObject(MONObject::Notebook, "o", "Other", {}, {}, {}, {}, {}, {}, {});
+    MNotebookNode* notebook = root.AddChild(MNodeKind::Notebook, "n", "Book");
+    MNotebookNode* group = notebook->AddChild(MNodeKind::SectionGroup, "g", "Group");
+    MNotebookNode* other = root.AddChild(MNodeKind::Notebook, "o", "Other");
     AddSection(group, "a", "A");
     AddSection(group, "b", "B", false);
     AddSection(notebook, "c", "C");
     AddSection(other, "d", "D", false);
-    notebook->intValue = 1;
-    group->intValue = 1;
+    notebook->checked = true;
+    group->checked = true;
     for (const char* id : {"a", "b", "c", "d"})
         service.pagesPerSection[QString::fromLatin1(id)] = 1;
 
@@ -174,7 +174,7 @@ TEST_F(PageWalkerTest, TreeWalkVisitsCheckedNodesInOrderAndSkipsTheRest)
 
 TEST_F(PageWalkerTest, StoppedRunAndMissingTokenMakeNoRequest)
 {
-    MONObject* section = AddSection(&root, QStringLiteral("s1"), QStringLiteral("S"));
+    MNotebookNode* section = AddSection(&root, QStringLiteral("s1"), QStringLiteral("S"));
     running = false;
     MRecordingWalker walker(context, MPageUser::Export, service);
     walker.WalkNotebooks(root, QString());

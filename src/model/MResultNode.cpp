@@ -1,0 +1,63 @@
+#include "MResultNode.h"
+
+#include "app/MStrings.h"
+#include "util/Formats.h"
+
+MResultNode* MResultNode::AddChild(MNodeKind kind_, const QString& name_)
+{
+    MResultNode* node = AddChild();
+    node->kind = kind_;
+    node->name = name_;
+    return node;
+}
+
+void MResultNode::SetOutcome(MItemOutcome outcome_, const QString& reason_, qint64 code_)
+{
+    outcome = outcome_;
+    reason = reason_;
+    code = code_;
+}
+
+void MResultNode::ClearOutcomes()
+{
+    for (const auto& child : children()) {
+        child->SetOutcome(MItemOutcome::NotAttempted);
+        child->size.reset();
+        child->ClearOutcomes();
+    }
+}
+
+namespace {
+
+QString TextOf(const MResultNode& node)
+{
+    if (node.size)
+        return FormatByteSize(*node.size);
+    switch (node.outcome) {
+    case MItemOutcome::Sending:
+        return Localized("taskSending");
+    case MItemOutcome::Created:
+        return Localized("strSuccess");
+    case MItemOutcome::Reused:
+        return Localized("strExists");
+    case MItemOutcome::Failed:
+        return QStringLiteral("%1: %2").arg(Localized("strFailure")).arg(node.code);
+    case MItemOutcome::NotAttempted:
+    case MItemOutcome::Skipped:
+        break;
+    }
+    return QString();
+}
+
+} // namespace
+
+MOutlineStatus NodeStatus(const MResultNode& node)
+{
+    MOutlineStatus status;
+    const bool marked = node.outcome == MItemOutcome::Created || node.outcome == MItemOutcome::Reused
+        || node.outcome == MItemOutcome::Failed;
+    if (marked && !node.size)
+        status.mark = node.outcome;
+    status.text = node.reason.isEmpty() ? TextOf(node) : node.reason;
+    return status;
+}
