@@ -119,7 +119,9 @@ int ShootExportRun(AppDelegate& delegate, MEmulator& emulator, const QDir& out)
         return 1;
     panel->mFolder->setText(folder.path());
     bool ended = false;
-    QObject::connect(panel, &MPanelBase::RunEnded, [&ended] { ended = true; });
+    // The panel outlives this function (the Markdown button shows it again): the connection must not.
+    const QMetaObject::Connection connection
+        = QObject::connect(panel, &MPanelBase::RunEnded, [&ended] { ended = true; });
     panel->StartButton()->click();
     Pause(2600);
     int failures = Save(window, out, "export-running.png") ? 0 : 1;
@@ -127,6 +129,7 @@ int ShootExportRun(AppDelegate& delegate, MEmulator& emulator, const QDir& out)
     timer.start();
     while (!ended && timer.elapsed() < 60000)
         Pause(100);
+    QObject::disconnect(connection);
     failures += Save(window, out, "export-finished.png") ? 0 : 1;
     emulator.ClearFaults();
     return failures;
