@@ -580,17 +580,6 @@ MAccount& TheAccount()
     return account;
 }
 
-QString GetFieldValueFromURL(const QString& url, const QString& fieldName)
-{
-    const QString marker = fieldName + QLatin1Char('=');
-    if (!url.contains(marker))
-        return QStringLiteral("");
-    QString value = GetStringBetween(url, marker, QStringLiteral("&"));
-    if (value.isEmpty())
-        value = GetStringBetween(url, marker, QString());
-    return value;
-}
-
 bool IsApplicationId(const QString& text)
 {
     static const QRegularExpression kGuid(

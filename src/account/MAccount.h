@@ -95,10 +95,6 @@ struct MDeviceSignInResult
     QString detail; // the platform's description, when it gave one
 };
 
-// The value of `fieldName` in an address: the text after "<fieldName>=" up to the next "&", or to
-// the end when that gives nothing; "" when the address does not hold the field.
-QString GetFieldValueFromURL(const QString& url, const QString& fieldName);
-
 // The one signed-in Microsoft account of the process, shared by every thread. Its fields are
 // guarded by a mutex and read as copies; token refreshes are serialised so that two threads never
 // spend the same (single-use) refresh token.

@@ -54,30 +54,6 @@ QString FormatDateForOneNote(const QDateTime& date)
         + QStringLiteral("-00:00");
 }
 
-void ParseVersionString(const QString& text, qint64& a, qint64& b, qint64& c, qint64& d)
-{
-    a = b = c = d = 0;
-    const QString dot = QStringLiteral(".");
-    const QString first = GetStringBetween(text, QString(), dot);
-    const QString p1 = first + dot;
-    const QString second = GetStringBetween(text, p1, dot);
-    const QString p2 = p1 + second + dot;
-    const QString third = GetStringBetween(text, p2, dot);
-    const QString p3 = p2 + third + dot;
-    const QString fourth = GetStringBetween(text, p3, QString());
-    a = StringToInteger(first);
-    b = StringToInteger(second);
-    c = StringToInteger(third);
-    d = StringToInteger(fourth);
-}
-
-MVersion ParseVersionString(const QString& text)
-{
-    MVersion v;
-    ParseVersionString(text, v.major, v.minor, v.patch, v.build);
-    return v;
-}
-
 QString NewUuidString()
 {
     return QUuid::createUuid().toString(QUuid::WithoutBraces).toUpper();

@@ -15,19 +15,6 @@ QDateTime CurrentDate();
 // 2021-03-05T09:07:02-00:00. No conversion to UTC takes place.
 QString FormatDateForOneNote(const QDateTime& date);
 
-struct MVersion
-{
-    qint64 major = 0;
-    qint64 minor = 0;
-    qint64 patch = 0;
-    qint64 build = 0;
-    auto operator<=>(const MVersion&) const = default;
-};
-// Four dotted fields; a field counts only when its closing "." is there, so "1.2.3" reads 1.2.0.0
-// and "7" reads 0.0.0.0.
-void ParseVersionString(const QString& text, qint64& a, qint64& b, qint64& c, qint64& d);
-MVersion ParseVersionString(const QString& text);
-
 // A new random UUID, 36 characters, upper-case hexadecimal.
 QString NewUuidString();
 // Standard Base64; characters outside the alphabet are skipped; undecodable input gives no result.

@@ -50,45 +50,6 @@ QString RemoveAllBetween(const QString& text, const QString& start, const QStrin
     }
 }
 
-qsizetype IndexOfStringFrom(const QString& text, const QString& part, qsizetype from)
-{
-    if (part.isEmpty() || from < 0 || from > text.size())
-        return -1;
-    return text.indexOf(part, from);
-}
-
-qsizetype CountOccurrences(const QString& text, const QString& part)
-{
-    qsizetype count = 0;
-    for (qsizetype p = IndexOfStringFrom(text, part, 0); p >= 0; p = IndexOfStringFrom(text, part, p + 1))
-        ++count;
-    return count;
-}
-
-QString GetOuterElement(const QString& html, const QString& tag, qsizetype from)
-{
-    const QString open = QStringLiteral("<%1").arg(tag);
-    const QString close = QStringLiteral("</%1").arg(tag);
-    const qsizetype s = IndexOfStringFrom(html, open, from);
-    if (s < 0)
-        return QString();
-    qsizetype pos = s + open.size();
-    qsizetype closings = 0;
-    for (;;) {
-        const qsizetype c = IndexOfStringFrom(html, close, pos);
-        if (c < 0)
-            return QString();
-        const qsizetype g = IndexOfStringFrom(html, QStringLiteral(">"), c + close.size());
-        if (g < 0)
-            return QString();
-        ++closings;
-        pos = g + 1;
-        const QString candidate = html.mid(s, pos - s);
-        if (CountOccurrences(candidate, open) == closings)
-            return candidate;
-    }
-}
-
 bool StringStartsWith(const QString& prefix, const QString& text)
 {
     return !prefix.isEmpty() && text.startsWith(prefix);
@@ -107,11 +68,6 @@ bool StringContains(const QString& part, const QString& text)
 bool StringContainsIgnoreCase(const QString& part, const QString& text)
 {
     return !part.isEmpty() && text.toLower().contains(part.toLower());
-}
-
-bool StringEquals(const QString& a, const QString& b)
-{
-    return a == b;
 }
 
 bool StringEqualsIgnoreCase(const QString& a, const QString& b)

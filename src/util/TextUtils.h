@@ -14,19 +14,12 @@ QString GetStringBetween(const QString& text, const QString& start, const QStrin
 QString GetStringBetweenLast(const QString& text, const QString& start, const QString& end);
 // Removes every stretch from `start` through the next `end` (searched from the start marker itself).
 QString RemoveAllBetween(const QString& text, const QString& start, const QString& end);
-// Position of `part` at or after `from`, or -1.
-qsizetype IndexOfStringFrom(const QString& text, const QString& part, qsizetype from);
-// Occurrences of `part`, overlapping ones included ("aaa" holds "aa" twice).
-qsizetype CountOccurrences(const QString& text, const QString& part);
-// The whole first `tag` element at or after `from`, nested elements of the same tag balanced; "" if none.
-QString GetOuterElement(const QString& html, const QString& tag, qsizetype from);
 
 // String tests take the part searched for first and the text second. An empty part never matches.
 bool StringStartsWith(const QString& prefix, const QString& text);
 bool StringEndsWith(const QString& suffix, const QString& text);
 bool StringContains(const QString& part, const QString& text);
 bool StringContainsIgnoreCase(const QString& part, const QString& text);
-bool StringEquals(const QString& a, const QString& b);
 bool StringEqualsIgnoreCase(const QString& a, const QString& b);
 // Every space-separated word of `query` occurs in `text`; a query without words is true.
 bool StringContainsAllWords(const QString& text, const QString& query, bool matchCase);

@@ -86,14 +86,6 @@ TEST(TokenExchange, NothingWithoutACode)
     EXPECT_EQ(account.OnlineOneNoteAccessToken(), u""_s);
 }
 
-TEST(SignInAddress, CodeField)
-{
-    const QString base = u"https://login.live.com/oauth20_desktop.srf?code=M.C1-abc"_s;
-    EXPECT_EQ(GetFieldValueFromURL(base + u"&lc=1033"_s, u"code"_s), u"M.C1-abc"_s);
-    EXPECT_EQ(GetFieldValueFromURL(base, u"code"_s), u"M.C1-abc"_s);
-    EXPECT_EQ(GetFieldValueFromURL(u"https://x/cb?state=1"_s, u"code"_s), u""_s);
-}
-
 TEST(AccountIdFromNotebooks, FirstUnsharedNotebook)
 {
     MAccount account;

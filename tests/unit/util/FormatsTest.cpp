@@ -40,12 +40,3 @@ TEST(Formats, OneNoteDateIsLocalWallClockWithZeroSuffix)
     const MFixedClockScope clock(local);
     EXPECT_EQ(CurrentDate(), local);
 }
-
-TEST(Formats, VersionFieldsNeedTheirClosingDot)
-{
-    EXPECT_EQ(ParseVersionString(u"1.2.3.4"_s), (MVersion {1, 2, 3, 4}));
-    EXPECT_EQ(ParseVersionString(u"1.2.3"_s), (MVersion {1, 2, 0, 0}));
-    EXPECT_EQ(ParseVersionString(u"7"_s), (MVersion {0, 0, 0, 0}));
-    EXPECT_EQ(ParseVersionString(u"1.2.3.4.5"_s), (MVersion {1, 2, 3, 4}));
-    EXPECT_GT(ParseVersionString(u"2.10.0.0"_s), ParseVersionString(u"2.9.9.9"_s));
-}

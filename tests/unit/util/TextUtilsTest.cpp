@@ -31,27 +31,6 @@ TEST(MarkerScan, RemoveAllBetween)
     EXPECT_EQ(RemoveAllBetween(u"a<b>c"_s, u"<b>"_s, u">"_s), u"ac"_s);
 }
 
-TEST(MarkerScan, PositionsAndOverlappingCounts)
-{
-    EXPECT_EQ(IndexOfStringFrom(u"abcabc"_s, u"abc"_s, 1), 3);
-    EXPECT_EQ(IndexOfStringFrom(u"abcabc"_s, u"abc"_s, 4), -1);
-    EXPECT_EQ(IndexOfStringFrom(u"abc"_s, u"a"_s, 10), -1);
-    EXPECT_EQ(CountOccurrences(u"aaaa"_s, u"aa"_s), 3);
-    EXPECT_EQ(CountOccurrences(u"aaa"_s, u"aa"_s), 2);
-    EXPECT_EQ(CountOccurrences(u"abc"_s, u""_s), 0);
-    // Positions count UTF-16 code units: an emoji takes two.
-    EXPECT_EQ(IndexOfStringFrom(u"😀x"_s, u"x"_s, 0), 2);
-}
-
-TEST(MarkerScan, OuterElementBalancesNestedTags)
-{
-    const QString html = u"<body><div id=\"1\"><div>in</div></div><div id=\"2\">two</div></body>"_s;
-    EXPECT_EQ(GetOuterElement(html, u"div"_s, 0), u"<div id=\"1\"><div>in</div></div>"_s);
-    EXPECT_EQ(GetOuterElement(html, u"div"_s, 30), u"<div id=\"2\">two</div>"_s);
-    EXPECT_EQ(GetOuterElement(html, u"span"_s, 0), u""_s);
-    EXPECT_EQ(GetOuterElement(u"<div>never closed"_s, u"div"_s, 0), u""_s);
-}
-
 TEST(StringTests, EmptyPartNeverMatches)
 {
     EXPECT_FALSE(StringStartsWith(u""_s, u"abc"_s));
