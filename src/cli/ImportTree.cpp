@@ -12,7 +12,7 @@
 #include "import/TreeImport.h"
 #include "model/MNotebookNode.h"
 #include "model/MNotebookTree.h"
-#include "model/MONObject.h"
+#include "model/MResultNode.h"
 #include "tasks/MTaskContext.h"
 
 #include <QFileInfo>
@@ -59,7 +59,7 @@ int MCliImportTree::Execute(const QCommandLineParser& parser)
     options.htmlFiles = !parser.isSet(m_NoHtml);
     options.skipHtmlFilesSubFolders = !parser.isSet(m_KeepFilesFolders);
     options.firstSubIsNotebook = parser.isSet(m_FirstLevelNotebooks);
-    auto planned = std::make_unique<MONObject>();
+    auto planned = std::make_unique<MResultNode>();
     ScanImportTree(folders, *planned, options);
     if (planned->childCount() == 0) {
         PrintErr(Localized("cliImportTreeNothing").arg(folders.join(QStringLiteral(", "))));

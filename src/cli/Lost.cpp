@@ -7,8 +7,10 @@
 #include "app/MStrings.h"
 #include "drive/MFindLostTask.h"
 #include "model/MNotebookNode.h"
-#include "model/MONObject.h"
+#include "model/MResultNode.h"
 #include "util/FileUtils.h"
+
+#include <algorithm>
 
 MCliLost::MCliLost()
     : m_Out(QStringLiteral("out"), Localized("cliLostOptionOut"), QStringLiteral("DIR"))
@@ -45,23 +47,24 @@ int MCliLost::Execute(const QCommandLineParser& parser)
     const bool searchFailed = search.Counts().failed > 0 || searchReporter.Alerts() > 0;
     if (!save) {
         for (const auto& found : search.Tree().children())
-            PrintOut(found->objId + QLatin1Char('\t') + LostSectionFolder(*found) + QLatin1Char('/') + found->name);
+            PrintOut(found->id + QLatin1Char('\t') + LostSectionFolder(*found) + QLatin1Char('/') + found->name);
         return run.End(searchFailed);
     }
 
-    auto found = std::make_shared<MONObject>();
-    std::unique_ptr<MONObject> copy = search.Tree().CloneTree();
+    auto found = std::make_shared<MResultNode>();
+    std::unique_ptr<MResultNode> copy = search.Tree().CloneTree();
     found->swapChildren(*copy);
     const QStringList ids = parser.values(m_Id);
     for (const QString& id : ids) {
-        if (!MONObject::GetObjectByObjId(id, found.get())) {
+        const auto named = [&](const auto& node) { return node->id.compare(id, Qt::CaseInsensitive) == 0; };
+        if (id.isEmpty() || std::none_of(found->children().begin(), found->children().end(), named)) {
             PrintErr(Localized("cliLostNoSuchId").arg(id));
             return kExitFailure;
         }
     }
     if (!ids.isEmpty()) {
         for (const auto& node : found->children())
-            node->boolValue = ids.contains(node->objId, Qt::CaseInsensitive);
+            node->checked = ids.contains(node->id, Qt::CaseInsensitive);
     }
     const QString folder = parser.value(m_Out);
     CreateFolder(folder);

@@ -9,7 +9,7 @@
 #include "drive/MRestoreTask.h"
 #include "drive/RestoreTree.h"
 #include "model/MNotebookNode.h"
-#include "model/MONObject.h"
+#include "model/MResultNode.h"
 
 #include <QFileInfo>
 
@@ -53,8 +53,8 @@ int MCliRestore::Execute(const QCommandLineParser& parser)
         PrintErr(Localized("cliNoSuchContainer").arg(parser.value(m_To)));
         return kExitFailure;
     }
-    MONObject list;
-    MONObject* into = AddTreeRoot(list, *target);
+    MResultNode list;
+    MResultNode* into = AddTreeRoot(list, *target);
     for (const QString& path : parser.positionalArguments()) {
         if (QFileInfo(path).isDir())
             LoopGetAFolderFiles(path, *into);

@@ -6,9 +6,8 @@
 #include "CliRun.h"
 #include "app/MStrings.h"
 #include "drive/MSectionSizeTask.h"
-#include "model/MNodeStatus.h"
 #include "model/MNotebookNode.h"
-#include "model/MONObject.h"
+#include "model/MResultNode.h"
 
 namespace {
 
@@ -19,19 +18,19 @@ public:
     void ReportItem(const MTaskItem&) override { }
 };
 
-void AddLines(const MONObject& node, const QString& path, QStringList& lines)
+void AddLines(const MResultNode& node, const QString& path, QStringList& lines)
 {
     for (const auto& child : node.children()) {
         const QString childPath = path.isEmpty() ? child->name : path + QLatin1Char('/') + child->name;
-        const QString bytes = child->intValue == 2 ? QString::number(child->intValue64) : QString();
-        lines << childPath + QLatin1Char('\t') + bytes + QLatin1Char('\t') + NodeStatus(*child, MNodeTwo::Size).text;
+        const QString bytes = child->size ? QString::number(*child->size) : QString();
+        lines << childPath + QLatin1Char('\t') + bytes + QLatin1Char('\t') + NodeStatus(*child).text;
         AddLines(*child, childPath, lines);
     }
 }
 
 } // namespace
 
-QStringList SizeLines(const MONObject& root)
+QStringList SizeLines(const MResultNode& root)
 {
     QStringList lines;
     AddLines(root, QString(), lines);

@@ -2,7 +2,7 @@
 
 #include "Command.h"
 
-class MONObject;
+class MResultNode;
 
 // sizes --check PATH...: the OneDrive storage the checked notebooks, section groups and sections
 // take, one line a row: its path, its size in bytes (empty when there is none), and its status
@@ -23,4 +23,4 @@ private:
 };
 
 // The lines of a size report's tree: "path<TAB>bytes<TAB>status", depth first.
-QStringList SizeLines(const MONObject& root);
+QStringList SizeLines(const MResultNode& root);

@@ -56,8 +56,9 @@ void MCopySectionsTask::ThreadViewRun()
     const MNotebookNode* target = MNotebookNode::GetObjectById(m_TargetId, m_Context.tree.get());
     QString failure;
     const QString t = DriveItemIdFromOneNoteId(m_Session, m_TargetId, &failure);
-    MONObject* result = m_Tree.addSubObject(quint64(target ? target->kind : MNodeKind::Notebook), t,
-        target ? target->name : m_TargetId, {}, {}, {}, {}, {}, {}, {});
+    MResultNode* result
+        = m_Tree.AddChild(target ? target->kind : MNodeKind::Notebook, target ? target->name : m_TargetId);
+    result->id = t;
     ShowOutline(true);
     ShowStatus(QString());
 
@@ -66,10 +67,9 @@ void MCopySectionsTask::ThreadViewRun()
         children = GetAOneDriveFolderChildrenJson(m_Session, t, &failure);
     if (!children) {
         // Without the target's folder nothing can be copied: said on its row, not passed over.
-        result->strValue = failure.isEmpty() ? NotFound() : failure;
-        result->intValue = MDriveStatus::kServiceError;
+        result->SetOutcome(MItemOutcome::Failed, failure.isEmpty() ? NotFound() : failure, kDriveServiceError);
         const QString text = result->name;
-        EndItem(BeginItem(text), text, MItemOutcome::Failed, result->strValue);
+        EndItem(BeginItem(text), text, MItemOutcome::Failed, result->reason);
         if (!failure.isEmpty())
             Alert(QStringLiteral("Retrieve files of '%1'  error: %2").arg(result->name, failure));
         Finish();
@@ -83,7 +83,7 @@ void MCopySectionsTask::ThreadViewRun()
 }
 
 void MCopySectionsTask::CopyChildren(
-    const MNotebookNode& source, MONObject& resultParent, MFolderListing& listing, const QString& path)
+    const MNotebookNode& source, MResultNode& resultParent, MFolderListing& listing, const QString& path)
 {
     for (const auto& childPtr : source.children()) {
         if (!Running())
@@ -111,12 +111,12 @@ void MCopySectionsTask::CopyChildren(
 }
 
 void MCopySectionsTask::CopyGroup(
-    const MNotebookNode& group, MONObject& resultParent, MFolderListing& listing, const QString& path)
+    const MNotebookNode& group, MResultNode& resultParent, MFolderListing& listing, const QString& path)
 {
     qint64 size = 0;
     const QString existing = listing.FolderId(group.name, size);
-    MONObject* node
-        = resultParent.addSubObject(MONObject::SectionGroup, existing, group.name, {}, {}, {}, {}, {}, {}, {});
+    MResultNode* node = resultParent.AddChild(MNodeKind::SectionGroup, group.name);
+    node->id = existing;
     const qint64 row = BeginItem(path);
     ShowOutline();
 
@@ -124,24 +124,23 @@ void MCopySectionsTask::CopyGroup(
     QString failure;
     MItemOutcome outcome = MItemOutcome::Failed;
     if (existing.isEmpty()) {
-        if (MOLODUtils::CreateNewFolderInOneDrive(m_Session, *node, resultParent.objId)) {
+        if (MOLODUtils::CreateNewFolderInOneDrive(m_Session, *node, resultParent.id)) {
             ++m_CopySuccessCount;
-            listing.AddFolder(group.name, node->objId);
+            listing.AddFolder(group.name, node->id);
             children = QByteArray(R"({"value":[]})"); // a folder just made holds nothing
             outcome = MItemOutcome::Created;
         } else {
-            failure = node->strValue.isEmpty() ? Localized("reasonNoAnswer").arg(Localized("reasonNoDetail"))
-                                               : node->strValue;
+            failure
+                = node->reason.isEmpty() ? Localized("reasonNoAnswer").arg(Localized("reasonNoDetail")) : node->reason;
         }
     } else {
         // A folder of that name is there (perhaps in another case): the group's sections join it.
-        node->intValue = MDriveStatus::kTwo;
+        node->SetOutcome(MItemOutcome::Reused);
         children = GetAOneDriveFolderChildrenJson(m_Session, existing, &failure);
         if (children) {
             outcome = MItemOutcome::Reused;
         } else {
-            node->intValue = MDriveStatus::kServiceError;
-            node->strValue = failure;
+            node->SetOutcome(MItemOutcome::Failed, failure, kDriveServiceError);
             Alert(QStringLiteral("Retrieve files of '%1'  error: %2").arg(path, failure));
         }
     }
@@ -170,37 +169,36 @@ void MCopySectionsTask::SkipBelow(const MNotebookNode& group, const QString& pat
 }
 
 void MCopySectionsTask::CopySection(
-    const MNotebookNode& section, MONObject& resultParent, MFolderListing& listing, const QString& path)
+    const MNotebookNode& section, MResultNode& resultParent, MFolderListing& listing, const QString& path)
 {
     QString failure;
     const QString s = DriveItemIdFromOneNoteId(m_Session, section.id, &failure);
     const QString n = listing.UniqueSectionFileName(section.name);
-    MONObject* node = resultParent.addSubObject(MONObject::Section, {}, section.name, {}, {}, {}, {}, {}, {}, {});
+    MResultNode* node = resultParent.AddChild(MNodeKind::Section, section.name);
     const qint64 row = BeginItem(path);
     ShowOutline();
     if (s.isEmpty()) {
-        node->strValue = failure.isEmpty() ? NotFound() : failure;
-        node->intValue = MDriveStatus::kServiceError;
-        EndItem(row, path, MItemOutcome::Failed, node->strValue);
+        node->SetOutcome(MItemOutcome::Failed, failure.isEmpty() ? NotFound() : failure, kDriveServiceError);
+        EndItem(row, path, MItemOutcome::Failed, node->reason);
     } else {
-        const bool copied = CopyASection(*node, s, resultParent.objId, n, path);
+        const bool copied = CopyASection(*node, s, resultParent.id, n, path);
         // Taken from now on, whatever became of it: a copy the service is still making will need it.
-        listing.AddFile(n, node->objId, 0);
+        listing.AddFile(n, node->id, 0);
         if (copied)
             ++m_CopySuccessCount;
-        EndItem(row, path, copied ? MItemOutcome::Created : MItemOutcome::Failed, copied ? QString() : node->strValue);
+        EndItem(row, path, copied ? MItemOutcome::Created : MItemOutcome::Failed, copied ? QString() : node->reason);
         Wait(MPacer::Kind::Upload);
     }
     ShowOutline();
     Progress();
 }
 
-bool MCopySectionsTask::CopyASection(MONObject& node, const QString& sourceSectionId,
+bool MCopySectionsTask::CopyASection(MResultNode& node, const QString& sourceSectionId,
     const QString& parentOneDriveApiId, const QString& sectionNewFileName, const QString& path)
 {
     const MAccount& account = *m_Context.account;
     if (account.OnlineOneNoteAccessToken().isEmpty()) {
-        node.intValue = MDriveStatus::kNoToken;
+        node.SetOutcome(MItemOutcome::Failed, QString(), kDriveNoToken);
         return false;
     }
     // A real JSON body: a name with a quote in it reaches the service as written.
@@ -228,17 +226,17 @@ bool MCopySectionsTask::CopyASection(MONObject& node, const QString& sourceSecti
             return true;
     }
     if (!answer.Ok()) {
-        node.intValue = FailureCode(answer);
-        node.strValue = answer.errorMessage.isEmpty() ? answer.reason : answer.errorMessage;
+        node.SetOutcome(MItemOutcome::Failed, answer.errorMessage.isEmpty() ? answer.reason : answer.errorMessage,
+            FailureCode(answer));
         if (answer.failure == MAnswerFailure::Service) {
-            qCWarning(lcCopy).noquote() << QStringLiteral("CopyASection error: %1").arg(node.strValue);
-            WriteLog(QStringLiteral("%1,%2,%3").arg(QStringLiteral("Copy Section"), node.name, node.strValue));
+            qCWarning(lcCopy).noquote() << QStringLiteral("CopyASection error: %1").arg(node.reason);
+            WriteLog(QStringLiteral("%1,%2,%3").arg(QStringLiteral("Copy Section"), node.name, node.reason));
         }
         return false;
     }
     const QJsonObject item = answer.Object();
     if (answer.Status() != 202 && !item.value(QLatin1String("id")).toString().isEmpty()) {
-        node.objId = item.value(QLatin1String("id")).toString(); // copied at once
+        node.id = item.value(QLatin1String("id")).toString(); // copied at once
     } else {
         const QString monitor = QString::fromUtf8(answer.response.Header("Location"));
         if (monitor.isEmpty())
@@ -249,32 +247,30 @@ bool MCopySectionsTask::CopyASection(MONObject& node, const QString& sourceSecti
             // After a lost answer the first request may have made the copy this one then failed on.
             if (lostBefore && ConfirmInFolder(node, parentOneDriveApiId, sectionNewFileName))
                 return true;
-            node.intValue = MDriveStatus::kServiceError;
-            node.strValue = copy.reason;
+            node.SetOutcome(MItemOutcome::Failed, copy.reason, kDriveServiceError);
             return false;
         }
-        node.objId = copy.resourceId;
+        node.id = copy.resourceId;
     }
     // A name that had to be numbered is worth seeing.
-    node.strValue = sectionNewFileName.compare(node.name + QStringLiteral(".one"), Qt::CaseInsensitive) == 0
-        ? Localized("strSuccess")
-        : Localized("msgSavedAs").arg(sectionNewFileName);
-    node.intValue = MDriveStatus::kSuccess;
+    node.SetOutcome(MItemOutcome::Created,
+        sectionNewFileName.compare(node.name + QStringLiteral(".one"), Qt::CaseInsensitive) == 0
+            ? QString()
+            : Localized("msgSavedAs").arg(sectionNewFileName));
     return true;
 }
 
-bool MCopySectionsTask::ConfirmInFolder(MONObject& node, const QString& parentId, const QString& name)
+bool MCopySectionsTask::ConfirmInFolder(MResultNode& node, const QString& parentId, const QString& name)
 {
     QString failure;
     const std::optional<QJsonObject> found = FindItemInFolder(m_Session, parentId, name, &failure);
     if (found && !found->isEmpty()) {
-        node.objId = found->value(QLatin1String("id")).toString();
-        node.strValue = Localized("strSuccess");
-        node.intValue = MDriveStatus::kSuccess;
+        node.id = found->value(QLatin1String("id")).toString();
+        node.SetOutcome(MItemOutcome::Created);
         return true;
     }
-    node.intValue = found ? MDriveStatus::kServiceError : MDriveStatus::kNoAnswer;
-    node.strValue = found ? Localized("reasonCopyNotSeen").arg(name) : failure;
+    node.SetOutcome(MItemOutcome::Failed, found ? Localized("reasonCopyNotSeen").arg(name) : failure,
+        found ? kDriveServiceError : kDriveNoAnswer);
     return false;
 }
 

@@ -32,19 +32,19 @@ public:
 
     // One copy request, followed to its end: true when the service completed it. The node gets its
     // status (and the copy's id when the service names it).
-    bool CopyASection(MONObject& node, const QString& sourceSectionId, const QString& parentOneDriveApiId,
+    bool CopyASection(MResultNode& node, const QString& sourceSectionId, const QString& parentOneDriveApiId,
         const QString& sectionNewFileName, const QString& path);
 
 private:
     void CopyChildren(
-        const MNotebookNode& source, MONObject& resultParent, MFolderListing& listing, const QString& path);
-    void CopyGroup(const MNotebookNode& group, MONObject& resultParent, MFolderListing& listing, const QString& path);
+        const MNotebookNode& source, MResultNode& resultParent, MFolderListing& listing, const QString& path);
+    void CopyGroup(const MNotebookNode& group, MResultNode& resultParent, MFolderListing& listing, const QString& path);
     void CopySection(
-        const MNotebookNode& section, MONObject& resultParent, MFolderListing& listing, const QString& path);
+        const MNotebookNode& section, MResultNode& resultParent, MFolderListing& listing, const QString& path);
     // The checked rows below a group whose folder could not be made or read: none of them was sent.
     void SkipBelow(const MNotebookNode& group, const QString& path, const QString& reason);
     // A copy accepted without an address to follow: done when the folder holds it.
-    bool ConfirmInFolder(MONObject& node, const QString& parentId, const QString& name);
+    bool ConfirmInFolder(MResultNode& node, const QString& parentId, const QString& name);
     void Progress();
 
     QString m_TargetId;

@@ -98,10 +98,10 @@ qint64 FailureCode(const MServiceAnswer& answer)
     switch (answer.failure) {
     case MAnswerFailure::NotSent:
     case MAnswerFailure::Stopped:
-        return MDriveStatus::kNoToken;
+        return kDriveNoToken;
     case MAnswerFailure::Transport:
-        return MDriveStatus::kNoAnswer;
+        return kDriveNoAnswer;
     default:
-        return MDriveStatus::kServiceError;
+        return kDriveServiceError;
     }
 }

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "model/MONObject.h"
+#include "model/MResultNode.h"
 #include "net/MHttpClient.h"
 #include "service/MServiceSession.h"
 #include "tasks/MTaskContext.h"
@@ -26,7 +26,7 @@ public:
     static bool SupportsAccountType(int accountType);
 
     // The run's tree: its root's children are the rows. Read it after the run.
-    const MONObject& Tree() const { return m_Tree; }
+    const MResultNode& Tree() const { return m_Tree; }
     // The final outcomes of the rows reported so far.
     const MOutcomeCounts& Counts() const { return m_Counts; }
 
@@ -50,7 +50,7 @@ protected:
 
     const MTaskContext& m_Context;
     MServiceSession m_Session;
-    MONObject m_Tree;
+    MResultNode m_Tree;
 
 private:
     MOutlineSink* m_Outline;
@@ -60,17 +60,10 @@ private:
     MOutcomeCounts m_Counts;
 };
 
-// Node statuses as the outline panels show them: intValue 1 success, 2 there already (or a size),
-// -1 no token, -3 no answer, -4 an error answer; strValue the text when there is one.
-namespace MDriveStatus {
-inline constexpr qint64 kNone = 0;
-inline constexpr qint64 kSuccess = 1;
-inline constexpr qint64 kTwo = 2;
-inline constexpr qint64 kNoToken = -1;
-inline constexpr qint64 kNoAnswer = -3;
-inline constexpr qint64 kServiceError = -4;
-} // namespace MDriveStatus
+// The codes of a failed row, as its status shows them.
+inline constexpr qint64 kDriveNoToken = -1; // nothing was sent (no token, stopped)
+inline constexpr qint64 kDriveNoAnswer = -3;
+inline constexpr qint64 kDriveServiceError = -4; // an error answer
 
-// The node status for a failed answer: -1 when nothing was sent (no token, stopped), -3 when no
-// answer came, -4 for anything else.
+// The code of a failed answer.
 qint64 FailureCode(const MServiceAnswer& answer);

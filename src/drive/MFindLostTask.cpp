@@ -49,14 +49,14 @@ QString WithoutExtension(const QString& name)
 
 } // namespace
 
-QString LostSectionFolder(const MONObject& found)
+QString LostSectionFolder(const MResultNode& found)
 {
-    return GetStringBetween(found.clientUrl, QStringLiteral("root:"), QString());
+    return GetStringBetween(found.path, QStringLiteral("root:"), QString());
 }
 
-QString LostSectionFileName(const MONObject& found)
+QString LostSectionFileName(const MResultNode& found)
 {
-    return MakeSafeFileName(QStringLiteral("%1_%2.one").arg(WithoutExtension(found.selfUrl), found.objId));
+    return MakeSafeFileName(QStringLiteral("%1_%2.one").arg(WithoutExtension(found.shownName), found.id));
 }
 
 MFindLostTask::MFindLostTask(const MTaskContext& context, MOutlineSink* outline)
@@ -106,10 +106,12 @@ void MFindLostTask::SearchIn_RootJson(const QByteArray& body, const QString&)
         }
         if (!entry.contains(QLatin1String("file")) || !IsLostSectionName(name))
             continue;
-        MONObject* found = m_Tree.addSubObject(MONObject::Section, id, name, {}, parentPath,
-            entry.value(QLatin1String("webUrl")).toString(), {}, WithoutExtension(name) + QStringLiteral(".one"), {},
-            {});
-        found->boolValue = true;
+        MResultNode* found = m_Tree.AddChild(MNodeKind::Section, name);
+        found->id = id;
+        found->path = parentPath;
+        found->address = entry.value(QLatin1String("webUrl")).toString();
+        found->shownName = WithoutExtension(name) + QStringLiteral(".one");
+        found->checked = true;
         ++m_ExportFilesCount;
         ShowOutline();
         ShowStatus(name);
@@ -141,14 +143,13 @@ void MFindLostTask::ListingFailed(const QString& path, const QString& reason)
     EndItem(BeginItem(text), text, MItemOutcome::Failed, reason);
 }
 
-MSaveLostTask::MSaveLostTask(const MTaskContext& context, const MONObject& found, QString folder, MOutlineSink* outline)
+MSaveLostTask::MSaveLostTask(
+    const MTaskContext& context, const MResultNode& found, QString folder, MOutlineSink* outline)
     : MDriveTask(context, outline)
     , m_Folder(std::move(folder))
 {
     for (const auto& node : found.children()) {
-        MONObject* copy = m_Tree.copyAdd(*node);
-        copy->strValue.clear();
-        copy->intValue = MDriveStatus::kNone;
+        m_Tree.AddCopy(*node)->SetOutcome(MItemOutcome::NotAttempted);
     }
 }
 
@@ -156,15 +157,15 @@ void MSaveLostTask::ThreadRunSave()
 {
     qint64 total = 0;
     for (const auto& node : m_Tree.children())
-        total += node->boolValue ? 1 : 0;
+        total += node->checked ? 1 : 0;
     qint64 done = 0;
     ShowProgress(0, total);
     ShowOutline(true);
     for (const auto& child : m_Tree.children()) {
         if (!Running())
             break;
-        MONObject& node = *child;
-        if (!node.boolValue)
+        MResultNode& node = *child;
+        if (!node.checked)
             continue;
         m_Context.RefreshTokens();
         // A name taken by a file already there gets a number: the user's files are never replaced.
@@ -176,41 +177,40 @@ void MSaveLostTask::ThreadRunSave()
         QString failure;
         const bool saved = GetFileDownloadUrl(node, size, &failure) && DownloadFile(node, path, size, &failure);
         if (saved) {
-            node.strValue = Localized("strSuccess");
-            node.intValue = MDriveStatus::kSuccess;
+            node.SetOutcome(MItemOutcome::Created);
             ++m_Saved;
             EndItem(row, path, MItemOutcome::Created, {}, path);
         } else {
-            if (node.intValue == MDriveStatus::kNone)
-                node.intValue = MDriveStatus::kServiceError;
+            if (node.outcome != MItemOutcome::Failed)
+                node.SetOutcome(MItemOutcome::Failed, node.reason, kDriveServiceError);
             EndItem(row, path, MItemOutcome::Failed, failure);
         }
         ShowOutline();
-        ShowStatus(node.strValue);
+        ShowStatus(NodeStatus(node).text);
         ShowProgress(++done, total);
         Wait(MPacer::Kind::Download);
     }
     Finish();
 }
 
-bool MSaveLostTask::GetFileDownloadUrl(MONObject& node, qint64& size, QString* failure)
+bool MSaveLostTask::GetFileDownloadUrl(MResultNode& node, qint64& size, QString* failure)
 {
     const MAccount& account = *m_Context.account;
     if (account.OnlineOneNoteAccessToken().isEmpty()) {
-        node.strValue = QStringLiteral("Get Url: lost token.");
-        node.intValue = MDriveStatus::kNoToken;
+        node.SetOutcome(MItemOutcome::Failed, QStringLiteral("Get Url: lost token."), kDriveNoToken);
         *failure = Localized("reasonNotSignedIn");
         return false;
     }
-    node.strValue = QStringLiteral("Get Url");
+    node.reason = QStringLiteral("Get Url");
     ShowOutline();
     const QString url = QStringLiteral("%1/drive/items/%2?select=id,size,@microsoft.graph.downloadUrl")
-                            .arg(account.APIUrl().value_or(QString()), node.objId);
+                            .arg(account.APIUrl().value_or(QString()), node.id);
     const MServiceAnswer answer = m_Session.Get(url, kReadTimeout, MExpect::Json);
     if (!answer.Ok()) {
-        node.strValue = answer.errorCode.isEmpty() ? WithReason(QStringLiteral("Get url failure"), answer.reason)
-                                                   : QStringLiteral("Get url error: %1").arg(answer.errorCode);
-        node.intValue = FailureCode(answer);
+        node.SetOutcome(MItemOutcome::Failed,
+            answer.errorCode.isEmpty() ? WithReason(QStringLiteral("Get url failure"), answer.reason)
+                                       : QStringLiteral("Get url error: %1").arg(answer.errorCode),
+            FailureCode(answer));
         *failure = answer.reason;
         return false;
     }
@@ -218,39 +218,38 @@ bool MSaveLostTask::GetFileDownloadUrl(MONObject& node, qint64& size, QString* f
     const QJsonObject item = answer.Object();
     size = item.contains(QLatin1String("size")) ? item.value(QLatin1String("size")).toInteger() : -1;
     // Addresses have come with blanks around them; the blanks are no part of the address.
-    node.webUrl = item.value(QLatin1String("@microsoft.graph.downloadUrl")).toString().trimmed();
-    if (node.webUrl.isEmpty()) {
-        node.strValue = QStringLiteral("Not find url");
-        node.intValue = MDriveStatus::kServiceError;
+    node.address = item.value(QLatin1String("@microsoft.graph.downloadUrl")).toString().trimmed();
+    if (node.address.isEmpty()) {
+        node.SetOutcome(MItemOutcome::Failed, QStringLiteral("Not find url"), kDriveServiceError);
         *failure = Localized("reasonNoDownloadAddress");
         return false;
     }
     return true;
 }
 
-bool MSaveLostTask::DownloadFile(MONObject& node, const QString& path, qint64 size, QString* failure)
+bool MSaveLostTask::DownloadFile(MResultNode& node, const QString& path, qint64 size, QString* failure)
 {
     const MAccount& account = *m_Context.account;
     if (account.OnlineOneNoteAccessToken().isEmpty() || account.UserId().isEmpty()) {
-        node.strValue = QStringLiteral("No token");
-        node.intValue = MDriveStatus::kNoToken;
+        node.SetOutcome(MItemOutcome::Failed, QStringLiteral("No token"), kDriveNoToken);
         *failure = Localized("reasonNotSignedIn");
         return false;
     }
-    node.strValue = QStringLiteral("Downloading");
+    node.reason = QStringLiteral("Downloading");
     ShowOutline();
     // The download address carries its own authorization: no bearer token goes with it.
     MServiceSession::Options options;
     options.authorized = false;
     const MDownloadOutcome outcome = DownloadToFile(
-        ServiceRequestEncoded("GET", node.webUrl, DownloadTimeout(size)), path,
+        ServiceRequestEncoded("GET", node.address, DownloadTimeout(size)), path,
         [&](const MHttpRequest& request) { return m_Session.Send(request, MExpect::Bytes, options); }, size,
         MExistingFile::Keep);
     if (outcome.saved)
         return true;
-    node.strValue = outcome.errorCode.isEmpty() ? WithReason(QStringLiteral("Download failure"), outcome.reason)
-                                                : QStringLiteral("Download error: %1").arg(outcome.errorCode);
-    node.intValue = outcome.errorCode.isEmpty() ? MDriveStatus::kNoAnswer : MDriveStatus::kServiceError;
+    node.SetOutcome(MItemOutcome::Failed,
+        outcome.errorCode.isEmpty() ? WithReason(QStringLiteral("Download failure"), outcome.reason)
+                                    : QStringLiteral("Download error: %1").arg(outcome.errorCode),
+        outcome.errorCode.isEmpty() ? kDriveNoAnswer : kDriveServiceError);
     *failure = outcome.reason;
     return false;
 }

@@ -7,8 +7,8 @@
 
 // Finds the section files the OneNote service left behind as temporary ".onetmp" files anywhere in
 // the user's OneDrive. Every folder is walked depth first, every page of every listing read; each
-// file found becomes a ticked row of the tree (objId the item id, name as found, clientUrl the
-// parent's drive path, webUrl its web address, selfUrl the name it is saved under). A folder that
+// file found becomes a ticked row of the tree (id the item id, name as found, path the parent's
+// drive path, address its web address, shownName the name it is saved under). A folder that
 // cannot be listed is named in an alert and a failed row; the walk goes on.
 class MFindLostTask : public MDriveTask
 {
@@ -32,7 +32,7 @@ private:
 
 // The folder of a found file below the drive root, as its row shows it: "" for the root itself,
 // "/Backups/Phone" for a file two folders deep.
-QString LostSectionFolder(const MONObject& found);
+QString LostSectionFolder(const MResultNode& found);
 
 // Saves the ticked files of a search as ".one" files in a local folder, each under
 // "<name>_<item id>.one" (two files of one name in different folders stay apart), never over a file
@@ -42,15 +42,16 @@ class MSaveLostTask : public MDriveTask
 {
 public:
     // `found` is a search's tree as the user ticked it; the task works on a copy.
-    MSaveLostTask(const MTaskContext& context, const MONObject& found, QString folder, MOutlineSink* outline = nullptr);
+    MSaveLostTask(
+        const MTaskContext& context, const MResultNode& found, QString folder, MOutlineSink* outline = nullptr);
 
     // The worker's body: each ticked file, then the finish text.
     void ThreadRunSave();
 
-    // The file's download address into its webUrl, and its size; false (strValue says why) when
-    // there is none.
-    bool GetFileDownloadUrl(MONObject& node, qint64& size, QString* failure);
-    bool DownloadFile(MONObject& node, const QString& path, qint64 size, QString* failure);
+    // The file's download address into its address, and its size; false (its outcome says why)
+    // when there is none.
+    bool GetFileDownloadUrl(MResultNode& node, qint64& size, QString* failure);
+    bool DownloadFile(MResultNode& node, const QString& path, qint64 size, QString* failure);
 
     qint64 SavedCount() const { return m_Saved; }
 
@@ -60,4 +61,4 @@ private:
 };
 
 // "<found name without its extension>_<item id>.one", made safe as a file name.
-QString LostSectionFileName(const MONObject& found);
+QString LostSectionFileName(const MResultNode& found);

@@ -1,9 +1,10 @@
 #include "MOLODUtils.h"
 
+#include "MDriveTask.h"
 #include "account/MAccount.h"
 #include "app/Log.h"
 #include "app/MStrings.h"
-#include "model/MONObject.h"
+#include "model/MResultNode.h"
 #include "net/ServiceRequest.h"
 #include "service/MServiceSession.h"
 #include "service/OneDriveReads.h"
@@ -64,12 +65,12 @@ QString MOLODUtils::CalculateUniqueSectionFileNameInOneDrive(const QJsonObject& 
 }
 
 bool MOLODUtils::CreateNewFolderInOneDrive(
-    MServiceSession& session, MONObject& node, const QString& parentOneDriveApiId)
+    MServiceSession& session, MResultNode& node, const QString& parentOneDriveApiId)
 {
     const MAccount& account = session.Account();
     const QString url = DriveItemAddress(account, parentOneDriveApiId, QStringLiteral("/children"));
     if (account.OnlineOneNoteAccessToken().isEmpty() || url.isEmpty()) {
-        node.intValue = -1;
+        node.SetOutcome(MItemOutcome::Failed, QString(), kDriveNoToken);
         return false;
     }
     // Written as JSON, so that a name with a quote or a backslash in it arrives as the user wrote it.
@@ -80,24 +81,21 @@ bool MOLODUtils::CreateNewFolderInOneDrive(
     SetRequestBody(request, "application/json", QJsonDocument(body).toJson(QJsonDocument::Compact));
     const MServiceAnswer answer = session.Send(request, MExpect::Created);
     if (answer.failure == MAnswerFailure::NotSent || answer.failure == MAnswerFailure::Stopped) {
-        node.intValue = -1;
+        node.SetOutcome(MItemOutcome::Failed, QString(), kDriveNoToken);
         return false;
     }
     if (answer.failure == MAnswerFailure::Transport) {
-        node.intValue = -3;
-        node.strValue = answer.reason;
+        node.SetOutcome(MItemOutcome::Failed, answer.reason, kDriveNoAnswer);
         return false;
     }
     if (!answer.Ok()) {
         const QString message = answer.errorMessage.isEmpty() ? answer.reason : answer.errorMessage;
-        node.strValue = message;
-        node.intValue = -4;
+        node.SetOutcome(MItemOutcome::Failed, message, kDriveServiceError);
         qCWarning(lcOneDrive).noquote() << QStringLiteral("CreateNewFolderInOneDrive error: %1").arg(message);
         WriteLog(QStringLiteral("%1,%2,%3").arg(QStringLiteral("Create Section Group"), node.name, message));
         return false;
     }
-    node.objId = answer.Object().value(QLatin1String("id")).toString();
-    node.strValue = Localized("strSuccess");
-    node.intValue = 1;
+    node.id = answer.Object().value(QLatin1String("id")).toString();
+    node.SetOutcome(MItemOutcome::Created);
     return true;
 }

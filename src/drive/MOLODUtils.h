@@ -3,7 +3,7 @@
 #include <QJsonObject>
 #include <QString>
 
-class MONObject;
+class MResultNode;
 class MServiceSession;
 
 // The folder lookup of the copy and restore panels takes folders only; the size report accepts a
@@ -28,9 +28,8 @@ public:
     static QString CalculateUniqueSectionFileNameInOneDrive(const QJsonObject& listing, const QString& baseName);
 
     // Creates the folder named by the node below the parent folder, through the run's session. On
-    // success the node's objId becomes the new id, strValue the localized "strSuccess" and intValue
-    // 1. Failures set intValue -1 (no token), -3 (no answer) or -4 (an error answer, its message or
-    // reason in strValue).
+    // success the node's id becomes the new one and its outcome Created; a failure is the node's
+    // outcome with its code (-1 no token, -3 no answer, -4 an error answer with its message).
     static bool CreateNewFolderInOneDrive(
-        MServiceSession& session, MONObject& node, const QString& parentOneDriveApiId);
+        MServiceSession& session, MResultNode& node, const QString& parentOneDriveApiId);
 };

@@ -12,7 +12,7 @@
 
 namespace {
 
-qint64 CountBelow(const MONObject& node)
+qint64 CountBelow(const MResultNode& node)
 {
     qint64 count = 0;
     for (const auto& child : node.children())
@@ -23,16 +23,16 @@ qint64 CountBelow(const MONObject& node)
 } // namespace
 
 MRestoreTask::MRestoreTask(
-    const MTaskContext& context, const MONObject& list, MOutlineSink* outline, MUploadRules rules)
+    const MTaskContext& context, const MResultNode& list, MOutlineSink* outline, MUploadRules rules)
     : MDriveTask(context, outline)
     , m_Rules(rules)
 {
-    std::unique_ptr<MONObject> copy = list.CloneTree();
+    std::unique_ptr<MResultNode> copy = list.CloneTree();
     m_Tree.swapChildren(*copy);
-    InitONObjectState(m_Tree);
+    ResetRestoreList(m_Tree);
 }
 
-std::optional<QString> MRestoreTask::StartProblem(const MONObject& list)
+std::optional<QString> MRestoreTask::StartProblem(const MResultNode& list)
 {
     if (list.childCount() == 0)
         return QStringLiteral("strSelectASection");
@@ -46,20 +46,20 @@ void MRestoreTask::ThreadViewRun()
         Finish();
         return;
     }
-    MONObject& target = *m_Tree.child(0);
+    MResultNode& target = *m_Tree.child(0);
     ShowOutline(true);
     QString failure;
-    const QString t = DriveItemIdFromOneNoteId(m_Session, target.contentUrl, &failure);
+    const QString t = DriveItemIdFromOneNoteId(m_Session, target.id, &failure);
     std::optional<QByteArray> children;
     if (!t.isEmpty()) {
-        target.objId = t;
+        target.id = t; // from here on the run works in the drive
         children = GetAOneDriveFolderChildrenJson(m_Session, t, &failure);
     }
     if (!children) {
         // Without the target's folder nothing can be restored: said on its row, not passed over.
-        target.strValue = failure.isEmpty() ? QStringLiteral("Not found") : failure;
-        target.intValue = MDriveStatus::kServiceError;
-        EndItem(BeginItem(target.name), target.name, MItemOutcome::Failed, target.strValue);
+        target.SetOutcome(
+            MItemOutcome::Failed, failure.isEmpty() ? QStringLiteral("Not found") : failure, kDriveServiceError);
+        EndItem(BeginItem(target.name), target.name, MItemOutcome::Failed, target.reason);
         if (!failure.isEmpty())
             Alert(QStringLiteral("Retrieve files of '%1'  error: %2").arg(target.name, failure));
         Finish();
@@ -72,43 +72,43 @@ void MRestoreTask::ThreadViewRun()
     Finish();
 }
 
-void MRestoreTask::RestoreChildren(MONObject& parent, MFolderListing& listing, const QString& path)
+void MRestoreTask::RestoreChildren(MResultNode& parent, MFolderListing& listing, const QString& path)
 {
     for (const auto& childPtr : parent.children()) {
         if (!Running())
             return;
         m_Context.RefreshTokens();
-        MONObject& child = *childPtr;
+        MResultNode& child = *childPtr;
         const QString p = path + QLatin1Char('/') + child.name;
-        if (child.objType == MONObject::Section)
+        if (child.kind == MNodeKind::Section)
             RestoreFile(child, parent, listing, p);
-        else if (child.objType == MONObject::SectionGroup)
+        else if (child.kind == MNodeKind::SectionGroup)
             RestoreFolder(child, parent, listing, p);
     }
 }
 
-void MRestoreTask::RestoreFile(MONObject& file, MONObject& parent, MFolderListing& listing, const QString& path)
+void MRestoreTask::RestoreFile(MResultNode& file, MResultNode& parent, MFolderListing& listing, const QString& path)
 {
     const QString name = listing.UniqueSectionFileName(file.name);
-    const QString text = QStringLiteral("%1 → %2/%3").arg(file.contentUrl, QFileInfo(path).path(), name);
+    const QString text = QStringLiteral("%1 → %2/%3").arg(file.path, QFileInfo(path).path(), name);
     const qint64 row = BeginItem(text);
     ShowStatus(path);
-    const bool uploaded = UploadASectionFileToOneDrive(file, parent.objId, name);
+    const bool uploaded = UploadASectionFileToOneDrive(file, parent.id, name);
     if (uploaded) {
         ++m_SuccessCount;
-        listing.AddFile(name, file.objId, QFileInfo(file.contentUrl).size());
-    } else if (file.intValue != MDriveStatus::kNoToken) {
+        listing.AddFile(name, file.id, QFileInfo(file.path).size());
+    } else if (file.code != kDriveNoToken) {
         // A refused or lost upload may still have taken the name.
         listing.AddFile(name, QString(), 0);
     }
-    EndItem(row, text, uploaded ? MItemOutcome::Created : MItemOutcome::Failed, uploaded ? QString() : file.strValue);
+    EndItem(row, text, uploaded ? MItemOutcome::Created : MItemOutcome::Failed, uploaded ? QString() : file.reason);
     ShowOutline();
-    ShowStatus(file.strValue);
+    ShowStatus(NodeStatus(file).text);
     ShowProgress(++m_Done, m_Total);
     Wait(MPacer::Kind::Upload);
 }
 
-void MRestoreTask::RestoreFolder(MONObject& folder, MONObject& parent, MFolderListing& listing, const QString& path)
+void MRestoreTask::RestoreFolder(MResultNode& folder, MResultNode& parent, MFolderListing& listing, const QString& path)
 {
     const qint64 row = BeginItem(path);
     ShowStatus(path);
@@ -118,25 +118,22 @@ void MRestoreTask::RestoreFolder(MONObject& folder, MONObject& parent, MFolderLi
     QString failure;
     MItemOutcome outcome = MItemOutcome::Failed;
     if (!existing.isEmpty()) {
-        folder.objId = existing;
-        folder.strValue = Localized("strExists");
-        folder.intValue = MDriveStatus::kTwo;
+        folder.id = existing;
+        folder.SetOutcome(MItemOutcome::Reused);
         children = GetAOneDriveFolderChildrenJson(m_Session, existing, &failure);
         outcome = MItemOutcome::Reused;
         if (!children) {
-            folder.strValue = failure;
-            folder.intValue = MDriveStatus::kServiceError;
+            folder.SetOutcome(MItemOutcome::Failed, failure, kDriveServiceError);
             outcome = MItemOutcome::Failed;
             Alert(QStringLiteral("Retrieve files of '%1'  error: %2").arg(path, failure));
         }
-    } else if (MOLODUtils::CreateNewFolderInOneDrive(m_Session, folder, parent.objId)) {
+    } else if (MOLODUtils::CreateNewFolderInOneDrive(m_Session, folder, parent.id)) {
         ++m_SuccessCount;
-        listing.AddFolder(folder.name, folder.objId);
+        listing.AddFolder(folder.name, folder.id);
         children = QByteArray(R"({"value":[]})"); // a folder just made holds nothing
         outcome = MItemOutcome::Created;
     } else {
-        failure = folder.strValue.isEmpty() ? QStringLiteral("%1: %2").arg(Localized("strFailure")).arg(folder.intValue)
-                                            : folder.strValue;
+        failure = NodeStatus(folder).text;
     }
     EndItem(row, path, outcome, outcome == MItemOutcome::Failed ? failure : QString());
     ShowOutline();
@@ -151,11 +148,11 @@ void MRestoreTask::RestoreFolder(MONObject& folder, MONObject& parent, MFolderLi
     }
 }
 
-void MRestoreTask::SkipBelow(const MONObject& folder, const QString& path, const QString& reason)
+void MRestoreTask::SkipBelow(const MResultNode& folder, const QString& path, const QString& reason)
 {
     for (const auto& child : folder.children()) {
         const QString p = path + QLatin1Char('/') + child->name;
-        const QString text = child->objType == MONObject::Section ? child->contentUrl : p;
+        const QString text = child->kind == MNodeKind::Section ? child->path : p;
         EndItem(BeginItem(text), text, MItemOutcome::Skipped, reason);
         ShowProgress(++m_Done, m_Total);
         SkipBelow(*child, p, reason);
@@ -163,31 +160,30 @@ void MRestoreTask::SkipBelow(const MONObject& folder, const QString& path, const
 }
 
 bool MRestoreTask::UploadASectionFileToOneDrive(
-    MONObject& node, const QString& parentOneDriveApiId, const QString& name)
+    MResultNode& node, const QString& parentOneDriveApiId, const QString& name)
 {
     if (m_Context.account->OnlineOneNoteAccessToken().isEmpty()) {
-        node.intValue = MDriveStatus::kNoToken;
+        node.SetOutcome(MItemOutcome::Failed, QString(), kDriveNoToken);
         return false;
     }
-    node.strValue = Localized("msgUploading");
+    node.reason = Localized("msgUploading");
     ShowOutline();
-    const MUploadOutcome outcome = UploadSectionFile(
-        m_Session, parentOneDriveApiId, name, node.contentUrl, m_Rules, [&](qint64 sent, qint64 total) {
-            node.strValue = QStringLiteral("%1 / %2").arg(FormatByteSize(sent), FormatByteSize(total));
-            ShowOutline();
-        });
-    node.intValue = outcome.code;
+    const MUploadOutcome outcome
+        = UploadSectionFile(m_Session, parentOneDriveApiId, name, node.path, m_Rules, [&](qint64 sent, qint64 total) {
+              node.reason = QStringLiteral("%1 / %2").arg(FormatByteSize(sent), FormatByteSize(total));
+              ShowOutline();
+          });
     if (!outcome.ok) {
-        node.strValue = outcome.message;
-        if (outcome.code == MDriveStatus::kServiceError)
+        node.SetOutcome(MItemOutcome::Failed, outcome.message, outcome.code);
+        if (outcome.code == kDriveServiceError)
             WriteLog(
                 QStringLiteral("%1,%2,%3").arg(QStringLiteral("Create Section Group"), node.name, outcome.message));
         return false;
     }
-    node.objId = outcome.id;
+    node.id = outcome.id;
     // A name that had to be numbered is worth seeing.
-    node.strValue = name.compare(node.name + QStringLiteral(".one"), Qt::CaseInsensitive) == 0
-        ? Localized("strSuccess")
-        : Localized("msgSavedAs").arg(name);
+    node.SetOutcome(MItemOutcome::Created,
+        name.compare(node.name + QStringLiteral(".one"), Qt::CaseInsensitive) == 0 ? QString()
+                                                                                   : Localized("msgSavedAs").arg(name));
     return true;
 }

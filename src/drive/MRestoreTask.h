@@ -14,10 +14,10 @@ class MRestoreTask : public MDriveTask
 public:
     // `list` is the restore list as the user made it; the task works on a copy.
     MRestoreTask(
-        const MTaskContext& context, const MONObject& list, MOutlineSink* outline = nullptr, MUploadRules rules = {});
+        const MTaskContext& context, const MResultNode& list, MOutlineSink* outline = nullptr, MUploadRules rules = {});
 
     // The localized key of the reason a run cannot start ("strSelectASection"), or nothing.
-    static std::optional<QString> StartProblem(const MONObject& list);
+    static std::optional<QString> StartProblem(const MResultNode& list);
 
     // The worker's body: the upload, then the finish text.
     void ThreadViewRun();
@@ -26,14 +26,14 @@ public:
     qint64 SuccessCount() const { return m_SuccessCount; }
 
     // One file into the folder as `name`: the node gets its status and the new file's id.
-    bool UploadASectionFileToOneDrive(MONObject& node, const QString& parentOneDriveApiId, const QString& name);
+    bool UploadASectionFileToOneDrive(MResultNode& node, const QString& parentOneDriveApiId, const QString& name);
 
 private:
-    void RestoreChildren(MONObject& parent, MFolderListing& listing, const QString& path);
-    void RestoreFolder(MONObject& folder, MONObject& parent, MFolderListing& listing, const QString& path);
-    void RestoreFile(MONObject& file, MONObject& parent, MFolderListing& listing, const QString& path);
+    void RestoreChildren(MResultNode& parent, MFolderListing& listing, const QString& path);
+    void RestoreFolder(MResultNode& folder, MResultNode& parent, MFolderListing& listing, const QString& path);
+    void RestoreFile(MResultNode& file, MResultNode& parent, MFolderListing& listing, const QString& path);
     // The rows below a folder that could not be made or read: none of them was sent.
-    void SkipBelow(const MONObject& folder, const QString& path, const QString& reason);
+    void SkipBelow(const MResultNode& folder, const QString& path, const QString& reason);
 
     MUploadRules m_Rules;
     qint64 m_SuccessCount = 0;

@@ -40,7 +40,7 @@ void MSectionSizeTask::ThreadViewRun()
 }
 
 void MSectionSizeTask::SizeChildren(
-    const MNotebookNode& node, MONObject& viewParent, const MFolderListing* listing, const QString& path)
+    const MNotebookNode& node, MResultNode& viewParent, const MFolderListing* listing, const QString& path)
 {
     for (const auto& childPtr : node.children()) {
         if (!Running())
@@ -57,15 +57,15 @@ void MSectionSizeTask::SizeChildren(
     }
 }
 
-void MSectionSizeTask::SizeNotebook(const MNotebookNode& notebook, MONObject& viewParent, const QString& path)
+void MSectionSizeTask::SizeNotebook(const MNotebookNode& notebook, MResultNode& viewParent, const QString& path)
 {
-    MONObject* row = viewParent.addSubObject(MONObject::Notebook, {}, notebook.name, {}, {}, {}, {}, {}, {}, {});
-    row->userRole = notebook.userRole; // the outline shows a shared notebook as one
+    MResultNode* row = viewParent.AddChild(MNodeKind::Notebook, notebook.name);
+    row->shared = notebook.Shared();
     const qint64 index = BeginItem(path);
     if (!StringEqualsIgnoreCase(notebook.userRole, QStringLiteral("Owner"))) {
         // Shared with this account: its files lie in another account's OneDrive.
-        row->strValue = QStringLiteral("Non-creator");
-        EndItem(index, path, MItemOutcome::Skipped, row->strValue);
+        row->reason = QStringLiteral("Non-creator");
+        EndItem(index, path, MItemOutcome::Skipped, row->reason);
         ShowStatus(QString());
         ShowOutline();
         ShowProgress(++m_Done, m_Total);
@@ -81,8 +81,8 @@ void MSectionSizeTask::SizeNotebook(const MNotebookNode& notebook, MONObject& vi
     const QString id = item.value(QLatin1String("id")).toString();
     if (id.isEmpty()) {
         if (info || driveId.isEmpty()) {
-            row->strValue = QStringLiteral("Not found");
-            EndItem(index, path, MItemOutcome::Skipped, row->strValue);
+            row->reason = QStringLiteral("Not found");
+            EndItem(index, path, MItemOutcome::Skipped, row->reason);
         } else {
             // Not left out: a notebook missing from the list would pass for one that takes no room.
             ReadFailed(*row, path, failure);
@@ -92,9 +92,8 @@ void MSectionSizeTask::SizeNotebook(const MNotebookNode& notebook, MONObject& vi
         ShowProgress(++m_Done, m_Total);
         return;
     }
-    row->objId = id;
-    row->intValue = MDriveStatus::kTwo;
-    row->intValue64 = item.value(QLatin1String("size")).toInteger();
+    row->id = id;
+    row->size = item.value(QLatin1String("size")).toInteger();
     EndItem(index, path, MItemOutcome::Created);
     ShowOutline();
     ShowProgress(++m_Done, m_Total);
@@ -110,21 +109,21 @@ void MSectionSizeTask::SizeNotebook(const MNotebookNode& notebook, MONObject& vi
 }
 
 void MSectionSizeTask::SizeInListing(
-    const MNotebookNode& child, MONObject& viewParent, const MFolderListing* listing, const QString& path)
+    const MNotebookNode& child, MResultNode& viewParent, const MFolderListing* listing, const QString& path)
 {
     const bool group = child.kind == MNodeKind::SectionGroup;
     const QString lookedFor = group ? child.name : child.name + QStringLiteral(".one");
     qint64 size = 0;
     // Files and folders alike: a section's file is found whatever the case of its name.
     const QString id = listing ? listing->FolderId(lookedFor, size, false) : QString();
-    MONObject* row = viewParent.addSubObject(quint64(child.kind), id, child.name, {}, {}, {}, {}, {}, {}, {});
+    MResultNode* row = viewParent.AddChild(child.kind, child.name);
+    row->id = id;
     const qint64 item = BeginItem(path);
     if (id.isEmpty()) {
-        row->strValue = QStringLiteral("Not found");
-        EndItem(item, path, MItemOutcome::Skipped, row->strValue);
+        row->reason = QStringLiteral("Not found");
+        EndItem(item, path, MItemOutcome::Skipped, row->reason);
     } else {
-        row->intValue = MDriveStatus::kTwo;
-        row->intValue64 = size;
+        row->size = size;
         EndItem(item, path, MItemOutcome::Created);
     }
     ShowOutline();
@@ -143,10 +142,10 @@ void MSectionSizeTask::SizeInListing(
     Wait(MPacer::Kind::Upload);
 }
 
-void MSectionSizeTask::ReadFailed(MONObject& row, const QString& path, const QString& reason)
+void MSectionSizeTask::ReadFailed(MResultNode& row, const QString& path, const QString& reason)
 {
     ++m_ReadsFailed;
-    row.strValue = reason;
-    row.intValue = MDriveStatus::kServiceError;
+    row.size.reset(); // what was measured of it is not the whole
+    row.SetOutcome(MItemOutcome::Failed, reason, kDriveServiceError);
     Alert(QStringLiteral("Retrieve files of '%1'  error: %2").arg(path, reason));
 }

@@ -8,9 +8,9 @@
 
 // How much OneDrive storage the checked notebooks, section groups and sections take, as OneDrive
 // reports it (a folder's size is the total of what it holds). The tree mirrors the checked part of
-// the notebook tree: a row with its size (intValue 2, intValue64 the bytes), "Non-creator" for a
-// notebook another account owns (not entered), "Not found" for a group or section without its
-// folder or file (a group not found is not entered), or the reason a read failed.
+// the notebook tree: a row with its size, "Non-creator" for a notebook another account owns (not
+// entered), "Not found" for a group or section without its folder or file (a group not found is not
+// entered), or the reason a read failed (its size dropped: what was measured is not the whole).
 class MSectionSizeTask : public MDriveTask
 {
 public:
@@ -26,11 +26,11 @@ public:
 
 private:
     void SizeChildren(
-        const MNotebookNode& node, MONObject& viewParent, const MFolderListing* listing, const QString& path);
-    void SizeNotebook(const MNotebookNode& notebook, MONObject& viewParent, const QString& path);
+        const MNotebookNode& node, MResultNode& viewParent, const MFolderListing* listing, const QString& path);
+    void SizeNotebook(const MNotebookNode& notebook, MResultNode& viewParent, const QString& path);
     void SizeInListing(
-        const MNotebookNode& child, MONObject& viewParent, const MFolderListing* listing, const QString& path);
-    void ReadFailed(MONObject& row, const QString& path, const QString& reason);
+        const MNotebookNode& child, MResultNode& viewParent, const MFolderListing* listing, const QString& path);
+    void ReadFailed(MResultNode& row, const QString& path, const QString& reason);
 
     qint64 m_ReadsFailed = 0;
     qint64 m_Done = 0;

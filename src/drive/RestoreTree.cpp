@@ -1,7 +1,7 @@
 #include "RestoreTree.h"
 
 #include "model/MNotebookNode.h"
-#include "model/MONObject.h"
+#include "model/MResultNode.h"
 #include "util/TextUtils.h"
 
 #include <QDir>
@@ -10,7 +10,7 @@
 
 namespace {
 
-void Walk(const QString& folder, MONObject& parent, QSet<QString>& seen)
+void Walk(const QString& folder, MResultNode& parent, QSet<QString>& seen)
 {
     const QString canonical = QFileInfo(folder).canonicalFilePath();
     if (canonical.isEmpty() || seen.contains(canonical))
@@ -20,12 +20,20 @@ void Walk(const QString& folder, MONObject& parent, QSet<QString>& seen)
         = QDir(folder).entryInfoList(QDir::Dirs | QDir::Files | QDir::NoDotAndDotDot, QDir::Name);
     for (const QFileInfo& entry : entries) {
         if (entry.isDir()) {
-            MONObject* group = parent.addSubObject(
-                MONObject::SectionGroup, {}, entry.fileName(), {}, {}, {}, entry.absoluteFilePath(), {}, {}, {});
+            MResultNode* group = parent.AddChild(MNodeKind::SectionGroup, entry.fileName());
+            group->path = entry.absoluteFilePath();
             Walk(entry.absoluteFilePath(), *group, seen);
         } else if (IsSectionFileName(entry.fileName())) {
             AddSectionFile(parent, entry.absoluteFilePath());
         }
+    }
+}
+
+void ClearIds(MResultNode& node)
+{
+    for (const auto& child : node.children()) {
+        child->id.clear();
+        ClearIds(*child);
     }
 }
 
@@ -36,16 +44,17 @@ bool IsSectionFileName(const QString& name)
     return StringEqualsIgnoreCase(QFileInfo(name).suffix(), QStringLiteral("one"));
 }
 
-MONObject* AddTreeRoot(MONObject& listRoot, const MNotebookNode& target)
+MResultNode* AddTreeRoot(MResultNode& listRoot, const MNotebookNode& target)
 {
-    MONObject* node
-        = listRoot.addSubObject(quint64(target.kind), {}, target.name, {}, {}, target.webUrl, target.id, {}, {}, {});
+    MResultNode* node = listRoot.AddChild(target.kind, target.name);
+    node->address = target.webUrl;
+    node->id = target.id;
     return node;
 }
 
-MONObject* getSelectedOrAddRoot(MONObject& listRoot, MONObject* selected, const MNotebookNode* target)
+MResultNode* getSelectedOrAddRoot(MResultNode& listRoot, MResultNode* selected, const MNotebookNode* target)
 {
-    if (selected && selected->objType == MONObject::Section)
+    if (selected && selected->kind == MNodeKind::Section)
         selected = selected->parent();
     if (selected && selected != &listRoot)
         return selected;
@@ -54,26 +63,23 @@ MONObject* getSelectedOrAddRoot(MONObject& listRoot, MONObject* selected, const 
     return target ? AddTreeRoot(listRoot, *target) : nullptr;
 }
 
-MONObject* AddSectionFile(MONObject& parent, const QString& path)
+MResultNode* AddSectionFile(MResultNode& parent, const QString& path)
 {
     const QFileInfo file(path);
-    return parent.addSubObject(
-        MONObject::Section, {}, file.completeBaseName(), {}, {}, {}, file.absoluteFilePath(), {}, {}, {});
+    MResultNode* node = parent.AddChild(MNodeKind::Section, file.completeBaseName());
+    node->path = file.absoluteFilePath();
+    return node;
 }
 
-void LoopGetAFolderFiles(const QString& folder, MONObject& parent)
+void LoopGetAFolderFiles(const QString& folder, MResultNode& parent)
 {
     QSet<QString> seen;
     Walk(folder, parent, seen);
 }
 
-void InitONObjectState(MONObject& node)
+void ResetRestoreList(MResultNode& list)
 {
-    for (const auto& child : node.children()) {
-        child->intValue = 0;
-        child->intValue64 = 0;
-        child->strValue.clear();
-        child->objId.clear();
-        InitONObjectState(*child);
-    }
+    list.ClearOutcomes();
+    for (const auto& target : list.children())
+        ClearIds(*target);
 }

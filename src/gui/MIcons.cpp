@@ -1,7 +1,6 @@
 #include "MIcons.h"
 
 #include "model/MNotebookNode.h"
-#include "model/MONObject.h"
 
 #include <QFile>
 #include <QHash>
@@ -29,7 +28,7 @@ bool ResourceIconExists(const QString& name)
     return QFile::exists(QStringLiteral(":/icons/%1.svg").arg(name));
 }
 
-QString NodeIconName(MNodeKind kind, const QString& userRole)
+QString NodeIconName(MNodeKind kind, bool shared)
 {
     switch (kind) {
     case MNodeKind::Section:
@@ -37,9 +36,7 @@ QString NodeIconName(MNodeKind kind, const QString& userRole)
     case MNodeKind::SectionGroup:
         return QStringLiteral("SectionGroup");
     case MNodeKind::Notebook:
-        if (userRole.isEmpty() || userRole == QLatin1String("Owner"))
-            return QStringLiteral("Notebook");
-        return QStringLiteral("NotebookShared");
+        return shared ? QStringLiteral("NotebookShared") : QStringLiteral("Notebook");
     case MNodeKind::Page:
         return QStringLiteral("Page");
     case MNodeKind::Paragraph:
@@ -52,14 +49,9 @@ QString NodeIconName(MNodeKind kind, const QString& userRole)
     return QString();
 }
 
-QString NodeIconName(const MONObject& node)
-{
-    return NodeIconName(MNodeKind(node.objType), node.userRole);
-}
-
 QIcon NodeIcon(const MNotebookNode& node, bool distinguishShared)
 {
-    const QString name = NodeIconName(node.kind, distinguishShared ? node.userRole : QString());
+    const QString name = NodeIconName(node.kind, distinguishShared && node.Shared());
     return name.isEmpty() ? QIcon() : ResourceIcon(name);
 }
 
@@ -78,22 +70,6 @@ QIcon OutcomeIcon(MItemOutcome outcome)
         return ResourceIcon(QStringLiteral("StatusFailed"));
     case MItemOutcome::NotAttempted:
         break;
-    }
-    return QIcon();
-}
-
-QIcon OutcomeIcon(MNodeOutcome outcome)
-{
-    switch (outcome) {
-    case MNodeOutcome::Success:
-        return OutcomeIcon(MItemOutcome::Created);
-    case MNodeOutcome::Reused:
-        return OutcomeIcon(MItemOutcome::Reused);
-    case MNodeOutcome::Failed:
-        return OutcomeIcon(MItemOutcome::Failed);
-    case MNodeOutcome::None:
-    case MNodeOutcome::Size:
-        return QIcon();
     }
     return QIcon();
 }

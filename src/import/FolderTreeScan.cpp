@@ -1,6 +1,6 @@
 #include "FolderTreeScan.h"
 
-#include "model/MONObject.h"
+#include "model/MResultNode.h"
 #include "util/FileUtils.h"
 #include "util/TextUtils.h"
 
@@ -15,11 +15,11 @@ QFileInfoList Entries(const QString& folder)
         QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot, QDir::Name | QDir::IgnoreCase);
 }
 
-MONObject* AddNode(MONObject& parent, quint64 type, const QFileInfo& entry)
+MResultNode* AddNode(MResultNode& parent, MNodeKind kind, const QFileInfo& entry)
 {
-    const QString notebook = type == MONObject::Notebook ? entry.fileName() : parent.parentNotebookUrl;
-    return parent.addSubObject(type, QString(), entry.fileName(), QString(), QString(), QString(), entry.filePath(),
-        QString(), parent.contentUrl, notebook);
+    MResultNode* node = parent.AddChild(kind, entry.fileName());
+    node->path = entry.filePath();
+    return node;
 }
 
 bool IsPictureFolderOfAPage(const QString& name)
@@ -38,7 +38,7 @@ bool TakesFile(const QString& name, const MImportTreeOptions& options)
             || StringEqualsIgnoreCase(extension, QStringLiteral("htm")));
 }
 
-void CollectNodes(const MONObject& node, std::vector<MONObject*>& nodes)
+void CollectNodes(const MResultNode& node, std::vector<MResultNode*>& nodes)
 {
     for (const auto& child : node.children()) {
         nodes.push_back(child.get());
@@ -48,7 +48,7 @@ void CollectNodes(const MONObject& node, std::vector<MONObject*>& nodes)
 
 } // namespace
 
-void LoopGetFolders_Notebooks(const QString& folder, MONObject& parent, int level, const MImportTreeOptions& options)
+void LoopGetFolders_Notebooks(const QString& folder, MResultNode& parent, int level, const MImportTreeOptions& options)
 {
     for (const QFileInfo& entry : Entries(folder)) {
         // A link to a folder above would never end.
@@ -57,18 +57,18 @@ void LoopGetFolders_Notebooks(const QString& folder, MONObject& parent, int leve
         if (options.skipHtmlFilesSubFolders && IsPictureFolderOfAPage(entry.fileName()))
             continue;
         if (level == 0 && options.firstSubIsNotebook) {
-            MONObject* notebook = AddNode(parent, MONObject::Notebook, entry);
+            MResultNode* notebook = AddNode(parent, MNodeKind::Notebook, entry);
             LoopGetFolders_Notebooks(entry.filePath(), *notebook, 1, options);
             continue;
         }
         if (CountSubpaths(entry.filePath()) == 0) {
             // An empty folder: an empty section.
-            AddNode(parent, MONObject::Section, entry);
+            AddNode(parent, MNodeKind::Section, entry);
             continue;
         }
-        MONObject* group = AddNode(parent, MONObject::SectionGroup, entry);
+        MResultNode* group = AddNode(parent, MNodeKind::SectionGroup, entry);
         if (CountFilesInFolder(entry.filePath()) > 0) {
-            MONObject* section = AddNode(*group, MONObject::Section, entry);
+            MResultNode* section = AddNode(*group, MNodeKind::Section, entry);
             LoopGetFolders_Pages(entry.filePath(), *section, options);
             if (section->childCount() == 0)
                 group->clear();
@@ -77,33 +77,33 @@ void LoopGetFolders_Notebooks(const QString& folder, MONObject& parent, int leve
     }
 }
 
-void LoopGetFolders_Pages(const QString& folder, MONObject& section, const MImportTreeOptions& options)
+void LoopGetFolders_Pages(const QString& folder, MResultNode& section, const MImportTreeOptions& options)
 {
     for (const QFileInfo& entry : Entries(folder)) {
         if (entry.isDir() || !TakesFile(entry.fileName(), options))
             continue;
-        AddNode(section, kPageNode, entry);
+        AddNode(section, MNodeKind::Page, entry);
     }
 }
 
-void ScanImportTree(const QStringList& folders, MONObject& root, const MImportTreeOptions& options)
+void ScanImportTree(const QStringList& folders, MResultNode& root, const MImportTreeOptions& options)
 {
     root.clear();
     for (const QString& folder : folders)
         LoopGetFolders_Notebooks(folder, root, 0, options);
 }
 
-std::vector<MONObject*> PlannedNodes(const MONObject& root)
+std::vector<MResultNode*> PlannedNodes(const MResultNode& root)
 {
-    std::vector<MONObject*> nodes;
+    std::vector<MResultNode*> nodes;
     CollectNodes(root, nodes);
     return nodes;
 }
 
-QString PlannedPath(const MONObject& node)
+QString PlannedPath(const MResultNode& node)
 {
     QStringList names;
-    for (const MONObject* n = &node; n && n->parent(); n = n->parent())
+    for (const MResultNode* n = &node; n && n->parent(); n = n->parent())
         names.prepend(n->name);
     return names.join(QLatin1Char('/'));
 }

@@ -4,14 +4,10 @@
 #include <QStringList>
 #include <vector>
 
-class MONObject;
+class MResultNode;
 
 // The planned tree of a folder-tree import: folders become notebooks, section groups and sections,
-// text and HTML files pages. Nodes are MONObject with objType 1 to 3 and kPageNode for pages; a
-// node's contentUrl is its local path, parentSectionGroupUrl its parent's path, parentNotebookUrl
-// the notebook's name (a notebook holds its own).
-
-inline constexpr quint64 kPageNode = 4;
+// text and HTML files pages. A node's path is its local file or folder.
 
 struct MImportTreeOptions
 {
@@ -24,14 +20,14 @@ struct MImportTreeOptions
 // The nodes for the folders in `folder` under `parent`, at `level` (0 for a chosen folder). Files
 // directly in a chosen folder, or in one that makes a notebook, are not imported. Entries are taken
 // in the order of their names.
-void LoopGetFolders_Notebooks(const QString& folder, MONObject& parent, int level, const MImportTreeOptions& options);
+void LoopGetFolders_Notebooks(const QString& folder, MResultNode& parent, int level, const MImportTreeOptions& options);
 // A page node under `section` for every file of the folder the options take.
-void LoopGetFolders_Pages(const QString& folder, MONObject& section, const MImportTreeOptions& options);
+void LoopGetFolders_Pages(const QString& folder, MResultNode& section, const MImportTreeOptions& options);
 // Empties `root` and plans every chosen folder below it.
-void ScanImportTree(const QStringList& folders, MONObject& root, const MImportTreeOptions& options);
+void ScanImportTree(const QStringList& folders, MResultNode& root, const MImportTreeOptions& options);
 
 // Every node below `root` in outline order (a node before its children): the run's items, numbered
 // as its rows are.
-std::vector<MONObject*> PlannedNodes(const MONObject& root);
+std::vector<MResultNode*> PlannedNodes(const MResultNode& root);
 // "Travel/Lisbon/day one.txt": the names from the top of the planned tree down to the node.
-QString PlannedPath(const MONObject& node);
+QString PlannedPath(const MResultNode& node);

@@ -6,7 +6,7 @@
 #include "NoteLinkPass.h"
 #include "account/MAccount.h"
 #include "app/MStrings.h"
-#include "model/MONObject.h"
+#include "model/MResultNode.h"
 #include "tasks/ContainerRequest.h"
 #include "util/Formats.h"
 
@@ -14,36 +14,33 @@
 
 namespace {
 
-void SetUrls(MONObject& node, const MContainerUrls& urls)
+bool IsContainer(MNodeKind kind)
 {
-    node.selfUrl = urls.selfUrl;
-    node.sectionsUrl = urls.sectionsUrl;
-    node.sectionGroupsUrl = urls.sectionGroupsUrl;
-    node.pagesUrl = urls.pagesUrl;
+    return kind == MNodeKind::Notebook || kind == MNodeKind::SectionGroup || kind == MNodeKind::Section;
 }
 
 } // namespace
 
 MTreeImportTask::MTreeImportTask(
-    const MTaskContext& context, std::unique_ptr<MONObject> planned, bool firstSubIsNotebook, bool utf8)
+    const MTaskContext& context, std::unique_ptr<MResultNode> planned, bool firstSubIsNotebook, bool utf8)
     : m_Context(context)
-    , m_Planned(planned ? std::move(planned) : std::make_unique<MONObject>())
+    , m_Planned(planned ? std::move(planned) : std::make_unique<MResultNode>())
     , m_FirstSubIsNotebook(firstSubIsNotebook)
     , m_Utf8(utf8)
     , m_Session(SessionFor(context))
 {
-    const std::vector<MONObject*> nodes = PlannedNodes(*m_Planned);
+    const std::vector<MResultNode*> nodes = PlannedNodes(*m_Planned);
     for (size_t i = 0; i < nodes.size(); ++i)
         m_Index.insert(nodes[i], qint64(i));
     m_Total = qint64(nodes.size());
 }
 
 MRunJournal::MIdentity MTreeImportTask::RunIdentity(
-    const MONObject& planned, const MNotebookNode* tree, bool firstSubIsNotebook, bool utf8)
+    const MResultNode& planned, const MNotebookNode* tree, bool firstSubIsNotebook, bool utf8)
 {
     QStringList folders;
     for (const auto& child : planned.children())
-        folders.append(child->contentUrl);
+        folders.append(child->path);
     const MNotebookNode* notebook
         = tree && !firstSubIsNotebook ? MNotebookNode::GetFirstCheckedNotebook(tree) : nullptr;
     MRunJournal::MIdentity identity;
@@ -67,7 +64,7 @@ void MTreeImportTask::Status(const QString& text)
         m_Context.reporter->ShowStatus(text);
 }
 
-void MTreeImportTask::Report(const MONObject& node, MItemOutcome outcome, const QString& reason, qint64 code)
+void MTreeImportTask::Report(const MResultNode& node, MItemOutcome outcome, const QString& reason, qint64 code)
 {
     m_Counts.Add(outcome);
     if (!m_Context.reporter)
@@ -77,7 +74,7 @@ void MTreeImportTask::Report(const MONObject& node, MItemOutcome outcome, const 
     item.text = PlannedPath(node);
     item.outcome = outcome;
     item.reason = reason;
-    item.target = node.contentUrl;
+    item.target = node.path;
     item.code = code;
     m_Context.reporter->ReportItem(item);
 }
@@ -111,25 +108,23 @@ void MTreeImportTask::ThreadImportRun()
         m_Context.reporter->Finish(Localized("strFinish"));
 }
 
-void MTreeImportTask::ImportChildren(const MContainerUrls* onlineParent, MONObject& localParent)
+void MTreeImportTask::ImportChildren(const MContainerUrls* onlineParent, MResultNode& localParent)
 {
     for (const auto& child : localParent.children()) {
         if (!m_Context.IsRunning())
             return;
-        MONObject& node = *child;
-        if (node.objType != MONObject::Notebook && node.objType != MONObject::SectionGroup
-            && node.objType != MONObject::Section)
+        MResultNode& node = *child;
+        if (!IsContainer(node.kind))
             continue;
         m_Context.RefreshTokens();
         Status(node.name);
         if (ImportContainer(onlineParent, node)) {
             Status(QString());
-            const MContainerUrls urls {node.selfUrl, node.sectionsUrl, node.sectionGroupsUrl, node.pagesUrl};
-            if (node.objType == MONObject::Section)
+            if (node.kind == MNodeKind::Section)
                 Import_Pages(node);
             else
-                ImportChildren(&urls, node);
-        } else if (node.intValue != kCreationStopped) {
+                ImportChildren(&node.online, node);
+        } else if (node.code != kCreationStopped) {
             Status(QString());
             SkipBelow(node, Localized("reasonContainerNotMade").arg(node.name));
         }
@@ -138,52 +133,44 @@ void MTreeImportTask::ImportChildren(const MContainerUrls* onlineParent, MONObje
     }
 }
 
-bool MTreeImportTask::ImportContainer(const MContainerUrls* onlineParent, MONObject& node)
+bool MTreeImportTask::ImportContainer(const MContainerUrls* onlineParent, MResultNode& node)
 {
     Report(node, MItemOutcome::Sending);
-    node.intValue = 0;
-    node.strValue.clear();
+    node.SetOutcome(MItemOutcome::NotAttempted);
     // The online tree as the run began: a container made in this run is not in it, and is not
     // looked for below either.
-    const QString parentUrl = node.objType == MONObject::Notebook || !onlineParent ? QString() : onlineParent->selfUrl;
+    const QString parentUrl = node.kind == MNodeKind::Notebook || !onlineParent ? QString() : onlineParent->selfUrl;
     const MNotebookNode* existing = nullptr;
-    if (m_Context.tree && (node.objType == MONObject::Notebook || !parentUrl.isEmpty()))
-        existing = m_Context.tree->GetObjectByName(node.name, parentUrl, MNodeKind(node.objType), true);
+    if (m_Context.tree && (node.kind == MNodeKind::Notebook || !parentUrl.isEmpty()))
+        existing = m_Context.tree->GetObjectByName(node.name, parentUrl, node.kind, true);
     static const MContainerUrls kNoParent;
     const MContainerUrls& parent = onlineParent ? *onlineParent : kNoParent;
     std::optional<QJsonObject> found;
     if (!existing && m_Journal && m_Journal->Mode() == MRunMode::Resume) {
         // The interrupted run may have made it after the tree was read: names are unique, so the
         // one of that name is it.
-        const QString collection = node.objType == MONObject::Notebook
+        const QString collection = node.kind == MNodeKind::Notebook
             ? m_Session.Account().BaseUrl() + QStringLiteral("/notebooks")
-            : node.objType == MONObject::SectionGroup ? parent.sectionGroupsUrl
-                                                      : parent.sectionsUrl;
+            : node.kind == MNodeKind::SectionGroup ? parent.sectionGroupsUrl
+                                                   : parent.sectionsUrl;
         QString failure;
         found = FindContainerNamed(m_Session, collection, node.name, &failure);
-        if (found && !found->isEmpty()) {
-            MContainerUrls urls {node.selfUrl, node.sectionsUrl, node.sectionGroupsUrl, node.pagesUrl};
-            ReadContainerUrls(*found, urls);
-            SetUrls(node, urls);
-        }
+        if (found && !found->isEmpty())
+            ReadContainerUrls(*found, node.online);
     }
     if (existing || (found && !found->isEmpty())) {
-        if (existing) {
-            node.selfUrl = existing->selfUrl;
-            node.sectionGroupsUrl = existing->sectionGroupsUrl;
-            node.sectionsUrl = existing->sectionsUrl;
-            node.pagesUrl = existing->pagesUrl;
-        }
-        node.intValue = kCreationReused;
+        if (existing)
+            node.online = {existing->selfUrl, existing->sectionsUrl, existing->sectionGroupsUrl, existing->pagesUrl};
+        node.SetOutcome(MItemOutcome::Reused, QString(), kCreationReused);
         Report(node, MItemOutcome::Reused, QString(), kCreationReused);
         Advance();
         return true;
     }
-    MContainerUrls made {node.selfUrl, node.sectionsUrl, node.sectionGroupsUrl, node.pagesUrl};
-    MCreationOutcome outcome = CreateContainerIn(m_Session, parent, MNodeKind(node.objType), node.name, made);
-    SetUrls(node, made);
-    node.intValue = outcome.code;
-    node.strValue = outcome.Created() ? Localized("strSuccess") : outcome.reason;
+    MCreationOutcome outcome = CreateContainerIn(m_Session, parent, node.kind, node.name, node.online);
+    const MItemOutcome result = outcome.Created() ? MItemOutcome::Created
+        : outcome.code == kCreationStopped        ? MItemOutcome::Skipped
+                                                  : MItemOutcome::Failed;
+    node.SetOutcome(result, outcome.Created() ? QString() : outcome.reason, outcome.code);
     if (outcome.Created()) {
         ++m_NewSectionCount;
         Report(node, MItemOutcome::Created, QString(), kCreationCreated);
@@ -200,7 +187,7 @@ bool MTreeImportTask::ImportContainer(const MContainerUrls* onlineParent, MONObj
     return outcome.Created();
 }
 
-void MTreeImportTask::SkipBelow(const MONObject& node, const QString& reason)
+void MTreeImportTask::SkipBelow(const MResultNode& node, const QString& reason)
 {
     for (const auto& child : node.children()) {
         Report(*child, MItemOutcome::Skipped, reason);
@@ -209,7 +196,7 @@ void MTreeImportTask::SkipBelow(const MONObject& node, const QString& reason)
     }
 }
 
-void MTreeImportTask::Import_Pages(MONObject& section)
+void MTreeImportTask::Import_Pages(MResultNode& section)
 {
     for (const auto& child : section.children()) {
         if (!m_Context.IsRunning())
@@ -224,30 +211,31 @@ void MTreeImportTask::Import_Pages(MONObject& section)
     }
 }
 
-bool MTreeImportTask::Import_APage(const MONObject& section, MONObject& page)
+bool MTreeImportTask::Import_APage(const MResultNode& section, MResultNode& page)
 {
     Report(page, MItemOutcome::Sending);
-    const MLocalPage local = BuildTreeImportPage(page.contentUrl, m_Utf8, CurrentDate());
+    const MLocalPage local = BuildTreeImportPage(page.path, m_Utf8, CurrentDate());
     const MPageCreationPolicy policy = MPageCreationPolicy::FolderTree();
     std::optional<MLocalPageOutcome> sent;
     const MRunItemResult item = SendRunItem(
         m_Journal.get(), m_Index.value(&page, -1), QStringLiteral("tree:") + PlannedPath(page), page.name,
-        section.pagesUrl,
+        section.online.pagesUrl,
         [&](QString* failure) {
-            return FindPageMadeInThisRun(m_Session, policy.PagesUrl(m_Session.Account(), section.pagesUrl),
+            return FindPageMadeInThisRun(m_Session, policy.PagesUrl(m_Session.Account(), section.online.pagesUrl),
                 PageTitleOfHtml(local.html), failure);
         },
         [&] {
-            sent = SendLocalPage(m_Session, policy, section.pagesUrl, page.name, local);
+            sent = SendLocalPage(m_Session, policy, section.online.pagesUrl, page.name, local);
             return sent->creation;
         });
     RememberMadePage(
-        m_Journal.get(), m_Index.value(&page, -1), PageTitleOfHtml(local.html), page.contentUrl, item, local.html);
+        m_Journal.get(), m_Index.value(&page, -1), PageTitleOfHtml(local.html), page.path, item, local.html);
     const MCreationOutcome& creation = item.creation;
-    page.intValue = item.outcome == MItemOutcome::Skipped ? 0 : creation.code;
-    page.strValue = item.outcome == MItemOutcome::Created && item.reason.isEmpty() ? Localized("strSuccess")
-        : creation.message.isEmpty()                                               ? item.reason
-                                                                                   : creation.message;
+    page.SetOutcome(item.outcome,
+        item.outcome == MItemOutcome::Created && item.reason.isEmpty() ? QString()
+            : creation.message.isEmpty()                               ? item.reason
+                                                                       : creation.message,
+        item.outcome == MItemOutcome::Skipped ? 0 : creation.code);
     Report(page, item.outcome, sent ? ItemReasonOf(*sent) : item.reason, creation.code);
     Advance();
     return item.outcome == MItemOutcome::Created;

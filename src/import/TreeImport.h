@@ -11,7 +11,7 @@
 #include <memory>
 #include <optional>
 
-class MONObject;
+class MResultNode;
 class MNotebookNode;
 struct MContainerUrls;
 
@@ -24,12 +24,12 @@ public:
     // `planned` is the run's own copy of the planned tree. Without `firstSubIsNotebook` the tree's
     // top folders go into the first ticked notebook of the context's tree.
     MTreeImportTask(
-        const MTaskContext& context, std::unique_ptr<MONObject> planned, bool firstSubIsNotebook, bool utf8);
+        const MTaskContext& context, std::unique_ptr<MResultNode> planned, bool firstSubIsNotebook, bool utf8);
 
     // What names a run of this planned tree into the target (the first ticked notebook of `tree`, or
     // new notebooks), for the ledger.
     static MRunJournal::MIdentity RunIdentity(
-        const MONObject& planned, const MNotebookNode* tree, bool firstSubIsNotebook, bool utf8);
+        const MResultNode& planned, const MNotebookNode* tree, bool firstSubIsNotebook, bool utf8);
     // The run records its pages in the run ledger as `run` asks (by default it does not).
     void SetRecording(const MRunRecording& run) { m_Recording = run; }
 
@@ -41,36 +41,36 @@ public:
     void ThreadImportRun();
 
     // Read after the run.
-    const MONObject& Planned() const { return *m_Planned; }
+    const MResultNode& Planned() const { return *m_Planned; }
     qint64 NewSectionCount() const { return m_NewSectionCount; }
     qint64 ImportPagesCount() const { return m_ImportPagesCount; }
     const MOutcomeCounts& Counts() const { return m_Counts; }
     const MLinkPassResult& LinkPass() const { return m_LinkPass; }
 
 private:
-    void ImportChildren(const MContainerUrls* onlineParent, MONObject& localParent);
-    void Import_Pages(MONObject& section);
+    void ImportChildren(const MContainerUrls* onlineParent, MResultNode& localParent);
+    void Import_Pages(MResultNode& section);
     // One container: its Sending row, the one of that name found online or made, its outcome row.
     // True when the container can take its children.
-    bool ImportContainer(const MContainerUrls* onlineParent, MONObject& node);
+    bool ImportContainer(const MContainerUrls* onlineParent, MResultNode& node);
     // One page: its Sending row, its page built and sent, its outcome row. True when created.
-    bool Import_APage(const MONObject& section, MONObject& page);
+    bool Import_APage(const MResultNode& section, MResultNode& page);
     // The nodes below a container that could not be made, each a skipped row.
-    void SkipBelow(const MONObject& node, const QString& reason);
+    void SkipBelow(const MResultNode& node, const QString& reason);
 
-    void Report(const MONObject& node, MItemOutcome outcome, const QString& reason = QString(), qint64 code = 0);
+    void Report(const MResultNode& node, MItemOutcome outcome, const QString& reason = QString(), qint64 code = 0);
     void Advance();
     void Status(const QString& text);
 
     MTaskContext m_Context;
-    std::unique_ptr<MONObject> m_Planned;
+    std::unique_ptr<MResultNode> m_Planned;
     bool m_FirstSubIsNotebook;
     bool m_Utf8;
     MServiceSession m_Session;
     MRunRecording m_Recording;
     std::unique_ptr<MRunJournal> m_Journal;
     MLinkPassResult m_LinkPass;
-    QHash<const MONObject*, qint64> m_Index; // a node's place in outline order: its row's index
+    QHash<const MResultNode*, qint64> m_Index; // a node's place in outline order: its row's index
     qint64 m_Total = 0;
     qint64 m_Done = 0;
     qint64 m_NewSectionCount = 0;

@@ -34,6 +34,9 @@ public:
     QString createdBy; // absent until the tree builder sets it
     QString creatorId; // absent until the tree builder sets it
 
+    // A notebook with a role other than "Owner": another account's, shared with this one.
+    bool Shared() const { return !userRole.isEmpty() && userRole != QLatin1String("Owner"); }
+
     // Appends a child of the kind with its id and name.
     MNotebookNode* AddChild(MNodeKind kind, const QString& id, const QString& name);
     using MTreeNode::AddChild;

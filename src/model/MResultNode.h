@@ -15,6 +15,7 @@ class MResultNode : public MTreeNode<MResultNode>
 public:
     MNodeKind kind = MNodeKind::Root;
     QString name;
+    QString shownName; // what the row shows when it is not the name (a lost file as it will be saved)
     QString path; // the local file or folder it comes from, or the place it was found at
     QString id; // what the service calls it: a drive item, a page, the section it became
     QString address; // where it opens or downloads from
@@ -24,6 +25,7 @@ public:
     std::optional<qint64> size; // bytes, for a row that was measured
     bool checked = false; // a row the user ticked (lost sections to save)
     MContainerUrls online; // a planned container as it was found or made on the service
+    bool shared = false; // a notebook someone else owns: its row has the shared notebook's icon
 
     // Appends a child of the kind and name.
     MResultNode* AddChild(MNodeKind kind, const QString& name);

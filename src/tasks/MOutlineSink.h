@@ -1,6 +1,6 @@
 #pragma once
 
-class MONObject;
+class MResultNode;
 
 // Where a run that builds a tree of its own (lost sections found, sections copied, files restored,
 // sizes measured) shows it. The run keeps its tree on its own thread; the front end copies what it
@@ -10,5 +10,5 @@ class MOutlineSink
 public:
     virtual ~MOutlineSink() = default;
     // `root`'s children are the rows. May block the worker until the front end has copied them.
-    virtual void ShowOutline(const MONObject& root) = 0;
+    virtual void ShowOutline(const MResultNode& root) = 0;
 };

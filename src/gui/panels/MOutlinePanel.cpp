@@ -17,7 +17,7 @@ public:
         : m_Panel(panel)
     { }
 
-    void ShowOutline(const MONObject& root) override
+    void ShowOutline(const MResultNode& root) override
     {
         // Panels live for the process; a worker that outlives its panel at the end posts nowhere.
         MOutlinePanel* panel = m_Panel.data();
@@ -77,9 +77,9 @@ bool MOutlinePanel::CheckAccountType()
     return false;
 }
 
-void MOutlinePanel::ShowRunTree(const MONObject& root)
+void MOutlinePanel::ShowRunTree(const MResultNode& root)
 {
-    std::unique_ptr<MONObject> copy = root.CloneTree();
+    std::unique_ptr<MResultNode> copy = root.CloneTree();
     m_Model->ReplaceChildren(*copy);
     mOutlineTree->expandAll();
 }

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "MPanelBase.h"
-#include "model/MONObject.h"
+#include "model/MResultNode.h"
 #include "tasks/MOutlineSink.h"
 #include "tasks/TaskTexts.h"
 #include "widgets/MOutlineModel.h"
@@ -22,12 +22,12 @@ public:
     MOutlinePanel(const QString& title, MOutlineModel::Options options, QWidget* parent = nullptr);
     ~MOutlinePanel() override;
 
-    const MONObject& ObjectTree() const { return m_ObjectTree; }
+    const MResultNode& ObjectTree() const { return m_ObjectTree; }
     QTreeView* OutlineTree() const { return mOutlineTree; }
     MOutlineModel* OutlineModel() const { return m_Model; }
 
 protected:
-    MONObject& Tree() { return m_ObjectTree; }
+    MResultNode& Tree() { return m_ObjectTree; }
     // Where the run shows its tree (hand it to the task).
     MOutlineSink* Sink() const;
     // The panel changed its own tree on the main thread: the outline shows it afresh, expanded.
@@ -45,9 +45,9 @@ protected:
 private:
     class MPoster;
     friend class MPoster;
-    void ShowRunTree(const MONObject& root);
+    void ShowRunTree(const MResultNode& root);
 
-    MONObject m_ObjectTree;
+    MResultNode m_ObjectTree;
     QTreeView* mOutlineTree = nullptr;
     MOutlineModel* m_Model = nullptr;
     std::unique_ptr<MPoster> m_Poster;

@@ -8,19 +8,8 @@
 #include <QLabel>
 #include <QVBoxLayout>
 
-namespace {
-
-MOutlineModel::Options CopyOutline()
-{
-    MOutlineModel::Options options;
-    options.two = MNodeTwo::Exists; // a group merged into a folder that was there
-    return options;
-}
-
-} // namespace
-
 MViewCopySections::MViewCopySections(QWidget* parent)
-    : MOutlinePanel(Localized("guiTipCopySections"), CopyOutline(), parent)
+    : MOutlinePanel(Localized("guiTipCopySections"), MOutlineModel::Options {}, parent)
 {
     auto* hint = new QLabel(Localized("guiCopyHint"), this);
     hint->setWordWrap(true);

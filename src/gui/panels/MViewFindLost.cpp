@@ -19,10 +19,9 @@ MOutlineModel::Options FindLostOutline()
 {
     MOutlineModel::Options options;
     options.checkable = true;
-    options.nameText = [](const MONObject& node) { return node.selfUrl; };
-    options.iconName = [](const MONObject&) { return QStringLiteral("LostSection"); };
+    options.iconName = [](const MResultNode&) { return QStringLiteral("LostSection"); };
     options.columns.push_back(
-        {Localized("guiColumnFolder"), [](const MONObject& node) { return LostSectionFolder(node); }});
+        {Localized("guiColumnFolder"), [](const MResultNode& node) { return LostSectionFolder(node); }});
     return options;
 }
 
@@ -82,7 +81,7 @@ void MViewFindLost::buttonSaveClick()
         return;
     m_Searching = false;
     // The save works on a copy of the list as ticked now; its statuses come back as it goes.
-    std::shared_ptr<const MONObject> found(ObjectTree().CloneTree());
+    std::shared_ptr<const MResultNode> found(ObjectTree().CloneTree());
     MOutlineSink* sink = Sink();
     BeginRun(QStringLiteral("SaveThread"),
         [found, folder, sink](MTaskContext& context) { MSaveLostTask(context, *found, folder, sink).ThreadRunSave(); });
@@ -91,7 +90,7 @@ void MViewFindLost::buttonSaveClick()
 void MViewFindLost::checkAllItems(MCheckAll mode)
 {
     for (const auto& node : Tree().children())
-        node->boolValue = CheckedAfter(mode, node->boolValue);
+        node->checked = CheckedAfter(mode, node->checked);
     OutlineModel()->AllChanged();
 }
 

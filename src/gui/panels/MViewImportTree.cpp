@@ -133,7 +133,7 @@ void MViewImportTree::Replan()
 {
     if (IsBusy())
         return;
-    MONObject fresh;
+    MResultNode fresh;
     ScanImportTree(m_Folders, fresh, Options());
     m_Model->ReplaceChildren(fresh);
     mSummary->hide();
@@ -146,15 +146,6 @@ void MViewImportTree::ButtonAddAFolderWithSubsClick()
     const QStringList folders = ChooseFolders(this, Localized("strChooseAFolder"));
     if (!folders.isEmpty())
         PlanFolders(folders);
-}
-
-void MViewImportTree::InitONObjectState()
-{
-    for (MONObject* node : PlannedNodes(m_ObjectTree)) {
-        node->intValue = 0;
-        node->strValue.clear();
-    }
-    m_Model->AllChanged();
 }
 
 void MViewImportTree::SetInputsEnabled(bool enabled)
@@ -184,13 +175,14 @@ void MViewImportTree::StartRun()
     if (!chosen)
         return;
     const MRunRecording recording = *chosen;
-    InitONObjectState();
+    m_ObjectTree.ClearOutcomes();
+    m_Model->AllChanged();
     mSummary->hide();
     m_RunNodes = PlannedNodes(m_ObjectTree);
     m_Counts = MOutcomeCounts();
     ResetNewSections();
     // The run works on its own copy; the outline is changed only here, from the rows it reports.
-    std::shared_ptr<MONObject> planned(m_ObjectTree.CloneTree());
+    std::shared_ptr<MResultNode> planned(m_ObjectTree.CloneTree());
     if (!BeginRun(
             QStringLiteral("TreeThreadImport"), [planned, firstSubIsNotebook, utf8, recording](MTaskContext& context) {
                 MTreeImportTask task(context, planned->CloneTree(), firstSubIsNotebook, utf8);
@@ -205,30 +197,25 @@ void MViewImportTree::OnReportItem(const MTaskItem& item)
 {
     if (item.index < 0 || size_t(item.index) >= m_RunNodes.size())
         return;
-    MONObject* node = m_RunNodes[size_t(item.index)];
+    MResultNode* node = m_RunNodes[size_t(item.index)];
     switch (item.outcome) {
     case MItemOutcome::NotAttempted:
     case MItemOutcome::Sending:
-        node->intValue = 0;
-        node->strValue = Localized("taskSending");
+        node->SetOutcome(MItemOutcome::Sending);
         break;
     case MItemOutcome::Created:
-        node->intValue = kCreationCreated;
-        node->strValue = item.reason; // what was missing beside the success, if anything
-        if (node->objType != kPageNode)
+        node->SetOutcome(MItemOutcome::Created, item.reason); // what was missing beside the success, if anything
+        if (node->kind != MNodeKind::Page)
             AddNewSections(1);
         break;
     case MItemOutcome::Reused:
-        node->intValue = kCreationReused;
-        node->strValue.clear();
+        node->SetOutcome(MItemOutcome::Reused);
         break;
     case MItemOutcome::Skipped:
-        node->intValue = 0;
-        node->strValue = item.reason;
+        node->SetOutcome(MItemOutcome::Skipped, item.reason);
         break;
     case MItemOutcome::Failed:
-        node->intValue = item.code != 0 ? item.code : qint64(kCreationNotSent);
-        node->strValue = item.reason;
+        node->SetOutcome(MItemOutcome::Failed, item.reason, item.code != 0 ? item.code : qint64(kCreationNotSent));
         break;
     }
     m_Counts.Add(item.outcome);

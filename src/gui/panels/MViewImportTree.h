@@ -2,7 +2,7 @@
 
 #include "MImportPanel.h"
 #include "import/FolderTreeScan.h"
-#include "model/MONObject.h"
+#include "model/MResultNode.h"
 #include "tasks/TaskTexts.h"
 
 #include <QStringList>
@@ -49,13 +49,12 @@ private:
     void SaveConfig();
     MImportTreeOptions Options() const;
     void Replan();
-    void InitONObjectState();
     void SetInputsEnabled(bool enabled);
     void ButtonAddAFolderWithSubsClick();
 
-    MONObject m_ObjectTree;
+    MResultNode m_ObjectTree;
     MOutlineModel* m_Model = nullptr;
     QStringList m_Folders;
-    std::vector<MONObject*> m_RunNodes; // the planned nodes in the run's order (its rows' indexes)
+    std::vector<MResultNode*> m_RunNodes; // the planned nodes in the run's order (its rows' indexes)
     MOutcomeCounts m_Counts;
 };

@@ -14,25 +14,6 @@
 #include <QVBoxLayout>
 #include <algorithm>
 
-namespace {
-
-// The node's number as the outline counts its rows (1 for the first); 0 when it is not below `root`.
-qint64 PreorderNumber(const MONObject& root, const MONObject* node)
-{
-    qint64 counted = 0;
-    const std::function<bool(const MONObject&)> find = [&](const MONObject& parent) {
-        for (const auto& child : parent.children()) {
-            ++counted;
-            if (child.get() == node || find(*child))
-                return true;
-        }
-        return false;
-    };
-    return find(root) ? counted : 0;
-}
-
-} // namespace
-
 MViewRestore::MViewRestore(QWidget* parent)
     : MOutlinePanel(Localized("guiTipRestore"), MOutlineModel::Options {}, parent)
 {
@@ -61,7 +42,7 @@ MViewRestore::MViewRestore(QWidget* parent)
     ChooseFolders = [this] { return ::ChooseFolders(this, Localized("msgChooseFolder")); };
 }
 
-MONObject* MViewRestore::ReceivingNode()
+MResultNode* MViewRestore::ReceivingNode()
 {
     const MNotebookNode* target = MNotebookNode::GetFirstCheckedSectionGroup(SharedTree());
     if (!target)
@@ -71,13 +52,13 @@ MONObject* MViewRestore::ReceivingNode()
         return nullptr;
     }
     const QModelIndex current = OutlineTree()->currentIndex();
-    MONObject* selected = current.isValid() ? OutlineModel()->NodeAt(current) : nullptr;
+    MResultNode* selected = current.isValid() ? OutlineModel()->NodeAt(current) : nullptr;
     return getSelectedOrAddRoot(Tree(), selected, target);
 }
 
 void MViewRestore::buttonAddFilesClick()
 {
-    MONObject* into = ReceivingNode();
+    MResultNode* into = ReceivingNode();
     if (!into)
         return;
     for (const QString& path : ChooseFiles ? ChooseFiles() : QStringList()) {
@@ -89,7 +70,7 @@ void MViewRestore::buttonAddFilesClick()
 
 void MViewRestore::buttonAddAFolderWithSubsClick()
 {
-    MONObject* into = ReceivingNode();
+    MResultNode* into = ReceivingNode();
     if (!into)
         return;
     for (const QString& folder : ChooseFolders ? ChooseFolders() : QStringList())
@@ -100,23 +81,21 @@ void MViewRestore::buttonAddAFolderWithSubsClick()
 void MViewRestore::buttonRemoveSelectionsClick()
 {
     // Deepest first, so that no node goes before one below it that is still to go.
-    QList<MONObject*> nodes;
+    QList<MResultNode*> nodes;
     for (const QModelIndex& index : OutlineTree()->selectionModel()->selectedRows())
         nodes.append(OutlineModel()->NodeAt(index));
-    const auto depth = [](const MONObject* node) {
+    const auto depth = [](const MResultNode* node) {
         int d = 0;
         for (; node->parent(); node = node->parent())
             ++d;
         return d;
     };
-    std::sort(nodes.begin(), nodes.end(), [&](const MONObject* a, const MONObject* b) {
+    std::sort(nodes.begin(), nodes.end(), [&](const MResultNode* a, const MResultNode* b) {
         return depth(a) != depth(b) ? depth(a) > depth(b) : a->indexInParent() > b->indexInParent();
     });
-    for (MONObject* node : nodes) {
-        qint64 current = 0;
-        const qint64 number = PreorderNumber(Tree(), node);
-        if (number > 0)
-            MONObject::delObjectByIndex(number, &Tree(), current);
+    for (MResultNode* node : nodes) {
+        if (node && node->parent())
+            node->parent()->RemoveChild(node);
     }
     ReloadOutline();
 }
@@ -134,7 +113,7 @@ void MViewRestore::StartRun()
         ShowMessageBox(Localized(*problem));
         return;
     }
-    std::shared_ptr<const MONObject> list(ObjectTree().CloneTree());
+    std::shared_ptr<const MResultNode> list(ObjectTree().CloneTree());
     MOutlineSink* sink = Sink();
     EnableEditing(false);
     BeginRun(QStringLiteral("TreeThreadRestore"),

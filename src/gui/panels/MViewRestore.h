@@ -38,6 +38,6 @@ protected:
 
 private:
     // The node added items go into; null (and the user told) without a checked target.
-    MONObject* ReceivingNode();
+    MResultNode* ReceivingNode();
     void EnableEditing(bool enabled);
 };

@@ -26,7 +26,7 @@ const QString kInPageTitleKey = QStringLiteral("Search_InPageTitle");
 MOutlineModel::Options SearchColumns()
 {
     MOutlineModel::Options options;
-    options.columns.push_back({Localized("guiColumnPath"), [](const MONObject& node) { return node.strValue; }});
+    options.columns.push_back({Localized("guiColumnPath"), [](const MResultNode& node) { return node.path; }});
     options.status = false;
     return options;
 }
@@ -125,16 +125,19 @@ void MViewSearch::StartRun()
 void MViewSearch::AddPageHit(const MSearchPageHit& hit)
 {
     ++m_ExportFilesCount;
-    MONObject& root = Tree();
+    MResultNode& root = Tree();
     OutlineModel()->AppendChildren(root, 1, [&] {
         // An untitled page keeps its empty title in the search; its row says what it is.
         const QString name = hit.title.isEmpty() ? Localized("guiUntitledPage") : hit.title;
-        MONObject* page = root.addSubObject(kHitPage, hit.pageId, name, QString(), hit.clientUrl, QString(), QString(),
-            QString(), QString(), QString());
-        page->strValue = hit.sectionPath;
-        for (const MSearchHit& element : hit.elements)
-            page->addSubObject(element.kind, element.id, element.text, QString(), element.link, QString(), QString(),
-                QString(), QString(), QString());
+        MResultNode* page = root.AddChild(MNodeKind(kHitPage), name);
+        page->id = hit.pageId;
+        page->address = hit.clientUrl;
+        page->path = hit.sectionPath;
+        for (const MSearchHit& element : hit.elements) {
+            MResultNode* row = page->AddChild(MNodeKind(element.kind), element.text);
+            row->id = element.id;
+            row->address = element.link;
+        }
     });
     // The paragraphs are what was looked for: a page's rows are shown open.
     OutlineTree()->expand(OutlineModel()->IndexOf(root.children().back().get()));
@@ -142,13 +145,13 @@ void MViewSearch::AddPageHit(const MSearchPageHit& hit)
 
 void MViewSearch::RowActivated(const QModelIndex& index)
 {
-    const MONObject* node = OutlineModel()->NodeAt(index);
+    const MResultNode* node = OutlineModel()->NodeAt(index);
     if (!node || node == &ObjectTree())
         return;
     // A paragraph without an id of its own opens its page.
-    QString link = node->clientUrl;
+    QString link = node->address;
     if (link.isEmpty() && node->parent())
-        link = node->parent()->clientUrl;
+        link = node->parent()->address;
     if (!link.isEmpty())
         OpenLinkInOneNote(link);
 }

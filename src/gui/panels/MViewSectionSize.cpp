@@ -9,7 +9,6 @@ namespace {
 MOutlineModel::Options SizeOutline()
 {
     MOutlineModel::Options options;
-    options.two = MNodeTwo::Size;
     options.statusTitle = Localized("guiColumnSize");
     return options;
 }

@@ -2,10 +2,9 @@
 
 #include "MIcons.h"
 #include "app/MStrings.h"
-#include "model/MONObject.h"
 
-MOutlineModel::MOutlineModel(MONObject* root, Options options, QObject* parent)
-    : MNodeModel<MONObject>(root, parent)
+MOutlineModel::MOutlineModel(MResultNode* root, Options options, QObject* parent)
+    : MNodeModel<MResultNode>(root, parent)
     , m_Options(std::move(options))
 {
     if (m_Options.nameTitle.isEmpty())
@@ -19,7 +18,7 @@ int MOutlineModel::StatusColumn() const
     return m_Options.status ? 1 + int(m_Options.columns.size()) : -1;
 }
 
-void MOutlineModel::NodeChanged(const MONObject* node)
+void MOutlineModel::NodeChanged(const MResultNode* node)
 {
     const QModelIndex first = IndexOf(node, 0);
     if (first.isValid())
@@ -38,7 +37,7 @@ int MOutlineModel::columnCount(const QModelIndex&) const
 
 QVariant MOutlineModel::data(const QModelIndex& index, int role) const
 {
-    const MONObject* node = index.isValid() ? NodeAt(index) : nullptr;
+    const MResultNode* node = index.isValid() ? NodeAt(index) : nullptr;
     if (!node)
         return QVariant();
     const int column = index.column();
@@ -46,23 +45,24 @@ QVariant MOutlineModel::data(const QModelIndex& index, int role) const
         switch (role) {
         case Qt::DisplayRole:
         case Qt::ToolTipRole:
-            return m_Options.nameText ? m_Options.nameText(*node) : node->name;
+            return node->shownName.isEmpty() ? node->name : node->shownName;
         case Qt::DecorationRole: {
-            const QString name = m_Options.iconName ? m_Options.iconName(*node) : NodeIconName(*node);
+            const QString name
+                = m_Options.iconName ? m_Options.iconName(*node) : NodeIconName(node->kind, node->shared);
             return name.isEmpty() ? QVariant() : QVariant(ResourceIcon(name));
         }
         case Qt::CheckStateRole:
-            return m_Options.checkable ? QVariant(node->boolValue ? Qt::Checked : Qt::Unchecked) : QVariant();
+            return m_Options.checkable ? QVariant(node->checked ? Qt::Checked : Qt::Unchecked) : QVariant();
         default:
             return QVariant();
         }
     }
     if (column == StatusColumn()) {
-        const MNodeStatus status = NodeStatus(*node, m_Options.two);
+        const MOutlineStatus status = NodeStatus(*node);
         if (role == Qt::DisplayRole || role == Qt::ToolTipRole)
             return status.text;
         if (role == Qt::DecorationRole) {
-            const QIcon icon = OutcomeIcon(status.outcome);
+            const QIcon icon = status.mark ? OutcomeIcon(*status.mark) : QIcon();
             return icon.isNull() ? QVariant() : QVariant(icon);
         }
         return QVariant();
@@ -75,10 +75,10 @@ QVariant MOutlineModel::data(const QModelIndex& index, int role) const
 
 bool MOutlineModel::setData(const QModelIndex& index, const QVariant& value, int role)
 {
-    MONObject* node = index.isValid() ? NodeAt(index) : nullptr;
+    MResultNode* node = index.isValid() ? NodeAt(index) : nullptr;
     if (!node || !m_Options.checkable || index.column() != 0 || role != Qt::CheckStateRole)
         return false;
-    node->boolValue = value.toInt() == Qt::Checked;
+    node->checked = value.toInt() == Qt::Checked;
     emit dataChanged(index, index, {Qt::CheckStateRole});
     return true;
 }

@@ -1,8 +1,7 @@
 #pragma once
 
 #include "MNodeModel.h"
-#include "model/MNodeStatus.h"
-#include "model/MONObject.h"
+#include "model/MResultNode.h"
 
 #include <QString>
 #include <functional>
@@ -11,7 +10,7 @@
 // The outline of a panel that builds a tree of its own (folder-tree import, lost sections, copy,
 // restore, section sizes, search results): the node's name with an icon by its type, optionally a
 // check box, the panel's own text columns, and a status column by the one rule of NodeStatus.
-class MOutlineModel : public MNodeModel<MONObject>
+class MOutlineModel : public MNodeModel<MResultNode>
 {
     Q_OBJECT
 public:
@@ -19,28 +18,25 @@ public:
     struct Column
     {
         QString title;
-        std::function<QString(const MONObject&)> text;
+        std::function<QString(const MResultNode&)> text;
     };
 
     struct Options
     {
         QString nameTitle; // header of the name column
-        bool checkable = false; // a check box on every row, its state in the node's boolValue
+        bool checkable = false; // a check box on every row, its state in the node's `checked`
         std::vector<Column> columns; // between the name and the status
         bool status = true; // a status column (last)
         QString statusTitle;
-        MNodeTwo two = MNodeTwo::Exists; // what an outcome of 2 means
-        // The icon name of a node (resources/icons); by default the node type's.
-        std::function<QString(const MONObject&)> iconName;
-        // The text of the name column; by default the node's name.
-        std::function<QString(const MONObject&)> nameText;
+        // The icon name of a node (resources/icons); by default the node kind's.
+        std::function<QString(const MResultNode&)> iconName;
     };
 
-    MOutlineModel(MONObject* root, Options options, QObject* parent = nullptr);
+    MOutlineModel(MResultNode* root, Options options, QObject* parent = nullptr);
 
     int StatusColumn() const;
     // A node's status changed (the worker posted it): repaint its row.
-    void NodeChanged(const MONObject* node);
+    void NodeChanged(const MResultNode* node);
     // Many nodes changed: repaint every row.
     void AllChanged();
 

@@ -8,7 +8,7 @@
 #include "app/AppPaths.h"
 #include "app/GlobalSettings.h"
 #include "app/MStrings.h"
-#include "model/MONObject.h"
+#include "model/MResultNode.h"
 #include "panels/MOutlinePanel.h"
 #include "widgets/MOutlineModel.h"
 

@@ -34,7 +34,7 @@ TEST_F(SearchPanel, TheOutlineShowsPagesWithTheirHitsUnderThemAndOpensWhatIsChos
     ASSERT_EQ(model->rowCount(page), 1);
     const QModelIndex image = model->index(0, 0, page);
     EXPECT_EQ(image.data().toString(), QStringLiteral("TAXI RECEIPT Lisboa 12.50 EUR"));
-    EXPECT_EQ(model->NodeAt(image)->objType, 6u);
+    EXPECT_EQ(model->NodeAt(image)->kind, MNodeKind::RecognisedText);
     EXPECT_FALSE(image.data(Qt::DecorationRole).value<QIcon>().isNull());
     EXPECT_TRUE(panel.StatusText().startsWith(Localized("strFinish")));
     EXPECT_FALSE(panel.ResultTable()->isVisible()) << "every page was read";

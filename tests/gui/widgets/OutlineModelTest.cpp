@@ -1,7 +1,7 @@
 #include "../GuiTestSupport.h"
 
 #include "app/MStrings.h"
-#include "model/MONObject.h"
+#include "model/MResultNode.h"
 #include "widgets/MOutlineModel.h"
 
 #include <QAbstractItemModelTester>
@@ -10,11 +10,11 @@
 
 namespace {
 
-MONObject* Add(MONObject* parent, quint64 type, const char* name, qint64 outcome = 0, const char* text = "")
+MResultNode* Add(
+    MResultNode* parent, MNodeKind kind, const char* name, MItemOutcome outcome, qint64 code = 0, const char* text = "")
 {
-    MONObject* node = parent->addSubObject(type, {}, QString::fromUtf8(name), {}, {}, {}, {}, {}, {}, {});
-    node->intValue = outcome;
-    node->strValue = QString::fromUtf8(text);
+    MResultNode* node = parent->AddChild(kind, QString::fromUtf8(name));
+    node->SetOutcome(outcome, QString::fromUtf8(text), code);
     return node;
 }
 
@@ -24,15 +24,15 @@ TEST(OutlineModel, RowsShowTheNodeIconOwnColumnsAndTheStatusByTheOneRule)
 {
     GuiApp();
     SetStringTableLanguage(QStringLiteral("en"));
-    MONObject root;
-    MONObject* nb = Add(&root, MONObject::Notebook, "Archive", 2);
-    MONObject* group = Add(nb, MONObject::SectionGroup, "2019", 1);
-    MONObject* section = Add(group, MONObject::Section, "March", -4, "The name is too long");
-    MONObject* page = Add(section, 4, "Receipt", -3);
-    page->clientUrl = QStringLiteral("onenote:https://x/Receipt");
+    MResultNode root;
+    MResultNode* nb = Add(&root, MNodeKind::Notebook, "Archive", MItemOutcome::Reused);
+    MResultNode* group = Add(nb, MNodeKind::SectionGroup, "2019", MItemOutcome::Created);
+    MResultNode* section = Add(group, MNodeKind::Section, "March", MItemOutcome::Failed, -4, "The name is too long");
+    MResultNode* page = Add(section, MNodeKind::Page, "Receipt", MItemOutcome::Failed, -3);
+    page->address = QStringLiteral("onenote:https://x/Receipt");
 
     MOutlineModel::Options options;
-    options.columns.push_back({QStringLiteral("Link"), [](const MONObject& n) { return n.clientUrl; }});
+    options.columns.push_back({QStringLiteral("Link"), [](const MResultNode& n) { return n.address; }});
     MOutlineModel model(&root, options);
     QAbstractItemModelTester tester(&model, QAbstractItemModelTester::FailureReportingMode::Fatal);
     ASSERT_EQ(model.columnCount(), 3);
@@ -53,24 +53,23 @@ TEST(OutlineModel, RowsShowTheNodeIconOwnColumnsAndTheStatusByTheOneRule)
 
     // A status change posted by a worker repaints that row, every column.
     QSignalSpy changed(&model, &QAbstractItemModel::dataChanged);
-    group->intValue = -1;
+    group->SetOutcome(MItemOutcome::Failed, QString(), -1);
     model.NodeChanged(group);
     ASSERT_EQ(changed.count(), 1);
     EXPECT_EQ(changed.at(0).at(0).toModelIndex(), model.IndexOf(group, 0));
     EXPECT_EQ(changed.at(0).at(1).toModelIndex(), model.IndexOf(group, 2));
 }
 
-TEST(OutlineModel, CheckBoxesHoldTheirStateInTheNodeAndSizesShowWhereTwoMeansASize)
+TEST(OutlineModel, CheckBoxesHoldTheirStateInTheNodeAndSizesShowAsTheStatus)
 {
     GuiApp();
     SetStringTableLanguage(QStringLiteral("en"));
-    MONObject root;
-    MONObject* lost = Add(&root, MONObject::Section, "Lost section", 2);
-    lost->intValue64 = 5 * 1024 * 1024;
+    MResultNode root;
+    MResultNode* lost = Add(&root, MNodeKind::Section, "Lost section", MItemOutcome::NotAttempted);
+    lost->size = 5 * 1024 * 1024;
     MOutlineModel::Options options;
     options.checkable = true;
-    options.two = MNodeTwo::Size;
-    options.iconName = [](const MONObject&) { return QStringLiteral("LostSection"); };
+    options.iconName = [](const MResultNode&) { return QStringLiteral("LostSection"); };
     MOutlineModel model(&root, options);
     QAbstractItemModelTester tester(&model, QAbstractItemModelTester::FailureReportingMode::Fatal);
     const QModelIndex row = model.IndexOf(lost);
@@ -79,6 +78,6 @@ TEST(OutlineModel, CheckBoxesHoldTheirStateInTheNodeAndSizesShowWhereTwoMeansASi
     EXPECT_TRUE(model.IndexOf(lost, 1).data(Qt::DecorationRole).isNull()) << "a size is no outcome";
     EXPECT_EQ(row.data(Qt::CheckStateRole).toInt(), int(Qt::Unchecked));
     EXPECT_TRUE(model.setData(row, Qt::Checked, Qt::CheckStateRole));
-    EXPECT_TRUE(lost->boolValue);
-    EXPECT_EQ(lost->intValue, 2) << "the check box leaves the outcome alone";
+    EXPECT_TRUE(lost->checked);
+    EXPECT_EQ(lost->size, 5 * 1024 * 1024) << "the check box leaves the status alone";
 }

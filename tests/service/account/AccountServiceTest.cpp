@@ -8,7 +8,7 @@
 #include "app/MStrings.h"
 #include "drive/MOLODUtils.h"
 #include "model/MNotebookTree.h"
-#include "model/MONObject.h"
+#include "model/MResultNode.h"
 #include "net/AnswerJson.h"
 #include "net/MHttpClient.h"
 #include "service/MServiceSession.h"
@@ -172,14 +172,14 @@ TEST(OneDriveServiceTest, ChildrenListingsAreReadToTheirLastPageAndLookupsFindLa
     EXPECT_EQ(MOLODUtils::CalculateUniqueSectionFileNameInOneDrive(all, QStringLiteral("Lisbon 2024")),
         QStringLiteral("Lisbon 2024 (1).one"));
 
-    MONObject folder;
+    MResultNode folder;
     folder.name = QStringLiteral("Archive");
     EXPECT_FALSE(MOLODUtils::CreateNewFolderInOneDrive(session, folder, driveId));
-    EXPECT_EQ(folder.intValue, -4);
+    EXPECT_EQ(folder.code, -4);
     folder.name = QStringLiteral("Brand new");
     EXPECT_TRUE(MOLODUtils::CreateNewFolderInOneDrive(session, folder, driveId));
-    EXPECT_EQ(folder.intValue, 1);
-    EXPECT_FALSE(folder.objId.isEmpty());
+    EXPECT_EQ(folder.outcome, MItemOutcome::Created);
+    EXPECT_FALSE(folder.id.isEmpty());
 }
 
 TEST(OneDriveServiceTest, AServiceErrorIsNoListingAndItsCodeIsTheFailure)

@@ -53,15 +53,18 @@ TEST_F(CopySectionsTest, AWholeNotebookLandsInTheTargetWithoutAFolderOfItsOwnAnd
 
     // Every copy was followed to its end: the monitor said "inProgress" twice, then "completed".
     EXPECT_EQ(RequestsTo("GET", QStringLiteral("/_monitor/")).size(), 4u * 3u);
-    const MONObject& result = *task.Tree().child(0);
+    const MResultNode& result = *task.Tree().child(0);
     EXPECT_EQ(result.name, QStringLiteral("Target"));
     QStringList statuses;
     for (const auto& node : result.children())
-        statuses << node->name + QLatin1Char('=') + QString::number(node->intValue);
+        statuses << node->name
+                + (node->outcome == MItemOutcome::Created       ? "=made"
+                        : node->outcome == MItemOutcome::Reused ? "=there"
+                                                                : "=?");
     EXPECT_EQ(statuses,
-        QStringList({QStringLiteral("Plan=1"), QStringLiteral("Notes=1"), QStringLiteral("Work=2"),
-            QStringLiteral("Bob's notes=1")}));
-    EXPECT_FALSE(result.child(0)->objId.isEmpty()) << "the copy's id, as the monitor named it";
+        QStringList({QStringLiteral("Plan=made"), QStringLiteral("Notes=made"), QStringLiteral("Work=there"),
+            QStringLiteral("Bob's notes=made")}));
+    EXPECT_FALSE(result.child(0)->id.isEmpty()) << "the copy's id, as the monitor named it";
     EXPECT_EQ(task.Counts().created, 5);
     EXPECT_EQ(task.Counts().reused, 1);
     EXPECT_EQ(task.Counts().failed, 0);
@@ -100,9 +103,9 @@ TEST_F(CopySectionsTest, ACopyTheServiceFailsIsAFailureOnItsRowAndAnIdWithoutHyp
     EXPECT_EQ(rows[1].outcome, MItemOutcome::Created);
     EXPECT_EQ(rows[2].outcome, MItemOutcome::Failed);
     EXPECT_EQ(rows[2].reason, QStringLiteral("Not found"));
-    const MONObject& result = *task.Tree().child(0);
-    EXPECT_EQ(result.child(0)->intValue, -4);
-    EXPECT_EQ(result.child(2)->strValue, QStringLiteral("Not found"));
+    const MResultNode& result = *task.Tree().child(0);
+    EXPECT_EQ(result.child(0)->code, -4);
+    EXPECT_EQ(result.child(2)->reason, QStringLiteral("Not found"));
     EXPECT_EQ(Names(QStringLiteral("Documents/Target")),
         QStringList({QStringLiteral("Notes.one"), QStringLiteral("Plan.one"), QStringLiteral("work")}));
     EXPECT_EQ(RequestsTo("POST", QStringLiteral("/copy")).size(), 2u) << "nothing is sent for the unknown id";
@@ -134,7 +137,7 @@ TEST_F(CopySectionsTest, ATargetWithoutItsFolderFailsOnItsRowAndNothingIsSent)
     ASSERT_EQ(FinalRows().size(), 1);
     EXPECT_EQ(FinalRows()[0].outcome, MItemOutcome::Failed);
     EXPECT_TRUE(RequestsTo("POST", QStringLiteral("/copy")).empty());
-    EXPECT_EQ(task.Tree().child(0)->intValue, -4);
+    EXPECT_EQ(task.Tree().child(0)->code, -4);
 }
 
 } // namespace

@@ -34,11 +34,11 @@ protected:
 class LostSectionsTest : public DriveServiceTest
 {
 protected:
-    QStringList FoundNames(const MONObject& found) const
+    QStringList FoundNames(const MResultNode& found) const
     {
         QStringList names;
         for (const auto& node : found.children())
-            names << LostSectionFolder(*node) + QLatin1Char('|') + node->name + QLatin1Char('|') + node->selfUrl;
+            names << LostSectionFolder(*node) + QLatin1Char('|') + node->name + QLatin1Char('|') + node->shownName;
         return names;
     }
 };
@@ -54,7 +54,7 @@ TEST_F(LostSectionsTest, TemporarySectionFilesAreFoundAtEveryDepthAndBeyondTheFi
         QStringList({QStringLiteral("|A.onetmp|A.one"), QStringLiteral("/X/Y|B.ONETMP|B.one"),
             QStringLiteral("/Many|E.onetmp|E.one")}));
     for (const auto& node : task.Tree().children())
-        EXPECT_TRUE(node->boolValue) << "found files are ticked";
+        EXPECT_TRUE(node->checked) << "found files are ticked";
     EXPECT_EQ(task.ExportFilesCount(), 3);
     EXPECT_EQ(task.Counts().failed, 0);
     EXPECT_TRUE(reporter.Finished());
@@ -87,7 +87,7 @@ TEST_F(LostSectionsTest, TwoFilesOfOneNameSaveApartAndNeverOverAFileThere)
     MFindLostTask search(context);
     OnWorker([&] { search.ThreadRun(); });
     ASSERT_EQ(search.Tree().childCount(), 2u);
-    const MONObject& first = *search.Tree().child(0);
+    const MResultNode& first = *search.Tree().child(0);
     const QString firstName = LostSectionFileName(first);
     EXPECT_TRUE(firstName.startsWith(QLatin1String("Plan_")) && firstName.endsWith(QLatin1String(".one")));
     EXPECT_NE(firstName, LostSectionFileName(*search.Tree().child(1)));
@@ -107,7 +107,7 @@ TEST_F(LostSectionsTest, TwoFilesOfOneNameSaveApartAndNeverOverAFileThere)
     EXPECT_NE(sizes[0], sizes[1]);
     EXPECT_EQ(QDir(out.Path()).entryList(QDir::Files).size(), 3) << "no part file is left";
     for (const auto& node : save.Tree().children())
-        EXPECT_EQ(node->strValue, Localized("strSuccess"));
+        EXPECT_EQ(NodeStatus(*node).text, Localized("strSuccess"));
     ASSERT_EQ(FinalRows().size(), 2);
     EXPECT_EQ(FinalRows()[0].target, beside);
 }
@@ -118,7 +118,7 @@ TEST_F(LostSectionsTest, OnlyTickedFilesAreSavedAndAFailedDownloadLeavesNoFile)
     MFindLostTask search(context);
     OnWorker([&] { search.ThreadRun(); });
     ASSERT_EQ(search.Tree().childCount(), 3u);
-    search.Tree().child(2)->boolValue = false;
+    search.Tree().child(2)->checked = false;
     ASSERT_FALSE(emulator->AddFault(QStringLiteral("GET /_download/* html count=1")).has_value());
 
     reporter.Clear();
@@ -131,8 +131,8 @@ TEST_F(LostSectionsTest, OnlyTickedFilesAreSavedAndAFailedDownloadLeavesNoFile)
     EXPECT_TRUE(rows[0].reason.contains(QLatin1String("HTTP 500"))) << rows[0].reason.toStdString();
     EXPECT_EQ(rows[1].outcome, MItemOutcome::Created);
     EXPECT_EQ(QDir(out.Path()).entryList(QDir::Files), QStringList {QFileInfo(rows[1].text).fileName()});
-    EXPECT_TRUE(save.Tree().child(0)->strValue.startsWith(QLatin1String("Download failure")));
-    EXPECT_EQ(save.Tree().child(2)->strValue, QString()) << "an unticked file is left alone";
+    EXPECT_TRUE(save.Tree().child(0)->reason.startsWith(QLatin1String("Download failure")));
+    EXPECT_EQ(NodeStatus(*save.Tree().child(2)).text, QString()) << "an unticked file is left alone";
 }
 
 } // namespace

@@ -29,8 +29,8 @@ protected:
         target = AddTreeRoot(list, *Node(QStringLiteral("Book/Group")));
     }
 
-    MONObject list;
-    MONObject* target = nullptr;
+    MResultNode list;
+    MResultNode* target = nullptr;
     const QString group = QStringLiteral("Documents/Book/Group");
 };
 
@@ -64,13 +64,13 @@ TEST_F(RestoreTest, FilesAndFoldersGoBesideWhatIsThereUnderFreeNamesAndNothingIs
     }
     EXPECT_TRUE(encoded);
 
-    const MONObject& restored = *task.Tree().child(0);
-    const MONObject* archive = nullptr;
+    const MResultNode& restored = *task.Tree().child(0);
+    const MResultNode* archive = nullptr;
     for (const auto& child : restored.children())
         if (child->name == QLatin1String("Archive"))
             archive = child.get();
     ASSERT_NE(archive, nullptr);
-    EXPECT_EQ(archive->strValue, Localized("strExists"));
+    EXPECT_EQ(NodeStatus(*archive).text, Localized("strExists"));
     EXPECT_EQ(task.Counts().created, 4);
     EXPECT_EQ(task.Counts().reused, 1);
     EXPECT_EQ(task.SuccessCount(), 4);
@@ -107,8 +107,7 @@ TEST_F(RestoreTest, AFileThatCannotBeReadFailsItsRowAndTheFilesOfAFolderThatCann
     const QString gone = out.WriteFile(QStringLiteral("Gone.one"), "x");
     AddSectionFile(*target, gone);
     QFile::remove(gone);
-    MONObject* bad
-        = target->addSubObject(MONObject::SectionGroup, {}, QStringLiteral("Bad:Name"), {}, {}, {}, {}, {}, {}, {});
+    MResultNode* bad = target->AddChild(MNodeKind::SectionGroup, QStringLiteral("Bad:Name"));
     AddSectionFile(*bad, out.WriteFile(QStringLiteral("Inner.one"), "inner"));
     MRestoreTask task(context, list);
     OnWorker([&] { task.ThreadViewRun(); });
@@ -126,13 +125,13 @@ TEST_F(RestoreTest, AFileThatCannotBeReadFailsItsRowAndTheFilesOfAFolderThatCann
 TEST_F(RestoreTest, ATargetWithoutItsFolderSaysSoAndUploadsNothing)
 {
     StartWithGroup();
-    target->contentUrl = QStringLiteral("NOHYPHEN");
+    target->id = QStringLiteral("NOHYPHEN");
     AddSectionFile(*target, out.WriteFile(QStringLiteral("Plan.one"), "x"));
     MRestoreTask task(context, list);
     OnWorker([&] { task.ThreadViewRun(); });
     ASSERT_EQ(FinalRows().size(), 1);
     EXPECT_EQ(FinalRows()[0].outcome, MItemOutcome::Failed);
-    EXPECT_EQ(task.Tree().child(0)->strValue, QStringLiteral("Not found"));
+    EXPECT_EQ(task.Tree().child(0)->reason, QStringLiteral("Not found"));
     EXPECT_TRUE(RequestsTo("PUT", QString()).empty());
 }
 

@@ -20,13 +20,12 @@ protected:
     }
 
     // "path=status" for every row, depth first.
-    static QStringList Rows(const MONObject& node, const QString& path = QString())
+    static QStringList Rows(const MResultNode& node, const QString& path = QString())
     {
         QStringList rows;
         for (const auto& child : node.children()) {
             const QString p = path.isEmpty() ? child->name : path + QLatin1Char('/') + child->name;
-            rows << p + QLatin1Char('=')
-                    + (child->intValue == 2 ? QString::number(child->intValue64) : child->strValue);
+            rows << p + QLatin1Char('=') + (child->size ? QString::number(*child->size) : child->reason);
             rows += Rows(*child, p);
         }
         return rows;

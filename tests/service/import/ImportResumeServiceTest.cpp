@@ -5,7 +5,7 @@
 #include "import/FileImport.h"
 #include "import/FolderTreeScan.h"
 #include "import/TreeImport.h"
-#include "model/MONObject.h"
+#include "model/MResultNode.h"
 #include "tasks/MRunLedger.h"
 
 namespace {
@@ -124,12 +124,12 @@ TEST_F(ImportResumeService, AStoppedTreeImportResumesIntoTheContainersItMadeAlth
     files.WriteFile(QStringLiteral("Tree/Trips/Porto.txt"), "Day two");
     files.WriteFile(QStringLiteral("Tree/Trips/Faro.txt"), "Day three");
     auto plan = [&] {
-        auto planned = std::make_unique<MONObject>();
+        auto planned = std::make_unique<MResultNode>();
         ScanImportTree({files.FilePath(QStringLiteral("Tree"))}, *planned, MImportTreeOptions());
         return planned;
     };
     Tick(QStringLiteral("Book"));
-    const std::unique_ptr<MONObject> planned = plan();
+    const std::unique_ptr<MResultNode> planned = plan();
     const MRunJournal::MIdentity identity = MTreeImportTask::RunIdentity(*planned, tree.get(), false, false);
     auto run = [&](const MRunRecording& recording, int stopAfter) {
         return RunWith(stopAfter, [&] {

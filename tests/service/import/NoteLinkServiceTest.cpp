@@ -5,7 +5,7 @@
 #include "import/FileImport.h"
 #include "import/FolderTreeScan.h"
 #include "import/TreeImport.h"
-#include "model/MONObject.h"
+#include "model/MResultNode.h"
 #include "tasks/MRunReport.h"
 
 #include <QJsonDocument>
@@ -178,7 +178,7 @@ TEST_F(NoteLinkService, RelativeLinksBetweenTheFilesOfAFolderTreePointAtTheirPag
         "more</p></body></html>");
     files.WriteFile(QStringLiteral("Tree/Trips/Faro.txt"), "No links to Lisbon.html here");
     Tick(QStringLiteral("Book"));
-    auto planned = std::make_unique<MONObject>();
+    auto planned = std::make_unique<MResultNode>();
     ScanImportTree({files.FilePath(QStringLiteral("Tree"))}, *planned, MImportTreeOptions());
     MRunRecording recording;
     recording.record = true;

@@ -3,7 +3,7 @@
 #include "import/FileImport.h"
 #include "import/TreeImport.h"
 #include "model/MNotebookNode.h"
-#include "model/MONObject.h"
+#include "model/MResultNode.h"
 #include "util/Digest.h"
 #include "util/HtmlText.h"
 
@@ -117,7 +117,7 @@ TEST_F(RoundTrip, HtmlPagesWithPicturesAndFilesComeBackAsTheyWentInThroughTheHtm
     // The export imported as a folder tree: the export's own additions do not come back twice, and
     // the files beside the pages are their pictures and attachments, not sections.
     Tick(QStringLiteral("Book"));
-    auto planned = std::make_unique<MONObject>();
+    auto planned = std::make_unique<MResultNode>();
     ScanImportTree({exported.Path()}, *planned, MImportTreeOptions());
     reporter.Clear();
     OnWorker([&] { MTreeImportTask(context, std::move(planned), false, false).ThreadImportRun(); });

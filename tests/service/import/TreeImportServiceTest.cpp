@@ -1,7 +1,6 @@
 #include "ImportServiceFixture.h"
 #include "import/TreeImport.h"
-#include "model/MNodeStatus.h"
-#include "model/MONObject.h"
+#include "model/MResultNode.h"
 #include "tasks/PageRequest.h"
 
 #include <QDir>
@@ -22,9 +21,9 @@ protected:
     }
 
     // Plans the chosen folder and runs the import on the plan.
-    const MONObject& Run(const QString& folder, MImportTreeOptions options = MImportTreeOptions())
+    const MResultNode& Run(const QString& folder, MImportTreeOptions options = MImportTreeOptions())
     {
-        auto planned = std::make_unique<MONObject>();
+        auto planned = std::make_unique<MResultNode>();
         ScanImportTree({files.FilePath(folder)}, *planned, options);
         reporter.Clear();
         emulator->ClearRequests();
@@ -47,7 +46,7 @@ TEST_F(TreeImportService, FoldersBecomeGroupsAndSectionsOfTheTickedNotebookAndAr
     QDir().mkpath(files.FilePath(QStringLiteral("Chosen/B")));
     Tick(QStringLiteral("Travel"));
     ASSERT_FALSE(MTreeImportTask::StartProblem(tree.get(), false).has_value());
-    const MONObject& planned = Run(QStringLiteral("Chosen"));
+    const MResultNode& planned = Run(QStringLiteral("Chosen"));
 
     EXPECT_EQ(Rows(),
         QStringList(
@@ -59,7 +58,7 @@ TEST_F(TreeImportService, FoldersBecomeGroupsAndSectionsOfTheTickedNotebookAndAr
     EXPECT_EQ(task->NewSectionCount(), 5);
     EXPECT_EQ(reporter.Progress().last().done, 8);
     EXPECT_EQ(reporter.Progress().last().total, 8);
-    EXPECT_EQ(NodeStatus(*planned.child(0), MNodeTwo::Exists).text, Localized("strSuccess"));
+    EXPECT_EQ(NodeStatus(*planned.child(0)).text, Localized("strSuccess"));
     const std::vector<MEmuLoggedRequest> pages = Posts(QStringLiteral("/pages"));
     ASSERT_EQ(pages.size(), 2u);
     EXPECT_EQ(
@@ -69,13 +68,13 @@ TEST_F(TreeImportService, FoldersBecomeGroupsAndSectionsOfTheTickedNotebookAndAr
     // The application rebuilds its tree after a run that made containers; the next run finds them.
     FetchTree();
     Tick(QStringLiteral("Travel"));
-    const MONObject& again = Run(QStringLiteral("Chosen"));
+    const MResultNode& again = Run(QStringLiteral("Chosen"));
     EXPECT_EQ(Rows(),
         QStringList({"Already there A", "Already there A/A", "Success A/A/one.txt", "Already there archive",
             "Already there archive/Outer", "Already there archive/Outer/Outer", "Success archive/Outer/Outer/page.htm",
             "Already there B"}));
     EXPECT_EQ(task->NewSectionCount(), 0);
-    EXPECT_EQ(NodeStatus(*again.child(0), MNodeTwo::Exists).text, Localized("strExists"));
+    EXPECT_EQ(NodeStatus(*again.child(0)).text, Localized("strExists"));
     EXPECT_EQ(Online().first(), QStringLiteral("Travel/A/A: one, one"));
 }
 
@@ -86,13 +85,13 @@ TEST_F(TreeImportService, AContainerThatCannotBeMadeLeavesItsFoldersUndoneAndThe
     ASSERT_FALSE(emulator->AddFault(
         QStringLiteral("POST */sectionGroups error status=400 code=20117 message=Name+not+allowed count=1")));
     Tick(QStringLiteral("Travel"));
-    const MONObject& planned = Run(QStringLiteral("Chosen"));
+    const MResultNode& planned = Run(QStringLiteral("Chosen"));
     const QString skipped = Localized("reasonContainerNotMade").arg(QStringLiteral("A"));
     EXPECT_EQ(Rows(),
         QStringList({"Failure A | -4: Name not allowed", "Skipped A/A | " + skipped, "Skipped A/A/one.txt | " + skipped,
             "Success C", "Success C/C", "Success C/C/three.txt"}));
-    EXPECT_EQ(planned.child(0)->intValue, kCreationServiceError);
-    EXPECT_EQ(NodeStatus(*planned.child(0), MNodeTwo::Exists).text, QStringLiteral("Name not allowed"));
+    EXPECT_EQ(planned.child(0)->code, kCreationServiceError);
+    EXPECT_EQ(NodeStatus(*planned.child(0)).text, QStringLiteral("Name not allowed"));
 }
 
 TEST_F(TreeImportService, TheFirstLevelMakesNotebooksOrFindsThemByNameIgnoringCase)

@@ -1,46 +1,59 @@
 #include "app/MStrings.h"
-#include "model/MNodeStatus.h"
-#include "model/MONObject.h"
+#include "model/MResultNode.h"
 
 #include <gtest/gtest.h>
 
 namespace {
 
-MNodeStatus StatusOf(qint64 intValue, const QString& strValue, MNodeTwo two, qint64 size = 0)
+struct StatusRow
 {
-    MONObject node;
-    node.intValue = intValue;
-    node.strValue = strValue;
-    node.intValue64 = size;
-    return NodeStatus(node, two);
-}
+    MItemOutcome outcome;
+    const char* reason;
+    qint64 code;
+    std::optional<qint64> size;
+    std::optional<MItemOutcome> mark;
+    QString text;
+};
 
 } // namespace
 
-TEST(NodeStatus, TheOutcomeCodeGivesTheTextWhenTheNodeHasNone)
+TEST(NodeStatus, TheReasonElseTheOutcomeOrSizeGivesTheText)
 {
     SetStringTableLanguage(QStringLiteral("en"));
-    EXPECT_EQ(StatusOf(0, {}, MNodeTwo::Exists).outcome, MNodeOutcome::None);
-    EXPECT_EQ(StatusOf(0, {}, MNodeTwo::Exists).text, QString());
-    EXPECT_EQ(StatusOf(1, {}, MNodeTwo::Exists).text, Localized("strSuccess"));
-    EXPECT_EQ(StatusOf(2, {}, MNodeTwo::Exists).outcome, MNodeOutcome::Reused);
-    EXPECT_EQ(StatusOf(2, {}, MNodeTwo::Exists).text, Localized("strExists"));
-    EXPECT_EQ(StatusOf(2, {}, MNodeTwo::Size, 2048).outcome, MNodeOutcome::Size);
-    EXPECT_EQ(StatusOf(2, {}, MNodeTwo::Size, 2048).text, QStringLiteral("2 KB"));
-    // Every other code is a failure, named with its code.
-    for (const qint64 code : {-1, -3, -4, 3}) {
-        const MNodeStatus status = StatusOf(code, {}, MNodeTwo::Size);
-        EXPECT_EQ(status.outcome, MNodeOutcome::Failed) << code;
-        EXPECT_EQ(status.text, QStringLiteral("%1: %2").arg(Localized("strFailure")).arg(code));
+    const QString failure = Localized("strFailure");
+    const std::vector<StatusRow> rows = {
+        {MItemOutcome::NotAttempted, "", 0, {}, {}, QString()},
+        {MItemOutcome::Created, "", 0, {}, MItemOutcome::Created, Localized("strSuccess")},
+        {MItemOutcome::Reused, "", 0, {}, MItemOutcome::Reused, Localized("strExists")},
+        {MItemOutcome::NotAttempted, "", 0, 2048, {}, QStringLiteral("2 KB")},
+        {MItemOutcome::Failed, "", -1, {}, MItemOutcome::Failed, failure + QStringLiteral(": -1")},
+        {MItemOutcome::Failed, "", -4, {}, MItemOutcome::Failed, failure + QStringLiteral(": -4")},
+        // The node's own text wins; the mark still comes from the outcome.
+        {MItemOutcome::Failed, "The section name is too long", -4, {}, MItemOutcome::Failed,
+            QStringLiteral("The section name is too long")},
+        {MItemOutcome::NotAttempted, "Not found", 0, {}, {}, QStringLiteral("Not found")},
+    };
+    for (const StatusRow& row : rows) {
+        MResultNode node;
+        node.SetOutcome(row.outcome, QString::fromUtf8(row.reason), row.code);
+        node.size = row.size;
+        const MOutlineStatus status = NodeStatus(node);
+        EXPECT_EQ(status.text, row.text) << row.reason << row.code;
+        EXPECT_EQ(status.mark, row.mark) << row.reason << row.code;
     }
 }
 
-TEST(NodeStatus, TheNodesOwnTextWinsButTheOutcomeStillComesFromTheCode)
+TEST(NodeStatus, ACopyHasNoChildrenAndRemovingTakesOnlyOwnChildren)
 {
-    const MNodeStatus failed = StatusOf(-4, QStringLiteral("The section name is too long"), MNodeTwo::Exists);
-    EXPECT_EQ(failed.text, QStringLiteral("The section name is too long"));
-    EXPECT_EQ(failed.outcome, MNodeOutcome::Failed);
-    const MNodeStatus pending = StatusOf(0, QStringLiteral("Not found"), MNodeTwo::Size);
-    EXPECT_EQ(pending.text, QStringLiteral("Not found"));
-    EXPECT_EQ(pending.outcome, MNodeOutcome::None);
+    MResultNode root;
+    MResultNode* group = root.AddChild(MNodeKind::SectionGroup, QStringLiteral("Projects"));
+    group->SetOutcome(MItemOutcome::Failed, QStringLiteral("note"), -4);
+    MResultNode* inner = group->AddChild(MNodeKind::Section, QStringLiteral("Deep"));
+    MResultNode* copy = root.AddCopy(*group);
+    EXPECT_EQ(copy->parent(), &root);
+    EXPECT_EQ(copy->reason, QStringLiteral("note"));
+    EXPECT_EQ(copy->childCount(), 0u);
+    EXPECT_FALSE(root.RemoveChild(inner)) << "a grandchild is not the root's to remove";
+    EXPECT_TRUE(group->RemoveChild(inner));
+    EXPECT_EQ(group->childCount(), 0u);
 }
