@@ -7,7 +7,7 @@
 #include "app/MStrings.h"
 #include "import/TreeImport.h"
 #include "tasks/PageRequest.h"
-#include "widgets/MOutlineModel.h"
+#include "widgets/MOutlineView.h"
 
 #include <QCheckBox>
 #include <QGridLayout>
@@ -15,7 +15,6 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QPushButton>
-#include <QTreeView>
 #include <QVBoxLayout>
 
 namespace {
@@ -63,19 +62,13 @@ MViewImportTree::MViewImportTree(QWidget* parent)
 
     MOutlineModel::Options columns;
     columns.nameTitle = Localized("guiColumnObject");
-    m_Model = new MOutlineModel(&m_ObjectTree, columns, this);
     auto* results = new QWidget(this);
     auto* resultLayout = new QVBoxLayout(results);
     resultLayout->setContentsMargins(0, 0, 0, 0);
     resultLayout->setSpacing(4);
-    mOutlineTree = new QTreeView(results);
-    mOutlineTree->setObjectName(QStringLiteral("mOutlineTree"));
-    mOutlineTree->setModel(m_Model);
-    mOutlineTree->setUniformRowHeights(true);
-    mOutlineTree->setAlternatingRowColors(true);
-    mOutlineTree->header()->setStretchLastSection(true);
-    mOutlineTree->header()->setSectionResizeMode(0, QHeaderView::Interactive);
-    resultLayout->addWidget(mOutlineTree, 1);
+    m_Outline = new MOutlineView(columns, results);
+    m_Outline->header()->setSectionResizeMode(0, QHeaderView::Interactive);
+    resultLayout->addWidget(m_Outline, 1);
     // The run's summary under the outline, as the result table has it.
     mSummary = new QLabel(results);
     mSummary->setObjectName(QStringLiteral("mResultSummary"));
@@ -135,10 +128,9 @@ void MViewImportTree::Replan()
         return;
     MResultNode fresh;
     ScanImportTree(m_Folders, fresh, Options());
-    m_Model->ReplaceChildren(fresh);
+    m_Outline->ShowTree(fresh);
+    m_Outline->resizeColumnToContents(0);
     mSummary->hide();
-    mOutlineTree->expandAll();
-    mOutlineTree->resizeColumnToContents(0);
 }
 
 void MViewImportTree::ButtonAddAFolderWithSubsClick()
@@ -165,24 +157,25 @@ void MViewImportTree::StartRun()
         ShowMessageBox(Localized(*problem));
         return;
     }
-    if (m_ObjectTree.childCount() == 0) {
+    MResultNode& plan = m_Outline->Tree();
+    if (plan.childCount() == 0) {
         ShowMessageBox(Localized("strAddFoldersFirst"));
         return;
     }
     const bool utf8 = mCheckUTF8Code->isChecked();
     const std::optional<MRunRecording> chosen
-        = ChooseRecording(MTreeImportTask::RunIdentity(m_ObjectTree, SharedTree(), firstSubIsNotebook, utf8));
+        = ChooseRecording(MTreeImportTask::RunIdentity(plan, SharedTree(), firstSubIsNotebook, utf8));
     if (!chosen)
         return;
     const MRunRecording recording = *chosen;
-    m_ObjectTree.ClearOutcomes();
-    m_Model->AllChanged();
+    plan.ClearOutcomes();
+    m_Outline->Model()->AllChanged();
     mSummary->hide();
-    m_RunNodes = PlannedNodes(m_ObjectTree);
-    m_Counts = MOutcomeCounts();
+    m_RunNodes = PlannedNodes(plan);
+    m_Outline->TakeCounts();
     ResetNewSections();
     // The run works on its own copy; the outline is changed only here, from the rows it reports.
-    std::shared_ptr<MResultNode> planned(m_ObjectTree.CloneTree());
+    std::shared_ptr<MResultNode> planned(plan.CloneTree());
     if (!BeginRun(
             QStringLiteral("TreeThreadImport"), [planned, firstSubIsNotebook, utf8, recording](MTaskContext& context) {
                 MTreeImportTask task(context, planned->CloneTree(), firstSubIsNotebook, utf8);
@@ -218,10 +211,15 @@ void MViewImportTree::OnReportItem(const MTaskItem& item)
         node->SetOutcome(MItemOutcome::Failed, item.reason, item.code != 0 ? item.code : qint64(kCreationNotSent));
         break;
     }
-    m_Counts.Add(item.outcome);
-    m_Model->NodeChanged(node);
+    m_Outline->Count(item.outcome);
+    m_Outline->Model()->NodeChanged(node);
     if (item.outcome == MItemOutcome::Sending)
-        mOutlineTree->scrollTo(m_Model->IndexOf(node));
+        m_Outline->scrollTo(m_Outline->Model()->IndexOf(node));
+}
+
+MOutlineModel* MViewImportTree::OutlineModel() const
+{
+    return m_Outline->Model();
 }
 
 QString MViewImportTree::SummaryText() const
@@ -231,7 +229,7 @@ QString MViewImportTree::SummaryText() const
 
 void MViewImportTree::OnRunEnded()
 {
-    mSummary->setText(::SummaryText(m_Counts));
+    mSummary->setText(::SummaryText(m_Outline->TakeCounts()));
     mSummary->show();
     SetInputsEnabled(true);
     m_RunNodes.clear();

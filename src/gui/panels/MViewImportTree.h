@@ -3,16 +3,15 @@
 #include "MImportPanel.h"
 #include "import/FolderTreeScan.h"
 #include "model/MResultNode.h"
-#include "tasks/TaskTexts.h"
 
 #include <QStringList>
 #include <vector>
 
 class MOutlineModel;
+class MOutlineView;
 class QCheckBox;
 class QLabel;
 class QPushButton;
-class QTreeView;
 
 // The folder-tree import panel: the chosen folders planned as notebooks, section groups, sections
 // and pages in an outline with an icon per kind and a status column, the options of the plan (kept
@@ -26,11 +25,10 @@ public:
 
     // Plans the folders with the options as they are ticked (the dialog's work, without the dialog).
     void PlanFolders(const QStringList& folders);
-    MOutlineModel* OutlineModel() const { return m_Model; }
+    MOutlineModel* OutlineModel() const;
     // "5 created, 3 already there" under the outline once a run is over; "" before.
     QString SummaryText() const;
 
-    QTreeView* mOutlineTree = nullptr;
     QCheckBox* mCheckTxtFiles = nullptr;
     QCheckBox* mCheckHTMLFiles = nullptr;
     QCheckBox* mCheckSkipHTMLFilesSubFolder = nullptr;
@@ -52,9 +50,7 @@ private:
     void SetInputsEnabled(bool enabled);
     void ButtonAddAFolderWithSubsClick();
 
-    MResultNode m_ObjectTree;
-    MOutlineModel* m_Model = nullptr;
+    MOutlineView* m_Outline = nullptr; // the plan, and the outcome of each of its nodes in a run
     QStringList m_Folders;
     std::vector<MResultNode*> m_RunNodes; // the planned nodes in the run's order (its rows' indexes)
-    MOutcomeCounts m_Counts;
 };
