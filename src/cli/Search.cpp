@@ -8,12 +8,12 @@
 
 namespace {
 
-QString KindName(quint64 kind)
+QString KindName(MNodeKind kind)
 {
     switch (kind) {
-    case kHitPage:
+    case MNodeKind::Page:
         return QStringLiteral("page");
-    case kHitImageText:
+    case MNodeKind::RecognisedText:
         return QStringLiteral("image");
     default:
         return QStringLiteral("paragraph");
@@ -30,13 +30,13 @@ public:
 
     void AddPageHit(const MSearchPageHit& hit) override
     {
-        Print(kHitPage, hit, QString(), hit.clientUrl);
+        Print(MNodeKind::Page, hit, QString(), hit.clientUrl);
         for (const MSearchHit& element : hit.elements)
             Print(element.kind, hit, element.text, element.link.isEmpty() ? hit.clientUrl : element.link);
     }
 
 private:
-    void Print(quint64 kind, const MSearchPageHit& page, const QString& text, const QString& link)
+    void Print(MNodeKind kind, const MSearchPageHit& page, const QString& text, const QString& link)
     {
         const QStringList fields {KindName(kind), ResultField(page.sectionPath), ResultField(page.title),
             ResultField(text), ResultField(link)};

@@ -54,7 +54,7 @@ struct MScan
     QList<MSearchHit> hits;
     QString pageText; // what a reader of the page sees, block by block
 
-    void Consider(const pugi::xml_node& element, quint64 kind, const QString& text)
+    void Consider(const pugi::xml_node& element, MNodeKind kind, const QString& text)
     {
         if (!StringContainsAllWords(text, search, matchCase))
             return;
@@ -84,11 +84,11 @@ struct MScan
             if (block)
                 pageText += QLatin1Char('\n');
             if (IsParagraphLike(name)) {
-                Consider(child, kHitParagraph, ComparableText(XmlWholeText(child)));
+                Consider(child, MNodeKind::Paragraph, ComparableText(XmlWholeText(child)));
             } else if (name == QLatin1String("img")) {
                 if (const pugi::xml_attribute alt = child.attribute("alt")) {
                     const QString text = ComparableText(XmlText(alt.value()));
-                    Consider(child, kHitImageText, text);
+                    Consider(child, MNodeKind::RecognisedText, text);
                     pageText += text;
                 }
             }

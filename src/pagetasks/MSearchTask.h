@@ -1,5 +1,6 @@
 #pragma once
 
+#include "model/MTreeNode.h"
 #include "tasks/MPageWalker.h"
 #include "tasks/MRunRows.h"
 
@@ -7,13 +8,10 @@
 #include <QString>
 #include <optional>
 
-// The kinds of result rows, as the outline's node types number them.
-enum MSearchHitKind : quint64 { kHitPage = 4, kHitParagraph = 5, kHitImageText = 6 };
-
 // A paragraph-like element or an image whose recognised text holds the search text.
 struct MSearchHit
 {
-    quint64 kind = kHitParagraph;
+    MNodeKind kind = MNodeKind::Paragraph; // or RecognisedText
     QString id; // the element's id attribute, "" when it has none
     QString text; // the element's text, or the image's text
     QString link; // the paragraph's client link, "" without an id

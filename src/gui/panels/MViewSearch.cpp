@@ -129,12 +129,12 @@ void MViewSearch::AddPageHit(const MSearchPageHit& hit)
     OutlineModel()->AppendChildren(root, 1, [&] {
         // An untitled page keeps its empty title in the search; its row says what it is.
         const QString name = hit.title.isEmpty() ? Localized("guiUntitledPage") : hit.title;
-        MResultNode* page = root.AddChild(MNodeKind(kHitPage), name);
+        MResultNode* page = root.AddChild(MNodeKind::Page, name);
         page->id = hit.pageId;
         page->address = hit.clientUrl;
         page->path = hit.sectionPath;
         for (const MSearchHit& element : hit.elements) {
-            MResultNode* row = page->AddChild(MNodeKind(element.kind), element.text);
+            MResultNode* row = page->AddChild(element.kind, element.text);
             row->id = element.id;
             row->address = element.link;
         }

@@ -38,7 +38,7 @@ TEST(SearchScan, EveryWordInAnyOrderAndNotJustOne)
     EXPECT_EQ(Texts(scan), QStringList({QStringLiteral("An apple, red and ripe"), QStringLiteral("APPLE RED")}));
     const QList<MSearchHit>& hits = scan.elements;
     ASSERT_EQ(hits.size(), 2);
-    EXPECT_EQ(hits[0].kind, kHitParagraph);
+    EXPECT_EQ(hits[0].kind, MNodeKind::Paragraph);
     EXPECT_EQ(hits[0].id, QStringLiteral("p:{g}{2}"));
     EXPECT_EQ(
         hits[0].link, QStringLiteral("onenote:https://d/Doc/S.one#P&section-id={S1}&page-id={P1}&object-id=g&02"));
@@ -101,7 +101,7 @@ TEST(SearchScan, ElementTextsAreReadAsTheUserSeesThemWithPercentEscapesDecoded)
     const QList<MSearchHit> image
         = MSearchTask::SearchIn_APageHtml(html, kPageLink, QStringLiteral("taxi"), false).elements;
     ASSERT_EQ(image.size(), 1);
-    EXPECT_EQ(image[0].kind, kHitImageText);
+    EXPECT_EQ(image[0].kind, MNodeKind::RecognisedText);
     EXPECT_TRUE(image[0].link.contains(QLatin1String("object-id=g&09")));
 
     EXPECT_TRUE(
