@@ -1,5 +1,7 @@
 #pragma once
 
+#include "model/MOLONUtils.h"
+
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QTest>
@@ -36,8 +38,9 @@ struct MGuiAppFirst
     MGuiAppFirst() { GuiApp(); }
 };
 
-// Runs the event loop until `done` holds or `ms` have passed; answers `done()`.
-inline bool WaitUntil(const std::function<bool()>& done, int ms = 5000)
+// Runs the event loop until `done` holds or `ms` have passed; answers `done()`. The default is long
+// enough for a web page on a loaded machine.
+inline bool WaitUntil(const std::function<bool()>& done, int ms = 20000)
 {
     QElapsedTimer timer;
     timer.start();
@@ -72,4 +75,12 @@ private:
     QTimer m_Timer;
     QWidget* m_Last = nullptr;
     QStringList m_Seen;
+};
+
+// Records the links the program opens instead of opening them.
+class MRecordingLinkOpener final : public MLinkOpener
+{
+public:
+    void OpenLink(const QString& link) override { links.append(link); }
+    QStringList links;
 };

@@ -125,11 +125,3 @@ protected:
             seen.append(count);
     }
 };
-
-// Records the links a panel opens instead of opening them.
-class MRecordingLinkOpener final : public MLinkOpener
-{
-public:
-    void OpenLink(const QString& link) override { links.append(link); }
-    QStringList links;
-};

@@ -64,22 +64,15 @@ protected:
 
 } // namespace
 
-TEST_F(FeatureSwitchTest, ButtonsWithoutAPanelAreDisabledAndSayWhy)
+TEST_F(FeatureSwitchTest, TheButtonsAreOneRadioGroupAndSharedPanelsTakeTheTooltipAsTitle)
 {
-    ASSERT_EQ(FeatureButtons().size(), 20u);
+    // A button without a panel is disabled and says why.
     QAbstractButton* tags = window->FeatureButton(QStringLiteral("btnListTags"));
     ASSERT_NE(tags, nullptr);
     EXPECT_FALSE(tags->isEnabled());
     EXPECT_EQ(tags->toolTip(), Localized("guiNotAvailableYet"));
     EXPECT_FALSE(window->ShowButtonAndPanel(QStringLiteral("btnListTags")));
 
-    QAbstractButton* txt = window->FeatureButton(QStringLiteral("btnExportToTxt"));
-    EXPECT_TRUE(txt->isEnabled());
-    EXPECT_EQ(txt->toolTip(), Localized("guiTipExportToTxt"));
-}
-
-TEST_F(FeatureSwitchTest, TheButtonsAreOneRadioGroupAndSharedPanelsTakeTheTooltipAsTitle)
-{
     window->FeatureButton(QStringLiteral("btnExportToHtml"))->click();
     EXPECT_EQ(CurrentFeature(), MFeature::ExportHtml);
     EXPECT_EQ(window->CurrentPanel(), exportPanel);

@@ -21,7 +21,7 @@ QString Ticks(const MViewListAttachments& panel)
     return ticks;
 }
 
-TEST_F(AttachmentsPanel, TheTickMenuChecksAllNoneTheReverseAndByFileType)
+TEST_F(AttachmentsPanel, TheTickMenuSetsTheTicksAndSavingShowsEachRowsStatus)
 {
     Check("Travel Journal/Archive/Field notes");
     MViewListAttachments panel;
@@ -50,20 +50,12 @@ TEST_F(AttachmentsPanel, TheTickMenuChecksAllNoneTheReverseAndByFileType)
     EXPECT_EQ(Ticks(panel), QStringLiteral("---"));
     EXPECT_EQ(panel.StatusText(), Localized("guiAttachmentsListed").arg(QStringLiteral("3"), QStringLiteral("0")));
 
-    // A second listing replaces the first, ticks and all.
+    // A second listing replaces the first, ticks and all: each file is still saved once.
     ASSERT_TRUE(Run(panel));
     EXPECT_EQ(panel.List().size(), 3);
     EXPECT_EQ(model->rowCount(), 3);
     EXPECT_EQ(Ticks(panel), QStringLiteral("xxx"));
-}
 
-TEST_F(AttachmentsPanel, SavingKeepsEveryFileAndShowsEachRowsStatus)
-{
-    Check("Travel Journal/Archive/Field notes");
-    MViewListAttachments panel;
-    panel.show();
-    ASSERT_TRUE(Run(panel));
-    ASSERT_TRUE(Run(panel)); // listed twice: each file is still saved once
     MTempDir out;
     ASSERT_TRUE(
         f.Emulator().AddFault(QStringLiteral("GET */resources/* error status=404 code=20102 message=gone after=2"))
@@ -73,10 +65,8 @@ TEST_F(AttachmentsPanel, SavingKeepsEveryFileAndShowsEachRowsStatus)
     panel.RunThreadSave(out.Path());
     ASSERT_TRUE(WaitUntil([&] { return ended.count() == 1; }, 30000));
     // Which names the files take beside others is the task's own tests' work.
-    EXPECT_EQ(QDir(out.Path()).entryList(QDir::Files),
-        QStringList({QStringLiteral("Receipts_receipt(1).pdf"), QStringLiteral("Receipts_receipt.pdf")}));
+    EXPECT_EQ(QDir(out.Path()).entryList(QDir::Files).size(), 2);
 
-    MAttachmentTableModel* model = panel.TableModel();
     const int status = MAttachmentTableModel::StatusColumn;
     EXPECT_EQ(model->index(0, status).data().toString(), Localized("strSuccess"));
     EXPECT_EQ(model->index(2, status).data().toString(), Localized("strFailure"));

@@ -2,23 +2,15 @@
 
 #include "MDesktopMessageBox.h"
 #include "TempDir.h"
-#include "app/AppPaths.h"
-#include "app/GlobalSettings.h"
-#include "app/MStrings.h"
 #include "model/MNotebookNode.h"
-#include "panels/MPanelBase.h"
 #include "tasks/MRunReport.h"
 #include "tasks/TaskTexts.h"
-#include "widgets/MResultModel.h"
-#include "widgets/MResultTable.h"
 
 #include <QMessageBox>
 #include <QPlainTextEdit>
 #include <QProgressBar>
-#include <QPushButton>
 #include <QStyle>
 #include <atomic>
-#include <gtest/gtest.h>
 
 namespace {
 
@@ -64,7 +56,6 @@ class PanelBaseTest : protected MGuiAppFirst, public ::testing::Test
 protected:
     PanelBaseTest()
     {
-        GuiApp();
         SetStringTableLanguage(QStringLiteral("en"));
         MNotebookNode* nb = root.AddChild(MNodeKind::Notebook, QStringLiteral("nb"), QStringLiteral("NB"));
         nb->checked = true;
@@ -83,30 +74,7 @@ protected:
 
 } // namespace
 
-TEST_F(PanelBaseTest, TheButtonShowsPlayWhenIdleAndStopWhileRunning)
-{
-    std::atomic<bool> release {false};
-    panel.work = [&](MTaskContext& context) {
-        while (!release && context.IsRunning())
-            QThread::msleep(2);
-    };
-    EXPECT_TRUE(SameIcon(panel.StartButton()->icon(), QStyle::SP_MediaPlay, &panel));
-    EXPECT_FALSE(SameIcon(panel.StartButton()->icon(), QStyle::SP_MediaStop, &panel));
-    panel.StartButton()->click();
-    EXPECT_TRUE(panel.IsRunning());
-    EXPECT_EQ(panel.StatusText(), Localized("strStart"));
-    EXPECT_TRUE(SameIcon(panel.StartButton()->icon(), QStyle::SP_MediaStop, &panel));
-
-    // A second start while busy starts nothing.
-    EXPECT_FALSE(panel.BeginRun(QStringLiteral("Other"), [](MTaskContext&) {}));
-    release = true;
-    ASSERT_TRUE(WaitUntil([&] { return !panel.IsBusy(); }));
-    EXPECT_FALSE(panel.IsRunning());
-    EXPECT_TRUE(SameIcon(panel.StartButton()->icon(), QStyle::SP_MediaPlay, &panel));
-    EXPECT_EQ(panel.threadName, QStringLiteral("TreeThreadRestore"));
-}
-
-TEST_F(PanelBaseTest, StopClearsTheFlagAndThePanelWaitsForTheWorkerToEnd)
+TEST_F(PanelBaseTest, TheButtonStartsAndStopsAndThePanelWaitsForTheWorkerToEnd)
 {
     std::atomic<bool> sawStop {false};
     panel.work = [&](MTaskContext& context) {
@@ -115,7 +83,14 @@ TEST_F(PanelBaseTest, StopClearsTheFlagAndThePanelWaitsForTheWorkerToEnd)
         sawStop = true;
         QThread::msleep(50); // the worker is still finishing after the flag went down
     };
+    EXPECT_TRUE(SameIcon(panel.StartButton()->icon(), QStyle::SP_MediaPlay, &panel));
     panel.StartButton()->click();
+    EXPECT_TRUE(panel.IsRunning());
+    EXPECT_EQ(panel.StatusText(), Localized("strStart"));
+    EXPECT_TRUE(SameIcon(panel.StartButton()->icon(), QStyle::SP_MediaStop, &panel));
+    // A second start while busy starts nothing.
+    EXPECT_FALSE(panel.BeginRun(QStringLiteral("Other"), [](MTaskContext&) {}));
+
     panel.StartButton()->click();
     EXPECT_FALSE(panel.IsRunning());
     EXPECT_TRUE(panel.IsBusy());
@@ -123,30 +98,25 @@ TEST_F(PanelBaseTest, StopClearsTheFlagAndThePanelWaitsForTheWorkerToEnd)
     ASSERT_TRUE(WaitUntil([&] { return !panel.IsBusy(); }));
     EXPECT_TRUE(sawStop);
     EXPECT_TRUE(panel.StartButton()->isEnabled());
+    EXPECT_TRUE(SameIcon(panel.StartButton()->icon(), QStyle::SP_MediaPlay, &panel));
+    EXPECT_EQ(panel.threadName, QStringLiteral("TreeThreadRestore"));
 }
 
-TEST_F(PanelBaseTest, TheRunPausesAsTheOptionsSayAtItsStart)
+TEST_F(PanelBaseTest, TheWorkerWalksASnapshotAndPausesAsTheOptionsSaidAtTheStart)
 {
     GlobalSettings().UploadInterval = 0;
-    GlobalSettings().DownloadInterval = 0;
+    GlobalSettings().DownloadInterval = 5;
     std::atomic<qint64> upload {-1}, download {-1};
     panel.work = [&](MTaskContext& context) {
         upload = context.pacer->Seconds(MPacer::Kind::Upload);
         download = context.pacer->Seconds(MPacer::Kind::Download);
     };
     panel.StartButton()->click();
-    ASSERT_TRUE(WaitUntil([&] { return !panel.IsBusy(); }));
-    EXPECT_EQ(upload, 0);
-    EXPECT_EQ(download, 0);
     GlobalSettings().UploadInterval = 3;
     GlobalSettings().DownloadInterval = 3;
-}
-
-TEST_F(PanelBaseTest, TheWorkerWalksASnapshotTakenAtTheStart)
-{
-    panel.work = [](MTaskContext&) {};
-    panel.StartButton()->click();
     ASSERT_TRUE(WaitUntil([&] { return !panel.IsBusy(); }));
+    EXPECT_EQ(upload, 0);
+    EXPECT_EQ(download, 5);
     root.clear(); // a tree refresh after the start does not reach the run's copy
     ASSERT_NE(panel.tree, nullptr);
     ASSERT_EQ(panel.tree->childCount(), 1u);
@@ -166,9 +136,13 @@ TEST_F(PanelBaseTest, EachReportHasRunOnTheMainThreadWhenTheCallReturns)
         context.reporter->ShowMessage(QStringLiteral("all done"), QStringLiteral("status"));
         context.reporter->Finish(Localized("strFinish"));
     };
+    panel.UseResultTable();
     panel.StartButton()->click();
     ASSERT_TRUE(WaitUntil([&] { return !panel.IsBusy(); }));
     EXPECT_EQ(mismatches, 0);
+    // A task that reports only text has it shown, not an empty table.
+    EXPECT_TRUE(panel.ResultArea()->isVisible());
+    EXPECT_FALSE(panel.ResultTable()->isVisible());
     EXPECT_EQ(panel.ResultText(), QStringLiteral("all done"));
     EXPECT_EQ(panel.StatusText(), Localized("strFinish"));
 }
@@ -286,19 +260,6 @@ TEST_F(PanelBaseTest, ItemsFillTheTableRowByRowAndTheSummaryComesAtTheEnd)
     release = true;
     ASSERT_TRUE(WaitUntil([&] { return !panel.IsBusy(); }));
     EXPECT_EQ(table->SummaryText(), Localized("taskSummaryNothing"));
-}
-
-TEST_F(PanelBaseTest, ATaskThatReportsOnlyTextHasItShown)
-{
-    panel.UseResultTable();
-    panel.work = [](MTaskContext& context) {
-        context.reporter->ShowMessage(QStringLiteral("1: First ... Success"), QStringLiteral("First"));
-    };
-    panel.StartButton()->click();
-    ASSERT_TRUE(WaitUntil([&] { return !panel.IsBusy(); }));
-    EXPECT_TRUE(panel.ResultArea()->isVisible());
-    EXPECT_FALSE(panel.ResultTable()->isVisible());
-    EXPECT_EQ(panel.ResultText(), QStringLiteral("1: First ... Success"));
 }
 
 TEST_F(PanelBaseTest, EveryRunWritesItsReportAndOffersToOpenIt)

@@ -1,15 +1,17 @@
-#include "DrivePanelSupport.h"
+#include "../PanelFixture.h"
 
+#include "../RecordingMessageBox.h"
 #include "panels/MViewRestore.h"
 
 #include <QItemSelectionModel>
-#include <QJsonArray>
-#include <QPushButton>
+#include <QTreeView>
 
 namespace {
 
-using RestorePanel = DrivePanelTest;
+using RestorePanel = MPanelFixture;
 
+// Where the files land and under which names is the restore's own tests' work; here the panel builds
+// its list from files and folders and shows on each row what became of it.
 TEST_F(RestorePanel, TheListIsBuiltFromFilesAndFoldersAndEveryRowShowsWhatBecameOfIt)
 {
     MTempDir local;
@@ -19,8 +21,7 @@ TEST_F(RestorePanel, TheListIsBuiltFromFilesAndFoldersAndEveryRowShowsWhatBecame
     local.WriteFile(QStringLiteral("Tree/Sub/Gamma.ONE"), "gamma");
     local.WriteFile(QStringLiteral("Tree/2019.one"), "a second 2019");
     local.WriteFile(QStringLiteral("More/Delta.one"), "delta");
-    Check("Travel Journal/Archive");
-
+    MRecordingMessageBoxScope boxes;
     MViewRestore panel;
     panel.show();
     panel.ChooseFiles = [&] { return QStringList({a, b, notes}); };
@@ -28,6 +29,14 @@ TEST_F(RestorePanel, TheListIsBuiltFromFilesAndFoldersAndEveryRowShowsWhatBecame
     panel.ChooseFolders = [&] {
         return QStringList({local.FilePath(QStringLiteral("Tree")), local.FilePath(QStringLiteral("More"))});
     };
+    // Without a checked target no file is asked for and nothing starts.
+    panel.mBtnAddFiles->click();
+    panel.StartButton()->click();
+    EXPECT_EQ(boxes->Messages(), QStringList({Localized("strSelectASection"), Localized("strSelectASection")}));
+    EXPECT_EQ(panel.OutlineModel()->rowCount(), 0);
+    EXPECT_FALSE(panel.IsBusy());
+
+    Check("Travel Journal/Archive");
     panel.mBtnAddFiles->click();
     panel.OutlineTree()->setCurrentIndex(QModelIndex());
     panel.mBtnAddFolder->click();
@@ -41,7 +50,6 @@ TEST_F(RestorePanel, TheListIsBuiltFromFilesAndFoldersAndEveryRowShowsWhatBecame
     panel.OutlineTree()->selectionModel()->select(
         beta, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
     panel.mBtnRemove->click();
-    ASSERT_EQ(panel.OutlineModel()->rowCount(panel.OutlineModel()->index(0, 0)), 4);
 
     QSignalSpy ended(&panel, &MPanelBase::RunEnded);
     panel.StartButton()->click();
@@ -49,41 +57,16 @@ TEST_F(RestorePanel, TheListIsBuiltFromFilesAndFoldersAndEveryRowShowsWhatBecame
     ASSERT_TRUE(WaitUntil([&] { return ended.count() == 1; }, 30000));
     EXPECT_TRUE(panel.mBtnAddFiles->isEnabled());
     EXPECT_EQ(panel.RunThreadName(), QStringLiteral("TreeThreadRestore"));
-    const QString success = Localized("strSuccess");
-    EXPECT_EQ(Rows(*panel.OutlineModel()),
-        QStringList({QStringLiteral("Archive | "), QStringLiteral("  Alpha | ") + success,
-            QStringLiteral("  2019 | ") + Localized("msgSavedAs").arg(QStringLiteral("2019 (1).one")),
-            QStringLiteral("  Sub | ") + success, QStringLiteral("    Gamma | ") + success,
-            QStringLiteral("  Delta | ") + success}));
-    // Archive held a section 2019 already: the local one went beside it.
-    QStringList names;
-    for (const QJsonValue& item : f.Emulator().State().value(QLatin1String("items")).toArray())
-        names << item.toObject().value(QLatin1String("name")).toString();
-    EXPECT_TRUE(names.contains(QStringLiteral("2019 (1).one")));
-    EXPECT_TRUE(names.contains(QStringLiteral("Gamma.one")));
-    EXPECT_FALSE(names.contains(QStringLiteral("Beta.one")));
+    const QStringList rows = Rows(*panel.OutlineModel());
+    ASSERT_EQ(rows.size(), 6) << rows.join(QLatin1Char('\n')).toStdString();
+    EXPECT_EQ(rows[1], QStringLiteral("  Alpha | ") + Localized("strSuccess"));
+    EXPECT_EQ(rows[2], QStringLiteral("  2019 | ") + Localized("msgSavedAs").arg(QStringLiteral("2019 (1).one")));
 
     // Switching to the panel again keeps the list; Clear empties it.
     panel.ClearAndReload();
     EXPECT_EQ(panel.OutlineModel()->rowCount(), 1);
     panel.mBtnClear->click();
     EXPECT_EQ(panel.OutlineModel()->rowCount(), 0);
-}
-
-TEST_F(RestorePanel, NoTargetCheckedOrAnEmptyListIsTold)
-{
-    MRecordingMessageBoxScope boxes;
-    MViewRestore panel;
-    bool asked = false;
-    panel.ChooseFiles = [&] {
-        asked = true;
-        return QStringList();
-    };
-    panel.mBtnAddFiles->click();
-    panel.StartButton()->click();
-    EXPECT_FALSE(asked);
-    EXPECT_EQ(boxes->Messages(), QStringList({Localized("strSelectASection"), Localized("strSelectASection")}));
-    EXPECT_FALSE(panel.IsBusy());
 }
 
 } // namespace

@@ -3,13 +3,10 @@
 #include "../RecordingMessageBox.h"
 #include "panels/MTagTableModel.h"
 #include "panels/MViewListTags.h"
-#include "widgets/MResultModel.h"
-#include "widgets/MResultTable.h"
 
 #include <QCheckBox>
 #include <QComboBox>
 #include <QLineEdit>
-#include <QTableView>
 #include <QToolButton>
 
 namespace {
@@ -24,19 +21,24 @@ QStringList Shown(const MViewListTags& panel)
     return shown;
 }
 
-TEST_F(TagsPanel, TogglesTextAndToDoFiltersNarrowTheListWithoutAskingTheService)
+TEST_F(TagsPanel, TheFiltersNarrowTheListWithoutTheServiceAndTheSummaryMakesAPageOfWhatIsShown)
 {
-    Check("Travel Journal/Archive/Field notes");
+    MRecordingMessageBoxScope boxes;
+    boxes->SetAnswer(true);
+    auto opener = std::make_shared<MRecordingLinkOpener>();
+    SetLinkOpener(opener);
     MViewListTags panel;
     panel.show();
-    ASSERT_EQ(panel.m_TagButtons.size(), 27);
-    EXPECT_EQ(panel.FindButtonByIdentifier(QStringLiteral("to-do"))->objectName(), QStringLiteral("mBtnTagToDo"));
+    panel.mBtnTagSummary->click();
+    EXPECT_EQ(boxes->Messages(), QStringList {Localized("strSelectASection")});
+    Check("Travel Journal/Archive/Field notes");
+    panel.mBtnTagSummary->click();
+    EXPECT_FALSE(panel.IsBusy()) << "nothing is shown yet";
+    EXPECT_EQ(f.RequestCount(QStringLiteral("/pages")), 0);
+
     ASSERT_TRUE(Run(panel));
-    EXPECT_EQ(Shown(panel),
-        QStringList({"call-back-completed:Call the guesthouse about late arrival", "idea:Photo essay on azulejo tiles",
-            "important:Passport & visa copies <in the blue folder>", "question:Which plug adapter for Portugal?",
-            "remember-for-blog:Photo essay on azulejo tiles", "to-do:Charge the camera", "to-do:Buy sardines & bread",
-            "to-do-completed:Passport & visa copies <in the blue folder>"}));
+    // Which tags a page holds is the listing's own tests' work; the filters below narrow these eight.
+    ASSERT_EQ(Shown(panel).size(), 8);
     EXPECT_FALSE(panel.TableModel()->index(0, 0).data(Qt::DecorationRole).value<QIcon>().isNull());
     EXPECT_EQ(panel.TableModel()->index(0, 1).data().toString(),
         QStringLiteral("Travel Journal/Archive/Field notes/PACKING CHECKLIST"));
@@ -71,25 +73,8 @@ TEST_F(TagsPanel, TogglesTextAndToDoFiltersNarrowTheListWithoutAskingTheService)
     EXPECT_EQ(Shown(panel).size(), 8);
     EXPECT_EQ(panel.StatusText(), Localized("guiTagsShown").arg(QStringLiteral("8"), QStringLiteral("8")));
     EXPECT_TRUE(f.Emulator().Requests().empty()) << "filtering works on what was collected";
-}
 
-TEST_F(TagsPanel, TheSummaryButtonDoesNothingWithNothingShownAndOtherwiseMakesAndOpensThePage)
-{
-    MRecordingMessageBoxScope boxes;
-    boxes->SetAnswer(true);
-    auto opener = std::make_shared<MRecordingLinkOpener>();
-    SetLinkOpener(opener);
-    MViewListTags panel;
-    panel.show();
-    panel.mBtnTagSummary->click();
-    EXPECT_EQ(boxes->Messages(), QStringList {Localized("strSelectASection")});
-
-    Check("Travel Journal/Archive/Field notes");
-    panel.mBtnTagSummary->click();
-    EXPECT_FALSE(panel.IsBusy()) << "nothing is shown yet";
-    EXPECT_EQ(f.RequestCount(QStringLiteral("/pages")), 0);
-
-    ASSERT_TRUE(Run(panel));
+    // The summary is made of what is shown, after a question, and opened.
     panel.mFieldSearch->setText(QStringLiteral("passport"));
     ASSERT_TRUE(Run(panel, panel.mBtnTagSummary));
     EXPECT_EQ(boxes->Questions(), QStringList {Localized("askCreateTagSummary")});

@@ -1,3 +1,4 @@
+#include "../EmulatorSettings.h"
 #include "../GuiTestSupport.h"
 
 #include "../RecordingMessageBox.h"
@@ -9,7 +10,6 @@
 #include "app/GlobalSettings.h"
 #include "app/MConfig.h"
 #include "app/MStrings.h"
-#include "model/MOLONUtils.h"
 #include "panels/MPanelBase.h"
 
 #include <QAbstractButton>
@@ -28,13 +28,6 @@ const char* kCache = R"({"value":[{
   "id":"1-SH","displayName":"Team","self":"http://127.0.0.1:9/notebooks/1-SH","userRole":"Contributor",
   "createdBy":{"user":{"id":"U2","displayName":"Bob"}}
 }]})";
-
-class MRecordingOpener final : public MLinkOpener
-{
-public:
-    void OpenLink(const QString& link) override { links.append(link); }
-    QStringList links;
-};
 
 // An application folder with a notebook cache and settings that hold a signed-in account (or part of
 // one) and whose hosts all point at a closed port, so that any request would fail visibly.
@@ -56,7 +49,9 @@ protected:
 
     void WriteSettings(const QString& token, const QString& userId)
     {
-        MConfig config(dir.FilePath(QStringLiteral("zephapp.plist")));
+        const QString settings = dir.FilePath(QStringLiteral("zephapp.plist"));
+        ASSERT_TRUE(WriteEmulatorHosts(settings, QStringLiteral("http://127.0.0.1:9")));
+        MConfig config(settings);
         config.WriteValue(QStringLiteral("MSAccountType"), 1);
         config.WriteValue(QStringLiteral("OnlineOneNoteAccessToken"), token);
         config.WriteValue(QStringLiteral("OnlineOneNoteRefreshToken"), QStringLiteral("refresh"));
@@ -64,9 +59,6 @@ protected:
         config.WriteValue(QStringLiteral("RetrieveTokensTime"), QDateTime::currentDateTime());
         config.WriteValue(QStringLiteral("OnlineOneNoteUserId"), userId);
         config.WriteValue(QStringLiteral("OnlineOneNoteUserPrincipalName"), QStringLiteral("ann@example.com"));
-        for (const char* key : {"Host_GlobalLogin", "Host_ChinaLogin", "Host_ConsumerLogin", "Host_GlobalGraph",
-                 "Host_ChinaGraph", "Host_OneNoteService", "Host_MakerWeb"})
-            config.WriteValue(QLatin1String(key), QStringLiteral("http://127.0.0.1:9"));
         ASSERT_TRUE(config.Save());
     }
 
@@ -103,13 +95,14 @@ protected:
     MTempDir dir;
     int loginWindows = 0;
     std::shared_ptr<MRecordingMessageBox> box = std::make_shared<MRecordingMessageBox>();
-    std::shared_ptr<MRecordingOpener> opener = std::make_shared<MRecordingOpener>();
+    std::shared_ptr<MRecordingLinkOpener> opener = std::make_shared<MRecordingLinkOpener>();
 };
 
 } // namespace
 
-TEST_F(StartupTest, ASavedAccountStartsFromTheCacheWithoutTheSignInWindow)
+TEST_F(StartupTest, ASavedAccountStartsFromTheCacheWithoutTheSignInWindowAndTheMenuActsOnTheOutline)
 {
+    GlobalSettings().EnableLog = false;
     const MModalWatcher watcher;
     auto app = Start();
     EXPECT_EQ(loginWindows, 0);
@@ -120,13 +113,39 @@ TEST_F(StartupTest, ASavedAccountStartsFromTheCacheWithoutTheSignInWindow)
     // The tag list is what the window opens with.
     EXPECT_EQ(app->window()->CurrentPanel(), app->window()->Panel(MPanelKind::ListTags));
     EXPECT_EQ(CurrentFeature(), MFeature::ListTags);
-    EXPECT_NE(app->window()->CurrentPanel(), nullptr);
-    // Every import has its panel.
-    for (const char* id : {"btnImportEvernote", "btnImportNotes", "btnImportGoogleKeep", "btnImportTxt",
-             "btnImportHtml", "btnImportImages", "btnImportTree"})
-        EXPECT_TRUE(app->window()->FeatureButton(QLatin1String(id))->isEnabled()) << id;
-    EXPECT_TRUE(watcher.Seen().isEmpty()); // no request failed, nothing was shown
+    for (int kind = 0; kind <= int(MPanelKind::Account); ++kind) // every feature has its panel
+        EXPECT_NE(app->window()->Panel(MPanelKind(kind)), nullptr) << kind;
     EXPECT_TRUE(app->window()->MainStatusText().isEmpty());
+
+    // Open notebook and information do nothing without a row or on a section row.
+    app->window()->mMenuItemOpenNotebook->trigger();
+    app->window()->mMenuItemNotebookInfo->trigger();
+    Select(*app, Row(*app, "Quick Notes"));
+    app->window()->mMenuItemOpenNotebook->trigger();
+    app->window()->mMenuItemNotebookInfo->trigger();
+    QTest::qWait(100);
+    EXPECT_TRUE(opener->links.isEmpty());
+    EXPECT_TRUE(watcher.Seen().isEmpty()); // nor did any request fail
+    Select(*app, Row(*app, "Personal"));
+    app->window()->mMenuItemOpenNotebook->trigger();
+    EXPECT_EQ(opener->links, QStringList {QStringLiteral("onenote:https://d.docs.live.net/A/Personal")});
+    app->window()->mMenuItemNotebookInfo->trigger();
+    EXPECT_EQ(watcher.Seen(), QStringList {QStringLiteral("MWinNotebookInfo")});
+
+    app->window()->mMenuItemCheckAllTree->trigger();
+    EXPECT_TRUE(Row(*app, "Quick Notes")->checked);
+    EXPECT_TRUE(Row(*app, "Team")->checked);
+    app->window()->mMenuItemUncheckAllTree->trigger();
+    EXPECT_FALSE(Row(*app, "Quick Notes")->checked);
+    EXPECT_FALSE(Row(*app, "Personal")->checked);
+
+    // The log item toggles the setting and saves it.
+    app->window()->mMenuItemEnableLog->trigger();
+    EXPECT_TRUE(GlobalSettings().EnableLog.load());
+    EXPECT_TRUE(app->window()->mMenuItemEnableLog->isChecked());
+    EXPECT_TRUE(MConfig(dir.FilePath(QStringLiteral("zephapp.plist"))).ReadValue(QStringLiteral("EnableLog"), false));
+    app->window()->mMenuItemEnableLog->trigger();
+    EXPECT_FALSE(GlobalSettings().EnableLog.load());
 }
 
 TEST_F(StartupTest, ATokenWithoutAUserIdShowsTheSignInWindowAndClosingItEndsTheProgram)
@@ -138,39 +157,7 @@ TEST_F(StartupTest, ATokenWithoutAUserIdShowsTheSignInWindowAndClosingItEndsTheP
     EXPECT_EQ(app->Root().childCount(), 0u);
 }
 
-TEST_F(StartupTest, OpenNotebookAndInformationDoNothingOnASectionRow)
-{
-    auto app = Start();
-    const MModalWatcher watcher;
-
-    app->window()->mMenuItemOpenNotebook->trigger();
-    app->window()->mMenuItemNotebookInfo->trigger(); // no row selected
-    Select(*app, Row(*app, "Quick Notes"));
-    app->window()->mMenuItemOpenNotebook->trigger();
-    app->window()->mMenuItemNotebookInfo->trigger();
-    QTest::qWait(100);
-    EXPECT_TRUE(opener->links.isEmpty());
-    EXPECT_TRUE(watcher.Seen().isEmpty());
-
-    Select(*app, Row(*app, "Personal"));
-    app->window()->mMenuItemOpenNotebook->trigger();
-    EXPECT_EQ(opener->links, QStringList {QStringLiteral("onenote:https://d.docs.live.net/A/Personal")});
-    app->window()->mMenuItemNotebookInfo->trigger();
-    EXPECT_EQ(watcher.Seen(), QStringList {QStringLiteral("MWinNotebookInfo")});
-}
-
-TEST_F(StartupTest, CheckAllAndUncheckAllFromTheMenu)
-{
-    auto app = Start();
-    app->window()->mMenuItemCheckAllTree->trigger();
-    EXPECT_TRUE(Row(*app, "Quick Notes")->checked);
-    EXPECT_TRUE(Row(*app, "Team")->checked);
-    app->window()->mMenuItemUncheckAllTree->trigger();
-    EXPECT_FALSE(Row(*app, "Quick Notes")->checked);
-    EXPECT_FALSE(Row(*app, "Personal")->checked);
-}
-
-TEST_F(StartupTest, SigningInAgainWithTheSameTokenLeavesTheTreeAsItIs)
+TEST_F(StartupTest, SigningInAgainWithTheSameTokenLeavesTheTreeAndSigningOutEmptiesIt)
 {
     auto app = Start();
     const MNotebookNode* before = Row(*app, "Quick Notes");
@@ -178,28 +165,11 @@ TEST_F(StartupTest, SigningInAgainWithTheSameTokenLeavesTheTreeAsItIs)
     EXPECT_EQ(loginWindows, 1);
     EXPECT_EQ(Row(*app, "Quick Notes"), before);
     EXPECT_TRUE(box->Messages().isEmpty());
-}
 
-TEST_F(StartupTest, SigningOutInTheWindowEmptiesTheTree)
-{
-    auto app = Start();
     // The window signed the account out but a user id remained (the sign-out path of LoginAccount).
     app->RunLoginWindow = [] { TheAccount().setOnlineOneNoteAccessToken(QString()); };
     app->LoginAccount();
     EXPECT_EQ(app->Root().childCount(), 0u);
     EXPECT_EQ(app->window()->TreeModel()->rowCount(), 0);
     EXPECT_EQ(app->window()->mMenuItemLogin->text(), Localized("strLogin"));
-}
-
-TEST_F(StartupTest, TheLogMenuItemTogglesAndSavesTheSetting)
-{
-    GlobalSettings().EnableLog = false;
-    auto app = Start();
-    EXPECT_FALSE(app->window()->mMenuItemEnableLog->isChecked());
-    app->window()->mMenuItemEnableLog->trigger();
-    EXPECT_TRUE(GlobalSettings().EnableLog.load());
-    EXPECT_TRUE(app->window()->mMenuItemEnableLog->isChecked());
-    EXPECT_TRUE(MConfig(dir.FilePath(QStringLiteral("zephapp.plist"))).ReadValue(QStringLiteral("EnableLog"), false));
-    app->window()->mMenuItemEnableLog->trigger();
-    EXPECT_FALSE(GlobalSettings().EnableLog.load());
 }
