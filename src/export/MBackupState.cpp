@@ -1,6 +1,7 @@
 #include "MBackupState.h"
 
 #include "app/PrivateFiles.h"
+#include "app/SqlConnection.h"
 
 #include <QDir>
 #include <QFile>
@@ -8,7 +9,6 @@
 #include <QSqlDatabase>
 #include <QSqlError>
 #include <QSqlQuery>
-#include <QUuid>
 #include <QVariant>
 
 namespace {
@@ -34,7 +34,7 @@ std::optional<QSqlQuery> Exec(
 } // namespace
 
 MBackupState::MBackupState(const QString& folder)
-    : m_Connection(QStringLiteral("backup-") + QUuid::createUuid().toString(QUuid::WithoutBraces))
+    : m_Connection(NewSqlConnectionName(QStringLiteral("backup")))
 {
     const QString path = QDir(folder).filePath(QLatin1String(kFileName));
     if (!QFileInfo::exists(path)) {
@@ -74,12 +74,7 @@ MBackupState::MBackupState(const QString& folder)
 
 MBackupState::~MBackupState()
 {
-    {
-        QSqlDatabase db = QSqlDatabase::database(m_Connection, false);
-        if (db.isOpen())
-            db.close();
-    }
-    QSqlDatabase::removeDatabase(m_Connection);
+    CloseSqlConnection(m_Connection);
 }
 
 QList<MBackupPage> MBackupState::Select(const QString& where, const QString& value) const

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <QString>
+
 // What became of one item of a run (a page written, a note imported, a folder created, a section
 // copied or measured), wherever it is kept or shown: the ledger, the reports, the result table, the
 // outline and the command line.
@@ -17,3 +19,7 @@ constexpr bool IsFinal(MItemOutcome outcome)
 {
     return outcome != MItemOutcome::NotAttempted && outcome != MItemOutcome::Sending;
 }
+
+// The status word of a result row: the localized "strSuccess", "strExists" and "strFailure" for
+// created, reused and failed items, as the runs have always written them.
+QString OutcomeText(MItemOutcome outcome);

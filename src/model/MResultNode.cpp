@@ -34,19 +34,17 @@ QString TextOf(const MResultNode& node)
     if (node.size)
         return FormatByteSize(*node.size);
     switch (node.outcome) {
-    case MItemOutcome::Sending:
-        return Localized("taskSending");
-    case MItemOutcome::Created:
-        return Localized("strSuccess");
-    case MItemOutcome::Reused:
-        return Localized("strExists");
     case MItemOutcome::Failed:
-        return QStringLiteral("%1: %2").arg(Localized("strFailure")).arg(node.code);
+        return QStringLiteral("%1: %2").arg(OutcomeText(node.outcome)).arg(node.code);
+    case MItemOutcome::Skipped: // the reason says why
+        return QString();
     case MItemOutcome::NotAttempted:
-    case MItemOutcome::Skipped:
+    case MItemOutcome::Sending:
+    case MItemOutcome::Created:
+    case MItemOutcome::Reused:
         break;
     }
-    return QString();
+    return OutcomeText(node.outcome);
 }
 
 } // namespace

@@ -4,6 +4,7 @@
 #include "app/Log.h"
 #include "app/MConfig.h"
 #include "app/PrivateFiles.h"
+#include "app/SqlConnection.h"
 #include "util/MSleeper.h"
 
 #include <QDateTime>
@@ -14,7 +15,6 @@
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QThread>
-#include <QUuid>
 #include <QVariant>
 
 namespace {
@@ -89,7 +89,7 @@ QString MPageCache::DefaultPath()
 MPageCache::MPageCache(const QString& path, qint64 limitBytes, Mode mode)
     : m_Path(path)
     , m_Limit(limitBytes)
-    , m_Connection(QStringLiteral("pagecache-") + QUuid::createUuid().toString(QUuid::WithoutBraces))
+    , m_Connection(NewSqlConnectionName(QStringLiteral("pagecache")))
 {
     bool damaged = false;
     // Switching a new file to the write-ahead log and making its tables take the file for a moment,
@@ -163,14 +163,7 @@ bool MPageCache::Open(Mode mode, bool* damaged)
 void MPageCache::Close()
 {
     m_Open = false;
-    if (!QSqlDatabase::contains(m_Connection))
-        return;
-    {
-        QSqlDatabase db = QSqlDatabase::database(m_Connection, false);
-        if (db.isOpen())
-            db.close();
-    }
-    QSqlDatabase::removeDatabase(m_Connection);
+    CloseSqlConnection(m_Connection);
 }
 
 bool MPageCache::Exec(const QString& statement, bool* damaged)

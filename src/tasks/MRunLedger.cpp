@@ -2,6 +2,7 @@
 
 #include "app/AppPaths.h"
 #include "app/PrivateFiles.h"
+#include "app/SqlConnection.h"
 #include "util/MSleeper.h"
 
 #include <QDir>
@@ -10,7 +11,6 @@
 #include <QSqlDatabase>
 #include <QSqlError>
 #include <QSqlQuery>
-#include <QUuid>
 #include <QVariant>
 #include <algorithm>
 
@@ -135,7 +135,7 @@ QString MRunLedger::DefaultPath()
 }
 
 MRunLedger::MRunLedger(const QString& path)
-    : m_Connection(QStringLiteral("ledger-") + QUuid::createUuid().toString(QUuid::WithoutBraces))
+    : m_Connection(NewSqlConnectionName(QStringLiteral("ledger")))
 {
     if (path.isEmpty()) {
         m_Error = QStringLiteral("no application folder");
@@ -193,14 +193,7 @@ bool MRunLedger::Migrate()
 
 MRunLedger::~MRunLedger()
 {
-    if (!QSqlDatabase::contains(m_Connection))
-        return;
-    {
-        QSqlDatabase db = QSqlDatabase::database(m_Connection, false);
-        if (db.isOpen())
-            db.close();
-    }
-    QSqlDatabase::removeDatabase(m_Connection);
+    CloseSqlConnection(m_Connection);
 }
 
 bool MRunLedger::Exec(const QString& statement)

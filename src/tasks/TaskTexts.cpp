@@ -4,25 +4,6 @@
 
 #include <QStringList>
 
-QString OutcomeText(MItemOutcome outcome)
-{
-    switch (outcome) {
-    case MItemOutcome::Sending:
-        return Localized("taskSending");
-    case MItemOutcome::Created:
-        return Localized("strSuccess");
-    case MItemOutcome::Reused:
-        return Localized("strExists");
-    case MItemOutcome::Skipped:
-        return Localized("taskSkipped");
-    case MItemOutcome::Failed:
-        return Localized("strFailure");
-    case MItemOutcome::NotAttempted:
-        break;
-    }
-    return QString();
-}
-
 void MOutcomeCounts::Add(MItemOutcome outcome)
 {
     switch (outcome) {

@@ -7,10 +7,6 @@
 // The words and lines every front end shows for a run's progress and results, so that the desktop
 // and the command line say the same thing.
 
-// The status word of a result row: the localized "strSuccess", "strExists" and "strFailure" for
-// created, reused and failed items, as the runs have always written them.
-QString OutcomeText(MItemOutcome outcome);
-
 // How many items of a run ended each way.
 struct MOutcomeCounts
 {
