@@ -4,20 +4,15 @@
 // the hours the requests would take at the service's budget of 400 an hour. With "off" the page
 // cache is off, for the same runs without it. The peak resident memory closes the output.
 //     bench_pagecache [SECTIONS] [PAGES] [on|off]
-#include "MEmulator.h"
-#include "account/MAccount.h"
+#include "../support/BenchLibrary.h"
 #include "app/AppPaths.h"
 #include "app/GlobalSettings.h"
 #include "app/MConfig.h"
-#include "model/MNotebookNode.h"
-#include "model/MNotebookTree.h"
 #include "pagetasks/MSearchTask.h"
 #include "service/MServiceSession.h"
-#include "tasks/MTaskReporter.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
-#include <QFile>
 #include <QJsonArray>
 #include <QTemporaryDir>
 #include <cstdio>
@@ -27,35 +22,12 @@ namespace {
 
 constexpr double kRequestsPerHour = 400;
 
-class MQuietReporter final : public MTaskReporter
-{
-public:
-    void ShowMessage(const QString&, const QString&) override { }
-    void ShowStatus(const QString&) override { }
-    void Alert(const QString& text) override { std::fprintf(stderr, "%s\n", qPrintable(text)); }
-    bool Ask(const QString&) override { return false; }
-    void Finish(const QString& text) override { finish = text; }
-    QString finish;
-};
-
 class MCountingSink final : public MSearchSink
 {
 public:
     void AddPageHit(const MSearchPageHit&) override { ++hits; }
     qint64 hits = 0;
 };
-
-// "VmHWM" (the peak) or "VmRSS" of this process, in KiB.
-long StatusKiB(const char* field)
-{
-    QFile status(QStringLiteral("/proc/self/status"));
-    if (!status.open(QIODevice::ReadOnly))
-        return -1;
-    for (const QByteArray& line : status.readAll().split('\n'))
-        if (line.startsWith(field))
-            return line.mid(qsizetype(qstrlen(field)) + 1).trimmed().split(' ').first().toLong();
-    return -1;
-}
 
 } // namespace
 
@@ -73,28 +45,11 @@ int main(int argc, char** argv)
     // The runs are measured by the requests they send, not held to the budget's pace.
     GlobalSettings().SetRequestBudget(QStringLiteral("off"));
 
-    QJsonArray sectionList;
-    for (int s = 0; s < sections; ++s)
-        sectionList.append(QJsonObject {{"name", QStringLiteral("S%1").arg(s)}, {"generatedPages", perSection}});
-    const QJsonObject fixture {{"accounts",
-        QJsonArray {QJsonObject {{"key", "personal"}, {"kind", "personal"}, {"cid", "BE7C4"},
-            {"notebooks", QJsonArray {QJsonObject {{"name", "Bench"}, {"sections", sectionList}}}}}}}};
-    MEmulator emulator(MEmulator::Options {fixture, true, 0});
-    if (const auto error = emulator.Start()) {
-        std::fprintf(stderr, "emulator: %s\n", qPrintable(*error));
+    MBenchLibrary library(GeneratedSections(sections, perSection));
+    if (!library.Start())
         return 1;
-    }
-    MAccount account;
-    MEndpoints endpoints = MEndpoints::Defaults();
-    endpoints.globalLogin = endpoints.globalGraph = endpoints.makerWeb = emulator.Origin();
-    account.setEndpoints(endpoints);
-    account.setMSAccountType(MAccount::Personal);
-    const MEmulator::Tokens tokens = emulator.IssueTokens(QStringLiteral("personal"));
-    account.setOnlineOneNoteAccessToken(tokens.accessToken);
-    account.setOnlineOneNoteRefreshToken(tokens.refreshToken);
-    account.setUserId(QStringLiteral("bench"));
-    account.setRetrieveTokensTime(QDateTime::currentDateTime());
-    account.setTokenExpires_in(3599);
+    MEmulator& emulator = library.emulator;
+    MAccount& account = library.account;
 
     // 1% of the pages, spread over the sections, to change between the second and third runs.
     QStringList toChange;
@@ -105,21 +60,10 @@ int main(int argc, char** argv)
             if (n++ % every == every / 2)
                 toChange << page.toObject().value(QLatin1String("id")).toString();
 
-    auto tree = std::make_shared<MNotebookNode>();
-    std::atomic<bool> running {true};
-    MPacer pacer(0, 0, &running);
-    MQuietReporter reporter;
     int failures = 0;
     // A worker thread, as in a run: its connections close when it ends.
     std::thread worker([&] {
-        MNotebookTree(account, *tree, work.filePath(QStringLiteral("notebooks.json"))).CreateNotebooksTree(true, false);
-        SetCheckState(tree->child(0), 1);
-        MTaskContext context;
-        context.account = &account;
-        context.tree = tree;
-        context.reporter = &reporter;
-        context.pacer = &pacer;
-        context.running = &running;
+        const MTaskContext context = library.TickedContext(work.filePath(QStringLiteral("notebooks.json")));
         const char* const names[] = {"first", "unchanged", "1% changed"};
         for (int run = 0; run < 3; ++run) {
             if (run == 2) {
@@ -141,7 +85,7 @@ int main(int argc, char** argv)
             std::printf("run=%s pages=%d hits=%lld requests=%zu requests_per_100_pages=%.2f seconds=%.2f "
                         "hours_at_budget=%.2f finish=\"%s\"\n",
                 names[run], sections * perSection, sink.hits, requests, requests * 100.0 / (sections * perSection),
-                ms / 1000.0, requests / kRequestsPerHour, qPrintable(reporter.finish));
+                ms / 1000.0, requests / kRequestsPerHour, qPrintable(library.reporter.finish));
             failures += sink.hits == sections * perSection ? 0 : 1;
         }
     });
