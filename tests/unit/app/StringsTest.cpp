@@ -30,17 +30,3 @@ TEST(Strings, BothTablesHoldTheSameKeys)
     for (const QString& key : chinese)
         EXPECT_TRUE(english.contains(key)) << "en lacks " << qPrintable(key);
 }
-
-TEST(Strings, LookupByLanguageWithEnglishFallback)
-{
-    SetStringTableLanguage(QStringLiteral("en"));
-    const QString english = Localized("strSuccess");
-    EXPECT_FALSE(english.isEmpty());
-    EXPECT_EQ(Localized("noSuchKey"), QString());
-    SetStringTableLanguage(QStringLiteral("zh-Hans"));
-    EXPECT_FALSE(Localized("strSuccess").isEmpty());
-    EXPECT_NE(Localized("strSuccess"), english);
-    SetStringTableLanguage(QStringLiteral("xx"));
-    EXPECT_EQ(Localized("strSuccess"), english);
-    SetStringTableLanguage(QStringLiteral("en"));
-}

@@ -43,18 +43,6 @@ MHttpResponse Answer(const QByteArray& body, long status = 201)
 
 } // namespace
 
-TEST(PageBody, WithoutPartsIsPlainHtmlWithItsLength)
-{
-    const QString html = QStringLiteral("<html><head><title>Zürich</title></head><body></body></html>");
-    const MHttpRequest request
-        = BuildPageRequest(QStringLiteral("https://h/v1.0/me/onenote/sections/1-a/pages"), html, {});
-    EXPECT_EQ(request.method, QByteArray("POST"));
-    EXPECT_EQ(request.body, html.toUtf8());
-    EXPECT_EQ(Header(request, "Content-Type"), QByteArray("text/html"));
-    EXPECT_EQ(Header(request, "Content-Length"), QByteArray::number(html.toUtf8().size()));
-    EXPECT_EQ(request.timeoutSeconds, 120);
-}
-
 // The parts' bytes arrive whole through the emulator's multipart reader in the file import's tests;
 // here the headers, and the size the timeout is reckoned from, which must be the body's.
 TEST(PageBody, MultipartIsSizedAsSentAndCarriesItsBoundary)
@@ -73,15 +61,12 @@ TEST(PageBody, MultipartIsSizedAsSentAndCarriesItsBoundary)
 
 TEST(PageBody, TimeoutRisesOnlyPastOneMebibyte)
 {
-    EXPECT_EQ(PageRequestTimeout(1048576), 120);
-    EXPECT_EQ(PageRequestTimeout(1048577), 240);
     const QString exact(1048576, QLatin1Char('x'));
     EXPECT_EQ(BuildPageRequest(QStringLiteral("https://h/p"), exact, {}).timeoutSeconds, 120);
     EXPECT_EQ(BuildPageRequest(QStringLiteral("https://h/p"), exact + QLatin1Char('x'), {}).timeoutSeconds, 240);
     // With parts the whole body counts, headers and boundaries included.
     const MPagePart part {QStringLiteral("p"), "image/png", QByteArray(1048576 - 200, 'b')};
-    const qint64 size = PageBodySize(QStringLiteral("<html/>"), {part});
-    EXPECT_GT(size, 1048576);
+    EXPECT_GT(PageBodySize(QStringLiteral("<html/>"), {part}), 1048576);
     EXPECT_EQ(BuildPageRequest(QStringLiteral("https://h/p"), QStringLiteral("<html/>"), {part}).timeoutSeconds, 240);
 }
 
@@ -114,8 +99,6 @@ TEST(CreationAnswer, IsJudgedByItsStatusTextAndId)
         QStringLiteral("HTTP 200: the answer is not the service's JSON"));
     EXPECT_EQ(JudgeCreationAnswer(Answer(R"({"self":"https://h/pages/1-x"})")).reason,
         QStringLiteral("HTTP 201: the answer names no created item"));
-    // The creations' own looser error test still holds on a success status.
-    EXPECT_EQ(JudgeCreationAnswer(Answer(R"({"id":"1-x","error": "odd"})")).code, kCreationServiceError);
     const MCreationOutcome created = JudgeCreationAnswer(Answer(R"({"id":"1-x","self":"https://h/pages/1-x"})"));
     EXPECT_EQ(created.code, kCreationCreated);
     EXPECT_EQ(created.id, QStringLiteral("1-x"));
@@ -191,7 +174,6 @@ TEST(ContainerBody, NamesAreValidJsonStringsForEitherService)
     EXPECT_EQ(graph.value(QStringLiteral("displayName")).toString(), name);
     const QJsonObject legacy = QJsonDocument::fromJson(ContainerBody(MAccount::OneNotePersonal, name)).object();
     EXPECT_EQ(legacy.value(QStringLiteral("name")).toString(), name);
-    EXPECT_EQ(ContainerBody(MAccount::GlobalWork, QStringLiteral("Work")), QByteArray(R"({"displayName":"Work"})"));
 }
 
 TEST(CreationAnswer, ALostContainerCreationIsLookedForByNameBeforeItIsSentAgain)
