@@ -66,3 +66,12 @@ TEST(AccountIdFromClientUrl, ByHost)
     for (const auto& [url, id] : rows)
         EXPECT_EQ(AccountIdFromClientUrl(QString::fromUtf8(url), u"d.docs.live.net"_s), QString::fromUtf8(id)) << url;
 }
+
+TEST(AccountAddresses, AnUnknownAccountTypeBuildsNoCall)
+{
+    MAccount account;
+    account.setMSAccountType(55);
+    EXPECT_FALSE(account.APIUrl().has_value());
+    EXPECT_EQ(account.GetLoginDomain(), u""_s);
+    EXPECT_EQ(account.BaseUrl(), u""_s);
+}

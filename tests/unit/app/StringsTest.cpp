@@ -30,3 +30,12 @@ TEST(Strings, BothTablesHoldTheSameKeys)
     for (const QString& key : chinese)
         EXPECT_TRUE(english.contains(key)) << "en lacks " << qPrintable(key);
 }
+
+TEST(Strings, AnUnknownLanguageFallsBackToEnglish)
+{
+    SetStringTableLanguage(QStringLiteral("en"));
+    const QString english = Localized("strSuccess");
+    SetStringTableLanguage(QStringLiteral("xx"));
+    EXPECT_EQ(Localized("strSuccess"), english);
+    SetStringTableLanguage(QStringLiteral("en"));
+}

@@ -125,6 +125,7 @@ TEST_F(ExportTaskTest, AFailedWriteIsAFailureNotASuccess)
 // Each kind is chosen by the command line's export test; here what the start needs.
 TEST(ExportKindTest, TheStartNeedsASectionAndAFolder)
 {
+    EXPECT_FALSE(ExportKindForFeature(FeatureOfButton(QStringLiteral("btnSearch"))));
     MNotebookNode tree;
     MNotebookNode* section = tree.AddChild(MNodeKind::Section, "s", "S");
     EXPECT_EQ(MExportTask::StartProblem(&tree, QStringLiteral("/x")), QStringLiteral("strSelectASection"));

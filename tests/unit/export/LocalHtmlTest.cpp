@@ -77,4 +77,11 @@ TEST(LocalHtmlTest, ImagesAndAttachmentsAreFetchedBesideThePageAndReferredToRela
     EXPECT_TRUE(html.contains(QStringLiteral("<a href=\"My %231.files/.._R&amp;D 50%25.pdf\">../R&amp;D 50%.pdf</a>")));
 }
 
+TEST(LocalHtmlTest, APageWithoutABodyOrThatIsNotXmlIsLeftAsItIs)
+{
+    MConversion c;
+    EXPECT_FALSE(c.Convert(QStringLiteral("<html><head/><div>x</div></html>")).contains(QStringLiteral("zephtitle")));
+    EXPECT_EQ(c.Convert(QStringLiteral("<p>a<br>b</p>")), QStringLiteral("<p>a<br>b</p>"));
+}
+
 } // namespace

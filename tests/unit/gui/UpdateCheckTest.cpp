@@ -94,21 +94,3 @@ TEST_F(UpdateCheckTest, ANeverIdleUserGetsNoCheckWhereasAnUnknownIdleTimeGoesByT
         }
     }
 }
-
-TEST_F(UpdateCheckTest, ANewerVersionIsAnnouncedOnceAcrossRestarts)
-{
-    dir.WriteFile(QStringLiteral("updateinfo.txt"), "2.3.0.1\r\n");
-    {
-        MUpdateCheck check = Make(QStringLiteral("2.3.0"));
-        EXPECT_TRUE(check.AnnounceStep());
-        EXPECT_FALSE(check.AnnounceStep()); // examined today already
-    }
-    EXPECT_EQ(announcements.size(), 1);
-    EXPECT_EQ(
-        MConfig(SettingsFile()).ReadValue(QStringLiteral("CheckedUpdateVersion_Last"), ""), QStringLiteral("2.3.0.1"));
-
-    // A restart examines again the same day, but the trimmed text equals the announced version.
-    MUpdateCheck restarted = Make(QStringLiteral("2.3.0"));
-    EXPECT_TRUE(restarted.AnnounceStep());
-    EXPECT_EQ(announcements.size(), 1);
-}

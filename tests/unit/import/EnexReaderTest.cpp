@@ -94,26 +94,6 @@ MReadAll Read(const QByteArray& enex)
 
 } // namespace
 
-// Titles, tags, contents and resources with their names and data reach the emulator's pages in the
-// ENEX service tests; here the fields no page shows, and what is absent.
-TEST(EnexReader, ReadsNotesWithTheirFieldsAndResources)
-{
-    const MReadAll all = Read(Enex("  " + kFirstNote + "\n  " + kSecondNote + "\n"));
-    ASSERT_EQ(all.last, MEnexReader::Step::End);
-    ASSERT_EQ(all.notes.size(), 2);
-    const MEnexNote& first = all.notes.at(0);
-    EXPECT_EQ(first.created, QStringLiteral("20221231T235959Z"));
-    ASSERT_EQ(first.resources.size(), 2);
-    EXPECT_EQ(first.resources.at(0).data, QByteArray("aGVs\nbG8=")); // the Base64 text as written
-    EXPECT_EQ(first.resources.at(0).sourceUrl, QStringLiteral("en-cache://tokenKey%3D%22AuthToken%22+1"));
-    EXPECT_FALSE(first.resources.at(1).hasAttributes);
-    EXPECT_GT(first.sourceBytes, 0);
-    const MEnexNote& second = all.notes.at(1);
-    EXPECT_EQ(second.content, QStringLiteral("<en-note>one two</en-note>")); // both CDATA sections
-    EXPECT_FALSE(second.created.has_value());
-    EXPECT_FALSE(second.firstTag.has_value());
-}
-
 TEST(EnexReader, FilesThatAreNoXmlExportAtAllCannotBeRead)
 {
     MTempDir dir;

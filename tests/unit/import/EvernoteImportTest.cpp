@@ -130,6 +130,15 @@ TEST_F(EvernoteImport, UnreadableFilesEndTheRunWithoutASummary)
     EXPECT_EQ(reporter.FinishText(), Localized("strFinish"));
 }
 
+TEST_F(EvernoteImport, DamageBetweenNotesIsToldAndTheNotesAfterItArrive)
+{
+    const MEvernoteImportResult result = Run(Enex({NoteXml("one"), "</stray>", NoteXml("two")}));
+    EXPECT_EQ(result.success, 2);
+    EXPECT_TRUE(result.brokeOff);
+    EXPECT_TRUE(result.result.contains(QStringLiteral("\nThe file is damaged at line 4, column ")))
+        << qPrintable(result.result);
+}
+
 TEST_F(EvernoteImport, NotesBeforeTheRangeAreNotToldEvenWhenUnreadable)
 {
     settings.from = 3;

@@ -189,4 +189,9 @@ TEST(LocalHtmlImportTest, GoogleKeepTickedItemsAreDoneToDosAndItemsWithoutABoxSt
                        "box</span></li>\n</ul>"));
 }
 
+TEST(LocalHtmlImportTest, AQuotedAttributeValueWithoutItsEndQuoteHasNoEnd)
+{
+    EXPECT_EQ(GetTagNameEndPos(QStringLiteral("src=\"a.png"), 4), -1);
+}
+
 } // namespace

@@ -82,13 +82,6 @@ TEST(PageBody, APageTooLargeForAPlainBodyGoesAsMultipartWithItsPresentationAlone
     EXPECT_EQ(PageBodySize(plain + QLatin1Char('x'), {}), large.body.size());
 }
 
-TEST(PageBody, UrlIsEncodedWithTheQuerySet)
-{
-    const MHttpRequest request
-        = BuildPageRequest(QStringLiteral("https://h/v1.0/me/onenote/sections/1-a b%/pages?x=1"), QString(), {});
-    EXPECT_EQ(request.url, QStringLiteral("https://h/v1.0/me/onenote/sections/1-a%20b%25/pages?x=1"));
-}
-
 // Error pages, empty answers, error objects in every form and lost answers are judged on the real
 // path in HonestAnswersTest and AnswerReadersTest; here the answers the emulator does not give.
 TEST(CreationAnswer, IsJudgedByItsStatusTextAndId)
@@ -112,15 +105,6 @@ TEST(CreationAnswer, TheTitleLookedForIsTheDecodedTitleElement)
     EXPECT_EQ(
         PageTitleOfHtml(QStringLiteral("<title lang=\"en\">  Two   words </title>")), QStringLiteral("Two words"));
     EXPECT_EQ(PageTitleOfHtml(QStringLiteral("<html><body/></html>")), QString());
-}
-
-// Where each importer sends its pages is walked against the emulator by the import service tests.
-TEST(CreationPolicy, OnlyTheFolderTreeRecordsTheServicesMessageWithoutMarkup)
-{
-    const MCreationOutcome error
-        = JudgeCreationAnswer(Answer(R"({"error":{"code":"19999","message":"Bad <b>page</b>"}})"));
-    EXPECT_EQ(MPageCreationPolicy::NotesAndFiles().RecordedMessage(error.message), error.message);
-    EXPECT_EQ(MPageCreationPolicy::FolderTree().RecordedMessage(error.message), QStringLiteral("Bad page"));
 }
 
 TEST(CreationPolicy, NothingIsSentWithoutTokenOrTarget)

@@ -120,6 +120,19 @@ TEST_F(PageWalkerTest, AServiceThatIgnoresTheSkipIsNotListedForEver)
     EXPECT_EQ(walker.pages.size(), 100);
 }
 
+TEST_F(PageWalkerTest, StoppedRunAndMissingTokenMakeNoRequest)
+{
+    MNotebookNode* section = AddSection(&root, QStringLiteral("s1"), QStringLiteral("S"));
+    running = false;
+    MRecordingWalker walker(context, MPageUser::Export, service);
+    walker.WalkNotebooks(root, QString());
+    walker.ListSection(*section, QString());
+    running = true;
+    account.setOnlineOneNoteAccessToken(QString());
+    walker.ListSection(*section, QString());
+    EXPECT_TRUE(service.urls.isEmpty());
+}
+
 // Contents with ids and the client link of a page that links to its own paragraphs are read from
 // the emulator by the HTML export's anchor test; here the reads that must not be made or used.
 TEST_F(PageWalkerTest, NoContentWithoutAPageIdAndNoClientLinkWithoutLinks)
@@ -127,6 +140,9 @@ TEST_F(PageWalkerTest, NoContentWithoutAPageIdAndNoClientLinkWithoutLinks)
     MRecordingWalker walker(context, MPageUser::Export, service);
     EXPECT_EQ(walker.GetPageContent({QStringLiteral("T"), QString()}), QString());
     EXPECT_TRUE(service.urls.isEmpty());
+    service.fixedAnswer = QByteArray(R"({"error":{"code":"InvalidAuthenticationToken"}})");
+    EXPECT_EQ(walker.GetPageContent({QStringLiteral("T"), QStringLiteral("p1")}), QString());
+    EXPECT_EQ(account.TokenExpires_in(), 0);
     service.fixedAnswer = QByteArray(R"({"id":"p1","links":{}})");
     EXPECT_EQ(walker.GetPageOneNoteClientUrl(QStringLiteral("p1")), QString());
 }

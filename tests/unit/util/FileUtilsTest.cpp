@@ -54,3 +54,8 @@ TEST(FileNames, SafePathComponentNeverLeavesTheFolder)
     EXPECT_EQ(SafePathComponent(u"...and more"_s), u"...and more"_s);
     EXPECT_EQ(SafePathComponent(u"Q&A: \"2024\""_s), u"Q&A: \"2024\""_s);
 }
+
+TEST(Files, AMissingFolderHoldsNoFiles)
+{
+    EXPECT_EQ(CountFilesInFolder(u"/nonexistent/folder"_s), 0);
+}
