@@ -109,12 +109,10 @@ TEST(GlobalSettingsStore, MissingFileGivesDefaultsAndSaveCreatesIt)
     const MTempDir dir;
     const MFixedClockScope clock(QDateTime(QDate(2026, 6, 1), QTime(12, 0), Qt::LocalTime));
     GlobalSettings().UploadInterval = 3;
-    GlobalSettings().DownloadInterval = 3;
     GlobalSettings().EnableLog = false;
     InitAppPaths(dir.FilePath(u"app"_s), dir.FilePath(u"Pagewright.log"_s));
     EXPECT_TRUE(QDir(dir.FilePath(u"app"_s)).exists());
     EXPECT_EQ(GlobalSettings().UploadInterval.load(), 3);
-    EXPECT_EQ(GlobalSettings().DownloadInterval.load(), 3);
     EXPECT_FALSE(GlobalSettings().EnableLog.load());
     EXPECT_EQ(GlobalSettings().OneAppUpdate_Last(), QDateTime(QDate(2026, 5, 31), QTime(12, 0), Qt::LocalTime));
     EXPECT_EQ(GlobalSettings().CheckedUpdateVersion_Last(), ApplicationVersion());

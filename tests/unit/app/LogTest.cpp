@@ -9,18 +9,12 @@
 
 using namespace Qt::StringLiterals;
 
-TEST(Log, DisabledWritesNothing)
+TEST(Log, EntriesAreWholeTimestampedLinesAndNoneWhenDisabled)
 {
     const MTempDir dir;
     InitAppPaths(dir.FilePath(u"app"_s), dir.FilePath(u"Pagewright.log"_s));
     WriteLog(false, true, u"never"_s);
     EXPECT_FALSE(QFile::exists(AppPaths().logFile));
-}
-
-TEST(Log, EntriesAreWholeTimestampedLines)
-{
-    const MTempDir dir;
-    InitAppPaths(dir.FilePath(u"app"_s), dir.FilePath(u"Pagewright.log"_s));
     const MFixedClockScope clock(QDateTime(QDate(2026, 2, 3), QTime(4, 5, 6), Qt::LocalTime));
     WriteLog(true, true, u"Create Page,Groceries,Bad request"_s);
     WriteLog(true, true, u"second"_s);

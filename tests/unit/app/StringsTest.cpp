@@ -31,15 +31,10 @@ TEST(Strings, BothTablesHoldTheSameKeys)
         EXPECT_TRUE(english.contains(key)) << "en lacks " << qPrintable(key);
 }
 
-TEST(Strings, LookupByLanguageWithEnglishFallback)
+TEST(Strings, AnUnknownLanguageFallsBackToEnglish)
 {
     SetStringTableLanguage(QStringLiteral("en"));
     const QString english = Localized("strSuccess");
-    EXPECT_FALSE(english.isEmpty());
-    EXPECT_EQ(Localized("noSuchKey"), QString());
-    SetStringTableLanguage(QStringLiteral("zh-Hans"));
-    EXPECT_FALSE(Localized("strSuccess").isEmpty());
-    EXPECT_NE(Localized("strSuccess"), english);
     SetStringTableLanguage(QStringLiteral("xx"));
     EXPECT_EQ(Localized("strSuccess"), english);
     SetStringTableLanguage(QStringLiteral("en"));

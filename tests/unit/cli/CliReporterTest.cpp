@@ -96,7 +96,9 @@ TEST(CliReporter, OnATerminalProgressIsOneLineRewrittenInPlace)
     std::fclose(results);
 }
 
-TEST(CliReporter, InAScriptEachStatusIsAPlainLineAndEachOutcomeARow)
+// Rows and statuses in a script are the command line's shell tests'; here a row whose text holds a
+// tab and whose reason holds a line break, which would split it.
+TEST(CliReporter, InAScriptEachOutcomeIsOneRowWhateverItsTextHolds)
 {
     SetStringTableLanguage(QStringLiteral("en"));
     FILE* progress = std::tmpfile();
@@ -104,20 +106,10 @@ TEST(CliReporter, InAScriptEachStatusIsAPlainLineAndEachOutcomeARow)
     {
         MCliReporter reporter(progress, results);
         EXPECT_FALSE(reporter.IsTerminal());
-        reporter.ShowStatus(QStringLiteral("Starting"));
-        reporter.ShowProgress({1, 2, -1});
-        reporter.ShowMessage(QStringLiteral("1: Note ..."), QStringLiteral("Note"));
-        reporter.ShowStatus(QStringLiteral("Note")); // said already
-        reporter.ReportItem({0, QStringLiteral("1: Note"), MItemOutcome::Sending, {}, {}});
-        reporter.ReportItem({0, QStringLiteral("1: Note"), MItemOutcome::Created, {}, {}});
         reporter.ReportItem(
             {1, QStringLiteral("2: Tab\there"), MItemOutcome::Failed, QStringLiteral("413\nToo large"), {}});
-        reporter.Finish(QStringLiteral("Finished"));
-        EXPECT_EQ(reporter.Counts().created, 1);
-        EXPECT_EQ(reporter.Counts().failed, 1);
     }
-    EXPECT_EQ(ReadAll(progress), QStringLiteral("Starting\n[1/2] Note\nFinished\n"));
-    EXPECT_EQ(ReadAll(results), QStringLiteral("Success\t1: Note\nFailure\t2: Tab here\t413 Too large\n"));
+    EXPECT_EQ(ReadAll(results), QStringLiteral("Failure\t2: Tab here\t413 Too large\n"));
     std::fclose(progress);
     std::fclose(results);
 }

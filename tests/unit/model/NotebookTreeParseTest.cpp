@@ -28,33 +28,11 @@ const char* kGraphList = R"({"@odata.context":"x","value":[{
 
 } // namespace
 
-// Names, ids and addresses are read in every form the service writes them in AnswerReadersTest.
-TEST(NotebookTreeParse, NotebookFields)
-{
-    MNotebookNode root;
-    ASSERT_EQ(MNotebookTree::NotebooksFromJson(S(kGraphList), root, 1), 2);
-    const MNotebookNode* nb = root.child(0);
-    EXPECT_EQ(nb->webUrl, S("https://web/Personal"));
-    EXPECT_EQ(nb->parentNotebookUrl, S("https://g/notebooks/1-NB"));
-    EXPECT_EQ(nb->parentSectionGroupUrl, S(""));
-    EXPECT_EQ(nb->sectionsUrl, S("https://g/notebooks/1-NB/sections"));
-    EXPECT_TRUE(nb->isDefault);
-    EXPECT_EQ(nb->userRole, S("Owner"));
-    EXPECT_EQ(nb->creatorId, S("U1"));
-    EXPECT_EQ(nb->createdBy, S("Ann"));
-
-    // A shared notebook stays in the tree with its role and creator.
-    const MNotebookNode* shared = root.child(1);
-    EXPECT_EQ(shared->userRole, S("Contributor"));
-    EXPECT_EQ(shared->createdBy, S("Bob"));
-    EXPECT_FALSE(shared->isDefault);
-    EXPECT_EQ(shared->childCount(), 0u); // missing "sections" and "sectionGroups" are empty
-}
-
 TEST(NotebookTreeParse, SectionsFirstAndParentAddresses)
 {
     MNotebookNode root;
-    MNotebookTree::NotebooksFromJson(S(kGraphList), root, 2);
+    ASSERT_EQ(MNotebookTree::NotebooksFromJson(S(kGraphList), root, 2), 2);
+    EXPECT_EQ(root.child(1)->childCount(), 0u); // missing "sections" and "sectionGroups" are empty
     const MNotebookNode* nb = root.child(0);
     ASSERT_EQ(nb->childCount(), 2u);
     const MNotebookNode* section = nb->child(0);
@@ -74,17 +52,6 @@ TEST(NotebookTreeParse, SectionsFirstAndParentAddresses)
     EXPECT_EQ(group->child(0)->parentNotebookUrl, S("https://g/notebooks/1-NB"));
     EXPECT_EQ(group->child(1)->kind, MNodeKind::SectionGroup);
     EXPECT_EQ(group->child(1)->parentNotebookUrl, S("https://g/notebooks/1-NB"));
-}
-
-TEST(NotebookTreeParse, OneNotePersonalNamesFromName)
-{
-    MNotebookNode root;
-    const QString list = S(R"({"value":[{"id":"0-A","name":"Legacy","self":"s","sections":[{"id":"0-S","name":"One"}]},
-                                         {"id":"0-B","displayName":"Graph name only","self":"t"}]})");
-    ASSERT_EQ(MNotebookTree::NotebooksFromJson(list, root, 100), 2);
-    EXPECT_EQ(root.child(0)->name, S("Legacy"));
-    EXPECT_EQ(root.child(0)->child(0)->name, S("One"));
-    EXPECT_TRUE(root.child(1)->name.isNull()); // absent, not empty
 }
 
 TEST(NotebookTreeParse, TextsThatAreNoList)

@@ -98,19 +98,6 @@ protected:
     MNotebookNode root;
 };
 
-TEST_F(PageWalkerTest, EveryFeatureEndsASectionAtItsFirstShortBatch)
-{
-    MNotebookNode* section = AddSection(&root, QStringLiteral("s1"), QStringLiteral("S"));
-    for (MPageUser user :
-        {MPageUser::Export, MPageUser::Replace, MPageUser::Search, MPageUser::Tags, MPageUser::Attachments}) {
-        service.urls.clear();
-        MRecordingWalker walker(context, user, service);
-        EXPECT_EQ(walker.ListSection(*section, QStringLiteral("F")), 0);
-        ASSERT_EQ(service.urls.size(), 1) << int(user);
-        EXPECT_TRUE(service.urls.first().endsWith(QStringLiteral("/sections/s1/pages?top=100&skip=0")));
-    }
-}
-
 TEST_F(PageWalkerTest, ExactlyOneFullBatchAsksOnceMoreWhereShortBatchesEnd)
 {
     MNotebookNode* section = AddSection(&root, QStringLiteral("s1"), QStringLiteral("S"));
@@ -131,45 +118,6 @@ TEST_F(PageWalkerTest, AServiceThatIgnoresTheSkipIsNotListedForEver)
     walker.ListSection(*section, QString());
     EXPECT_EQ(service.urls.size(), 2);
     EXPECT_EQ(walker.pages.size(), 100);
-}
-
-TEST_F(PageWalkerTest, WaitsFallOnTheIntervalAndPlaceOfEachFeature)
-{
-    MNotebookNode* section = AddSection(&root, QStringLiteral("s1"), QStringLiteral("S"));
-    service.pagesPerSection[QStringLiteral("s1")] = 3;
-    {
-        // Export: after the one answer, and after each of the three pages.
-        MRecordingWalker walker(context, MPageUser::Export, service);
-        walker.ListSection(*section, QString());
-        EXPECT_EQ(pacer.DownloadWaits(), 4);
-        EXPECT_EQ(pacer.UploadWaits(), 0);
-    }
-    MCountingPacer searchPacer;
-    context.pacer = &searchPacer;
-    MRecordingWalker search(context, MPageUser::Search, service);
-    search.ListSection(*section, QString());
-    EXPECT_EQ(searchPacer.UploadWaits(), 1);
-    EXPECT_EQ(searchPacer.DownloadWaits(), 0);
-}
-
-TEST_F(PageWalkerTest, TreeWalkVisitsCheckedNodesInOrderAndSkipsTheRest)
-{
-    MNotebookNode* notebook = root.AddChild(MNodeKind::Notebook, "n", "Book");
-    MNotebookNode* group = notebook->AddChild(MNodeKind::SectionGroup, "g", "Group");
-    MNotebookNode* other = root.AddChild(MNodeKind::Notebook, "o", "Other");
-    AddSection(group, "a", "A");
-    AddSection(group, "b", "B", false);
-    AddSection(notebook, "c", "C");
-    AddSection(other, "d", "D", false);
-    notebook->checked = true;
-    group->checked = true;
-    for (const char* id : {"a", "b", "c", "d"})
-        service.pagesPerSection[QString::fromLatin1(id)] = 1;
-
-    MRecordingWalker walker(context, MPageUser::Search, service);
-    walker.WalkNotebooks(root, QStringLiteral("/out"));
-    EXPECT_EQ(walker.pages, (QStringList {"/out/Book/Group/A|P0", "/out/Book/C|P0"}));
-    EXPECT_EQ(walker.folders, (QStringList {"/out/Book", "/out/Book/Group", "/out/Book/Group/A", "/out/Book/C"}));
 }
 
 TEST_F(PageWalkerTest, StoppedRunAndMissingTokenMakeNoRequest)

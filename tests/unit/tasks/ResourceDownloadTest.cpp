@@ -33,7 +33,6 @@ TEST(ResourceDownloadTest, OnlyAWholeNonErrorAnswerReplacesTheFile)
     MTempDir dir;
     const QString path = dir.WriteFile(QStringLiteral("a.png"), "old");
     MHttpRequest request;
-    EXPECT_FALSE(DownloadToFile(request, path, Answering(QByteArray("<html><title>Bad</title></html>"), 502)).saved);
     const MDownloadOutcome outcome = DownloadToFile(request, path, Answering(QByteArray("ne")), 3);
     EXPECT_FALSE(outcome.saved);
     EXPECT_EQ(outcome.reason, QStringLiteral("2 bytes arrived of 3"));
@@ -43,30 +42,6 @@ TEST(ResourceDownloadTest, OnlyAWholeNonErrorAnswerReplacesTheFile)
     EXPECT_TRUE(DownloadToFile(request, path, Answering(QByteArray("new")), 3).saved);
     EXPECT_EQ(ReadAll(path), QByteArray("new"));
     EXPECT_FALSE(QFile::exists(path + QStringLiteral(".download")));
-}
-
-TEST(ResourceDownloadTest, AFileThatMerelyMentionsAnErrorIsStillAFile)
-{
-    MTempDir dir;
-    const QString path = dir.FilePath(QStringLiteral("log.json"));
-    const QByteArray log = R"([{"log":1},{"error":{"code":"x"}}])";
-    EXPECT_TRUE(DownloadToFile(MHttpRequest(), path, Answering(log)).saved);
-    EXPECT_EQ(ReadAll(path), log);
-    EXPECT_FALSE(DownloadToFile(
-        MHttpRequest(), path, Answering(QByteArray(R"(  {"error":{"code":"InvalidAuthenticationToken"}})"), 200))
-                     .saved);
-}
-
-TEST(ResourceDownloadTest, NewTextFilesNeverOverwriteAndReportFailure)
-{
-    MTempDir dir;
-    const QString existing = dir.WriteFile(QStringLiteral("T.txt"), "mine");
-    EXPECT_FALSE(WriteNewTextFile(existing, QStringLiteral("other")));
-    EXPECT_EQ(ReadAll(existing), QByteArray("mine"));
-    EXPECT_FALSE(WriteNewTextFile(dir.FilePath(QStringLiteral("missing/T.txt")), QStringLiteral("x")));
-    const QString fresh = dir.FilePath(QStringLiteral("Ü.txt"));
-    EXPECT_TRUE(WriteNewTextFile(fresh, QStringLiteral("Grüße")));
-    EXPECT_EQ(ReadAll(fresh), QStringLiteral("Grüße").toUtf8());
 }
 
 } // namespace

@@ -65,6 +65,7 @@ TEST(RunChoice, AnImportIsNeverRepeatedWithoutAWordAndResumedOnlyWhenUnfinished)
 TEST(RunChoice, LedgerOutcomeNamesOfEveryVersionRead)
 {
     // The names are what ledger files hold: writing must keep them, and every one ever written reads.
+    // ("created" and "sending" are read from an older build's ledger by the command line's test.)
     const struct
     {
         const char* name;
@@ -72,8 +73,6 @@ TEST(RunChoice, LedgerOutcomeNamesOfEveryVersionRead)
         bool written;
     } cases[] = {
         {"notyet", MItemOutcome::NotAttempted, true},
-        {"sending", MItemOutcome::Sending, true},
-        {"created", MItemOutcome::Created, true},
         {"reused", MItemOutcome::Reused, true},
         {"failed", MItemOutcome::Failed, true},
         {"skipped", MItemOutcome::Skipped, true},

@@ -48,15 +48,3 @@ TEST(Base64Decode, AgreesWithTheStrictRuleOnRandomWrappedText)
         EXPECT_EQ(Base64Decode(text), Reference(text)) << text.constData();
     }
 }
-
-TEST(Base64Decode, DecodesLargeWrappedResources)
-{
-    QByteArray bytes(3 * 1024 * 1024 + 1, Qt::Uninitialized);
-    for (qsizetype i = 0; i < bytes.size(); ++i)
-        bytes[i] = static_cast<char>((i * 131) ^ (i >> 7));
-    const QByteArray base64 = bytes.toBase64();
-    QByteArray wrapped;
-    for (qsizetype at = 0; at < base64.size(); at += 76)
-        wrapped += base64.mid(at, 76) + "\n";
-    EXPECT_EQ(Base64Decode(wrapped), bytes);
-}

@@ -4,7 +4,8 @@
 
 using namespace Qt::StringLiterals;
 
-TEST(MarkerScan, MissingEndMarkerGivesEmptyNeverTheRest)
+// A missing end marker gives empty, never the rest; "Last" scans from the last start marker.
+TEST(MarkerScan, BetweenFirstOrLastMarkerAndRemovingAllBetween)
 {
     EXPECT_EQ(GetStringBetween(u"a=1;b=2"_s, u"b="_s, u";"_s), u""_s);
     EXPECT_EQ(GetStringBetween(u"a=1;b=2"_s, u"b="_s, u""_s), u"2"_s);
@@ -12,17 +13,9 @@ TEST(MarkerScan, MissingEndMarkerGivesEmptyNeverTheRest)
     EXPECT_EQ(GetStringBetween(u"abc"_s, u""_s, u""_s), u"abc"_s);
     EXPECT_EQ(GetStringBetween(u"abc;d"_s, u""_s, u";"_s), u"abc"_s);
     EXPECT_EQ(GetStringBetween(uR"({"access_token":"T1","x":"y"})"_s, uR"("access_token":")"_s, u"\""_s), u"T1"_s);
-}
-
-TEST(MarkerScan, LastStartMarker)
-{
     EXPECT_EQ(GetStringBetweenLast(u"k=1;k=2;"_s, u"k="_s, u";"_s), u"2"_s);
     EXPECT_EQ(GetStringBetweenLast(u"k=1;k=2;"_s, u""_s, u";"_s), u""_s);
     EXPECT_EQ(GetStringBetweenLast(u"k=1;k=2"_s, u"k="_s, u""_s), u"2"_s);
-}
-
-TEST(MarkerScan, RemoveAllBetween)
-{
     EXPECT_EQ(RemoveAllBetween(u"x<a1>y<a2>z"_s, u"<a"_s, u">"_s), u"xyz"_s);
     EXPECT_EQ(RemoveAllBetween(u"x<a1>y<a2"_s, u"<a"_s, u">"_s), u"xy<a2"_s);
     EXPECT_EQ(RemoveAllBetween(u"plain"_s, u"<a"_s, u">"_s), u"plain"_s);
@@ -31,7 +24,8 @@ TEST(MarkerScan, RemoveAllBetween)
     EXPECT_EQ(RemoveAllBetween(u"a<b>c"_s, u"<b>"_s, u">"_s), u"ac"_s);
 }
 
-TEST(StringTests, EmptyPartNeverMatches)
+// An empty part never matches; words are split at single spaces.
+TEST(StringTests, EmptyPartNeverMatchesAndAllWordsSplitAtSingleSpaces)
 {
     EXPECT_FALSE(StringStartsWith(u""_s, u"abc"_s));
     EXPECT_FALSE(StringEndsWith(u""_s, u"abc"_s));
@@ -41,10 +35,6 @@ TEST(StringTests, EmptyPartNeverMatches)
     EXPECT_FALSE(StringEndsWith(u" "_s, u"inner space"_s));
     EXPECT_TRUE(StringContainsIgnoreCase(u"WORLD"_s, u"hello world"_s));
     EXPECT_TRUE(StringEqualsIgnoreCase(u"Owner"_s, u"OWNER"_s));
-}
-
-TEST(StringTests, AllWordsSplitAtSingleSpaces)
-{
     EXPECT_TRUE(StringContainsAllWords(u"Hello World"_s, u"world  hello"_s, false));
     EXPECT_FALSE(StringContainsAllWords(u"Hello World"_s, u"world  hello"_s, true));
     EXPECT_TRUE(StringContainsAllWords(u"Hello World"_s, u""_s, true));
