@@ -13,33 +13,6 @@ begin_session "$@"
 sign_in_personal
 pw tree >"$work/tree.out" 2>&1 || fail "tree"
 
-notes() {
-    count=$1
-    file=$2
-    {
-        echo '<?xml version="1.0" encoding="UTF-8"?>'
-        echo '<en-export export-date="20240101T000000Z" application="Evernote" version="10.50">'
-        i=1
-        while [ "$i" -le "$count" ]; do
-            echo "<note><title>Note $i</title><content><![CDATA[<en-note><div>Body of note $i</div></en-note>]]></content><created>20240101T000000Z</created></note>"
-            i=$((i + 1))
-        done
-        echo '</en-export>'
-    } >"$file"
-}
-
-# The titles of the pages of a section, one a line, from the emulator's state.
-titles() {
-    curl -s "$origin/_emulator/state" | python3 -c '
-import json, sys
-state = json.load(sys.stdin)
-for item in state["items"]:
-    if item["name"] == sys.argv[1] + ".one":
-        for page in item.get("pages", []):
-            print(page["title"])
-' "$1"
-}
-
 random_ms() { echo $(( $(od -An -N2 -tu2 /dev/urandom | tr -d ' ') % ($2 - $1) + $1 )); }
 
 import_bg() {
@@ -49,7 +22,7 @@ import_bg() {
 
 # Three kills at random points, each followed by a resume. Every page takes the service 25 ms, so
 # that the run lasts some seconds and each kill lands in the middle of it.
-notes 200 "$work/n200.enex"
+enex_file "$work/n200.enex" Note 200
 curl -s -X POST --data 'POST */pages delay ms=25 count=-1' "$origin/_emulator/faults" >/dev/null
 import_bg "$work/n200.enex" --section "Travel Journal/Empty section"
 round=1
