@@ -66,14 +66,8 @@ protected:
             EXPECT_TRUE(unfinished.has_value());
             settings.run.resumeRun = unfinished ? unfinished->id : 0;
         }
-        MEvernoteImportResult result;
         MNotebookNode sections;
-        OnWorker([&] {
-            MServiceSession session = SessionFor(context);
-            MServiceEnexSender sender(session);
-            result = ThreadImportRun(context, sender, settings, sections);
-        });
-        return result;
+        return ImportEnexRun(settings, sections);
     }
 
     // Each stored page's content by title (the first page of a title).

@@ -12,7 +12,6 @@
 #include <QDir>
 #include <QDirIterator>
 #include <QFileInfo>
-#include <QUrl>
 
 namespace {
 
@@ -63,17 +62,6 @@ protected:
         found.lines.sort();
         return found.lines;
     }
-    // The pages whose content the last run read from the service, and its page lists.
-    QStringList ContentReads() const
-    {
-        QStringList ids;
-        for (const MEmuLoggedRequest& request : RequestsTo(QStringLiteral("GET"), QStringLiteral("/content")))
-            if (request.path.contains(QLatin1String("/pages/")))
-                ids << QUrl::fromPercentEncoding(
-                    request.path.section(QLatin1String("/pages/"), 1).section(QLatin1Char('/'), 0, 0).toUtf8());
-        return ids;
-    }
-    size_t Listings() const { return RequestsTo(QStringLiteral("GET"), QStringLiteral("/pages?")).size(); }
     QString CacheFile() const { return MPageCache::DefaultPath(); }
 
     int m_Runs = 0;
