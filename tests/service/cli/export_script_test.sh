@@ -32,9 +32,6 @@ if command -v script >/dev/null 2>&1; then
     [ "$(grep -c "	" "$work/tty.out")" -ge 4 ] || fail "the results did not go to standard output"
 fi
 
-pw export --kind md --out "$work/md" --check "Travel Journal/Lisbon 2024" >"$work/md.out" 2>"$work/md.err" || fail "export md"
-[ -f "$work/md/Travel Journal/Lisbon 2024/Day one: Alfama.md" ] || fail "--kind md wrote no Markdown page"
-
 if pw export --kind txt --out "$work/x" --check "No such notebook" >"$work/bad.out" 2>"$work/bad.err"; then
     fail "an unknown path did not fail"
 fi
