@@ -8,27 +8,11 @@
 #include "app/MStrings.h"
 #include "model/MNotebookTree.h"
 #include "net/AnswerJson.h"
-#include "net/MHttpClient.h"
 
 #include <QElapsedTimer>
-#include <QUrlQuery>
 #include <gtest/gtest.h>
 
 namespace {
-
-// Begins an authorization and follows its address as the web view would; the emulator consents at
-// once and redirects with a code, which the log shows.
-QString CodeFromSignIn(MServiceFixture& f)
-{
-    MHttpRequest request;
-    request.url = f.Account().BeginAuthorization();
-    MHttpClient::ForCurrentThread().Send(request);
-    for (const MEmuLoggedRequest& r : f.Emulator().Requests())
-        if (r.path.contains(QLatin1String("code=")))
-            return QUrlQuery(r.path.section(QLatin1Char('?'), 1))
-                .queryItemValue(QStringLiteral("code"), QUrl::FullyDecoded);
-    return {};
-}
 
 struct Kind
 {
@@ -53,9 +37,9 @@ TEST_P(SignInTest, CodeExchangeGivesTokensIdentityAndSavesThem)
     MAccount& account = f.Account();
     account.Reset();
     account.setMSAccountType(kind.type);
-    const QString code = CodeFromSignIn(f);
-    ASSERT_FALSE(code.isEmpty());
-    account.setOnlineOneNoteCode(code);
+    const MAuthorizationReply reply = account.ReadAuthorizationReply(f.FollowSignIn());
+    ASSERT_FALSE(reply.code.isEmpty());
+    account.setOnlineOneNoteCode(reply.code);
     const MTokenFailure failure = account.GetTokens(
         kind.type == MAccount::OneNotePersonal ? QStringLiteral("alex.morgan@outlook.example") : QString());
     EXPECT_FALSE(failure.has_value()) << qPrintable(failure.value_or(QString()));

@@ -17,8 +17,8 @@ protected:
     {
         Start(QJsonArray {QJsonObject {{"name", "Book"},
             {"sections", QJsonArray {QJsonObject {{"name", "Inbox"}}, QJsonObject {{"name", "Second"}}}}}});
-        Tick(QStringLiteral("Book/Second")); // the first ticked section in outline order wins
-        Tick(QStringLiteral("Book/Inbox"));
+        Check(QStringLiteral("Book/Second")); // the first ticked section in outline order wins
+        Check(QStringLiteral("Book/Inbox"));
     }
 
     QList<MFileObject> Run(MFileImportKind kind, const QStringList& paths)

@@ -78,7 +78,7 @@ TEST_F(RoundTrip, AnHtmlExportImportedAsAFolderTreeExportsAsItWas)
     files.sort();
     ASSERT_EQ(DigestsBelow(dayOne + QStringLiteral(".files")), files);
 
-    Tick(QStringLiteral("Book"));
+    Check(QStringLiteral("Book"));
     auto planned = std::make_unique<MResultNode>();
     ScanImportTree({exported.Path()}, *planned, MImportTreeOptions());
     OnWorker([&] { MTreeImportTask(context, std::move(planned), false, false).ThreadImportRun(); });

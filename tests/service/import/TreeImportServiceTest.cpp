@@ -44,7 +44,7 @@ TEST_F(TreeImportService, FoldersBecomeGroupsAndSectionsOfTheTickedNotebookAndTh
     files.WriteFile(QStringLiteral("Chosen/archive/Outer/page_files/shot.png"), kPng);
     files.WriteFile(QStringLiteral("Chosen/loose.txt"), "files of the chosen folder itself are not imported");
     QDir().mkpath(files.FilePath(QStringLiteral("Chosen/B")));
-    Tick(QStringLiteral("Travel"));
+    Check(QStringLiteral("Travel"));
     ASSERT_FALSE(MTreeImportTask::StartProblem(tree.get(), false).has_value());
     Run(QStringLiteral("Chosen"));
 
@@ -71,7 +71,7 @@ TEST_F(TreeImportService, AContainerThatCannotBeMadeLeavesItsFoldersUndoneAndThe
     files.WriteFile(QStringLiteral("Chosen/C/three.txt"), "3");
     ASSERT_FALSE(emulator->AddFault(
         QStringLiteral("POST */sectionGroups error status=400 code=20117 message=Name+not+allowed count=1")));
-    Tick(QStringLiteral("Travel"));
+    Check(QStringLiteral("Travel"));
     const MResultNode& planned = Run(QStringLiteral("Chosen"));
     const QString skipped = Localized("reasonContainerNotMade").arg(QStringLiteral("A"));
     EXPECT_EQ(Rows(),

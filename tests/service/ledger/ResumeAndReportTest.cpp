@@ -66,15 +66,6 @@ protected:
     MEvernoteImportSettings settings;
 };
 
-// The report file a run wrote: what the report holds, as the report writes it (its quoting is
-// tested on its own below).
-void ExpectWrittenAsReported(const QString& path, const MRunReport& report)
-{
-    QFile file(path);
-    ASSERT_TRUE(file.open(QIODevice::ReadOnly)) << qPrintable(path);
-    EXPECT_EQ(file.readAll(), report.Csv());
-}
-
 TEST_F(ResumeAndReport, AStoppedImportResumesWithEveryNoteExactlyOnceAndReportsThatAddUp)
 {
     MRun first = Import(MRunMode::New, 0, 12);
@@ -97,7 +88,7 @@ TEST_F(ResumeAndReport, AStoppedImportResumesWithEveryNoteExactlyOnceAndReportsT
     EXPECT_FALSE(Unfinished()) << "a finished run is never offered again";
 
     // The finished run's report: a row a note, each created page one of the emulator's.
-    ExpectWrittenAsReported(resumed.csv, resumed.report);
+    EXPECT_EQ(ReadAll(resumed.csv), resumed.report.Csv()) << "the report file holds what the report holds";
     ASSERT_EQ(resumed.report.rows.size(), 30);
     QStringList titles;
     for (const MReportRow& row : resumed.report.rows) {
