@@ -186,8 +186,6 @@ TEST(NotebookTreeServiceTest, AnHtmlErrorPageOrBrokenJsonKeepsTheLastTreeAndCach
         EXPECT_EQ(root.childCount(), notebooks) << fault;
         EXPECT_EQ(ReadAll(f.CacheFile()), goodCache) << fault;
     }
-    MNotebookNode root;
-    EXPECT_EQ(MNotebookTree::NotebooksFromJson(QStringLiteral("{\"value\":[{\"id\":"), root, MAccount::Personal), 0);
 }
 
 } // namespace
