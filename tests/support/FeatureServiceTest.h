@@ -5,9 +5,11 @@
 #include "TempDir.h"
 #include "app/AppPaths.h"
 #include "app/MStrings.h"
+#include "import/EvernoteImport.h"
 #include "tasks/MTaskContext.h"
 
 #include <QJsonArray>
+#include <QUrl>
 #include <functional>
 #include <gtest/gtest.h>
 #include <ostream>
@@ -51,6 +53,16 @@ public:
             {"title", title}, {"created", "2024-05-01T09:30:00Z"}, {"body", body}, {"resources", resources}};
     }
 
+    // An Evernote export of `notes` notes, "Note 1" to "Note n", each with a body of its own.
+    static QByteArray GeneratedEnex(int notes)
+    {
+        QByteArray xml = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<en-export>\n";
+        for (int i = 1; i <= notes; ++i)
+            xml += "<note><title>Note " + QByteArray::number(i) + "</title><content><![CDATA[<en-note><div>Body "
+                + QByteArray::number(i) + "</div></en-note>]]></content><created>20230105T101500Z</created></note>\n";
+        return xml + "</en-export>\n";
+    }
+
 protected:
     void Start(const QJsonArray& notebooks) { StartWith(FixtureOf(notebooks)); }
 
@@ -87,6 +99,18 @@ protected:
         worker.join();
     }
 
+    // An ENEX import as a run makes it: a session of the run's own and the service's page sender.
+    MEvernoteImportResult ImportEnexRun(const MEvernoteImportSettings& settings, MNotebookNode& sections)
+    {
+        MEvernoteImportResult result;
+        OnWorker([&] {
+            MServiceSession session = SessionFor(context);
+            MServiceEnexSender sender(session);
+            result = ThreadImportRun(context, sender, settings, sections);
+        });
+        return result;
+    }
+
     MNotebookNode* Node(const QString& path)
     {
         return const_cast<MNotebookNode*>(MServiceFixture::FindPath(*tree, path));
@@ -112,7 +136,18 @@ protected:
     }
     std::vector<MEmuLoggedRequest> RequestsTo(const QString& part) const { return RequestsTo(QString(), part); }
 
-    // The pages of a section in the emulator's state: title and HTML, in order.
+    // The pages whose content the run read from the service, and its page lists.
+    QStringList ContentReads() const
+    {
+        QStringList ids;
+        for (const MEmuLoggedRequest& request : RequestsTo(QStringLiteral("GET"), QStringLiteral("/content")))
+            if (request.path.contains(QLatin1String("/pages/")))
+                ids << QUrl::fromPercentEncoding(
+                    request.path.section(QLatin1String("/pages/"), 1).section(QLatin1Char('/'), 0, 0).toUtf8());
+        return ids;
+    }
+    size_t Listings() const { return RequestsTo(QStringLiteral("GET"), QStringLiteral("/pages?")).size(); }
+    // The pages of a section in the emulator's state (title, id and HTML), and their titles, in order.
     QList<QJsonObject> StatePages(const QString& sectionName) const
     {
         QList<QJsonObject> pages;
@@ -121,6 +156,14 @@ protected:
                 for (const QJsonValue& page : item.toObject().value(QLatin1String("pages")).toArray())
                     pages.append(page.toObject());
         return pages;
+    }
+
+    QStringList StateTitles(const QString& sectionName) const
+    {
+        QStringList titles;
+        for (const QJsonObject& page : StatePages(sectionName))
+            titles.append(page.value(QLatin1String("title")).toString());
+        return titles;
     }
 
     // The final rows the run reported (a row's Sending report left out), in order.

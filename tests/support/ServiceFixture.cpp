@@ -87,6 +87,14 @@ QString MServiceFixture::SettingsFile() const
     return m_Folder.FilePath(QStringLiteral("zephapp.plist"));
 }
 
+QString MServiceFixture::FollowSignIn()
+{
+    MHttpRequest request;
+    request.url = m_Account.BeginAuthorization();
+    MHttpClient::ForCurrentThread().Send(request);
+    return Origin() + m_Emulator->Requests().back().path;
+}
+
 int MServiceFixture::RequestCount(const QString& part) const
 {
     int count = 0;

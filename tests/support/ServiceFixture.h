@@ -39,6 +39,9 @@ public:
     QString SettingsFile() const;
     QString CacheFile() const;
     MTempDir& Folder() { return m_Folder; }
+    // Begins the account's authorization and follows its address as the web view would (the
+    // emulator consents at once): the address the platform redirected to.
+    QString FollowSignIn();
     // How many requests so far had `part` in their path (query included).
     int RequestCount(const QString& part) const;
 

@@ -22,3 +22,7 @@ private:
 
 // Reads a whole file; an empty array when it cannot be read.
 QByteArray ReadAll(const QString& path);
+inline QString ReadText(const QString& path)
+{
+    return QString::fromUtf8(ReadAll(path));
+}

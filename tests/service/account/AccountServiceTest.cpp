@@ -1,40 +1,18 @@
 // The account against the emulator: sign-in for every kind of account, the refresh rules, identity,
-// the notebook tree (one request, fallback, cache) and the OneDrive reads and lookups.
+// timeouts and the notebook tree's fallback when the service fails it.
 #include "RecordingReporter.h"
 #include "ServiceFixture.h"
 #include "TempDir.h"
 #include "account/AuthorizedCall.h"
 #include "app/MConfig.h"
 #include "app/MStrings.h"
-#include "drive/MOLODUtils.h"
 #include "model/MNotebookTree.h"
-#include "model/MResultNode.h"
 #include "net/AnswerJson.h"
-#include "net/MHttpClient.h"
-#include "service/MServiceSession.h"
-#include "service/OneDriveReads.h"
 
 #include <QElapsedTimer>
-#include <QJsonArray>
-#include <QJsonDocument>
-#include <QUrlQuery>
 #include <gtest/gtest.h>
 
 namespace {
-
-// Begins an authorization and follows its address as the web view would; the emulator consents at
-// once and redirects with a code, which the log shows.
-QString CodeFromSignIn(MServiceFixture& f)
-{
-    MHttpRequest request;
-    request.url = f.Account().BeginAuthorization();
-    MHttpClient::ForCurrentThread().Send(request);
-    for (const MEmuLoggedRequest& r : f.Emulator().Requests())
-        if (r.path.contains(QLatin1String("code=")))
-            return QUrlQuery(r.path.section(QLatin1Char('?'), 1))
-                .queryItemValue(QStringLiteral("code"), QUrl::FullyDecoded);
-    return {};
-}
 
 struct Kind
 {
@@ -59,9 +37,9 @@ TEST_P(SignInTest, CodeExchangeGivesTokensIdentityAndSavesThem)
     MAccount& account = f.Account();
     account.Reset();
     account.setMSAccountType(kind.type);
-    const QString code = CodeFromSignIn(f);
-    ASSERT_FALSE(code.isEmpty());
-    account.setOnlineOneNoteCode(code);
+    const MAuthorizationReply reply = account.ReadAuthorizationReply(f.FollowSignIn());
+    ASSERT_FALSE(reply.code.isEmpty());
+    account.setOnlineOneNoteCode(reply.code);
     const MTokenFailure failure = account.GetTokens(
         kind.type == MAccount::OneNotePersonal ? QStringLiteral("alex.morgan@outlook.example") : QString());
     EXPECT_FALSE(failure.has_value()) << qPrintable(failure.value_or(QString()));
@@ -127,75 +105,6 @@ TEST(AccountServiceTest, AccountIdComesFromTheFirstUnsharedNotebook)
     f.Account().RetrieveClientUrlAccountIdByToken();
     EXPECT_EQ(f.Account().ClientUrlAccountId(), QStringLiteral("8f3a2c1d0b9e7f64"));
 }
-
-TEST(NotebookTreeServiceTest, OneRequestWhenItWorksAndTheCacheAfterwards)
-{
-    MServiceFixture f;
-    auto root = f.FetchTree();
-    EXPECT_EQ(f.RequestCount(QStringLiteral("/onenote/notebooks")), 1);
-    const MNotebookNode* deepest
-        = MServiceFixture::FindPath(*root, QStringLiteral("Travel Journal/Archive/Older/Oldest/2009"));
-    ASSERT_NE(deepest, nullptr);
-    EXPECT_EQ(deepest->kind, MNodeKind::Section);
-    const MNotebookNode* shared = MServiceFixture::FindPath(*root, QStringLiteral("Team Handbook"));
-    ASSERT_NE(shared, nullptr);
-    EXPECT_EQ(shared->userRole, QStringLiteral("Contributor"));
-
-    f.Emulator().ClearRequests();
-    MNotebookNode cachedRoot;
-    MNotebookTree cached(f.Account(), cachedRoot, f.CacheFile());
-    const MTreeBuildResult fromCache = cached.CreateNotebooksTree(false, false);
-    EXPECT_TRUE(fromCache.built);
-    EXPECT_FALSE(fromCache.fetched);
-    EXPECT_EQ(f.Emulator().Requests().size(), 0u) << "the cache was not used";
-    EXPECT_EQ(cachedRoot.childCount(), 3u);
-}
-
-TEST(OneDriveServiceTest, ChildrenListingsAreReadToTheirLastPageAndLookupsFindLateEntries)
-{
-    QJsonObject fixture = MServiceFixture::DemoFixture();
-    fixture.insert(QStringLiteral("limits"), QJsonObject {{QStringLiteral("childrenPageSize"), 2}});
-    MServiceFixture f(fixture);
-    auto root = f.FetchTree();
-    const MNotebookNode* notebook = MServiceFixture::FindPath(*root, QStringLiteral("Travel Journal"));
-    const QString driveId = OneNoteIdDrivePart(notebook->id);
-    MServiceSession session(f.Account());
-    EXPECT_EQ(DriveItemIdFromOneNoteId(session, notebook->id), driveId);
-    const std::optional<QByteArray> listing = GetAOneDriveFolderChildrenJson(session, driveId);
-    ASSERT_TRUE(listing.has_value());
-    const QJsonObject all = QJsonDocument::fromJson(*listing).object();
-    EXPECT_EQ(all.value(QLatin1String("value")).toArray().size(), 4) << "three sections and a group over two pages";
-    EXPECT_EQ(f.RequestCount(QStringLiteral("/children")), 2);
-    qint64 size = -1;
-    EXPECT_FALSE(MOLODUtils::GetSectionGroupFolderInOneDrive(all, QStringLiteral("ARCHIVE"), size).isEmpty());
-    EXPECT_FALSE(MOLODUtils::GetSectionFileInOneDrive(all, QStringLiteral("empty section.one")).isEmpty());
-    EXPECT_EQ(MOLODUtils::CalculateUniqueSectionFileNameInOneDrive(all, QStringLiteral("Lisbon 2024")),
-        QStringLiteral("Lisbon 2024 (1).one"));
-
-    MResultNode folder;
-    folder.name = QStringLiteral("Archive");
-    EXPECT_FALSE(MOLODUtils::CreateNewFolderInOneDrive(session, folder, driveId));
-    EXPECT_EQ(folder.code, -4);
-    folder.name = QStringLiteral("Brand new");
-    EXPECT_TRUE(MOLODUtils::CreateNewFolderInOneDrive(session, folder, driveId));
-    EXPECT_EQ(folder.outcome, MItemOutcome::Created);
-    EXPECT_FALSE(folder.id.isEmpty());
-}
-
-TEST(OneDriveServiceTest, AServiceErrorIsNoListingAndItsCodeIsTheFailure)
-{
-    MServiceFixture f;
-    ASSERT_FALSE(
-        f.Emulator().AddFault(QStringLiteral("GET */children error status=404 code=itemNotFound count=1")).has_value());
-    MServiceSession session(f.Account());
-    QString failure;
-    EXPECT_FALSE(GetAOneDriveFolderChildrenJson(session, QStringLiteral("X!1"), &failure).has_value());
-    EXPECT_TRUE(failure.startsWith(QStringLiteral("HTTP 404 Not Found, itemNotFound"))) << qPrintable(failure);
-}
-
-} // namespace
-
-namespace {
 
 TEST(AccountServiceTest, AnExpiredTokenAnswerMarksTheTokenExpiredAndTheNextRefreshRenewsIt)
 {
@@ -277,8 +186,6 @@ TEST(NotebookTreeServiceTest, AnHtmlErrorPageOrBrokenJsonKeepsTheLastTreeAndCach
         EXPECT_EQ(root.childCount(), notebooks) << fault;
         EXPECT_EQ(ReadAll(f.CacheFile()), goodCache) << fault;
     }
-    MNotebookNode root;
-    EXPECT_EQ(MNotebookTree::NotebooksFromJson(QStringLiteral("{\"value\":[{\"id\":"), root, MAccount::Personal), 0);
 }
 
 } // namespace

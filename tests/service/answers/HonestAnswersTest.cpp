@@ -8,25 +8,13 @@
 #include "import/EvernoteImport.h"
 #include "net/MHttpClient.h"
 #include "net/MRequestBudget.h"
-#include "service/OneDriveReads.h"
 
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QJsonArray>
-#include <QJsonDocument>
 
 namespace {
-
-QByteArray Enex(int notes)
-{
-    QByteArray xml = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<en-export>\n";
-    for (int i = 1; i <= notes; ++i)
-        xml += "<note><title>Note " + QByteArray::number(i)
-            + "</title><content><![CDATA[<en-note><div>Body</div></en-note>]]></content>"
-              "<created>20230105T101500Z</created></note>\n";
-    return xml + "</en-export>\n";
-}
 
 class HonestAnswers : public FeatureServiceTest
 {
@@ -64,18 +52,12 @@ protected:
             SetCheckState(child.get(), 0);
         Check("Book/Inbox");
         MEvernoteImportSettings settings;
-        settings.enexFileName = app.WriteFile(QStringLiteral("in.enex"), enex.isEmpty() ? Enex(notes) : enex);
+        settings.enexFileName = app.WriteFile(QStringLiteral("in.enex"), enex.isEmpty() ? GeneratedEnex(notes) : enex);
         settings.from = 1;
         settings.to = notes;
         MEvernoteTarget target = ChooseEvernoteTarget(*tree, false);
         settings.parentUrlSaveTo = target.parentUrl;
-        MEvernoteImportResult result;
-        OnWorker([&] {
-            MServiceSession session = SessionFor(context);
-            MServiceEnexSender sender(session);
-            result = ThreadImportRun(context, sender, settings, *target.sections);
-        });
-        return result;
+        return ImportEnexRun(settings, *target.sections);
     }
 
     QString PageFile() const { return out.FilePath(QStringLiteral("Book/Costs/Costs so far.txt")); }
@@ -140,22 +122,6 @@ TEST_F(HonestAnswers, ABadPageListAnswerFailsTheSectionAloudAndTheNextSectionGoe
     }
 }
 
-TEST_F(HonestAnswers, AReadWhoseAnswerWasLostOnceIsAskedForAgainAndSucceeds)
-{
-    for (const char* kind : {"drop", "delay ms=1500"}) {
-        SCOPED_TRACE(kind);
-        StartWithOnePage();
-        Check("Book/Costs");
-        MHttpClient::SetTimeoutCapMs(1000);
-        Fault(QStringLiteral("GET */pages/*/content %1 count=1").arg(QLatin1String(kind)));
-        MExportTask& export_ = Export(MExportKind::Text);
-        EXPECT_TRUE(ReadAll(PageFile()).contains("42"));
-        EXPECT_EQ(export_.ItemsFailed(), 0);
-        EXPECT_EQ(RequestsTo(QStringLiteral("/content")).size(), 2u);
-        out.Clear();
-    }
-}
-
 TEST_F(HonestAnswers, ThrottledReadsWaitForTheServiceAndThenSucceed)
 {
     StartWithOnePage();
@@ -214,25 +180,6 @@ TEST_F(HonestAnswers, ABadSectionFileAnswerIsNeverSaved)
         EXPECT_TRUE(export_.Items().first().reason.startsWith(QLatin1String(bad.reason)))
             << qPrintable(export_.Items().first().reason);
         out.Clear();
-    }
-}
-
-TEST_F(HonestAnswers, ABadOneDriveReadIsNoItemAndSaysWhy)
-{
-    for (const MBadAnswer& bad : kRefusals) {
-        SCOPED_TRACE(bad.kind);
-        StartWithOnePage();
-        MHttpClient::SetTimeoutCapMs(1000);
-        Fault(QStringLiteral("GET /v1.0/me/drive/items/* %1").arg(QLatin1String(bad.kind)));
-        const MNotebookNode* costs = MServiceFixture::FindPath(*tree, QStringLiteral("Book/Costs"));
-        QString failure;
-        std::optional<QByteArray> item;
-        OnWorker([&] {
-            MServiceSession session(*account);
-            item = GetAOneDriveItemInfoJson(session, OneNoteIdDrivePart(costs->id), &failure);
-        });
-        EXPECT_FALSE(item.has_value());
-        EXPECT_TRUE(failure.startsWith(QLatin1String(bad.reason))) << qPrintable(failure);
     }
 }
 

@@ -7,7 +7,7 @@
 #include "pagetasks/MListAttachmentsTask.h"
 #include "pagetasks/MSaveAttachmentsTask.h"
 
-#include <QFile>
+#include <QDir>
 
 namespace {
 
@@ -25,12 +25,6 @@ QByteArray SectionBytes(const QByteArray& name, qint64 size)
     while (bytes.size() < size)
         bytes += "Section file " + name + "\n";
     return bytes.left(size);
-}
-
-QByteArray Bytes(const QString& path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<none>");
 }
 
 using RedirectedDownloads = DriveServiceTest;
@@ -66,14 +60,14 @@ TEST_F(RedirectedDownloads, BackupLostSectionAndAttachmentArriveWholeAndTheOther
 
     OnWorker(
         [&] { MExportTask(context, MExportKind::SectionFile, out.FilePath(QStringLiteral("backup"))).ThreadRun(); });
-    EXPECT_EQ(Bytes(out.FilePath(QStringLiteral("backup/Book/Trip.one"))), SectionBytes("Trip", 90000));
+    EXPECT_EQ(ReadAll(out.FilePath(QStringLiteral("backup/Book/Trip.one"))), SectionBytes("Trip", 90000));
 
     MAttachmentList listed;
     OnWorker([&] { MListAttachmentsTask(context, &listed).ThreadRun(); });
     ASSERT_EQ(listed.items.size(), 1);
     MSaveAttachmentsTask attachments(context, listed.items, out.Path());
     OnWorker([&] { attachments.ThreadRun(); });
-    EXPECT_EQ(Bytes(out.FilePath(QStringLiteral("Receipts_r.pdf"))), pdf);
+    EXPECT_EQ(ReadAll(out.FilePath(QStringLiteral("Receipts_r.pdf"))), pdf);
 
     MFindLostTask search(context);
     OnWorker([&] { search.ThreadRun(); });
@@ -81,7 +75,7 @@ TEST_F(RedirectedDownloads, BackupLostSectionAndAttachmentArriveWholeAndTheOther
     QDir().mkpath(out.FilePath(QStringLiteral("lost")));
     OnWorker([&] { lost.ThreadRunSave(); });
     ASSERT_EQ(search.Tree().childCount(), 1u);
-    EXPECT_EQ(Bytes(out.FilePath(QStringLiteral("lost/") + LostSectionFileName(*search.Tree().child(0)))),
+    EXPECT_EQ(ReadAll(out.FilePath(QStringLiteral("lost/") + LostSectionFileName(*search.Tree().child(0)))),
         SectionBytes("Lost.onetmp", 3000));
 
     // Graph saw the token on the resource's request and answered it with the redirect; the other

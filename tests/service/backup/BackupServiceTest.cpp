@@ -12,7 +12,6 @@
 #include <QDirIterator>
 #include <QFileInfo>
 #include <QLockFile>
-#include <QUrl>
 
 namespace {
 
@@ -51,15 +50,6 @@ protected:
         }
         return files;
     }
-    QStringList ContentReads() const
-    {
-        QStringList ids;
-        for (const MEmuLoggedRequest& request : RequestsTo(QStringLiteral("GET"), QStringLiteral("/content")))
-            ids << QUrl::fromPercentEncoding(
-                request.path.section(QLatin1String("/pages/"), 1).section(QLatin1Char('/'), 0, 0).toUtf8());
-        return ids;
-    }
-    size_t Listings() const { return RequestsTo(QStringLiteral("GET"), QStringLiteral("/pages?")).size(); }
     QString PageId(const QString& section, int n) const
     {
         return StatePages(section).at(n).value(QLatin1String("id")).toString();

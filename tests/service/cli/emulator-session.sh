@@ -2,7 +2,8 @@
 # makes a scratch folder in $work (removed on exit), starts pagewright-emulator on a free port
 # ($origin, with the emulator options given), and binds pw() to pagewright-cli with a settings folder
 # whose hosts and application ids point at it and whose intervals are zero. fail() prints the logs of
-# the scratch folder and exits; a caller may define its own after sourcing.
+# the scratch folder and exits; a caller may define its own after sourcing. enex_file and titles
+# write an Evernote export and read a section's page titles back from the emulator.
 
 fail() {
     echo "FAIL: $*" >&2
@@ -76,4 +77,29 @@ point_cli_at_emulator() {
 sign_in_personal() {
     redirect=$(curl -s -o /dev/null -w '%{redirect_url}' "$(pw signin --type personal)") || fail "the sign-in address did not answer"
     pw signin --type personal --redirect "$redirect" >"$work/signin.out" 2>&1 || fail "signin"
+}
+
+# enex_file FILE TITLE COUNT writes an Evernote export of COUNT notes, "TITLE 1" to "TITLE COUNT".
+enex_file() {
+    {
+        echo '<?xml version="1.0" encoding="UTF-8"?>'
+        echo '<en-export export-date="20240101T000000Z" application="Evernote" version="10.50">'
+        i=1
+        while [ "$i" -le "$3" ]; do
+            echo "<note><title>$2 $i</title><content><![CDATA[<en-note><div>Body of $2 $i</div></en-note>]]></content><created>20240101T000000Z</created></note>"
+            i=$((i + 1))
+        done
+        echo '</en-export>'
+    } >"$1"
+}
+
+# The titles of the pages of the section named $1, one a line, from the emulator's state.
+titles() {
+    curl -s "$origin/_emulator/state" | python3 -c '
+import json, sys
+for item in json.load(sys.stdin)["items"]:
+    if item["name"] == sys.argv[1] + ".one":
+        for page in item.get("pages", []):
+            print(page["title"])
+' "$1"
 }

@@ -32,9 +32,6 @@ if command -v script >/dev/null 2>&1; then
     [ "$(grep -c "	" "$work/tty.out")" -ge 4 ] || fail "the results did not go to standard output"
 fi
 
-pw export --kind md --out "$work/md" --check "Travel Journal/Lisbon 2024" >"$work/md.out" 2>"$work/md.err" || fail "export md"
-[ -f "$work/md/Travel Journal/Lisbon 2024/Day one: Alfama.md" ] || fail "--kind md wrote no Markdown page"
-
 if pw export --kind txt --out "$work/x" --check "No such notebook" >"$work/bad.out" 2>"$work/bad.err"; then
     fail "an unknown path did not fail"
 fi
@@ -51,11 +48,4 @@ grep -q "^Failure	.*	HTTP 500 Internal Server Error: 500 - Internal server error
     || fail "the failed page is not listed with its reason"
 [ "$(grep -c '^Success	' "$work/faulty.out")" -ge 2 ] || fail "the other pages were not exported"
 
-# A throttled run waits and then succeeds: exit 0.
-pw cache clear >/dev/null || fail "cache clear"
-curl -s -X POST --data 'GET */pages/*/content throttle retryAfter=1 count=1' "$origin/_emulator/faults" >/dev/null
-pw export --kind txt --out "$work/waited" --check "Travel Journal/Lisbon 2024" >"$work/waited.out" 2>"$work/waited.err" \
-    || fail "a throttled export did not finish"
-grep -q "Waiting 1 s: the service's request limit is reached" "$work/waited.err" || fail "the wait was not shown"
-if grep -q "^Failure" "$work/waited.out"; then fail "a throttled page failed"; fi
 echo "cli export test passed"

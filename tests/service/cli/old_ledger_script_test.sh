@@ -14,18 +14,8 @@ pw tree >"$work/tree.out" 2>&1 || fail "tree"
 # The sources as they were when the ledger was written, byte for byte (the ledger knows their sizes).
 src="$work/src"
 mkdir -p "$src"
-enex() {
-    { echo '<?xml version="1.0" encoding="UTF-8"?>'
-      echo '<en-export export-date="20240101T000000Z" application="Evernote" version="10.50">'
-      i=1
-      while [ "$i" -le "$2" ]; do
-          echo "<note><title>$1 $i</title><content><![CDATA[<en-note><div>Body of $1 $i</div></en-note>]]></content><created>20240101T000000Z</created></note>"
-          i=$((i + 1))
-      done
-      echo '</en-export>'; } >"$src/$1.enex"
-}
-enex Cut 6
-enex Done 3
+enex_file "$src/Cut.enex" Cut 6
+enex_file "$src/Done.enex" Done 3
 printf 'A text file\n' >"$src/plain.txt"
 
 # The ledger moved to this emulator and folder, as a user's would be after a move: only the place changes.
@@ -38,16 +28,6 @@ for column in "runs SET source = replace(source" "runs SET target = replace(targ
     sql "UPDATE $column, '/tmp/pwledger-fixture', ?)" "$src"
     sql "UPDATE $column, 'http://127.0.0.1:37857', ?)" "$origin"
 done
-
-titles() {
-    curl -s "$origin/_emulator/state" | python3 -c '
-import json, sys
-for item in json.load(sys.stdin)["items"]:
-    if item["name"] == sys.argv[1] + ".one":
-        for page in item.get("pages", []):
-            print(page["title"])
-' "$1"
-}
 
 # The cut-off run is found and resumed: the three notes it made are not sent again, the one in
 # flight is looked for and sent, the two it never reached are sent.

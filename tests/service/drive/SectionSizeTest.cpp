@@ -32,35 +32,22 @@ protected:
     }
 };
 
-TEST_F(SectionSizeTest, SizesAreOneDrivesOwnAndAFolderHoldsTheTotalOfItsFiles)
-{
-    StartWithBooks();
-    Check(QStringLiteral("Book"));
-    // The section's file is Plan.one; a name that differs only in case still finds it.
-    Node(QStringLiteral("Book/Plan"))->name = QStringLiteral("PLAN");
-    MSectionSizeTask task(context);
-    OnWorker([&] { task.ThreadViewRun(); });
-    EXPECT_EQ(Rows(task.Tree()),
-        QStringList({QStringLiteral("Book=1500"), QStringLiteral("Book/PLAN=1000"), QStringLiteral("Book/G=500"),
-            QStringLiteral("Book/G/Deep=500")}));
-    EXPECT_EQ(task.ReadsFailed(), 0);
-    EXPECT_TRUE(reporter.Alerts().isEmpty());
-}
-
-TEST_F(SectionSizeTest, ASharedNotebookIsNonCreatorAndWhatIsNotFoundIsNotEntered)
+TEST_F(SectionSizeTest, SizesAreOneDrivesOwnASharedNotebookIsNonCreatorAndWhatIsNotFoundIsNotEntered)
 {
     StartWithBooks();
     Check(QStringLiteral("Book"));
     Check(QStringLiteral("Team Handbook"));
     Check(QStringLiteral("Other"));
-    // A group whose folder bears another name, and a notebook whose id names no drive item.
+    // A section named as its file but for the letter case, a group whose folder bears another name,
+    // and a notebook whose id names no drive item.
+    Node(QStringLiteral("Book/Plan"))->name = QStringLiteral("PLAN");
     Node(QStringLiteral("Book/G"))->name = QStringLiteral("Elsewhere");
     Node(QStringLiteral("Other"))->id = QStringLiteral("NOHYPHEN");
     MSectionSizeTask task(context);
     OnWorker([&] { task.ThreadViewRun(); });
     EXPECT_EQ(Rows(task.Tree()),
         QStringList(
-            {QStringLiteral("Book=1500"), QStringLiteral("Book/Plan=1000"), QStringLiteral("Book/Elsewhere=Not found"),
+            {QStringLiteral("Book=1500"), QStringLiteral("Book/PLAN=1000"), QStringLiteral("Book/Elsewhere=Not found"),
                 QStringLiteral("Other=Not found"), QStringLiteral("Team Handbook=Non-creator")}));
     EXPECT_EQ(task.Counts().failed, 0);
     EXPECT_EQ(task.Counts().skipped, 3);

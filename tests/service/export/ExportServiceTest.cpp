@@ -3,28 +3,13 @@
 #include "export/MExportTask.h"
 #include "model/MOLONUtils.h"
 #include "tasks/MPageList.h"
-#include "tasks/MPageWalker.h"
 
 #include <QDir>
 #include <QFile>
-#include <QUrlQuery>
 
 namespace {
 
 using ExportServiceTest = FeatureServiceTest;
-
-QJsonArray Untitled(int count)
-{
-    QJsonArray pages;
-    for (int i = 0; i < count; ++i)
-        pages.append(QJsonObject {{"title", ""}, {"body", QStringLiteral("<p>untitled %1</p>").arg(i)}});
-    return pages;
-}
-
-QString Read(const QString& path)
-{
-    return QString::fromUtf8(ReadAll(path));
-}
 
 TEST_F(ExportServiceTest, TextFilesMirrorTheTreeAndNeverOverwriteAnEarlierRun)
 {
@@ -37,69 +22,18 @@ TEST_F(ExportServiceTest, TextFilesMirrorTheTreeAndNeverOverwriteAnEarlierRun)
     OnWorker([&] { MExportTask(context, MExportKind::Text, out.Path()).ThreadRun(); });
 
     const QString plain = out.FilePath(QStringLiteral("Book/Plain"));
-    EXPECT_TRUE(Read(plain + "/Same.txt").contains(QStringLiteral("Same\n-----")));
-    EXPECT_TRUE(Read(plain + "/Same.txt").contains(QStringLiteral("first\n")));
-    EXPECT_TRUE(Read(plain + "/Same(1).txt").contains(QStringLiteral("second\n")));
-    EXPECT_TRUE(Read(out.FilePath(QStringLiteral("Book/Group/Inner/Deep.txt"))).contains(QStringLiteral("x\n")));
+    EXPECT_TRUE(ReadText(plain + "/Same.txt").contains(QStringLiteral("Same\n-----")));
+    EXPECT_TRUE(ReadText(plain + "/Same.txt").contains(QStringLiteral("first\n")));
+    EXPECT_TRUE(ReadText(plain + "/Same(1).txt").contains(QStringLiteral("second\n")));
+    EXPECT_TRUE(ReadText(out.FilePath(QStringLiteral("Book/Group/Inner/Deep.txt"))).contains(QStringLiteral("x\n")));
     EXPECT_TRUE(reporter.LastResult().contains(plain + QStringLiteral("/Same(1).txt Success\n")));
 
     MExportTask again(context, MExportKind::Text, out.Path());
     OnWorker([&] { again.ThreadRun(); });
-    EXPECT_TRUE(Read(plain + "/Same.txt").contains(QStringLiteral("first\n")));
-    EXPECT_TRUE(Read(plain + "/Same(2).txt").contains(QStringLiteral("first\n")));
-    EXPECT_TRUE(Read(plain + "/Same(3).txt").contains(QStringLiteral("second\n")));
+    EXPECT_TRUE(ReadText(plain + "/Same.txt").contains(QStringLiteral("first\n")));
+    EXPECT_TRUE(ReadText(plain + "/Same(2).txt").contains(QStringLiteral("first\n")));
+    EXPECT_TRUE(ReadText(plain + "/Same(3).txt").contains(QStringLiteral("second\n")));
     EXPECT_EQ(again.ExportFilesCount(), 3);
-}
-
-TEST_F(ExportServiceTest, UntitledPagesOfTheSecondBatchAreNumberedFromZeroAgain)
-{
-    Start(QJsonArray {Notebook("Book", {Section("Loose", Untitled(101))})});
-    Check("Book/Loose");
-    OnWorker([&] { MExportTask(context, MExportKind::Text, out.Path()).ThreadRun(); });
-    const QString folder = out.FilePath(QStringLiteral("Book/Loose"));
-    EXPECT_TRUE(Read(folder + "/0.txt").contains(QStringLiteral("untitled 0\n")));
-    EXPECT_TRUE(Read(folder + "/99.txt").contains(QStringLiteral("untitled 99\n")));
-    EXPECT_TRUE(Read(folder + "/0(1).txt").contains(QStringLiteral("untitled 100\n")));
-    EXPECT_FALSE(QFile::exists(folder + "/100.txt"));
-}
-
-// The search's page work, to count its page-list requests against the export's.
-class MCountingSearch final : public MPageWalker
-{
-public:
-    explicit MCountingSearch(const MTaskContext& context)
-        : MPageWalker(context, PagePolicyFor(MPageUser::Search))
-    { }
-
-protected:
-    qint64 HandlePage(const MPageEntry&, qint64, const QString&) override { return 1; }
-};
-
-TEST_F(ExportServiceTest, AnEmptySectionCostsOneListRequest)
-{
-    Start(QJsonArray {Notebook("Book", {Section("Empty", {})})});
-    MNotebookNode* section = Check("Book/Empty");
-    OnWorker([&] { MExportTask(context, MExportKind::Text, out.Path()).ThreadRun(); });
-    const auto lists = RequestsTo(QStringLiteral("/pages?"));
-    ASSERT_EQ(lists.size(), 1u);
-    EXPECT_TRUE(lists[0].path.endsWith(QStringLiteral("top=100&skip=0")));
-    EXPECT_TRUE(QDir(out.FilePath(QStringLiteral("Book/Empty"))).isEmpty());
-
-    emulator->ClearRequests();
-    OnWorker([&] { MCountingSearch(context).ListSection(*section, QString()); });
-    EXPECT_EQ(RequestsTo(QStringLiteral("/pages?")).size(), 1u);
-}
-
-TEST_F(ExportServiceTest, EveryPageOfABigSectionIsExportedInFifteenListRequests)
-{
-    Start(QJsonArray {QJsonObject {
-        {"name", "Book"}, {"sections", QJsonArray {QJsonObject {{"name", "Huge"}, {"generatedPages", 1450}}}}}});
-    Check("Book/Huge");
-    MExportTask task(context, MExportKind::Text, out.Path());
-    OnWorker([&] { task.ThreadRun(); });
-    EXPECT_EQ(task.ExportFilesCount(), 1450);
-    EXPECT_EQ(QDir(out.FilePath(QStringLiteral("Book/Huge"))).entryList(QDir::Files).size(), 1450);
-    EXPECT_EQ(RequestsTo(QStringLiteral("/pages?")).size(), 15u);
 }
 
 TEST_F(ExportServiceTest, HtmlPagesGetTagIconsDateBlocksAndTheirResourcesBesideThem)
@@ -118,11 +52,11 @@ TEST_F(ExportServiceTest, HtmlPagesGetTagIconsDateBlocksAndTheirResourcesBesideT
     OnWorker([&] { task.ThreadRun(); });
 
     const QString folder = out.FilePath(QStringLiteral("Book/Web"));
-    const QString html = Read(folder + "/Short.html");
+    const QString html = ReadText(folder + "/Short.html");
     EXPECT_TRUE(html.contains(emulator->Origin().replace(QStringLiteral("https:"), QStringLiteral("http:"))
         + QStringLiteral("/uploads/soft/quillview/apptags/to-do-completed.png")));
     EXPECT_TRUE(html.contains(QStringLiteral("top:70px")));
-    EXPECT_TRUE(Read(folder + "/" + QString(25, QLatin1Char('L')) + ".html").contains(QStringLiteral("top:94px")));
+    EXPECT_TRUE(ReadText(folder + "/" + QString(25, QLatin1Char('L')) + ".html").contains(QStringLiteral("top:94px")));
     EXPECT_TRUE(html.contains(QStringLiteral("2024-05-01 09:30:00")));
 
     const QStringList images = QDir(folder + "/Short.files").entryList({"*.png"}, QDir::Files);
@@ -175,7 +109,7 @@ TEST_F(ExportServiceTest, ALinkToAParagraphOfTheSamePageBecomesAnAnchor)
     MSelfLinkExport task(context, MExportKind::Html, out.Path());
     task.pageGuid = QLatin1Char('{') + PageIdFromLink(pages.first().clientUrl) + QLatin1Char('}');
     OnWorker([&] { task.ThreadRun(); });
-    const QString html = Read(out.FilePath(QStringLiteral("Book/Web/Self.html")));
+    const QString html = ReadText(out.FilePath(QStringLiteral("Book/Web/Self.html")));
     // The service keeps the caller's id as data-id, which the anchor's id search finds.
     EXPECT_TRUE(html.contains(QStringLiteral("href=\"#p:{0A1B2C3D-0000-4000-8000-00000000AAAA}{60}\">same</a>")))
         << qPrintable(html);
@@ -187,7 +121,7 @@ TEST_F(ExportServiceTest, ALinkToAParagraphOfTheSamePageBecomesAnAnchor)
     EXPECT_EQ(metadataReads, 1);
 }
 
-TEST_F(ExportServiceTest, SectionFilesAreFetchedThroughTheirDownloadAddressWithOneRetryAndNotSavedWhenRefused)
+TEST_F(ExportServiceTest, SectionFilesAreFetchedThroughTheirDownloadAddressWithOneRetryAndNoToken)
 {
     Start(QJsonArray {Notebook("Book", {Section("Plain", {Page("P", "<p>x</p>")})})});
     Check("Book/Plain");
@@ -203,19 +137,6 @@ TEST_F(ExportServiceTest, SectionFilesAreFetchedThroughTheirDownloadAddressWithO
     EXPECT_TRUE(reporter.LastResult().endsWith(QStringLiteral(" Success\n")));
     EXPECT_EQ(task.ExportFilesCount(), 1);
     EXPECT_FALSE(QDir(out.FilePath(QStringLiteral("Book/Plain"))).exists());
-
-    // Refused twice: a failure, and nothing saved.
-    out.Clear();
-    reporter.Clear();
-    ASSERT_FALSE(emulator->AddFault(QStringLiteral("GET /_download/* error status=401 code=unauthenticated count=2")));
-    MExportTask refused(context, MExportKind::SectionFile, out.Path());
-    OnWorker([&] { refused.ThreadRun(); });
-    EXPECT_TRUE(QDir(out.FilePath(QStringLiteral("Book"))).entryList(QDir::Files).isEmpty());
-    EXPECT_TRUE(reporter.LastResult().endsWith(
-        QStringLiteral(" Failure (HTTP 401 Unauthorized, unauthenticated: The requested resource does not exist.)\n")))
-        << qPrintable(reporter.LastResult());
-    EXPECT_TRUE(reporter.Statuses().contains(QStringLiteral("Download error: unauthenticated")));
-    EXPECT_EQ(refused.ItemsFailed(), 1);
 }
 
 TEST_F(ExportServiceTest, AnExpiredTokenWhileListingIsRenewedAndTheListAskedForAgain)

@@ -15,11 +15,6 @@ QJsonObject LeveledPage(const QString& title, int level, const QString& body, co
         {"resources", resources}};
 }
 
-QString Read(const QString& path)
-{
-    return QString::fromUtf8(ReadAll(path));
-}
-
 // Every .md file below `folder`, relative to it.
 QStringList MarkdownFiles(const QString& folder)
 {
@@ -92,7 +87,7 @@ TEST_F(ExportServiceTest, MarkdownPagesNestSubPagesKeepResourcesAndLinkToEachOth
         {"Same(1).md", "\nsecond\n"},
     };
     for (const auto& [file, text] : expected)
-        EXPECT_TRUE(Read(notes + "/" + file).contains(QString::fromUtf8(text))) << file << ": " << text;
+        EXPECT_TRUE(ReadText(notes + "/" + file).contains(QString::fromUtf8(text))) << file << ": " << text;
     EXPECT_TRUE(ReadAll(notes + "/_resources/image-1.png").startsWith("\x89PNG"));
     EXPECT_EQ(task.ItemsFailed(), 0);
     EXPECT_EQ(task.ResourcesFailed(), 0);
@@ -102,7 +97,7 @@ TEST_F(ExportServiceTest, MarkdownPagesNestSubPagesKeepResourcesAndLinkToEachOth
                                                  "onenote:https://d/Else.one#Far&section-id={S}&"
                                                  "page-id={99999999-0000-4000-8000-000000000000}&end)")))
         << qPrintable(planLine);
-    EXPECT_TRUE(Read(notes + "/Plan.md").contains(QStringLiteral("[far away](onenote:https://d/Else.one#Far&")));
+    EXPECT_TRUE(ReadText(notes + "/Plan.md").contains(QStringLiteral("[far away](onenote:https://d/Else.one#Far&")));
 
     // A second run writes beside the first: new names, its own sub-page folder, nothing overwritten.
     const QByteArray firstPlan = ReadAll(notes + "/Plan.md");
@@ -110,13 +105,13 @@ TEST_F(ExportServiceTest, MarkdownPagesNestSubPagesKeepResourcesAndLinkToEachOth
     OnWorker([&] { again.ThreadRun(); });
     EXPECT_EQ(again.ExportFilesCount(), 5);
     EXPECT_EQ(ReadAll(notes + "/Plan.md"), firstPlan);
-    EXPECT_TRUE(Read(notes + "/Plan(1).md").contains(QStringLiteral("[to the trip](Plan(1)/Trip.md)")));
+    EXPECT_TRUE(ReadText(notes + "/Plan(1).md").contains(QStringLiteral("[to the trip](Plan(1)/Trip.md)")));
     EXPECT_EQ(QDir(notes + "/_resources").entryList(QDir::Files).size(), 4);
 
     // Every relative link of either run leads to a file that is there.
     qsizetype followed = 0;
     for (const QString& file : MarkdownFiles(notes))
-        for (const QString& path : RelativeDestinations(Read(notes + "/" + file))) {
+        for (const QString& path : RelativeDestinations(ReadText(notes + "/" + file))) {
             ++followed;
             EXPECT_TRUE(QFileInfo::exists(QFileInfo(notes + "/" + file).dir().filePath(path)))
                 << qPrintable(file + " -> " + path);

@@ -3,7 +3,6 @@
 #include "ImportServiceFixture.h"
 #include "account/AuthorizedCall.h"
 #include "account/MAccount.h"
-#include "app/MStrings.h"
 #include "model/MNotebookNode.h"
 #include "net/ServiceRequest.h"
 #include "tasks/MPageList.h"
@@ -80,13 +79,7 @@ protected:
         settings.createTagSections = tagMode;
         MEvernoteTarget target = ChooseEvernoteTarget(*tree, tagMode);
         settings.parentUrlSaveTo = target.parentUrl;
-        MEvernoteImportResult result;
-        OnWorker([&] {
-            MServiceSession session = SessionFor(context);
-            MServiceEnexSender sender(session);
-            result = ThreadImportRun(context, sender, settings, *target.sections);
-        });
-        return result;
+        return ImportEnexRun(settings, *target.sections);
     }
 
     // The ids of the pages of a section by title, from the emulator's state.
@@ -121,46 +114,10 @@ protected:
         return digests;
     }
 
-    // The titles of the pages of a section, by its display name, from the emulator's state.
-    QStringList PageTitles(const QString& sectionName) const
-    {
-        QStringList titles;
-        for (const QJsonObject& page : StatePages(sectionName))
-            titles.append(page.value(QStringLiteral("title")).toString());
-        return titles;
-    }
-
     MEvernoteImportSettings settings;
 };
 
 } // namespace
-
-TEST_F(EnexImportService, ARangeImportsOnlyItsNotesIntoTheTickedSection)
-{
-    Node({"Travel Journal", "Empty section"})->checked = true;
-    settings.from = 2;
-    settings.to = 3;
-    const MEvernoteImportResult result
-        = Import(Enex({Note("one"), "<!-- x -->", Note("two"), Note("three"), Note("four")}), false);
-    EXPECT_EQ(PageTitles(QStringLiteral("Empty section")), (QStringList {"two", "three"}));
-    EXPECT_EQ(Posts(QStringLiteral("/pages")).size(), 2u);
-    EXPECT_EQ(result.result,
-        QStringLiteral("\n2: two ... Success\n3: three ... Success\n\nTotal: 2, Success: 2, Failure: 0."));
-    EXPECT_EQ(reporter.LastResult(), result.result);
-    EXPECT_EQ(reporter.FinishText(), Localized("strFinish"));
-    EXPECT_EQ(pacer.UploadWaits(), 2);
-}
-
-TEST_F(EnexImportService, AnEmptyToFieldSendsNothing)
-{
-    Node({"Travel Journal", "Empty section"})->checked = true;
-    settings.from = 1;
-    settings.to = 0;
-    const MEvernoteImportResult result = Import(Enex({Note("one"), Note("two")}), false);
-    EXPECT_TRUE(emulator->Requests().empty());
-    EXPECT_EQ(result.result, QStringLiteral("\n\nTotal: 0, Success: 0, Failure: 0."));
-    EXPECT_EQ(pacer.UploadWaits(), 0);
-}
 
 TEST_F(EnexImportService, TagSectionsAreReusedCreatedAndFoldedByCase)
 {
@@ -175,19 +132,11 @@ TEST_F(EnexImportService, TagSectionsAreReusedCreatedAndFoldedByCase)
                      Note("e", {"empty SECTION"}), Note("f")}),
             true);
 
-    EXPECT_EQ(PageTitles(QStringLiteral("Packing lists")).mid(3), QStringList {"a"}); // after the fixture's 3
-    EXPECT_EQ(PageTitles(QStringLiteral("Trips")), (QStringList {"b", "d"}));
-    EXPECT_EQ(PageTitles(QStringLiteral("NoTag")), (QStringList {"c", "f"}));
-    EXPECT_EQ(PageTitles(QStringLiteral("Empty section")), QStringList {"e"});
-    int emptySections = 0;
-    for (const QJsonValue& item : emulator->State().value(QStringLiteral("items")).toArray())
-        emptySections += item.toObject()
-                             .value(QStringLiteral("name"))
-                             .toString()
-                             .compare(QStringLiteral("Empty section.one"), Qt::CaseInsensitive)
-            == 0;
-    EXPECT_EQ(emptySections, 1);
-    EXPECT_EQ(Posts(QStringLiteral("/sections")).size(), 2u); // Trips and NoTag
+    EXPECT_EQ(StateTitles(QStringLiteral("Packing lists")).mid(3), QStringList {"a"}); // after the fixture's 3
+    EXPECT_EQ(StateTitles(QStringLiteral("Trips")), (QStringList {"b", "d"}));
+    EXPECT_EQ(StateTitles(QStringLiteral("NoTag")), (QStringList {"c", "f"}));
+    EXPECT_EQ(StateTitles(QStringLiteral("Empty section")), QStringList {"e"});
+    EXPECT_EQ(Posts(QStringLiteral("/sections")).size(), 2u); // Trips and NoTag, no second empty section
     EXPECT_EQ(result.newSectionCount, 2);
     EXPECT_EQ(result.success, 6);
     EXPECT_EQ(result.failure, 0);
@@ -225,7 +174,7 @@ TEST_F(EnexImportService, AWildFileImportsEveryReadableNoteWithAllItsResources)
     const MEvernoteImportResult result = Import(enex, false);
 
     EXPECT_EQ(
-        PageTitles(QStringLiteral("Empty section")), (QStringList {"Wild one", "Wild two", "Wild four", "Wild five"}));
+        StateTitles(QStringLiteral("Empty section")), (QStringList {"Wild one", "Wild two", "Wild four", "Wild five"}));
     EXPECT_EQ(result.success, 4);
     EXPECT_EQ(result.failure, 1);
     EXPECT_EQ(result.warnings, 1);
@@ -246,41 +195,4 @@ TEST_F(EnexImportService, AWildFileImportsEveryReadableNoteWithAllItsResources)
     EXPECT_EQ(ResourceDigestsOnPage(ids.value(QStringLiteral("Wild two"))), QStringList {MD5String(kImage)});
     EXPECT_EQ(ResourceDigestsOnPage(ids.value(QStringLiteral("Wild four"))), QStringList {MD5String(loosePdf)});
     EXPECT_TRUE(ResourceDigestsOnPage(ids.value(QStringLiteral("Wild five"))).isEmpty());
-}
-
-TEST_F(EnexImportService, ANoteWithAMissingOrRehashedAttachmentArrivesOnceWithItsText)
-{
-    Node({"Travel Journal", "Empty section"})->checked = true;
-    settings.from = 1;
-    settings.to = 10;
-    // The attachment was lost before the export; the second note's hash was rewritten by Evernote
-    // 10.58 and its data has no encoding attribute.
-    const QByteArray lost = "<note><title>Lost</title><content><![CDATA[<en-note><div>Body of Lost</div>"
-                            "<en-media hash=\"33c6ed66a1b2c3d4e5f60718293a4b5c\" type=\"image/jpeg\"/>"
-                            "</en-note>]]></content></note>";
-    const QByteArray rehashed
-        = "<note><title>Json</title><content><![CDATA[<en-note><div>Body of Json</div><en-media "
-          "hash=\"ac91cc69aaaabbbbccccddddeeeeffff\" type=\"application/json\"/></en-note>]]></content>"
-          "<resource><data>eyAidGVzdCI6IDEyMyB9</data><mime>application/json</mime><width>0</width><height>0</height>"
-          "<resource-attributes><file-name>test.json</file-name><attachment>false</attachment>"
-          "</resource-attributes></resource></note>";
-    const MEvernoteImportResult result = Import(Enex({lost, rehashed}), false);
-    EXPECT_EQ(result.success, 2);
-    EXPECT_EQ(result.failure, 0);
-    EXPECT_EQ(result.warnings, 1);
-    const QString line = QStringLiteral("Missing attachment (image/jpeg, 33c6ed66…)");
-    EXPECT_TRUE(result.result.contains(QStringLiteral("1: Lost ... Success\n    ") + line))
-        << qPrintable(result.result);
-    // Where the line and the paired attachment stand on the page is the converter's tests' work.
-    EXPECT_EQ(PageTitles(QStringLiteral("Empty section")), QStringList({"Lost", "Json"}));
-}
-
-TEST_F(EnexImportService, TitlesAndSectionNamesArriveAsWritten)
-{
-    Node({"Recipes"})->checked = true;
-    settings.from = 1;
-    settings.to = 10;
-    const MEvernoteImportResult result = Import(Enex({Note("A&lt;B &amp; C", {"Say \"cheese\""})}), true);
-    EXPECT_EQ(result.success, 1);
-    EXPECT_EQ(PageTitles(QStringLiteral("Say \"cheese\"")), QStringList {"A<B & C"});
 }

@@ -17,8 +17,8 @@ protected:
     {
         Start(QJsonArray {QJsonObject {{"name", "Book"},
             {"sections", QJsonArray {QJsonObject {{"name", "Inbox"}}, QJsonObject {{"name", "Second"}}}}}});
-        Tick(QStringLiteral("Book/Second")); // the first ticked section in outline order wins
-        Tick(QStringLiteral("Book/Inbox"));
+        Check(QStringLiteral("Book/Second")); // the first ticked section in outline order wins
+        Check(QStringLiteral("Book/Inbox"));
     }
 
     QList<MFileObject> Run(MFileImportKind kind, const QStringList& paths)
@@ -50,10 +50,10 @@ protected:
 
 TEST_F(FileImportService, EveryFeatureSendsItsPagesWithTheirPartsIntoTheFirstTickedSection)
 {
-    files.WriteFile(QStringLiteral("Trip/pics/castle.png"), kPng);
+    files.WriteFile(QStringLiteral("Trip/my pics/castle.png"), kPng);
     files.WriteFile(QStringLiteral("Trip/tickets.pdf"), kPdf);
     const QString html = files.WriteFile(QStringLiteral("Trip/Lisbon.html"),
-        "<html><head><title>Lisbon</title></head><body><img src=\"pics/castle.png\">"
+        "<html><head><title>Lisbon</title></head><body><img src='my%20pics\\castle.png'>"
         "<object data-attachment=\"tickets.pdf\" data=\"tickets.pdf\"></object></body></html>");
     const QString keep = files.WriteFile(QStringLiteral("Keep/Groceries.html"),
         "<html><head><title>Groceries</title></head><body><ul>"

@@ -16,7 +16,7 @@ protected:
     void SetUp() override
     {
         Start(QJsonArray {QJsonObject {{"name", "Book"}, {"sections", QJsonArray {QJsonObject {{"name", "Inbox"}}}}}});
-        Tick(QStringLiteral("Book/Inbox"));
+        Check(QStringLiteral("Book/Inbox"));
         for (int i = 1; i <= 6; ++i)
             paths << files.WriteFile(
                 QStringLiteral("notes/note %1.txt").arg(i), QByteArray("Text ") + QByteArray::number(i));
@@ -128,7 +128,7 @@ TEST_F(ImportResumeService, AStoppedTreeImportResumesIntoTheContainersItMadeAlth
         ScanImportTree({files.FilePath(QStringLiteral("Tree"))}, *planned, MImportTreeOptions());
         return planned;
     };
-    Tick(QStringLiteral("Book"));
+    Check(QStringLiteral("Book"));
     const std::unique_ptr<MResultNode> planned = plan();
     const MRunJournal::MIdentity identity = MTreeImportTask::RunIdentity(*planned, tree.get(), false, false);
     auto run = [&](const MRunRecording& recording, int stopAfter) {

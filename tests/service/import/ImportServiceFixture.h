@@ -20,14 +20,6 @@ inline void PrintTo(const QStringList& list, std::ostream* os)
 class ImportServiceTest : public FeatureServiceTest
 {
 protected:
-    MNotebookNode* Tick(const QString& path)
-    {
-        auto* node = const_cast<MNotebookNode*>(MServiceFixture::FindPath(*tree, path));
-        if (node)
-            node->checked = true;
-        return node;
-    }
-
     std::vector<MEmuLoggedRequest> Posts(const QString& pathEnd) const
     {
         std::vector<MEmuLoggedRequest> posts;

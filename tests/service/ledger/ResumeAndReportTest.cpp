@@ -11,15 +11,6 @@
 
 namespace {
 
-QByteArray Enex(int notes)
-{
-    QByteArray xml = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<en-export>\n";
-    for (int i = 1; i <= notes; ++i)
-        xml += "<note><title>Note " + QByteArray::number(i) + "</title><content><![CDATA[<en-note><div>Body "
-            + QByteArray::number(i) + "</div></en-note>]]></content><created>20230105T101500Z</created></note>\n";
-    return xml + "</en-export>\n";
-}
-
 class ResumeAndReport : public FeatureServiceTest
 {
 protected:
@@ -27,7 +18,7 @@ protected:
     {
         Start(QJsonArray {QJsonObject {{"name", "Book"}, {"sections", QJsonArray {QJsonObject {{"name", "Inbox"}}}}}});
         Check("Book/Inbox");
-        settings.enexFileName = app.WriteFile(QStringLiteral("notes.enex"), Enex(30));
+        settings.enexFileName = app.WriteFile(QStringLiteral("notes.enex"), GeneratedEnex(30));
         settings.from = 1;
         settings.to = 30;
         settings.expectedNotes = 30;
@@ -56,28 +47,14 @@ protected:
         recorder.SetSourceAndTarget(settings.enexFileName, QStringLiteral("Book/Inbox"));
         context.reporter = &recorder;
         MRun run;
-        OnWorker([&] {
-            MServiceSession session = SessionFor(context);
-            MServiceEnexSender sender(session);
-            MNotebookNode sections;
-            run.result = ThreadImportRun(context, sender, settings, sections);
-        });
+        MNotebookNode sections;
+        run.result = ImportEnexRun(settings, sections);
         run.report = recorder.Report();
         run.csv = recorder.ReportPath();
         return run;
     }
 
     std::optional<MLedgerRun> Unfinished() { return MRunJournal::FindUnfinished(EnexRunIdentity(settings)); }
-
-    QStringList Titles()
-    {
-        QStringList titles;
-        for (const QJsonValue& item : emulator->State().value(QStringLiteral("items")).toArray())
-            if (item.toObject().value(QStringLiteral("name")).toString() == QStringLiteral("Inbox.one"))
-                for (const QJsonValue& page : item.toObject().value(QStringLiteral("pages")).toArray())
-                    titles << page.toObject().value(QStringLiteral("title")).toString();
-        return titles;
-    }
 
     static void ExpectEveryNoteOnce(const QStringList& titles, int notes)
     {
@@ -89,20 +66,11 @@ protected:
     MEvernoteImportSettings settings;
 };
 
-// The report file a run wrote: what the report holds, as the report writes it (its quoting is
-// tested on its own below).
-void ExpectWrittenAsReported(const QString& path, const MRunReport& report)
-{
-    QFile file(path);
-    ASSERT_TRUE(file.open(QIODevice::ReadOnly)) << qPrintable(path);
-    EXPECT_EQ(file.readAll(), report.Csv());
-}
-
 TEST_F(ResumeAndReport, AStoppedImportResumesWithEveryNoteExactlyOnceAndReportsThatAddUp)
 {
     MRun first = Import(MRunMode::New, 0, 12);
     EXPECT_EQ(first.result.success, 12);
-    EXPECT_EQ(Titles().size(), 12);
+    EXPECT_EQ(StateTitles(QStringLiteral("Inbox")).size(), 12);
     // Its report: 12 created, 18 never attempted; it says it was stopped.
     EXPECT_TRUE(first.report.stopped);
     EXPECT_EQ(first.report.Counts().created, 12);
@@ -113,14 +81,14 @@ TEST_F(ResumeAndReport, AStoppedImportResumesWithEveryNoteExactlyOnceAndReportsT
     ASSERT_TRUE(unfinished);
     EXPECT_EQ(MRunJournal::DoneItems(unfinished->id), 12);
     MRun resumed = Import(MRunMode::Resume, unfinished->id);
-    ExpectEveryNoteOnce(Titles(), 30);
+    ExpectEveryNoteOnce(StateTitles(QStringLiteral("Inbox")), 30);
     EXPECT_EQ(resumed.result.success, 30) << "the run, both parts, made 30 pages";
     EXPECT_TRUE(resumed.result.result.contains(
         QStringLiteral("12: Note 12 ... Success (made before the run was interrupted)")));
     EXPECT_FALSE(Unfinished()) << "a finished run is never offered again";
 
     // The finished run's report: a row a note, each created page one of the emulator's.
-    ExpectWrittenAsReported(resumed.csv, resumed.report);
+    EXPECT_EQ(ReadAll(resumed.csv), resumed.report.Csv()) << "the report file holds what the report holds";
     ASSERT_EQ(resumed.report.rows.size(), 30);
     QStringList titles;
     for (const MReportRow& row : resumed.report.rows) {
@@ -128,7 +96,7 @@ TEST_F(ResumeAndReport, AStoppedImportResumesWithEveryNoteExactlyOnceAndReportsT
         EXPECT_FALSE(row.link.isEmpty()) << "each created page's link";
         titles << row.title.section(QStringLiteral(": "), 1);
     }
-    QStringList inService = Titles();
+    QStringList inService = StateTitles(QStringLiteral("Inbox"));
     titles.sort();
     inService.sort();
     EXPECT_EQ(titles, inService);
@@ -141,7 +109,7 @@ TEST_F(ResumeAndReport, AFailedNoteIsLeftForTheNextResumeWhichCreatesIt)
     // Note 20 (the eighth page this part sends) is lost twice on its way and never arrives.
     ASSERT_FALSE(emulator->AddFault(QStringLiteral("POST */pages drop after=7 count=2")).has_value());
     MRun second = Import(MRunMode::Resume, Unfinished()->id);
-    EXPECT_EQ(Titles().size(), 29);
+    EXPECT_EQ(StateTitles(QStringLiteral("Inbox")).size(), 29);
     EXPECT_EQ(second.result.success, 29);
     EXPECT_EQ(second.result.failure, 1);
     EXPECT_TRUE(second.result.result.contains(QStringLiteral("20: Note 20 ... Failure (no answer: ")));
@@ -154,7 +122,7 @@ TEST_F(ResumeAndReport, AFailedNoteIsLeftForTheNextResumeWhichCreatesIt)
     const std::optional<MLedgerRun> again = Unfinished();
     ASSERT_TRUE(again) << "a run with a failed note may be resumed";
     MRun third = Import(MRunMode::Resume, again->id);
-    ExpectEveryNoteOnce(Titles(), 30);
+    ExpectEveryNoteOnce(StateTitles(QStringLiteral("Inbox")), 30);
     EXPECT_EQ(third.result.failure, 0);
 }
 
@@ -163,7 +131,7 @@ TEST_F(ResumeAndReport, ANoteCutOffBetweenItsRequestAndItsAnswerIsFoundNotSentAg
     settings.to = 5;
     settings.expectedNotes = 5;
     Import(MRunMode::New);
-    ASSERT_EQ(Titles().size(), 5);
+    ASSERT_EQ(StateTitles(QStringLiteral("Inbox")).size(), 5);
     // What a kill between the fifth request and its answer leaves in the ledger: the page arrived,
     // the note is still "sending", the run never ended.
     const qint64 runId = [&] {
@@ -180,7 +148,7 @@ TEST_F(ResumeAndReport, ANoteCutOffBetweenItsRequestAndItsAnswerIsFoundNotSentAg
     ASSERT_TRUE(Unfinished());
     emulator->ClearRequests();
     const MRun resumed = Import(MRunMode::Resume, runId);
-    ExpectEveryNoteOnce(Titles(), 5);
+    ExpectEveryNoteOnce(StateTitles(QStringLiteral("Inbox")), 5);
     EXPECT_TRUE(RequestsTo(QStringLiteral("/pages?")).size() == 1u) << "one look in the section";
     int posts = 0;
     for (const MEmuLoggedRequest& request : emulator->Requests())
@@ -188,28 +156,6 @@ TEST_F(ResumeAndReport, ANoteCutOffBetweenItsRequestAndItsAnswerIsFoundNotSentAg
     EXPECT_EQ(posts, 0);
     EXPECT_TRUE(resumed.result.result.contains(QStringLiteral("5: Note 5 ... Success")));
     EXPECT_FALSE(Unfinished()) << "the found note counts as done in the ledger";
-}
-
-TEST_F(ResumeAndReport, SkipImportedSkipsEveryNoteOfAFinishedImportAndWithoutItTheyAreMadeAgain)
-{
-    settings.to = 4;
-    settings.expectedNotes = 4;
-    Import(MRunMode::New);
-    ASSERT_EQ(Titles().size(), 4);
-
-    const MRun skipped = Import(MRunMode::SkipImported);
-    EXPECT_EQ(Titles().size(), 4) << "nothing made again";
-    EXPECT_EQ(skipped.result.skipped, 4);
-    EXPECT_TRUE(skipped.result.result.contains(QStringLiteral("Total: 4, Success: 0, Failure: 0, Skipped: 4.")));
-    EXPECT_EQ(skipped.report.Counts().skipped, 4);
-    ExpectWrittenAsReported(skipped.csv, skipped.report);
-    for (const MReportRow& row : skipped.report.rows) {
-        EXPECT_EQ(row.outcome, MItemOutcome::Skipped);
-        EXPECT_TRUE(row.reason.startsWith(QStringLiteral("imported before, on "))) << qPrintable(row.reason);
-    }
-
-    Import(MRunMode::New);
-    EXPECT_EQ(Titles().size(), 8) << "a new import of the same file makes its pages again, as asked";
 }
 
 TEST(RunReport, TheCsvQuotesWhatNeedsItAndTheHtmlEscapesEverything)

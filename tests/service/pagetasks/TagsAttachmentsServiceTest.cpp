@@ -6,7 +6,6 @@
 #include "pagetasks/MTagSummaryTask.h"
 
 #include <QDir>
-#include <QFile>
 #include <QRegularExpression>
 
 namespace {
@@ -99,21 +98,6 @@ TEST_F(TagsService, NothingMadeIsAnAlertAndAFailedRowWithTheReason)
     EXPECT_TRUE(reporter.Questions().isEmpty());
 }
 
-TEST_F(TagsService, EveryPageOfABigSectionIsScanned)
-{
-    Start(QJsonArray {Notebook("Book", {Generated("Huge", 1450)})});
-    Check("Book/Huge");
-    MTags tags;
-    MListTagsTask task(context, &tags);
-    OnWorker([&] { task.ThreadRun(); });
-    ASSERT_EQ(tags.items.size(), 1450);
-    EXPECT_EQ(tags.items.last().text, QStringLiteral("Follow up on item 1450"));
-    EXPECT_EQ(tags.items.last().pageBreadcrumb, QStringLiteral("Book/Huge/Huge page 1450"));
-    EXPECT_EQ(RequestsTo("GET", "/pages?").size(), 15u);
-    // The page list gives each page's link: no page is asked for it again.
-    EXPECT_EQ(RequestsTo("GET", "/pages/").size(), 1450u);
-}
-
 QJsonArray ReceiptResources()
 {
     return QJsonArray {QJsonObject {{"name", "first"}, {"mime", "application/pdf"}, {"text", "first stay"}},
@@ -126,12 +110,6 @@ const QString kReceiptsBody
                      "<p><object data-attachment=\"receipt.pdf\" type=\"application/pdf\" data=\"name:second\" /></p>"
                      "<object data-attachment=\"times.txt\" type=\"text/plain\" data=\"name:times\" />");
 
-QString Read(const QString& path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? QString::fromUtf8(file.readAll()) : QStringLiteral("<none>");
-}
-
 TEST_F(AttachmentsService, SameNamedFilesAndTheUsersOwnFileAreAllKept)
 {
     Start(QJsonArray {Notebook("Book", {Section("Trip", {Page("Receipts", kReceiptsBody, ReceiptResources())})})});
@@ -141,17 +119,14 @@ TEST_F(AttachmentsService, SameNamedFilesAndTheUsersOwnFileAreAllKept)
     ASSERT_EQ(listed.items.size(), 3);
     EXPECT_EQ(listed.items[0].name, listed.items[1].name);
 
-    QFile mine(out.FilePath(QStringLiteral("Receipts_receipt.pdf")));
-    ASSERT_TRUE(mine.open(QIODevice::WriteOnly));
-    mine.write("the user's own");
-    mine.close();
+    out.WriteFile(QStringLiteral("Receipts_receipt.pdf"), "the user's own");
     listed.items[2].downloadIt = false;
     MSaveAttachmentsTask save(context, listed.items, out.Path());
     OnWorker([&] { save.ThreadRun(); });
 
-    EXPECT_EQ(Read(out.FilePath(QStringLiteral("Receipts_receipt.pdf"))), QStringLiteral("the user's own"));
-    EXPECT_EQ(Read(out.FilePath(QStringLiteral("Receipts_receipt(1).pdf"))), QStringLiteral("first stay"));
-    EXPECT_EQ(Read(out.FilePath(QStringLiteral("Receipts_receipt(2).pdf"))), QStringLiteral("second stay"));
+    EXPECT_EQ(ReadText(out.FilePath(QStringLiteral("Receipts_receipt.pdf"))), QStringLiteral("the user's own"));
+    EXPECT_EQ(ReadText(out.FilePath(QStringLiteral("Receipts_receipt(1).pdf"))), QStringLiteral("first stay"));
+    EXPECT_EQ(ReadText(out.FilePath(QStringLiteral("Receipts_receipt(2).pdf"))), QStringLiteral("second stay"));
     EXPECT_EQ(QDir(out.Path()).entryList(QDir::Files).size(), 3) << "no part file left, the unticked file not saved";
     const QList<MTaskItem> rows = FinalRows();
     ASSERT_EQ(rows.size(), 2);
@@ -176,7 +151,7 @@ TEST_F(AttachmentsService, AFailedDownloadIsAFailedRowAndTheNextFileIsStillSaved
     EXPECT_EQ(save.Items()[1].outcome, MItemOutcome::Created);
     EXPECT_EQ(QDir(out.Path()).entryList(QDir::Files),
         QStringList({QStringLiteral("Receipts_receipt.pdf"), QStringLiteral("Receipts_times.txt")}));
-    EXPECT_EQ(Read(out.FilePath(QStringLiteral("Receipts_receipt.pdf"))), QStringLiteral("second stay"));
+    EXPECT_EQ(ReadText(out.FilePath(QStringLiteral("Receipts_receipt.pdf"))), QStringLiteral("second stay"));
     EXPECT_EQ(save.Rows().Failed(), 1);
 }
 

@@ -25,16 +25,6 @@ QJsonObject FixtureKnowing(const QString& id, qint64 deviceInterval = 5)
     return fixture;
 }
 
-// Begins an authorization and follows its address as the web view would (the emulator consents at
-// once); the address the platform redirected to.
-QString FollowSignIn(MServiceFixture& f)
-{
-    MHttpRequest request;
-    request.url = f.Account().BeginAuthorization();
-    MHttpClient::ForCurrentThread().Send(request);
-    return f.Origin() + f.Emulator().Requests().back().path;
-}
-
 TEST(SignInFlows, AnUnknownApplicationIdIsToldInWordsAndTheKnownOneSignsIn)
 {
     MServiceFixture f(FixtureKnowing(kOurs));
@@ -43,14 +33,14 @@ TEST(SignInFlows, AnUnknownApplicationIdIsToldInWordsAndTheKnownOneSignsIn)
     account.setMSAccountType(MAccount::Personal);
     EXPECT_FALSE(account.SaveClientId(MAccount::Personal, QStringLiteral("not-a-guid")));
     ASSERT_TRUE(account.SaveClientId(MAccount::Personal, kStranger));
-    const MAuthorizationReply page = account.ReadAuthorizationReply(FollowSignIn(f));
+    const MAuthorizationReply page = account.ReadAuthorizationReply(f.FollowSignIn());
     EXPECT_TRUE(page.stateMatches);
     ASSERT_TRUE(page.error.has_value());
     EXPECT_TRUE(page.error->IsUnknownApplication());
 
     // The token endpoint's refusal: a code issued to the known id, exchanged under the other.
     ASSERT_TRUE(account.SaveClientId(MAccount::Personal, kOurs));
-    account.setOnlineOneNoteCode(account.ReadAuthorizationReply(FollowSignIn(f)).code);
+    account.setOnlineOneNoteCode(account.ReadAuthorizationReply(f.FollowSignIn()).code);
     ASSERT_TRUE(account.SaveClientId(MAccount::Personal, kStranger));
     const MTokenFailure refused = account.GetTokens(QString());
     EXPECT_EQ(refused, UnknownApplicationMessage(kStranger));
@@ -61,7 +51,7 @@ TEST(SignInFlows, AnUnknownApplicationIdIsToldInWordsAndTheKnownOneSignsIn)
     MAccount reloaded; // the id was saved, not only set
     reloaded.LoadConfig(f.SettingsFile());
     EXPECT_EQ(reloaded.GetAPIClientID(MAccount::Personal), kOurs);
-    const MAuthorizationReply reply = account.ReadAuthorizationReply(FollowSignIn(f));
+    const MAuthorizationReply reply = account.ReadAuthorizationReply(f.FollowSignIn());
     ASSERT_TRUE(reply.stateMatches);
     account.setOnlineOneNoteCode(reply.code);
     EXPECT_EQ(account.GetTokens(QString()), std::nullopt);
@@ -74,7 +64,7 @@ TEST(SignInFlows, AnotherVerifierOrStateIsRefusedAndACodeWorksOnce)
     MAccount& account = f.Account();
     account.Reset();
     account.setMSAccountType(MAccount::Personal);
-    const QString first = FollowSignIn(f);
+    const QString first = f.FollowSignIn();
     account.BeginAuthorization(); // a second sign-in begun meanwhile: new state, new verifier
     const MAuthorizationReply stale = account.ReadAuthorizationReply(first);
     EXPECT_FALSE(stale.stateMatches);
@@ -85,7 +75,7 @@ TEST(SignInFlows, AnotherVerifierOrStateIsRefusedAndACodeWorksOnce)
     EXPECT_EQ(account.LastSignInError()->error, QStringLiteral("invalid_grant"));
     EXPECT_TRUE(account.LastSignInError()->description.contains(QLatin1String("code_verifier")));
 
-    const MAuthorizationReply reply = account.ReadAuthorizationReply(FollowSignIn(f));
+    const MAuthorizationReply reply = account.ReadAuthorizationReply(f.FollowSignIn());
     ASSERT_TRUE(reply.stateMatches);
     account.setOnlineOneNoteCode(reply.code);
     account.RetrieveTokensByCode();
