@@ -32,16 +32,7 @@ least_time() {
 }
 
 enex=$(mktemp --suffix=.enex)
-{
-    echo '<?xml version="1.0" encoding="UTF-8"?>'
-    echo '<en-export export-date="20240101T000000Z" application="Evernote" version="10.50">'
-    i=1
-    while [ "$i" -le "$notes" ]; do
-        echo "<note><title>Note $i</title><content><![CDATA[<en-note><div>Body of note $i</div></en-note>]]></content><created>20240101T000000Z</created></note>"
-        i=$((i + 1))
-    done
-    echo '</en-export>'
-} >"$enex"
+enex_file "$enex" Note "$notes"
 
 run() {
     budget=$1
