@@ -1,5 +1,6 @@
 #pragma once
 
+#include "model/MNotebookNode.h"
 #include "model/MOLONUtils.h"
 
 #include <QApplication>
@@ -9,6 +10,13 @@
 #include <QWidget>
 #include <functional>
 #include <ostream>
+
+// A child of `parent` named `name`, with the id "`name`-id": for trees built by hand.
+inline MNotebookNode* AddNode(MNotebookNode* parent, MNodeKind kind, const char* name)
+{
+    const QString n = QString::fromLatin1(name);
+    return parent->AddChild(kind, n + QStringLiteral("-id"), n);
+}
 
 // Readable failure messages for text comparisons.
 inline void PrintTo(const QString& text, std::ostream* os)

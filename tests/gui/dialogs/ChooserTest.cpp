@@ -1,18 +1,11 @@
 #include "../GuiTestSupport.h"
 
 #include "MWinChooseSection.h"
-#include "model/MNotebookNode.h"
 
 #include <QTreeWidget>
 #include <gtest/gtest.h>
 
 namespace {
-
-MNotebookNode* Add(MNotebookNode* parent, MNodeKind type, const char* name)
-{
-    const QString n = QString::fromLatin1(name);
-    return parent->AddChild(type, n + QStringLiteral("-id"), n);
-}
 
 // Notebook Plain { Section S1, Section S2 }; Notebook Deep { Section D1, Group Outer { Group Inner
 // { Section I1 } } }.
@@ -22,14 +15,14 @@ protected:
     ChooserTest()
     {
         GuiApp();
-        MNotebookNode* plain = Add(&root, MNodeKind::Notebook, "Plain");
-        Add(plain, MNodeKind::Section, "S1");
-        Add(plain, MNodeKind::Section, "S2");
-        MNotebookNode* deep = Add(&root, MNodeKind::Notebook, "Deep");
-        Add(deep, MNodeKind::Section, "D1");
-        MNotebookNode* outer = Add(deep, MNodeKind::SectionGroup, "Outer");
-        MNotebookNode* inner = Add(outer, MNodeKind::SectionGroup, "Inner");
-        Add(inner, MNodeKind::Section, "I1");
+        MNotebookNode* plain = AddNode(&root, MNodeKind::Notebook, "Plain");
+        AddNode(plain, MNodeKind::Section, "S1");
+        AddNode(plain, MNodeKind::Section, "S2");
+        MNotebookNode* deep = AddNode(&root, MNodeKind::Notebook, "Deep");
+        AddNode(deep, MNodeKind::Section, "D1");
+        MNotebookNode* outer = AddNode(deep, MNodeKind::SectionGroup, "Outer");
+        MNotebookNode* inner = AddNode(outer, MNodeKind::SectionGroup, "Inner");
+        AddNode(inner, MNodeKind::Section, "I1");
     }
 
     // The copy as "name(children...)" so a whole shape compares in one line.

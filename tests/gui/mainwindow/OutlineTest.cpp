@@ -2,19 +2,12 @@
 
 #include "MMainWindow.h"
 #include "MTreeModel.h"
-#include "model/MNotebookNode.h"
 
 #include <QAbstractItemModelTester>
 #include <QTreeView>
 #include <gtest/gtest.h>
 
 namespace {
-
-MNotebookNode* Add(MNotebookNode* parent, MNodeKind type, const char* name)
-{
-    const QString n = QString::fromLatin1(name);
-    return parent->AddChild(type, n + QStringLiteral("-id"), n);
-}
 
 // Notebook A { Section A1, Group G { Section G1, Section G2 } }, Notebook B { Section B1 }.
 class OutlineTest : public ::testing::Test
@@ -23,12 +16,12 @@ protected:
     OutlineTest()
     {
         GuiApp();
-        nbA = Add(&root, MNodeKind::Notebook, "A");
-        a1 = Add(nbA, MNodeKind::Section, "A1");
-        group = Add(nbA, MNodeKind::SectionGroup, "G");
-        g1 = Add(group, MNodeKind::Section, "G1");
-        g2 = Add(group, MNodeKind::Section, "G2");
-        Add(Add(&root, MNodeKind::Notebook, "B"), MNodeKind::Section, "B1");
+        nbA = AddNode(&root, MNodeKind::Notebook, "A");
+        a1 = AddNode(nbA, MNodeKind::Section, "A1");
+        group = AddNode(nbA, MNodeKind::SectionGroup, "G");
+        g1 = AddNode(group, MNodeKind::Section, "G1");
+        g2 = AddNode(group, MNodeKind::Section, "G2");
+        AddNode(AddNode(&root, MNodeKind::Notebook, "B"), MNodeKind::Section, "B1");
         window = std::make_unique<MMainWindow>(&root);
         window->show();
         window->OutlineTree()->expandAll();
